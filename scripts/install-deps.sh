@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the demo need: only those missing,
+# non-interactively, refreshing the package lists first when something has to be installed.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ pkg-config make
+  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev qt6-image-formats-plugins
+  libgumbo-dev
+  libgtest-dev libgmock-dev
+  xvfb xauth x11-apps x11-utils xdotool imagemagick
+  python3
+  clang libclang-rt-14-dev
+  valgrind
+  debian-reference-common
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$package")
+done
+
+if ((${#missing[@]} == 0)); then
+  echo "deps: all ${#packages[@]} packages present"
+  exit 0
+fi
+
+echo "deps: installing ${missing[*]}"
+sudo_cmd=()
+[[ $(id -u) -eq 0 ]] || sudo_cmd=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

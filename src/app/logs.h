@@ -1,0 +1,15 @@
+// The status log and the function trace, written only in debug mode: one line per call,
+// "mm/dd/yy hh:nn:ss " + text + CR LF, the file opened, appended and closed each time.
+#pragma once
+
+#include <string>
+
+#include "platform/clock.h"
+
+struct Program;
+
+void AddStatus(Program& program, const std::string& text);
+void AddTrace(Program& program, const std::string& text);
+
+// "mm/dd/yy hh:nn:ss " for a local time.
+std::string LogTimestamp(platform::LocalTime time);

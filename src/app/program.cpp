@@ -1,0 +1,11 @@
+#include "app/program.h"
+
+#include "dialogs/message_window.h"
+#include "dialogs/options_dialog.h"
+
+Program::Program(platform::Platform& platform)
+    : platform(platform),
+      options(std::make_unique<OptionsDialog>(*this)),
+      message(std::make_unique<MessageWindow>(*this)) {}
+
+Program::~Program() = default;

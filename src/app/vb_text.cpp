@@ -1,0 +1,150 @@
+#include "app/vb_text.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+#include "platform/run_time_error.h"
+
+namespace vb {
+namespace {
+
+char fold(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+
+std::size_t findFrom(std::string_view text, std::string_view needle, std::size_t from,
+                     bool ignoreCase) {
+  if (!ignoreCase) return text.find(needle, from);
+  if (needle.empty()) return from <= text.size() ? from : std::string_view::npos;
+  const char first = fold(needle[0]);
+  for (std::size_t i = from; i + needle.size() <= text.size(); ++i) {
+    if (fold(text[i]) != first) continue;
+    std::size_t j = 1;
+    while (j < needle.size() && fold(text[i + j]) == fold(needle[j])) ++j;
+    if (j == needle.size()) return i;
+  }
+  return std::string_view::npos;
+}
+
+}  // namespace
+
+std::int64_t InStr(std::int64_t start, std::string_view text, std::string_view needle) {
+  if (start < 1) throw platform::invalidCall();
+  if (static_cast<std::uint64_t>(start) > text.size() + 1) return 0;
+  const auto at = text.find(needle, static_cast<std::size_t>(start - 1));
+  return at == std::string_view::npos ? 0 : static_cast<std::int64_t>(at) + 1;
+}
+
+std::string Mid(std::string_view text, std::int64_t start) {
+  if (start < 1) throw platform::invalidCall();
+  if (static_cast<std::uint64_t>(start) > text.size()) return {};
+  return std::string(text.substr(static_cast<std::size_t>(start - 1)));
+}
+
+std::string Mid(std::string_view text, std::int64_t start, std::int64_t length) {
+  if (start < 1 || length < 0) throw platform::invalidCall();
+  if (static_cast<std::uint64_t>(start) > text.size()) return {};
+  return std::string(
+      text.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(length)));
+}
+
+std::string Left(std::string_view text, std::int64_t n) {
+  if (n < 0) throw platform::invalidCall();
+  return std::string(text.substr(0, static_cast<std::size_t>(n)));
+}
+
+std::string Right(std::string_view text, std::int64_t n) {
+  if (n < 0) throw platform::invalidCall();
+  if (static_cast<std::uint64_t>(n) >= text.size()) return std::string(text);
+  return std::string(text.substr(text.size() - static_cast<std::size_t>(n)));
+}
+
+std::string LCase(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = fold(c);
+  return out;
+}
+
+std::string UCase(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return out;
+}
+
+std::string Trim(std::string_view text) {
+  const auto first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  const auto last = text.find_last_not_of(' ');
+  return std::string(text.substr(first, last - first + 1));
+}
+
+std::string Replace(std::string_view text, std::string_view find, std::string_view with,
+                    bool ignoreCase) {
+  if (find.empty()) return std::string(text);
+  std::string out;
+  out.reserve(text.size());
+  std::size_t from = 0;
+  for (;;) {
+    const auto at = findFrom(text, find, from, ignoreCase);
+    if (at == std::string_view::npos) break;
+    out.append(text.substr(from, at - from));
+    out.append(with);
+    from = at + find.size();
+  }
+  out.append(text.substr(from));
+  return out;
+}
+
+double RoundHalfEven(double value) { return std::nearbyint(value); }
+
+std::int32_t CLng(double value) {
+  const double rounded = RoundHalfEven(value);
+  if (!(rounded >= std::numeric_limits<std::int32_t>::min() &&
+        rounded <= std::numeric_limits<std::int32_t>::max()))
+    throw platform::overflow();
+  return static_cast<std::int32_t>(rounded);
+}
+
+bool TryCLng(std::string_view text, std::int32_t& value) {
+  std::string trimmed;
+  for (char c : text) trimmed.push_back(c == '\t' ? ' ' : c);
+  trimmed = Trim(trimmed);
+  if (trimmed.empty()) return false;
+  // Plain decimal numbers only: an optional sign, digits, an optional fraction.
+  std::size_t i = 0;
+  if (trimmed[i] == '+' || trimmed[i] == '-') ++i;
+  std::size_t digits = 0;
+  while (i < trimmed.size() && std::isdigit(static_cast<unsigned char>(trimmed[i]))) ++i, ++digits;
+  if (i < trimmed.size() && trimmed[i] == '.') {
+    ++i;
+    while (i < trimmed.size() && std::isdigit(static_cast<unsigned char>(trimmed[i]))) ++i, ++digits;
+  }
+  if (digits == 0 || i != trimmed.size()) return false;
+  const double number = std::strtod(trimmed.c_str(), nullptr);
+  const double rounded = RoundHalfEven(number);
+  if (!(rounded >= std::numeric_limits<std::int32_t>::min() &&
+        rounded <= std::numeric_limits<std::int32_t>::max()))
+    return false;
+  value = static_cast<std::int32_t>(rounded);
+  return true;
+}
+
+std::int32_t CLng(std::string_view text) {
+  std::int32_t value = 0;
+  if (TryCLng(text, value)) return value;
+  // Distinguish a number too big from no number at all.
+  std::string trimmed = Trim(text);
+  char* end = nullptr;
+  std::strtod(trimmed.c_str(), &end);
+  if (!trimmed.empty() && end && *end == '\0') throw platform::overflow();
+  throw platform::typeMismatch();
+}
+
+std::int64_t Len(std::string_view text) {
+  std::int64_t count = 0;
+  for (unsigned char c : text)
+    if ((c & 0xC0) != 0x80) ++count;
+  return count;
+}
+
+}  // namespace vb

@@ -1,0 +1,48 @@
+// A browser whose events the test delivers: complete with a document, fail with a status,
+// ask for a new window.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/browser.h"
+#include "support/fake_controls.h"
+#include "support/fake_document.h"
+
+namespace fake {
+
+class FakeBrowser : public FakeControl, public platform::Browser {
+ public:
+  using FakeControl::FakeControl;
+
+  void navigate2(const std::string& url) override { navigations.push_back(url); }
+  bool silent() const override { return silent_; }
+  void setSilent(bool silent) override { silent_ = silent; }
+  void quit() override { ++quitCalls; }
+  platform::Document& document() override { return *document_; }
+  void setEvents(Events events) override { events_ = std::move(events); }
+
+  // The test's side. complete() installs the document (if given) and raises DocumentComplete
+  // with the document's URL (or url when given).
+  void complete(std::shared_ptr<FakeDocument> document = nullptr, std::string url = {});
+  // Raises DocumentComplete for a frame: the document stays, only the event's URL differs.
+  void completeFrame(const std::string& frameUrl);
+  // Raises NavigateError; returns the Cancel flag the handler left.
+  bool fail(std::int32_t status, std::string url = {}, std::string frame = {});
+  // Raises NewWindow2; returns the Cancel flag the handler left.
+  bool requestNewWindow();
+
+  FakeDocument& fakeDocument() { return *document_; }
+  void setDocument(std::shared_ptr<FakeDocument> document) { document_ = std::move(document); }
+
+  std::vector<std::string> navigations;
+  int quitCalls = 0;
+
+ private:
+  bool silent_ = false;
+  Events events_;
+  std::shared_ptr<FakeDocument> document_ = std::make_shared<FakeDocument>();
+};
+
+}  // namespace fake

@@ -1,0 +1,283 @@
+#include "support/fake_platform.h"
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+#include <unistd.h>
+
+namespace fake {
+
+using namespace std::chrono;
+
+// ---- time -------------------------------------------------------------------------------
+
+std::string FakeClock::weekdayName(unsigned weekday) const {
+  static const char* names[] = {"Sunday", "Monday", "Tuesday", "Wednesday",
+                                "Thursday", "Friday", "Saturday"};
+  return names[weekday % 7];
+}
+
+std::string FakeClock::monthShortName(unsigned month) const {
+  static const char* names[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  return names[(month + 11) % 12];
+}
+
+void FakeClock::set(int y, unsigned m, unsigned d, int hour, int minute, int second) {
+  const local_days day{year{y} / month{m} / std::chrono::day{d}};
+  now_ = platform::LocalTime{day} + hours{hour} + minutes{minute} + seconds{second};
+}
+
+FakeTimer::FakeTimer(FakePlatform& platform, std::string name)
+    : platform_(platform), name_(std::move(name)) {
+  platform_.registerTimer(this);
+}
+
+void FakeTimer::rearm() { deadline_ = platform_.clock_.now_ + milliseconds{interval_}; }
+
+void FakeTimer::setInterval(int ms) {
+  interval_ = ms;
+  if (enabled_) rearm();
+}
+
+void FakeTimer::setEnabled(bool enabled) {
+  if (enabled && !enabled_) rearm();  // arming an armed timer keeps its deadline
+  enabled_ = enabled;
+}
+
+void FakeTimer::fire() {
+  ++fired;
+  rearm();
+  if (handler_) handler_();
+}
+
+// ---- services ----------------------------------------------------------------------------
+
+float FakeRandom::next() {
+  ++draws;
+  if (!scripted_.empty()) {
+    const float value = scripted_.front();
+    scripted_.pop_front();
+    return value;
+  }
+  static const float cycle[] = {0.37f, 0.81f, 0.12f, 0.64f, 0.93f, 0.28f, 0.55f};
+  return cycle[static_cast<std::size_t>(draws) % std::size(cycle)];
+}
+
+std::string FakeSettingsStore::read(const std::string& key, const std::string& defaultText) const {
+  reads.push_back(key);
+  const auto it = values.find(key);
+  return it == values.end() ? defaultText : it->second;
+}
+
+void FakeSettingsStore::write(const std::string& key, const std::string& text) {
+  values[key] = text;
+  writes.emplace_back(key, text);
+}
+
+int FakeShell::execute(int owner, const std::string& verb, const std::string& file,
+                       const std::string& parameters, const std::string& folder,
+                       int showCommand) {
+  calls.push_back({owner, verb, file, parameters, folder, showCommand});
+  return result;
+}
+
+platform::TransferResult FakeTransfer::fetch(const std::string& url) {
+  fetches.push_back(url);
+  const auto it = replies.find(url);
+  if (it == replies.end()) return {false, {}, "no reply"};
+  return it->second;
+}
+
+void FakeDialogs::messageBox(const std::string& text, const std::string& title) {
+  messageBoxes.push_back({text, title});
+}
+
+bool FakeDialogs::askYesNo(const std::string& text, const std::string& title) {
+  questions.push_back({text, title});
+  return answerYes;
+}
+
+int FakeDialogs::popupMenu(const std::vector<platform::MenuEntry>& entries) {
+  menus.push_back(entries);
+  if (whileMenuOpen) whileMenuOpen();
+  return menuChoice;
+}
+
+std::optional<std::string> FakeDialogs::chooseFolder(const std::string& start) {
+  folderStarts.push_back(start);
+  return folderChoice;
+}
+
+int FakeMouseHooks::installMouseHook(platform::MouseHookProcedure p) {
+  procedure = std::move(p);
+  ++installed;
+  return 7;
+}
+
+void FakeMouseHooks::removeMouseHook(int) {
+  procedure = nullptr;
+  ++removed;
+}
+
+bool FakeMouseHooks::send(const platform::MouseHookEvent& event) {
+  return procedure ? procedure(event) : false;
+}
+
+// ---- windows -----------------------------------------------------------------------------
+
+FakeMainWindow::FakeMainWindow(FakePlatform& platform)
+    : FakeControl(nullptr, "imageForm"),
+      work(&stacking, "workBrowser"),
+      logo(&stacking, "picLogo"),
+      clockLabel(&stacking, "timeLab"),
+      addressBox(&stacking, "urlBox"),
+      next(platform, "nextTimer"),
+      time(platform, "timeTimer"),
+      recovery(platform, "recoveryTimer") {
+  // Design-time sizes of the controls, in twips.
+  FakeControl::move(0, 0, 9600, 7200);
+  work.move(0, 0, 9000, 1500);
+  logo.move(0, 0, 1320, 1170);
+  clockLabel.setCaption("This is the time label");
+  addressBox.move(0, 0, 4000, 285);
+  addressBox.setText("urlBox");
+  for (int k = 0; k < kSlots; ++k) {
+    browsers.push_back(std::make_unique<FakeBrowser>(&stacking, "browser(" + std::to_string(k) + ")"));
+    picboxes.push_back(std::make_unique<FakePictureBox>(&stacking, "picbox(" + std::to_string(k) + ")"));
+    browsers.back()->move(0, 0, 3000, 3000);
+    picboxes.back()->move(0, 0, 3000, 3000);
+  }
+}
+
+void FakeMainWindow::close() {
+  ++closeCalls;
+  if (events.unload) events.unload();
+}
+
+int FakeOptionsView::checkValue(platform::OptionsCheck box) const {
+  const auto it = checks.find(box);
+  return it == checks.end() ? 0 : it->second;
+}
+
+void FakeOptionsView::clearList(platform::OptionsList list) {
+  lists[list].clear();
+  listIndices[list] = -1;
+}
+
+void FakeOptionsView::addListEntry(platform::OptionsList list, const std::string& text) {
+  lists[list].push_back(text);
+}
+
+int FakeOptionsView::listIndex(platform::OptionsList list) const {
+  const auto it = listIndices.find(list);
+  return it == listIndices.end() ? -1 : it->second;
+}
+
+std::string FakeOptionsView::listEntry(platform::OptionsList list, int index) const {
+  const auto it = lists.find(list);
+  if (it == lists.end() || index < 0 || index >= static_cast<int>(it->second.size())) return {};
+  return it->second[static_cast<std::size_t>(index)];
+}
+
+int FakeOptionsView::listCount(platform::OptionsList list) const {
+  const auto it = lists.find(list);
+  return it == lists.end() ? 0 : static_cast<int>(it->second.size());
+}
+
+void FakeOptionsView::showModal() {
+  shown = true;
+  ++modalShows;
+  if (whileModal) whileModal();
+}
+
+FakeMessageView::FakeMessageView(FakePlatform& platform) : timer(platform, "msgTextTimer") {}
+
+void FakeMessageView::setText(const std::string& value) {
+  text = value;
+  textWidth_ = static_cast<int>(value.size()) * 10 * 15;
+}
+
+// ---- the platform ------------------------------------------------------------------------
+
+FakePlatform::FakePlatform() {
+  clock_.set(2004, 1, 3, 14, 25, 1);
+  static int counter = 0;
+  folder = std::filesystem::temp_directory_path() /
+           ("quorel-fake-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
+  std::filesystem::create_directories(folder);
+}
+
+FakePlatform::~FakePlatform() {
+  window_.reset();
+  std::error_code ignored;
+  std::filesystem::remove_all(folder, ignored);
+}
+
+platform::MainWindow& FakePlatform::mainWindow() { return window(); }
+
+FakeMainWindow& FakePlatform::window() {
+  if (!window_) window_ = std::make_unique<FakeMainWindow>(*this);
+  return *window_;
+}
+
+void FakePlatform::unregisterTimer(FakeTimer* timer) { std::erase(timers_, timer); }
+
+void FakePlatform::doEvents() {
+  ++doEventsCalls;
+  if (onDoEvents) onDoEvents();
+  runPending();
+}
+
+void FakePlatform::runPending() {
+  // Only what was queued before this call runs; events queued meanwhile wait their turn.
+  std::size_t count = queue_.size();
+  while (count-- > 0 && !queue_.empty()) {
+    auto event = std::move(queue_.front());
+    queue_.pop_front();
+    event();
+  }
+}
+
+void FakePlatform::advance(milliseconds duration) {
+  const auto target = clock_.now_ + duration;
+  for (;;) {
+    FakeTimer* due = nullptr;
+    for (FakeTimer* timer : timers_)
+      if (timer->armed() && timer->deadline() <= target &&
+          (!due || timer->deadline() < due->deadline()))
+        due = timer;
+    if (!due) break;
+    clock_.now_ = std::max(clock_.now_, due->deadline());
+    due->fire();
+    runPending();
+  }
+  clock_.now_ = target;
+}
+
+std::string FakePlatform::readLog(const std::string& fileName) const {
+  std::ifstream in(folder / fileName, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+namespace {
+std::vector<std::string> logTexts(const std::string& log) {
+  std::vector<std::string> lines;
+  std::size_t from = 0;
+  for (;;) {
+    const auto end = log.find("\r\n", from);
+    if (end == std::string::npos) break;
+    lines.push_back(log.substr(from + 18, end - from - 18));  // after "mm/dd/yy hh:nn:ss "
+    from = end + 2;
+  }
+  return lines;
+}
+}  // namespace
+
+std::vector<std::string> FakePlatform::statusLines() const { return logTexts(readLog("quorel.log")); }
+std::vector<std::string> FakePlatform::traceLines() const { return logTexts(readLog("function.log")); }
+
+}  // namespace fake

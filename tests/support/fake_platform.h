@@ -1,0 +1,336 @@
+// The fake platform: virtual time with timers that fire in order when the test advances the
+// clock, an event queue, scripted random draws, and in-memory stand-ins for every service.
+// No logic test ever sleeps.
+#pragma once
+
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "support/fake_browser.h"
+#include "support/fake_controls.h"
+
+namespace fake {
+
+class FakePlatform;
+
+// ---- time -------------------------------------------------------------------------------
+
+class FakeClock : public platform::Clock {
+ public:
+  platform::LocalTime now() const override { return now_; }
+  std::string weekdayName(unsigned weekday) const override;
+  std::string monthShortName(unsigned month) const override;
+  // Sets the local time: year, month, day, hour, minute, second.
+  void set(int year, unsigned month, unsigned day, int hour = 0, int minute = 0, int second = 0);
+  platform::LocalTime now_{};
+};
+
+class FakeTimer : public platform::Timer {
+ public:
+  explicit FakeTimer(FakePlatform& platform, std::string name);
+  int interval() const override { return interval_; }
+  void setInterval(int milliseconds) override;
+  bool enabled() const override { return enabled_; }
+  void setEnabled(bool enabled) override;
+  void setOnTimer(std::function<void()> handler) override { handler_ = std::move(handler); }
+
+  const std::string& name() const { return name_; }
+  // When it fires next (only meaningful while armed).
+  platform::LocalTime deadline() const { return deadline_; }
+  bool armed() const { return enabled_ && interval_ > 0; }
+  void fire();
+  int fired = 0;
+
+ private:
+  void rearm();
+  FakePlatform& platform_;
+  std::string name_;
+  int interval_ = 0;
+  bool enabled_ = true;  // as designed: enabled with interval 0, so it never fires
+  platform::LocalTime deadline_{};
+  std::function<void()> handler_;
+};
+
+// ---- services ----------------------------------------------------------------------------
+
+class FakeRandom : public platform::RandomSource {
+ public:
+  void seedFromClock() override { ++seeds; }
+  // Scripted draws come first; after them a fixed sequence cycles.
+  float next() override;
+  void script(std::vector<float> draws) { scripted_.insert(scripted_.end(), draws.begin(), draws.end()); }
+  int seeds = 0;
+  int draws = 0;
+
+ private:
+  std::deque<float> scripted_;
+};
+
+class FakeSettingsStore : public platform::SettingsStore {
+ public:
+  std::string read(const std::string& key, const std::string& defaultText) const override;
+  void write(const std::string& key, const std::string& text) override;
+  std::map<std::string, std::string> values;
+  std::vector<std::pair<std::string, std::string>> writes;  // in order
+  mutable std::vector<std::string> reads;                   // keys, in order
+};
+
+struct ShellCall {
+  int owner;
+  std::string verb, file, parameters, folder;
+  int showCommand;
+};
+
+class FakeShell : public platform::Shell {
+ public:
+  int execute(int ownerWindow, const std::string& verb, const std::string& file,
+              const std::string& parameters, const std::string& folder, int showCommand) override;
+  std::vector<ShellCall> calls;
+  int result = 42;
+};
+
+class FakeTransfer : public platform::ImageTransfer {
+ public:
+  void cancel() override { ++cancels; }
+  platform::TransferResult fetch(const std::string& url) override;
+  std::map<std::string, platform::TransferResult> replies;  // missing: a failed fetch
+  std::vector<std::string> fetches;
+  int cancels = 0;
+};
+
+struct MessageBoxCall {
+  std::string text, title;
+};
+
+class FakeDialogs : public platform::UserDialogs {
+ public:
+  void messageBox(const std::string& text, const std::string& title) override;
+  bool askYesNo(const std::string& text, const std::string& title) override;
+  int popupMenu(const std::vector<platform::MenuEntry>& entries) override;
+  std::optional<std::string> chooseFolder(const std::string& start) override;
+
+  std::vector<MessageBoxCall> messageBoxes;
+  std::vector<MessageBoxCall> questions;
+  bool answerYes = false;
+  std::vector<std::vector<platform::MenuEntry>> menus;
+  int menuChoice = 0;
+  std::function<void()> whileMenuOpen;  // runs inside popupMenu, as the modal loop would
+  std::optional<std::string> folderChoice;
+  std::vector<std::string> folderStarts;
+};
+
+class FakeScreen : public platform::Screen {
+ public:
+  int width() const override { return widthTwips; }
+  int height() const override { return heightTwips; }
+  int twipsPerPixelX() const override { return 15; }
+  int twipsPerPixelY() const override { return 15; }
+  int verticalScrollBarWidth() const override { return scrollBar; }
+  int horizontalScrollBarHeight() const override { return scrollBar; }
+  int widthTwips = 1024 * 15;
+  int heightTwips = 768 * 15;
+  int scrollBar = 17;
+};
+
+class FakeMouseHooks : public platform::MouseHooks {
+ public:
+  int installMouseHook(platform::MouseHookProcedure procedure) override;
+  void removeMouseHook(int handle) override;
+  // Sends a mouse message through the installed hook; true when it was swallowed.
+  bool send(const platform::MouseHookEvent& event);
+  platform::MouseHookProcedure procedure;
+  int installed = 0;
+  int removed = 0;
+};
+
+// ---- windows -----------------------------------------------------------------------------
+
+class FakeMainWindow : public FakeControl, public platform::MainWindow {
+ public:
+  explicit FakeMainWindow(FakePlatform& platform);
+
+  std::string caption() const override { return caption_; }
+  void setCaption(const std::string& caption) override { caption_ = caption; }
+  void setBackColor(std::uint32_t rgb) override { backColor = rgb; }
+  void setMaximized() override { maximized = true; }
+  void show() override { shown = true; }
+  void close() override;
+
+  platform::Browser& workBrowser() override { return work; }
+  platform::Browser& browser(int slot) override { return *browsers.at(static_cast<std::size_t>(slot)); }
+  platform::PictureBox& picbox(int slot) override { return *picboxes.at(static_cast<std::size_t>(slot)); }
+  platform::PictureBox& picLogo() override { return logo; }
+  platform::Label& timeLab() override { return clockLabel; }
+  platform::TextBox& urlBox() override { return addressBox; }
+  platform::Timer& nextTimer() override { return next; }
+  platform::Timer& timeTimer() override { return time; }
+  platform::Timer& recoveryTimer() override { return recovery; }
+  void setEvents(Events events) override { events = std::move(events); }
+
+  FakeBrowser& fakeBrowser(int slot) { return *browsers.at(static_cast<std::size_t>(slot)); }
+  FakePictureBox& fakePicbox(int slot) { return *picboxes.at(static_cast<std::size_t>(slot)); }
+
+  Stacking stacking;
+  FakeBrowser work;
+  std::vector<std::unique_ptr<FakeBrowser>> browsers;
+  std::vector<std::unique_ptr<FakePictureBox>> picboxes;
+  FakePictureBox logo;
+  FakeLabel clockLabel;
+  FakeTextBox addressBox;
+  FakeTimer next, time, recovery;
+  Events events;
+  std::string caption_;
+  std::uint32_t backColor = 0xC0C0C0;
+  bool maximized = false;
+  bool shown = false;
+  int closeCalls = 0;
+};
+
+class FakeOptionsView : public platform::OptionsView {
+ public:
+  std::string title() const override { return title_; }
+  void setTitle(const std::string& title) override { title_ = title; }
+  int width() const override { return 5295; }
+  int height() const override { return 4110; }
+  void setPosition(int left, int top) override {
+    this->left = left;
+    this->top = top;
+  }
+  int checkValue(platform::OptionsCheck box) const override;
+  void setCheckValue(platform::OptionsCheck box, int value) override { checks[box] = value; }
+  void setCheckVisible(platform::OptionsCheck box, bool visible) override { checkVisible[box] = visible; }
+  void clearList(platform::OptionsList list) override;
+  void addListEntry(platform::OptionsList list, const std::string& text) override;
+  int listIndex(platform::OptionsList list) const override;
+  void setListIndex(platform::OptionsList list, int index) override { listIndices[list] = index; }
+  std::string listEntry(platform::OptionsList list, int index) const override;
+  int listCount(platform::OptionsList list) const override;
+  std::string pathText() const override { return path; }
+  void setPathText(const std::string& text) override { path = text; }
+  void setPathEnabled(bool enabled) override { pathOn = enabled; }
+  void setPathButtonEnabled(bool enabled) override { pathButtonOn = enabled; }
+  bool pathEnabled() const override { return pathOn; }
+  bool pathButtonEnabled() const override { return pathButtonOn; }
+  void showModal() override;
+  void close() override { shown = false; ++closes; }
+  void setEvents(Events events) override { this->events = std::move(events); }
+
+  std::string title_ = "Options";
+  int left = 0, top = 0;
+  std::map<platform::OptionsCheck, int> checks;
+  std::map<platform::OptionsCheck, bool> checkVisible;
+  std::map<platform::OptionsList, std::vector<std::string>> lists;
+  std::map<platform::OptionsList, int> listIndices;
+  std::string path;
+  bool pathOn = true, pathButtonOn = true;
+  bool shown = false;
+  int modalShows = 0, closes = 0;
+  Events events;
+  std::function<void()> whileModal;  // the user's actions while the dialog is up
+};
+
+class FakeMessageView : public platform::MessageView {
+ public:
+  explicit FakeMessageView(FakePlatform& platform);
+  void setText(const std::string& text) override;
+  int textWidth() const override { return textWidth_; }
+  int textHeight() const override { return 345; }
+  void placeText(int left, int top) override {
+    textLeft = left;
+    textTop = top;
+  }
+  void setGeometry(int left, int top, int width, int height) override {
+    this->left = left;
+    this->top = top;
+    this->width = width;
+    this->height = height;
+  }
+  void show() override { shown = true; }
+  void hide() override { shown = false; }
+  void bringToFront() override { ++frontCalls; }
+  bool isShown() const override { return shown; }
+  platform::Timer& msgTextTimer() override { return timer; }
+
+  std::string text;
+  int textWidth_ = 0;
+  int textLeft = 0, textTop = 0, left = 0, top = 0, width = 0, height = 0;
+  bool shown = false;
+  int frontCalls = 0;
+  FakeTimer timer;
+};
+
+// ---- the platform ------------------------------------------------------------------------
+
+class FakePlatform : public platform::Platform {
+  // First, so the timers of members below can register while they are built.
+  std::vector<FakeTimer*> timers_;
+
+ public:
+  FakePlatform();
+  ~FakePlatform() override;
+
+  platform::Clock& clock() override { return clock_; }
+  platform::RandomSource& random() override { return random_; }
+  platform::SettingsStore& settingsStore() override { return store; }
+  platform::Shell& shell() override { return shell_; }
+  platform::ImageTransfer& transfer() override { return transfer_; }
+  platform::UserDialogs& dialogs() override { return dialogs_; }
+  platform::Screen& screen() override { return screen_; }
+  platform::MouseHooks& mouseHooks() override { return hooks; }
+  platform::MainWindow& mainWindow() override;
+  platform::OptionsView& optionsView() override { return options; }
+  platform::MessageView& messageView() override { return message; }
+  void doEvents() override;
+  bool anotherInstanceRunning() override { return otherInstance; }
+  std::string programFolder() override { return folder.string(); }
+  std::string picturesFolder() override { return (folder / "Pictures").string(); }
+  std::string executableName() override { return "quorel"; }
+  void endProgram(int status) override { endStatus = status; }
+
+  // ---- the test's side ----
+  // Advances virtual time; due timers fire in deadline order (ties in creation order).
+  void advance(std::chrono::milliseconds duration);
+  void advanceSeconds(int seconds) { advance(std::chrono::seconds(seconds)); }
+  // Queues an event for the next doEvents() (or runPending()).
+  void post(std::function<void()> event) { queue_.push_back(std::move(event)); }
+  void runPending();
+  // Contents of a log file in the program folder ("" when missing).
+  std::string readLog(const std::string& fileName) const;
+  // The status log's texts, without timestamps and line ends.
+  std::vector<std::string> statusLines() const;
+  std::vector<std::string> traceLines() const;
+
+  void registerTimer(FakeTimer* timer) { timers_.push_back(timer); }
+  void unregisterTimer(FakeTimer* timer);
+  bool mainWindowCreated() const { return window_ != nullptr; }
+  FakeMainWindow& window();
+
+  FakeClock clock_;
+  FakeRandom random_;
+  FakeSettingsStore store;
+  FakeShell shell_;
+  FakeTransfer transfer_;
+  FakeDialogs dialogs_;
+  FakeScreen screen_;
+  FakeMouseHooks hooks;
+  FakeOptionsView options;
+  FakeMessageView message{*this};
+  bool otherInstance = false;
+  std::optional<int> endStatus;
+  int doEventsCalls = 0;
+  std::function<void()> onDoEvents;  // runs inside every doEvents()
+  std::filesystem::path folder;
+
+ private:
+  std::deque<std::function<void()>> queue_;
+  std::unique_ptr<FakeMainWindow> window_;
+};
+
+}  // namespace fake
