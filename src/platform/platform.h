@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/clock.h"
+#include "platform/file_store.h"
 #include "platform/image_transfer.h"
 #include "platform/main_window.h"
 #include "platform/message_view.h"
@@ -30,6 +31,7 @@ class Platform {
   virtual UserDialogs& dialogs() = 0;
   virtual Screen& screen() = 0;
   virtual MouseHooks& mouseHooks() = 0;
+  virtual FileStore& fileStore() = 0;
 
   // The windows; each is created on first use (the "/c" path never creates the main one).
   virtual MainWindow& mainWindow() = 0;

@@ -125,6 +125,30 @@ bool FakeMouseHooks::send(const platform::MouseHookEvent& event) {
   return procedure ? procedure(event) : false;
 }
 
+bool FakeFileStore::exists(const std::string& path) { return std::filesystem::exists(path); }
+
+platform::SaveError FakeFileStore::saveAtomically(const std::string& path, const std::string& bytes) {
+  if (failWith.number != 0) return failWith;
+  const std::string temporary = path + ".part";
+  {
+    std::ofstream out(temporary, std::ios::binary);
+    if (!out) return {75, "Path/file access error"};
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out) {
+      std::filesystem::remove(temporary);
+      return {75, "Path/file access error"};
+    }
+  }
+  std::error_code error;
+  std::filesystem::rename(temporary, path, error);
+  if (error) {
+    std::filesystem::remove(temporary, error);
+    return {75, "Path/file access error"};
+  }
+  saved.push_back(path);
+  return {};
+}
+
 // ---- windows -----------------------------------------------------------------------------
 
 FakeMainWindow::FakeMainWindow(FakePlatform& platform)

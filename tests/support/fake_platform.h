@@ -150,6 +150,16 @@ class FakeMouseHooks : public platform::MouseHooks {
   int removed = 0;
 };
 
+// Real files (in the test's temporary folder), written whole or not at all; a scripted
+// failure stands in for a full disk or a read-only folder.
+class FakeFileStore : public platform::FileStore {
+ public:
+  bool exists(const std::string& path) override;
+  platform::SaveError saveAtomically(const std::string& path, const std::string& bytes) override;
+  platform::SaveError failWith;  // number != 0: every save fails with it
+  std::vector<std::string> saved;
+};
+
 // ---- windows -----------------------------------------------------------------------------
 
 class FakeMainWindow : public FakeControl, public platform::MainWindow {
@@ -284,6 +294,7 @@ class FakePlatform : public platform::Platform {
   platform::UserDialogs& dialogs() override { return dialogs_; }
   platform::Screen& screen() override { return screen_; }
   platform::MouseHooks& mouseHooks() override { return hooks; }
+  platform::FileStore& fileStore() override { return files; }
   platform::MainWindow& mainWindow() override;
   platform::OptionsView& optionsView() override { return options; }
   platform::MessageView& messageView() override { return message; }
@@ -320,6 +331,7 @@ class FakePlatform : public platform::Platform {
   FakeDialogs dialogs_;
   FakeScreen screen_;
   FakeMouseHooks hooks;
+  FakeFileStore files;
   FakeOptionsView options;
   FakeMessageView message{*this};
   bool otherInstance = false;
