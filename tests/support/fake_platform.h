@@ -182,7 +182,7 @@ class FakeMainWindow : public FakeControl, public platform::MainWindow {
   platform::Timer& nextTimer() override { return next; }
   platform::Timer& timeTimer() override { return time; }
   platform::Timer& recoveryTimer() override { return recovery; }
-  void setEvents(Events events) override { events = std::move(events); }
+  void setEvents(Events newEvents) override { events = std::move(newEvents); }
 
   FakeBrowser& fakeBrowser(int slot) { return *browsers.at(static_cast<std::size_t>(slot)); }
   FakePictureBox& fakePicbox(int slot) { return *picboxes.at(static_cast<std::size_t>(slot)); }

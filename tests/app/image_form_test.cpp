@@ -1,0 +1,92 @@
+#include <gtest/gtest.h>
+
+#include "app/image_form.h"
+#include "app/startup.h"
+#include "support/harness.h"
+
+namespace {
+
+struct Loaded : fake::Harness {
+  Loaded() { Startup(program, ""); }
+};
+
+TEST(ImageForm, CaptionIsTheVersionAndADash) {
+  Loaded h;
+  EXPECT_EQ(h.window().caption(), "Quorel v2.0 - ");
+  h.debug();
+  SetCaption(h.program, "x");
+  EXPECT_EQ(h.window().caption(), "Quorel v2.0 - x");
+  EXPECT_EQ(h.trace(), (std::vector<std::string>{"SetCaption IN", "SetCaption OUT"}));
+}
+
+TEST(ImageForm, LoadCoversTheScreenAndSetsTheTimers) {
+  Loaded h;
+  auto& w = h.window();
+  EXPECT_EQ(w.left(), 0);
+  EXPECT_EQ(w.top(), 0);
+  EXPECT_EQ(w.width(), 1024 * 15);
+  EXPECT_EQ(w.height(), 768 * 15);
+  EXPECT_EQ(w.backColor, 0u);
+  EXPECT_TRUE(w.maximized);
+  EXPECT_EQ(w.recovery.interval(), 30000);
+  EXPECT_TRUE(w.recovery.enabled());
+  EXPECT_EQ(w.time.interval(), 1000);
+  EXPECT_TRUE(w.time.enabled());
+  EXPECT_EQ(w.next.interval(), 5000);
+  EXPECT_EQ(h.platform.hooks.installed, 1);
+  EXPECT_EQ(h.program.badLinks.size(), 58u);
+}
+
+TEST(ImageForm, LoadParksTheWorkBrowserBelowTheScreen) {
+  Loaded h;
+  auto& work = h.work();
+  EXPECT_EQ(h.program.workBrowserTop, 768 * 15 + 600);
+  EXPECT_EQ(h.program.workBrowserLeft, 1024 * 15 - 9000);
+  EXPECT_EQ(work.top(), h.program.workBrowserTop);
+  EXPECT_EQ(work.left(), h.program.workBrowserLeft);
+  EXPECT_EQ(work.width(), 9000);
+  EXPECT_EQ(work.height(), 1500);
+  EXPECT_TRUE(work.silent());
+  EXPECT_TRUE(work.visible());
+}
+
+TEST(ImageForm, LoadPlacesTheBottomStripAndTheSlots) {
+  Loaded h;
+  auto& w = h.window();
+  EXPECT_EQ(w.logo.picture(), platform::Picture::LogoOut);
+  EXPECT_EQ(w.clockLabel.width(), 2000);
+  EXPECT_FALSE(w.clockLabel.autoSize());
+  EXPECT_EQ(w.addressBox.top(), w.height() - w.addressBox.height());
+  for (int k = 0; k < 10; ++k) {
+    EXPECT_EQ(h.browser(k).left(), 0) << k;
+    EXPECT_EQ(h.browser(k).top(), w.height() + 600) << k;
+    EXPECT_TRUE(h.browser(k).silent()) << k;
+    EXPECT_EQ(h.picbox(k).top(), w.height() + 600) << k;
+  }
+  EXPECT_EQ(h.program.nextSlot, 0);
+}
+
+TEST(ImageForm, FirstRunLoadsTheDefaults) {
+  Loaded h;
+  EXPECT_EQ(h.program.settings.MinImageWidth, 100);
+  EXPECT_EQ(h.program.settings.MaxImageWidth, 999999);
+  EXPECT_EQ(h.program.settings.AutosavePath, h.platform.picturesFolder());
+}
+
+TEST(ImageForm, UnloadStopsEverythingAndEndsTheProgram) {
+  Loaded h;
+  h.window().close();
+  EXPECT_TRUE(h.program.unloading);
+  EXPECT_FALSE(h.window().next.enabled());
+  EXPECT_FALSE(h.window().time.enabled());
+  EXPECT_FALSE(h.window().recovery.enabled());
+  EXPECT_EQ(h.platform.hooks.removed, 1);
+  EXPECT_EQ(h.platform.endStatus, 0);
+  // Completions still queued afterwards do nothing and write nothing.
+  h.debug();
+  h.work().complete();
+  h.browser(3).complete();
+  EXPECT_TRUE(h.status().empty());
+}
+
+}  // namespace
