@@ -1,8 +1,103 @@
 #include "interaction/clock_timer.h"
 
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "app/logs.h"
 #include "app/program.h"
+#include "app/vb_text.h"
+#include "app/version.h"
+#include "interaction/layout.h"
 
-// Not built yet: a later change fills this in.
+namespace {
 
-void timeTimer_Timer(Program&) {}
-std::string FormatInterval(platform::LocalTime, platform::LocalTime) { return {}; }
+constexpr int kLabelWidth = 2000;
+
+// "Saturday, Dec 5" CR LF "7:05 pm up 1d 2h 3m 4s" CR LF "V2.0.80"
+std::string ClockText(Program& program, platform::LocalTime now, const std::string& uptime) {
+  using namespace std::chrono;
+  const auto& clock = program.platform.clock();
+  const local_days day = floor<days>(now);
+  const year_month_day date{day};
+  const hh_mm_ss time{floor<minutes>(now - day)};
+
+  const int hour24 = static_cast<int>(time.hours().count());
+  const int hour12 = hour24 % 12 == 0 ? 12 : hour24 % 12;
+  char clockText[16];
+  std::snprintf(clockText, sizeof clockText, "%d:%02d %s", hour12,
+                static_cast<int>(time.minutes().count()), hour24 < 12 ? "am" : "pm");
+
+  return clock.weekdayName(weekday{day}.c_encoding()) + ", " +
+         clock.monthShortName(static_cast<unsigned>(date.month())) + " " +
+         std::to_string(static_cast<unsigned>(date.day())) + "\r\n" + clockText + " up " + uptime +
+         "\r\n" + "V" + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + "." +
+         std::to_string(kVersionRevision);
+}
+
+}  // namespace
+
+std::string FormatInterval(platform::LocalTime start, platform::LocalTime end) {
+  using namespace std::chrono;
+  const long long total = duration_cast<seconds>(end - start).count();
+  // A clock set back after start gives no sensible uptime.
+  if (total <= 0) return {};
+  const long long parts[] = {total / 86400, total % 86400 / 3600, total % 3600 / 60, total % 60};
+  static const char* const kUnits[] = {"d ", "h ", "m ", "s"};
+  std::string text;
+  for (int i = 0; i < 4; ++i)
+    if (parts[i] > 0) text += std::to_string(parts[i]) + kUnits[i];
+  return vb::Trim(text);
+}
+
+void timeTimer_Timer(Program& program) {
+  AddTrace(program, "timeTimer IN");
+  auto& form = program.form();
+  const int H = form.height();
+  const int W = form.width();
+
+  const platform::LocalTime now = program.now();
+  auto& label = form.timeLab();
+  label.setAutoSize(true);
+  label.setCaption(ClockText(program, now, FormatInterval(program.startTime, program.now())));
+
+  auto& logo = form.picLogo();
+  label.setLeft(logo.width() + 60);
+  label.setTop(H - label.height() - 60);
+  label.setAutoSize(false);
+  label.setWidth(kLabelWidth);
+  label.zOrder(1);
+
+  auto& box = form.urlBox();
+  box.setLeft(label.left() + label.width());
+  box.setTop(H - box.height() - 30);
+  // A window narrower than the strip would give a negative width, which no control takes.
+  box.setWidth(std::max(0, W - box.left()));
+  box.zOrder(1);
+  logo.zOrder(1);
+
+  // A page script may have moved or resized the hidden work browser into view.
+  auto& work = program.workBrowser();
+  if (work.left() != program.workBrowserLeft) {
+    AddStatus(program, "[Timer] reset workBrowser.Left");
+    work.setLeft(program.workBrowserLeft);
+  }
+  if (work.top() != program.workBrowserTop) {
+    AddStatus(program, "[Timer] reset workBrowser.Top");
+    work.setTop(program.workBrowserTop);
+  }
+  if (work.width() != kWorkBrowserWidth) {
+    AddStatus(program, "[Timer] reset workBrowser.Width");
+    work.setWidth(kWorkBrowserWidth);
+  }
+  if (work.height() != kWorkBrowserHeight) {
+    AddStatus(program, "[Timer] reset workBrowser.Height");
+    work.setHeight(kWorkBrowserHeight);
+  }
+
+  // Whatever stopped the show, it starts again here once no crawl is under way.
+  auto& next = program.nextTimer();
+  if (!next.enabled() && !program.navPending) next.setEnabled(true);
+  AddTrace(program, "timeTimer OUT");
+}

@@ -5,6 +5,11 @@
 
 struct Program;
 
+// The work browser's standard size, in twips: parked below the window at this size it is
+// never seen.
+inline constexpr int kWorkBrowserWidth = 9000;
+inline constexpr int kWorkBrowserHeight = 1500;
+
 void Form_Resize(Program& program);
 void ResizeBrowsers(Program& program, std::int16_t index);
 void ResizeIBrowser(Program& program, std::int32_t index);
