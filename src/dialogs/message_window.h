@@ -11,6 +11,7 @@ class MessageWindow {
 
   // Loads the window hidden unless it is loaded already (its closing timer starts).
   void Load();
+  bool IsLoaded() const { return loaded_; }
   void ShowMessage(const std::string& text);
 
  private:

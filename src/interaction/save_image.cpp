@@ -1,7 +1,110 @@
 #include "interaction/save_image.h"
 
+#include <cstdio>
+#include <exception>
+#include <vector>
+
+#include "app/logs.h"
 #include "app/program.h"
+#include "dialogs/message_window.h"
+#include "platform/run_time_error.h"
 
-// Not built yet: a later change fills this in.
+namespace {
 
-void SaveImage(Program&, platform::Document&) {}
+// The extension tail of an address, taken only from its last segment so that no part of the
+// address can steer the file out of the folder; separators and control bytes are dropped.
+std::string extensionTail(const std::string& address) {
+  const auto slash = address.find_last_of("/\\");
+  const std::string segment = slash == std::string::npos ? address : address.substr(slash + 1);
+  const auto dot = segment.rfind('.');
+  if (dot == std::string::npos) return {};
+  std::string tail;
+  for (const char c : segment.substr(dot)) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F || c == '/' || c == '\\') continue;
+    tail += c;
+  }
+  return tail;
+}
+
+// The first name not taken yet in the folder: name, then name-1, name-2 ... before the tail.
+std::string freeName(Program& program, const std::string& folder, const std::string& stem,
+                     const std::string& tail) {
+  auto& files = program.platform.fileStore();
+  std::string name = stem + tail;
+  for (int n = 1; files.exists(folder + "/" + name); ++n) name = stem + "-" + std::to_string(n) + tail;
+  return name;
+}
+
+platform::TransferResult fetchImage(Program& program, const std::string& href) {
+  auto& transfer = program.platform.transfer();
+  try {
+    transfer.cancel();  // one shared transfer: whatever it still did is dropped
+    return transfer.fetch(href);
+  } catch (const std::exception& failure) {
+    return {false, {}, failure.what()};
+  }
+}
+
+// "yyyymmdd-hhnnss".
+std::string timeStamp(platform::LocalTime when) {
+  using namespace std::chrono;
+  const auto day = floor<days>(when);
+  const year_month_day date{day};
+  const hh_mm_ss clock{floor<seconds>(when - day)};
+  char stamp[32];
+  std::snprintf(stamp, sizeof stamp, "%04d%02u%02u-%02d%02d%02d", static_cast<int>(date.year()),
+                static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                static_cast<int>(clock.hours().count()), static_cast<int>(clock.minutes().count()),
+                static_cast<int>(clock.seconds().count()));
+  return stamp;
+}
+
+}  // namespace
+
+std::string SavedImageName(platform::LocalTime when, const std::string& address) {
+  return timeStamp(when) + extensionTail(address);
+}
+
+void SaveImage(Program& program, platform::Document& doc) {
+  auto& dialogs = program.platform.dialogs();
+  const std::string folder = program.settings.AutosavePath;
+  if (folder.empty()) {
+    dialogs.messageBox("You have to set your auto-save path before you can capture images.", "Whoa");
+    return;
+  }
+
+  // The addresses are taken before the first fetch: events run while fetching and may put a
+  // new page into this very browser.
+  std::vector<std::string> addresses;
+  const int count = doc.imageCount();
+  for (int i = 0; i < count; ++i) addresses.push_back(doc.image(i).href);
+
+  for (const auto& href : addresses) {
+    AddStatus(program, "[Fetching] " + href);
+    const platform::TransferResult reply = fetchImage(program, href);
+    if (!reply.ok) {
+      AddStatus(program, "[Fetching] failed: " + reply.error);
+      return;
+    }
+
+    const std::string name = freeName(program, folder, timeStamp(program.now()), extensionTail(href));
+
+    platform::SaveError error;
+    try {
+      AddStatus(program, "[Saving] " + folder + "/" + name);
+      if (!program.settings.AutosaveMode) ShowMessage(program, "File saved as " + name);
+      error = program.platform.fileStore().saveAtomically(folder + "/" + name, reply.bytes);
+    } catch (const platform::RunTimeError& failure) {
+      error = {failure.number(), failure.description()};
+    } catch (const std::exception& failure) {
+      error = {75, failure.what()};
+    }
+    if (error.number != 0) {
+      dialogs.messageBox("Cannot save " + name + ": " + std::to_string(error.number) + ", " +
+                             error.description,
+                         "Quorel");
+      return;
+    }
+  }
+}
