@@ -16,6 +16,7 @@
 #include "display/cleanup_html.h"
 #include "display/display_slots.h"
 #include "display/get_image.h"
+#include "display/trapped_error.h"
 #include "interaction/shell_open.h"
 #include "platform/run_time_error.h"
 
@@ -142,23 +143,14 @@ void HandlePage(Program& program, const std::string& url) {
   }
 }
 
-void LogFailure(Program& program, int number, const std::string& description) {
-  AddStatus(program, "[ERROR] workBrowser_DocumentComplete(): " + std::to_string(number) + ", " +
-                         description);
-}
-
 }  // namespace
 
 void workBrowser_DocumentComplete(Program& program, const std::string& url) {
   AddTrace(program, "workBroswer_DocumentComplete IN");
   try {
     HandlePage(program, url);
-  } catch (const platform::RunTimeError& error) {
-    LogFailure(program, error.number(), error.description());
   } catch (const std::exception& error) {
-    // Not one of ours (an allocation failure, a library's own exception): logged alike.
-    constexpr int kInvalidCall = 5;
-    LogFailure(program, kInvalidCall, error.what());
+    AddStatus(program, "[ERROR] workBrowser_DocumentComplete(): " + TrappedError(error));
   }
   AddTrace(program, "workBroswer_DocumentComplete OUT");
 }

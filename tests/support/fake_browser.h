@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/browser.h"
+#include "platform/run_time_error.h"
 #include "support/fake_controls.h"
 #include "support/fake_document.h"
 
@@ -19,7 +20,10 @@ class FakeBrowser : public FakeControl, public platform::Browser {
   void navigate2(const std::string& url) override { navigations.push_back(url); }
   bool silent() const override { return silent_; }
   void setSilent(bool silent) override { silent_ = silent; }
-  void quit() override { ++quitCalls; }
+  void quit() override {
+    ++quitCalls;
+    if (failQuit) throw platform::objectNotSet();
+  }
   platform::Document& document() override { return *document_; }
   void setEvents(Events events) override { events_ = std::move(events); }
 
@@ -38,6 +42,7 @@ class FakeBrowser : public FakeControl, public platform::Browser {
 
   std::vector<std::string> navigations;
   int quitCalls = 0;
+  bool failQuit = false;  // quit() fails, as a control in a bad state can
 
  private:
   bool silent_ = false;
