@@ -1,0 +1,67 @@
+#include "interaction/popup_menu.h"
+
+#include <gtest/gtest.h>
+
+#include "support/harness.h"
+
+namespace {
+
+using Kind = platform::MenuEntry::Kind;
+
+TEST(PopupMenu, ItemTextsBecomeEntries) {
+  struct Case {
+    std::string item;
+    Kind kind;
+    std::string text;
+  };
+  const Case cases[] = {
+      {"Browse Pic", Kind::Plain, "Browse Pic"},
+      {"-", Kind::Separator, ""},
+      {"  -  ", Kind::Separator, ""},
+      {"--", Kind::Plain, "--"},
+      {"!Browse Site", Kind::Disabled, "Browse Site"},
+      {"!", Kind::Disabled, ""},
+      {" !x", Kind::Plain, " !x"},
+      {"", Kind::Plain, ""},
+  };
+  fake::Harness h;
+  std::vector<std::string> items;
+  for (const auto& c : cases) items.push_back(c.item);
+  cPopupMenu().Popup(h.program, items);
+
+  ASSERT_EQ(h.platform.dialogs_.menus.size(), 1u);
+  const auto& entries = h.platform.dialogs_.menus[0];
+  ASSERT_EQ(entries.size(), std::size(cases));
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    SCOPED_TRACE(cases[i].item);
+    EXPECT_EQ(entries[i].kind, cases[i].kind);
+    EXPECT_EQ(entries[i].text, cases[i].text);
+  }
+}
+
+TEST(PopupMenu, ReturnsOnlyPlainChoicesAndHoldsMenuOpenMeanwhile) {
+  const std::vector<std::string> items = {"A", "-", "!B", "C"};
+  struct Case {
+    int choice;
+    int expected;
+  };
+  for (const auto& c : {Case{1, 1}, Case{4, 4}, Case{0, 0}, Case{2, 0}, Case{3, 0}, Case{5, 0}, Case{-1, 0}}) {
+    SCOPED_TRACE(c.choice);
+    fake::Harness h;
+    bool openWhileShown = false;
+    h.platform.dialogs_.whileMenuOpen = [&] { openWhileShown = h.program.menuOpen; };
+    h.platform.dialogs_.menuChoice = c.choice;
+    EXPECT_EQ(cPopupMenu().Popup(h.program, items), c.expected);
+    EXPECT_TRUE(openWhileShown);
+    EXPECT_FALSE(h.program.menuOpen);
+  }
+}
+
+TEST(PopupMenu, AFailingMenuStillClearsMenuOpen) {
+  fake::Harness h;
+  h.platform.dialogs_.whileMenuOpen = [] { throw std::runtime_error("menu failed"); };
+  EXPECT_THROW(cPopupMenu().Popup(h.program, {"A"}), std::runtime_error);
+  EXPECT_FALSE(h.program.menuOpen);
+}
+
+}  // namespace
