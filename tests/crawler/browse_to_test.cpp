@@ -1,0 +1,155 @@
+#include <gtest/gtest.h>
+
+#include "app/vendor.h"
+#include "crawler/browse_to.h"
+#include "crawler_fixture.h"
+#include "platform/browser.h"
+
+namespace {
+
+using crawl::Crawl;
+
+TEST(BrowseTo, StartsOneNavigationAtATime) {
+  struct Row {
+    const char* name;
+    bool unloading, menuOpen, pending;
+    std::string url;
+    std::vector<std::string> status;
+    bool navigates;
+    bool pendingAfter;
+  };
+  const std::string page = "http://site.example/p.html";
+  const std::string anchored = "http://site.example/p.html#top";
+  const Row rows[] = {
+      {"navigates", false, false, false, page, {"[BrowseTo (depth=4)] " + page}, true, true},
+      {"empty address", false, false, false, "", {}, false, false},
+      {"unloading", true, false, false, page, {}, false, false},
+      {"menu open", false, true, false, page, {}, false, false},
+      {"pending", false, false, true, page, {"[WTF] BrowseTo called before complete"}, false, true},
+      {"bad link", false, false, false, anchored, {"[BrowseTo (depth=4)] " + anchored}, false, false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    Crawl h;
+    h.program.depth = 4;
+    h.program.unloading = row.unloading;
+    h.program.menuOpen = row.menuOpen;
+    h.program.navPending = row.pending;
+    h.work().setSilent(false);
+    BrowseTo(h.program, row.url);
+
+    EXPECT_EQ(h.status(), row.status);
+    EXPECT_EQ(h.work().navigations.size(), row.navigates ? 1u : 0u);
+    EXPECT_EQ(h.work().silent(), row.navigates);
+    EXPECT_EQ(h.program.navPending, row.pendingAfter);
+    // The address line shows every address that got as far as being logged.
+    const bool shownInBox = row.status.size() == 1 && row.status[0].rfind("[BrowseTo", 0) == 0;
+    EXPECT_EQ(h.window().addressBox.text() == " " + row.url, shownInBox);
+    EXPECT_EQ(h.trace().front(), "BrowseTo IN");
+    EXPECT_EQ(h.trace().back(), "BrowseTo OUT");
+  }
+}
+
+TEST(BrowseTo, ASecondRequestBeforeCompletionIsDropped) {
+  Crawl h;
+  BrowseTo(h.program, "http://site.example/1.html");
+  BrowseTo(h.program, "http://site.example/2.html");
+  EXPECT_EQ(h.work().navigations, std::vector<std::string>{"http://site.example/1.html"});
+  EXPECT_EQ(h.status().back(), "[WTF] BrowseTo called before complete");
+}
+
+TEST(WorkBrowserEvents, ANavigationErrorRestartsFromTheLinkList) {
+  struct Row {
+    std::int32_t code;
+    std::string line;
+  };
+  const Row rows[] = {
+      {platform::kServerNotFound, "[NavError] cannot find server"},
+      {platform::kObjectNotFound, "[NavError] 404"},
+      {404, "[NavError] 404"},
+      {500, "[NavError] unhandled error 500"},
+      {static_cast<std::int32_t>(0x800C000Eu), "[NavError] unhandled error -2146697202"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.line);
+    Crawl h;
+    h.program.navPending = true;
+    h.program.depth = 2;
+    EXPECT_TRUE(h.work().fail(row.code, "http://site.example/gone.html"));
+    EXPECT_EQ(h.status().front(), row.line);
+    EXPECT_EQ(h.program.depth, -1);
+    EXPECT_EQ(h.work().navigations,
+              std::vector<std::string>{VendorUrl("/quorel/bin/getlinks.asp")});
+    EXPECT_TRUE(h.program.navPending);  // the new request is under way
+    EXPECT_EQ(h.trace().front(), "workBroswer_NavigateError IN");
+    EXPECT_EQ(h.trace().back(), "workBroswer_NavigateError OUT");
+  }
+}
+
+TEST(WorkBrowserEvents, PopUpsAreRefused) {
+  for (const bool silent : {true, false}) {
+    Crawl h;
+    h.work().setSilent(silent);
+    EXPECT_TRUE(h.work().requestNewWindow());
+    EXPECT_EQ(h.status().front(), std::string("[PopUp] killed (workBrowser, silent=") +
+                                      (silent ? "True" : "False") + ")");
+    EXPECT_EQ(h.trace().front(), "workBroswer_NewWindow2 IN");
+    EXPECT_EQ(h.trace().back(), "workBroswer_NewWindow2 OUT");
+  }
+}
+
+TEST(RecoveryTimer, RecoversOnlyAfterMoreThanThirtyIdleSeconds) {
+  struct Row {
+    const char* name;
+    int idleMilliseconds;
+    bool menuOpen;
+    bool recovers;
+  };
+  const Row rows[] = {
+      {"30 s", 30000, false, false},
+      {"30.999 s is still 30 whole seconds", 30999, false, false},
+      {"31 s", 31000, false, true},
+      {"long stall under an open menu", 600000, true, false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    Crawl h;
+    h.program.navPending = true;
+    h.program.menuOpen = row.menuOpen;
+    h.program.lastActivity = h.program.now() - std::chrono::milliseconds(row.idleMilliseconds);
+    h.browser(3).failQuit = true;  // one control refusing does not stop the others
+    recoveryTimer_Timer(h.program);
+
+    EXPECT_EQ(h.logged("[RecoveryTimer] hmm..."), row.recovers);
+    EXPECT_EQ(h.work().quitCalls, row.recovers ? 1 : 0);
+    for (int k = 0; k < 10; ++k) EXPECT_EQ(h.browser(k).quitCalls, row.recovers ? 1 : 0) << k;
+    EXPECT_EQ(h.program.navPending, !row.recovers);
+    EXPECT_EQ(h.pacingArmed(), row.recovers);
+    EXPECT_EQ(h.program.lastActivity == h.program.now(), row.recovers);
+    EXPECT_EQ(h.trace().front(), "recoveryTimer_Timer IN");
+    EXPECT_EQ(h.trace().back(), "recoveryTimer_Timer OUT");
+  }
+}
+
+TEST(RecoveryTimer, TicksEveryThirtySecondsAndWaitsForTheMenu) {
+  Crawl h;
+  h.window().recovery.setInterval(30000);
+  h.window().recovery.setEnabled(true);
+  h.program.navPending = true;
+  h.program.menuOpen = true;
+
+  h.platform.advanceSeconds(90);  // three ticks, the menu open all along
+  EXPECT_FALSE(h.logged("[RecoveryTimer] hmm..."));
+  EXPECT_TRUE(h.program.navPending);
+
+  h.program.menuOpen = false;
+  h.platform.advanceSeconds(30);
+  EXPECT_TRUE(h.logged("[RecoveryTimer] hmm..."));
+  EXPECT_FALSE(h.program.navPending);
+
+  // Five seconds later the pacing timer starts a new crawl from the link list.
+  h.platform.advanceSeconds(5);
+  EXPECT_EQ(h.work().navigations, std::vector<std::string>{VendorUrl("/quorel/bin/getlinks.asp")});
+}
+
+}  // namespace
