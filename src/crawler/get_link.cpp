@@ -115,6 +115,7 @@ void PickLink(Program& program, platform::Document& doc) {
   int attempts = 0;
   int i = pick();
   for (;;) {
+    // Once the budget is spent, the last pick is not even looked at.
     while (attempts < kMaxAttempts && BadLink(program, doc.link(i))) {
       i = pick();
       ++attempts;
