@@ -1,0 +1,102 @@
+#include "vendor/link_list.h"
+
+#include <gtest/gtest.h>
+
+#include <QRandomGenerator>
+#include <QSet>
+
+namespace {
+
+using vendor::LinkList;
+using vendor::LinkListProblem;
+
+TEST(LinkList, ReadsEntriesAndSkipsCommentsAndBlanks) {
+  const QString text = QStringLiteral(
+      "\xFEFF# a list\r\n"
+      "\r\n"
+      "http://site1.test/a.html|2|http://site1.test/\r\n"
+      "   # indented comment\n"
+      "  https://site2.test/b.jpg | 0 | https://site2.test/  \n"
+      "adult http://night.test/|3|http://night.test/\n"
+      "adult\thttp://night.test/x.html|-2|http://night.test/\n"
+      "http://site3.test/p|-1|http://site3.test/?a=1|b=2\n");
+  QList<LinkListProblem> problems;
+  const LinkList list = LinkList::parse(text, &problems);
+
+  EXPECT_TRUE(problems.isEmpty());
+  ASSERT_EQ(list.entries().size(), 5);
+  EXPECT_EQ(list.entries()[0].line(), u"http://site1.test/a.html|2|http://site1.test/");
+  EXPECT_EQ(list.entries()[1].line(), u"https://site2.test/b.jpg|0|https://site2.test/");
+  EXPECT_TRUE(list.entries()[2].adult);
+  EXPECT_EQ(list.entries()[3].depth, -2);
+  EXPECT_TRUE(list.entries()[3].adult);
+  // The code is the rest of the line, '|' included.
+  EXPECT_EQ(list.entries()[4].code, u"http://site3.test/?a=1|b=2");
+  EXPECT_EQ(list.count(false), 3);
+  EXPECT_EQ(list.count(true), 2);
+}
+
+TEST(LinkList, ReportsMalformedLinesByNumberAndKeepsTheRest) {
+  struct Case {
+    const char* line;
+    const char* why;  // a fragment of the message
+  };
+  const Case cases[] = {
+      {"http://a.test/", "url|depth|code"},
+      {"http://a.test/|2", "url|depth|code"},
+      {"ftp://a.test/x|2|http://a.test/", "http or https"},
+      {"javascript:alert(1)|2|http://a.test/", "http or https"},
+      {"http://a test/|2|http://a.test/", "http or https"},
+      {"|2|http://a.test/", "http or https"},
+      {"http://a.test/|two|http://a.test/", "whole number"},
+      {"http://a.test/||http://a.test/", "whole number"},
+      {"http://a.test/|2.5|http://a.test/", "whole number"},
+      {"http://a.test/|-3|http://a.test/", "outside"},
+      {"http://a.test/|11|http://a.test/", "outside"},
+      {"http://a.test/|2|", "code"},
+      {"http://a.test/|2|1234", "code"},
+      {"adults http://a.test/|2|http://a.test/", "http or https"},
+  };
+  QString text = QStringLiteral("http://good.test/|1|http://good.test/\n");
+  for (const Case& c : cases) text += QString::fromUtf8(c.line) + u'\n';
+
+  QList<LinkListProblem> problems;
+  const LinkList list = LinkList::parse(text, &problems);
+  ASSERT_EQ(list.entries().size(), 1);
+  ASSERT_EQ(problems.size(), static_cast<qsizetype>(std::size(cases)));
+  for (qsizetype i = 0; i < problems.size(); ++i) {
+    SCOPED_TRACE(cases[i].line);
+    EXPECT_EQ(problems[i].line, i + 2);
+    EXPECT_TRUE(problems[i].message.contains(QString::fromUtf8(cases[i].why)))
+        << problems[i].message.toStdString();
+  }
+}
+
+TEST(LinkList, DrawsFromTheSideTheModeAsksFor) {
+  const LinkList list = LinkList::parse(QStringLiteral(
+      "http://n1.test/|1|http://n1.test/\n"
+      "adult http://a1.test/|1|http://a1.test/\n"
+      "http://n2.test/|1|http://n2.test/\n"
+      "adult http://a2.test/|1|http://a2.test/\n"));
+  QRandomGenerator random(42);
+  QSet<QString> normal, adult;
+  for (int i = 0; i < 200; ++i) {
+    normal.insert(list.draw(false, random)->url);
+    adult.insert(list.draw(true, random)->url);
+  }
+  EXPECT_EQ(normal, (QSet<QString>{QStringLiteral("http://n1.test/"), QStringLiteral("http://n2.test/")}));
+  EXPECT_EQ(adult, (QSet<QString>{QStringLiteral("http://a1.test/"), QStringLiteral("http://a2.test/")}));
+}
+
+TEST(LinkList, AdultModeFallsBackToOrdinaryEntriesAndEmptyListsDrawNothing) {
+  QRandomGenerator random(7);
+  const LinkList ordinary = LinkList::parse(QStringLiteral("http://n.test/|1|http://n.test/"));
+  ASSERT_NE(ordinary.draw(true, random), nullptr);
+  EXPECT_EQ(ordinary.draw(true, random)->url, u"http://n.test/");
+
+  const LinkList onlyAdult = LinkList::parse(QStringLiteral("adult http://a.test/|1|http://a.test/"));
+  EXPECT_EQ(onlyAdult.draw(false, random), nullptr);
+  EXPECT_EQ(LinkList::parse(QStringLiteral("# nothing\n")).draw(false, random), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,246 @@
+// The link server over real HTTP on a loopback port.
+#include "vendor/vendor_server.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QNetworkAccessManager>
+#include <QNetworkProxy>
+#include <QNetworkReply>
+#include <QSet>
+#include <QTcpSocket>
+#include <QTest>
+#include <memory>
+
+namespace {
+
+constexpr int kPatienceMs = 10'000;  // a failure guard only, never a measured time
+
+class QtEnvironment : public testing::Environment {
+ public:
+  void SetUp() override {
+    static int argc = 1;
+    static char name[] = "test_vendor";
+    static char* argv[] = {name, nullptr};
+    if (!QCoreApplication::instance()) app_ = std::make_unique<QCoreApplication>(argc, argv);
+  }
+
+ private:
+  std::unique_ptr<QCoreApplication> app_;
+};
+[[maybe_unused]] testing::Environment* const qtEnvironment =
+    testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+struct Reply {
+  int status = 0;
+  QByteArray body;
+  QByteArray contentType;
+  QByteArray location;
+};
+
+class VendorServerTest : public testing::Test {
+ protected:
+  void start(vendor::ServerOptions options = {}) {
+    options.log = [this](const QString& line) { logLines.append(line); };
+    const auto links = vendor::LinkList::parse(QStringLiteral(
+        "http://site1.test/index.html|2|http://site1.test/\n"
+        "http://site2.test/images/a.jpg|0|http://site2.test/\n"
+        "adult http://night.test/|3|http://night.test/\n"));
+    server = std::make_unique<vendor::VendorServer>(links, options);
+    ASSERT_TRUE(server->listen(QHostAddress::LocalHost, 0)) << server->errorString().toStdString();
+    network.setProxy(QNetworkProxy::NoProxy);
+  }
+
+  QString base() const { return QStringLiteral("http://127.0.0.1:%1").arg(server->serverPort()); }
+
+  Reply fetch(const QString& pathAndQuery, const QByteArray& verb = "GET") {
+    QNetworkRequest request(QUrl(base() + pathAndQuery, QUrl::TolerantMode));
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::ManualRedirectPolicy);
+    std::unique_ptr<QNetworkReply> reply(network.sendCustomRequest(request, verb));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return reply->isFinished(); }, kPatienceMs));
+    return {reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), reply->readAll(),
+            reply->header(QNetworkRequest::ContentTypeHeader).toByteArray(),
+            reply->rawHeader("Location")};
+  }
+
+  // Sends raw bytes and returns whatever comes back before the server closes the connection.
+  QByteArray exchange(const QByteArray& bytes) {
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, server->serverPort());
+    EXPECT_TRUE(socket.waitForConnected(kPatienceMs));
+    socket.write(bytes);
+    QByteArray received;
+    const bool closed = QTest::qWaitFor([&] {
+      received += socket.readAll();
+      return socket.state() == QAbstractSocket::UnconnectedState;
+    }, kPatienceMs);
+    EXPECT_TRUE(closed) << "server left it open";
+    return received + socket.readAll();
+  }
+
+  std::unique_ptr<vendor::VendorServer> server;
+  QNetworkAccessManager network;
+  QStringList logLines;
+};
+
+TEST_F(VendorServerTest, AnswersTheVersionAsPlainText) {
+  start();
+  const Reply reply = fetch(QStringLiteral("/quorel/bin/version.asp"));
+  EXPECT_EQ(reply.status, 200);
+  EXPECT_EQ(reply.body, QUOREL_VERSION);
+  EXPECT_TRUE(reply.contentType.startsWith("text/plain"));
+  ASSERT_EQ(logLines.size(), 1);
+  EXPECT_TRUE(logLines[0].contains(u"\"GET /quorel/bin/version.asp HTTP/1.1\" 200 6"))
+      << logLines[0].toStdString();
+}
+
+TEST_F(VendorServerTest, HandsOutOneLinkLineFromTheSideTheModeAsksFor) {
+  start();
+  const QSet<QByteArray> ordinary = {"http://site1.test/index.html|2|http://site1.test/",
+                                     "http://site2.test/images/a.jpg|0|http://site2.test/"};
+  QSet<QByteArray> seen;
+  for (int i = 0; i < 30; ++i) {
+    const Reply reply = fetch(QStringLiteral("/quorel/bin/getlinks.asp"));
+    ASSERT_EQ(reply.status, 200);
+    EXPECT_TRUE(ordinary.contains(reply.body)) << reply.body.toStdString();
+    seen.insert(reply.body);
+  }
+  EXPECT_EQ(seen, ordinary);
+  for (const char* query : {"?mode=adult", "?mode=ADULT", "?x=1&mode=adult"}) {
+    const Reply reply = fetch(QStringLiteral("/quorel/bin/getlinks.asp") + QLatin1String(query));
+    EXPECT_EQ(reply.body, "http://night.test/|3|http://night.test/") << query;
+  }
+}
+
+TEST_F(VendorServerTest, ClickThroughRedirectsToWebAddressesOnly) {
+  start();
+  struct Case {
+    const char* query;
+    int status;
+    const char* location;
+  };
+  const Case cases[] = {
+      // As the program encodes: every byte but letters and digits, spaces as '+'.
+      {"url=http%3A%2F%2Fsite1%2Etest%2Fimages%2Fa%2Ejpg", 302, "http://site1.test/images/a.jpg"},
+      {"url=https%3A%2F%2Fsite1%2Etest%2Fa+b%2Ejpg%3Fx%3D1%26y%3D2", 302,
+       "https://site1.test/a%20b.jpg?x=1&y=2"},
+      {"url=http%3A%2F%2Fsite1%2Etest%2F%C3%A9t%C3%A9%2Ejpg", 302, "http://site1.test/%C3%A9t%C3%A9.jpg"},
+      {"url=HTTP%3A%2F%2FSite1%2Etest%2F", 302, "http://site1.test/"},
+      {"url=http%3A%2F%2Fsite1%2Etest%2F%0D%0ASet-Cookie%3A+x%3D1", 400, ""},
+      {"url=file%3A%2F%2F%2Fetc%2Fpasswd", 400, ""},
+      {"url=javascript%3Aalert%281%29", 400, ""},
+      {"url=ftp%3A%2F%2Fsite1%2Etest%2F", 400, ""},
+      {"url=mailto%3Ame%40site1%2Etest", 400, ""},
+      {"url=site1%2Etest%2Fa%2Ejpg", 400, ""},
+      {"url=http%3A%2F%2F", 400, ""},
+      {"url=", 400, ""},
+      {"", 400, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.query);
+    const Reply reply = fetch(QStringLiteral("/quorel/bin/click.asp?") + QLatin1String(c.query));
+    EXPECT_EQ(reply.status, c.status);
+    EXPECT_EQ(reply.location, QByteArray(c.location));
+  }
+}
+
+TEST_F(VendorServerTest, ServesTheProjectPagesAndRefusesTheRest) {
+  start();
+  struct Case {
+    const char* path;
+    const char* verb;
+    int status;
+    const char* text;  // in the body
+  };
+  const Case cases[] = {
+      {"/quorel", "GET", 200, "<title>Quorel</title>"},
+      {"/quorel/", "GET", 200, "<title>Quorel</title>"},
+      {"/quorel/download/", "GET", 200, QUOREL_VERSION},
+      {"/forums", "GET", 200, "Forums"},
+      {"/Quorel/Bin/Version.asp", "GET", 200, QUOREL_VERSION},
+      {"/quorel/bin/nothing.asp", "GET", 404, "Not Found"},
+      {"/quorel/bin/version.asp", "POST", 405, "Method Not Allowed"},
+      {"/quorel/bin/version.asp", "HEAD", 200, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.verb) + " " + c.path);
+    const Reply reply = fetch(QLatin1String(c.path), c.verb);
+    EXPECT_EQ(reply.status, c.status);
+    EXPECT_TRUE(reply.body.contains(c.text)) << reply.body.toStdString();
+    if (QByteArray(c.verb) == "HEAD") {
+      EXPECT_TRUE(reply.body.isEmpty());
+    }
+  }
+}
+
+TEST_F(VendorServerTest, RefusesMalformedRequestsAndKeepsServing) {
+  vendor::ServerOptions options;
+  options.maxHeadBytes = 4096;
+  start(options);
+  struct Case {
+    QByteArray request;
+    const char* statusLine;
+  };
+  const Case cases[] = {
+      {"garbage\r\n\r\n", "HTTP/1.1 400 "},
+      {QByteArray("\x00\x01\x02\xff\r\n\r\n", 8), "HTTP/1.1 400 "},
+      {"GET\r\n\r\n", "HTTP/1.1 400 "},
+      {"get / HTTP/1.1\r\n\r\n", "HTTP/1.1 400 "},
+      {"GET relative HTTP/1.1\r\n\r\n", "HTTP/1.1 400 "},
+      {"GET / HTTP/2.0\r\n\r\n", "HTTP/1.1 505 "},
+      {"GET /" + QByteArray(5000, 'a') + " HTTP/1.1\r\n\r\n", "HTTP/1.1 414 "},
+      {"GET / HTTP/1.1\r\nX: " + QByteArray(5000, 'b') + "\r\n\r\n", "HTTP/1.1 431 "},
+      {"GET / HTTP/1.1\r\n" + QByteArray("X: y\r\n").repeated(1000) + "\r\n", "HTTP/1.1 431 "},
+      {"GET http://127.0.0.1/quorel/bin/version.asp HTTP/1.1\n\n", "HTTP/1.1 200 "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.request.left(40).toStdString());
+    EXPECT_TRUE(exchange(c.request).startsWith(c.statusLine));
+  }
+  EXPECT_EQ(fetch(QStringLiteral("/quorel/bin/version.asp")).status, 200);
+  EXPECT_EQ(server->openConnections(), 0);
+}
+
+TEST_F(VendorServerTest, DropsIdleAndTricklingClients) {
+  vendor::ServerOptions options;
+  options.idleTimeoutMs = 100;
+  options.requestTimeoutMs = 300;
+  start(options);
+  // Silent after connecting, and a request head that never ends.
+  EXPECT_TRUE(exchange("").startsWith("HTTP/1.1 408 "));
+  EXPECT_TRUE(exchange("GET / HTTP/1.1\r\nX-Slow: ").startsWith("HTTP/1.1 408 "));
+
+  // One byte at a time, each in time for the idle limit: the overall limit still ends it.
+  QTcpSocket socket;
+  socket.connectToHost(QHostAddress::LocalHost, server->serverPort());
+  ASSERT_TRUE(socket.waitForConnected(kPatienceMs));
+  QByteArray received;
+  for (int i = 0; i < 200 && socket.state() == QAbstractSocket::ConnectedState; ++i) {
+    socket.write("X");
+    socket.flush();
+    QTest::qWait(20);
+    received += socket.readAll();
+  }
+  EXPECT_TRUE(received.startsWith("HTTP/1.1 408 ")) << received.left(40).toStdString();
+  EXPECT_EQ(fetch(QStringLiteral("/quorel/bin/version.asp")).status, 200);
+}
+
+TEST_F(VendorServerTest, ClosesConnectionsBeyondTheLimit) {
+  vendor::ServerOptions options;
+  options.maxConnections = 2;
+  start(options);
+  QTcpSocket held[3];
+  for (QTcpSocket& socket : held) {
+    socket.connectToHost(QHostAddress::LocalHost, server->serverPort());
+    ASSERT_TRUE(socket.waitForConnected(kPatienceMs));
+  }
+  EXPECT_TRUE(QTest::qWaitFor([&] { return held[2].state() == QAbstractSocket::UnconnectedState; },
+                              kPatienceMs));
+  EXPECT_EQ(held[0].state(), QAbstractSocket::ConnectedState);
+  for (QTcpSocket& socket : held) socket.abort();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return server->openConnections() == 0; }, kPatienceMs));
+  EXPECT_EQ(fetch(QStringLiteral("/quorel/bin/version.asp")).status, 200);
+}
+
+}  // namespace
