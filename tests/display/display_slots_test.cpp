@@ -149,48 +149,48 @@ TEST(DisplayPage, RewritesTheImageDocument) {
   struct Row {
     const char* name;
     std::string html;
-    bool partridge;
-    float colourDraw;
     std::string written;
   } rows[] = {
-      {"upper case tags", Slots::kImagePage, false, 0.0f,
+      {"upper case tags", Slots::kImagePage,
        "<head></head><body bgcolor=black><center><a title='Click for options'>"
        "<TITLE>p.jpg</TITLE><BODY><IMG border=0 src=\"http://site.test/p.jpg\">"
        "</a></center></body>"},
-      {"lower case tags", "<head></head><body><img src=\"a.jpg\"><img src=\"b.jpg\"></body>", false,
-       0.0f,
+      {"lower case tags", "<head></head><body><img src=\"a.jpg\"><img src=\"b.jpg\"></body>",
        "<head></head><body bgcolor=black><center><a title='Click for options'><body>"
        "<IMG border=0 src=\"a.jpg\"><IMG border=0 src=\"b.jpg\"></a></center></body>"},
-      {"mixed case tags", "<Head></hEaD><Body><iMg src=\"a.jpg\"></BoDy>", false, 0.0f,
+      {"mixed case tags", "<Head></hEaD><Body><iMg src=\"a.jpg\"></BoDy>",
        "<head></head><body bgcolor=black><center><a title='Click for options'><Body>"
        "<IMG border=0 src=\"a.jpg\"></a></center></body>"},
-      {"partridge red", "<head></head><body></body>", true, 0.0f,
-       "<head></head><body bgcolor=red><center><a title='Click for options'><body>"
-       "</a></center></body>"},
-      {"partridge green (1.5 goes to 2)", "<head></head><body></body>", true, 0.25f,
-       "<head></head><body bgcolor=green><center><a title='Click for options'><body>"
-       "</a></center></body>"},
-      {"partridge blue", "<head></head><body></body>", true, 0.5f,
-       "<head></head><body bgcolor=blue><center><a title='Click for options'><body>"
-       "</a></center></body>"},
-      {"partridge orange (4.5 goes to 4)", "<head></head><body></body>", true, 0.75f,
-       "<head></head><body bgcolor=orange><center><a title='Click for options'><body>"
-       "</a></center></body>"},
-      {"partridge white", "<head></head><body></body>", true, 0.99f,
-       "<head></head><body bgcolor=white><center><a title='Click for options'><body>"
-       "</a></center></body>"},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
     Slots h;
-    h.program.settings.PartridgeMode = r.partridge;
-    h.platform.random_.script({0.5f, 0.5f, r.colourDraw});
+    h.platform.random_.script({0.5f, 0.5f});
     auto doc = h.show(2, 200, 100, r.html);
     ASSERT_FALSE(doc->writes.empty());
     EXPECT_EQ(doc->writes.back(), r.written);
     EXPECT_EQ(doc->closeCalls, 2);  // by the neutralising, then before the write
     EXPECT_TRUE(doc->onClick) << "click sink bound";
-    EXPECT_EQ(h.platform.random_.draws, r.partridge ? 3 : 2);
+    EXPECT_EQ(h.platform.random_.draws, 2) << "no colour drawn without partridge mode";
+  }
+}
+
+TEST(DisplayPage, PartridgeModeColoursTheBackground) {
+  // Seven colours from one draw times six, halves to even: the ends are half as likely.
+  const std::pair<float, const char*> rows[] = {
+      {0.0f, "red"},     {0.1f, "yellow"}, {0.25f, "green"}, {0.5f, "blue"},
+      {0.75f, "orange"}, {0.85f, "black"}, {0.99f, "white"},
+  };
+  for (const auto& [draw, colour] : rows) {
+    Slots h;
+    h.program.settings.PartridgeMode = true;
+    h.platform.random_.script({0.5f, 0.5f, draw});
+    auto doc = h.show(2, 200, 100, "<head></head><body></body>");
+    ASSERT_FALSE(doc->writes.empty());
+    EXPECT_EQ(doc->writes.back(), std::string("<head></head><body bgcolor=") + colour +
+                                      "><center><a title='Click for options'><body>"
+                                      "</a></center></body>")
+        << draw;
   }
 }
 
