@@ -1,0 +1,87 @@
+// The work browser's page handler on arbitrary page text, at each depth that reads the page:
+// an image page, the link-list reply, phrase mining, the version reply, image picking and
+// link picking. An image it sends to a display slot is completed there too, so the display
+// page is composed from the fuzzed address. The handlers trap their own failures; anything
+// that escapes them, or any memory or undefined-behaviour fault, is a find.
+//
+// Input: mode byte, size byte, 8 random draws, then the page text. The mode byte picks the
+// depth (low 3 bits) and switches: 0x08 auto-save, 0x10 answer Yes to the update offer,
+// 0x20 random page colours, 0x40 frames, 0x80 markup as well as text.
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/program.h"
+#include "app/startup.h"
+#include "fuzz_input.h"
+#include "support/harness.h"
+
+namespace {
+
+// The depth before the page completes; the handler decrements it first.
+constexpr std::int32_t kDepthBefore[] = {1, 0, -1, -2, -3, 3, 2, -4};
+
+std::int32_t ImageSide(std::uint8_t choice, const std::string& salt) {
+  if (choice == 255) return std::numeric_limits<std::int32_t>::max();
+  if (choice == 254) return -1;
+  return choice * 8 + fuzz::Spread(salt, 8);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  fuzz::Input in(data, size);
+  const std::uint8_t mode = in.byte();
+  const std::uint8_t sizeChoice = in.byte();
+  std::vector<float> draws;
+  for (int i = 0; i < 8; ++i) draws.push_back(in.draw());
+  const std::string text = in.rest();
+
+  fake::Harness h;
+  Startup(h.program, "");
+  Program& p = h.program;
+  p.settings.DebugMode = false;
+  p.settings.AutosaveMode = (mode & 0x08) != 0;
+  p.settings.AutosavePath = (h.platform.folder / "saved").string();
+  std::filesystem::create_directories(p.settings.AutosavePath);
+  p.settings.PartridgeMode = (mode & 0x20) != 0;
+  h.platform.dialogs_.answerYes = (mode & 0x10) != 0;
+  h.platform.random_.script(draws);
+
+  std::vector<std::size_t> before;
+  for (int k = 0; k < 10; ++k) before.push_back(h.browser(k).navigations.size());
+
+  auto page = std::make_shared<fake::FakeDocument>();
+  page->withUrl("http://crawl.test/page.html").withText(text);
+  if (mode & 0x80) page->withHtml(text);
+  const auto lines = fuzz::Lines(text, 64);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    page->withLink(lines[i]);
+    if (lines[i].find('.') != std::string::npos)
+      page->withImage(lines[i], ImageSide(sizeChoice, lines[i]), ImageSide(sizeChoice, "h" + lines[i]));
+    if ((mode & 0x40) && i % 3 == 0) page->withFrame(lines[i]);
+  }
+
+  p.depth = kDepthBefore[mode & 7];
+  p.navPending = true;
+  h.work().complete(page);
+  h.platform.runPending();
+
+  // The image the handler chose arrives in its slot.
+  for (int k = 0; k < 10 && !p.unloading; ++k) {
+    auto& browser = h.browser(k);
+    if (browser.navigations.size() == before[static_cast<std::size_t>(k)]) continue;
+    const std::string url = browser.navigations.back();
+    auto shown = std::make_shared<fake::FakeDocument>();
+    shown->withUrl(url)
+        .withHtml("<HEAD></HEAD><BODY><IMG src=\"" + url + "\"></BODY>")
+        .withImage(url, ImageSide(sizeChoice, url), ImageSide(sizeChoice, "h" + url));
+    h.platform.transfer_.replies[url] = {true, "GIF89a", {}};
+    browser.complete(shown);
+  }
+  return 0;
+}
