@@ -1,0 +1,52 @@
+// The message window's real widgets, offscreen, driven by its logic on virtual time.
+#include "desktop/qt_message_view.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include "app/program.h"
+#include "dialogs/message_window.h"
+#include "support/fake_platform.h"
+
+namespace {
+
+struct RealMessagePlatform : fake::FakePlatform {
+  RealMessagePlatform() : view(std::make_unique<fake::FakeTimer>(*this, "msgTextTimer")) {}
+  desktop::QtMessageView view;
+  platform::MessageView& messageView() override { return view; }
+};
+
+TEST(QtMessageView, ShowsANoticeSizedToItsTextAndClosesItself) {
+  if (!QApplication::instance()) {
+    static int argc = 1;
+    static char name[] = "test_desktop";
+    static char* argv[] = {name, nullptr};
+    new QApplication(argc, argv);
+  }
+  RealMessagePlatform platform;
+  Program program(platform);
+  QWidget& window = platform.view.window();
+  QLabel& label = platform.view.label();
+  EXPECT_EQ(window.windowTitle(), "Message");
+  EXPECT_TRUE(label.font().bold());
+  EXPECT_DOUBLE_EQ(label.font().pointSizeF(), 14.25);
+
+  ShowMessage(program, "File saved as 20040103-142501.jpg");
+  EXPECT_TRUE(window.isVisible());
+  EXPECT_EQ(label.text(), "File saved as 20040103-142501.jpg");
+  EXPECT_EQ(label.pos(), QPoint(4, 4));
+  EXPECT_GE(window.width(), label.width() + 8) << "the text fits, with a margin";
+  const int shortWidth = window.width();
+
+  ShowMessage(program, "A much longer notice that needs a much wider window than the first one");
+  EXPECT_GT(window.width(), shortWidth);
+  EXPECT_EQ(window.width(), label.width() + 24 - (window.frameGeometry().width() - window.width()));
+
+  platform.advanceSeconds(5);
+  EXPECT_FALSE(window.isVisible());
+}
+
+}  // namespace
