@@ -93,8 +93,9 @@ void SaveImage(Program& program, platform::Document& doc) {
     platform::SaveError error;
     try {
       AddStatus(program, "[Saving] " + folder + "/" + name);
-      if (!program.settings.AutosaveMode) ShowMessage(program, "File saved as " + name);
       error = program.platform.fileStore().saveAtomically(folder + "/" + name, reply.bytes);
+      // Confirmed only once it is true: a failed save shows its box and nothing else.
+      if (error.number == 0 && !program.settings.AutosaveMode) ShowMessage(program, "File saved as " + name);
     } catch (const platform::RunTimeError& failure) {
       error = {failure.number(), failure.description()};
     } catch (const std::exception& failure) {

@@ -137,6 +137,7 @@ TEST_F(SaveImageTest, AFailedWriteStopsThePageWithABox) {
   EXPECT_EQ(boxes()[0].title, "Quorel");
   EXPECT_EQ(h.platform.transfer_.fetches.size(), 1u);
   EXPECT_TRUE(filesIn(folder).empty());
+  EXPECT_FALSE(h.platform.message.shown) << "no \"File saved as\" for a file that was not saved";
 }
 
 TEST_F(SaveImageTest, AMissingFolderIsAWriteFailure) {
