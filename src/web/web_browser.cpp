@@ -1,64 +1,105 @@
+// WebBrowser: one browser control's navigation state and its document.
 #include "web/web_browser.h"
 
-#include <QMouseEvent>
+#include <QPointer>
 #include <QTimer>
 
-#include "platform/run_time_error.h"
-
-// A stand-in until the engine lands: every navigation completes with an empty document.
+#include "web/image_probe.h"
+#include "web/page_load.h"
+#include "web/web_document.h"
 
 namespace web {
-namespace {
-
-class EmptyDocument : public platform::Document {
- public:
-  std::string innerHTML() override { return html; }
-  std::string innerText() override { return {}; }
-  int imageCount() override { return 0; }
-  platform::ImageElement image(int) override { throw platform::objectNotSet(); }
-  int linkCount() override { return 0; }
-  std::string link(int) override { return {}; }
-  int frameCount() override { return 0; }
-  std::string frameLocation(int) override { return {}; }
-  std::string url() override { return address; }
-  void close() override {}
-  void clear() override { html.clear(); }
-  void write(const std::string& markup) override { html = markup; }
-  void setOnClick(std::function<bool()> handler) override { onClick = std::move(handler); }
-  std::string html, address;
-  std::function<bool()> onClick;
-};
-
-}  // namespace
-
-Engine::Engine(EngineOptions options, QObject* parent) : QObject(parent), options_(std::move(options)) {}
-Engine::~Engine() = default;
 
 struct WebBrowser::Private {
-  EmptyDocument document;
+  Private(WebBrowser* owner, Engine& engine)
+      : q(owner), engine(engine),
+        document(engine, [this] { notifyChanged(); },
+                 [this](const std::vector<std::string>& addresses) { probeWritten(addresses); }) {}
+
+  void notifyChanged() {
+    if (changePending) return;
+    changePending = true;
+    QTimer::singleShot(0, q, [this] {
+      changePending = false;
+      emit q->documentChanged();
+    });
+  }
+
+  // Written markup names images not sized yet: size them for later reads.
+  void probeWritten(const std::vector<std::string>& addresses) {
+    for (const std::string& address : addresses) {
+      const QString key = QString::fromStdString(address);
+      if (writeProbes.contains(key) || writeProbes.size() >= engine.options().maxProbesPerPage) continue;
+      auto* probe = new SizeProbe(engine, key, q);
+      writeProbes.insert(key, probe);
+      QObject::connect(probe, &SizeProbe::done, q, [this, key, probe] {
+        writeProbes.remove(key);
+        probe->deleteLater();
+        notifyChanged();
+      });
+      probe->start();
+    }
+  }
+
+  void stopAll() {
+    ++generation;
+    if (load) {
+      load->cancel();
+      load->deleteLater();
+      load = nullptr;
+    }
+    for (SizeProbe* probe : std::as_const(writeProbes)) probe->deleteLater();
+    writeProbes.clear();
+  }
+
+  WebBrowser* q;
+  Engine& engine;
+  WebDocument document;
+  PageLoad* load = nullptr;
+  QHash<QString, SizeProbe*> writeProbes;
+  quint64 generation = 0;  // bumped by every stop: reports of older loads are dropped
+  bool keepsDecoded = false;
+  bool changePending = false;
 };
 
-WebBrowser::WebBrowser(Engine&, QObject* parent) : QObject(parent), d(std::make_unique<Private>()) {}
-WebBrowser::~WebBrowser() = default;
+WebBrowser::WebBrowser(Engine& engine, QObject* parent)
+    : QObject(parent), d(std::make_unique<Private>(this, engine)) {}
+
+WebBrowser::~WebBrowser() { d->stopAll(); }
 
 void WebBrowser::navigate(const QString& url) {
-  d->document.address = url.toStdString();
-  QTimer::singleShot(0, this, [this, url] {
-    emit documentChanged();
-    emit documentComplete(url);
-  });
+  d->stopAll();
+  const quint64 generation = d->generation;
+  PageLoad::Reports reports;
+  reports.frameComplete = [this](const QString& frameUrl) { emit documentComplete(frameUrl); };
+  reports.navigateError = [this](const QString& failedUrl, const QString& frame, qint32 status) {
+    bool cancel = false;
+    emit navigateError(failedUrl, frame, status, &cancel);
+    return cancel;
+  };
+  // A handler may navigate again from inside an event; the old load then reports no more.
+  reports.pageComplete = [this, generation](std::shared_ptr<DocumentModel> model, const QString& pageUrl) {
+    d->document.load(std::move(model), pageUrl);
+    emit documentComplete(pageUrl);
+    if (d->generation == generation) emit loadFinished(true);
+  };
+  reports.pageFailed = [this, generation](std::shared_ptr<DocumentModel> model, const QString& pageUrl) {
+    if (model) {
+      d->document.load(std::move(model), pageUrl);
+      emit documentComplete(pageUrl);
+    }
+    if (d->generation == generation) emit loadFinished(false);
+  };
+  d->load = new PageLoad(d->engine, url, d->keepsDecoded, std::move(reports), this);
+  d->load->start();
 }
 
-void WebBrowser::quit() {}
+void WebBrowser::quit() { d->stopAll(); }
+
 platform::Document& WebBrowser::document() { return d->document; }
-
-DisplayView::DisplayView(WebBrowser& browser, QWidget* parent) : QTextBrowser(parent), browser_(browser) {
-  setFrameShape(QFrame::NoFrame);
-  connect(&browser_, &WebBrowser::documentChanged, this, &DisplayView::render);
-}
-
-void DisplayView::render() { setHtml(QString::fromStdString(browser_.document().innerHTML())); }
-
-void DisplayView::mouseReleaseEvent(QMouseEvent* event) { QTextBrowser::mouseReleaseEvent(event); }
+Engine& WebBrowser::engine() { return d->engine; }
+void WebBrowser::setKeepsDecodedImages(bool on) { d->keepsDecoded = on; }
+bool WebBrowser::isLoading() const { return d->load && !d->load->finished(); }
+bool WebBrowser::click() { return d->document.click(); }
 
 }  // namespace web

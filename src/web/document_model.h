@@ -1,0 +1,52 @@
+// What a parsed page offers the document model, computed in one walk over gumbo's tree:
+// the documentElement's markup and rendered text, and the images, links and frames with
+// their addresses resolved against the page address and its <base>.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QUrl>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace web {
+
+constexpr int kMaxTreeDepth = 4096;  // deeper elements are flattened into their ancestor
+
+struct ImageRef {
+  std::string src;  // resolved and fully encoded; empty when the element has no src
+  int attrWidth = -1;  // -1: no usable attribute
+  int attrHeight = -1;
+};
+
+struct FrameRef {
+  std::string location;  // resolved src; replaced by the loaded address for frameset frames
+  std::string name;
+  bool inFrameset = false;  // a <frame> (loaded with the page), not an <iframe>
+};
+
+struct DocumentModel {
+  bool hasRoot = true;
+  std::string innerHTML;
+  std::string innerText;
+  std::vector<ImageRef> images;
+  std::vector<std::string> links;
+  std::vector<FrameRef> frames;
+  int flattened = 0;  // elements dropped for nesting too deep
+};
+
+// Parses UTF-8 markup as a page at documentUrl.
+std::shared_ptr<DocumentModel> buildDocument(const QByteArray& utf8, const QUrl& documentUrl);
+
+// The address an attribute value names, resolved against base and fully encoded.
+std::string resolveAddress(const QUrl& base, const QString& raw);
+
+// The synthetic documents: an image alone in a body, and plain text as preformatted text.
+QByteArray imageDocumentMarkup(const std::string& address);
+QByteArray textDocumentMarkup(const QByteArray& utf8Text);
+
+// "100" -> 100, "100px" -> 100, "50%" / "" / "abc" -> -1.
+int dimensionAttribute(const char* value);
+
+}  // namespace web

@@ -1,0 +1,71 @@
+// One GET through the engine's network stack: address policy checked on the request and on
+// every redirect, a deadline over the whole request, a byte cap (the image cap once the reply
+// says it is an image), and an optional early stop once enough bytes have arrived.
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+#include <QUrl>
+#include <functional>
+
+class QNetworkReply;
+
+namespace web {
+
+class Engine;
+
+struct FetchResult {
+  QUrl finalUrl;
+  int httpStatus = 0;      // 0 when no HTTP reply arrived
+  qint32 error = 0;        // 0, or the NavigateError status of a network-level failure
+  QByteArray contentType;  // the Content-Type header, as sent
+  QByteArray body;
+  bool stoppedEarly = false;  // the data callback had enough
+};
+
+class Fetch : public QObject {
+  Q_OBJECT
+ public:
+  enum class Kind { Page, Image };
+  Fetch(Engine& engine, const QUrl& url, Kind kind, QObject* parent = nullptr);
+  ~Fetch() override;
+
+  // Called as bytes arrive; returning true stops the transfer (a successful early stop).
+  void setProgress(std::function<bool(const QByteArray& soFar)> progress) { progress_ = std::move(progress); }
+  void setByteLimit(qint64 limit) { limitOverride_ = limit; }
+  // Starts the request; finished() always follows from the event loop.
+  void start();
+  void abort();
+  const FetchResult& result() const { return result_; }
+
+ signals:
+  void finished();
+
+ private:
+  void onMetaData();
+  void onReadyRead();
+  void onRedirected(const QUrl& url);
+  void onFinished();
+  void fail(qint32 error);
+  void finish();
+  qint64 limit() const;
+
+  Engine& engine_;
+  QUrl url_;
+  Kind kind_;
+  qint64 limitOverride_ = -1;
+  bool isImage_ = false;
+  QPointer<QNetworkReply> reply_;
+  QTimer deadline_;
+  std::function<bool(const QByteArray&)> progress_;
+  FetchResult result_;
+  bool done_ = false;
+};
+
+// The NavigateError status for a finished transfer: its network-level error, else an HTTP
+// error status (400 and above), else 0.
+qint32 navigationStatus(const FetchResult& result);
+
+}  // namespace web

@@ -1,0 +1,116 @@
+#include "web/image_probe.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QLoggingCategory>
+
+#include "web/http_fetch.h"
+#include "web/web_browser.h"
+
+namespace web {
+namespace {
+
+// Image plug-ins report a short read as an error on stderr; a probe reads short on purpose.
+int quietReads = 0;
+QtMessageHandler previousHandler = nullptr;
+
+void filterImageMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (quietReads > 0) {
+    const bool imageCategory = context.category && qstrncmp(context.category, "qt.gui.imageio", 14) == 0;
+    if (imageCategory || message.startsWith("libpng")) return;
+  }
+  if (previousHandler) previousHandler(type, context, message);
+}
+
+struct QuietReads {
+  QuietReads() {
+    static const bool installed = [] {
+      previousHandler = qInstallMessageHandler(filterImageMessages);
+      return true;
+    }();
+    (void)installed;
+    ++quietReads;
+  }
+  ~QuietReads() { --quietReads; }
+};
+
+// Formats the web serves as pictures. Others are refused: some readers (TGA) have no magic
+// number and would take any page for an image.
+QByteArray webImageFormat(QIODevice& device) {
+  const QByteArray format = QImageReader::imageFormat(&device).toLower();
+  for (const char* known : {"jpeg", "jpg", "png", "gif", "bmp", "webp", "ico"}) {
+    if (format == known) return format;
+  }
+  return {};
+}
+
+}  // namespace
+
+bool isWebImage(const QByteArray& bytes) {
+  QuietReads quiet;
+  QByteArray copy = bytes.left(64);
+  QBuffer buffer(&copy);
+  buffer.open(QIODevice::ReadOnly);
+  return !webImageFormat(buffer).isEmpty();
+}
+
+QSize imageSizeOf(const QByteArray& bytes) {
+  QuietReads quiet;
+  QByteArray copy = bytes;  // QBuffer wants a non-const array; the copy shares the data
+  QBuffer buffer(&copy);
+  buffer.open(QIODevice::ReadOnly);
+  const QByteArray format = webImageFormat(buffer);
+  if (format.isEmpty()) return {};
+  QImageReader reader(&buffer, format);
+  const QSize size = reader.size();
+  return size.isValid() && size.width() > 0 && size.height() > 0 ? size : QSize();
+}
+
+QImage decodeImage(const QByteArray& bytes) {
+  QuietReads quiet;
+  QByteArray copy = bytes;
+  QBuffer buffer(&copy);
+  buffer.open(QIODevice::ReadOnly);
+  const QByteArray format = webImageFormat(buffer);
+  if (format.isEmpty()) return {};
+  QImageReader reader(&buffer, format);
+  reader.setAutoTransform(true);
+  return reader.read();
+}
+
+SizeProbe::SizeProbe(Engine& engine, const QString& address, QObject* parent)
+    : QObject(parent), engine_(engine), address_(address) {}
+
+void SizeProbe::start() {
+  fetch_ = new Fetch(engine_, QUrl(address_, QUrl::StrictMode), Fetch::Kind::Image, this);
+  const qint64 probeLimit = engine_.options().probeLimitBytes;
+  fetch_->setByteLimit(probeLimit + 64 * 1024);
+  fetch_->setProgress([this, probeLimit](const QByteArray& soFar) {
+    // Retry the header only when the data has grown enough to be worth it.
+    if (soFar.size() < triedAt_ + triedAt_ / 2 && soFar.size() - triedAt_ < 16384) return false;
+    triedAt_ = soFar.size();
+    const QSize size = imageSizeOf(soFar);
+    if (size.isValid()) {
+      size_ = size;
+      return true;
+    }
+    return soFar.size() >= probeLimit;  // give up: the size stays unknown
+  });
+  connect(fetch_, &Fetch::finished, this, [this] {
+    const FetchResult& result = fetch_->result();
+    if (!size_.isValid() || size_.isEmpty()) {
+      if (navigationStatus(result) == 0 && !result.stoppedEarly) {
+        const QSize size = imageSizeOf(result.body);
+        if (size.isValid()) size_ = size;
+      }
+    }
+    if (!size_.isValid()) size_ = QSize(0, 0);
+    engine_.storeSize(address_, size_);
+    fetch_->deleteLater();
+    fetch_ = nullptr;
+    emit done();
+  });
+  fetch_->start();
+}
+
+}  // namespace web

@@ -1,0 +1,44 @@
+// Image sizes from the first bytes: QImageReader on whatever has arrived, so a probe stops
+// as soon as the header is in; and full decoding for display.
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QObject>
+#include <QSize>
+#include <QString>
+
+namespace web {
+
+class Engine;
+class Fetch;
+
+// The size a (possibly partial) image declares; invalid until its header is complete or
+// when the bytes are no image. Quiet: image plug-ins' complaints about short data are muted.
+QSize imageSizeOf(const QByteArray& bytes);
+QImage decodeImage(const QByteArray& bytes);
+// The bytes start like a JPEG, PNG, GIF, BMP, WebP or icon image.
+bool isWebImage(const QByteArray& bytes);
+
+// Reads just enough of one image to learn its size, then stores it in the engine's cache
+// (0x0 when it cannot be learned). done() always follows from the event loop.
+class SizeProbe : public QObject {
+  Q_OBJECT
+ public:
+  SizeProbe(Engine& engine, const QString& address, QObject* parent = nullptr);
+  void start();
+  QString address() const { return address_; }
+  QSize size() const { return size_; }
+
+ signals:
+  void done();
+
+ private:
+  Engine& engine_;
+  QString address_;
+  QSize size_{0, 0};
+  Fetch* fetch_ = nullptr;
+  qsizetype triedAt_ = 0;
+};
+
+}  // namespace web

@@ -1,0 +1,73 @@
+// quorel-inspect: loads one address the way the work browser does and prints what the
+// document model reports, as one JSON object.
+#include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cstdio>
+
+#include "web/web_browser.h"
+
+namespace {
+
+QJsonObject describe(web::WebBrowser& browser, const QJsonArray& events) {
+  platform::Document& document = browser.document();
+  QJsonObject out;
+  out["url"] = QString::fromStdString(document.url());
+  out["events"] = events;
+  QString text;
+  try {
+    text = QString::fromStdString(document.innerText());
+  } catch (const std::exception&) {
+  }
+  out["innerText"] = text;
+  QJsonArray images, links, frames;
+  for (int i = 0; i < document.imageCount(); ++i) {
+    const platform::ImageElement image = document.image(i);
+    images.append(QJsonObject{{"src", QString::fromStdString(image.src)}, {"width", image.width}, {"height", image.height}});
+  }
+  for (int i = 0; i < document.linkCount(); ++i) links.append(QString::fromStdString(document.link(i)));
+  for (int i = 0; i < document.frameCount(); ++i) frames.append(QString::fromStdString(document.frameLocation(i)));
+  out["images"] = images;
+  out["links"] = links;
+  out["frames"] = frames;
+  return out;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  QStringList args = app.arguments().mid(1);
+  web::EngineOptions options;
+  if (!args.isEmpty() && args.first() == "--allow-private") {
+    options.allowAllPrivateHosts = true;
+    args.removeFirst();
+  }
+  if (args.size() != 1 || args.first().startsWith("--")) {
+    std::fprintf(stderr, "usage: quorel-inspect [--allow-private] URL\n");
+    return 1;
+  }
+  web::Engine engine(options);
+  web::WebBrowser browser(engine);
+  QJsonArray events;
+  bool failed = false;
+  QObject::connect(&browser, &web::WebBrowser::documentComplete, [&](const QString& url) {
+    events.append(QJsonObject{{"type", "DocumentComplete"}, {"url", url}});
+  });
+  QObject::connect(&browser, &web::WebBrowser::navigateError,
+                   [&](const QString& url, const QString&, qint32 status, bool* cancel) {
+                     events.append(QJsonObject{{"type", "NavigateError"}, {"url", url}, {"status", qint64(status)}});
+                     *cancel = true;  // as the work browser does: no error page
+                   });
+  QObject::connect(&browser, &web::WebBrowser::loadFinished, [&](bool ok) {
+    failed = !ok;
+    app.quit();
+  });
+  browser.navigate(args.first());
+  app.exec();
+  QJsonObject out = describe(browser, events);
+  if (failed) out["url"] = args.first();
+  std::fputs(QJsonDocument(out).toJson(QJsonDocument::Indented).constData(), stdout);
+  return failed ? 2 : 0;
+}

@@ -1,0 +1,217 @@
+#include "web/page_load.h"
+
+#include "web/charset.h"
+#include "web/http_fetch.h"
+#include "web/image_probe.h"
+#include "web/web_browser.h"
+
+namespace web {
+namespace {
+
+constexpr int kMaxFramesPerPage = 32;
+constexpr int kMaxFrameLevels = 2;
+
+QByteArray mimeType(const QByteArray& contentType) {
+  const qsizetype semicolon = contentType.indexOf(';');
+  return (semicolon < 0 ? contentType : contentType.left(semicolon)).trimmed().toLower();
+}
+
+}  // namespace
+
+PageLoad::PageLoad(Engine& engine, const QString& address, bool keepDecoded, Reports reports, QObject* parent)
+    : QObject(parent), engine_(engine), address_(address), keepDecoded_(keepDecoded), reports_(std::move(reports)) {
+  probeDeadline_.setSingleShot(true);
+  connect(&probeDeadline_, &QTimer::timeout, this, &PageLoad::abandonProbes);
+}
+
+PageLoad::~PageLoad() { cancel(); }
+
+void PageLoad::cancel() {
+  cancelled_ = true;
+  probeDeadline_.stop();
+  probeQueue_.clear();
+  for (SizeProbe* probe : std::as_const(probes_)) probe->deleteLater();
+  probes_.clear();
+  // Fetches are children: deleting them aborts their transfers without a report.
+  for (Fetch* fetch : findChildren<Fetch*>(Qt::FindDirectChildrenOnly)) {
+    fetch->abort();
+    fetch->deleteLater();
+  }
+  page_ = nullptr;
+}
+
+void PageLoad::start() {
+  if (address_.trimmed().compare("about:blank", Qt::CaseInsensitive) == 0) {
+    QTimer::singleShot(0, this, [this] {
+      if (cancelled_) return;
+      finished_ = true;
+      reports_.pageComplete(buildDocument({}, QUrl("about:blank")), "about:blank");
+    });
+    return;
+  }
+  page_ = new Fetch(engine_, QUrl(address_.trimmed(), QUrl::TolerantMode), Fetch::Kind::Page, this);
+  connect(page_, &Fetch::finished, this, &PageLoad::onPageFetched);
+  page_->start();
+}
+
+void PageLoad::fail(const QUrl& url, qint32 status, const QByteArray& body, const QByteArray& contentType) {
+  const QString shown = url.isEmpty() ? address_ : url.toString(QUrl::FullyEncoded);
+  // Repeated failures against one host are reported at a growing pace.
+  const int delay = engine_.failureDelayMs(url.isEmpty() ? QUrl(address_) : url);
+  QTimer::singleShot(delay, this, [this, shown, status, body, contentType] {
+    if (cancelled_) return;
+    const bool cancelled = reports_.navigateError(shown, QString(), status);
+    if (cancelled_) return;
+    finished_ = true;
+    std::shared_ptr<DocumentModel> page;
+    if (!cancelled) {
+      if (status >= 400 && status < 600 && !body.isEmpty()) {
+        page = documentFor(Kind::Html, QUrl(shown), body, contentType);
+      } else {
+        page = buildDocument("<html><head><title>Navigation failed</title></head><body><p>This page could "
+                             "not be opened.</p></body></html>",
+                             QUrl(shown));
+      }
+    }
+    reports_.pageFailed(page, shown);
+  });
+}
+
+std::shared_ptr<DocumentModel> PageLoad::documentFor(Kind kind, const QUrl& url, const QByteArray& body,
+                                                     const QByteArray& contentType) {
+  switch (kind) {
+    case Kind::Image: {
+      const std::string src = resolveAddress(url, url.toString(QUrl::FullyEncoded));
+      const QString key = QString::fromStdString(src);
+      QSize size = imageSizeOf(body);
+      if (keepDecoded_) {
+        const QImage image = decodeImage(body);
+        if (!image.isNull()) {
+          engine_.storeDecoded(key, image);
+          size = image.size();
+        }
+      }
+      engine_.storeSize(key, size.isValid() ? size : QSize(0, 0));
+      return buildDocument(imageDocumentMarkup(src), url);
+    }
+    case Kind::Text:
+      return buildDocument(textDocumentMarkup(decodeToUtf8(body, contentType, false)), url);
+    default:
+      return buildDocument(decodeToUtf8(body, contentType, true), url);
+  }
+}
+
+void PageLoad::onPageFetched() {
+  if (cancelled_ || !page_) return;
+  const FetchResult result = page_->result();
+  page_->deleteLater();
+  page_ = nullptr;
+  if (const qint32 status = navigationStatus(result)) {
+    fail(result.finalUrl, status, result.body, result.contentType);
+    return;
+  }
+  const QByteArray mime = mimeType(result.contentType);
+  Kind kind = Kind::Unsupported;
+  if (mime.startsWith("image/") || isWebImage(result.body)) kind = Kind::Image;
+  else if (mime.isEmpty() || mime == "text/html" || mime == "application/xhtml+xml") kind = Kind::Html;
+  else if (mime.startsWith("text/") || mime.endsWith("+xml") || mime == "application/xml") kind = Kind::Text;
+  if (kind == Kind::Unsupported) {
+    fail(result.finalUrl, status::kUnsupportedType, {}, {});
+    return;
+  }
+  engine_.noteSuccess(result.finalUrl);
+  pageUrl_ = result.finalUrl.toString(QUrl::FullyEncoded);
+  model_ = documentFor(kind, result.finalUrl, result.body, result.contentType);
+  if (kind == Kind::Html) {
+    for (size_t i = 0; i < model_->frames.size(); ++i) {
+      const FrameRef& frame = model_->frames[i];
+      if (frame.inFrameset) loadFrame(frame.location, frame.name, int(i), 1);
+    }
+    startProbes();
+  }
+  maybeFinish();
+}
+
+void PageLoad::loadFrame(const std::string& location, const std::string& name, int topIndex, int level) {
+  if (framesStarted_ >= kMaxFramesPerPage) return;
+  ++framesStarted_;
+  ++pendingFrames_;
+  auto* fetch = new Fetch(engine_, QUrl(QString::fromStdString(location), QUrl::TolerantMode), Fetch::Kind::Page, this);
+  const QString frameName = QString::fromStdString(name);
+  connect(fetch, &Fetch::finished, this, [this, fetch, frameName, topIndex, level] {
+    if (cancelled_) return;
+    const FetchResult result = fetch->result();
+    fetch->deleteLater();
+    --pendingFrames_;
+    const QString url = result.finalUrl.toString(QUrl::FullyEncoded);
+    if (const qint32 status = navigationStatus(result)) {
+      reports_.navigateError(url, frameName, status);
+      if (cancelled_) return;
+      maybeFinish();
+      return;
+    }
+    if (topIndex >= 0 && model_) model_->frames[size_t(topIndex)].location = url.toStdString();
+    // A frame that is itself a frameset brings its own frames along.
+    const QByteArray mime = mimeType(result.contentType);
+    if (level < kMaxFrameLevels && (mime.isEmpty() || mime == "text/html")) {
+      const auto inner = buildDocument(decodeToUtf8(result.body, result.contentType, true), result.finalUrl);
+      for (const FrameRef& frame : inner->frames) {
+        if (frame.inFrameset) loadFrame(frame.location, frame.name, -1, level + 1);
+      }
+    }
+    reports_.frameComplete(url);
+    if (cancelled_) return;
+    maybeFinish();
+  });
+  fetch->start();
+}
+
+void PageLoad::startProbes() {
+  QSet<QString> seen;
+  const int cap = engine_.options().maxProbesPerPage;
+  for (const ImageRef& image : model_->images) {
+    if (image.src.empty() || (image.attrWidth >= 0 && image.attrHeight >= 0)) continue;
+    const QString address = QString::fromStdString(image.src);
+    if (seen.contains(address) || engine_.cachedSize(address).isValid()) continue;
+    seen.insert(address);
+    probeQueue_.push_back(address);
+    if (int(probeQueue_.size()) >= cap) break;
+  }
+  if (probeQueue_.empty()) return;
+  probeDeadline_.start(engine_.options().requestTimeoutMs);
+  pumpProbes();
+}
+
+void PageLoad::pumpProbes() {
+  while (!probeQueue_.empty() && probes_.size() < engine_.options().maxParallelProbes) {
+    auto* probe = new SizeProbe(engine_, probeQueue_.front(), this);
+    probeQueue_.pop_front();
+    probes_.insert(probe);
+    connect(probe, &SizeProbe::done, this, [this, probe] {
+      if (!probes_.remove(probe)) return;
+      probe->deleteLater();
+      if (cancelled_) return;
+      pumpProbes();
+      maybeFinish();
+    });
+    probe->start();
+  }
+}
+
+void PageLoad::abandonProbes() {
+  // Sizes still unknown at the deadline stay unknown (0x0); the page completes anyway.
+  probeQueue_.clear();
+  for (SizeProbe* probe : std::as_const(probes_)) probe->deleteLater();
+  probes_.clear();
+  maybeFinish();
+}
+
+void PageLoad::maybeFinish() {
+  if (cancelled_ || finished_ || !model_ || page_) return;
+  if (pendingFrames_ > 0 || !probes_.isEmpty() || !probeQueue_.empty()) return;
+  probeDeadline_.stop();
+  finished_ = true;
+  reports_.pageComplete(model_, pageUrl_);
+}
+
+}  // namespace web

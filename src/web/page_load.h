@@ -1,0 +1,69 @@
+// One navigation of one browser: the page fetch, its frameset frames, the size probes of its
+// images, and the events in their order (each frame's completion, then the page's). Every
+// report comes from the event loop; after cancel() none follows.
+#pragma once
+
+#include <QObject>
+#include <QSet>
+#include <QTimer>
+#include <QUrl>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "web/document_model.h"
+
+namespace web {
+
+class Engine;
+class Fetch;
+class SizeProbe;
+
+class PageLoad : public QObject {
+  Q_OBJECT
+ public:
+  struct Reports {
+    std::function<void(const QString& url)> frameComplete;
+    // Returns true when the handler cancelled the error page.
+    std::function<bool(const QString& url, const QString& frame, qint32 status)> navigateError;
+    std::function<void(std::shared_ptr<DocumentModel> model, const QString& url)> pageComplete;
+    // The page failed; model is the error page to show, or null when the error was cancelled.
+    std::function<void(std::shared_ptr<DocumentModel> model, const QString& url)> pageFailed;
+  };
+
+  PageLoad(Engine& engine, const QString& address, bool keepDecoded, Reports reports, QObject* parent);
+  ~PageLoad() override;
+  void start();
+  void cancel();
+  bool finished() const { return finished_ || cancelled_; }
+
+ private:
+  enum class Kind { Html, Image, Text, Unsupported };
+  void onPageFetched();
+  void fail(const QUrl& url, qint32 status, const QByteArray& body, const QByteArray& contentType);
+  std::shared_ptr<DocumentModel> documentFor(Kind kind, const QUrl& url, const QByteArray& body,
+                                             const QByteArray& contentType);
+  void loadFrame(const std::string& location, const std::string& name, int topIndex, int level);
+  void startProbes();
+  void pumpProbes();
+  void abandonProbes();
+  void maybeFinish();
+
+  Engine& engine_;
+  QString address_;
+  bool keepDecoded_;
+  Reports reports_;
+  Fetch* page_ = nullptr;
+  std::shared_ptr<DocumentModel> model_;
+  QString pageUrl_;
+  int pendingFrames_ = 0;
+  int framesStarted_ = 0;
+  std::deque<QString> probeQueue_;
+  QSet<SizeProbe*> probes_;
+  QTimer probeDeadline_;
+  bool finished_ = false;
+  bool cancelled_ = false;
+};
+
+}  // namespace web

@@ -1,0 +1,97 @@
+#include "web/web_document.h"
+
+#include <cmath>
+
+#include "platform/run_time_error.h"
+#include "web/web_browser.h"
+
+namespace web {
+
+QSize layoutSize(int attrWidth, int attrHeight, QSize intrinsic) {
+  const bool known = intrinsic.isValid() && intrinsic.width() > 0 && intrinsic.height() > 0;
+  if (attrWidth >= 0 && attrHeight >= 0) return {attrWidth, attrHeight};
+  if (attrWidth >= 0) {
+    return {attrWidth, known ? int(std::lround(double(attrWidth) * intrinsic.height() / intrinsic.width())) : 0};
+  }
+  if (attrHeight >= 0) {
+    return {known ? int(std::lround(double(attrHeight) * intrinsic.width() / intrinsic.height())) : 0, attrHeight};
+  }
+  return known ? intrinsic : QSize(0, 0);
+}
+
+WebDocument::WebDocument(Engine& engine, std::function<void()> changed,
+                         std::function<void(const std::vector<std::string>&)> needSizes)
+    : engine_(engine), changed_(std::move(changed)), needSizes_(std::move(needSizes)),
+      model_(buildDocument({}, QUrl("about:blank"))), url_("about:blank") {}
+
+const DocumentModel& WebDocument::requireRoot() const {
+  if (!model_ || !model_->hasRoot) throw platform::objectNotSet();
+  return *model_;
+}
+
+std::string WebDocument::innerHTML() { return requireRoot().innerHTML; }
+std::string WebDocument::innerText() { return requireRoot().innerText; }
+
+int WebDocument::imageCount() { return model_ ? int(model_->images.size()) : 0; }
+
+platform::ImageElement WebDocument::image(int index) {
+  if (!model_ || index < 0 || index >= int(model_->images.size())) throw platform::objectNotSet();
+  const ImageRef& ref = model_->images[size_t(index)];
+  QSize intrinsic;
+  if (!ref.src.empty() && (ref.attrWidth < 0 || ref.attrHeight < 0)) {
+    intrinsic = engine_.cachedSize(QString::fromStdString(ref.src));
+  }
+  const QSize size = layoutSize(ref.attrWidth, ref.attrHeight, intrinsic);
+  return {ref.src, ref.src, size.width(), size.height()};
+}
+
+int WebDocument::linkCount() { return model_ ? int(model_->links.size()) : 0; }
+
+std::string WebDocument::link(int index) {
+  if (!model_ || index < 0 || index >= int(model_->links.size())) throw platform::objectNotSet();
+  return model_->links[size_t(index)];
+}
+
+int WebDocument::frameCount() { return model_ ? int(model_->frames.size()) : 0; }
+
+std::string WebDocument::frameLocation(int index) {
+  if (!model_ || index < 0 || index >= int(model_->frames.size())) throw platform::objectNotSet();
+  return model_->frames[size_t(index)].location;
+}
+
+std::string WebDocument::url() { return url_.toString(QUrl::FullyEncoded).toStdString(); }
+
+void WebDocument::close() {}
+
+void WebDocument::clear() {
+  model_.reset();
+  if (changed_) changed_();
+}
+
+void WebDocument::write(const std::string& markup) {
+  model_ = buildDocument(QByteArray::fromStdString(markup), url_);
+  std::vector<std::string> unknown;
+  for (const ImageRef& ref : model_->images) {
+    if (ref.src.empty() || (ref.attrWidth >= 0 && ref.attrHeight >= 0)) continue;
+    if (!engine_.cachedSize(QString::fromStdString(ref.src)).isValid()) unknown.push_back(ref.src);
+  }
+  if (!unknown.empty() && needSizes_) needSizes_(unknown);
+  if (changed_) changed_();
+}
+
+void WebDocument::setOnClick(std::function<bool()> handler) { onClick_ = std::move(handler); }
+
+void WebDocument::load(std::shared_ptr<DocumentModel> model, const QString& url) {
+  model_ = std::move(model);
+  url_ = QUrl(url);
+  onClick_ = nullptr;
+  if (changed_) changed_();
+}
+
+bool WebDocument::click() {
+  if (!onClick_) return true;
+  auto handler = onClick_;  // the handler may rebind or clear the document
+  return handler();
+}
+
+}  // namespace web
