@@ -12,7 +12,8 @@ packages=(
   python3
   clang libclang-rt-14-dev
   valgrind
-  debian-reference-common
+  # websim's real documents and pictures; curl for the server end-to-end test
+  debian-reference-en desktop-base curl
 )
 
 missing=()

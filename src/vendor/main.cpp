@@ -6,7 +6,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
+#include <QSocketNotifier>
+#include <csignal>
 #include <cstdio>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include "vendor/link_list.h"
 #include "vendor/vendor_server.h"
@@ -52,6 +56,31 @@ bool parseListen(const QString& text, QHostAddress& address, quint16& port) {
     return true;
   }
   return address.setAddress(host);
+}
+
+// SIGTERM and SIGINT end the event loop, so a stop is a clean exit (status 0) with a last line.
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int) {
+  const char byte = 1;
+  [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
+}
+
+void quitOnSignals() {
+  if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return;
+  auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, qApp);
+  QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] {
+    char byte;
+    [[maybe_unused]] const ssize_t n = ::read(signalPipe[0], &byte, 1);
+    say(QStringLiteral("quorel-vendor: stopping"));
+    QCoreApplication::quit();
+  });
+  struct sigaction action = {};
+  action.sa_handler = onSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGINT, &action, nullptr);
 }
 
 // The list next to the build (build/../data/links) or in the installed share folder.
@@ -112,6 +141,8 @@ int main(int argc, char* argv[]) {
           .arg(links.entries().size())
           .arg(links.count(true))
           .arg(linkFile));
+
+  quitOnSignals();
 
   // An edited list takes effect without a restart; a broken edit keeps the old list.
   QFileSystemWatcher watcher({linkFile});
