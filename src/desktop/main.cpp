@@ -1,2 +1,34 @@
-// Placeholder until the desktop platform lands.
-int main() { return 0; }
+// The desktop program: Qt Widgets, our engine, and the logic's entry procedure.
+#include <QApplication>
+#include <QWindow>
+#include <memory>
+
+#include "app/program.h"
+#include "app/startup.h"
+#include "desktop/desktop_platform.h"
+#include "desktop/screen_saver_host.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QCoreApplication::setApplicationName(QStringLiteral("quorel"));
+  // Only the main window's unload ends the program, not the last window closing.
+  app.setQuitOnLastWindowClosed(false);
+
+  // The switch is the first two characters of the whole argument text.
+  const QStringList arguments = QCoreApplication::arguments();
+  const std::string commandLine = arguments.mid(1).join(QLatin1Char(' ')).toStdString();
+
+  // Made before the platform, so it outlives the window put into it.
+  std::unique_ptr<QWindow> host;
+  if (const auto id = desktop::screenSaverWindow(arguments, qEnvironmentVariable("XSCREENSAVER_WINDOW")))
+    host.reset(QWindow::fromWinId(*id));
+
+  desktop::DesktopPlatform platform;
+  if (host) platform.setHostWindow(host.get());
+  Program program(platform);
+
+  if (const auto status = Startup(program, commandLine)) return *status;
+  // The load may already have ended the program (its window closed at once).
+  if (const auto status = platform.endStatus()) return *status;
+  return app.exec();
+}

@@ -1,0 +1,47 @@
+// QtBrowser: a browser control on our engine: a web::WebBrowser that loads, and a
+// web::DisplayView that shows its document, placed in twips; engine signals become the
+// browser events the logic handles.
+//
+// [X] navigate2, quit, document, silent, geometry/visibility/z-order/container
+// [X] DocumentComplete, NavigateError (with its cancel flag), NewWindow2 (refusable)
+// [ ] dialogs of the page's own (our engine shows none, so silent changes nothing)
+#pragma once
+
+#include <QPointer>
+#include <memory>
+
+#include "desktop/twips_control.h"
+#include "platform/browser.h"
+#include "web/web_browser.h"
+
+namespace desktop {
+
+class QtBrowser : public TwipsControl, public platform::Browser {
+ public:
+  // The view is made as a child of parent; the engine must outlive the browser.
+  static std::unique_ptr<QtBrowser> create(web::Engine& engine, QWidget& parent,
+                                           const platform::Screen& screen);
+  ~QtBrowser() override;
+
+  void navigate2(const std::string& url) override;
+  bool silent() const override { return silent_; }
+  void setSilent(bool silent) override { silent_ = silent; }
+  void quit() override;
+  platform::Document& document() override;
+  void setEvents(Events events) override { events_ = std::move(events); }
+
+  web::WebBrowser& webBrowser() { return *browser_; }
+  web::DisplayView& view() { return *view_; }
+
+ private:
+  QtBrowser(std::unique_ptr<web::WebBrowser> browser, web::DisplayView& view,
+            const platform::Screen& screen);
+  void connectSignals();
+
+  std::unique_ptr<web::WebBrowser> browser_;
+  QPointer<web::DisplayView> view_;
+  bool silent_ = false;
+  Events events_;
+};
+
+}  // namespace desktop

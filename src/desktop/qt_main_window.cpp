@@ -1,0 +1,136 @@
+#include "desktop/qt_main_window.h"
+
+#include <QCloseEvent>
+#include <QMouseEvent>
+#include <QWindow>
+
+#include "desktop/guarded_call.h"
+#include "desktop/mouse_buttons.h"
+#include "desktop/qt_screen.h"
+
+namespace desktop {
+
+FormWidget::FormWidget() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) {
+  setAutoFillBackground(true);
+}
+
+void FormWidget::closeEvent(QCloseEvent* event) {
+  event->accept();
+  guardedCall("Form_Unload", onClose);
+}
+
+void FormWidget::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  guardedCall("Form_Resize", onResize);
+}
+
+void FormWidget::mousePressEvent(QMouseEvent* event) {
+  event->accept();
+  guardedCall("Form_MouseDown", onMouseDown, buttonNumber(event->button()));
+}
+
+QtMainWindow::QtMainWindow(web::Engine& engine, const QtScreen& screen, QWindow* host)
+    : TwipsControl(*form_, screen), screen_(screen), host_(host) {
+  FormWidget& form = *form_;
+  setBackColor(0xC0C0C0);  // the design colour; the load paints it black
+  if (host_) {
+    form.setAttribute(Qt::WA_NativeWindow);
+    form.winId();
+    form.windowHandle()->setParent(host_);
+  }
+
+  // Design-time controls and sizes, in creation order (later ones in front).
+  work_ = QtBrowser::create(engine, form, screen);
+  work_->move(0, 0, 9000, 1500);
+  for (int k = 0; k < kSlots; ++k) {
+    const auto slot = static_cast<std::size_t>(k);
+    browsers_[slot] = QtBrowser::create(engine, form, screen);
+    browsers_[slot]->move(0, 0, 3000, 3000);
+    picboxes_[slot] = std::make_unique<QtPictureBox>(*new PictureWidget(&form), screen);
+    picboxes_[slot]->move(0, 0, 3000, 3000);
+  }
+  logo_ = std::make_unique<QtPictureBox>(*new PictureWidget(&form), screen);
+  logo_->move(0, 0, 1320, 1170);
+  timeLab_ = std::make_unique<QtLabel>(*new LabelWidget(&form), screen);
+  timeLab_->setCaption("This is the time label");
+  urlBox_ = std::make_unique<QtTextBox>(*new QLineEdit(&form), screen);
+  urlBox_->move(0, 0, 4000, 285);
+  urlBox_->setText("urlBox");
+  TwipsControl::move(0, 0, 9600, 7200);
+  TwipsControl::setVisible(false);  // shown by show()
+
+  form.onClose = [this] { unload(); };
+  form.onResize = [this] { guardedCall("Form_Resize", events_.resize); };
+  form.onMouseDown = [this](int button) { guardedCall("Form_MouseDown", events_.mouseDown, button); };
+  PictureWidget& logo = logo_->pictureWidget();
+  logo.onMouseDown = [this](int button) { guardedCall("picLogo_MouseDown", events_.logoMouseDown, button); };
+  logo.onMouseUp = [this](int button) { guardedCall("picLogo_MouseUp", events_.logoMouseUp, button); };
+  logo.onClick = [this] { guardedCall("picLogo_Click", events_.logoClick); };
+}
+
+QtMainWindow::~QtMainWindow() {
+  // Stop every timer and event before the controls go.
+  events_ = {};
+  nextTimer_.setEnabled(false);
+  timeTimer_.setEnabled(false);
+  recoveryTimer_.setEnabled(false);
+  form_->onClose = nullptr;
+  form_->onResize = nullptr;
+  form_->onMouseDown = nullptr;
+}
+
+platform::Browser& QtMainWindow::browser(int slot) { return *browsers_.at(static_cast<std::size_t>(slot)); }
+
+platform::PictureBox& QtMainWindow::picbox(int slot) { return *picboxes_.at(static_cast<std::size_t>(slot)); }
+
+std::string QtMainWindow::caption() const { return form_->windowTitle().toStdString(); }
+
+void QtMainWindow::setCaption(const std::string& caption) { form_->setWindowTitle(QString::fromStdString(caption)); }
+
+void QtMainWindow::setBackColor(std::uint32_t rgb) {
+  QPalette colours = form_->palette();
+  colours.setColor(QPalette::Window, QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF));
+  form_->setPalette(colours);
+}
+
+void QtMainWindow::applyGeometry(const QRect& pixels) { form_->setGeometry(pixels); }
+
+void QtMainWindow::setMaximized() {
+  maximized_ = true;
+  if (form_->isVisible()) coverScreen();
+}
+
+void QtMainWindow::coverScreen() {
+  const QSize size = screen_.pixelSize();
+  if (host_) {
+    form_->setGeometry(0, 0, size.width(), size.height());
+    return;
+  }
+  // A window manager honours the full-screen state; without one only the geometry counts.
+  form_->setWindowState(form_->windowState() | Qt::WindowFullScreen);
+  form_->setGeometry(QRect(QPoint(0, 0), size));
+}
+
+void QtMainWindow::show() {
+  TwipsControl::setVisible(true);
+  if (maximized_) coverScreen();
+  form_->show();
+  if (maximized_ && !host_) {
+    form_->setGeometry(QRect(QPoint(0, 0), screen_.pixelSize()));
+    form_->raise();
+    form_->activateWindow();
+  }
+}
+
+void QtMainWindow::close() {
+  unload();
+  form_->hide();
+}
+
+void QtMainWindow::unload() {
+  if (unloaded_) return;
+  unloaded_ = true;
+  guardedCall("Form_Unload", events_.unload);
+}
+
+}  // namespace desktop

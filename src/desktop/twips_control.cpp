@@ -1,0 +1,84 @@
+#include "desktop/twips_control.h"
+
+#include <cmath>
+
+#include "platform/run_time_error.h"
+
+namespace desktop {
+
+TwipsControl::TwipsControl(QWidget& widget, const platform::Screen& screen)
+    : widget_(&widget), screen_(screen) {
+  const QRect shown = widget.geometry();
+  twips_ = {shown.x() * screen_.twipsPerPixelX(), shown.y() * screen_.twipsPerPixelY(),
+            shown.width() * screen_.twipsPerPixelX(), shown.height() * screen_.twipsPerPixelY()};
+}
+
+int TwipsControl::toPixelsX(int twips) const {
+  return static_cast<int>(std::lround(static_cast<double>(twips) / screen_.twipsPerPixelX()));
+}
+
+int TwipsControl::toPixelsY(int twips) const {
+  return static_cast<int>(std::lround(static_cast<double>(twips) / screen_.twipsPerPixelY()));
+}
+
+QRect TwipsControl::pixelsFor(const Twips& t) const {
+  return {toPixelsX(t.left), toPixelsY(t.top), toPixelsX(t.width), toPixelsY(t.height)};
+}
+
+TwipsControl::Twips TwipsControl::current() const {
+  if (!widget_) return twips_;
+  const QRect shown = widget_->geometry();
+  if (shown == pixelsFor(twips_)) return twips_;
+  return {shown.x() * screen_.twipsPerPixelX(), shown.y() * screen_.twipsPerPixelY(),
+          shown.width() * screen_.twipsPerPixelX(), shown.height() * screen_.twipsPerPixelY()};
+}
+
+int TwipsControl::left() const { return current().left; }
+int TwipsControl::top() const { return current().top; }
+int TwipsControl::width() const { return current().width; }
+int TwipsControl::height() const { return current().height; }
+
+void TwipsControl::place(const Twips& twips) {
+  if (twips.width < 0 || twips.height < 0) throw platform::invalidCall();
+  twips_ = twips;
+  if (widget_) applyGeometry(pixelsFor(twips_));
+}
+
+void TwipsControl::setOne(int Twips::*field, int v) {
+  Twips t = current();
+  t.*field = v;
+  place(t);
+}
+
+void TwipsControl::setLeft(int v) { setOne(&Twips::left, v); }
+void TwipsControl::setTop(int v) { setOne(&Twips::top, v); }
+void TwipsControl::setWidth(int v) { setOne(&Twips::width, v); }
+void TwipsControl::setHeight(int v) { setOne(&Twips::height, v); }
+
+void TwipsControl::move(int left, int top, int width, int height) { place({left, top, width, height}); }
+
+void TwipsControl::applyGeometry(const QRect& pixels) { widget_->setGeometry(pixels); }
+
+void TwipsControl::setVisible(bool visible) {
+  visible_ = visible;
+  if (widget_) widget_->setVisible(visible);
+}
+
+void TwipsControl::zOrder(int position) {
+  if (!widget_) return;
+  if (position == 0)
+    widget_->raise();
+  else
+    widget_->lower();
+}
+
+void TwipsControl::setContainer(platform::Control& container) {
+  auto* target = dynamic_cast<TwipsControl*>(&container);
+  if (!target || !target->widget_ || !widget_ || target == this) throw platform::invalidCall();
+  const Twips kept = current();
+  widget_->setParent(target->widget_);  // hides it: Qt's rule for re-parented widgets
+  place(kept);
+  if (visible_) widget_->show();
+}
+
+}  // namespace desktop
