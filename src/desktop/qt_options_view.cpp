@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 
 namespace desktop {
 
@@ -27,12 +28,25 @@ QRect pixels(int left, int top, int width, int height) {
   return {left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel, height / kTwipsPerPixel};
 }
 
-QFont tahoma(bool bold = false) {
-  QFont font(QStringLiteral("Tahoma"));
+// The design's small sans fonts are 11 pixels high; where Tahoma is missing, the narrow
+// sans faces of the same build keep the captions inside their design widths.
+QFont designFont(bool bold = false) {
+  QFont font;
+  font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                    QStringLiteral("Nimbus Sans"), QStringLiteral("Helvetica")});
   font.setStyleHint(QFont::SansSerif);
-  font.setPointSizeF(8.25);
+  font.setPixelSize(11);
   font.setBold(bold);
   return font;
+}
+
+QFont tahoma(bool bold = false) { return designFont(bold); }
+
+// A caption wider than its design width (another font than the design's) may grow to the
+// right up to limit, rather than be cut.
+void fitCaption(QWidget* widget, int limit) {
+  const int wanted = std::max(widget->width(), widget->sizeHint().width());
+  widget->resize(std::min(wanted, limit - widget->x()), widget->height());
 }
 
 template <typename Widget>
@@ -64,6 +78,7 @@ QtOptionsView::QtOptionsView() : dialog_(std::make_unique<QDialog>()) {
   d->setWindowTitle(QStringLiteral("Options"));
   d->setFixedSize(kClientWidth / kTwipsPerPixel, kClientHeight / kTwipsPerPixel);
   d->setModal(true);
+  d->setFont(designFont());
 
   auto* frame1 = place(new QGroupBox(QStringLiteral(" Options "), d), "Frame1", pixels(60, 60, 5055, 1215));
   checks_[OptionsCheck::AutoSaveMode] =
@@ -88,6 +103,19 @@ QtOptionsView::QtOptionsView() : dialog_(std::make_unique<QDialog>()) {
   checks_[OptionsCheck::AdultMode] = checkBox(frame2, "chkAdultMode", " Adult mode", pixels(2640, 300, 2295, 195));
   checks_[OptionsCheck::DebugMode] =
       checkBox(d, "chkDebugMode", " Log debug information", pixels(180, 3300, 2295, 195));
+
+  // How far each caption may grow before it meets its neighbour or its frame's edge.
+  fitCaption(check(OptionsCheck::AutoSaveMode), 5055 / kTwipsPerPixel - 8);
+  fitCaption(minLabel, 1380 / kTwipsPerPixel - 2);
+  fitCaption(maxLabel, 3900 / kTwipsPerPixel - 2);
+  for (const auto box : {OptionsCheck::Sounds, OptionsCheck::Docs, OptionsCheck::Movies})
+    fitCaption(check(box), 2640 / kTwipsPerPixel - 2);
+  fitCaption(check(OptionsCheck::AdultMode), 5055 / kTwipsPerPixel - 8);
+  fitCaption(check(OptionsCheck::DebugMode), 3300 / kTwipsPerPixel - 2);
+  // The lists fit their entries as they are added, up to the next label or the frames' edge.
+  listLimits_[OptionsList::MinImageSize] = 2700 / kTwipsPerPixel - 2;
+  listLimits_[OptionsList::MaxImageSize] = (60 + 5055) / kTwipsPerPixel;
+  for (auto& [which, box] : lists_) box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
 
   auto* ok = button(d, "okBut", "&OK", pixels(3300, 3240, 855, 375));
   auto* cancel = button(d, "cancelBut", "C&ancel", pixels(4260, 3240, 855, 375));
@@ -138,6 +166,7 @@ void QtOptionsView::addListEntry(OptionsList which, const std::string& text) {
   const int chosen = box->currentIndex();
   box->addItem(QString::fromStdString(text));
   box->setCurrentIndex(chosen);  // adding never chooses
+  fitCaption(box, listLimits_.at(which));
 }
 
 int QtOptionsView::listIndex(OptionsList which) const { return list(which)->currentIndex(); }

@@ -64,6 +64,7 @@ class QtOptionsView : public platform::OptionsView {
   std::unique_ptr<QDialog> dialog_;
   std::map<platform::OptionsCheck, QCheckBox*> checks_;
   std::map<platform::OptionsList, QComboBox*> lists_;
+  std::map<platform::OptionsList, int> listLimits_;  // pixels: how far a list may grow
   QLineEdit* pathBox_ = nullptr;
   QPushButton* pathButton_ = nullptr;
   Events events_;
