@@ -40,6 +40,10 @@ finish() {
 fetch() { curl -s --max-time 10 "$@"; }
 via_websim() { curl -s --max-time 10 --noproxy '' -x "http://$websim" "$@"; }
 
+# --- websim's content on its own, no sockets --------------------------------------------------
+
+check "websim content tests" python3 -m unittest discover -s "$source_dir/tools/websim" -q
+
 # --- start both on port 0 and learn the ports they got ---------------------------------------
 
 python3 "$source_dir/tools/websim/websim.py" --listen 127.0.0.1:0 --faults 0 \

@@ -24,6 +24,8 @@ class QtEnvironment : public testing::Environment {
     static char* argv[] = {name, nullptr};
     if (!QCoreApplication::instance()) app_ = std::make_unique<QCoreApplication>(argc, argv);
   }
+  // Before static destruction: Qt must not outlive its own globals.
+  void TearDown() override { app_.reset(); }
 
  private:
   std::unique_ptr<QCoreApplication> app_;

@@ -466,6 +466,8 @@ class Web:
             return self.picture_reply(picture) if picture else error_page(404, "No such image")
         if path == "/empty.html":
             return Reply(200, b"")
+        if any(urllib.parse.urlsplit(link).path == path for link in BAD_LINKS if link.startswith("/")):
+            return page("Not for crawlers", link_list([("/", "Back")]))
         return error_page(404, "Not found")
 
     @staticmethod
@@ -669,7 +671,7 @@ function annoy() { window.open("http://site3.test/frames.html"); window.resizeTo
             return Reply(200, imagegen.pattern_gif(276, 110, 3), "image/gif")
         if path in ("/", "/imghp"):
             return page("Image Search", "<form action=\"/images\"><input name=\"q\"><input type=\"submit\"></form>")
-        return error_page(404, "Not found")
+        return self.engine_page(path)
 
     def alltheweb(self, path, q, raw):
         if path == "/search":
@@ -688,7 +690,7 @@ function annoy() { window.open("http://site3.test/frames.html"); window.resizeTo
             return redirect(302, urllib.parse.unquote(q.get("url", ["http://site1.test/"])[0]))
         if path == "/":
             return page("AllTheWeb", "<form action=\"/search\"><input name=\"q\"></form>")
-        return error_page(404, "Not found")
+        return self.engine_page(path)
 
     def yahoo(self, path, q, raw):
         if path == "/search/images":
@@ -711,4 +713,9 @@ function annoy() { window.open("http://site3.test/frames.html"); window.resizeTo
                         % (img_tag("http://" + image), html.escape(ref)))
         if path == "/":
             return page("Yahoo! Image Search", "<form action=\"/search/images\"><input name=\"p\"></form>")
-        return error_page(404, "Not found")
+        return self.engine_page(path)
+
+    @staticmethod
+    def engine_page(path):
+        """The engines' help, preference and advanced-search pages: there, but never crawled."""
+        return page("Search " + path.strip("/").replace("/", " "), link_list([("/", "Search")]))

@@ -1,0 +1,131 @@
+"""websim's content, without sockets: every simulated page's links and pictures lead somewhere
+that answers, the engines' results carry imgurl addresses the program can use, and the made-up
+pictures decode to the sizes they claim. Run: python3 -m unittest discover tools/websim
+"""
+
+import html.parser
+import os
+import struct
+import sys
+import unittest
+import urllib.parse
+import zlib
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+import content  # noqa: E402
+import imagegen  # noqa: E402
+
+SIMULATED = {"site1.test", "site2.test", "site3.test", "words.test", "night.test",
+             "images.google.com", "www.alltheweb.com", "images.search.yahoo.com"}
+
+
+class References(html.parser.HTMLParser):
+    def __init__(self):
+        super().__init__(convert_charrefs=True)
+        self.links = []
+        self.images = []
+
+    def handle_starttag(self, tag, attrs):
+        attrs = dict(attrs)
+        if tag in ("a", "area") and attrs.get("href"):
+            self.links.append(attrs["href"])
+        elif tag in ("img", "frame", "iframe") and attrs.get("src"):
+            (self.images if tag == "img" else self.links).append(attrs["src"])
+
+
+def get(web, url):
+    parts = urllib.parse.urlsplit(url)
+    return web.handle(parts.hostname, urllib.parse.unquote(parts.path or "/"), parts.query)
+
+
+class Crawl(unittest.TestCase):
+    def setUp(self):
+        self.web = content.Web(seed=1)
+
+    def test_pages_of_the_simulated_sites_lead_to_answering_addresses(self):
+        start = ["http://site1.test/", "http://site3.test/", "http://words.test/", "http://night.test/",
+                 "http://images.google.com/images?q=red+boat", "http://www.alltheweb.com/search?q=red+boat",
+                 "http://images.search.yahoo.com/search/images?p=red+boat"]
+        seen, queue, broken = set(), list(start), []
+        while queue and len(seen) < 400:
+            url = queue.pop(0)
+            if url in seen:
+                continue
+            seen.add(url)
+            reply = get(self.web, url)
+            if reply is None or reply.delay or "/status/" in url:
+                continue
+            if reply.status in (301, 302, 303, 307):
+                continue
+            if reply.status != 200:
+                broken.append("%s %d" % (url, reply.status))
+                continue
+            if not reply.ctype.startswith("text/html"):
+                continue
+            refs = References()
+            refs.feed(reply.body.decode("utf-8", "replace"))
+            for ref in refs.links + refs.images:
+                target = urllib.parse.urljoin(url, ref).split("#")[0]
+                host = urllib.parse.urlsplit(target).hostname
+                if target.startswith("http://") and host in SIMULATED and "site2.test" not in target:
+                    queue.append(target)
+        self.assertEqual(broken, [])
+        self.assertGreater(len(seen), 150)
+
+    def test_engine_results_carry_usable_imgurl_addresses(self):
+        engines = {
+            "http://images.google.com/images?hl=en&lr=&ie=UTF-8&oe=UTF-8&q=blue+river&sa=N&tab=wi": "?imgurl=",
+            "http://www.alltheweb.com/search?avkw=fogg&cat=img&cs=utf-8&q=blue+river": "&imgurl=",
+            "http://images.search.yahoo.com/search/images?p=blue+river&ei=UTF-8&fr=fp-tab-img-t&cop=mss&tab=3": "&imgurl=",
+        }
+        for url, marker in engines.items():
+            with self.subTest(url=url):
+                refs = References()
+                refs.feed(get(self.web, url).body.decode())
+                results = [urllib.parse.urljoin(url, link) for link in refs.links if marker in link]
+                self.assertGreaterEqual(len(results), 10)
+                shown = 0
+                for link in results:
+                    # As the program reads them: after the marker, up to the first '&', behind http://.
+                    rest = link.split(marker, 1)[1]
+                    self.assertIn("&", rest)
+                    image = "http://" + rest[:rest.index("&")]
+                    reply = get(self.web, image)
+                    if reply is not None and reply.status == 200:
+                        self.assertTrue(reply.ctype.startswith("image/"), image)
+                        shown += 1
+                self.assertGreater(shown, len(results) // 2)
+                # The same phrase finds the same pictures.
+                self.assertEqual(get(self.web, url).body, get(self.web, url).body)
+
+    def test_unknown_hosts_are_not_simulated(self):
+        self.assertIsNone(get(self.web, "http://nowhere.test/"))
+        self.assertIsNone(get(self.web, "http://faults.test/hang"))
+
+
+def png_size(data):
+    assert data[:8] == b"\x89PNG\r\n\x1a\n"
+    return struct.unpack(">II", data[16:24])
+
+
+class Pictures(unittest.TestCase):
+    def test_made_up_pictures_have_the_sizes_they_claim(self):
+        cases = [(imagegen.pattern_png(28, 30, 1), (28, 30)), (imagegen.pattern_png(640, 480, 2), (640, 480)),
+                 (imagegen.huge_png(3000, 2000), (3000, 2000))]
+        for data, size in cases:
+            self.assertEqual(png_size(data), size)
+            # The pixel data inflates to one filter byte and three bytes a pixel per row.
+            length = struct.unpack(">I", data[33:37])[0]
+            raw = zlib.decompress(data[41:41 + length])
+            self.assertEqual(len(raw), size[1] * (1 + 3 * size[0]))
+
+    def test_gif_codes_stay_nine_bits_wide(self):
+        data = imagegen.gif(300, 7, [(0, 0, 0), (255, 255, 255)], lambda x, y: (x + y) % 2)
+        self.assertEqual(data[:6], b"GIF89a")
+        self.assertEqual(struct.unpack("<HH", data[6:10]), (300, 7))
+        self.assertTrue(data.endswith(b"\x00;"))
+
+
+if __name__ == "__main__":
+    unittest.main()
