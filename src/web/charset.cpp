@@ -43,7 +43,7 @@ QByteArray charsetFromMeta(const QByteArray& head) {
 
 bool isValidUtf8(const QByteArray& bytes) {
   QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  (void)decoder.decode(bytes);
+  const QString decoded = decoder.decode(bytes);  // the decode runs on conversion
   return !decoder.hasError();
 }
 

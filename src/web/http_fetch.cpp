@@ -67,19 +67,46 @@ void Fetch::start() {
     QTimer::singleShot(0, this, [this, refusal] { fail(refusal); });
     return;
   }
-  QNetworkRequest request(url_);
-  request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
-  request.setMaximumRedirectsAllowed(engine_.options().maxRedirects);
+  deadline_.start(engine_.options().requestTimeoutMs);
+  request(url_);
+}
+
+void Fetch::request(const QUrl& url) {
+  QNetworkRequest request(url);
+  request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
   request.setHeader(QNetworkRequest::UserAgentHeader, engine_.userAgent());
   request.setRawHeader("Accept", kind_ == Kind::Image ? "image/*,*/*;q=0.8"
                                                       : "text/html,application/xhtml+xml,image/*,*/*;q=0.8");
   request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+  result_.finalUrl = url;
+  result_.body.clear();
   reply_ = engine_.network().get(request);
   connect(reply_, &QNetworkReply::metaDataChanged, this, &Fetch::onMetaData);
   connect(reply_, &QNetworkReply::readyRead, this, &Fetch::onReadyRead);
-  connect(reply_, &QNetworkReply::redirected, this, &Fetch::onRedirected);
   connect(reply_, &QNetworkReply::finished, this, &Fetch::onFinished);
-  deadline_.start(engine_.options().requestTimeoutMs);
+}
+
+// True when the finished reply was a redirect that is now being followed (or has failed).
+bool Fetch::followRedirect() {
+  const int status = reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+  if (status != 301 && status != 302 && status != 303 && status != 307 && status != 308) return false;
+  const QByteArray location = reply_->rawHeader("Location").trimmed();
+  if (location.isEmpty()) return false;
+  const QUrl target = reply_->url().resolved(QUrl::fromEncoded(location, QUrl::TolerantMode));
+  QNetworkReply* old = reply_;
+  reply_ = nullptr;
+  old->disconnect(this);
+  old->deleteLater();
+  result_.finalUrl = target;
+  if (++redirects_ > engine_.options().maxRedirects) {
+    fail(status::kRedirectFailed);
+  } else if (const qint32 refusal = engine_.refusal(target)) {
+    fail(refusal == status::kRefusedScheme || refusal == status::kInvalidAddress ? status::kRedirectFailed
+                                                                                 : refusal);
+  } else {
+    request(target);
+  }
+  return true;
 }
 
 void Fetch::abort() {
@@ -115,6 +142,8 @@ void Fetch::onReadyRead() {
     fail(status::kTooLarge);
     return;
   }
+  const int status = reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+  if (status >= 300 && status < 400) return;  // a redirect's body is dropped
   if (progress_ && progress_(result_.body)) {
     result_.stoppedEarly = true;
     result_.httpStatus = reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
@@ -123,19 +152,9 @@ void Fetch::onReadyRead() {
   }
 }
 
-void Fetch::onRedirected(const QUrl& url) {
-  if (done_ || !reply_) return;
-  if (const qint32 refusal = engine_.refusal(url)) {
-    result_.finalUrl = url;
-    fail(refusal == status::kRefusedScheme ? status::kRedirectFailed : refusal);
-    return;
-  }
-  result_.body.clear();
-  emit reply_->redirectAllowed();
-}
-
 void Fetch::onFinished() {
   if (done_ || !reply_) return;
+  if (followRedirect()) return;
   result_.body += reply_->readAll();
   if (result_.body.size() > limit()) {
     result_.body.truncate(limit());
@@ -148,7 +167,7 @@ void Fetch::onFinished() {
   const QNetworkReply::NetworkError error = reply_->error();
   // An HTTP error status is reported as that status, not as Qt's network error.
   if (error != QNetworkReply::NoError && result_.httpStatus == 0) result_.error = statusForNetworkError(error);
-  if (error == QNetworkReply::TooManyRedirectsError) result_.error = status::kRedirectFailed;
+
   if (!result_.error && progress_) progress_(result_.body);
   finish();
 }

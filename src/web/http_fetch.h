@@ -1,5 +1,5 @@
 // One GET through the engine's network stack: address policy checked on the request and on
-// every redirect, a deadline over the whole request, a byte cap (the image cap once the reply
+// every redirect (followed here, not by Qt, so each hop is checked and counted), a deadline over the whole request, a byte cap (the image cap once the reply
 // says it is an image), and an optional early stop once enough bytes have arrived.
 #pragma once
 
@@ -46,7 +46,8 @@ class Fetch : public QObject {
  private:
   void onMetaData();
   void onReadyRead();
-  void onRedirected(const QUrl& url);
+  void request(const QUrl& url);
+  bool followRedirect();
   void onFinished();
   void fail(qint32 error);
   void finish();
@@ -57,6 +58,7 @@ class Fetch : public QObject {
   Kind kind_;
   qint64 limitOverride_ = -1;
   bool isImage_ = false;
+  int redirects_ = 0;
   QPointer<QNetworkReply> reply_;
   QTimer deadline_;
   std::function<bool(const QByteArray&)> progress_;

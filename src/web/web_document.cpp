@@ -1,20 +1,31 @@
 #include "web/web_document.h"
 
 #include <cmath>
+#include <limits>
 
 #include "platform/run_time_error.h"
 #include "web/web_browser.h"
 
 namespace web {
 
+namespace {
+
+// The other side scaled by the image's aspect; header sizes can be huge, so saturate.
+int scaledSide(int given, int numerator, int denominator) {
+  const double scaled = std::round(double(given) * numerator / denominator);
+  return scaled >= double(std::numeric_limits<int>::max()) ? std::numeric_limits<int>::max() : int(scaled);
+}
+
+}  // namespace
+
 QSize layoutSize(int attrWidth, int attrHeight, QSize intrinsic) {
   const bool known = intrinsic.isValid() && intrinsic.width() > 0 && intrinsic.height() > 0;
   if (attrWidth >= 0 && attrHeight >= 0) return {attrWidth, attrHeight};
   if (attrWidth >= 0) {
-    return {attrWidth, known ? int(std::lround(double(attrWidth) * intrinsic.height() / intrinsic.width())) : 0};
+    return {attrWidth, known ? scaledSide(attrWidth, intrinsic.height(), intrinsic.width()) : 0};
   }
   if (attrHeight >= 0) {
-    return {known ? int(std::lround(double(attrHeight) * intrinsic.width() / intrinsic.height())) : 0, attrHeight};
+    return {known ? scaledSide(attrHeight, intrinsic.width(), intrinsic.height()) : 0, attrHeight};
   }
   return known ? intrinsic : QSize(0, 0);
 }

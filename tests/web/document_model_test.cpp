@@ -1,0 +1,173 @@
+#include "web/document_model.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+
+#include "platform/run_time_error.h"
+#include "web/nesting_guard.h"
+#include "web/web_document.h"
+#include "web_test_support.h"
+
+namespace {
+
+using web::buildDocument;
+
+std::shared_ptr<web::DocumentModel> parse(const char* markup, const char* url = "http://site.example/dir/page.html") {
+  return buildDocument(QByteArray(markup), QUrl(url));
+}
+
+TEST(DocumentModel, InnerHtmlSerialisesHeadAndBodyFaithfully) {
+  struct Case {
+    const char* markup;
+    const char* expected;
+  } cases[] = {
+      {"", "<head></head><body></body>"},
+      {"<HTML><HEAD><TITLE>T &amp; t</TITLE></HEAD><BODY BGCOLOR=black><IMG SRC=\"a.jpg\" width=5></BODY></HTML>",
+       "<head><title>T &amp; t</title></head><body bgcolor=\"black\"><img src=\"a.jpg\" width=\"5\"></body>"},
+      {"<p title='say \"hi\"'>a&nbsp;b &lt;c&gt;</p>",
+       "<head></head><body><p title=\"say &quot;hi&quot;\">a&nbsp;b &lt;c&gt;</p></body>"},
+      {"<script>if (a < b) x();</script><!-- note -->",
+       "<head><script>if (a < b) x();</script><!-- note --></head><body></body>"},
+      {"<body><quorel-embed src=x></quorel-embed><br></body>",
+       "<head></head><body><quorel-embed src=\"x\"></quorel-embed><br></body>"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(parse(c.markup)->innerHTML, c.expected) << c.markup;
+}
+
+TEST(DocumentModel, InnerTextIsTheRenderedTextWithCrLfBetweenBlocks) {
+  struct Case {
+    const char* markup;
+    const char* expected;
+  } cases[] = {
+      {"<p>one</p><p>two</p>", "one\r\n\r\ntwo"},
+      {"<div>a</div><div>b</div>c", "a\r\nb\r\nc"},
+      {"line<br>next<br><br>last", "line\r\nnext\r\n\r\nlast"},
+      {"  spaced \n\t out   words  ", "spaced out words"},
+      {"<pre>a\n  b</pre>after", "a\r\n  b\r\nafter"},
+      {"<table><tr><td>1</td><td>2</td></tr><tr><td>3</td></tr></table>", "1\t2\r\n3"},
+      {"<head><title>no</title><style>p{}</style></head><script>var x;</script>shown", "shown"},
+      {"a&nbsp;&nbsp;b", "a  b"},
+      {"<ul><li>x</li><li>y</li></ul>", "x\r\ny"},
+      {"http://127.0.0.1/a|3|code", "http://127.0.0.1/a|3|code"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(parse(c.markup)->innerText, c.expected) << c.markup;
+}
+
+TEST(DocumentModel, AddressesResolveAgainstPageAndBase) {
+  auto links = [](const char* markup, const char* url) { return parse(markup, url)->links; };
+  using V = std::vector<std::string>;
+  EXPECT_EQ(links("<a href=x.html>1</a><a href=../up.html>2</a><a href=/root>3</a><a>no href</a>",
+                  "http://site.example/dir/page.html"),
+            (V{"http://site.example/dir/x.html", "http://site.example/up.html", "http://site.example/root"}));
+  EXPECT_EQ(links("<a href=//cdn.example/p>1</a>", "https://site.example/"), (V{"https://cdn.example/p"}));
+  EXPECT_EQ(links("<head><base href='http://other.example/b/'></head><a href=x?a=1&amp;b=2>1</a>",
+                  "http://site.example/dir/"),
+            (V{"http://other.example/b/x?a=1&b=2"}));
+  EXPECT_EQ(links("<map><area href=zone.html></map><a href=' spaced name.html '>1</a>", "http://s.example/"),
+            (V{"http://s.example/zone.html", "http://s.example/spaced%20name.html"}));
+  EXPECT_EQ(links("<a href='?imgurl=www.x.example/a.jpg&imgrefurl=y'>r</a>", "http://s.example/images?q=1"),
+            (V{"http://s.example/images?imgurl=www.x.example/a.jpg&imgrefurl=y"}));
+
+  auto page = parse("<base href=/pics/><img src=a.png width=10 height=20><img src='b.gif' width=50%><img>",
+                    "http://s.example/x/");
+  ASSERT_EQ(page->images.size(), 3u);
+  EXPECT_EQ(page->images[0].src, "http://s.example/pics/a.png");
+  EXPECT_EQ(page->images[0].attrWidth, 10);
+  EXPECT_EQ(page->images[0].attrHeight, 20);
+  EXPECT_EQ(page->images[1].attrWidth, -1);  // a percentage needs a layout we do not have
+  EXPECT_EQ(page->images[2].src, "");
+}
+
+TEST(DocumentModel, FramesOfFramesetsAndInlineFrames) {
+  auto page = parse("<frameset cols='50%,50%'><frame name=left src=l.html><frame src=/r.html></frameset>",
+                    "http://s.example/d/");
+  ASSERT_EQ(page->frames.size(), 2u);
+  EXPECT_EQ(page->frames[0].location, "http://s.example/d/l.html");
+  EXPECT_EQ(page->frames[0].name, "left");
+  EXPECT_TRUE(page->frames[1].inFrameset);
+  auto inline_ = parse("<body><iframe src=ad.html></iframe></body>", "http://s.example/");
+  ASSERT_EQ(inline_->frames.size(), 1u);
+  EXPECT_FALSE(inline_->frames[0].inFrameset);
+}
+
+TEST(DocumentModel, LaidOutSizeFromAttributesAndIntrinsicAspect) {
+  struct Case {
+    int w, h;
+    QSize intrinsic, expected;
+  } cases[] = {
+      {-1, -1, QSize(300, 200), QSize(300, 200)}, {150, -1, QSize(300, 200), QSize(150, 100)},
+      {-1, 50, QSize(300, 200), QSize(75, 50)},   {10, 20, QSize(300, 200), QSize(10, 20)},
+      {-1, -1, QSize(), QSize(0, 0)},             {40, -1, QSize(), QSize(40, 0)},
+  };
+  for (const auto& c : cases) EXPECT_EQ(web::layoutSize(c.w, c.h, c.intrinsic), c.expected) << c.w << "x" << c.h;
+  EXPECT_EQ(web::dimensionAttribute(" 120px"), 120);
+  EXPECT_EQ(web::dimensionAttribute("12.7"), 12);
+  EXPECT_EQ(web::dimensionAttribute("abc"), -1);
+}
+
+TEST(DocumentModel, HostileNestingIsBoundedAndStaysFast) {
+  // 200 000 nested blocks would make the parse quadratic; the guard drops the excess tags.
+  QByteArray deep;
+  for (int i = 0; i < 200000; ++i) deep += "<div>";
+  deep += "bottom<img src=deep.png>";
+  int dropped = 0;
+  const QByteArray limited = web::limitNesting(deep, web::kMaxNestingDepth, &dropped);
+  EXPECT_EQ(dropped, 200000 - web::kMaxNestingDepth);
+  auto page = buildDocument(deep, QUrl("http://s.example/"));
+  EXPECT_EQ(page->innerText, "bottom");
+  EXPECT_EQ(page->images.size(), 1u);
+  // Raw text, comments and void elements do not count as nesting.
+  QByteArray flat = "<script>";
+  for (int i = 0; i < 5000; ++i) flat += "<div>";
+  flat += "</script><!-- <div><div> -->";
+  for (int i = 0; i < 5000; ++i) flat += "<p>x<br><img src=a.png><li>";
+  web::limitNesting(flat, web::kMaxNestingDepth, &dropped);
+  EXPECT_EQ(dropped, 0);
+}
+
+TEST(WebDocument, ClearWriteAndMissingItems) {
+  webtest::testApp();
+  web::Engine engine;
+  engine.storeSize("http://s.example/known.png", QSize(64, 48));
+  std::vector<std::string> asked;
+  web::WebDocument document(engine, [] {}, [&](const std::vector<std::string>& a) { asked = a; });
+  document.load(buildDocument("<img src=known.png>", QUrl("http://s.example/")), "http://s.example/");
+  EXPECT_THROW(document.image(1), platform::RunTimeError);
+  EXPECT_THROW(document.link(0), platform::RunTimeError);
+  EXPECT_THROW(document.frameLocation(0), platform::RunTimeError);
+
+  document.clear();
+  try {
+    document.innerHTML();
+    FAIL() << "a cleared document has no documentElement";
+  } catch (const platform::RunTimeError& error) {
+    EXPECT_EQ(error.number(), 91);
+  }
+  EXPECT_THROW(document.innerText(), platform::RunTimeError);
+  EXPECT_EQ(document.imageCount(), 0);
+
+  // Written markup is parsed against the document's address; cached sizes are there at once.
+  document.write("<head><BASE href='http://s.example/'></head><body><IMG border=0 src=known.png><img src=new.png>");
+  EXPECT_EQ(document.innerHTML(),
+            "<head><base href=\"http://s.example/\"></head><body><img border=\"0\" src=\"known.png\"><img "
+            "src=\"new.png\"></body>");
+  const platform::ImageElement known = document.image(0);
+  EXPECT_EQ(known.src, "http://s.example/known.png");
+  EXPECT_EQ(known.width, 64);
+  EXPECT_EQ(known.height, 48);
+  EXPECT_EQ(asked, std::vector<std::string>{"http://s.example/new.png"});
+
+  int clicks = 0;
+  document.setOnClick([&] {
+    ++clicks;
+    return false;
+  });
+  EXPECT_FALSE(document.click());
+  EXPECT_EQ(clicks, 1);
+  document.load(buildDocument("", QUrl("about:blank")), "about:blank");
+  EXPECT_TRUE(document.click());  // a new document drops the old binding
+  EXPECT_EQ(clicks, 1);
+}
+
+}  // namespace

@@ -1,0 +1,165 @@
+#include "http_fixture.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QImageWriter>
+#include <QPainter>
+#include <QTcpSocket>
+#include <QTimer>
+#include <QtEndian>
+
+namespace webtest {
+
+HttpFixture::HttpFixture() {
+  server_.listen(QHostAddress::LocalHost, 0);
+  connect(&server_, &QTcpServer::newConnection, this, &HttpFixture::onConnection);
+}
+
+QString HttpFixture::url(const QString& path) const {
+  return QString("http://127.0.0.1:%1%2").arg(server_.serverPort()).arg(path);
+}
+
+void HttpFixture::route(const QByteArray& path, Reply reply) {
+  routes_[path] = [reply](const Request&) { return reply; };
+}
+
+void HttpFixture::route(const QByteArray& path, std::function<Reply(const Request&)> handler) {
+  routes_[path] = std::move(handler);
+}
+
+void HttpFixture::serveFolder(const QByteArray& prefix, const QString& folder) { folders_.append({prefix, folder}); }
+
+void HttpFixture::onConnection() {
+  while (QTcpSocket* socket = server_.nextPendingConnection()) {
+    auto buffer = std::make_shared<QByteArray>();
+    connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    connect(socket, &QTcpSocket::readyRead, this, [this, socket, buffer] {
+      *buffer += socket->readAll();
+      const qsizetype end = buffer->indexOf("\r\n\r\n");
+      if (end < 0) return;
+      const QList<QByteArray> lines = buffer->left(end).split('\n');
+      buffer->clear();
+      Request request;
+      const QList<QByteArray> first = lines.value(0).trimmed().split(' ');
+      request.path = first.value(1);
+      for (qsizetype i = 1; i < lines.size(); ++i) {
+        const qsizetype colon = lines[i].indexOf(':');
+        if (colon > 0) request.headers[lines[i].left(colon).trimmed().toLower()] = lines[i].mid(colon + 1).trimmed();
+      }
+      requests_.append(request);
+      respond(socket, request);
+    });
+  }
+}
+
+void HttpFixture::respond(QTcpSocket* socket, const Request& request) {
+  QByteArray path = request.path;
+  const qsizetype query = path.indexOf('?');
+  const QByteArray bare = query < 0 ? path : path.left(query);
+  ++hits_[bare];
+  Reply reply;
+  if (routes_.contains(path)) {
+    reply = routes_[path](request);
+  } else if (routes_.contains(bare)) {
+    reply = routes_[bare](request);
+  } else {
+    reply.status = 404;
+    reply.body = "<html><body>not here</body></html>";
+    for (const auto& [prefix, folder] : folders_) {
+      if (!bare.startsWith(prefix)) continue;
+      QFile file(folder + "/" + QString::fromUtf8(bare.mid(prefix.size())));
+      if (file.open(QIODevice::ReadOnly)) {
+        reply.status = 200;
+        reply.body = file.readAll();
+        const QString suffix = QFileInfo(file).suffix();
+        reply.contentType = suffix == "png" ? "image/png" : suffix == "gif" ? "image/gif"
+                          : suffix == "css" ? "text/css" : "text/html";
+      }
+    }
+  }
+  if (reply.hang) return;
+  QByteArray head = "HTTP/1.1 " + QByteArray::number(reply.status) + " Status\r\n";
+  if (!reply.contentType.isEmpty()) head += "Content-Type: " + reply.contentType + "\r\n";
+  if (reply.sendLength) head += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
+  for (const auto& [name, value] : reply.headers) head += name + ": " + value + "\r\n";
+  head += "Connection: close\r\n\r\n";
+  socket->write(head);
+  if (reply.dribbleMs > 0) {
+    auto* timer = new QTimer(socket);
+    auto sent = std::make_shared<qsizetype>(0);
+    const QByteArray body = reply.body;
+    connect(timer, &QTimer::timeout, socket, [socket, timer, sent, body] {
+      if (*sent >= body.size()) {
+        timer->stop();
+        socket->disconnectFromHost();
+        return;
+      }
+      socket->write(body.mid((*sent)++, 1));
+    });
+    timer->start(reply.dribbleMs);
+    return;
+  }
+  socket->write(reply.body);
+  socket->disconnectFromHost();
+}
+
+namespace {
+
+quint32 crc32(const QByteArray& data) {
+  quint32 crc = 0xFFFFFFFFu;
+  for (const char byte : data) {
+    crc ^= quint8(byte);
+    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  return ~crc;
+}
+
+}  // namespace
+
+QByteArray deflate(const QByteArray& data) { return qCompress(data).mid(4); }
+
+QByteArray gzip(const QByteArray& data) {
+  const QByteArray zlib = deflate(data);
+  const QByteArray raw = zlib.mid(2, zlib.size() - 6);  // strip the zlib header and checksum
+  QByteArray out("\x1f\x8b\x08\x00\x00\x00\x00\x00\x00\x03", 10);
+  out += raw;
+  char trailer[8];
+  qToLittleEndian<quint32>(crc32(data), trailer);
+  qToLittleEndian<quint32>(quint32(data.size()), trailer + 4);
+  out.append(trailer, 8);
+  return out;
+}
+
+QByteArray imageBytes(const QByteArray& format, int width, int height) {
+  if (format == "gif") {
+    // A one-colour GIF: header, logical screen, one image with a minimal LZW stream.
+    QByteArray gif("GIF89a", 6);
+    auto le16 = [&gif](int v) { gif.append(char(v & 0xFF)).append(char((v >> 8) & 0xFF)); };
+    le16(width);
+    le16(height);
+    gif.append("\x80\x00\x00", 3);              // global colour table of 2 entries
+    gif.append("\xff\x00\x00\x00\x00\x00", 6);  // red, black
+    gif.append(',');
+    le16(0);
+    le16(0);
+    le16(width);
+    le16(height);
+    gif.append('\0');
+    gif.append("\x02\x02\x44\x01\x00", 5);  // min code size 2, one sub-block, end
+    gif.append(';');
+    return gif;
+  }
+  QImage image(width, height, QImage::Format_RGB32);
+  image.fill(Qt::red);
+  QByteArray out;
+  QBuffer buffer(&out);
+  buffer.open(QIODevice::WriteOnly);
+  QImageWriter writer(&buffer, format == "progressive" ? "jpeg" : format);
+  if (format == "progressive") writer.setProgressiveScanWrite(true);
+  writer.write(image);
+  return out;
+}
+
+}  // namespace webtest

@@ -1,0 +1,398 @@
+#include <gtest/gtest.h>
+
+#include "platform/browser.h"
+#include "web/web_browser.h"
+#include "web_test_support.h"
+
+namespace {
+
+using webtest::Event;
+using webtest::HttpFixture;
+using webtest::Recorder;
+using webtest::Reply;
+
+class Navigation : public ::testing::Test {
+ protected:
+  void SetUp() override { webtest::testApp(); }
+  HttpFixture server;
+  std::unique_ptr<web::Engine> engine;
+
+  web::Engine& makeEngine(web::EngineOptions options) {
+    engine = std::make_unique<web::Engine>(options);
+    return *engine;
+  }
+  web::Engine& defaultEngine() { return makeEngine(webtest::optionsFor(server)); }
+};
+
+Reply html(const QByteArray& body) {
+  Reply reply;
+  reply.body = body;
+  return reply;
+}
+
+Reply redirect(const QByteArray& location, int status = 302) {
+  Reply reply;
+  reply.status = status;
+  reply.headers = {{"Location", location}};
+  return reply;
+}
+
+TEST_F(Navigation, EventsComeFromTheEventLoopNeverFromNavigate) {
+  web::WebBrowser browser(defaultEngine());
+  Recorder recorder(browser);
+  browser.navigate("about:blank");
+  EXPECT_TRUE(recorder.events.empty());
+  ASSERT_TRUE(recorder.wait());
+  ASSERT_EQ(recorder.events.size(), 1u);
+  EXPECT_EQ(recorder.events[0].type, "DocumentComplete");
+  EXPECT_EQ(recorder.events[0].url, "about:blank");
+  EXPECT_EQ(browser.document().innerHTML(), "<head></head><body></body>");
+
+  browser.navigate("file:///etc/passwd");
+  EXPECT_EQ(recorder.events.size(), 1u);
+}
+
+TEST_F(Navigation, RefusedAddressesAreNavigationErrorsAndNeverOpened) {
+  web::Engine& engine = makeEngine({});  // the fixture's port is not on the allow-list
+  server.route("/secret", html("<p>secret</p>"));
+  struct Case {
+    QString url;
+    qint32 status;
+  } cases[] = {
+      {"file:///etc/passwd", web::status::kRefusedScheme},
+      {"ftp://example.com/x", web::status::kRefusedScheme},
+      {"javascript:void(0)", web::status::kRefusedScheme},
+      {server.url("/secret"), web::status::kRefusedAddress},
+      {QString("http://localhost:%1/secret").arg(server.port()), web::status::kRefusedAddress},
+      {QString("http://[::1]:%1/secret").arg(server.port()), web::status::kRefusedAddress},
+  };
+  for (const auto& c : cases) {
+    web::WebBrowser browser(engine);
+    Recorder recorder(browser);
+    browser.navigate(c.url);
+    ASSERT_TRUE(recorder.wait()) << c.url.toStdString();
+    ASSERT_EQ(recorder.events.size(), 1u) << c.url.toStdString();
+    EXPECT_EQ(recorder.events[0].type, "NavigateError");
+    EXPECT_EQ(recorder.events[0].status, c.status) << c.url.toStdString();
+  }
+  EXPECT_EQ(server.hits("/secret"), 0);
+}
+
+TEST_F(Navigation, RedirectsAreFollowedBoundedAndChecked) {
+  for (int i = 1; i <= 11; ++i) {
+    server.route("/hop" + QByteArray::number(i), redirect("/hop" + QByteArray::number(i + 1), i % 2 ? 302 : 301));
+  }
+  server.route("/hop12", html("<p>arrived</p>"));
+  server.route("/loop", redirect("/loop"));
+  server.route("/to-private", redirect("http://10.1.2.3/inside"));
+  server.route("/to-file", redirect("file:///etc/passwd"));
+  server.route("/relative", redirect("hop12"));
+  struct Case {
+    QByteArray path;
+    qint32 status;  // 0: completes
+    QByteArray finalPath;
+  } cases[] = {
+      {"/hop2", 0, "/hop12"},  // ten redirects
+      {"/hop1", web::status::kRedirectFailed, ""},  // eleven
+      {"/loop", web::status::kRedirectFailed, ""},
+      {"/to-private", web::status::kRefusedAddress, ""},
+      {"/to-file", web::status::kRedirectFailed, ""},
+      {"/relative", 0, "/hop12"},
+  };
+  web::Engine& engine = defaultEngine();
+  for (const auto& c : cases) {
+    web::WebBrowser browser(engine);
+    Recorder recorder(browser);
+    browser.navigate(server.url(c.path));
+    ASSERT_TRUE(recorder.wait()) << c.path.constData();
+    ASSERT_EQ(recorder.events.size(), 1u) << c.path.constData();
+    if (c.status == 0) {
+      EXPECT_EQ(recorder.events[0].type, "DocumentComplete") << c.path.constData();
+      EXPECT_EQ(recorder.events[0].url, server.url(c.finalPath));
+      EXPECT_EQ(browser.document().url(), server.url(c.finalPath).toStdString());
+      EXPECT_EQ(browser.document().innerText(), "arrived");
+    } else {
+      EXPECT_EQ(recorder.events[0].type, "NavigateError") << c.path.constData();
+      EXPECT_EQ(recorder.events[0].status, c.status) << c.path.constData();
+    }
+  }
+}
+
+TEST_F(Navigation, HttpAndNetworkFailuresCarryTheirStatus) {
+  server.route("/missing", [](const webtest::Request&) {
+    Reply reply = html("<p>gone</p>");
+    reply.status = 404;
+    return reply;
+  });
+  server.route("/broken", [](const webtest::Request&) {
+    Reply reply = html("<p>oops</p>");
+    reply.status = 500;
+    return reply;
+  });
+  QTcpServer closed;  // a port nobody listens on
+  closed.listen(QHostAddress::LocalHost, 0);
+  const quint16 refusedPort = closed.serverPort();
+  closed.close();
+  web::EngineOptions options = webtest::optionsFor(server);
+  options.allowedPrivateHosts << QString("127.0.0.1:%1").arg(refusedPort);
+  web::Engine& engine = makeEngine(options);
+  struct Case {
+    QString url;
+    qint32 status;
+  } cases[] = {
+      {server.url("/missing"), 404},
+      {server.url("/broken"), 500},
+      {QString("http://127.0.0.1:%1/").arg(refusedPort), platform::kServerNotFound},
+  };
+  for (const auto& c : cases) {
+    web::WebBrowser browser(engine);
+    Recorder recorder(browser);
+    browser.navigate(c.url);
+    ASSERT_TRUE(recorder.wait());
+    ASSERT_EQ(recorder.events.size(), 1u) << c.url.toStdString();
+    EXPECT_EQ(recorder.events[0].type, "NavigateError");
+    EXPECT_EQ(recorder.events[0].status, c.status) << c.url.toStdString();
+    EXPECT_FALSE(recorder.succeeded);
+  }
+}
+
+TEST_F(Navigation, AnUncancelledErrorShowsTheErrorPage) {
+  server.route("/missing", [](const webtest::Request&) {
+    Reply reply = html("<p>custom not found</p>");
+    reply.status = 404;
+    return reply;
+  });
+  web::WebBrowser browser(defaultEngine());
+  Recorder recorder(browser, /*cancelErrors=*/false);
+  browser.navigate(server.url("/missing"));
+  ASSERT_TRUE(recorder.wait());
+  ASSERT_EQ(recorder.events.size(), 2u);
+  EXPECT_EQ(recorder.events[0].type, "NavigateError");
+  EXPECT_EQ(recorder.events[1].type, "DocumentComplete");
+  EXPECT_EQ(browser.document().innerText(), "custom not found");
+}
+
+TEST_F(Navigation, DeadlineCoversTheWholeRequest) {
+  server.route("/hang", [](const webtest::Request&) {
+    Reply reply;
+    reply.hang = true;
+    return reply;
+  });
+  server.route("/dribble", [](const webtest::Request&) {
+    Reply reply = html(QByteArray(400, 'x'));
+    reply.dribbleMs = 20;  // never idle long, but far slower than the deadline
+    return reply;
+  });
+  web::EngineOptions options = webtest::optionsFor(server);
+  options.requestTimeoutMs = 300;
+  web::Engine& engine = makeEngine(options);
+  for (const char* path : {"/hang", "/dribble"}) {
+    web::WebBrowser browser(engine);
+    Recorder recorder(browser);
+    browser.navigate(server.url(path));
+    ASSERT_TRUE(recorder.wait()) << path;
+    ASSERT_EQ(recorder.events.size(), 1u) << path;
+    EXPECT_EQ(recorder.events[0].status, web::status::kTimedOut) << path;
+  }
+}
+
+TEST_F(Navigation, SizeCapsCutOffLargeBodies) {
+  const QByteArray big(200 * 1024, 'a');
+  server.route("/big", html(big));
+  server.route("/big-unannounced", [big](const webtest::Request&) {
+    Reply reply = html(big);
+    reply.sendLength = false;
+    return reply;
+  });
+  server.route("/big-image", [](const webtest::Request&) {
+    Reply reply;
+    reply.contentType = "image/bmp";
+    reply.body = webtest::imageBytes("bmp", 300, 300);  // about 360 KB
+    return reply;
+  });
+  server.route("/small", html("<p>fits</p>"));
+  web::EngineOptions options = webtest::optionsFor(server);
+  options.pageLimitBytes = 64 * 1024;
+  options.imageLimitBytes = 128 * 1024;
+  web::Engine& engine = makeEngine(options);
+  struct Case {
+    const char* path;
+    qint32 status;
+  } cases[] = {{"/big", web::status::kTooLarge}, {"/big-unannounced", web::status::kTooLarge},
+               {"/big-image", web::status::kTooLarge}, {"/small", 0}};
+  for (const auto& c : cases) {
+    web::WebBrowser browser(engine);
+    Recorder recorder(browser);
+    browser.navigate(server.url(c.path));
+    ASSERT_TRUE(recorder.wait()) << c.path;
+    ASSERT_EQ(recorder.events.size(), 1u) << c.path;
+    EXPECT_EQ(recorder.events[0].status, c.status) << c.path;
+  }
+}
+
+TEST_F(Navigation, CompressedBodiesCookiesAndUserAgent) {
+  const QByteArray page = "<p>" + QByteArray(5000, 'z') + "</p>";
+  server.route("/gzip", [page](const webtest::Request&) {
+    Reply reply = html(webtest::gzip(page));
+    reply.headers = {{"Content-Encoding", "gzip"}};
+    return reply;
+  });
+  server.route("/deflate", [page](const webtest::Request&) {
+    Reply reply = html(webtest::deflate(page));
+    reply.headers = {{"Content-Encoding", "deflate"}};
+    return reply;
+  });
+  server.route("/set-cookie", [](const webtest::Request&) {
+    Reply reply = html("<p>set</p>");
+    reply.headers = {{"Set-Cookie", "session=abc123; Path=/"}};
+    return reply;
+  });
+  server.route("/echo", [](const webtest::Request& request) {
+    return html("<p>" + request.headers.value("cookie") + "</p>");
+  });
+  web::WebBrowser browser(defaultEngine());
+  for (const char* path : {"/gzip", "/deflate"}) {
+    Recorder recorder(browser);
+    browser.navigate(server.url(path));
+    ASSERT_TRUE(recorder.wait());
+    EXPECT_EQ(browser.document().innerText(), std::string(5000, 'z')) << path;
+  }
+  for (const char* path : {"/set-cookie", "/echo"}) {
+    Recorder recorder(browser);
+    browser.navigate(server.url(path));
+    ASSERT_TRUE(recorder.wait());
+  }
+  EXPECT_EQ(browser.document().innerText(), "session=abc123");
+  const QByteArray agent = server.requests().constLast().headers.value("user-agent");
+  EXPECT_TRUE(agent.contains("Quorel/" QUOREL_VERSION)) << agent.constData();
+  EXPECT_TRUE(server.requests().constFirst().headers.value("accept-encoding").contains("gzip"));
+}
+
+TEST_F(Navigation, CharsetsFromHeaderBomOrMeta) {
+  struct Case {
+    QByteArray contentType;
+    QByteArray body;
+    std::string text;
+  } cases[] = {
+      {"text/html; charset=windows-1252", "caf\xE9 \x80 5", "caf\xC3\xA9 \xE2\x82\xAC 5"},
+      {"text/html", "<meta http-equiv='Content-Type' content='text/html; charset=ISO-8859-1'>na\xEFve \x93q\x94",
+       "na\xC3\xAFve \xE2\x80\x9Cq\xE2\x80\x9D"},
+      {"text/html", "<meta charset=\"Shift_JIS\"><p>\x93\xfa\x96\x7b</p>", "\xE6\x97\xA5\xE6\x9C\xAC"},
+      {"text/html; charset=GB18030", "<p>\xD6\xD0\xCE\xC4</p>", "\xE4\xB8\xAD\xE6\x96\x87"},
+      {"text/html", "<p>caf\xC3\xA9</p>", "caf\xC3\xA9"},                 // unlabelled UTF-8
+      {"text/html", "<p>caf\xE9</p>", "caf\xC3\xA9"},                     // unlabelled, not UTF-8
+      {"text/html; charset=utf-8", "\xEF\xBB\xBF<p>bom</p>", "bom"},
+      {"text/html", QByteArray("\xFF\xFE<\0p\0>\0\xE9\0", 10), "\xC3\xA9"},  // UTF-16LE by its BOM
+      {"text/plain; charset=windows-1252", "line \xE9\nnext", "line \xC3\xA9\r\nnext"},
+  };
+  web::WebBrowser browser(defaultEngine());
+  for (const auto& c : cases) {
+    server.route("/page", [c](const webtest::Request&) {
+      Reply reply;
+      reply.contentType = c.contentType;
+      reply.body = c.body;
+      return reply;
+    });
+    Recorder recorder(browser);
+    browser.navigate(server.url("/page"));
+    ASSERT_TRUE(recorder.wait());
+    EXPECT_EQ(browser.document().innerText(), c.text) << c.body.toStdString();
+  }
+}
+
+TEST_F(Navigation, PlainTextAndImageAddressesMakeSyntheticDocuments) {
+  server.route("/reply.txt", [](const webtest::Request&) {
+    Reply reply;
+    reply.contentType = "text/plain";
+    reply.body = "http://127.0.0.1/x|3|code <b>\nsecond line";
+    return reply;
+  });
+  server.route("/photo.jpg", [](const webtest::Request&) {
+    Reply reply;
+    reply.contentType = "image/jpeg";
+    reply.body = webtest::imageBytes("jpeg", 120, 80);
+    return reply;
+  });
+  web::WebBrowser browser(defaultEngine());
+  Recorder text(browser);
+  browser.navigate(server.url("/reply.txt"));
+  ASSERT_TRUE(text.wait());
+  EXPECT_EQ(browser.document().innerText(), "http://127.0.0.1/x|3|code <b>\r\nsecond line");
+  EXPECT_EQ(browser.document().innerHTML(),
+            "<head></head><body><pre>http://127.0.0.1/x|3|code &lt;b&gt;\nsecond line</pre></body>");
+
+  Recorder image(browser);
+  browser.navigate(server.url("/photo.jpg"));
+  ASSERT_TRUE(image.wait());
+  const std::string src = server.url("/photo.jpg").toStdString();
+  EXPECT_EQ(browser.document().innerHTML(), "<head></head><body><img src=\"" + src + "\"></body>");
+  ASSERT_EQ(browser.document().imageCount(), 1);
+  EXPECT_EQ(browser.document().image(0).src, src);
+  EXPECT_EQ(browser.document().image(0).width, 120);
+  EXPECT_EQ(browser.document().image(0).height, 80);
+}
+
+TEST_F(Navigation, FramesetCompletesEachFrameThenThePage) {
+  server.route("/frames", html("<frameset rows='*,*,*'><frame name=top src=a.html><frame src=/moved>"
+                               "<frame name=dead src=gone.html></frameset>"));
+  server.route("/a.html", html("<p>a</p>"));
+  server.route("/moved", redirect("/b.html"));
+  server.route("/b.html", html("<p>b</p>"));
+  web::WebBrowser browser(defaultEngine());
+  Recorder recorder(browser);
+  browser.navigate(server.url("/frames"));
+  ASSERT_TRUE(recorder.wait());
+  ASSERT_EQ(recorder.events.size(), 4u);
+  EXPECT_EQ(recorder.count("NavigateError"), 1);
+  EXPECT_EQ(recorder.count("DocumentComplete"), 3);
+  const Event& last = recorder.events.back();
+  EXPECT_EQ(last.type, "DocumentComplete");
+  EXPECT_EQ(last.url, server.url("/frames"));
+  for (const Event& event : recorder.events) {
+    if (event.type == "NavigateError") {
+      EXPECT_EQ(event.frame, "dead");
+      EXPECT_EQ(event.status, 404);
+    }
+  }
+  ASSERT_EQ(browser.document().frameCount(), 3);
+  EXPECT_EQ(browser.document().frameLocation(0), server.url("/a.html").toStdString());
+  EXPECT_EQ(browser.document().frameLocation(1), server.url("/b.html").toStdString());
+}
+
+TEST_F(Navigation, QuitAndRenavigationSilenceTheOldLoad) {
+  server.route("/hang", [](const webtest::Request&) {
+    Reply reply;
+    reply.hang = true;
+    return reply;
+  });
+  server.route("/quick", html("<p>quick</p>"));
+  web::Engine& engine = defaultEngine();
+  web::WebBrowser stopped(engine), replaced(engine), witness(engine);
+  Recorder stoppedEvents(stopped), replacedEvents(replaced), witnessEvents(witness);
+  stopped.navigate(server.url("/quick"));
+  stopped.quit();
+  replaced.navigate(server.url("/hang"));
+  replaced.navigate(server.url("/quick"));
+  witness.navigate(server.url("/quick"));
+  ASSERT_TRUE(witnessEvents.wait());
+  ASSERT_TRUE(replacedEvents.wait());
+  EXPECT_TRUE(stoppedEvents.events.empty());
+  ASSERT_EQ(replacedEvents.events.size(), 1u);
+  EXPECT_EQ(replacedEvents.events[0].url, server.url("/quick"));
+}
+
+TEST_F(Navigation, AHandlerMayNavigateAgainFromInsideAnEvent) {
+  server.route("/first", html("<p>1</p>"));
+  server.route("/second", html("<p>2</p>"));
+  web::WebBrowser browser(defaultEngine());
+  std::vector<QString> completed;
+  QObject::connect(&browser, &web::WebBrowser::documentComplete, [&](const QString& url) {
+    completed.push_back(url);
+    if (url.endsWith("/first")) browser.navigate(server.url("/second"));
+  });
+  browser.navigate(server.url("/first"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return completed.size() == 2; }, 10000));
+  EXPECT_EQ(browser.document().innerText(), "2");
+}
+
+}  // namespace
