@@ -67,7 +67,8 @@ platform::TransferResult QtImageTransfer::fetch(const std::string& address) {
   } else if (tooLarge) {
     result.error = "larger than the size limit";
   } else if (reply->error() == QNetworkReply::NoError ||
-             reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid()) {
+             (reply->error() >= QNetworkReply::ContentAccessDenied &&
+              reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() >= 400)) {
     // An HTTP error page is still a reply; the caller decides what its bytes are worth.
     const QByteArray body = reply->readAll();
     result.ok = true;

@@ -57,7 +57,6 @@ QtMainWindow::QtMainWindow(web::Engine& engine, const QtScreen& screen, QWindow*
   urlBox_->move(0, 0, 4000, 285);
   urlBox_->setText("urlBox");
   TwipsControl::move(0, 0, 9600, 7200);
-  TwipsControl::setVisible(false);  // shown by show()
 
   form.onClose = [this] { unload(); };
   form.onResize = [this] { guardedCall("Form_Resize", events_.resize); };

@@ -1,7 +1,6 @@
 #include "desktop/qt_mouse_hooks.h"
 
 #include <QApplication>
-#include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <cmath>
 
@@ -79,29 +78,7 @@ bool QtMouseHooks::eventFilter(QObject* watched, QEvent* event) {
       hook.xPixels = static_cast<int>(std::lround(mouse.globalPosition().x()));
       hook.yPixels = static_cast<int>(std::lround(mouse.globalPosition().y()));
       hook.overBrowser = isBrowserView(watched);
-      const bool swallow = callHooks(hook);
-      if (hook.message == platform::MouseMessage::RightUp) {
-        // The page's own menu opens on the release, unless the hook swallowed it.
-        QPointer<QObject> target = pendingMenuTarget_;
-        pendingMenuTarget_ = nullptr;
-        if (!swallow && target && target == watched) {
-          QContextMenuEvent menu(QContextMenuEvent::Mouse, pendingMenuPos_,
-                                 mouse.globalPosition().toPoint());
-          deliveringMenu_ = true;
-          QCoreApplication::sendEvent(target, &menu);
-          deliveringMenu_ = false;
-        }
-      }
-      return swallow;
-    }
-    case QEvent::ContextMenu: {
-      // X11 asks for context menus on the right press; a page view's waits for the release.
-      const auto& menu = static_cast<const QContextMenuEvent&>(*event);
-      if (deliveringMenu_ || menu.reason() != QContextMenuEvent::Mouse || !isBrowserView(watched))
-        return false;
-      pendingMenuTarget_ = watched;
-      pendingMenuPos_ = menu.pos();
-      return true;
+      return callHooks(hook);
     }
     default:
       return false;

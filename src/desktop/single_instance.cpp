@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QSysInfo>
 #include <cerrno>
-#include <chrono>
 #include <csignal>
 
 namespace desktop {
@@ -26,8 +25,8 @@ SingleInstance::SingleInstance() : SingleInstance(defaultLockPath()) {}
 SingleInstance::SingleInstance(const QString& lockPath)
     : path_(lockPath), lock_(std::make_unique<QLockFile>(lockPath)) {
   // The running copy never refreshes its lock, so age alone must never make it stale:
-  // only an owner that is gone does.
-  lock_->setStaleLockTime(std::chrono::hours(24 * 365 * 10));
+  // 0 leaves only the test whether the owner process is gone.
+  lock_->setStaleLockTime(0);
 }
 
 bool SingleInstance::anotherRunning() {

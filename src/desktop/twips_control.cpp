@@ -11,6 +11,15 @@ TwipsControl::TwipsControl(QWidget& widget, const platform::Screen& screen)
   const QRect shown = widget.geometry();
   twips_ = {shown.x() * screen_.twipsPerPixelX(), shown.y() * screen_.twipsPerPixelY(),
             shown.width() * screen_.twipsPerPixelX(), shown.height() * screen_.twipsPerPixelY()};
+  // Controls start visible, as on a form, even when made after their window was shown;
+  // a window starts hidden until shown.
+  if (widget.isWindow()) {
+    visible_ = widget.isVisible();
+  } else if (!widget.testAttribute(Qt::WA_WState_ExplicitShowHide)) {
+    widget.show();
+  } else {
+    visible_ = !widget.isHidden();
+  }
 }
 
 int TwipsControl::toPixelsX(int twips) const {

@@ -1,0 +1,152 @@
+// imageForm on real widgets, offscreen: where presses go, the unload happening once, the
+// browsers' signals reaching the logic's events, and covering the screen.
+#include "desktop/qt_main_window.h"
+
+#include <QLineEdit>
+#include <QScreen>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <string>
+
+#include "desktop/qt_screen.h"
+#include "qt_test_app.h"
+#include "web/web_browser.h"
+
+namespace {
+
+struct MainWindowTest : ::testing::Test {
+  static void SetUpTestSuite() { desktop_test::ensureApplication(); }
+  void SetUp() override {
+    window.setEvents({
+        .unload = [this] { log += "unload;"; },
+        .resize = [this] { ++resizes; },
+        .mouseDown = [this](int b) { log += "down" + std::to_string(b) + ";"; },
+        .logoClick = [this] { log += "logoClick;"; },
+        .logoMouseDown = [this](int b) { log += "logoDown" + std::to_string(b) + ";"; },
+        .logoMouseUp = [this](int b) { log += "logoUp" + std::to_string(b) + ";"; },
+    });
+  }
+  web::Engine engine;
+  desktop::QtScreen screen;
+  desktop::QtMainWindow window{engine, screen};
+  std::string log;
+  int resizes = 0;
+};
+
+TEST_F(MainWindowTest, PressesReachTheBareSurfaceOnlyWhereNoControlIs) {
+  window.move(0, 0, 800 * 15, 600 * 15);
+  window.picbox(0).move(3000, 3000, 1500, 1500);
+  window.timeLab().move(6000, 6000, 1500, 300);
+  window.urlBox().move(0, 7500, 6000, 285);
+  window.picLogo().move(0, 8000, 1320, 1170);
+  window.show();
+  QWidget& form = window.form();
+  QTest::mouseClick(&form, Qt::LeftButton, {}, QPoint(5, 5));
+  QTest::mouseClick(&form, Qt::RightButton, {}, QPoint(5, 5));
+  EXPECT_EQ(log, "down1;down2;");
+  log.clear();
+  for (QPoint inside : {QPoint(210, 210), QPoint(410, 405), QPoint(10, 505)})
+    QTest::mouseClick(form.childAt(inside), Qt::LeftButton);
+  EXPECT_EQ(log, "");
+  QTest::mouseClick(&window.logoWidget(), Qt::LeftButton);
+  QTest::mouseClick(&window.logoWidget(), Qt::RightButton);
+  EXPECT_EQ(log, "logoDown1;logoUp1;logoClick;logoDown2;logoUp2;");
+}
+
+TEST_F(MainWindowTest, UnloadsOnceByAnyRoute) {
+  window.show();
+  window.close();
+  window.form().close();  // the window manager's close after the program's own
+  EXPECT_EQ(log, "unload;");
+  EXPECT_TRUE(window.unloaded());
+}
+
+TEST_F(MainWindowTest, WindowManagerCloseUnloads) {
+  window.show();
+  window.form().close();
+  EXPECT_EQ(log, "unload;");
+}
+
+TEST_F(MainWindowTest, CoversTheScreenFramelessAndCarriesItsCaption) {
+  window.move(0, 0, screen.width(), screen.height());
+  window.setBackColor(0);
+  window.setCaption("Quorel v2.0 - ");
+  window.setMaximized();
+  window.show();
+  QWidget& form = window.form();
+  EXPECT_EQ(form.geometry(), QRect(QPoint(0, 0), QGuiApplication::primaryScreen()->geometry().size()));
+  EXPECT_TRUE(form.windowFlags() & Qt::FramelessWindowHint);
+  EXPECT_EQ(form.windowTitle(), QStringLiteral("Quorel v2.0 - "));
+  EXPECT_EQ(window.caption(), "Quorel v2.0 - ");
+  EXPECT_EQ(form.palette().color(QPalette::Window), QColor(Qt::black));
+  EXPECT_EQ(window.width(), screen.width());
+  EXPECT_GT(resizes, 0);
+}
+
+TEST_F(MainWindowTest, DesignTimeStateBeforeTheLoad) {
+  for (platform::Timer* timer : {&window.nextTimer(), &window.timeTimer(), &window.recoveryTimer()}) {
+    EXPECT_TRUE(timer->enabled());
+    EXPECT_EQ(timer->interval(), 0);
+  }
+  EXPECT_EQ(window.timeLab().caption(), "This is the time label");
+  EXPECT_GT(window.timeLab().width(), 0);
+  EXPECT_EQ(window.urlBox().text(), "urlBox");
+  EXPECT_EQ(window.workBrowser().width(), 9000);
+  EXPECT_EQ(window.picLogo().height(), 1170);
+  EXPECT_FALSE(window.visible());
+}
+
+TEST_F(MainWindowTest, LabelSizesItselfOnlyWhileAutoSizeIsOn) {
+  auto& label = window.timeLab();
+  label.setAutoSize(true);
+  label.setCaption("x");
+  const int narrow = label.width();
+  label.setCaption("a much longer caption than before");
+  EXPECT_GT(label.width(), narrow);
+  label.setAutoSize(false);
+  label.setWidth(2000);
+  label.setCaption("x");
+  EXPECT_EQ(label.width(), 2000);
+}
+
+TEST_F(MainWindowTest, BrowserSignalsBecomeTheLogicsEvents) {
+  auto& browser = window.qtBrowser(3);
+  std::string seen;
+  browser.setEvents({
+      .documentComplete = [&](const std::string& url) { seen += "complete " + url + ";"; },
+      .navigateError =
+          [&](const std::string& url, const std::string& frame, std::int32_t status, bool& cancel) {
+            seen += "error " + url + " " + frame + " " + std::to_string(status) + ";";
+            cancel = true;
+          },
+      .newWindow2 = [&](bool& cancel) {
+        seen += "new;";
+        cancel = true;
+      },
+  });
+  web::WebBrowser& web = browser.webBrowser();
+  emit web.documentComplete(QStringLiteral("http://a/"));
+  bool cancelError = false, cancelWindow = false;
+  emit web.navigateError(QStringLiteral("http://b/"), QString(), 404, &cancelError);
+  emit web.newWindowRequested(&cancelWindow);
+  EXPECT_EQ(seen, "complete http://a/;error http://b/  404;new;");
+  EXPECT_TRUE(cancelError);
+  EXPECT_TRUE(cancelWindow);
+  // A failure escaping a handler stays out of Qt's event loop.
+  platform::Browser::Events throwing;
+  throwing.documentComplete = [](const std::string&) { throw std::runtime_error("boom"); };
+  browser.setEvents(throwing);
+  EXPECT_NO_THROW(emit web.documentComplete(QStringLiteral("http://c/")));
+}
+
+TEST_F(MainWindowTest, BrowserGoesIntoItsFrame) {
+  window.show();
+  window.picbox(2).move(1500, 1500, 3000, 3000);
+  window.browser(2).setContainer(window.picbox(2));
+  window.browser(2).move(-30, -30, 3300, 3300);
+  auto& frame = dynamic_cast<desktop::QtPictureBox&>(window.picbox(2)).pictureWidget();
+  EXPECT_EQ(window.qtBrowser(2).view().parentWidget(), &frame);
+  EXPECT_EQ(window.qtBrowser(2).view().geometry(), QRect(-2, -2, 220, 220));
+}
+
+}  // namespace

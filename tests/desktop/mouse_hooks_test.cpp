@@ -1,0 +1,93 @@
+// The application-wide mouse filter: one call per message however far it propagates,
+// swallowing, and the page-view flag.
+#include "desktop/qt_mouse_hooks.h"
+
+#include <QMouseEvent>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <vector>
+
+#include "qt_test_app.h"
+#include "web/web_browser.h"
+
+namespace {
+
+using platform::MouseMessage;
+
+struct MouseHooksTest : ::testing::Test {
+  static void SetUpTestSuite() { desktop_test::ensureApplication(); }
+  void SetUp() override {
+    window.resize(400, 300);
+    window.show();
+    child.setGeometry(10, 10, 100, 100);  // a plain widget ignores presses: they go up
+    child.show();
+  }
+  desktop::QtMouseHooks hooks;
+  QWidget window;
+  QWidget child{&window};
+  std::vector<platform::MouseHookEvent> seen;
+  bool swallow = false;
+  int install() {
+    return hooks.installMouseHook([this](const platform::MouseHookEvent& e) {
+      seen.push_back(e);
+      return swallow;
+    });
+  }
+};
+
+TEST_F(MouseHooksTest, EachMessageOnceWithItsKindAndScreenPosition) {
+  const int handle = install();
+  ASSERT_NE(handle, 0);
+  QTest::mousePress(&child, Qt::LeftButton, {}, QPoint(5, 6));
+  QTest::mouseRelease(&child, Qt::LeftButton, {}, QPoint(5, 6));
+  QTest::mousePress(&child, Qt::RightButton, {}, QPoint(5, 6));
+  QTest::mouseRelease(&child, Qt::RightButton, {}, QPoint(5, 6));
+  ASSERT_EQ(seen.size(), 4u);
+  const MouseMessage expected[] = {MouseMessage::LeftDown, MouseMessage::LeftUp,
+                                   MouseMessage::RightDown, MouseMessage::RightUp};
+  const QPoint global = child.mapToGlobal(QPoint(5, 6));
+  for (std::size_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(seen[i].message, expected[i]) << i;
+    EXPECT_EQ(QPoint(seen[i].xPixels, seen[i].yPixels), global);
+    EXPECT_FALSE(seen[i].overBrowser);
+  }
+  hooks.removeMouseHook(handle);
+  QTest::mouseClick(&child, Qt::LeftButton);
+  EXPECT_EQ(seen.size(), 4u);
+}
+
+TEST_F(MouseHooksTest, SwallowedMessagesNeverArrive) {
+  struct Catcher : QWidget {
+    using QWidget::QWidget;
+    int presses = 0;
+    void mousePressEvent(QMouseEvent*) override { ++presses; }
+  } catcher(&window);
+  catcher.setGeometry(200, 10, 50, 50);
+  catcher.show();
+  install();
+  swallow = true;
+  QTest::mousePress(&catcher, Qt::LeftButton);
+  EXPECT_EQ(catcher.presses, 0);
+  swallow = false;
+  QTest::mousePress(&catcher, Qt::LeftButton);
+  EXPECT_EQ(catcher.presses, 1);
+}
+
+TEST_F(MouseHooksTest, MessagesToAPageViewAreMarked) {
+  web::Engine engine;
+  web::WebBrowser browser(engine);
+  web::DisplayView view(browser, &window);
+  view.setGeometry(150, 100, 200, 150);
+  view.show();
+  install();
+  QTest::mousePress(view.viewport(), Qt::RightButton, {}, QPoint(20, 20));
+  QTest::mouseRelease(view.viewport(), Qt::RightButton, {}, QPoint(20, 20));
+  QTest::mouseClick(&child, Qt::RightButton);
+  ASSERT_EQ(seen.size(), 4u);
+  EXPECT_TRUE(seen[0].overBrowser);
+  EXPECT_TRUE(seen[1].overBrowser);
+  EXPECT_EQ(seen[1].message, MouseMessage::RightUp);
+  EXPECT_FALSE(seen[3].overBrowser);
+}
+
+}  // namespace

@@ -1,0 +1,98 @@
+// The instance lock: one holder at a time, and a lock whose owner is gone is taken over.
+#include "desktop/single_instance.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSysInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <csignal>
+#include <sys/time.h>
+
+#include "qt_test_app.h"
+
+namespace {
+
+struct SingleInstanceTest : ::testing::Test {
+  static void SetUpTestSuite() { desktop_test::ensureApplication(); }
+  QTemporaryDir dir;
+  QString lockPath() const { return dir.filePath(QStringLiteral("quorel.lock")); }
+
+  // A lock file as a copy that has since died would have left it.
+  void leaveLock(const QByteArray& content, bool old) {
+    QFile file(lockPath());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(content);
+    file.close();
+    if (old) {
+      const timeval times[2] = {{1000000000, 0}, {1000000000, 0}};
+      ::utimes(QFile::encodeName(lockPath()).constData(), times);
+    }
+  }
+  static qint64 deadPid() {
+    QProcess process;
+    process.start(QStringLiteral("true"), {});
+    if (!process.waitForStarted()) return 0;
+    const qint64 pid = process.processId();
+    process.waitForFinished();
+    return pid;
+  }
+};
+
+TEST_F(SingleInstanceTest, OneHolderAtATime) {
+  desktop::SingleInstance first(lockPath());
+  EXPECT_FALSE(first.anotherRunning());
+  EXPECT_TRUE(first.held());
+  EXPECT_FALSE(first.anotherRunning());  // asking again does not refuse ourselves
+  {
+    desktop::SingleInstance second(lockPath());
+    EXPECT_TRUE(second.anotherRunning());
+    EXPECT_FALSE(second.held());
+  }
+  EXPECT_TRUE(QFileInfo::exists(lockPath()));  // the refused copy left the lock alone
+}
+
+TEST_F(SingleInstanceTest, ReleasedWhenTheHolderEnds) {
+  { desktop::SingleInstance first(lockPath()); ASSERT_FALSE(first.anotherRunning()); }
+  desktop::SingleInstance next(lockPath());
+  EXPECT_FALSE(next.anotherRunning());
+}
+
+TEST_F(SingleInstanceTest, StaleLocksAreTakenOver) {
+  const QByteArray host = QSysInfo::machineHostName().toUtf8();
+  struct Case {
+    const char* name;
+    QByteArray content;
+    bool old;
+  };
+  qint64 dead = 0;
+  // A pid that was just reaped; in the rare case it was reused at once, try another.
+  for (int i = 0; i < 5 && (dead = deadPid()) && ::kill(static_cast<pid_t>(dead), 0) == 0; ++i) {
+  }
+  ASSERT_GT(dead, 0);
+  const Case cases[] = {
+      {"owner gone", QByteArray::number(dead) + "\nquorel\n" + host + "\n", false},
+      {"owner gone, long ago", QByteArray::number(dead) + "\nquorel\n" + host + "\n", true},
+      {"garbled and old", "\x01\x02 not a lock", true},
+  };
+  for (const auto& c : cases) {
+    QFile::remove(lockPath());
+    leaveLock(c.content, c.old);
+    desktop::SingleInstance instance(lockPath());
+    EXPECT_FALSE(instance.anotherRunning()) << c.name;
+    EXPECT_TRUE(instance.held()) << c.name;
+  }
+}
+
+TEST_F(SingleInstanceTest, ALiveOwnerIsNeverStaleHoweverOld) {
+  const QByteArray host = QSysInfo::machineHostName().toUtf8();
+  // Our own process stands for a copy that has been running for years.
+  leaveLock(QByteArray::number(QCoreApplication::applicationPid()) + "\n" +
+                QCoreApplication::applicationName().toUtf8() + "\n" + host + "\n",
+            true);
+  desktop::SingleInstance instance(lockPath());
+  EXPECT_TRUE(instance.anotherRunning());
+}
+
+}  // namespace

@@ -1,0 +1,106 @@
+// The small translations of the desktop layer: menu positions, the screen saver's window,
+// shell targets, clock conversion, random draws, program folders.
+#include <QDir>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "desktop/program_folders.h"
+#include "desktop/qt_clock.h"
+#include "desktop/qt_shell.h"
+#include "desktop/qt_user_dialogs.h"
+#include "desktop/screen_saver_host.h"
+#include "desktop/std_random_source.h"
+#include "qt_test_app.h"
+
+namespace {
+
+struct SmallServicesTest : ::testing::Test {
+  static void SetUpTestSuite() { desktop_test::ensureApplication(); }
+};
+
+TEST_F(SmallServicesTest, MenuEntriesKeepTheirPositionsAcrossSeparators) {
+  using Kind = platform::MenuEntry::Kind;
+  QMenu menu;
+  desktop::QtUserDialogs::fillMenu(menu, {{Kind::Plain, "Browse Pic"},
+                                          {Kind::Separator, "-"},
+                                          {Kind::Disabled, "Saved"},
+                                          {Kind::Plain, "Hide"}});
+  const auto actions = menu.actions();
+  ASSERT_EQ(actions.size(), 4);
+  EXPECT_EQ(actions[0]->text(), QStringLiteral("Browse Pic"));
+  EXPECT_TRUE(actions[1]->isSeparator());
+  EXPECT_FALSE(actions[2]->isEnabled());
+  EXPECT_TRUE(actions[3]->isEnabled());
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(actions[i]->data().toInt(), i + 1);
+}
+
+TEST_F(SmallServicesTest, ScreenSaverWindowFromOptionOrEnvironment) {
+  struct Case {
+    QStringList arguments;
+    QString environment;
+    std::optional<WId> expected;
+  };
+  const Case cases[] = {
+      {{"quorel"}, "", std::nullopt},
+      {{"quorel"}, "0x1a00005", WId(0x1a00005)},
+      {{"quorel"}, "12345", WId(12345)},
+      {{"quorel"}, "junk", std::nullopt},
+      {{"quorel", "-window-id", "0x20"}, "0x10", WId(0x20)},
+      {{"quorel", "-window-id"}, "0x10", WId(0x10)},
+      {{"quorel", "-root"}, "", std::nullopt},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(desktop::screenSaverWindow(c.arguments, c.environment), c.expected) << c.arguments.join(' ').toStdString();
+}
+
+TEST_F(SmallServicesTest, ShellTargets) {
+  EXPECT_EQ(desktop::QtShell::target("http://127.0.0.1:8480/quorel/bin/click.asp?url=x", ""),
+            QUrl("http://127.0.0.1:8480/quorel/bin/click.asp?url=x"));
+  EXPECT_EQ(desktop::QtShell::target("/home/u/a b.jpg", ""), QUrl::fromLocalFile("/home/u/a b.jpg"));
+  EXPECT_EQ(desktop::QtShell::target("a.jpg", "/tmp"), QUrl::fromLocalFile("/tmp/a.jpg"));
+  EXPECT_TRUE(desktop::QtShell::target("", "/tmp").isEmpty());
+  EXPECT_TRUE(desktop::QtShell::target("a.jpg", "").isEmpty());
+}
+
+TEST_F(SmallServicesTest, ClockConvertsLocalDateTimes) {
+  using namespace std::chrono;
+  const QDateTime when(QDate(2004, 2, 29), QTime(23, 59, 58, 250));
+  const auto expected = local_days{year{2004} / February / 29} + hours{23} + minutes{59} + seconds{58} + milliseconds{250};
+  EXPECT_EQ(desktop::QtClock::toLocalTime(when), expected);
+  desktop::QtClock clock;
+  EXPECT_FALSE(clock.weekdayName(0).empty());
+  EXPECT_NE(clock.weekdayName(0), clock.weekdayName(1));
+  EXPECT_NE(clock.monthShortName(1), clock.monthShortName(12));
+}
+
+TEST_F(SmallServicesTest, RandomDrawsStayInTheUnitInterval) {
+  desktop::StdRandomSource random;
+  random.seedFromClock();
+  float lowest = 1, highest = 0;
+  for (int i = 0; i < 100000; ++i) {
+    const float v = random.next();
+    ASSERT_GE(v, 0.0f);
+    ASSERT_LT(v, 1.0f);
+    lowest = std::min(lowest, v);
+    highest = std::max(highest, v);
+  }
+  EXPECT_LT(lowest, 0.01f);
+  EXPECT_GT(highest, 0.99f);
+}
+
+TEST_F(SmallServicesTest, ProgramFolderFallsBackToTheStateFolder) {
+  QTemporaryDir dir;
+  const QByteArray saved = qgetenv("XDG_STATE_HOME");
+  qputenv("XDG_STATE_HOME", dir.filePath("state").toUtf8());
+  EXPECT_EQ(desktop::programFolderFor(dir.path() + "/"), dir.path());
+  const QString fallback = desktop::programFolderFor(dir.filePath("no/such/folder"));
+  EXPECT_EQ(fallback, dir.filePath("state/quorel"));
+  EXPECT_TRUE(QDir(fallback).exists());
+  if (saved.isNull())
+    qunsetenv("XDG_STATE_HOME");
+  else
+    qputenv("XDG_STATE_HOME", saved);
+}
+
+}  // namespace

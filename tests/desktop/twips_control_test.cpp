@@ -1,0 +1,120 @@
+// Controls in twips over real widgets: exact round trips, the pixels shown, failures on
+// negative sizes, re-parenting into a container, stacking.
+#include "desktop/twips_control.h"
+
+#include <gtest/gtest.h>
+
+#include "desktop/qt_screen.h"
+#include "platform/run_time_error.h"
+#include "qt_test_app.h"
+
+namespace {
+
+struct TwipsControlTest : ::testing::Test {
+  static void SetUpTestSuite() { desktop_test::ensureApplication(); }
+  desktop::QtScreen screen;
+  QWidget window;
+};
+
+TEST_F(TwipsControlTest, GeometryRoundTripsInTwipsAndShowsRoundedPixels) {
+  struct Case {
+    int left, top, width, height;
+    QRect pixels;
+  };
+  const Case cases[] = {
+      {0, 0, 9000, 1500, {0, 0, 600, 100}},
+      {-30, 11535, 3007, 22, {-2, 769, 200, 1}},   // 3007/15 = 200.47, 22/15 = 1.47
+      {7, 8, 0, 0, {0, 1, 0, 0}},                  // 8/15 rounds up
+      {-9000, 12120, 1, 14, {-600, 808, 0, 1}},
+  };
+  QWidget child(&window);
+  desktop::TwipsControl control(child, screen);
+  for (const auto& c : cases) {
+    control.move(c.left, c.top, c.width, c.height);
+    EXPECT_EQ(control.left(), c.left);
+    EXPECT_EQ(control.top(), c.top);
+    EXPECT_EQ(control.width(), c.width);
+    EXPECT_EQ(control.height(), c.height);
+    EXPECT_EQ(child.geometry(), c.pixels) << c.left << "," << c.top;
+  }
+  // Single properties keep the others as they were.
+  control.move(150, 300, 4500, 3000);
+  control.setLeft(1001);
+  control.setHeight(1499);
+  EXPECT_EQ(control.left(), 1001);
+  EXPECT_EQ(control.top(), 300);
+  EXPECT_EQ(control.width(), 4500);
+  EXPECT_EQ(control.height(), 1499);
+}
+
+TEST_F(TwipsControlTest, NegativeSizesFailAndChangeNothing) {
+  QWidget child(&window);
+  desktop::TwipsControl control(child, screen);
+  control.move(150, 150, 1500, 1500);
+  const std::function<void()> calls[] = {
+      [&] { control.setWidth(-1); },
+      [&] { control.setHeight(-15); },
+      [&] { control.move(0, 0, -1, 10); },
+      [&] { control.move(0, 0, 10, -1); },
+  };
+  for (const auto& call : calls) {
+    try {
+      call();
+      ADD_FAILURE() << "no failure";
+    } catch (const platform::RunTimeError& error) {
+      EXPECT_EQ(error.number(), 5);
+    }
+    EXPECT_EQ(child.geometry(), QRect(10, 10, 100, 100));
+    EXPECT_EQ(control.width(), 1500);
+  }
+}
+
+TEST_F(TwipsControlTest, ChangesMadeOutsideShowThrough) {
+  QWidget child(&window);
+  desktop::TwipsControl control(child, screen);
+  control.move(1000, 1000, 1000, 1000);
+  child.resize(40, 20);  // auto-size, a window manager
+  EXPECT_EQ(control.width(), 600);
+  EXPECT_EQ(control.height(), 300);
+  EXPECT_EQ(control.left(), child.x() * 15);
+}
+
+TEST_F(TwipsControlTest, ContainerTakesTheControlAndKeepsItsTwips) {
+  window.resize(800, 600);
+  window.show();
+  QWidget frameWidget(&window), childWidget(&window);
+  desktop::TwipsControl frame(frameWidget, screen), child(childWidget, screen);
+  frame.move(1500, 1500, 3000, 3000);
+  child.move(-30, -30, 4500, 4500);
+  child.setContainer(frame);
+  EXPECT_EQ(childWidget.parentWidget(), &frameWidget);
+  EXPECT_TRUE(childWidget.isVisible());
+  EXPECT_EQ(childWidget.geometry(), QRect(-2, -2, 300, 300));
+  EXPECT_EQ(child.left(), -30);
+  // A hidden control stays hidden in its new container.
+  QWidget hiddenWidget(&window);
+  desktop::TwipsControl hidden(hiddenWidget, screen);
+  hidden.setVisible(false);
+  hidden.setContainer(frame);
+  EXPECT_FALSE(hidden.visible());
+  EXPECT_FALSE(hiddenWidget.isVisible());
+  // Only controls with a widget can contain others; a control cannot contain itself.
+  EXPECT_THROW(child.setContainer(child), platform::RunTimeError);
+}
+
+TEST_F(TwipsControlTest, ZOrderRaisesAndLowersAmongSiblings) {
+  QWidget a(&window), b(&window), c(&window);
+  desktop::TwipsControl ca(a, screen), cb(b, screen), cc(c, screen);
+  const auto order = [&] {
+    std::string names;
+    for (QObject* o : window.children()) names += o == &a ? "a" : o == &b ? "b" : o == &c ? "c" : "";
+    return names;  // back to front
+  };
+  EXPECT_EQ(order(), "abc");
+  ca.zOrder(0);
+  EXPECT_EQ(order(), "bca");
+  cc.zOrder(1);
+  EXPECT_EQ(order(), "cba");
+}
+
+}  // namespace
