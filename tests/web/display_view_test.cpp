@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QTextBlock>
+
+#include "web/web_browser.h"
+#include "web_test_support.h"
+
+namespace {
+
+using webtest::HttpFixture;
+using webtest::Recorder;
+using webtest::Reply;
+
+TEST(DisplayView, ShowsTheWrittenDisplayPageFromOneDecodedCopy) {
+  webtest::testApp();
+  HttpFixture server;
+  server.route("/pic.png", [](const webtest::Request&) {
+    Reply reply;
+    reply.contentType = "image/png";
+    reply.body = webtest::imageBytes("png", 60, 40);
+    return reply;
+  });
+  web::Engine engine(webtest::optionsFor(server));
+  web::WebBrowser browser(engine);
+  web::DisplayView view(browser);
+  view.resize(60 + 40, 40 + 48);
+  view.show();
+
+  Recorder recorder(browser);
+  browser.navigate(server.url("/pic.png"));
+  ASSERT_TRUE(recorder.wait());
+  const QString address = server.url("/pic.png");
+  const QImage decoded = engine.decodedImage(address);
+  ASSERT_FALSE(decoded.isNull());
+  EXPECT_EQ(decoded.size(), QSize(60, 40));
+
+  // The page the display side writes: coloured body, centred image in a titled link.
+  platform::Document& document = browser.document();
+  std::string html = document.innerHTML();
+  html.replace(html.find("<head>"), 6,
+               "<head></head><body bgcolor=black><center><a title='Click for options'>");
+  html.replace(html.find("<img "), 5, "<IMG border=0 ");
+  html.replace(html.find("</body>"), 7, "</a></center></body>");
+  document.close();
+  document.write(html);
+  int clicks = 0;
+  document.setOnClick([&] {
+    ++clicks;
+    return false;
+  });
+  QCoreApplication::processEvents();
+  QCoreApplication::processEvents();
+
+  const QImage shot = view.grab().toImage();
+  EXPECT_EQ(QColor(shot.pixel(2, 2)), QColor(Qt::black));
+  EXPECT_EQ(QColor(shot.pixel(view.width() / 2, 10 + 20)), QColor(Qt::red));
+  EXPECT_FALSE(view.verticalScrollBar()->isVisible());
+  EXPECT_FALSE(view.horizontalScrollBar()->isVisible());
+
+  // The image carries the link's title as its tool tip.
+  bool titled = false;
+  for (QTextBlock block = view.document()->begin(); block.isValid(); block = block.next()) {
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+      if (it.fragment().charFormat().isImageFormat()) titled = it.fragment().charFormat().toolTip() == "Click for options";
+    }
+  }
+  EXPECT_TRUE(titled);
+
+  QMouseEvent press(QEvent::MouseButtonPress, QPointF(50, 30), view.viewport()->mapToGlobal(QPointF(50, 30)),
+                    Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QMouseEvent release(QEvent::MouseButtonRelease, QPointF(50, 30), view.viewport()->mapToGlobal(QPointF(50, 30)),
+                      Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(view.viewport(), &press);
+  QCoreApplication::sendEvent(view.viewport(), &release);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(server.hits("/pic.png"), 1);  // rendered from the cache, not fetched again
+
+  document.clear();  // a cleared document renders as nothing rather than failing
+  QCoreApplication::processEvents();
+}
+
+TEST(DisplayView, NeverReadsFiles) {
+  webtest::testApp();
+  web::Engine engine;
+  web::WebBrowser browser(engine);
+  web::DisplayView view(browser);
+  EXPECT_FALSE(view.loadResource(QTextDocument::ImageResource, QUrl("file:///usr/share/pixmaps/debian-logo.png")).isValid());
+  EXPECT_FALSE(view.loadResource(QTextDocument::StyleSheetResource, QUrl("file:///etc/passwd")).isValid());
+}
+
+}  // namespace
