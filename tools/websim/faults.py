@@ -24,14 +24,22 @@ MANY_LINKS = 20_000
 MANY_IMAGES = 5_000
 
 _cache = {}
+_key_locks = {}
 _cache_lock = threading.Lock()
 
 
 def _cached(key, make):
+    """make() once per key; a slow make (the bomb) holds up only those who want the same key."""
     with _cache_lock:
+        if key in _cache:
+            return _cache[key]
+        key_lock = _key_locks.setdefault(key, threading.Lock())
+    with key_lock:
         if key not in _cache:
-            _cache[key] = make()
-        return _cache[key]
+            value = make()
+            with _cache_lock:
+                _cache[key] = value
+    return _cache[key]
 
 
 def _head(status, ctype, length=None, extra=()):
@@ -41,6 +49,12 @@ def _head(status, ctype, length=None, extra=()):
         lines.append("Content-Length: %d" % length)
     lines += ["%s: %s" % pair for pair in extra]
     return ("\r\n".join(lines) + "\r\n\r\n").encode("latin-1")
+
+
+def _send(h, data):
+    """Writes to the client, counting what got out for the log line."""
+    h.wfile.write(data)
+    h.fault_sent = getattr(h, "fault_sent", 0) + len(data)
 
 
 def _peer_gone(sock, wait):
@@ -74,7 +88,7 @@ def trickle(h):
     for i in range(len(data)):
         if time.monotonic() > deadline:
             break
-        h.wfile.write(data[i:i + 1])
+        _send(h, data[i:i + 1])
         h.wfile.flush()
         sent += 1
         if _peer_gone(h.connection, TRICKLE_SECONDS):
@@ -93,7 +107,7 @@ def reset(h):
 def redirect_loop(h):
     """Two addresses that redirect to each other, forever."""
     target = "http://faults.test/loop-b" if not h.path.endswith("/loop-b") else "http://faults.test/loop"
-    h.wfile.write(_head("302 Found", "text/html", 0, [("Location", target)]))
+    _send(h, _head("302 Found", "text/html", 0, [("Location", target)]))
     h.close_connection = True
     return 0
 
@@ -101,24 +115,38 @@ def redirect_loop(h):
 def huge_page(h):
     """A 100 MB page, announced with its length and sent in full unless the client leaves."""
     block = _cached("block", lambda: ("<p>%s</p>\n" % ("big page " * 120)).encode() * 1000)
-    h.wfile.write(_head("200 OK", "text/html", HUGE_PAGE_BYTES))
+    _send(h, _head("200 OK", "text/html", HUGE_PAGE_BYTES))
     sent = 0
     while sent < HUGE_PAGE_BYTES:
         chunk = block[:HUGE_PAGE_BYTES - sent]
-        h.wfile.write(chunk)
+        _send(h, chunk)
         sent += len(chunk)
     h.close_connection = True
     return sent
 
 
 def _bomb():
-    compressor = zlib.compressobj(9, zlib.DEFLATED, 31)  # gzip framing
+    """A gzip member whose deflate stream repeats one compressed megabyte of spaces.
+
+    After a sync flush over a window full of spaces the compressor is back in the same state,
+    so every further megabyte compresses to the same bytes: built in a moment, not minutes.
+    """
     block = b" " * (1024 * 1024)
-    out = bytearray(compressor.compress(b"<html><body><p>"))
-    for _ in range(BOMB_BYTES // len(block)):
-        out += compressor.compress(block)
-    out += compressor.flush()
-    return bytes(out)
+    prefix = b"<html><body><p>"
+    blocks = BOMB_BYTES // len(block)
+    compressor = zlib.compressobj(9, zlib.DEFLATED, -15)
+    first = compressor.compress(prefix + block) + compressor.flush(zlib.Z_SYNC_FLUSH)
+    steady = compressor.compress(block) + compressor.flush(zlib.Z_SYNC_FLUSH)
+    if compressor.compress(block) + compressor.flush(zlib.Z_SYNC_FLUSH) != steady:
+        raise RuntimeError("deflate did not settle")
+    # The check above went through the compressor but not into the body: the body alone counts.
+    body = first + steady * (blocks - 1) + compressor.flush()
+    crc = zlib.crc32(prefix)
+    for _ in range(blocks):
+        crc = zlib.crc32(block, crc)
+    size = len(prefix) + blocks * len(block)
+    return (b"\x1f\x8b\x08\x00\x00\x00\x00\x00\x00\x03" + body
+            + struct.pack("<II", crc & 0xFFFFFFFF, size & 0xFFFFFFFF))
 
 
 def prepare():
@@ -128,8 +156,8 @@ def prepare():
 def gzip_bomb(h):
     """About 1 MB on the wire that inflates to 1 GB."""
     body = _cached("bomb", _bomb)
-    h.wfile.write(_head("200 OK", "text/html", len(body), [("Content-Encoding", "gzip")]))
-    h.wfile.write(body)
+    _send(h, _head("200 OK", "text/html", len(body), [("Content-Encoding", "gzip")]))
+    _send(h, body)
     h.close_connection = True
     return len(body)
 
@@ -141,8 +169,8 @@ def _picture():
 def truncated_image(h):
     """A picture whose announced length never arrives."""
     data = _picture()
-    h.wfile.write(_head("200 OK", "image/jpeg" if h.path.endswith(".jpg") else "image/png", len(data)))
-    h.wfile.write(data[:len(data) // 3])
+    _send(h, _head("200 OK", "image/jpeg" if h.path.endswith(".jpg") else "image/png", len(data)))
+    _send(h, data[:len(data) // 3])
     h.close_connection = True
     return len(data) // 3
 
@@ -154,7 +182,7 @@ def corrupt_image(h):
     for i in range(60, len(data) - 12):
         if rng.random() < 0.3:
             data[i] = rng.randrange(256)
-    h.wfile.write(_head("200 OK", "image/png", len(data)) + bytes(data))
+    _send(h, _head("200 OK", "image/png", len(data)) + bytes(data))
     h.close_connection = True
     return len(data)
 
@@ -164,7 +192,7 @@ def garbage_image(h):
     ext = os.path.splitext(h.path.split("?")[0])[1].lower()
     ctype = {".png": "image/png", ".gif": "image/gif"}.get(ext, "image/jpeg")
     data = os.urandom(20_000)
-    h.wfile.write(_head("200 OK", ctype, len(data)) + data)
+    _send(h, _head("200 OK", ctype, len(data)) + data)
     h.close_connection = True
     return len(data)
 
@@ -182,14 +210,14 @@ def many_page():
 def many(h):
     """A page of 20,000 links and 5,000 images."""
     body = _cached("many", many_page)
-    h.wfile.write(_head("200 OK", "text/html; charset=utf-8", len(body)) + body)
+    _send(h, _head("200 OK", "text/html; charset=utf-8", len(body)) + body)
     h.close_connection = True
     return len(body)
 
 
 def small_image(h):
     data = _cached("small", lambda: imagegen.pattern_png(120, 90, 17))
-    h.wfile.write(_head("200 OK", "image/png", len(data)) + data)
+    _send(h, _head("200 OK", "image/png", len(data)) + data)
     h.close_connection = True
     return len(data)
 

@@ -140,12 +140,12 @@ class Handler(BaseHTTPRequestHandler):
         self.record(reply.status, len(reply.body) if with_body else 0, note)
 
     def fault(self, fault, note):
-        sent = 0
+        self.fault_sent = 0
         try:
-            sent = fault(self)
+            fault(self)
         finally:
             self.close_connection = True
-            self.record("-", sent, note)
+            self.record("-", self.fault_sent, note)
 
     def record(self, status, size, note):
         log("%s %s %s %s %s %s%s" % (stamp(), self.client_address[0], self.command,
