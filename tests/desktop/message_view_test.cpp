@@ -1,7 +1,6 @@
 // The message window's real widgets, offscreen, driven by its logic on virtual time.
 #include "desktop/qt_message_view.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QWidget>
 
@@ -9,6 +8,7 @@
 
 #include "app/program.h"
 #include "dialogs/message_window.h"
+#include "qt_test_app.h"
 #include "support/fake_platform.h"
 
 namespace {
@@ -20,12 +20,7 @@ struct RealMessagePlatform : fake::FakePlatform {
 };
 
 TEST(QtMessageView, ShowsANoticeSizedToItsTextAndClosesItself) {
-  if (!QApplication::instance()) {
-    static int argc = 1;
-    static char name[] = "test_desktop";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-  }
+  desktop_test::ensureApplication();
   RealMessagePlatform platform;
   Program program(platform);
   QWidget& window = platform.view.window();

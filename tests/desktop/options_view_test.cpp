@@ -2,7 +2,6 @@
 // dialog's logic driving them.
 #include "desktop/qt_options_view.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
@@ -17,20 +16,13 @@
 
 #include "app/program.h"
 #include "dialogs/options_dialog.h"
+#include "qt_test_app.h"
 #include "support/fake_platform.h"
 
 namespace {
 
 using platform::OptionsCheck;
 using platform::OptionsList;
-
-void ensureApplication() {
-  if (QApplication::instance()) return;
-  static int argc = 1;
-  static char name[] = "test_desktop";
-  static char* argv[] = {name, nullptr};
-  new QApplication(argc, argv);  // lives for the whole test program
-}
 
 // The fake platform with the real options dialog in place of the fake one.
 struct RealOptionsPlatform : fake::FakePlatform {
@@ -39,7 +31,7 @@ struct RealOptionsPlatform : fake::FakePlatform {
 };
 
 struct OptionsViewTest : ::testing::Test {
-  static void SetUpTestSuite() { ensureApplication(); }
+  static void SetUpTestSuite() { desktop_test::ensureApplication(); }
 
   template <typename Widget>
   Widget* find(const desktop::QtOptionsView& view, const char* name) {
