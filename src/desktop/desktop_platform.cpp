@@ -31,9 +31,9 @@ DesktopPlatform::~DesktopPlatform() {
   options_.reset();
 }
 
-void DesktopPlatform::setHostWindow(QWindow* host) {
+void DesktopPlatform::setHostWindow(QWindow* host, QSize size) {
   host_ = host;
-  if (host) screen_.setOverride(host->geometry().size());
+  if (host) screen_.setOverride(size);
 }
 
 platform::MainWindow& DesktopPlatform::mainWindow() {

@@ -38,8 +38,9 @@ class DesktopPlatform : public platform::Platform {
   DesktopPlatform();
   ~DesktopPlatform() override;
 
-  // The main window goes into this foreign window (screen-saver mode); call before it is made.
-  void setHostWindow(QWindow* host);
+  // The main window goes into this foreign window of the given size (screen-saver mode);
+  // call before the main window is made.
+  void setHostWindow(QWindow* host, QSize size);
 
   platform::Clock& clock() override { return clock_; }
   platform::RandomSource& random() override { return random_; }

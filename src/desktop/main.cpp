@@ -20,11 +20,14 @@ int main(int argc, char** argv) {
 
   // Made before the platform, so it outlives the window put into it.
   std::unique_ptr<QWindow> host;
-  if (const auto id = desktop::screenSaverWindow(arguments, qEnvironmentVariable("XSCREENSAVER_WINDOW")))
-    host.reset(QWindow::fromWinId(*id));
+  std::optional<QSize> hostSize;
+  if (const auto id = desktop::screenSaverWindow(arguments, qEnvironmentVariable("XSCREENSAVER_WINDOW"))) {
+    hostSize = desktop::foreignWindowSize(*id);
+    if (hostSize) host.reset(QWindow::fromWinId(*id));  // a window that is gone: our own instead
+  }
 
   desktop::DesktopPlatform platform;
-  if (host) platform.setHostWindow(host.get());
+  if (host) platform.setHostWindow(host.get(), *hostSize);
   Program program(platform);
 
   if (const auto status = Startup(program, commandLine)) return *status;

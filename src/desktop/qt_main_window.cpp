@@ -114,11 +114,9 @@ void QtMainWindow::show() {
   TwipsControl::setVisible(true);
   if (maximized_) coverScreen();
   form_->show();
-  if (maximized_ && !host_) {
-    form_->setGeometry(QRect(QPoint(0, 0), screen_.pixelSize()));
-    form_->raise();
-    form_->activateWindow();
-  }
+  if (maximized_ && !host_) form_->setGeometry(QRect(QPoint(0, 0), screen_.pixelSize()));
+  form_->raise();  // over whatever else the host window holds
+  if (!host_) form_->activateWindow();
 }
 
 void QtMainWindow::close() {

@@ -1,5 +1,9 @@
 #include "desktop/screen_saver_host.h"
 
+#include <QGuiApplication>
+#include <cstdlib>
+#include <xcb/xcb.h>
+
 namespace desktop {
 namespace {
 
@@ -10,6 +14,11 @@ std::optional<WId> parseWindowId(const QString& text) {
   return static_cast<WId>(id);
 }
 
+xcb_connection_t* x11Connection() {
+  auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+  return x11 ? x11->connection() : nullptr;
+}
+
 }  // namespace
 
 std::optional<WId> screenSaverWindow(const QStringList& arguments, const QString& environmentValue) {
@@ -17,7 +26,28 @@ std::optional<WId> screenSaverWindow(const QStringList& arguments, const QString
   if (option >= 0 && option + 1 < arguments.size()) {
     if (auto id = parseWindowId(arguments.at(option + 1))) return id;
   }
-  return parseWindowId(environmentValue);
+  if (auto id = parseWindowId(environmentValue)) return id;
+  if (arguments.contains(QStringLiteral("-root"))) return rootWindow();
+  return std::nullopt;
+}
+
+std::optional<WId> rootWindow() {
+  xcb_connection_t* connection = x11Connection();
+  if (!connection) return std::nullopt;
+  const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+  if (!screen) return std::nullopt;
+  return static_cast<WId>(screen->root);
+}
+
+std::optional<QSize> foreignWindowSize(WId window) {
+  xcb_connection_t* connection = x11Connection();
+  if (!connection) return std::nullopt;
+  xcb_get_geometry_reply_t* reply = xcb_get_geometry_reply(
+      connection, xcb_get_geometry(connection, static_cast<xcb_drawable_t>(window)), nullptr);
+  if (!reply) return std::nullopt;
+  const QSize size(reply->width, reply->height);
+  std::free(reply);
+  return size;
 }
 
 }  // namespace desktop

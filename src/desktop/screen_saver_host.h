@@ -1,10 +1,12 @@
-// The screen saver's window to draw into: $XSCREENSAVER_WINDOW, or "-window-id <id>" on the
-// command line (decimal or 0x hexadecimal). "-root" alone gets a full-screen window of ours.
+// The screen saver's window to draw into: $XSCREENSAVER_WINDOW, "-window-id <id>" on the
+// command line (decimal or 0x hexadecimal), or the root window for "-root"; and its size.
 //
-// [X] the environment variable and the option, the option winning
-// [ ] drawing into the root window itself
+// [X] the environment variable and the option, the option winning; -root
+// [X] the foreign window's size, asked of the X server
+// [ ] following the foreign window when it is resized later
 #pragma once
 
+#include <QSize>
 #include <QStringList>
 #include <QWindow>
 #include <optional>
@@ -12,5 +14,9 @@
 namespace desktop {
 
 std::optional<WId> screenSaverWindow(const QStringList& arguments, const QString& environmentValue);
+
+// The X server's answers; nullopt when not on X11 or the window is gone.
+std::optional<WId> rootWindow();
+std::optional<QSize> foreignWindowSize(WId window);
 
 }  // namespace desktop

@@ -48,7 +48,7 @@ TEST_F(SmallServicesTest, ScreenSaverWindowFromOptionOrEnvironment) {
       {{"quorel"}, "junk", std::nullopt},
       {{"quorel", "-window-id", "0x20"}, "0x10", WId(0x20)},
       {{"quorel", "-window-id"}, "0x10", WId(0x10)},
-      {{"quorel", "-root"}, "", std::nullopt},
+      {{"quorel", "-root"}, "", std::nullopt},  // the root window, but offscreen has no X server
   };
   for (const auto& c : cases)
     EXPECT_EQ(desktop::screenSaverWindow(c.arguments, c.environment), c.expected) << c.arguments.join(' ').toStdString();

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Start-up of the real program under its own Xvfb: the preview switch ends at once, the main
 # window covers the screen in black with its caption, a second copy is refused with a box,
-# and a left click on the bare background ends the program with status 0.
+# a left click on the bare background ends the program with status 0, and in screen-saver
+# mode the window goes into the window it is given.
 # Usage: startup.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 
 build=$(cd "${1:?build dir}" && pwd)
 quorel="$build/quorel"
 [[ -x "$quorel" ]] || { echo "startup: $quorel not built" >&2; exit 1; }
-for tool in Xvfb xdotool xwininfo xprop xwd convert; do
+for tool in Xvfb xdotool xwininfo xprop xwd convert xclock; do
   command -v "$tool" >/dev/null || { echo "startup: $tool missing (scripts/install-deps.sh)" >&2; exit 1; }
 done
 
@@ -39,8 +40,8 @@ export DISPLAY="$display" HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
 export XDG_RUNTIME_DIR="$work/run" XDG_STATE_HOME="$work/home/.local/state"
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 unset XSCREENSAVER_WINDOW QT_QPA_PLATFORM
-for _ in $(seq 50); do xwininfo -root >/dev/null 2>&1 && break; sleep 0.1; done
-xwininfo -root >/dev/null 2>&1 || fail "Xvfb did not start on $display"
+for _ in $(seq 150); do xwininfo -root >/dev/null 2>&1 && break; sleep 0.1; done
+xwininfo -root >/dev/null 2>&1 || fail "Xvfb did not start on $display: $(cat "$work/xvfb.log")"
 
 # Waits up to $1 tenths of a second for "$2 ..." to succeed.
 wait_for() {
@@ -121,5 +122,18 @@ wait_for 100 bash -c "! kill -0 $first 2>/dev/null" || fail "still running after
 rc=0
 wait "$first" || rc=$?
 [[ "$rc" == 0 ]] || fail "ended with $rc after the click"
+
+echo "startup: screen-saver mode draws into the given window"
+xclock -geometry 400x300+100+100 >>"$work/xclock.log" 2>&1 &
+pids+=($!)
+wait_for 50 xdotool search --class xclock || fail "no host window"
+host=$(xdotool search --class xclock | head -1)
+XSCREENSAVER_WINDOW=$host "$quorel" >>"$work/quorel.log" 2>&1 &
+saver=$!
+pids+=("$saver")
+wait_for 100 bash -c "xwininfo -children -id $host | grep -q 'Quorel v2.0 - '" || fail "not inside the host window"
+child=$(xwininfo -children -id "$host" | grep 'Quorel v2.0 - ')
+[[ "$child" == *"400x300+0+0"* ]] || fail "not sized to the host window: $child"
+kill "$saver"
 
 echo "startup: PASS"
