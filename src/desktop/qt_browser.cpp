@@ -5,14 +5,14 @@
 namespace desktop {
 
 std::unique_ptr<QtBrowser> QtBrowser::create(web::Engine& engine, QWidget& parent,
-                                             const platform::Screen& screen) {
+                                             const platform::Screen& screen, View kind) {
   auto browser = std::make_unique<web::WebBrowser>(engine);
-  auto* view = new web::DisplayView(*browser, &parent);  // owned by the parent widget
+  // Owned by the parent widget.
+  QWidget* view = kind == View::Rendered ? new web::DisplayView(*browser, &parent) : new QWidget(&parent);
   return std::unique_ptr<QtBrowser>(new QtBrowser(std::move(browser), *view, screen));
 }
 
-QtBrowser::QtBrowser(std::unique_ptr<web::WebBrowser> browser, web::DisplayView& view,
-                     const platform::Screen& screen)
+QtBrowser::QtBrowser(std::unique_ptr<web::WebBrowser> browser, QWidget& view, const platform::Screen& screen)
     : TwipsControl(view, screen), browser_(std::move(browser)), view_(&view) {
   connectSignals();
 }

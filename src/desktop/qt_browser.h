@@ -4,6 +4,7 @@
 //
 // [X] navigate2, quit, document, silent, geometry/visibility/z-order/container
 // [X] DocumentComplete, NavigateError (with its cancel flag), NewWindow2 (refusable)
+// [X] an unseen browser (the work browser) renders nothing
 // [ ] dialogs of the page's own (our engine shows none, so silent changes nothing)
 #pragma once
 
@@ -18,9 +19,12 @@ namespace desktop {
 
 class QtBrowser : public TwipsControl, public platform::Browser {
  public:
+  // Rendered: the page is shown (display browsers). Unseen: a blank stand-in, so a browser
+  // that is never looked at (the work browser) neither lays out nor fetches page images.
+  enum class View { Rendered, Unseen };
   // The view is made as a child of parent; the engine must outlive the browser.
   static std::unique_ptr<QtBrowser> create(web::Engine& engine, QWidget& parent,
-                                           const platform::Screen& screen);
+                                           const platform::Screen& screen, View kind = View::Rendered);
   ~QtBrowser() override;
 
   void navigate2(const std::string& url) override;
@@ -31,15 +35,14 @@ class QtBrowser : public TwipsControl, public platform::Browser {
   void setEvents(Events events) override { events_ = std::move(events); }
 
   web::WebBrowser& webBrowser() { return *browser_; }
-  web::DisplayView& view() { return *view_; }
+  QWidget& view() { return *view_; }
 
  private:
-  QtBrowser(std::unique_ptr<web::WebBrowser> browser, web::DisplayView& view,
-            const platform::Screen& screen);
+  QtBrowser(std::unique_ptr<web::WebBrowser> browser, QWidget& view, const platform::Screen& screen);
   void connectSignals();
 
   std::unique_ptr<web::WebBrowser> browser_;
-  QPointer<web::DisplayView> view_;
+  QPointer<QWidget> view_;
   bool silent_ = false;
   Events events_;
 };

@@ -40,7 +40,7 @@ QtMainWindow::QtMainWindow(web::Engine& engine, const QtScreen& screen, QWindow*
   }
 
   // Design-time controls and sizes, in creation order (later ones in front).
-  work_ = QtBrowser::create(engine, form, screen);
+  work_ = QtBrowser::create(engine, form, screen, QtBrowser::View::Unseen);
   work_->move(0, 0, 9000, 1500);
   for (int k = 0; k < kSlots; ++k) {
     const auto slot = static_cast<std::size_t>(k);

@@ -94,6 +94,9 @@ TEST_F(MainWindowTest, DesignTimeStateBeforeTheLoad) {
   EXPECT_EQ(window.workBrowser().width(), 9000);
   EXPECT_EQ(window.picLogo().height(), 1170);
   EXPECT_FALSE(window.visible());
+  // Only the display browsers render; the work browser's pages are never laid out.
+  EXPECT_EQ(qobject_cast<web::DisplayView*>(&window.qtWorkBrowser().view()), nullptr);
+  EXPECT_NE(qobject_cast<web::DisplayView*>(&window.qtBrowser(9).view()), nullptr);
 }
 
 TEST_F(MainWindowTest, LabelSizesItselfOnlyWhileAutoSizeIsOn) {

@@ -56,6 +56,14 @@ TEST_F(MouseHooksTest, EachMessageOnceWithItsKindAndScreenPosition) {
   EXPECT_EQ(seen.size(), 4u);
 }
 
+TEST_F(MouseHooksTest, MovesWithoutButtonsAreSeen) {
+  install();
+  QTest::mouseMove(&child, QPoint(7, 8));  // no mouse tracking anywhere: the logo needs them
+  ASSERT_FALSE(seen.empty());
+  EXPECT_EQ(seen.back().message, MouseMessage::Move);
+  EXPECT_EQ(QPoint(seen.back().xPixels, seen.back().yPixels), child.mapToGlobal(QPoint(7, 8)));
+}
+
 TEST_F(MouseHooksTest, SwallowedMessagesNeverArrive) {
   struct Catcher : QWidget {
     using QWidget::QWidget;
