@@ -81,6 +81,8 @@ void Fetch::request(const QUrl& url) {
   result_.finalUrl = url;
   result_.body.clear();
   reply_ = engine_.network().get(request);
+  // A reader that stops early should not have Qt buffer the rest: let TCP hold it back.
+  if (progress_) reply_->setReadBufferSize(64 * 1024);
   connect(reply_, &QNetworkReply::metaDataChanged, this, &Fetch::onMetaData);
   connect(reply_, &QNetworkReply::readyRead, this, &Fetch::onReadyRead);
   connect(reply_, &QNetworkReply::finished, this, &Fetch::onFinished);
@@ -137,18 +139,18 @@ void Fetch::onMetaData() {
 void Fetch::onReadyRead() {
   if (done_ || !reply_) return;
   result_.body += reply_->readAll();
-  if (result_.body.size() > limit()) {
-    result_.body.truncate(limit());
-    fail(status::kTooLarge);
-    return;
-  }
   const int status = reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
   if (status >= 300 && status < 400) return;  // a redirect's body is dropped
   if (progress_ && progress_(result_.body)) {
     result_.stoppedEarly = true;
-    result_.httpStatus = reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    result_.httpStatus = status;
     result_.finalUrl = reply_->url();
     finish();
+    return;
+  }
+  if (result_.body.size() > limit()) {
+    result_.body.truncate(limit());
+    fail(status::kTooLarge);
   }
 }
 

@@ -98,6 +98,7 @@ void SizeProbe::start() {
   });
   connect(fetch_, &Fetch::finished, this, [this] {
     const FetchResult& result = fetch_->result();
+    bytesRead_ = result.body.size();
     if (!size_.isValid() || size_.isEmpty()) {
       if (navigationStatus(result) == 0 && !result.stoppedEarly) {
         const QSize size = imageSizeOf(result.body);

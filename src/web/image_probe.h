@@ -29,6 +29,7 @@ class SizeProbe : public QObject {
   void start();
   QString address() const { return address_; }
   QSize size() const { return size_; }
+  qint64 bytesRead() const { return bytesRead_; }
 
  signals:
   void done();
@@ -39,6 +40,7 @@ class SizeProbe : public QObject {
   QSize size_{0, 0};
   Fetch* fetch_ = nullptr;
   qsizetype triedAt_ = 0;
+  qint64 bytesRead_ = 0;
 };
 
 }  // namespace web

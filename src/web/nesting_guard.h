@@ -9,7 +9,7 @@
 
 namespace web {
 
-constexpr int kMaxNestingDepth = 1024;
+constexpr int kMaxNestingDepth = 512;
 
 // The markup with over-deep start tags removed (the input itself when none are).
 QByteArray limitNesting(const QByteArray& html, int maxDepth = kMaxNestingDepth, int* dropped = nullptr);
