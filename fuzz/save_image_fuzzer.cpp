@@ -87,6 +87,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fake::FakeDocument page;
   page.withUrl("http://display.test/");
   for (const std::string& address : fuzz::Lines(text, 8)) {
+    // The name alone: the moment, then a tail that cannot name another folder.
+    const std::string name = SavedImageName(platform.clock_.now(), address);
+    FUZZ_CHECK(name.compare(0, 15, "20040103-142501") == 0,
+               "the name starts with the moment of saving");
+    for (const char c : name)
+      FUZZ_CHECK(c != '/' && c != '\\' && static_cast<unsigned char>(c) >= 0x20,
+                 "no separator or control byte in the name");
     page.withImage(address, 120, 90);
     if (!(mode & 0x04)) platform.transfer_.replies[address] = {true, "GIF89a" + address, {}};
   }

@@ -4,15 +4,20 @@
 // page is composed from the fuzzed address. The handlers trap their own failures; anything
 // that escapes them, or any memory or undefined-behaviour fault, is a find.
 //
-// Input: mode byte, size byte, 8 random draws, then the page text. The mode byte picks the
-// depth (low 3 bits) and switches: 0x08 auto-save, 0x10 answer Yes to the update offer,
+// Input: mode byte, size byte, 8 random draws, then the page text (up to four pages separated
+// by a "--page--" line; the first is handled at the chosen depth, the next ones wherever the
+// cycle has got to, six seconds later each). The mode byte picks the depth (low 3 bits) and
+// switches: 0x08 auto-save, 0x10 answer Yes to the update offer,
 // 0x20 random page colours, 0x40 frames, 0x80 markup as well as text.
 #include <cstddef>
+#include <cstdio>
+#include <cstdlib>
 #include <cstdint>
 #include <filesystem>
 #include <limits>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/program.h"
@@ -24,6 +29,10 @@ namespace {
 
 // The depth before the page completes; the handler decrements it first.
 constexpr std::int32_t kDepthBefore[] = {1, 0, -1, -2, -3, 3, 2, -4};
+
+// Pages of one input are separated by a line of its own.
+constexpr std::string_view kPageBreak = "\n--page--\n";
+constexpr std::size_t kMaxPages = 4;
 
 std::int32_t ImageSide(std::uint8_t choice, const std::string& salt) {
   if (choice == 255) return std::numeric_limits<std::int32_t>::max();
@@ -44,7 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fake::Harness h;
   Startup(h.program, "");
   Program& p = h.program;
-  p.settings.DebugMode = false;
+  // QUOREL_FUZZ_LOG=1 when replaying one input: debug mode on and the status log printed.
+  static const bool showLog = std::getenv("QUOREL_FUZZ_LOG") != nullptr;
+  p.settings.DebugMode = showLog;
   p.settings.AutosaveMode = (mode & 0x08) != 0;
   p.settings.AutosavePath = (h.platform.folder / "saved").string();
   std::filesystem::create_directories(p.settings.AutosavePath);
@@ -52,36 +63,52 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   h.platform.dialogs_.answerYes = (mode & 0x10) != 0;
   h.platform.random_.script(draws);
 
-  std::vector<std::size_t> before;
-  for (int k = 0; k < 10; ++k) before.push_back(h.browser(k).navigations.size());
-
-  auto page = std::make_shared<fake::FakeDocument>();
-  page->withUrl("http://crawl.test/page.html").withText(text);
-  if (mode & 0x80) page->withHtml(text);
-  const auto lines = fuzz::Lines(text, 64);
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    page->withLink(lines[i]);
-    if (lines[i].find('.') != std::string::npos)
-      page->withImage(lines[i], ImageSide(sizeChoice, lines[i]), ImageSide(sizeChoice, "h" + lines[i]));
-    if ((mode & 0x40) && i % 3 == 0) page->withFrame(lines[i]);
+  // Later pages follow the first one through the cycle: the clock moves on between them, so
+  // the slideshow timer starts the next crawl and the next page answers whatever was asked.
+  std::vector<std::string> pages;
+  for (std::size_t from = 0; pages.size() < kMaxPages;) {
+    const auto end = pages.size() + 1 < kMaxPages ? text.find(kPageBreak, from) : std::string::npos;
+    pages.push_back(text.substr(from, end == std::string::npos ? std::string::npos : end - from));
+    if (end == std::string::npos) break;
+    from = end + kPageBreak.size();
   }
 
   p.depth = kDepthBefore[mode & 7];
-  p.navPending = true;
-  h.work().complete(page);
-  h.platform.runPending();
+  for (const std::string& pageText : pages) {
+    if (p.unloading) break;
+    std::vector<std::size_t> before;
+    for (int k = 0; k < 10; ++k) before.push_back(h.browser(k).navigations.size());
 
-  // The image the handler chose arrives in its slot.
-  for (int k = 0; k < 10 && !p.unloading; ++k) {
-    auto& browser = h.browser(k);
-    if (browser.navigations.size() == before[static_cast<std::size_t>(k)]) continue;
-    const std::string url = browser.navigations.back();
-    auto shown = std::make_shared<fake::FakeDocument>();
-    shown->withUrl(url)
-        .withHtml("<HEAD></HEAD><BODY><IMG src=\"" + url + "\"></BODY>")
-        .withImage(url, ImageSide(sizeChoice, url), ImageSide(sizeChoice, "h" + url));
-    h.platform.transfer_.replies[url] = {true, "GIF89a", {}};
-    browser.complete(shown);
+    auto page = std::make_shared<fake::FakeDocument>();
+    page->withUrl("http://crawl.test/page.html").withText(pageText);
+    if (mode & 0x80) page->withHtml(pageText);
+    const auto lines = fuzz::Lines(pageText, 64);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      page->withLink(lines[i]);
+      if (lines[i].find('.') != std::string::npos)
+        page->withImage(lines[i], ImageSide(sizeChoice, lines[i]), ImageSide(sizeChoice, "h" + lines[i]));
+      if ((mode & 0x40) && i % 3 == 0) page->withFrame(lines[i]);
+    }
+
+    p.navPending = true;
+    h.work().complete(page);
+    h.platform.runPending();
+
+    // The image the handler chose arrives in its slot.
+    for (int k = 0; k < 10 && !p.unloading; ++k) {
+      auto& browser = h.browser(k);
+      if (browser.navigations.size() == before[static_cast<std::size_t>(k)]) continue;
+      const std::string url = browser.navigations.back();
+      auto shown = std::make_shared<fake::FakeDocument>();
+      shown->withUrl(url)
+          .withHtml("<HEAD></HEAD><BODY><IMG src=\"" + url + "\"></BODY>")
+          .withImage(url, ImageSide(sizeChoice, url), ImageSide(sizeChoice, "h" + url));
+      h.platform.transfer_.replies[url] = {true, "GIF89a", {}};
+      browser.complete(shown);
+    }
+    if (!p.unloading) h.platform.advanceSeconds(6);
   }
+  if (showLog)
+    for (const std::string& line : h.status()) std::fprintf(stderr, "%s\n", line.c_str());
   return 0;
 }
