@@ -51,7 +51,6 @@ Engine::Engine(EngineOptions options, QObject* parent)
     : QObject(parent), d(std::make_unique<Private>(options)), options_(std::move(options)) {
   // Honours http_proxy, https_proxy and no_proxy.
   QNetworkProxyFactory::setUseSystemConfiguration(true);
-  d->network.setParent(nullptr);
   d->network.setAutoDeleteReplies(false);
 }
 
