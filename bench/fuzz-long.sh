@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Long fuzzing runs of every harness (default 10 minutes each), same build and checks as
 # scripts/fuzz-short.sh; the working corpora in build-fuzz/fuzz-corpus/ keep growing, so later
-# short runs start from what this one found. Prints each harness's figures at the end.
+# short runs start from what this one found. Inputs may be larger (FUZZ_MAX_LEN, default 64 KiB)
+# so that slow, quadratic cases show up as time-outs. Prints each harness's figures at the end.
 #
 # Usage: bench/fuzz-long.sh [seconds per harness (default 600)] [harness names...]
 set -uo pipefail
@@ -10,6 +11,7 @@ src=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${FUZZ_BUILD:-$src/build-fuzz}
 seconds=${1:-600}
 shift || true
+export FUZZ_MAX_LEN=${FUZZ_MAX_LEN:-65536}
 
 "$src/scripts/fuzz-short.sh" "$seconds" "$@"
 status=$?

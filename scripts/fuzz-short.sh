@@ -6,7 +6,8 @@
 # build-fuzz/fuzz-findings/<harness>/ and the log under build-fuzz/fuzz-logs/.
 #
 # Usage: scripts/fuzz-short.sh [seconds per harness (default 20)] [harness names...]
-# Environment: FUZZ_BUILD (build folder), JOBS (build jobs, default 2).
+# Environment: FUZZ_BUILD (build folder), JOBS (build jobs, default 2), FUZZ_MAX_LEN (largest
+# input in bytes, default 4096).
 set -euo pipefail
 
 src=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -14,6 +15,7 @@ build=${FUZZ_BUILD:-$src/build-fuzz}
 seconds=${1:-20}
 shift || true
 jobs=${JOBS:-2}
+max_len=${FUZZ_MAX_LEN:-4096}
 
 cmake -S "$src" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-g -O1" \
   -DCMAKE_CXX_COMPILER=clang++ -DQUOREL_FUZZ=ON >/dev/null
@@ -50,7 +52,7 @@ for name in "${names[@]}"; do
   fi
 
   # libFuzzer writes new inputs into the first folder only: the working corpus.
-  if (cd "$findings" && "$binary" -max_total_time="$seconds" -max_len=4096 -timeout=10 \
+  if (cd "$findings" && "$binary" -max_total_time="$seconds" -max_len="$max_len" -timeout=10 \
       -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$findings/" \
       "$corpus" "$src/fuzz/corpus/$name") >"$log" 2>&1; then
     runs=$(grep -m1 -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' || true)
