@@ -8,7 +8,8 @@
 // by a "--page--" line; the first is handled at the chosen depth, the next ones wherever the
 // cycle has got to, six seconds later each). The mode byte picks the depth (low 3 bits) and
 // switches: 0x08 auto-save, 0x10 answer Yes to the update offer,
-// 0x20 random page colours, 0x40 frames, 0x80 markup as well as text.
+// 0x20 random page colours, 0x40 frames, 0x80 the page is markup, parsed by the web engine's
+// document model when the build has it.
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +26,15 @@
 #include "fuzz_input.h"
 #include "support/harness.h"
 
+#ifdef QUOREL_FUZZ_WEB
+#include <QByteArray>
+#include <QSize>
+#include <QUrl>
+
+#include "web/document_model.h"
+#include "web/web_document.h"
+#endif
+
 namespace {
 
 // The depth before the page completes; the handler decrements it first.
@@ -39,6 +49,32 @@ std::int32_t ImageSide(std::uint8_t choice, const std::string& salt) {
   if (choice == 254) return -1;
   return choice * 8 + fuzz::Spread(salt, 8);
 }
+
+#ifdef QUOREL_FUZZ_WEB
+// A page as the engine parses it: markup in, text, links, images and frames out, and parsed
+// again when the page neutraliser writes its rewritten markup back.
+class ParsedDocument : public fake::FakeDocument {
+ public:
+  void load(const std::string& markup) {
+    const auto model = web::buildDocument(QByteArray::fromStdString(markup),
+                                          QUrl(QString::fromStdString(url_)));
+    html_ = model->innerHTML;
+    text_ = model->innerText;
+    links_ = model->links;
+    images_.clear();
+    for (const web::ImageRef& ref : model->images) {
+      const QSize size = web::layoutSize(ref.attrWidth, ref.attrHeight, QSize());
+      images_.push_back({ref.src, ref.src, size.width(), size.height()});
+    }
+    frames_.clear();
+    for (const web::FrameRef& frame : model->frames) frames_.push_back(frame.location);
+  }
+  void write(const std::string& markup) override {
+    FakeDocument::write(markup);
+    load(markup);
+  }
+};
+#endif
 
 }  // namespace
 
@@ -79,15 +115,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::size_t> before;
     for (int k = 0; k < 10; ++k) before.push_back(h.browser(k).navigations.size());
 
-    auto page = std::make_shared<fake::FakeDocument>();
-    page->withUrl("http://crawl.test/page.html").withText(pageText);
-    if (mode & 0x80) page->withHtml(pageText);
-    const auto lines = fuzz::Lines(pageText, 64);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-      page->withLink(lines[i]);
-      if (lines[i].find('.') != std::string::npos)
-        page->withImage(lines[i], ImageSide(sizeChoice, lines[i]), ImageSide(sizeChoice, "h" + lines[i]));
-      if ((mode & 0x40) && i % 3 == 0) page->withFrame(lines[i]);
+    std::shared_ptr<fake::FakeDocument> page;
+#ifdef QUOREL_FUZZ_WEB
+    if (mode & 0x80) {
+      auto parsed = std::make_shared<ParsedDocument>();
+      parsed->withUrl("http://crawl.test/page.html");
+      parsed->load(pageText);
+      page = parsed;
+    }
+#endif
+    if (!page) {
+      page = std::make_shared<fake::FakeDocument>();
+      page->withUrl("http://crawl.test/page.html").withText(pageText);
+      if (mode & 0x80) page->withHtml(pageText);
+      const auto lines = fuzz::Lines(pageText, 64);
+      for (std::size_t i = 0; i < lines.size(); ++i) {
+        page->withLink(lines[i]);
+        if (lines[i].find('.') != std::string::npos)
+          page->withImage(lines[i], ImageSide(sizeChoice, lines[i]), ImageSide(sizeChoice, "h" + lines[i]));
+        if ((mode & 0x40) && i % 3 == 0) page->withFrame(lines[i]);
+      }
     }
 
     p.navPending = true;
