@@ -35,6 +35,7 @@ class ImageSizing : public ::testing::Test {
     EXPECT_EQ(recorder.events.size(), 1u);
     return browser.document();
   }
+  webtest::AppGuard guard;
   HttpFixture server;
 };
 

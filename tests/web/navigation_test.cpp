@@ -14,6 +14,7 @@ using webtest::Reply;
 class Navigation : public ::testing::Test {
  protected:
   void SetUp() override { webtest::testApp(); }
+  webtest::AppGuard guard;
   HttpFixture server;
   std::unique_ptr<web::Engine> engine;
 

@@ -20,6 +20,11 @@ inline QApplication& testApp() {
   return *app;
 }
 
+// Declared before any server or engine member, so the application exists first.
+struct AppGuard {
+  AppGuard() { testApp(); }
+};
+
 struct Event {
   QString type;  // "DocumentComplete" or "NavigateError"
   QString url;
