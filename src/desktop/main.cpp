@@ -10,6 +10,8 @@
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  // The logo pictures live in the static desktop library: register them explicitly.
+  Q_INIT_RESOURCE(quorel);
   QCoreApplication::setApplicationName(QStringLiteral("quorel"));
   // Only the main window's unload ends the program, not the last window closing.
   app.setQuitOnLastWindowClosed(false);
