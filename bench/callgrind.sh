@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# Instructions per crawl cycle: quorel under callgrind in websim until it has shown N pictures,
+# then the program's total and the inclusive costs of the page handlers, per picture shown
+# and per call (call counts from the function log).
+#
+#   bench/callgrind.sh [BUILD_DIR] [PICTURES]        (defaults: build-bench or build, 20)
+#
+# Results go to BUILD_DIR/bench-results/callgrind-TIME/ (callgrind.out, annotate.txt,
+# summary.md). Under callgrind the program runs some 50 times slower; allow 10-20 minutes.
+set -euo pipefail
+
+source_dir=$(cd "$(dirname "$0")/.." && pwd)
+default_build=$source_dir/build-bench
+[[ -x "$default_build/quorel" ]] || default_build=$source_dir/build
+build=$(cd "${1:-$default_build}" && pwd)
+pictures=${2:-20}
+lib_name=callgrind
+# shellcheck source=bench/lib.sh
+source "$source_dir/bench/lib.sh"
+for tool in valgrind callgrind_annotate Xvfb xdpyinfo python3; do
+  command -v "$tool" >/dev/null || lib_fail "$tool missing (apt-get install valgrind xvfb x11-utils)"
+done
+lib_private_net "$0" "$build" "$pictures"
+
+out=${BENCH_OUT:-$build/bench-results/callgrind-$(date +%Y%m%d-%H%M%S)}
+mkdir -p "$out"
+work=$(mktemp -d)
+trap 'lib_cleanup; rm -rf "$work"' EXIT
+echo "load at start: $(cut -d' ' -f1-3 /proc/loadavg)" >"$out/run.txt"
+
+lib_start_xvfb
+lib_sandbox_home
+lib_start_websim --seed 1
+lib_start_vendor "$source_dir/data/links/websim.txt"
+lib_install_quorel
+lib_start_quorel "$websim" valgrind --tool=callgrind --callgrind-out-file="$out/callgrind.out" \
+  --log-file="$out/valgrind.log"
+
+shown() { grep -c -F '[I-BrowseComplete] http' "$status_log" 2>/dev/null || true; }
+lib_note "waiting for $pictures pictures under callgrind"
+deadline=$((SECONDS + ${BENCH_TIMEOUT:-2400}))
+while (($(shown) < pictures)); do
+  kill -0 "$quorel_pid" 2>/dev/null || lib_fail "quorel ended under callgrind: $(tail -n 5 "$out/valgrind.log")"
+  ((SECONDS < deadline)) || { lib_note "timed out with $(shown) pictures"; break; }
+  sleep 2
+done
+kill -TERM "$quorel_pid"
+for _ in $(seq 600); do kill -0 "$quorel_pid" 2>/dev/null || break; sleep 0.1; done
+echo "load at end: $(cut -d' ' -f1-3 /proc/loadavg)" >>"$out/run.txt"
+cp "$status_log" "$out/quorel.log"
+cp "$work/bin/function.log" "$out/function.log" 2>/dev/null || true
+[[ -s "$out/callgrind.out" ]] || lib_fail "no profile written ($out/valgrind.log)"
+
+callgrind_annotate --inclusive=yes --threshold=100 "$out/callgrind.out" >"$out/annotate.txt"
+python3 - "$out" <<'EOF' | tee "$out/summary.md"
+import re, sys, os
+out = sys.argv[1]
+text = open(os.path.join(out, "annotate.txt"), errors="replace").read()
+total = int(re.search(r"^\s*([\d,]+) \(100\.0%\)\s+PROGRAM TOTALS", text, re.M).group(1).replace(",", ""))
+def inclusive(name):
+    best = 0
+    for m in re.finditer(r"^\s*([\d,]+) \([^)]*\)\s+\S*?:?(\S*?)\b" + re.escape(name) + r"\(", text, re.M):
+        best = max(best, int(m.group(1).replace(",", "")))
+    return best
+log = open(os.path.join(out, "quorel.log"), errors="replace").read()
+trace = open(os.path.join(out, "function.log"), errors="replace").read() if os.path.exists(os.path.join(out, "function.log")) else ""
+completed = log.count("[I-BrowseComplete] http")
+shown = completed - log.count("[IBadImage] ")
+calls = {"workBrowser_DocumentComplete": trace.count("workBroswer_DocumentComplete IN") or trace.count("workBrowser_DocumentComplete IN"),
+         "browser_DocumentComplete": trace.count(" browser_DocumentComplete IN"),
+         "CleanupHTML": trace.count("CleanupHTML IN"),
+         "IBrowseTo": trace.count("IBrowseTo IN"),
+         "nextTimer_Timer": trace.count("nextTimer_Timer IN")}
+print("callgrind: %d pictures shown (%d display completions), program total %.1f G instructions, "
+      "%.1f M instructions per picture shown\n" % (shown, completed, total / 1e9, total / 1e6 / max(shown, 1)))
+print("| procedure (inclusive) | instructions | calls | M instr. per call | M instr. per picture shown |")
+print("| --- | --- | --- | --- | --- |")
+for name in ("workBrowser_DocumentComplete", "browser_DocumentComplete", "CleanupHTML", "IBrowseTo", "nextTimer_Timer"):
+    cost = inclusive(name)
+    n = calls.get(name, 0)
+    print("| %s | %.1f M | %d | %s | %.2f |" % (name, cost / 1e6, n, "%.2f" % (cost / 1e6 / n) if n else "n/a",
+                                               cost / 1e6 / max(shown, 1)))
+EOF

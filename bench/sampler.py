@@ -1,0 +1,104 @@
+#!/usr/bin/env python3
+"""Samples processes while they run: CPU seconds (user+system, waited-for children included),
+RSS, PSS (smaps_rollup) and peak RSS and the number of pictures each has shown so far (lines of its log
+holding a marker), every INTERVAL seconds into a CSV; and, polling ten times a second, the
+moment each shows its first picture, counted from its start.
+
+    sampler.py --out runs.csv --interval 10 --duration 600 \
+        --proc NAME PID LOG MARKER START_EPOCH [--proc ...]
+"""
+import argparse
+import os
+import sys
+import time
+
+TICK = os.sysconf("SC_CLK_TCK")
+
+
+def cpu_seconds(pid):
+    fields = open("/proc/%d/stat" % pid).read().rsplit(")", 1)[1].split()
+    return sum(int(f) for f in fields[11:15]) / TICK
+
+
+def memory_kib(pid):
+    rss = pss = hwm = 0
+    with open("/proc/%d/smaps_rollup" % pid) as f:
+        for line in f:
+            if line.startswith("Rss:"):
+                rss = int(line.split()[1])
+            elif line.startswith("Pss:"):
+                pss = int(line.split()[1])
+    with open("/proc/%d/status" % pid) as f:
+        for line in f:
+            if line.startswith("VmHWM:"):
+                hwm = int(line.split()[1])
+    return rss, pss, hwm
+
+
+class Watched:
+    def __init__(self, name, pid, log, marker, start):
+        self.name, self.pid, self.log, self.marker = name, int(pid), log, marker.encode()
+        self.start = float(start)
+        self.offset = 0
+        self.count = 0
+        self.first = None
+        self.alive = True
+        self.peak_rss = 0
+
+    def scan(self, now):
+        try:
+            with open(self.log, "rb") as f:
+                f.seek(self.offset)
+                data = f.read()
+        except OSError:
+            return
+        end = data.rfind(b"\n") + 1  # whole lines only
+        found = data[:end].count(self.marker)
+        self.offset += end
+        if found and self.first is None:
+            self.first = now - self.start
+        self.count += found
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--out", required=True)
+    parser.add_argument("--interval", type=float, default=10)
+    parser.add_argument("--duration", type=float, default=600)
+    parser.add_argument("--first-out")
+    parser.add_argument("--proc", nargs=5, action="append", required=True,
+                        metavar=("NAME", "PID", "LOG", "MARKER", "START"))
+    args = parser.parse_args()
+    watched = [Watched(*p) for p in args.proc]
+    began = time.time()
+    next_sample = began
+    with open(args.out, "w", buffering=1) as out:
+        out.write("seconds,name,cpu_s,rss_kib,pss_kib,peak_rss_kib,images\n")
+        while time.time() - began <= args.duration and any(w.alive for w in watched):
+            now = time.time()
+            for w in watched:
+                if w.alive:
+                    w.scan(now)
+            if now >= next_sample:
+                for w in watched:
+                    if not w.alive:
+                        continue
+                    try:
+                        cpu = cpu_seconds(w.pid)
+                        rss, pss, hwm = memory_kib(w.pid)
+                    except OSError:
+                        w.alive = False
+                        print("sampler: %s (%d) has ended" % (w.name, w.pid), file=sys.stderr)
+                        continue
+                    w.peak_rss = max(w.peak_rss, rss)
+                    out.write("%.1f,%s,%.3f,%d,%d,%d,%d\n" % (now - began, w.name, cpu, rss, pss, hwm, w.count))
+                next_sample += args.interval
+            time.sleep(0.1)
+    if args.first_out:
+        with open(args.first_out, "w") as f:
+            for w in watched:
+                f.write("%s %s\n" % (w.name, "%.2f" % w.first if w.first is not None else "-"))
+
+
+if __name__ == "__main__":
+    main()

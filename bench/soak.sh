@@ -1,0 +1,125 @@
+#!/usr/bin/env bash
+# Robustness: quorel in websim with its faults on (never-answering and dripping servers,
+# resets, redirect loops, a 100 MB page, a gzip bomb, broken and fake pictures, a page of
+# 20,000 links and 5,000 pictures) and the fault host's addresses in the link list.
+# RSS, PSS, CPU and pictures shown are sampled every 10 s into samples.csv.
+#
+#   bench/soak.sh [BUILD_DIR] [SECONDS] [--short]     (defaults: build-bench or build, 600)
+#
+# Passes when the program is still running at the end and was never killed by a signal,
+# and, unless --short: pictures appeared in every whole minute and RSS grew less than 5 %
+# from minute 2 to the end. --short (the end-to-end test) only asks for a few pictures.
+# Results go to BUILD_DIR/bench-results/soak-TIME/ (summary.md, samples.csv, logs).
+set -euo pipefail
+
+source_dir=$(cd "$(dirname "$0")/.." && pwd)
+default_build=$source_dir/build-bench
+[[ -x "$default_build/quorel" ]] || default_build=$source_dir/build
+build=$(cd "${1:-$default_build}" && pwd)
+seconds=${2:-600}
+mode=${3:-}
+lib_name=soak
+# shellcheck source=bench/lib.sh
+source "$source_dir/bench/lib.sh"
+for tool in Xvfb xdpyinfo python3; do
+  command -v "$tool" >/dev/null || lib_fail "$tool missing (scripts/install-deps.sh)"
+done
+[[ -x "$build/quorel" && -x "$build/quorel-vendor" ]] || lib_fail "quorel and quorel-vendor are not built in $build"
+lib_private_net "$0" "$build" "$seconds" "$mode"
+
+if [[ "$mode" == --short ]]; then
+  out=$(mktemp -d)
+  keep_out=0
+else
+  out=${BENCH_OUT:-$build/bench-results/soak-$(date +%Y%m%d-%H%M%S)}
+  mkdir -p "$out"
+  keep_out=1
+fi
+work=$(mktemp -d)
+trap 'lib_cleanup; rm -rf "$work"; ((keep_out)) || rm -rf "$out"' EXIT
+echo "load at start: $(cut -d' ' -f1-3 /proc/loadavg)" >"$out/run.txt"
+
+lib_start_xvfb
+lib_sandbox_home
+lib_start_websim --faults
+lib_start_vendor "$source_dir/data/links/websim-faults.txt"
+lib_install_quorel
+lib_start_quorel "$websim"
+
+lib_note "soaking for $seconds s"
+python3 "$source_dir/bench/sampler.py" --out "$out/samples.csv" --interval 10 --duration "$seconds" \
+  --proc quorel "$quorel_pid" "$status_log" "[I-BrowseComplete] http" "$quorel_started"
+# A short run on a slow machine may need a little longer for its first few pictures.
+if [[ "$mode" == --short ]]; then
+  for _ in $(seq 120); do
+    (($(lib_count "[I-BrowseComplete] http") >= 3)) && break
+    kill -0 "$quorel_pid" 2>/dev/null || break
+    sleep 0.5
+  done
+fi
+echo "load at end: $(cut -d' ' -f1-3 /proc/loadavg)" >>"$out/run.txt"
+
+alive=1
+kill -0 "$quorel_pid" 2>/dev/null || alive=0
+rc=-
+if ((!alive)); then
+  rc=0
+  wait "$quorel_pid" || rc=$?
+fi
+cp "$status_log" "$out/quorel.log" 2>/dev/null || touch "$out/quorel.log"
+cp "$work/websim.log" "$out/websim.log"
+cp "$work/quorel.out" "$out/quorel.out"
+
+python3 - "$out" "$alive" "$rc" "$mode" <<'EOF' | tee "$out/summary.md"
+import csv, os, re, sys
+out, alive, rc, mode = sys.argv[1], sys.argv[2] == "1", sys.argv[3], sys.argv[4]
+samples = [r for r in csv.DictReader(open(os.path.join(out, "samples.csv")))]
+log = open(os.path.join(out, "quorel.log"), errors="replace").read().splitlines()
+texts = [re.sub(r"^\d\d/\d\d/\d\d \d\d:\d\d:\d\d ", "", line) for line in log]
+shown = sum(1 for t in texts if t.startswith("[I-BrowseComplete] http"))
+problems = []
+if not alive:
+    problems.append("quorel ended (status %s)" % rc)
+if mode == "--short":
+    if shown < 3:
+        problems.append("only %d pictures shown" % shown)
+else:
+    per_minute = []
+    for minute in range(1, int(float(samples[-1]["seconds"]) // 60) + 1):
+        at = [r for r in samples if float(r["seconds"]) <= minute * 60]
+        before = [r for r in samples if float(r["seconds"]) <= (minute - 1) * 60]
+        if at:
+            per_minute.append(int(at[-1]["images"]) - (int(before[-1]["images"]) if before else 0))
+    if any(n == 0 for n in per_minute):
+        problems.append("a minute without pictures: %s" % per_minute)
+    minute2 = next((r for r in samples if float(r["seconds"]) >= 120), None)
+    growth = None
+    if minute2 is not None:
+        growth = 100 * (int(samples[-1]["rss_kib"]) - int(minute2["rss_kib"])) / int(minute2["rss_kib"])
+        if growth >= 5:
+            problems.append("RSS grew %.1f %% from minute 2 to the end" % growth)
+tags = {}
+for t in texts:
+    m = re.match(r"(\[[^\]]*\]?[^ ]*)", t)
+    if m:
+        tags[m.group(1)] = tags.get(m.group(1), 0) + 1
+faults = {}
+for line in open(os.path.join(out, "websim.log"), errors="replace"):
+    m = re.search(r" (fault|injected)=(\w+)", line)
+    if m:
+        faults[m.group(2)] = faults.get(m.group(2), 0) + 1
+print("Soak: %.0f s, %d pictures shown, quorel %s" % (float(samples[-1]["seconds"]) if samples else 0, shown,
+      "running" if alive else "ENDED (%s)" % rc))
+if samples:
+    rss = [int(r["rss_kib"]) / 1024 for r in samples]
+    print("RSS MB: start %.1f, min %.1f, max %.1f, end %.1f; CPU %.1f s" % (rss[0], min(rss), max(rss), rss[-1],
+          float(samples[-1]["cpu_s"])))
+if mode != "--short":
+    print("pictures per minute: %s" % per_minute)
+    if growth is not None:
+        print("RSS growth minute 2 -> end: %+.1f %%" % growth)
+print("faults served: " + ", ".join("%s %d" % kv for kv in sorted(faults.items())))
+print("status lines by tag: " + ", ".join("%s %d" % kv for kv in sorted(tags.items(), key=lambda kv: -kv[1])))
+print("PASS" if not problems else "FAIL: " + "; ".join(problems))
+sys.exit(1 if problems else 0)
+EOF
