@@ -13,11 +13,15 @@ seconds=${1:-600}
 shift || true
 export FUZZ_MAX_LEN=${FUZZ_MAX_LEN:-65536}
 
+mkdir -p "$build"
+started=$build/.fuzz-long-started
+touch "$started"
 "$src/scripts/fuzz-short.sh" "$seconds" "$@"
 status=$?
 
+# Figures of the harnesses this run fuzzed (their logs are newer than its start).
 for log in "$build"/fuzz-logs/*.log; do
-  [[ -e $log ]] || continue
+  [[ $log -nt $started ]] || continue
   name=$(basename "$log" .log)
   runs=$(grep -m1 -o 'number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$')
   speed=$(grep -m1 -o 'average_exec_per_sec: *[0-9]*' "$log" | grep -o '[0-9]*$')
