@@ -2,8 +2,9 @@
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc)
+PREFIX ?= /usr/local
 
-.PHONY: all deps build asan test run install clean
+.PHONY: all deps build asan test fuzz run install clean
 
 all: build
 
@@ -22,12 +23,18 @@ asan:
 test: deps build asan
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	scripts/fuzz-short.sh
+
+# A short run of every fuzz target (also part of test); bench/fuzz-long.sh runs them longer.
+fuzz: deps
+	scripts/fuzz-short.sh
 
 run: deps build
 	scripts/run-demo.sh $(BUILD)
 
+# make install [PREFIX=/usr/local] [DESTDIR=/staging]
 install: build
-	cmake --install $(BUILD) $(if $(DESTDIR),--prefix /usr,)
+	DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz
