@@ -36,7 +36,7 @@ lib_install_quorel
 lib_start_quorel "$websim" valgrind --tool=callgrind --callgrind-out-file="$out/callgrind.out" \
   --log-file="$out/valgrind.log"
 
-shown() { grep -c -F '[I-BrowseComplete] http' "$status_log" 2>/dev/null || true; }
+shown() { lib_count '[I-BrowseComplete] http'; }
 lib_note "waiting for $pictures pictures under callgrind"
 deadline=$((SECONDS + ${BENCH_TIMEOUT:-2400}))
 while (($(shown) < pictures)); do
