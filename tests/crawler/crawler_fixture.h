@@ -40,6 +40,11 @@ struct Crawl : fake::Harness {
     }));
   }
   bool pacingArmed() { return window().next.enabled(); }
+  // The procedure's entry and exit lines bracket the trace.
+  bool traced(const std::string& name) const {
+    const auto lines = trace();
+    return !lines.empty() && lines.front() == name + " IN" && lines.back() == name + " OUT";
+  }
   // Every address the ten display browsers were sent to, in slot order.
   std::vector<std::string> shown() {
     std::vector<std::string> all;

@@ -45,18 +45,6 @@ TEST(GetLink, PicksTheAbsoluteRoundedIndex) {
   }
 }
 
-TEST(GetLink, ALoneLinkPastTheEndEndsInTheHandlersErrorLine) {
-  Crawl h;
-  h.program.depth = 1;  // the last page: the image picker finds none and tries the links
-  h.platform.random_.script({0.3f});
-  auto doc = Crawl::page();
-  doc->withLink("http://site.example/only.html");
-  h.work().complete(doc);
-  EXPECT_EQ(h.status().back(),
-            "[ERROR] workBrowser_DocumentComplete(): 91, Object variable or With block variable not set");
-  EXPECT_TRUE(h.work().navigations.empty());
-}
-
 TEST(GetLink, ImageSearchResultsGoStraightToTheDisplay) {
   struct Row {
     const char* link;
