@@ -16,12 +16,10 @@ using webtest::Reply;
 TEST(DisplayView, ShowsTheWrittenDisplayPageFromOneDecodedCopy) {
   webtest::testApp();
   HttpFixture server;
-  server.route("/pic.png", [](const webtest::Request&) {
-    Reply reply;
-    reply.contentType = "image/png";
-    reply.body = webtest::imageBytes("png", 60, 40);
-    return reply;
-  });
+  Reply picture;
+  picture.contentType = "image/png";
+  picture.body = webtest::imageBytes("png", 60, 40);
+  server.route("/pic.png", picture);
   web::Engine engine(webtest::optionsFor(server));
   web::WebBrowser browser(engine);
   web::DisplayView view(browser);

@@ -24,11 +24,7 @@ class ImageSizing : public ::testing::Test {
   void SetUp() override { webtest::testApp(); }
 
   platform::Document& load(web::WebBrowser& browser, const QByteArray& page) {
-    server.route("/page", [page](const webtest::Request&) {
-      Reply reply;
-      reply.body = page;
-      return reply;
-    });
+    server.route("/page", image("text/html", page));
     Recorder recorder(browser);
     browser.navigate(server.url("/page"));
     EXPECT_TRUE(recorder.wait());

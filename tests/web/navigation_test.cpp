@@ -25,10 +25,45 @@ class Navigation : public ::testing::Test {
   web::Engine& defaultEngine() { return makeEngine(webtest::optionsFor(server)); }
 };
 
-Reply html(const QByteArray& body) {
+Reply html(const QByteArray& body, int status = 200) {
   Reply reply;
   reply.body = body;
+  reply.status = status;
   return reply;
+}
+
+Reply hang() {
+  Reply reply;
+  reply.hang = true;
+  return reply;
+}
+
+// What one navigation of a fresh browser ended in: status 0 for a completed document.
+struct Outcome {
+  qint32 status = -1;
+  QString url;
+  std::string documentUrl, text;
+  bool succeeded = false;
+};
+
+Outcome load(web::Engine& engine, const QString& url) {
+  web::WebBrowser browser(engine);
+  Recorder recorder(browser);
+  browser.navigate(url);
+  Outcome out;
+  if (!recorder.wait() || recorder.events.size() != 1) {
+    ADD_FAILURE() << url.toStdString() << ": not exactly one event";
+    return out;
+  }
+  const Event& event = recorder.events[0];
+  out.status = event.type == "DocumentComplete" ? 0 : event.status;
+  out.url = event.url;
+  out.succeeded = recorder.succeeded;
+  if (out.status == 0) {
+    out.documentUrl = browser.document().url();
+    out.text = browser.document().innerText();
+  }
+  return out;
 }
 
 Reply redirect(const QByteArray& location, int status = 302) {
@@ -67,15 +102,7 @@ TEST_F(Navigation, RefusedAddressesAreNavigationErrorsAndNeverOpened) {
       {QString("http://localhost:%1/secret").arg(server.port()), web::status::kRefusedAddress},
       {QString("http://[::1]:%1/secret").arg(server.port()), web::status::kRefusedAddress},
   };
-  for (const auto& c : cases) {
-    web::WebBrowser browser(engine);
-    Recorder recorder(browser);
-    browser.navigate(c.url);
-    ASSERT_TRUE(recorder.wait()) << c.url.toStdString();
-    ASSERT_EQ(recorder.events.size(), 1u) << c.url.toStdString();
-    EXPECT_EQ(recorder.events[0].type, "NavigateError");
-    EXPECT_EQ(recorder.events[0].status, c.status) << c.url.toStdString();
-  }
+  for (const auto& c : cases) EXPECT_EQ(load(engine, c.url).status, c.status) << c.url.toStdString();
   EXPECT_EQ(server.hits("/secret"), 0);
 }
 
@@ -102,34 +129,19 @@ TEST_F(Navigation, RedirectsAreFollowedBoundedAndChecked) {
   };
   web::Engine& engine = defaultEngine();
   for (const auto& c : cases) {
-    web::WebBrowser browser(engine);
-    Recorder recorder(browser);
-    browser.navigate(server.url(c.path));
-    ASSERT_TRUE(recorder.wait()) << c.path.constData();
-    ASSERT_EQ(recorder.events.size(), 1u) << c.path.constData();
-    if (c.status == 0) {
-      EXPECT_EQ(recorder.events[0].type, "DocumentComplete") << c.path.constData();
-      EXPECT_EQ(recorder.events[0].url, server.url(c.finalPath));
-      EXPECT_EQ(browser.document().url(), server.url(c.finalPath).toStdString());
-      EXPECT_EQ(browser.document().innerText(), "arrived");
-    } else {
-      EXPECT_EQ(recorder.events[0].type, "NavigateError") << c.path.constData();
-      EXPECT_EQ(recorder.events[0].status, c.status) << c.path.constData();
-    }
+    SCOPED_TRACE(c.path.constData());
+    const Outcome out = load(engine, server.url(c.path));
+    EXPECT_EQ(out.status, c.status);
+    if (c.status != 0) continue;
+    EXPECT_EQ(out.url, server.url(c.finalPath));
+    EXPECT_EQ(out.documentUrl, server.url(c.finalPath).toStdString());
+    EXPECT_EQ(out.text, "arrived");
   }
 }
 
 TEST_F(Navigation, HttpAndNetworkFailuresCarryTheirStatus) {
-  server.route("/missing", [](const webtest::Request&) {
-    Reply reply = html("<p>gone</p>");
-    reply.status = 404;
-    return reply;
-  });
-  server.route("/broken", [](const webtest::Request&) {
-    Reply reply = html("<p>oops</p>");
-    reply.status = 500;
-    return reply;
-  });
+  server.route("/missing", html("<p>gone</p>", 404));
+  server.route("/broken", html("<p>oops</p>", 500));
   QTcpServer closed;  // a port nobody listens on
   closed.listen(QHostAddress::LocalHost, 0);
   const quint16 refusedPort = closed.serverPort();
@@ -146,23 +158,14 @@ TEST_F(Navigation, HttpAndNetworkFailuresCarryTheirStatus) {
       {QString("http://127.0.0.1:%1/").arg(refusedPort), platform::kServerNotFound},
   };
   for (const auto& c : cases) {
-    web::WebBrowser browser(engine);
-    Recorder recorder(browser);
-    browser.navigate(c.url);
-    ASSERT_TRUE(recorder.wait());
-    ASSERT_EQ(recorder.events.size(), 1u) << c.url.toStdString();
-    EXPECT_EQ(recorder.events[0].type, "NavigateError");
-    EXPECT_EQ(recorder.events[0].status, c.status) << c.url.toStdString();
-    EXPECT_FALSE(recorder.succeeded);
+    const Outcome out = load(engine, c.url);
+    EXPECT_EQ(out.status, c.status) << c.url.toStdString();
+    EXPECT_FALSE(out.succeeded);
   }
 }
 
 TEST_F(Navigation, AnUncancelledErrorShowsTheErrorPage) {
-  server.route("/missing", [](const webtest::Request&) {
-    Reply reply = html("<p>custom not found</p>");
-    reply.status = 404;
-    return reply;
-  });
+  server.route("/missing", html("<p>custom not found</p>", 404));
   web::WebBrowser browser(defaultEngine());
   Recorder recorder(browser, /*cancelErrors=*/false);
   browser.navigate(server.url("/missing"));
@@ -174,43 +177,26 @@ TEST_F(Navigation, AnUncancelledErrorShowsTheErrorPage) {
 }
 
 TEST_F(Navigation, DeadlineCoversTheWholeRequest) {
-  server.route("/hang", [](const webtest::Request&) {
-    Reply reply;
-    reply.hang = true;
-    return reply;
-  });
-  server.route("/dribble", [](const webtest::Request&) {
-    Reply reply = html(QByteArray(400, 'x'));
-    reply.dribbleMs = 20;  // never idle long, but far slower than the deadline
-    return reply;
-  });
+  server.route("/hang", hang());
+  Reply dribble = html(QByteArray(400, 'x'));
+  dribble.dribbleMs = 20;  // never idle long, but far slower than the deadline
+  server.route("/dribble", dribble);
   web::EngineOptions options = webtest::optionsFor(server);
   options.requestTimeoutMs = 300;
   web::Engine& engine = makeEngine(options);
-  for (const char* path : {"/hang", "/dribble"}) {
-    web::WebBrowser browser(engine);
-    Recorder recorder(browser);
-    browser.navigate(server.url(path));
-    ASSERT_TRUE(recorder.wait()) << path;
-    ASSERT_EQ(recorder.events.size(), 1u) << path;
-    EXPECT_EQ(recorder.events[0].status, web::status::kTimedOut) << path;
-  }
+  for (const char* path : {"/hang", "/dribble"})
+    EXPECT_EQ(load(engine, server.url(path)).status, web::status::kTimedOut) << path;
 }
 
 TEST_F(Navigation, SizeCapsCutOffLargeBodies) {
   const QByteArray big(200 * 1024, 'a');
   server.route("/big", html(big));
-  server.route("/big-unannounced", [big](const webtest::Request&) {
-    Reply reply = html(big);
-    reply.sendLength = false;
-    return reply;
-  });
-  server.route("/big-image", [](const webtest::Request&) {
-    Reply reply;
-    reply.contentType = "image/bmp";
-    reply.body = webtest::imageBytes("bmp", 300, 300);  // about 360 KB
-    return reply;
-  });
+  Reply unannounced = html(big);
+  unannounced.sendLength = false;
+  server.route("/big-unannounced", unannounced);
+  Reply bigImage = html(webtest::imageBytes("bmp", 300, 300));  // about 360 KB
+  bigImage.contentType = "image/bmp";
+  server.route("/big-image", bigImage);
   server.route("/small", html("<p>fits</p>"));
   web::EngineOptions options = webtest::optionsFor(server);
   options.pageLimitBytes = 64 * 1024;
@@ -221,33 +207,18 @@ TEST_F(Navigation, SizeCapsCutOffLargeBodies) {
     qint32 status;
   } cases[] = {{"/big", web::status::kTooLarge}, {"/big-unannounced", web::status::kTooLarge},
                {"/big-image", web::status::kTooLarge}, {"/small", 0}};
-  for (const auto& c : cases) {
-    web::WebBrowser browser(engine);
-    Recorder recorder(browser);
-    browser.navigate(server.url(c.path));
-    ASSERT_TRUE(recorder.wait()) << c.path;
-    ASSERT_EQ(recorder.events.size(), 1u) << c.path;
-    EXPECT_EQ(recorder.events[0].status, c.status) << c.path;
-  }
+  for (const auto& c : cases) EXPECT_EQ(load(engine, server.url(c.path)).status, c.status) << c.path;
 }
 
 TEST_F(Navigation, CompressedBodiesCookiesAndUserAgent) {
   const QByteArray page = "<p>" + QByteArray(5000, 'z') + "</p>";
-  server.route("/gzip", [page](const webtest::Request&) {
-    Reply reply = html(webtest::gzip(page));
-    reply.headers = {{"Content-Encoding", "gzip"}};
-    return reply;
-  });
-  server.route("/deflate", [page](const webtest::Request&) {
-    Reply reply = html(webtest::deflate(page));
-    reply.headers = {{"Content-Encoding", "deflate"}};
-    return reply;
-  });
-  server.route("/set-cookie", [](const webtest::Request&) {
-    Reply reply = html("<p>set</p>");
-    reply.headers = {{"Set-Cookie", "session=abc123; Path=/"}};
-    return reply;
-  });
+  Reply gzipped = html(webtest::gzip(page)), deflated = html(webtest::deflate(page)), cookie = html("<p>set</p>");
+  gzipped.headers = {{"Content-Encoding", "gzip"}};
+  deflated.headers = {{"Content-Encoding", "deflate"}};
+  cookie.headers = {{"Set-Cookie", "session=abc123; Path=/"}};
+  server.route("/gzip", gzipped);
+  server.route("/deflate", deflated);
+  server.route("/set-cookie", cookie);
   server.route("/echo", [](const webtest::Request& request) {
     return html("<p>" + request.headers.value("cookie") + "</p>");
   });
@@ -288,12 +259,9 @@ TEST_F(Navigation, CharsetsFromHeaderBomOrMeta) {
   };
   web::WebBrowser browser(defaultEngine());
   for (const auto& c : cases) {
-    server.route("/page", [c](const webtest::Request&) {
-      Reply reply;
-      reply.contentType = c.contentType;
-      reply.body = c.body;
-      return reply;
-    });
+    Reply reply = html(c.body);
+    reply.contentType = c.contentType;
+    server.route("/page", reply);
     Recorder recorder(browser);
     browser.navigate(server.url("/page"));
     ASSERT_TRUE(recorder.wait());
@@ -302,22 +270,15 @@ TEST_F(Navigation, CharsetsFromHeaderBomOrMeta) {
 }
 
 TEST_F(Navigation, PlainTextAndImageAddressesMakeSyntheticDocuments) {
-  server.route("/reply.txt", [](const webtest::Request&) {
-    Reply reply;
-    reply.contentType = "text/plain";
-    reply.body = "http://127.0.0.1/x|3|code <b>\nsecond line";
-    return reply;
-  });
-  server.route("/photo.jpg", [](const webtest::Request&) {
-    Reply reply;
-    reply.contentType = "image/jpeg";
-    reply.body = webtest::imageBytes("jpeg", 120, 80);
-    return reply;
-  });
+  Reply text = html("http://127.0.0.1/x|3|code <b>\nsecond line"), photo = html(webtest::imageBytes("jpeg", 120, 80));
+  text.contentType = "text/plain";
+  photo.contentType = "image/jpeg";
+  server.route("/reply.txt", text);
+  server.route("/photo.jpg", photo);
   web::WebBrowser browser(defaultEngine());
-  Recorder text(browser);
+  Recorder textEvents(browser);
   browser.navigate(server.url("/reply.txt"));
-  ASSERT_TRUE(text.wait());
+  ASSERT_TRUE(textEvents.wait());
   EXPECT_EQ(browser.document().innerText(), "http://127.0.0.1/x|3|code <b>\r\nsecond line");
   EXPECT_EQ(browser.document().innerHTML(),
             "<head></head><body><pre>http://127.0.0.1/x|3|code &lt;b&gt;\nsecond line</pre></body>");
@@ -361,11 +322,7 @@ TEST_F(Navigation, FramesetCompletesEachFrameThenThePage) {
 }
 
 TEST_F(Navigation, QuitAndRenavigationSilenceTheOldLoad) {
-  server.route("/hang", [](const webtest::Request&) {
-    Reply reply;
-    reply.hang = true;
-    return reply;
-  });
+  server.route("/hang", hang());
   server.route("/quick", html("<p>quick</p>"));
   web::Engine& engine = defaultEngine();
   web::WebBrowser stopped(engine), replaced(engine), witness(engine);
