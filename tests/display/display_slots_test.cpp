@@ -100,10 +100,14 @@ TEST(IBrowseTo, RefusedRequests) {
 }
 
 TEST(DisplayPage, PlacesSizesFramesAndStacksTheSlot) {
-  const float draws[] = {0.0f, 0.5f, 0.9999f};
-  for (const float r : draws) {
+  // The frame's free range is 11760 x 9300 twips; the draws place it within, rounded.
+  const struct {
+    float draw;
+    int left, top;
+  } rows[] = {{0.0f, 0, 0}, {0.5f, 5880, 4650}, {0.9999f, 11759, 9299}};
+  for (const auto& r : rows) {
     Slots h;
-    h.platform.random_.script({r, r});
+    h.platform.random_.script({r.draw, r.draw});
     h.show(3, 200, 100);
 
     auto& browser = h.browser(3);
@@ -112,12 +116,8 @@ TEST(DisplayPage, PlacesSizesFramesAndStacksTheSlot) {
     EXPECT_EQ(browser.height(), 2220);
     EXPECT_EQ(frame.width(), 3600 - 330);
     EXPECT_EQ(frame.height(), 2220 - 330);
-    EXPECT_EQ(frame.left(), static_cast<int>(std::nearbyint(r * (kScreenWidth - 3600.0))));
-    EXPECT_EQ(frame.top(), static_cast<int>(std::nearbyint(r * (kScreenHeight - 2220.0))));
-    EXPECT_GE(frame.left(), 0);
-    EXPECT_LE(frame.left(), kScreenWidth - 3600);
-    EXPECT_GE(frame.top(), 0);
-    EXPECT_LE(frame.top(), kScreenHeight - 2220);
+    EXPECT_EQ(frame.left(), r.left);
+    EXPECT_EQ(frame.top(), r.top);
     // Inside its frame, two pixels up and left, so its edge is cut off.
     EXPECT_EQ(browser.container(), &frame);
     EXPECT_EQ(browser.left(), -30);
@@ -125,14 +125,7 @@ TEST(DisplayPage, PlacesSizesFramesAndStacksTheSlot) {
     EXPECT_TRUE(frame.visible());
 
     // The new slot in front; the others stacked in index order, 0 uppermost.
-    for (int k = 0; k < 10; ++k)
-      if (k != 3) {
-      EXPECT_GT(frame.stackIndex(), h.picbox(k).stackIndex()) << k;
-    }
-    for (int k = 0; k + 1 < 10; ++k) {
-      if (k == 3 || k + 1 == 3) continue;
-      EXPECT_GT(h.picbox(k).stackIndex(), h.picbox(k + 1).stackIndex()) << k;
-    }
+    EXPECT_EQ(h.slotStack(), "9876542103");
   }
 }
 
@@ -140,8 +133,7 @@ TEST(DisplayPage, ImageLargerThanTheWindowSticksOutTopLeft) {
   Slots h;
   h.platform.random_.script({0.5f, 0.5f});
   h.show(0, 2000, 1000);
-  EXPECT_EQ(h.picbox(0).left(), static_cast<int>(std::nearbyint(0.5 * (kScreenWidth - 30600.0))));
-  EXPECT_LT(h.picbox(0).left(), 0);
+  EXPECT_EQ(h.picbox(0).left(), -7620);  // half of 15360 - 30600
   EXPECT_EQ(h.picbox(0).top(), (kScreenHeight - 15720) / 2);
 }
 

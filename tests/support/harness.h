@@ -1,6 +1,9 @@
 // A program on the fake platform, ready for a logic test.
 #pragma once
 
+#include <algorithm>
+#include <string>
+
 #include "app/program.h"
 #include "support/fake_platform.h"
 
@@ -21,6 +24,13 @@ struct Harness {
   }
   std::vector<std::string> status() const { return platform.statusLines(); }
   std::vector<std::string> trace() const { return platform.traceLines(); }
+  // The slots' frames from back to front, one digit per slot.
+  std::string slotStack() {
+    std::string order = "0123456789";
+    std::sort(order.begin(), order.end(),
+              [&](char a, char b) { return picbox(a - '0').stackIndex() < picbox(b - '0').stackIndex(); });
+    return order;
+  }
 };
 
 }  // namespace fake
