@@ -24,6 +24,12 @@ struct Harness {
   }
   std::vector<std::string> status() const { return platform.statusLines(); }
   std::vector<std::string> trace() const { return platform.traceLines(); }
+  // The entries of the i-th menu shown, as (kind, text) pairs.
+  std::vector<std::pair<platform::MenuEntry::Kind, std::string>> menu(std::size_t i) const {
+    std::vector<std::pair<platform::MenuEntry::Kind, std::string>> entries;
+    for (const auto& entry : platform.dialogs_.menus.at(i)) entries.emplace_back(entry.kind, entry.text);
+    return entries;
+  }
   // The slots' frames from back to front, one digit per slot.
   std::string slotStack() {
     std::string order = "0123456789";
