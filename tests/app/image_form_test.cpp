@@ -35,9 +35,10 @@ TEST(ImageForm, LoadCoversTheScreenAndSetsTheTimers) {
   EXPECT_EQ(w.next.interval(), 5000);
   EXPECT_EQ(h.platform.hooks.installed, 1);
   EXPECT_EQ(h.program.badLinks.size(), 58u);
+  EXPECT_EQ(h.program.settings.AutosavePath, h.platform.picturesFolder());  // first run: the defaults
 }
 
-TEST(ImageForm, LoadParksTheWorkBrowserBelowTheScreen) {
+TEST(ImageForm, LoadParksTheBrowsersBelowTheScreenAndPlacesTheStrip) {
   Loaded h;
   auto& work = h.work();
   EXPECT_EQ(h.program.workBrowserTop, 768 * 15 + 600);
@@ -48,10 +49,6 @@ TEST(ImageForm, LoadParksTheWorkBrowserBelowTheScreen) {
   EXPECT_EQ(work.height(), 1500);
   EXPECT_TRUE(work.silent());
   EXPECT_TRUE(work.visible());
-}
-
-TEST(ImageForm, LoadPlacesTheBottomStripAndTheSlots) {
-  Loaded h;
   auto& w = h.window();
   EXPECT_EQ(w.logo.picture(), platform::Picture::LogoOut);
   EXPECT_EQ(w.clockLabel.width(), 2000);
@@ -64,13 +61,6 @@ TEST(ImageForm, LoadPlacesTheBottomStripAndTheSlots) {
     EXPECT_EQ(h.picbox(k).top(), w.height() + 600) << k;
   }
   EXPECT_EQ(h.program.nextSlot, 0);
-}
-
-TEST(ImageForm, FirstRunLoadsTheDefaults) {
-  Loaded h;
-  EXPECT_EQ(h.program.settings.MinImageWidth, 100);
-  EXPECT_EQ(h.program.settings.MaxImageWidth, 999999);
-  EXPECT_EQ(h.program.settings.AutosavePath, h.platform.picturesFolder());
 }
 
 TEST(ImageForm, UnloadStopsEverythingAndEndsTheProgram) {

@@ -26,7 +26,6 @@ TEST(Logs, LineLayoutAndTheTraceAroundEachStatusLine) {
             "01/03/04 14:25:01 [NavError] 404\r\n"
             "01/03/04 14:25:01 \r\n"
             "01/03/04 14:25:01 two\r\nlines\r\n");
-  const std::vector<std::string> trace(6, "");
   const auto lines = h.trace();
   ASSERT_EQ(lines.size(), 6u);
   for (std::size_t i = 0; i < lines.size(); ++i)

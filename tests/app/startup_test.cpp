@@ -41,13 +41,6 @@ TEST(Startup, ASecondCopyIsRefusedWhateverItsArguments) {
   }
 }
 
-TEST(Startup, ConfigurationSwitchShowsOnlyTheOptionsDialog) {
-  fake::Harness h;
-  EXPECT_EQ(Startup(h.program, "/c:99"), 0);
-  EXPECT_FALSE(h.platform.mainWindowCreated());
-  EXPECT_TRUE(h.platform.store.writes.empty());
-}
-
 TEST(Startup, RecordsTheStartTimeAndShowsTheWindow) {
   fake::Harness h;
   h.program.menuOpen = h.program.navPending = true;
