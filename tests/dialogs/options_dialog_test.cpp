@@ -94,23 +94,25 @@ TEST_F(OptionsDialogTest, OkWritesStoreAndSettingsInOrder) {
   EXPECT_FALSE(dialog.IsLoaded());
 }
 
-TEST_F(OptionsDialogTest, OkWithoutAChosenSizeKeepsTheStoredOne) {
-  store.values["MaxImageSize"] = "unlimited";
-  h.program.settings.MaxImageWidth = 999999;
-  dialog.Load();
-  view.events.okClick();
-  EXPECT_EQ(store.values["MaxImageSize"], "unlimited");
-  EXPECT_EQ(h.program.settings.MaxImageWidth, 999999);
-  EXPECT_EQ(store.values["MinImageSize"], "100x100");
-  EXPECT_EQ(h.program.settings.MinImageWidth, 100);
-}
-
-TEST_F(OptionsDialogTest, FirstOkStoresTheDialogsMaximum) {
-  dialog.Load();
-  view.events.okClick();
-  EXPECT_EQ(store.values["MaxImageSize"], "800x600");
-  EXPECT_EQ(h.program.settings.MaxImageWidth, 800);
-  EXPECT_EQ(h.program.settings.MaxImageHeight, 600);
+TEST(OptionsDialog, OkWithTheSizesAsLoaded) {
+  struct Case {
+    const char* stored;  // "" when nothing is stored yet
+    const char* written;
+    int width;
+  };
+  // A stored size that is no entry stays as it was; a first run stores the dialog's own.
+  for (const Case& c : {Case{"unlimited", "unlimited", 999999}, Case{"", "800x600", 800}}) {
+    SCOPED_TRACE(c.stored);
+    fake::Harness h;
+    if (*c.stored) h.platform.store.values["MaxImageSize"] = c.stored;
+    h.program.settings.MaxImageWidth = 999999;
+    h.program.options->Load();
+    h.platform.options.events.okClick();
+    EXPECT_EQ(h.platform.store.values["MaxImageSize"], c.written);
+    EXPECT_EQ(h.program.settings.MaxImageWidth, c.width);
+    EXPECT_EQ(h.platform.store.values["MinImageSize"], "100x100");
+    EXPECT_EQ(h.program.settings.MinImageWidth, 100);
+  }
 }
 
 TEST_F(OptionsDialogTest, CancelWritesNothing) {
