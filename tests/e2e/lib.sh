@@ -86,6 +86,7 @@ e2e_lit_pixels() {
 
 # Lines of the status log without their time stamps and line-ending CRs.
 e2e_status_lines() {
+  [[ -f "$status_log" ]] || return 0
   sed -E 's#^[0-9]{2}/[0-9]{2}/[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2} ##; s#\r$##' "$status_log"
 }
 
