@@ -3,6 +3,7 @@
 # name (yyyymmdd-hhnnss, -1, -2 ... when the second is taken, then the address's extension),
 # byte for byte what the web served, with no temporary files left beside them.
 # Usage: autosave.sh BUILD_DIR SOURCE_DIR
+# shellcheck source-path=SCRIPTDIR disable=SC2154  # build, source_dir, tmp, work ...: set by lib.sh
 set -euo pipefail
 # shellcheck source=lib.sh
 source "$(dirname "$0")/lib.sh"

@@ -4,6 +4,7 @@
 # however many pictures have come, no more than ten panels are on screen.
 # Screenshots are left in BUILD_DIR as e2e-collage*.png.
 # Usage: collage.sh BUILD_DIR SOURCE_DIR
+# shellcheck source-path=SCRIPTDIR disable=SC2154  # build, source_dir, tmp, work ...: set by lib.sh
 set -euo pipefail
 # shellcheck source=lib.sh
 source "$(dirname "$0")/lib.sh"

@@ -4,6 +4,7 @@
 # page goes to an image-search engine, and an image address taken from an imgurl result link
 # is loaded for display.
 # Usage: crawl.sh BUILD_DIR SOURCE_DIR
+# shellcheck source-path=SCRIPTDIR disable=SC2154  # build, source_dir, tmp, work ...: set by lib.sh
 set -euo pipefail
 # shellcheck source=lib.sh
 source "$(dirname "$0")/lib.sh"

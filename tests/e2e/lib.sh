@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2154  # websim, quorel_pid, status_log: set by bench/lib.sh
 # Shared pieces of the end-to-end runs of the collage (sourced, not run): a private loopback
 # network, Xvfb, websim and quorel-vendor come from bench/lib.sh; this adds the start of a
 # whole run, bounded waits on the status log, screenshots and their measures.
@@ -12,7 +13,7 @@ e2e_init() {
   lib_name=$1
   build=$(cd "${2:?usage: $lib_name.sh BUILD_DIR SOURCE_DIR}" && pwd)
   source_dir=$(cd "${3:?usage: $lib_name.sh BUILD_DIR SOURCE_DIR}" && pwd)
-  # shellcheck source=../../bench/lib.sh
+  # shellcheck source=/dev/null
   source "$source_dir/bench/lib.sh"
   local tool
   for tool in Xvfb xdpyinfo xwd convert curl python3; do
@@ -30,7 +31,8 @@ e2e_init() {
 e2e_cleanup() {
   lib_cleanup
   if [[ -n "${E2E_KEEP:-}" ]]; then
-    mkdir -p "$E2E_KEEP" && cp -r "$tmp/." "$E2E_KEEP/" 2>/dev/null || true
+    mkdir -p "$E2E_KEEP"
+    cp -r "$tmp/." "$E2E_KEEP/" 2>/dev/null || true
   fi
   rm -rf "$tmp"
 }
@@ -51,7 +53,7 @@ e2e_start() {
   lib_start_websim --seed 7
   lib_start_vendor "$links"
   lib_install_quorel
-  cd "$work"
+  cd "$work" || lib_fail "no run folder $work"
   lib_start_quorel "$websim"
 }
 
