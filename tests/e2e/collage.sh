@@ -106,7 +106,8 @@ while read -r child; do
   panels=$((panels + 1))
 done < <(xwininfo -children -id "$main" | sed -n 's/^ *\(0x[0-9a-f]*\) .*/\1/p')
 echo "collage: $shown pictures shown, $panels panels on screen"
-((panels >= 1 && panels <= 10)) || failures+=("ten panels: $panels panels on screen after $shown pictures")
+# All ten slots hold a picture by now; one of them may be between two pictures.
+((panels >= 9 && panels <= 10)) || failures+=("ten panels: $panels panels on screen after $shown pictures")
 e2e_screenshot "$build/e2e-collage-ten.png"
 no_trapped_failures "ten panels"
 
