@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "app/local_time.h"
 #include "app/program.h"
 
 namespace {
@@ -20,16 +21,10 @@ void appendLine(Program& program, const char* fileName, const std::string& text)
 }  // namespace
 
 std::string LogTimestamp(platform::LocalTime time) {
-  using namespace std::chrono;
-  const auto day = floor<days>(time);
-  const year_month_day date{day};
-  const hh_mm_ss clock{floor<seconds>(time - day)};
+  const LocalFields t = BreakDown(time);
   char text[32];
-  std::snprintf(text, sizeof text, "%02u/%02u/%02d %02d:%02d:%02d ",
-                static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
-                static_cast<int>(date.year()) % 100, static_cast<int>(clock.hours().count()),
-                static_cast<int>(clock.minutes().count()),
-                static_cast<int>(clock.seconds().count()));
+  std::snprintf(text, sizeof text, "%02u/%02u/%02d %02d:%02d:%02d ", t.month, t.day,
+                t.year % 100, t.hour, t.minute, t.second);
   return text;
 }
 

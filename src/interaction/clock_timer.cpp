@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/local_time.h"
 #include "app/logs.h"
 #include "app/program.h"
 #include "app/vb_text.h"
@@ -17,21 +18,15 @@ constexpr int kLabelWidth = 2000;
 
 // "Saturday, Dec 5" CR LF "7:05 pm up 1d 2h 3m 4s" CR LF "V2.0.80"
 std::string ClockText(Program& program, platform::LocalTime now, const std::string& uptime) {
-  using namespace std::chrono;
   const auto& clock = program.platform.clock();
-  const local_days day = floor<days>(now);
-  const year_month_day date{day};
-  const hh_mm_ss time{floor<minutes>(now - day)};
-
-  const int hour24 = static_cast<int>(time.hours().count());
-  const int hour12 = hour24 % 12 == 0 ? 12 : hour24 % 12;
+  const LocalFields t = BreakDown(now);
+  const int hour12 = t.hour % 12 == 0 ? 12 : t.hour % 12;
   char clockText[16];
-  std::snprintf(clockText, sizeof clockText, "%d:%02d %s", hour12,
-                static_cast<int>(time.minutes().count()), hour24 < 12 ? "am" : "pm");
+  std::snprintf(clockText, sizeof clockText, "%d:%02d %s", hour12, t.minute,
+                t.hour < 12 ? "am" : "pm");
 
-  return clock.weekdayName(weekday{day}.c_encoding()) + ", " +
-         clock.monthShortName(static_cast<unsigned>(date.month())) + " " +
-         std::to_string(static_cast<unsigned>(date.day())) + "\r\n" + clockText + " up " + uptime +
+  return clock.weekdayName(t.weekday) + ", " + clock.monthShortName(t.month) + " " +
+         std::to_string(t.day) + "\r\n" + clockText + " up " + uptime +
          "\r\n" + "V" + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + "." +
          std::to_string(kVersionRevision);
 }

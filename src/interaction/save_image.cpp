@@ -4,6 +4,7 @@
 #include <exception>
 #include <vector>
 
+#include "app/local_time.h"
 #include "app/logs.h"
 #include "app/program.h"
 #include "dialogs/message_window.h"
@@ -48,15 +49,10 @@ platform::TransferResult fetchImage(Program& program, const std::string& href) {
 
 // "yyyymmdd-hhnnss".
 std::string timeStamp(platform::LocalTime when) {
-  using namespace std::chrono;
-  const auto day = floor<days>(when);
-  const year_month_day date{day};
-  const hh_mm_ss clock{floor<seconds>(when - day)};
+  const LocalFields t = BreakDown(when);
   char stamp[32];
-  std::snprintf(stamp, sizeof stamp, "%04d%02u%02u-%02d%02d%02d", static_cast<int>(date.year()),
-                static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
-                static_cast<int>(clock.hours().count()), static_cast<int>(clock.minutes().count()),
-                static_cast<int>(clock.seconds().count()));
+  std::snprintf(stamp, sizeof stamp, "%04d%02u%02u-%02d%02d%02d", t.year, t.month, t.day, t.hour,
+                t.minute, t.second);
   return stamp;
 }
 
