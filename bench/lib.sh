@@ -21,7 +21,7 @@ lib_private_net() {
   shift
   local userns=()
   [[ $(id -u) == 0 ]] || userns=(-r)
-  if unshare "${userns[@]}" -n true 2>/dev/null; then
+  if command -v ip >/dev/null && unshare "${userns[@]}" -n ip link set lo up 2>/dev/null; then
     LIB_IN_NETNS=1 exec unshare "${userns[@]}" -n bash -c 'ip link set lo up && exec bash "$@"' \
       lib "$script" "$@"
   fi
@@ -61,18 +61,16 @@ lib_wait_port() {
   lib_fail "$name is not answering on $1"
 }
 
-# Xvfb on the first free display from 150; exports DISPLAY.
+# Xvfb on a display it picks itself (-displayfd: no race with other runs); exports DISPLAY.
 lib_start_xvfb() {
-  local size=${1:-1280x1024x24} n display=""
-  for n in $(seq 150 250); do
-    [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] || { display=":$n"; break; }
-  done
-  [[ -n "$display" ]] || lib_fail "no free display"
-  Xvfb "$display" -screen 0 "$size" -nolisten tcp >"$work/xvfb.log" 2>&1 &
+  local size=${1:-1280x1024x24}
+  rm -f "$work/xvfb.display"
+  Xvfb -displayfd 3 -screen 0 "$size" -nolisten tcp 3>"$work/xvfb.display" >"$work/xvfb.log" 2>&1 &
   lib_pids+=($!)
-  export DISPLAY=$display
+  lib_wait_file "$work/xvfb.display" $! Xvfb "$work/xvfb.log"
+  export DISPLAY=":$(head -n 1 "$work/xvfb.display")"
   for _ in $(seq 150); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
-  lib_fail "Xvfb did not start on $display: $(cat "$work/xvfb.log")"
+  lib_fail "Xvfb did not start on $DISPLAY: $(cat "$work/xvfb.log")"
 }
 
 # A home of our own: no real settings, locks or logs are touched. Extra lines for [Options]

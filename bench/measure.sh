@@ -8,7 +8,8 @@
 #
 # Everything runs in a network namespace with loopback only. Results go to
 # BUILD_DIR/bench-results/measure-TIME/ (summary.md, samples.csv, request logs, status log).
-# BENCH_PEER=0 leaves the peer out; BENCH_FILL_SECONDS bounds the 800x600 phase (default 180).
+# BENCH_PEER=0 leaves the peer out; BENCH_FILL_SECONDS bounds the 800x600 phase (default 180);
+# BENCH_WRAP is put before quorel's command (e.g. "env MALLOC_MMAP_THRESHOLD_=65536").
 set -euo pipefail
 
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
@@ -78,7 +79,8 @@ print("\n".join(words))
 EOF
 fi
 
-lib_start_quorel "$quorel_proxy"
+# shellcheck disable=SC2086
+lib_start_quorel "$quorel_proxy" ${BENCH_WRAP:-}
 procs+=(--proc quorel "$quorel_pid" "$status_log" "[I-BrowseComplete] http" "$quorel_started")
 if [[ "$peer" == 1 ]]; then
   peer_started=$(date +%s.%N)
@@ -108,7 +110,8 @@ for k in $(seq 0 29); do echo "http://bench.test/img/$k.png|0|http://bench.test/
 lib_start_vendor "$work/fill.txt"
 lib_start_tally "$websim" "$out/fill-requests.log" --pictures 30
 lib_install_quorel
-lib_start_quorel "$tally"
+# shellcheck disable=SC2086
+lib_start_quorel "$tally" ${BENCH_WRAP:-}
 python3 "$source_dir/bench/sampler.py" --out "$out/fill-samples.csv" --interval 5 --duration "$fill_seconds" \
   --proc quorel "$quorel_pid" "$status_log" "[I-BrowseComplete] http" "$quorel_started"
 cp "$status_log" "$out/fill-quorel.log"
