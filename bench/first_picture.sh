@@ -33,7 +33,7 @@ for list in websim pictures; do
   lib_start_vendor "$links"
   vendor_pid=${lib_pids[-1]}
   for run in $(seq "$runs"); do
-    rm -rf "$work/home" "$work/run" "$work/bin"
+    rm -rf "${work:?}/home" "${work:?}/run" "${work:?}/bin"
     lib_sandbox_home
     lib_install_quorel
     lib_start_quorel "$websim"

@@ -1,3 +1,5 @@
+# shellcheck shell=bash disable=SC2034,SC2154
+# (The caller's variables are set by the caller; the results are read by the caller.)
 # Shared pieces of the benchmark and end-to-end scripts (sourced, not run):
 # a private network with loopback only, Xvfb on a free display, websim, quorel-vendor on the
 # address the build asks, a counting relay, a sandboxed home with DebugMode=1, and quorel
@@ -68,7 +70,8 @@ lib_start_xvfb() {
   Xvfb -displayfd 3 -screen 0 "$size" -nolisten tcp 3>"$work/xvfb.display" >"$work/xvfb.log" 2>&1 &
   lib_pids+=($!)
   lib_wait_file "$work/xvfb.display" $! Xvfb "$work/xvfb.log"
-  export DISPLAY=":$(head -n 1 "$work/xvfb.display")"
+  DISPLAY=":$(head -n 1 "$work/xvfb.display")"
+  export DISPLAY
   for _ in $(seq 150); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
   lib_fail "Xvfb did not start on $DISPLAY: $(cat "$work/xvfb.log")"
 }

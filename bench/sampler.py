@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
-"""Samples processes while they run: CPU seconds (user+system, waited-for children included),
-RSS, PSS (smaps_rollup) and peak RSS and the number of pictures each has shown so far (lines of its log
-holding a marker), every INTERVAL seconds into a CSV; and, polling ten times a second, the
-moment each shows its first picture, counted from its start.
+"""Samples processes while they run, every INTERVAL seconds into a CSV: CPU seconds
+(user+system, waited-for children included), RSS and PSS (smaps_rollup), peak RSS (VmHWM) and
+the number of pictures shown so far (lines of its log holding a marker). Polling ten times a
+second, it also notes when each shows its first picture, counted from its start.
 
     sampler.py --out runs.csv --interval 10 --duration 600 \
         --proc NAME PID LOG MARKER START_EPOCH [--proc ...]

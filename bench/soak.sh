@@ -34,6 +34,7 @@ if [[ "$mode" == --short ]]; then
 else
   out=${BENCH_OUT:-$build/bench-results/soak-$(date +%Y%m%d-%H%M%S)}
   mkdir -p "$out"
+  # shellcheck disable=SC2034  # read by the EXIT trap
   keep_out=1
 fi
 work=$(mktemp -d)
