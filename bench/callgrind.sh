@@ -10,16 +10,12 @@
 set -euo pipefail
 
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
-default_build=$source_dir/build-bench
-[[ -x "$default_build/quorel" ]] || default_build=$source_dir/build
-build=$(cd "${1:-$default_build}" && pwd)
 pictures=${2:-20}
 lib_name=callgrind
 # shellcheck source=bench/lib.sh
 source "$source_dir/bench/lib.sh"
-for tool in valgrind callgrind_annotate Xvfb xdpyinfo python3; do
-  command -v "$tool" >/dev/null || lib_fail "$tool missing (apt-get install valgrind xvfb x11-utils)"
-done
+build=$(lib_build_dir "${1:-}")
+lib_need valgrind callgrind_annotate Xvfb xdpyinfo python3
 lib_private_net "$0" "$build" "$pictures"
 
 out=${BENCH_OUT:-$build/bench-results/callgrind-$(date +%Y%m%d-%H%M%S)}

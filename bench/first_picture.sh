@@ -8,13 +8,11 @@
 set -euo pipefail
 
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
-default_build=$source_dir/build-bench
-[[ -x "$default_build/quorel" ]] || default_build=$source_dir/build
-build=$(cd "${1:-$default_build}" && pwd)
 runs=${2:-10}
 lib_name=first_picture
 # shellcheck source=bench/lib.sh
 source "$source_dir/bench/lib.sh"
+build=$(lib_build_dir "${1:-}")
 lib_private_net "$0" "$build" "$runs"
 
 out=${BENCH_OUT:-$build/bench-results/first-picture-$(date +%Y%m%d-%H%M%S)}

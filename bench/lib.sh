@@ -10,6 +10,25 @@
 
 lib_pids=()
 
+# The build folder: $1 when given, else build-bench, else build (printed).
+lib_build_dir() {
+  local default=$source_dir/build-bench
+  [[ -x "$default/quorel" ]] || default=$source_dir/build
+  cd "${1:-$default}" && pwd
+}
+
+# Fails unless every named program is installed.
+lib_need() {
+  local tool
+  for tool; do
+    command -v "$tool" >/dev/null || lib_fail "$tool missing (scripts/install-deps.sh)"
+  done
+}
+
+lib_need_built() {
+  [[ -x "$build/quorel" && -x "$build/quorel-vendor" ]] || lib_fail "quorel and quorel-vendor are not built in $build"
+}
+
 lib_note() { echo "${lib_name:-bench}: $*" >&2; }
 lib_fail() { echo "${lib_name:-bench}: FAIL: $*" >&2; exit 1; }
 

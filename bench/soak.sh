@@ -14,18 +14,14 @@
 set -euo pipefail
 
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
-default_build=$source_dir/build-bench
-[[ -x "$default_build/quorel" ]] || default_build=$source_dir/build
-build=$(cd "${1:-$default_build}" && pwd)
 seconds=${2:-600}
 mode=${3:-}
 lib_name=soak
 # shellcheck source=bench/lib.sh
 source "$source_dir/bench/lib.sh"
-for tool in Xvfb xdpyinfo python3; do
-  command -v "$tool" >/dev/null || lib_fail "$tool missing (scripts/install-deps.sh)"
-done
-[[ -x "$build/quorel" && -x "$build/quorel-vendor" ]] || lib_fail "quorel and quorel-vendor are not built in $build"
+build=$(lib_build_dir "${1:-}")
+lib_need Xvfb xdpyinfo python3
+lib_need_built
 lib_private_net "$0" "$build" "$seconds" "$mode"
 
 if [[ "$mode" == --short ]]; then

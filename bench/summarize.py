@@ -72,6 +72,39 @@ def at(samples, seconds):
     return samples[-1] if samples else None
 
 
+def figures(samples, shown, request_count, byte_count, first):
+    """The table's column for one program from its samples, pictures shown and traffic."""
+    end = samples[-1]
+    elapsed = float(end["seconds"])
+    cpu = float(end["cpu_s"])
+    warm, minute2 = at(samples, 60), at(samples, 120)
+    steady = growth = None
+    if elapsed > float(warm["seconds"]):
+        steady = 100 * (cpu - float(warm["cpu_s"])) / (elapsed - float(warm["seconds"]))
+    if elapsed > float(minute2["seconds"]):
+        growth = 100 * (int(end["rss_kib"]) - int(minute2["rss_kib"])) / int(minute2["rss_kib"])
+    ten = next((r for r in samples if int(r["images"]) >= 10), None)
+    growth_ten = None
+    if ten is not None and elapsed > float(ten["seconds"]):
+        growth_ten = 100 * (int(end["rss_kib"]) - int(ten["rss_kib"])) / int(ten["rss_kib"])
+    per = (lambda value: value / shown) if shown else (lambda value: None)
+    return {
+        "shown": shown,
+        "cpu": cpu,
+        "cpu_per_image_ms": per(1000 * cpu),
+        "cpu_pct": 100 * cpu / elapsed if elapsed else None,
+        "cpu_pct_steady": steady,
+        "rss_end_mb": int(end["rss_kib"]) / 1024,
+        "pss_end_mb": int(end["pss_kib"]) / 1024,
+        "peak_rss_mb": max(int(r["peak_rss_kib"]) for r in samples) / 1024,
+        "growth_pct": growth,
+        "growth_ten_pct": growth_ten,
+        "first_s": first,
+        "requests_per_image": per(request_count),
+        "kb_per_image": per(byte_count / 1024),
+    }
+
+
 def fmt(value, pattern="%.1f"):
     return "n/a" if value is None else pattern % value
 
@@ -99,58 +132,14 @@ def main():
     probes = [r for r in reqs if r[6].startswith("image/")
               and not any(r[0] - 3 <= w <= r[0] + 1 for w in browse_to.get(r[2], []))]
     if q:
-        end, start = q[-1], q[0]
-        elapsed = float(end["seconds"])
-        cpu = float(end["cpu_s"])
-        warm = at(q, 60)
-        steady = None
-        if warm is not None and float(end["seconds"]) > float(warm["seconds"]):
-            steady = 100 * (cpu - float(warm["cpu_s"])) / (float(end["seconds"]) - float(warm["seconds"]))
-        minute2 = at(q, 120)
-        growth = None
-        if minute2 is not None and float(end["seconds"]) > float(minute2["seconds"]):
-            growth = 100 * (int(end["rss_kib"]) - int(minute2["rss_kib"])) / int(minute2["rss_kib"])
-        table["quorel"] = {
-            "shown": shown,
-            "cpu_per_image_ms": 1000 * cpu / shown if shown else None,
-            "cpu_pct": 100 * cpu / elapsed if elapsed else None,
-            "cpu_pct_steady": steady,
-            "rss_end_mb": int(end["rss_kib"]) / 1024,
-            "pss_end_mb": int(end["pss_kib"]) / 1024,
-            "peak_rss_mb": max(int(r["peak_rss_kib"]) for r in q) / 1024,
-            "growth_pct": growth,
-            "first_s": first.get("quorel"),
-            "requests_per_image": (len(reqs) + vendor_count) / shown if shown else None,
-            "kb_per_image": (sum(r[4] for r in reqs) + vendor_bytes) / 1024 / shown if shown else None,
-            "elapsed": elapsed,
-            "cpu": cpu,
-        }
+        table["quorel"] = figures(q, shown, len(reqs) + vendor_count, sum(r[4] for r in reqs) + vendor_bytes,
+                                  first.get("quorel"))
     pr = rows(p("samples.csv"), "peer")
     if pr:
-        end = pr[-1]
-        elapsed = float(end["seconds"])
-        cpu = float(end["cpu_s"])
         shown_peer = sum(1 for line in open(p("peer.out"), errors="replace") if line.startswith("image: "))
         preqs = requests(p("peer-requests.log"))
-        warm = at(pr, 60)
-        steady = None
-        if warm is not None and elapsed > float(warm["seconds"]):
-            steady = 100 * (cpu - float(warm["cpu_s"])) / (elapsed - float(warm["seconds"]))
-        table["peer"] = {
-            "shown": shown_peer,
-            "cpu_per_image_ms": 1000 * cpu / shown_peer if shown_peer else None,
-            "cpu_pct": 100 * cpu / elapsed if elapsed else None,
-            "cpu_pct_steady": steady,
-            "rss_end_mb": int(end["rss_kib"]) / 1024,
-            "pss_end_mb": int(end["pss_kib"]) / 1024,
-            "peak_rss_mb": max(int(r["peak_rss_kib"]) for r in pr) / 1024,
-            "growth_pct": None,
-            "first_s": first.get("peer"),
-            "requests_per_image": len(preqs) / shown_peer if shown_peer else None,
-            "kb_per_image": sum(r[4] for r in preqs) / 1024 / shown_peer if shown_peer else None,
-            "elapsed": elapsed,
-            "cpu": cpu,
-        }
+        table["peer"] = figures(pr, shown_peer, len(preqs), sum(r[4] for r in preqs), first.get("peer"))
+        table["peer"]["growth_pct"] = table["peer"]["growth_ten_pct"] = None  # one collage file, no slots
 
     run = open(p("run.txt")).read().strip() if os.path.exists(p("run.txt")) else ""
     out.append("Run: " + "; ".join(run.splitlines()))
@@ -168,6 +157,7 @@ def main():
         ("PSS at the end, MB", "pss_end_mb", "%.1f"),
         ("peak RSS, MB", "peak_rss_mb", "%.1f"),
         ("RSS growth minute 2 -> end, %", "growth_pct", "%+.1f"),
+        ("RSS growth tenth picture -> end, %", "growth_ten_pct", "%+.1f"),
         ("start to first picture, s", "first_s", "%.2f"),
         ("requests per picture shown", "requests_per_image", "%.2f"),
         ("KB fetched per picture shown", "kb_per_image", "%.1f"),

@@ -13,10 +13,8 @@ source_dir=$(cd "${2:?source dir}" && pwd)
 lib_name=hostile
 # shellcheck source=bench/lib.sh
 source "$source_dir/bench/lib.sh"
-for tool in Xvfb xdpyinfo python3; do
-  command -v "$tool" >/dev/null || lib_fail "$tool missing (scripts/install-deps.sh)"
-done
-[[ -x "$build/quorel" && -x "$build/quorel-vendor" ]] || lib_fail "quorel and quorel-vendor are not built in $build"
+lib_need Xvfb xdpyinfo python3
+lib_need_built
 lib_private_net "$0" "$build" "$source_dir"
 
 work=$(mktemp -d)
@@ -199,8 +197,8 @@ done < <(find "$work" / -xdev -maxdepth 4 -newer "$work/start-marker" -type f \
   \( -name '20[0-9][0-9][01][0-9][0-3][0-9]-*' -o -name '*escape*' \) -not -path "$work/save/*" \
   -not -path '/proc/*' 2>/dev/null | sort -u)
 
-echo "hostile: $(saved) pictures saved; $(grep -c '^asked' "$work/evil.log") requests to the hostile site;" \
-  "$(grep -c -F '[NavError' "$status_log" 2>/dev/null || echo 0) navigation errors logged"
+echo "hostile: $(saved) pictures saved; $(grep -c '^asked' "$work/evil.log" || true) requests to the" \
+  "hostile site; $(lib_count '[NavError') navigation errors logged"
 if ((${#failures[@]})); then
   printf 'hostile: FAIL: %s\n' "${failures[@]}" >&2
   exit 1
