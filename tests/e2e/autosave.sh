@@ -19,11 +19,19 @@ e2e_wait_log "[Saving] " 100 4 ||
   lib_fail "fewer than 4 pictures saved in 100 s ($(lib_count "[Saving] ") saved, $(lib_count "[I-BrowseComplete] http") shown;" \
     "last lines: $(e2e_status_lines | tail -n 5 | tr '\n' ' '))"
 
-# Hold the program still between saves: a save is finished once any line follows its own.
+# Hold the program still between saves: a save is finished once any line follows its own, or
+# once its file is in place with nothing else (no temporary file) beside it.
+save_finished() {
+  local last
+  last=$(e2e_status_lines | tail -n 1)
+  [[ "$last" != "[Saving] "* ]] && return 0
+  [[ -f "${last#\[Saving\] }" ]] || return 1
+  [[ $(find "$saved" -mindepth 1 | wc -l) -eq $(lib_count "[Saving] ") ]]
+}
 settled=""
-for _ in $(seq 40); do
+for _ in $(seq 80); do
   kill -STOP "$quorel_pid"
-  if ! e2e_status_lines | tail -n 1 | grep -q '^\[Saving\] '; then settled=1; break; fi
+  if save_finished; then settled=1; break; fi
   kill -CONT "$quorel_pid"
   sleep 0.25
 done
