@@ -51,7 +51,9 @@ for list in websim pictures; do
   done
   kill -TERM "$vendor_pid"
   wait "$vendor_pid" 2>/dev/null || true
-  lib_pids=("${lib_pids[@]/$vendor_pid/}")
+  kept=()
+  for pid in "${lib_pids[@]}"; do [[ "$pid" == "$vendor_pid" ]] || kept+=("$pid"); done
+  lib_pids=("${kept[@]}")
 done
 echo "load at end: $(cut -d' ' -f1-3 /proc/loadavg)" >>"$out/run.txt"
 

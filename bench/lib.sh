@@ -82,17 +82,29 @@ lib_wait_port() {
   lib_fail "$name is not answering on $1"
 }
 
-# Xvfb on a display it picks itself (-displayfd: no race with other runs); exports DISPLAY.
+# Xvfb on a free display from 150 up (low numbers are what other programs assume); a display
+# taken by a concurrent run between our look and Xvfb's start makes Xvfb end, and the next
+# number is tried. Exports DISPLAY.
 lib_start_xvfb() {
-  local size=${1:-1280x1024x24}
-  rm -f "$work/xvfb.display"
-  Xvfb -displayfd 3 -screen 0 "$size" -nolisten tcp 3>"$work/xvfb.display" >"$work/xvfb.log" 2>&1 &
-  lib_pids+=($!)
-  lib_wait_file "$work/xvfb.display" $! Xvfb "$work/xvfb.log"
-  DISPLAY=":$(head -n 1 "$work/xvfb.display")"
-  export DISPLAY
-  for _ in $(seq 150); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
-  lib_fail "Xvfb did not start on $DISPLAY: $(cat "$work/xvfb.log")"
+  local size=${1:-1280x1024x24} n pid
+  for n in $(seq 150 250); do
+    [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
+    Xvfb ":$n" -screen 0 "$size" -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    pid=$!
+    for _ in $(seq 150); do
+      kill -0 "$pid" 2>/dev/null || break
+      # Ours once the lock names our server and it answers.
+      if [[ "$(tr -d ' ' </tmp/.X$n-lock 2>/dev/null)" == "$pid" ]] && DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
+        lib_pids+=("$pid")
+        export DISPLAY=":$n"
+        return 0
+      fi
+      sleep 0.1
+    done
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  lib_fail "no display for Xvfb: $(cat "$work/xvfb.log")"
 }
 
 # A home of our own: no real settings, locks or logs are touched. Extra lines for [Options]

@@ -190,12 +190,14 @@ grep -q -E '^asked (file|data|javascript|ftp|view-source):' "$work/evil.log" &&
 while IFS= read -r -d '' file; do
   cmp -s "$file" "$work/picture.png" || failures+=("saved file is not the whole picture: $file ($(stat -c %s "$file") bytes)")
 done < <(find "$work/save" -type f -print0)
-# Files named by the saver (a time stamp) or by the hostile names, anywhere but the save folder.
+# Files named by the saver (a time stamp) or by the hostile names outside the save folder:
+# anywhere in this run's folder (home and working folder included), or one or two levels up.
 while IFS= read -r file; do
   failures+=("file outside the save folder: $file")
-done < <(find "$work" / -xdev -maxdepth 4 -newer "$work/start-marker" -type f \
-  \( -name '20[0-9][0-9][01][0-9][0-3][0-9]-*' -o -name '*escape*' \) -not -path "$work/save/*" \
-  -not -path '/proc/*' 2>/dev/null | sort -u)
+done < <({
+  find "$work" -newer "$work/start-marker" -type f -not -path "$work/save/*" -print
+  find "$(dirname "$work")" / -maxdepth 1 -newer "$work/start-marker" -type f -print
+} 2>/dev/null | grep -E '/(20[0-9]{6}-[^/]*|[^/]*escape[^/]*)$' | sort -u)
 
 echo "hostile: $(saved) pictures saved; $(grep -c '^asked' "$work/evil.log" || true) requests to the" \
   "hostile site; $(lib_count '[NavError') navigation errors logged"
