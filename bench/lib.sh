@@ -94,7 +94,7 @@ lib_start_xvfb() {
     for _ in $(seq 150); do
       kill -0 "$pid" 2>/dev/null || break
       # Ours once the lock names our server and it answers.
-      if [[ "$(tr -d ' ' </tmp/.X$n-lock 2>/dev/null)" == "$pid" ]] && DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
+      if [[ "$(tr -d ' ' 2>/dev/null </tmp/.X$n-lock)" == "$pid" ]] && DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
         lib_pids+=("$pid")
         export DISPLAY=":$n"
         return 0

@@ -13,18 +13,15 @@
 set -euo pipefail
 
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
-default_build=$source_dir/build-bench
-[[ -x "$default_build/quorel" ]] || default_build=$source_dir/build
-build=$(cd "${1:-$default_build}" && pwd)
 seconds=${2:-600}
 lib_name=measure
 # shellcheck source=bench/lib.sh
 source "$source_dir/bench/lib.sh"
+build=$(lib_build_dir "${1:-}")
 peer=${BENCH_PEER:-1}
 fill_seconds=${BENCH_FILL_SECONDS:-180}
-for tool in Xvfb xdpyinfo python3; do
-  command -v "$tool" >/dev/null || lib_fail "$tool missing (scripts/install-deps.sh)"
-done
+lib_need Xvfb xdpyinfo python3
+lib_need_built
 peer_script=/usr/libexec/xscreensaver/webcollage
 if [[ "$peer" == 1 && ! -x "$peer_script" ]]; then
   if [[ $(id -u) == 0 ]] && command -v apt-get >/dev/null; then
@@ -102,7 +99,7 @@ lib_cleanup
 
 # Phase two: every picture 800x600, so all ten slots hold one; memory once all ten are shown.
 lib_note "ten slots of 800x600 pictures (up to $fill_seconds s)"
-rm -rf "$work/home" "$work/run" "$work/bin"
+rm -rf "${work:?}/home" "${work:?}/run" "${work:?}/bin"
 lib_start_xvfb
 lib_sandbox_home
 lib_start_websim --seed 1
