@@ -10,21 +10,8 @@
 namespace vb {
 namespace {
 
-char fold(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
-
-std::size_t findFrom(std::string_view text, std::string_view needle, std::size_t from,
-                     bool ignoreCase) {
-  if (!ignoreCase) return text.find(needle, from);
-  if (needle.empty()) return from <= text.size() ? from : std::string_view::npos;
-  const char first = fold(needle[0]);
-  for (std::size_t i = from; i + needle.size() <= text.size(); ++i) {
-    if (fold(text[i]) != first) continue;
-    std::size_t j = 1;
-    while (j < needle.size() && fold(text[i + j]) == fold(needle[j])) ++j;
-    if (j == needle.size()) return i;
-  }
-  return std::string_view::npos;
-}
+// ASCII only, whatever the locale: markup and addresses are folded, never prose.
+char fold(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 }  // namespace
 
@@ -81,11 +68,20 @@ std::string Trim(std::string_view text) {
 std::string Replace(std::string_view text, std::string_view find, std::string_view with,
                     bool ignoreCase) {
   if (find.empty()) return std::string(text);
+  // Case-insensitive: search a folded copy (same length, same positions), copy from the original.
+  std::string foldedText, foldedFind;
+  std::string_view haystack = text, needle = find;
+  if (ignoreCase) {
+    foldedText = LCase(text);
+    foldedFind = LCase(find);
+    haystack = foldedText;
+    needle = foldedFind;
+  }
   std::string out;
   out.reserve(text.size());
   std::size_t from = 0;
   for (;;) {
-    const auto at = findFrom(text, find, from, ignoreCase);
+    const auto at = haystack.find(needle, from);
     if (at == std::string_view::npos) break;
     out.append(text.substr(from, at - from));
     out.append(with);

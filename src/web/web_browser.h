@@ -57,7 +57,9 @@ struct EngineOptions {
   int maxParallelProbes = 100;      // probes in flight per page
   qint64 probeLimitBytes = 1024 * 1024;  // bytes read per image before giving up on its header
   int sizeCacheEntries = 8192;
-  qint64 decodedCacheBytes = 256 * 1024 * 1024;
+  // The panels keep their own reference to what they show; the cache only bridges the load to
+  // the first paint and the same picture shown again soon, so it stays small.
+  qint64 decodedCacheBytes = 40 * 1024 * 1024;
 };
 
 class Fetch;
