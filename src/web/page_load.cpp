@@ -1,5 +1,7 @@
 #include "web/page_load.h"
 
+#include <algorithm>
+
 #include "web/charset.h"
 #include "web/http_fetch.h"
 #include "web/image_probe.h"
@@ -123,6 +125,9 @@ void PageLoad::onPageFetched() {
   pageUrl_ = result.finalUrl.toString(QUrl::FullyEncoded);
   model_ = documentFor(kind, result.finalUrl, result.body, result.contentType);
   if (kind == Kind::Html) {
+    const bool frameset = std::any_of(model_->frames.begin(), model_->frames.end(),
+                                      [](const FrameRef& frame) { return frame.inFrameset; });
+    if (frameset && reports_.framesetReady) reports_.framesetReady(model_, pageUrl_);
     for (size_t i = 0; i < model_->frames.size(); ++i) {
       const FrameRef& frame = model_->frames[i];
       if (frame.inFrameset) loadFrame(frame.location, frame.name, int(i), 1);

@@ -25,6 +25,9 @@ class PageLoad : public QObject {
  public:
   struct Reports {
     std::function<void(const QString& url)> frameComplete;
+    // A frameset's own document, ready before its frames complete: their events must find the
+    // new page in the browser, not the one it replaces.
+    std::function<void(std::shared_ptr<DocumentModel> model, const QString& url)> framesetReady;
     // Returns true when the handler cancelled the error page.
     std::function<bool(const QString& url, const QString& frame, qint32 status)> navigateError;
     std::function<void(std::shared_ptr<DocumentModel> model, const QString& url)> pageComplete;

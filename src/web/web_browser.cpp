@@ -72,6 +72,9 @@ void WebBrowser::navigate(const QString& url) {
   const quint64 generation = d->generation;
   PageLoad::Reports reports;
   reports.frameComplete = [this](const QString& frameUrl) { emit documentComplete(frameUrl); };
+  reports.framesetReady = [this](std::shared_ptr<DocumentModel> model, const QString& pageUrl) {
+    d->document.load(std::move(model), pageUrl);
+  };
   reports.navigateError = [this](const QString& failedUrl, const QString& frame, qint32 status) {
     bool cancel = false;
     emit navigateError(failedUrl, frame, status, &cancel);

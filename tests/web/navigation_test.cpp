@@ -302,8 +302,13 @@ TEST_F(Navigation, FramesetCompletesEachFrameThenThePage) {
   server.route("/b.html", html("<p>b</p>"));
   web::WebBrowser browser(defaultEngine());
   Recorder recorder(browser);
+  // The crawl reads the page's own document at every frame's event, never the one it replaces.
+  std::vector<std::string> documentsSeen;
+  QObject::connect(&browser, &web::WebBrowser::documentComplete,
+                   [&](const QString&) { documentsSeen.push_back(browser.document().url()); });
   browser.navigate(server.url("/frames"));
   ASSERT_TRUE(recorder.wait());
+  EXPECT_EQ(documentsSeen, std::vector<std::string>(3, server.url("/frames").toStdString()));
   ASSERT_EQ(recorder.events.size(), 4u);
   EXPECT_EQ(recorder.count("NavigateError"), 1);
   EXPECT_EQ(recorder.count("DocumentComplete"), 3);
