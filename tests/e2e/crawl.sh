@@ -44,7 +44,9 @@ deadline=$((SECONDS + 120))
 shown=""
 while ((SECONDS < deadline)); do
   e2e_alive
-  if (($(lib_count "[NextURL] phrase=") > 0)) && shown=$(imgurl_shown); then break; fi
+  # Both paths must have happened: a crawl down to an image pick, and a search's imgurl shown.
+  if (($(lib_count "[GetImage] there are ") + $(lib_count "[GoodImage (") > 0)) &&
+    (($(lib_count "[NextURL] phrase=") > 0)) && shown=$(imgurl_shown); then break; fi
   sleep 1
 done
 
