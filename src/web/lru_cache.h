@@ -1,5 +1,7 @@
 // A small least-recently-used map, bounded by a total cost (entries count 1 each unless a
-// cost is given). Used for the image size cache and the decoded image cache.
+// cost is given). Used for the image size cache and the decoded image cache. The newest entry
+// is always kept, even when it alone costs more than the bound: a picture too big for the
+// cache must still reach the panel that is about to show it.
 #pragma once
 
 #include <QHash>
@@ -23,11 +25,10 @@ class LruCache {
 
   void insert(const QString& key, Value value, qint64 cost = 1) {
     remove(key);
-    if (cost > capacity_) return;
     order_.push_front(Entry{key, std::move(value), cost});
     index_.insert(key, order_.begin());
     total_ += cost;
-    while (total_ > capacity_ && !order_.empty()) {
+    while (total_ > capacity_ && order_.size() > 1) {
       total_ -= order_.back().cost;
       index_.remove(order_.back().key);
       order_.pop_back();
