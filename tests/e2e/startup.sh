@@ -126,12 +126,12 @@ wait "$first" || rc=$?
 echo "startup: screen-saver mode draws into the given window"
 xclock -geometry 400x300+100+100 >>"$work/xclock.log" 2>&1 &
 pids+=($!)
-wait_for 50 xdotool search --class xclock || fail "no host window"
+wait_for 300 xdotool search --class xclock || fail "no host window (xclock: $(tail -c 300 "$work/xclock.log"))"
 host=$(xdotool search --class xclock | head -1)
 XSCREENSAVER_WINDOW=$host "$quorel" >>"$work/quorel.log" 2>&1 &
 saver=$!
 pids+=("$saver")
-wait_for 100 bash -c "xwininfo -children -id $host | grep -q 'Quorel v2.0 - '" || fail "not inside the host window"
+wait_for 300 bash -c "xwininfo -children -id $host | grep -q 'Quorel v2.0 - '" || fail "not inside the host window"
 child=$(xwininfo -children -id "$host" | grep 'Quorel v2.0 - ')
 [[ "$child" == *"400x300+0+0"* ]] || fail "not sized to the host window: $child"
 kill "$saver"
