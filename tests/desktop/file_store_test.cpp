@@ -2,23 +2,18 @@
 
 #include <QTemporaryDir>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include "support/read_file.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string readFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
+using fake::readFile;
 
 TEST(QtFileStore, WritesWholeFilesOrNothing) {
   QTemporaryDir dir;

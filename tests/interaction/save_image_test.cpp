@@ -2,22 +2,17 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include <gtest/gtest.h>
 
 #include "support/harness.h"
+#include "support/read_file.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string readFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
+using fake::readFile;
 
 std::vector<std::string> filesIn(const fs::path& folder) {
   std::vector<std::string> names;

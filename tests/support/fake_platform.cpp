@@ -1,5 +1,7 @@
 #include "support/fake_platform.h"
 
+#include "support/read_file.h"
+
 #include <algorithm>
 #include <fstream>
 #include <sstream>
@@ -281,10 +283,7 @@ void FakePlatform::advance(milliseconds duration) {
 }
 
 std::string FakePlatform::readLog(const std::string& fileName) const {
-  std::ifstream in(folder / fileName, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
+  return readFile(folder / fileName);
 }
 
 namespace {
