@@ -83,7 +83,10 @@ e2e_screenshot() {
 
 # How many pixels of the picture are not (nearly) black.
 e2e_lit_pixels() {
-  convert "$1" -colorspace gray -threshold 4% -format '%[fx:round(mean*w*h)]' info:
+  # fx prints large counts as 1.2e+06: make it a plain whole number for shell arithmetic.
+  local count
+  count=$(convert "$1" -colorspace gray -threshold 4% -format '%[fx:round(mean*w*h)]' info:)
+  printf '%.0f\n' "$count"
 }
 
 # Lines of the status log without their time stamps and line-ending CRs.
