@@ -1,12 +1,18 @@
 // DisplayView: a display browser's document on screen, images from the engine's cache.
+#include <QAbstractTextDocumentLayout>
 #include <QMouseEvent>
 #include <QScrollBar>
 
+#include "web/visible_images.h"
 #include "web/web_browser.h"
 
 namespace web {
 
-DisplayView::DisplayView(WebBrowser& browser, QWidget* parent) : QTextBrowser(parent), browser_(browser) {
+DisplayView::DisplayView(WebBrowser& browser, QWidget* parent)
+    : QTextBrowser(parent),
+      browser_(browser),
+      images_(new VisibleImages([this](const QString& name) { return picture(name); },
+                                [this] { return reachableArea(); }, this)) {
   setFrameShape(QFrame::NoFrame);
   setOpenLinks(false);
   setOpenExternalLinks(false);
@@ -15,12 +21,14 @@ DisplayView::DisplayView(WebBrowser& browser, QWidget* parent) : QTextBrowser(pa
   setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   document()->setDocumentMargin(10);
+  document()->documentLayout()->registerHandler(QTextFormat::ImageObject, images_);
   browser_.setKeepsDecodedImages(true);
   connect(&browser_, &WebBrowser::documentChanged, this, &DisplayView::render);
   render();
 }
 
 void DisplayView::render() {
+  images_->prune();
   std::string html;
   try {
     html = browser_.document().innerHTML();
@@ -32,11 +40,15 @@ void DisplayView::render() {
   setHtml("<html>" + QString::fromStdString(html) + "</html>");
 }
 
-QVariant DisplayView::loadResource(int type, const QUrl& name) {
-  // Only images, only from the network through the engine: never a file, never a style sheet.
-  if (type != QTextDocument::ImageResource) return {};
+QVariant DisplayView::loadResource(int, const QUrl&) {
+  // Images are drawn by VisibleImages; nothing else (style sheets, files) is ever loaded.
+  return {};
+}
+
+QImage DisplayView::picture(const QString& name) {
+  // Only from the network through the engine, never a file.
   const QUrl base(QString::fromStdString(browser_.document().url()));
-  const QUrl address = base.resolved(name);
+  const QUrl address = base.resolved(QUrl(name));
   const QString key = address.toString(QUrl::FullyEncoded);
   Engine& engine = browser_.engine();
   const QImage image = engine.decodedImage(key);
@@ -44,6 +56,18 @@ QVariant DisplayView::loadResource(int type, const QUrl& name) {
   if (engine.refusal(address) == 0) engine.fetchDecoded(key, this, [this] { render(); });
   return {};
 }
+
+QRectF DisplayView::reachableArea() const {
+  // The viewport inside every ancestor up to the window: panels above it may move away, the
+  // window's edges do not.
+  const QWidget* port = viewport();
+  QRect area = port->rect();
+  for (const QWidget* up = port->parentWidget(); up; up = up->isWindow() ? nullptr : up->parentWidget())
+    area &= QRect(port->mapFrom(up, QPoint(0, 0)), up->size());
+  return QRectF(area.translated(horizontalScrollBar()->value(), verticalScrollBar()->value()));
+}
+
+QRect DisplayView::keptPart(const QString& name) const { return images_->keptPart(name); }
 
 void DisplayView::mouseReleaseEvent(QMouseEvent* event) {
   // The page's own default action (following the link around the image) never runs.

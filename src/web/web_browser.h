@@ -7,7 +7,7 @@
 // [X] documentElement innerHTML/innerText, images with laid-out sizes, links, frames
 // [X] image sizes from the first bytes, probed in parallel before DocumentComplete
 // [X] framesets: one DocumentComplete per frame, then one for the page
-// [X] display rendering from one shared decoded copy per image address
+// [X] display rendering from the engine's decoded copy, keeping only what can be seen
 // [ ] layout: sizes come from attributes and image headers, never from CSS
 // [ ] scripts, plug-ins, iframes' contents: never run or loaded
 //
@@ -49,17 +49,19 @@ constexpr qint32 kRedirectFailed = static_cast<qint32>(0x800C0014u);
 struct EngineOptions {
   QStringList allowedPrivateHosts;  // host or host:port allowed despite being private/loopback
   bool allowAllPrivateHosts = false;  // for local tools: every private address is allowed
-  int requestTimeoutMs = 30000;       // the whole request, redirects and body included
+  int requestTimeoutMs = 15000;       // the whole request, redirects and body included; a
+                                      // slideshow has no use for a page slower than this
   qint64 pageLimitBytes = 8 * 1024 * 1024;
   qint64 imageLimitBytes = 32 * 1024 * 1024;
   int maxRedirects = 10;
   int maxProbesPerPage = 300;       // distinct image addresses sized per page; the rest are 0x0
   int maxParallelProbes = 100;      // probes in flight per page
   qint64 probeLimitBytes = 1024 * 1024;  // bytes read per image before giving up on its header
+  qint64 probeFirstBytes = 16 * 1024;    // asked for first (Range); 0 reads from the start
   int sizeCacheEntries = 8192;
   // The panels keep their own reference to what they show; the cache only bridges the load to
   // the first paint and the same picture shown again soon, so it stays small.
-  qint64 decodedCacheBytes = 40 * 1024 * 1024;
+  qint64 decodedCacheBytes = 16 * 1024 * 1024;
 };
 
 class Fetch;
@@ -136,21 +138,29 @@ class WebBrowser : public QObject {
   std::unique_ptr<Private> d;
 };
 
+class VisibleImages;
+
 // Renders a browser's document; a left click raises the document's onclick. Links are
-// never followed and no file is ever read: images come from the engine's decoded cache.
+// never followed and no file is ever read: images come from the engine's decoded cache, and
+// each keeps only its pixels that can be seen.
 class DisplayView : public QTextBrowser {
   Q_OBJECT
  public:
   explicit DisplayView(WebBrowser& browser, QWidget* parent = nullptr);
 
   QVariant loadResource(int type, const QUrl& name) override;
+  // The pixels kept for an image address as written in the document, in its own coordinates.
+  QRect keptPart(const QString& name) const;
 
  protected:
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
   void render();
+  QImage picture(const QString& name);
+  QRectF reachableArea() const;
   WebBrowser& browser_;
+  VisibleImages* images_;
 };
 
 }  // namespace web

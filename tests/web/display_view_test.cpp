@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -77,6 +78,52 @@ TEST(DisplayView, ShowsTheWrittenDisplayPageFromOneDecodedCopy) {
 
   document.clear();  // a cleared document renders as nothing rather than failing
   QCoreApplication::processEvents();
+}
+
+TEST(DisplayView, KeepsOnlyThePixelsInsideTheWindow) {
+  webtest::testApp();
+  HttpFixture server;
+  QImage halves(400, 300, QImage::Format_RGB32);
+  halves.fill(Qt::red);
+  for (int y = 0; y < 300; ++y)
+    for (int x = 200; x < 400; ++x) halves.setPixel(x, y, qRgb(0, 0, 255));
+  QByteArray png;
+  QBuffer out(&png);
+  out.open(QIODevice::WriteOnly);
+  halves.save(&out, "PNG");
+  Reply picture;
+  picture.contentType = "image/png";
+  picture.body = png;
+  server.route("/wide.png", picture);
+  web::Engine engine(webtest::optionsFor(server));
+  web::WebBrowser browser(engine);
+
+  // A 200x150 window showing the right-hand end of a panel larger than itself.
+  QWidget window;
+  window.resize(200, 150);
+  auto* view = new web::DisplayView(browser, &window);
+  view->setGeometry(-230, 0, 420, 320);
+  window.show();
+  Recorder recorder(browser);
+  browser.navigate(server.url("/wide.png"));
+  ASSERT_TRUE(recorder.wait());
+  QCoreApplication::processEvents();
+  const QImage shot = window.grab().toImage();
+  EXPECT_EQ(QColor(shot.pixel(100, 75)), QColor(Qt::blue));
+
+  // Drawn 10 px in: window x 0..199 is picture x 220..399, rows 0..139 of it.
+  const QString name = server.url("/wide.png");
+  EXPECT_EQ(view->keptPart(name), QRect(220, 0, 180, 140));
+
+  // Moved fully into view, the whole picture is cut again from the engine's copy.
+  window.resize(500, 400);
+  view->move(0, 0);
+  QCoreApplication::processEvents();
+  const QImage later = window.grab().toImage();
+  EXPECT_EQ(QColor(later.pixel(10 + 50, 10 + 50)), QColor(Qt::red));
+  EXPECT_EQ(QColor(later.pixel(10 + 350, 10 + 250)), QColor(Qt::blue));
+  EXPECT_EQ(view->keptPart(name), QRect(0, 0, 400, 300));
+  EXPECT_EQ(server.hits("/wide.png"), 1);
 }
 
 TEST(DisplayView, NeverReadsFiles) {

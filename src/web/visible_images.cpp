@@ -1,0 +1,87 @@
+#include "web/visible_images.h"
+
+#include <QPainter>
+#include <QTextFormat>
+
+namespace web {
+
+VisibleImages::VisibleImages(std::function<QImage(const QString&)> source, std::function<QRectF()> reachable,
+                             QObject* parent)
+    : QObject(parent), source_(std::move(source)), reachable_(std::move(reachable)) {}
+
+VisibleImages::Entry* VisibleImages::entry(const QString& name) {
+  auto found = entries_.find(name);
+  if (found == entries_.end()) {
+    const QImage image = source_(name);
+    if (image.isNull()) return nullptr;  // asked again once the picture has come
+    found = entries_.insert(name, Entry{image.size(), image, image.rect()});
+  }
+  found->used = true;
+  return &*found;
+}
+
+QSizeF VisibleImages::intrinsicSize(QTextDocument*, int, const QTextFormat& format) {
+  const QTextImageFormat image = format.toImageFormat();
+  const bool hasWidth = image.hasProperty(QTextFormat::ImageWidth);
+  const bool hasHeight = image.hasProperty(QTextFormat::ImageHeight);
+  if (hasWidth && hasHeight) return {image.width(), image.height()};
+  const Entry* e = entry(image.name());
+  if (!e || e->full.isEmpty()) return {hasWidth ? image.width() : 0.0, hasHeight ? image.height() : 0.0};
+  const QSizeF full(e->full);
+  // One dimension given: the other keeps the picture's proportions.
+  if (hasWidth) return {image.width(), image.width() * full.height() / full.width()};
+  if (hasHeight) return {image.height() * full.width() / full.height(), image.height()};
+  return full;
+}
+
+void VisibleImages::drawObject(QPainter* painter, const QRectF& rect, QTextDocument*, int,
+                               const QTextFormat& format) {
+  const QString name = format.toImageFormat().name();
+  Entry* e = entry(name);
+  if (!e || rect.isEmpty()) return;
+  const QRectF shown = rect & reachable_();
+  if (shown.isEmpty()) return;
+
+  // What can be seen, in the picture's own pixels (it may be drawn scaled).
+  const double sx = e->full.width() / rect.width();
+  const double sy = e->full.height() / rect.height();
+  const QRect needed = QRectF((shown.x() - rect.x()) * sx, (shown.y() - rect.y()) * sy,
+                              shown.width() * sx, shown.height() * sy)
+                           .toAlignedRect() &
+                       QRect(QPoint(), e->full);
+  if (needed.isEmpty()) return;
+  if (needed != e->area) {
+    if (e->area.contains(needed)) {
+      e->part = e->part.copy(needed.translated(-e->area.topLeft()));
+      e->area = needed;
+    } else {
+      const QImage full = source_(name);
+      if (full.size() == e->full) {
+        e->part = needed == full.rect() ? full : full.copy(needed);
+        e->area = needed;
+      }
+      // Otherwise the picture is on its way again: draw what is kept meanwhile.
+    }
+  }
+  const QRectF target(rect.x() + e->area.x() / sx, rect.y() + e->area.y() / sy, e->area.width() / sx,
+                      e->area.height() / sy);
+  painter->drawImage(target, e->part);
+}
+
+void VisibleImages::prune() {
+  for (auto it = entries_.begin(); it != entries_.end();) {
+    if (!it->used) {
+      it = entries_.erase(it);
+    } else {
+      it->used = false;
+      ++it;
+    }
+  }
+}
+
+QRect VisibleImages::keptPart(const QString& name) const {
+  const auto found = entries_.constFind(name);
+  return found == entries_.constEnd() || found->part.isNull() ? QRect() : found->area;
+}
+
+}  // namespace web
