@@ -78,11 +78,12 @@ void Fetch::request(const QUrl& url) {
   request.setRawHeader("Accept", kind_ == Kind::Image ? "image/*,*/*;q=0.8"
                                                       : "text/html,application/xhtml+xml,image/*,*/*;q=0.8");
   request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+  if (firstBytes_ > 0) request.setRawHeader("Range", "bytes=0-" + QByteArray::number(firstBytes_ - 1));
   result_.finalUrl = url;
   result_.body.clear();
   reply_ = engine_.network().get(request);
   // A reader that stops early should not have Qt buffer the rest: let TCP hold it back.
-  if (progress_) reply_->setReadBufferSize(64 * 1024);
+  if (progress_) reply_->setReadBufferSize(16 * 1024);
   connect(reply_, &QNetworkReply::metaDataChanged, this, &Fetch::onMetaData);
   connect(reply_, &QNetworkReply::readyRead, this, &Fetch::onReadyRead);
   connect(reply_, &QNetworkReply::finished, this, &Fetch::onFinished);

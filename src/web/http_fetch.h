@@ -35,6 +35,8 @@ class Fetch : public QObject {
   // Called as bytes arrive; returning true stops the transfer (a successful early stop).
   void setProgress(std::function<bool(const QByteArray& soFar)> progress) { progress_ = std::move(progress); }
   void setByteLimit(qint64 limit) { limitOverride_ = limit; }
+  // Asks only for the first bytes; a server may still send the whole body (status 200).
+  void setFirstBytes(qint64 count) { firstBytes_ = count; }
   // Starts the request; finished() always follows from the event loop.
   void start();
   void abort();
@@ -62,6 +64,7 @@ class Fetch : public QObject {
   QPointer<QNetworkReply> reply_;
   QTimer deadline_;
   std::function<bool(const QByteArray&)> progress_;
+  qint64 firstBytes_ = 0;
   FetchResult result_;
   bool done_ = false;
 };

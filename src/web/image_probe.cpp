@@ -81,9 +81,14 @@ QImage decodeImage(const QByteArray& bytes) {
 SizeProbe::SizeProbe(Engine& engine, const QString& address, QObject* parent)
     : QObject(parent), engine_(engine), address_(address) {}
 
-void SizeProbe::start() {
+void SizeProbe::start() { fetch(engine_.options().probeFirstBytes > 0); }
+
+void SizeProbe::fetch(bool firstBytesOnly) {
+  ranged_ = firstBytesOnly;
+  triedAt_ = 0;
   fetch_ = new Fetch(engine_, QUrl(address_, QUrl::StrictMode), Fetch::Kind::Image, this);
   const qint64 probeLimit = engine_.options().probeLimitBytes;
+  if (firstBytesOnly) fetch_->setFirstBytes(engine_.options().probeFirstBytes);
   fetch_->setByteLimit(probeLimit + 64 * 1024);
   fetch_->setProgress([this, probeLimit](const QByteArray& soFar) {
     // Retry the header only when the data has grown enough to be worth it.
@@ -96,22 +101,30 @@ void SizeProbe::start() {
     }
     return soFar.size() >= probeLimit;  // give up: the size stays unknown
   });
-  connect(fetch_, &Fetch::finished, this, [this] {
-    const FetchResult& result = fetch_->result();
-    bytesRead_ = result.body.size();
-    if (!size_.isValid() || size_.isEmpty()) {
-      if (navigationStatus(result) == 0 && !result.stoppedEarly) {
-        const QSize size = imageSizeOf(result.body);
-        if (size.isValid()) size_ = size;
-      }
-    }
-    if (!size_.isValid()) size_ = QSize(0, 0);
-    engine_.storeSize(address_, size_);
-    fetch_->deleteLater();
-    fetch_ = nullptr;
-    emit done();
-  });
+  connect(fetch_, &Fetch::finished, this, &SizeProbe::finished);
   fetch_->start();
+}
+
+void SizeProbe::finished() {
+  const FetchResult& result = fetch_->result();
+  bytesRead_ += result.body.size();
+  if (!size_.isValid() || size_.isEmpty()) {
+    if (navigationStatus(result) == 0 && !result.stoppedEarly) {
+      const QSize size = imageSizeOf(result.body);
+      if (size.isValid()) size_ = size;
+    }
+  }
+  fetch_->deleteLater();
+  fetch_ = nullptr;
+  // The first bytes held no size (a header behind a large preview, say): read on from the start.
+  if (ranged_ && (!size_.isValid() || size_.isEmpty()) && result.httpStatus == 206 &&
+      result.body.size() >= engine_.options().probeFirstBytes) {
+    fetch(false);
+    return;
+  }
+  if (!size_.isValid()) size_ = QSize(0, 0);
+  engine_.storeSize(address_, size_);
+  emit done();
 }
 
 }  // namespace web

@@ -38,7 +38,11 @@ class SizeProbe : public QObject {
   Engine& engine_;
   QString address_;
   QSize size_{0, 0};
+  void fetch(bool firstBytesOnly);
+  void finished();
+
   Fetch* fetch_ = nullptr;
+  bool ranged_ = false;
   qsizetype triedAt_ = 0;
   qint64 bytesRead_ = 0;
 };

@@ -129,4 +129,63 @@ TEST_F(ImageSizing, ProbesStopOnceTheHeaderIsIn) {
   EXPECT_FALSE(web::isWebImage("<html><body>not an image</body></html>"));
 }
 
+// A static file server that honours "Range: bytes=0-N", as most do for pictures.
+Reply ranged(const QByteArray& body, const webtest::Request& request) {
+  Reply reply = image("image/jpeg", body);
+  const QByteArray range = request.headers.value("range");
+  if (!range.startsWith("bytes=0-")) return reply;
+  const qint64 last = std::min<qint64>(range.mid(8).toLongLong(), body.size() - 1);
+  reply.status = 206;
+  reply.body = body.left(last + 1);
+  reply.headers.append({"Content-Range", "bytes 0-" + QByteArray::number(last) + "/" + QByteArray::number(body.size())});
+  return reply;
+}
+
+TEST_F(ImageSizing, ProbesAskForTheFirstBytesAndReadOnOnlyWhenTheSizeIsNotThere) {
+  QImage noise(1600, 1200, QImage::Format_RGB32);
+  for (int y = 0; y < noise.height(); ++y) {
+    for (int x = 0; x < noise.width(); ++x) noise.setPixel(x, y, qRgb(x * 7 % 256, y * 13 % 256, (x ^ y) % 256));
+  }
+  QByteArray jpeg;
+  QBuffer buffer(&jpeg);
+  buffer.open(QIODevice::WriteOnly);
+  noise.save(&buffer, "jpeg", 95);
+  // The same picture with 40 KB of comments ahead of its size (as a large preview would be).
+  QByteArray late = jpeg.left(2);
+  for (int i = 0; i < 4; ++i) late += QByteArray("\xFF\xFE\x27\x12", 4) + QByteArray(10000, 'c');
+  late += jpeg.mid(2);
+
+  struct Case {
+    const char* what;
+    QByteArray body;
+    bool honoursRange;
+    int requests;
+    qint64 mostBytes;
+  };
+  const Case cases[] = {
+      {"ranged, size at the start", jpeg, true, 1, 16 * 1024},
+      {"ranged, size beyond the first bytes", late, true, 2, 16 * 1024 + 256 * 1024},
+      {"whole body sent anyway", jpeg, false, 1, 256 * 1024},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    HttpFixture files;
+    const QByteArray body = c.body;
+    const bool honours = c.honoursRange;
+    files.route("/big.jpg", [body, honours](const webtest::Request& request) {
+      return honours ? ranged(body, request) : image("image/jpeg", body);
+    });
+    web::Engine engine(webtest::optionsFor(files));
+    web::SizeProbe probe(engine, files.url("/big.jpg"));
+    bool done = false;
+    QObject::connect(&probe, &web::SizeProbe::done, [&done] { done = true; });
+    probe.start();
+    ASSERT_TRUE(QTest::qWaitFor([&done] { return done; }, 15000));
+    EXPECT_EQ(probe.size(), QSize(1600, 1200));
+    EXPECT_EQ(files.hits("/big.jpg"), c.requests);
+    EXPECT_LE(probe.bytesRead(), c.mostBytes);
+    EXPECT_EQ(files.requests().front().headers.value("range"), "bytes=0-16383");
+  }
+}
+
 }  // namespace

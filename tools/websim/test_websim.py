@@ -15,6 +15,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import content  # noqa: E402
 import imagegen  # noqa: E402
+import websim  # noqa: E402
 
 SIMULATED = {"site1.test", "site2.test", "site3.test", "words.test", "night.test",
              "images.google.com", "www.alltheweb.com", "images.search.yahoo.com"}
@@ -129,3 +130,12 @@ class Pictures(unittest.TestCase):
 
 if __name__ == "__main__":
     unittest.main()
+
+
+class Ranges(unittest.TestCase):
+    def test_single_byte_ranges(self):
+        cases = [("bytes=0-16383", 100000, (0, 16383)), ("bytes=0-16383", 500, (0, 499)),
+                 ("bytes=10-", 50, (10, 49)), ("bytes=60-70", 50, None), ("bytes=0-5,9-12", 50, None),
+                 ("items=0-5", 50, None), ("", 50, None), ("bytes=0-0", 0, None)]
+        for header, size, expected in cases:
+            self.assertEqual(websim.byte_range(header, size), expected, header)

@@ -13,6 +13,7 @@ import argparse
 import datetime
 import ipaddress
 import os
+import re
 import signal
 import socket
 import sys
@@ -128,16 +129,25 @@ class Handler(BaseHTTPRequestHandler):
     def answer(self, reply, with_body, note=""):
         if reply.delay:
             time.sleep(reply.delay)
-        self.send_response(reply.status)
+        status, body, headers = reply.status, reply.body, list(reply.headers)
+        # Pictures are static files: like most servers, honour a single "bytes=A-B" range.
+        if status == 200 and reply.ctype.startswith("image/"):
+            headers.append(("Accept-Ranges", "bytes"))
+            span = byte_range(self.headers.get("Range", ""), len(body))
+            if span is not None:
+                first, last = span
+                status, body = 206, body[first:last + 1]
+                headers.append(("Content-Range", "bytes %d-%d/%d" % (first, last, len(reply.body))))
+        self.send_response(status)
         self.send_header("Content-Type", reply.ctype)
-        self.send_header("Content-Length", str(len(reply.body)))
+        self.send_header("Content-Length", str(len(body)))
         self.send_header("Cache-Control", "max-age=600" if reply.cache else "no-store")
-        for name, value in reply.headers:
+        for name, value in headers:
             self.send_header(name, value)
         self.end_headers()
         if with_body:
-            self.wfile.write(reply.body)
-        self.record(reply.status, len(reply.body) if with_body else 0, note)
+            self.wfile.write(body)
+        self.record(status, len(body) if with_body else 0, note)
 
     def fault(self, fault, note):
         self.fault_sent = 0
@@ -150,6 +160,16 @@ class Handler(BaseHTTPRequestHandler):
     def record(self, status, size, note):
         log("%s %s %s %s %s %s%s" % (stamp(), self.client_address[0], self.command,
                                      printable(self.path), status, size, " " + note if note else ""))
+
+
+def byte_range(header, size):
+    """(first, last) of a satisfiable single "bytes=A-B" or "bytes=A-" range, else None."""
+    match = re.fullmatch(r"\s*bytes=(\d+)-(\d*)\s*", header)
+    if not match or size == 0:
+        return None
+    first = int(match.group(1))
+    last = min(int(match.group(2)), size - 1) if match.group(2) else size - 1
+    return (first, last) if first <= last else None
 
 
 def stamp():
