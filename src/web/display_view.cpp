@@ -2,6 +2,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QTextBlock>
 
 #include "web/visible_images.h"
 #include "web/web_browser.h"
@@ -28,16 +29,25 @@ DisplayView::DisplayView(WebBrowser& browser, QWidget* parent)
 }
 
 void DisplayView::render() {
-  images_->prune();
   std::string html;
   try {
     html = browser_.document().innerHTML();
   } catch (const std::exception&) {
     clear();  // a cleared document has nothing to show
+    images_->keepOnly({});
     return;
   }
   document()->setBaseUrl(QUrl(QString::fromStdString(browser_.document().url())));
   setHtml("<html>" + QString::fromStdString(html) + "</html>");
+  // Pictures of the previous document are let go at once, not when the panel is next used.
+  QSet<QString> shown;
+  for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+      const QTextCharFormat format = it.fragment().charFormat();
+      if (format.isImageFormat()) shown.insert(format.toImageFormat().name());
+    }
+  }
+  images_->keepOnly(shown);
 }
 
 QVariant DisplayView::loadResource(int, const QUrl&) {

@@ -5,6 +5,7 @@
 
 namespace web {
 
+
 VisibleImages::VisibleImages(std::function<QImage(const QString&)> source, std::function<QRectF()> reachable,
                              QObject* parent)
     : QObject(parent), source_(std::move(source)), reachable_(std::move(reachable)) {}
@@ -16,7 +17,6 @@ VisibleImages::Entry* VisibleImages::entry(const QString& name) {
     if (image.isNull()) return nullptr;  // asked again once the picture has come
     found = entries_.insert(name, Entry{image.size(), image, image.rect()});
   }
-  found->used = true;
   return &*found;
 }
 
@@ -68,15 +68,8 @@ void VisibleImages::drawObject(QPainter* painter, const QRectF& rect, QTextDocum
   painter->drawImage(target, e->part);
 }
 
-void VisibleImages::prune() {
-  for (auto it = entries_.begin(); it != entries_.end();) {
-    if (!it->used) {
-      it = entries_.erase(it);
-    } else {
-      it->used = false;
-      ++it;
-    }
-  }
+void VisibleImages::keepOnly(const QSet<QString>& names) {
+  entries_.removeIf([&names](const auto& entry) { return !names.contains(entry.key()); });
 }
 
 QRect VisibleImages::keptPart(const QString& name) const {

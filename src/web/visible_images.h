@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QObject>
 #include <QRect>
+#include <QSet>
 #include <QTextObjectInterface>
 #include <functional>
 
@@ -27,8 +28,8 @@ class VisibleImages : public QObject, public QTextObjectInterface {
   void drawObject(QPainter* painter, const QRectF& rect, QTextDocument* doc, int position,
                   const QTextFormat& format) override;
 
-  // Forgets the images not used since the previous call; called when a new document comes.
-  void prune();
+  // Forgets every image but these: those of the document now shown.
+  void keepOnly(const QSet<QString>& names);
   // The pixels held for an image name (image coordinates), empty when none.
   QRect keptPart(const QString& name) const;
 
@@ -37,7 +38,6 @@ class VisibleImages : public QObject, public QTextObjectInterface {
     QSize full;
     QImage part;     // the pixels of `area` only
     QRect area;      // in the full picture's coordinates
-    bool used = true;
   };
   Entry* entry(const QString& name);
 

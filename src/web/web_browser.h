@@ -59,9 +59,9 @@ struct EngineOptions {
   qint64 probeLimitBytes = 1024 * 1024;  // bytes read per image before giving up on its header
   qint64 probeFirstBytes = 16 * 1024;    // asked for first (Range); 0 reads from the start
   int sizeCacheEntries = 8192;
-  // The panels keep their own reference to what they show; the cache only bridges the load to
-  // the first paint and the same picture shown again soon, so it stays small.
-  qint64 decodedCacheBytes = 16 * 1024 * 1024;
+  // The panels keep their own copy of what can be seen; the cache only bridges the load to the
+  // panel's first paint (its newest picture is always kept), so anything more is a duplicate.
+  qint64 decodedCacheBytes = 4 * 1024 * 1024;
 };
 
 class Fetch;

@@ -124,6 +124,15 @@ TEST(DisplayView, KeepsOnlyThePixelsInsideTheWindow) {
   EXPECT_EQ(QColor(later.pixel(10 + 350, 10 + 250)), QColor(Qt::blue));
   EXPECT_EQ(view->keptPart(name), QRect(0, 0, 400, 300));
   EXPECT_EQ(server.hits("/wide.png"), 1);
+
+  // The next picture: the previous one's pixels are let go.
+  server.route("/next.png", picture);
+  Recorder next(browser);
+  browser.navigate(server.url("/next.png"));
+  ASSERT_TRUE(next.wait());
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(view->keptPart(name).isEmpty());
+  EXPECT_EQ(view->keptPart(server.url("/next.png")), QRect(0, 0, 400, 300));
 }
 
 TEST(DisplayView, NeverReadsFiles) {
