@@ -2,6 +2,7 @@
 #include <malloc.h>
 
 #include <QApplication>
+#include <QTimer>
 #include <QWindow>
 #include <memory>
 
@@ -41,5 +42,11 @@ int main(int argc, char** argv) {
   if (const auto status = Startup(program, commandLine)) return *status;
   // The load may already have ended the program (its window closed at once).
   if (const auto status = platform.endStatus()) return *status;
+
+  // A huge page leaves free holes all through the heap, which glibc keeps; handing them back
+  // now and then keeps a long run from holding on to its worst moment.
+  QTimer trim;
+  QObject::connect(&trim, &QTimer::timeout, [] { malloc_trim(0); });
+  trim.start(20 * 1000);
   return app.exec();
 }
