@@ -116,6 +116,13 @@ if mode != "--short":
     print("pictures per minute: %s" % per_minute)
     if growth is not None:
         print("RSS growth minute 2 -> end: %+.1f %%" % growth)
+    # What is held between pages: a huge page's parse is a passing peak, given back within 20 s.
+    floors = []
+    for minute in range(int(float(samples[-1]["seconds"]) // 60) + 1):
+        held = [int(r["rss_kib"]) / 1024 for r in samples if minute * 60 <= float(r["seconds"]) < (minute + 1) * 60]
+        if held:
+            floors.append(round(min(held), 1))
+    print("lowest RSS MB of each minute: %s" % floors)
     ten = next((r for r in samples if int(r["images"]) >= 10), None)
     if ten is not None:
         print("RSS growth from the tenth picture (%.0f s) to the end: %+.1f %%" % (float(ten["seconds"]),
