@@ -113,8 +113,8 @@ TEST_F(ImageSizing, HundredsOfImagesAreAllSizedAndWriteReadsTheCache) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return document.image(0).width == 77; }, 10000));
 }
 
-TEST_F(ImageSizing, ProbesStopOnceTheHeaderIsIn) {
-  // A large progressive JPEG: the size is in the first few hundred bytes.
+// A large 1600x1200 JPEG of noise (over 512 KB): its size is in the first few hundred bytes.
+QByteArray noiseJpeg() {
   QImage noise(1600, 1200, QImage::Format_RGB32);
   for (int y = 0; y < noise.height(); ++y) {
     for (int x = 0; x < noise.width(); ++x) noise.setPixel(x, y, qRgb(x * 7 % 256, y * 13 % 256, (x ^ y) % 256));
@@ -123,6 +123,11 @@ TEST_F(ImageSizing, ProbesStopOnceTheHeaderIsIn) {
   QBuffer buffer(&jpeg);
   buffer.open(QIODevice::WriteOnly);
   noise.save(&buffer, "jpeg", 95);
+  return jpeg;
+}
+
+TEST_F(ImageSizing, ProbesStopOnceTheHeaderIsIn) {
+  const QByteArray jpeg = noiseJpeg();
   ASSERT_GT(jpeg.size(), 512 * 1024);
   EXPECT_EQ(web::imageSizeOf(jpeg.left(4096)), QSize(1600, 1200));
   EXPECT_FALSE(web::imageSizeOf(jpeg.left(2)).isValid());
@@ -142,14 +147,7 @@ Reply ranged(const QByteArray& body, const webtest::Request& request) {
 }
 
 TEST_F(ImageSizing, ProbesAskForTheFirstBytesAndReadOnOnlyWhenTheSizeIsNotThere) {
-  QImage noise(1600, 1200, QImage::Format_RGB32);
-  for (int y = 0; y < noise.height(); ++y) {
-    for (int x = 0; x < noise.width(); ++x) noise.setPixel(x, y, qRgb(x * 7 % 256, y * 13 % 256, (x ^ y) % 256));
-  }
-  QByteArray jpeg;
-  QBuffer buffer(&jpeg);
-  buffer.open(QIODevice::WriteOnly);
-  noise.save(&buffer, "jpeg", 95);
+  const QByteArray jpeg = noiseJpeg();
   // The same picture with 40 KB of comments ahead of its size (as a large preview would be).
   QByteArray late = jpeg.left(2);
   for (int i = 0; i < 4; ++i) late += QByteArray("\xFF\xFE\x27\x12", 4) + QByteArray(10000, 'c');
