@@ -12,6 +12,10 @@
 
 namespace {
 
+// Longest tail kept: with the time stamp and a "-N" it stays well inside a file name's 255
+// bytes, so a long query string cannot make the picture unsaveable.
+constexpr std::size_t kLongestTail = 200;
+
 // The extension tail of an address, taken only from its last segment so that no part of the
 // address can steer the file out of the folder; separators and control bytes are dropped.
 std::string extensionTail(const std::string& address) {
@@ -24,6 +28,11 @@ std::string extensionTail(const std::string& address) {
     const auto byte = static_cast<unsigned char>(c);
     if (byte < 0x20 || byte == 0x7F || c == '/' || c == '\\') continue;
     tail += c;
+  }
+  if (tail.size() > kLongestTail) {
+    std::size_t cut = kLongestTail;
+    while (cut > 0 && (static_cast<unsigned char>(tail[cut]) & 0xC0) == 0x80) --cut;  // whole characters
+    tail.resize(cut);
   }
   return tail;
 }

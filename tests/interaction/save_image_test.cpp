@@ -37,6 +37,8 @@ TEST(SavedImageName, StampsTheTimeAndKeepsTheTail) {
       {"http://h/x.jp\\..\\..\\g", "20040103-142501"},  // backslashes are separators too
       {"http://h/x.j\tp\x01g\x7F", "20040103-142501.jpg"},  // control bytes dropped
       {"http://h/trail.", "20040103-142501."},
+      {"http://h/x." + std::string(300, 'q'), "20040103-142501." + std::string(199, 'q')},
+      {"http://h/x." + std::string(198, 'q') + "\xC3\xA9\xC3\xA9", "20040103-142501." + std::string(198, 'q')},
   };
   for (const auto& [address, name] : cases) EXPECT_EQ(SavedImageName(clock.now(), address), name) << address;
 
