@@ -35,12 +35,12 @@ class SizeProbe : public QObject {
   void done();
 
  private:
-  Engine& engine_;
-  QString address_;
-  QSize size_{0, 0};
   void fetch(bool firstBytesOnly);
   void finished();
 
+  Engine& engine_;
+  QString address_;
+  QSize size_{0, 0};
   Fetch* fetch_ = nullptr;
   bool ranged_ = false;
   qsizetype triedAt_ = 0;

@@ -5,7 +5,6 @@
 
 namespace web {
 
-
 VisibleImages::VisibleImages(std::function<QImage(const QString&)> source, std::function<QRectF()> reachable,
                              QObject* parent)
     : QObject(parent), source_(std::move(source)), reachable_(std::move(reachable)) {}
