@@ -12,8 +12,10 @@ namespace web {
 DisplayView::DisplayView(WebBrowser& browser, QWidget* parent)
     : QTextBrowser(parent),
       browser_(browser),
-      images_(new VisibleImages([this](const QString& name) { return picture(name); },
-                                [this] { return reachableArea(); }, this)) {
+      images_(new VisibleImages({[this](const QString& name) { return picture(name); },
+                                 [this] { return reachableArea(); },
+                                 [this](const QString& name) { browser_.engine().releaseDecoded(addressOf(name)); }},
+                                this)) {
   setFrameShape(QFrame::NoFrame);
   setOpenLinks(false);
   setOpenExternalLinks(false);
@@ -55,15 +57,18 @@ QVariant DisplayView::loadResource(int, const QUrl&) {
   return {};
 }
 
+QString DisplayView::addressOf(const QString& name) const {
+  const QUrl base(QString::fromStdString(browser_.document().url()));
+  return base.resolved(QUrl(name)).toString(QUrl::FullyEncoded);
+}
+
 QImage DisplayView::picture(const QString& name) {
   // Only from the network through the engine, never a file.
-  const QUrl base(QString::fromStdString(browser_.document().url()));
-  const QUrl address = base.resolved(QUrl(name));
-  const QString key = address.toString(QUrl::FullyEncoded);
+  const QString key = addressOf(name);
   Engine& engine = browser_.engine();
   const QImage image = engine.decodedImage(key);
   if (!image.isNull()) return image;
-  if (engine.refusal(address) == 0) engine.fetchDecoded(key, this, [this] { render(); });
+  if (engine.refusal(QUrl(key)) == 0) engine.fetchDecoded(key, this, [this] { render(); });
   return {};
 }
 
@@ -75,6 +80,12 @@ QRectF DisplayView::reachableArea() const {
   for (const QWidget* up = port->parentWidget(); up; up = up->isWindow() ? nullptr : up->parentWidget())
     area &= QRect(port->mapFrom(up, QPoint(0, 0)), up->size());
   return QRectF(area.translated(horizontalScrollBar()->value(), verticalScrollBar()->value()));
+}
+
+void DisplayView::hideEvent(QHideEvent* event) {
+  QTextBrowser::hideEvent(event);
+  // Hidden by the program, not with its window: shown again only with another page.
+  if (!isVisibleTo(window())) images_->dropPixels();
 }
 
 QRect DisplayView::keptPart(const QString& name) const { return images_->keptPart(name); }

@@ -86,6 +86,8 @@ void Engine::storeDecoded(const QString& address, const QImage& image) {
   d->decoded.insert(address, kept, kept.sizeInBytes());
 }
 
+void Engine::releaseDecoded(const QString& address) { d->decoded.remove(address); }
+
 void Engine::fetchDecoded(const QString& address, QObject* context, std::function<void()> done) {
   if (!decodedImage(address).isNull()) {
     QTimer::singleShot(0, context, std::move(done));

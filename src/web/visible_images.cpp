@@ -5,14 +5,12 @@
 
 namespace web {
 
-VisibleImages::VisibleImages(std::function<QImage(const QString&)> source, std::function<QRectF()> reachable,
-                             QObject* parent)
-    : QObject(parent), source_(std::move(source)), reachable_(std::move(reachable)) {}
+VisibleImages::VisibleImages(Sources sources, QObject* parent) : QObject(parent), sources_(std::move(sources)) {}
 
 VisibleImages::Entry* VisibleImages::entry(const QString& name) {
   auto found = entries_.find(name);
   if (found == entries_.end()) {
-    const QImage image = source_(name);
+    const QImage image = sources_.picture(name);
     if (image.isNull()) return nullptr;  // asked again once the picture has come
     found = entries_.insert(name, Entry{image.size(), image, image.rect()});
   }
@@ -38,7 +36,7 @@ void VisibleImages::drawObject(QPainter* painter, const QRectF& rect, QTextDocum
   const QString name = format.toImageFormat().name();
   Entry* e = entry(name);
   if (!e || rect.isEmpty()) return;
-  const QRectF shown = rect & reachable_();
+  const QRectF shown = rect & sources_.reachable();
   if (shown.isEmpty()) return;
 
   // What can be seen, in the picture's own pixels (it may be drawn scaled).
@@ -54,7 +52,7 @@ void VisibleImages::drawObject(QPainter* painter, const QRectF& rect, QTextDocum
       e->part = e->part.copy(needed.translated(-e->area.topLeft()));
       e->area = needed;
     } else {
-      const QImage full = source_(name);
+      const QImage full = sources_.picture(name);
       if (full.size() == e->full) {
         e->part = needed == full.rect() ? full : full.copy(needed);
         e->area = needed;
@@ -65,10 +63,18 @@ void VisibleImages::drawObject(QPainter* painter, const QRectF& rect, QTextDocum
   const QRectF target(rect.x() + e->area.x() / sx, rect.y() + e->area.y() / sy, e->area.width() / sx,
                       e->area.height() / sy);
   painter->drawImage(target, e->part);
+  if (e->area.contains(needed) && sources_.drawn) sources_.drawn(name);
 }
 
 void VisibleImages::keepOnly(const QSet<QString>& names) {
   entries_.removeIf([&names](const auto& entry) { return !names.contains(entry.key()); });
+}
+
+void VisibleImages::dropPixels() {
+  for (Entry& e : entries_) {
+    e.part = QImage();
+    e.area = QRect();
+  }
 }
 
 QRect VisibleImages::keptPart(const QString& name) const {

@@ -1,8 +1,8 @@
 // The display's image drawing: each image keeps only the pixels that can ever be seen (the part
 // of it inside the view, its parents and the window), so a wallpaper larger than the screen,
 // placed half off it, costs no more than the part on screen. The full picture comes from the
-// engine's cache when a part has to be cut again. Replaces Qt's own image handler, which would
-// also fall back to reading a local file named like the image.
+// engine's cache (or fetched again) when a part has to be cut again. Replaces Qt's own image
+// handler, which would also fall back to reading a local file named like the image.
 #pragma once
 
 #include <QHash>
@@ -19,10 +19,15 @@ class VisibleImages : public QObject, public QTextObjectInterface {
   Q_OBJECT
   Q_INTERFACES(QTextObjectInterface)
  public:
-  // source: the full picture for an image name, or a null image while it is not at hand.
-  // reachable: the document area that can ever be seen, in document coordinates.
-  VisibleImages(std::function<QImage(const QString& name)> source, std::function<QRectF()> reachable,
-                QObject* parent = nullptr);
+  struct Sources {
+    // The full picture for an image name, or a null image while it is not at hand.
+    std::function<QImage(const QString& name)> picture;
+    // The document area that can ever be seen, in document coordinates.
+    std::function<QRectF()> reachable;
+    // An image's part is cut and drawn: the full picture is no longer needed.
+    std::function<void(const QString& name)> drawn;
+  };
+  explicit VisibleImages(Sources sources, QObject* parent = nullptr);
 
   QSizeF intrinsicSize(QTextDocument* doc, int position, const QTextFormat& format) override;
   void drawObject(QPainter* painter, const QRectF& rect, QTextDocument* doc, int position,
@@ -30,6 +35,8 @@ class VisibleImages : public QObject, public QTextObjectInterface {
 
   // Forgets every image but these: those of the document now shown.
   void keepOnly(const QSet<QString>& names);
+  // Lets go of all pixels; they are cut again when next drawn.
+  void dropPixels();
   // The pixels held for an image name (image coordinates), empty when none.
   QRect keptPart(const QString& name) const;
 
@@ -41,8 +48,7 @@ class VisibleImages : public QObject, public QTextObjectInterface {
   };
   Entry* entry(const QString& name);
 
-  std::function<QImage(const QString&)> source_;
-  std::function<QRectF()> reachable_;
+  Sources sources_;
   QHash<QString, Entry> entries_;
 };
 

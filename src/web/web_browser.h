@@ -60,7 +60,7 @@ struct EngineOptions {
   qint64 probeFirstBytes = 16 * 1024;    // asked for first (Range); 0 reads from the start
   int sizeCacheEntries = 8192;
   // The panels keep their own copy of what can be seen; the cache only bridges the load to the
-  // panel's first paint (its newest picture is always kept), so anything more is a duplicate.
+  // panel's first paint, where the panel cuts its part and the cache lets the picture go.
   qint64 decodedCacheBytes = 4 * 1024 * 1024;
 };
 
@@ -87,6 +87,8 @@ class Engine : public QObject {
   // Decoded images for display, one copy per address; a null image when absent.
   QImage decodedImage(const QString& address) const;
   void storeDecoded(const QString& address, const QImage& image);
+  // A panel has cut what it shows of the picture: the full one is no longer needed.
+  void releaseDecoded(const QString& address);
   // Fetches and decodes an image that is not cached yet; done() runs from the event loop
   // (also on failure) unless context is gone.
   void fetchDecoded(const QString& address, QObject* context, std::function<void()> done);
@@ -154,9 +156,11 @@ class DisplayView : public QTextBrowser {
 
  protected:
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
   void render();
+  QString addressOf(const QString& name) const;
   QImage picture(const QString& name);
   QRectF reachableArea() const;
   WebBrowser& browser_;

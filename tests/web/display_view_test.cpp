@@ -80,9 +80,8 @@ TEST(DisplayView, ShowsTheWrittenDisplayPageFromOneDecodedCopy) {
   QCoreApplication::processEvents();
 }
 
-TEST(DisplayView, KeepsOnlyThePixelsInsideTheWindow) {
-  webtest::testApp();
-  HttpFixture server;
+// A 400x300 PNG: red on the left half, blue on the right.
+Reply halvesPicture() {
   QImage halves(400, 300, QImage::Format_RGB32);
   halves.fill(Qt::red);
   for (int y = 0; y < 300; ++y)
@@ -94,7 +93,13 @@ TEST(DisplayView, KeepsOnlyThePixelsInsideTheWindow) {
   Reply picture;
   picture.contentType = "image/png";
   picture.body = png;
-  server.route("/wide.png", picture);
+  return picture;
+}
+
+TEST(DisplayView, KeepsOnlyThePixelsInsideTheWindow) {
+  webtest::testApp();
+  HttpFixture server;
+  server.route("/wide.png", halvesPicture());
   web::Engine engine(webtest::optionsFor(server));
   web::WebBrowser browser(engine);
 
@@ -111,26 +116,44 @@ TEST(DisplayView, KeepsOnlyThePixelsInsideTheWindow) {
   const QImage shot = window.grab().toImage();
   EXPECT_EQ(QColor(shot.pixel(100, 75)), QColor(Qt::blue));
 
-  // Drawn 10 px in: window x 0..199 is picture x 220..399, rows 0..139 of it.
+  // Drawn 10 px in: window x 0..199 is picture x 220..399, rows 0..139 of it. The engine
+  // has let its full copy go.
   const QString name = server.url("/wide.png");
   EXPECT_EQ(view->keptPart(name), QRect(220, 0, 180, 140));
+  EXPECT_TRUE(engine.decodedImage(name).isNull());
 
-  // Moved fully into view, the whole picture is cut again from the engine's copy.
+  // Moved fully into view, the whole picture is fetched and cut again.
   window.resize(500, 400);
   view->move(0, 0);
-  QCoreApplication::processEvents();
+  ASSERT_TRUE(QTest::qWaitFor([&] {
+    window.grab();
+    return view->keptPart(name) == QRect(0, 0, 400, 300);
+  }));
   const QImage later = window.grab().toImage();
   EXPECT_EQ(QColor(later.pixel(10 + 50, 10 + 50)), QColor(Qt::red));
   EXPECT_EQ(QColor(later.pixel(10 + 350, 10 + 250)), QColor(Qt::blue));
+  EXPECT_EQ(server.hits("/wide.png"), 2);
+
+  // Hidden with its window, it keeps its pixels; hidden itself, it lets them go.
+  window.hide();
   EXPECT_EQ(view->keptPart(name), QRect(0, 0, 400, 300));
-  EXPECT_EQ(server.hits("/wide.png"), 1);
+  window.show();
+  view->hide();
+  EXPECT_TRUE(view->keptPart(name).isEmpty());
+  view->show();
+  ASSERT_TRUE(QTest::qWaitFor([&] {
+    window.grab();
+    return view->keptPart(name) == QRect(0, 0, 400, 300);
+  }));
+  EXPECT_EQ(server.hits("/wide.png"), 3);
 
   // The next picture: the previous one's pixels are let go.
-  server.route("/next.png", picture);
+  server.route("/next.png", halvesPicture());
   Recorder next(browser);
   browser.navigate(server.url("/next.png"));
   ASSERT_TRUE(next.wait());
   QCoreApplication::processEvents();
+  window.grab();
   EXPECT_TRUE(view->keptPart(name).isEmpty());
   EXPECT_EQ(view->keptPart(server.url("/next.png")), QRect(0, 0, 400, 300));
 }
