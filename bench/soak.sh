@@ -57,6 +57,24 @@ if [[ "$mode" == --short ]]; then
 fi
 echo "load at end: $(cut -d' ' -f1-3 /proc/loadavg)" >>"$out/run.txt"
 
+# Where the resident memory is at the end, by kind of mapping.
+if kill -0 "$quorel_pid" 2>/dev/null; then
+  python3 - "$quorel_pid" >"$out/memory-end.txt" <<'SMAPS' || true
+import collections, re, sys
+kinds = collections.Counter()
+kind = None
+for line in open("/proc/%s/smaps" % sys.argv[1]):
+    if re.match(r"[0-9a-f]+-[0-9a-f]+ ", line):
+        fields = line.split()
+        name = fields[5] if len(fields) > 5 else ""
+        kind = ("X server shared memory" if name.startswith("/memfd") else
+                "shared libraries and program" if name.startswith("/") else "heap, stacks and anonymous")
+    elif line.startswith("Rss:"):
+        kinds[kind] += int(line.split()[1])
+print("RSS MB at the end by kind: " + ", ".join("%s %.1f" % (k, v / 1024) for k, v in kinds.most_common()))
+SMAPS
+fi
+
 alive=1
 kill -0 "$quorel_pid" 2>/dev/null || alive=0
 rc=-
@@ -67,6 +85,7 @@ fi
 cp "$status_log" "$out/quorel.log" 2>/dev/null || touch "$out/quorel.log"
 cp "$work/websim.log" "$out/websim.log"
 cp "$work/quorel.out" "$out/quorel.out"
+[[ -f "$out/memory-end.txt" ]] && cat "$out/memory-end.txt"
 
 python3 - "$out" "$alive" "$rc" "$mode" <<'EOF' | tee "$out/summary.md"
 import csv, os, re, sys
@@ -123,6 +142,13 @@ if mode != "--short":
         if held:
             floors.append(round(min(held), 1))
     print("lowest RSS MB of each minute: %s" % floors)
+    # Least-squares slope of those floors from minute 2 on: growth, whatever is on screen.
+    later = list(enumerate(floors))[2:]
+    if len(later) >= 3:
+        mx = sum(m for m, _ in later) / len(later)
+        my = sum(f for _, f in later) / len(later)
+        slope = sum((m - mx) * (f - my) for m, f in later) / sum((m - mx) ** 2 for m, _ in later)
+        print("trend of the lowest RSS from minute 2: %+.2f MB per minute" % slope)
     ten = next((r for r in samples if int(r["images"]) >= 10), None)
     if ten is not None:
         print("RSS growth from the tenth picture (%.0f s) to the end: %+.1f %%" % (float(ten["seconds"]),
