@@ -6,6 +6,8 @@
 #
 #   bench/soak.sh [BUILD_DIR] [SECONDS] [--short]     (defaults: build-bench or build, 600)
 #
+# SOAK_LINKS=FILE takes another link list (data/links/websim-many.txt: the 20,000-link page alone).
+#
 # Passes when the program is still running at the end and was never killed by a signal,
 # and, unless --short: pictures appeared in every whole minute and RSS grew less than 5 %
 # from minute 2 to the end. --short (the end-to-end test) only asks for a few pictures
@@ -40,7 +42,7 @@ echo "load at start: $(cut -d' ' -f1-3 /proc/loadavg)" >"$out/run.txt"
 lib_start_xvfb
 lib_sandbox_home
 lib_start_websim --faults
-lib_start_vendor "$source_dir/data/links/websim-faults.txt"
+lib_start_vendor "${SOAK_LINKS:-$source_dir/data/links/websim-faults.txt}"
 lib_install_quorel
 lib_start_quorel "$websim"
 
