@@ -12,7 +12,7 @@ VisibleImages::Entry* VisibleImages::entry(const QString& name) {
   if (found == entries_.end()) {
     const QImage image = sources_.picture(name);
     if (image.isNull()) return nullptr;  // asked again once the picture has come
-    found = entries_.insert(name, Entry{image.size(), image, image.rect()});
+    found = entries_.insert(name, Entry{image.size(), image, image.rect(), true});
   }
   return &*found;
 }
@@ -56,6 +56,7 @@ void VisibleImages::drawObject(QPainter* painter, const QRectF& rect, QTextDocum
       if (full.size() == e->full) {
         e->part = needed == full.rect() ? full : full.copy(needed);
         e->area = needed;
+        e->cut = true;
       }
       // Otherwise the picture is on its way again: draw what is kept meanwhile.
     }
@@ -63,7 +64,10 @@ void VisibleImages::drawObject(QPainter* painter, const QRectF& rect, QTextDocum
   const QRectF target(rect.x() + e->area.x() / sx, rect.y() + e->area.y() / sy, e->area.width() / sx,
                       e->area.height() / sy);
   painter->drawImage(target, e->part);
-  if (e->area.contains(needed) && sources_.drawn) sources_.drawn(name);
+  if (e->cut && e->area.contains(needed) && sources_.drawn) {
+    e->cut = false;
+    sources_.drawn(name);
+  }
 }
 
 void VisibleImages::keepOnly(const QSet<QString>& names) {

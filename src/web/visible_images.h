@@ -45,6 +45,7 @@ class VisibleImages : public QObject, public QTextObjectInterface {
     QSize full;
     QImage part;     // the pixels of `area` only
     QRect area;      // in the full picture's coordinates
+    bool cut = false;  // taken from the full picture, which is not yet let go
   };
   Entry* entry(const QString& name);
 
