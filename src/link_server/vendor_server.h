@@ -8,7 +8,7 @@
 #include <QRandomGenerator>
 #include <functional>
 
-#include "vendor/link_list.h"
+#include "link_server/link_list.h"
 
 class QTcpServer;
 class QTcpSocket;
@@ -16,10 +16,10 @@ class QTcpSocket;
 namespace vendor {
 
 struct ServerOptions {
-  int maxHeadBytes = 16 * 1024;    // request line and headers together
-  int idleTimeoutMs = 10'000;      // silence allowed while a request head is incomplete
-  int requestTimeoutMs = 30'000;   // whole request head, however it trickles in
-  int maxConnections = 256;        // beyond this new connections are closed at once
+  int maxHeadBytes = 16 * 1024;   // request line and headers together
+  int idleTimeoutMs = 10'000;     // silence allowed while a request head is incomplete
+  int requestTimeoutMs = 30'000;  // whole request head, however it trickles in
+  int maxConnections = 256;       // beyond this new connections are closed at once
   // One line per request; stderr when empty.
   std::function<void(const QString&)> log;
 };

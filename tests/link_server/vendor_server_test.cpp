@@ -1,5 +1,5 @@
 // The link server over real HTTP on a loopback port.
-#include "vendor/vendor_server.h"
+#include "link_server/vendor_server.h"
 
 #include <gtest/gtest.h>
 
@@ -44,10 +44,10 @@ class VendorServerTest : public testing::Test {
  protected:
   void start(vendor::ServerOptions options = {}) {
     options.log = [this](const QString& line) { logLines.append(line); };
-    const auto links = vendor::LinkList::parse(QStringLiteral(
-        "http://site1.test/index.html|2|http://site1.test/\n"
-        "http://site2.test/images/a.jpg|0|http://site2.test/\n"
-        "adult http://night.test/|3|http://night.test/\n"));
+    const auto links = vendor::LinkList::parse(
+        QStringLiteral("http://site1.test/index.html|2|http://site1.test/\n"
+                       "http://site2.test/images/a.jpg|0|http://site2.test/\n"
+                       "adult http://night.test/|3|http://night.test/\n"));
     server = std::make_unique<vendor::VendorServer>(links, options);
     ASSERT_TRUE(server->listen(QHostAddress::LocalHost, 0)) << server->errorString().toStdString();
     network.setProxy(QNetworkProxy::NoProxy);
@@ -73,10 +73,12 @@ class VendorServerTest : public testing::Test {
     EXPECT_TRUE(socket.waitForConnected(kPatienceMs));
     socket.write(bytes);
     QByteArray received;
-    const bool closed = QTest::qWaitFor([&] {
-      received += socket.readAll();
-      return socket.state() == QAbstractSocket::UnconnectedState;
-    }, kPatienceMs);
+    const bool closed = QTest::qWaitFor(
+        [&] {
+          received += socket.readAll();
+          return socket.state() == QAbstractSocket::UnconnectedState;
+        },
+        kPatienceMs);
     EXPECT_TRUE(closed) << "server left it open";
     return received + socket.readAll();
   }
@@ -127,7 +129,8 @@ TEST_F(VendorServerTest, ClickThroughRedirectsToWebAddressesOnly) {
       {"url=http%3A%2F%2Fsite1%2Etest%2Fimages%2Fa%2Ejpg", 302, "http://site1.test/images/a.jpg"},
       {"url=https%3A%2F%2Fsite1%2Etest%2Fa+b%2Ejpg%3Fx%3D1%26y%3D2", 302,
        "https://site1.test/a%20b.jpg?x=1&y=2"},
-      {"url=http%3A%2F%2Fsite1%2Etest%2F%C3%A9t%C3%A9%2Ejpg", 302, "http://site1.test/%C3%A9t%C3%A9.jpg"},
+      {"url=http%3A%2F%2Fsite1%2Etest%2F%C3%A9t%C3%A9%2Ejpg", 302,
+       "http://site1.test/%C3%A9t%C3%A9.jpg"},
       {"url=HTTP%3A%2F%2FSite1%2Etest%2F", 302, "http://site1.test/"},
       {"url=http%3A%2F%2Fsite1%2Etest%2F%0D%0ASet-Cookie%3A+x%3D1", 400, ""},
       {"url=file%3A%2F%2F%2Fetc%2Fpasswd", 400, ""},

@@ -1,4 +1,4 @@
-#include "vendor/link_list.h"
+#include "link_server/link_list.h"
 
 #include <gtest/gtest.h>
 
@@ -73,19 +73,21 @@ TEST(LinkList, ReportsMalformedLinesByNumberAndKeepsTheRest) {
 }
 
 TEST(LinkList, DrawsFromTheSideTheModeAsksFor) {
-  const LinkList list = LinkList::parse(QStringLiteral(
-      "http://n1.test/|1|http://n1.test/\n"
-      "adult http://a1.test/|1|http://a1.test/\n"
-      "http://n2.test/|1|http://n2.test/\n"
-      "adult http://a2.test/|1|http://a2.test/\n"));
+  const LinkList list =
+      LinkList::parse(QStringLiteral("http://n1.test/|1|http://n1.test/\n"
+                                     "adult http://a1.test/|1|http://a1.test/\n"
+                                     "http://n2.test/|1|http://n2.test/\n"
+                                     "adult http://a2.test/|1|http://a2.test/\n"));
   QRandomGenerator random(42);
   QSet<QString> normal, adult;
   for (int i = 0; i < 200; ++i) {
     normal.insert(list.draw(false, random)->url);
     adult.insert(list.draw(true, random)->url);
   }
-  EXPECT_EQ(normal, (QSet<QString>{QStringLiteral("http://n1.test/"), QStringLiteral("http://n2.test/")}));
-  EXPECT_EQ(adult, (QSet<QString>{QStringLiteral("http://a1.test/"), QStringLiteral("http://a2.test/")}));
+  EXPECT_EQ(normal,
+            (QSet<QString>{QStringLiteral("http://n1.test/"), QStringLiteral("http://n2.test/")}));
+  EXPECT_EQ(adult,
+            (QSet<QString>{QStringLiteral("http://a1.test/"), QStringLiteral("http://a2.test/")}));
 }
 
 TEST(LinkList, AdultModeFallsBackToOrdinaryEntriesAndEmptyListsDrawNothing) {
@@ -94,7 +96,8 @@ TEST(LinkList, AdultModeFallsBackToOrdinaryEntriesAndEmptyListsDrawNothing) {
   ASSERT_NE(ordinary.draw(true, random), nullptr);
   EXPECT_EQ(ordinary.draw(true, random)->url, u"http://n.test/");
 
-  const LinkList onlyAdult = LinkList::parse(QStringLiteral("adult http://a.test/|1|http://a.test/"));
+  const LinkList onlyAdult =
+      LinkList::parse(QStringLiteral("adult http://a.test/|1|http://a.test/"));
   EXPECT_EQ(onlyAdult.draw(false, random), nullptr);
   EXPECT_EQ(LinkList::parse(QStringLiteral("# nothing\n")).draw(false, random), nullptr);
 }

@@ -1,11 +1,10 @@
-#include "vendor/link_list.h"
-
-#include <algorithm>
+#include "link_server/link_list.h"
 
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QStringList>
 #include <QUrl>
+#include <algorithm>
 
 namespace vendor {
 
@@ -36,7 +35,8 @@ QString parseEntry(QString line, LinkEntry& entry) {
   const QString depthText = line.mid(first + 1, second - first - 1).trimmed();
   entry.code = line.mid(second + 1).trimmed();
 
-  if (!isWebAddress(entry.url)) return QStringLiteral("not an http or https address: \"%1\"").arg(entry.url);
+  if (!isWebAddress(entry.url))
+    return QStringLiteral("not an http or https address: \"%1\"").arg(entry.url);
   bool isNumber = false;
   entry.depth = depthText.toInt(&isNumber);
   if (!isNumber) return QStringLiteral("depth is not a whole number: \"%1\"").arg(depthText);

@@ -1,4 +1,4 @@
-#include "vendor/vendor_server.h"
+#include "link_server/vendor_server.h"
 
 #include <QDateTime>
 #include <QTcpServer>
@@ -6,7 +6,7 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "vendor/vendor_pages.h"
+#include "link_server/vendor_pages.h"
 
 #ifndef QUOREL_VERSION
 #define QUOREL_VERSION "0.0.0"
@@ -87,8 +87,12 @@ class Connection : public QObject {
 
   Connection(QTcpSocket* socket, const ServerOptions& options, Responder respond,
              std::function<void(const QString&)> log)
-      : QObject(socket), socket_(socket), options_(options), respond_(std::move(respond)),
-        log_(std::move(log)), peer_(socket->peerAddress().toString()) {
+      : QObject(socket),
+        socket_(socket),
+        options_(options),
+        respond_(std::move(respond)),
+        log_(std::move(log)),
+        peer_(socket->peerAddress().toString()) {
     idle_.setSingleShot(true);
     deadline_.setSingleShot(true);
     QObject::connect(&idle_, &QTimer::timeout, this, [this] { timeOut(); });
@@ -174,8 +178,11 @@ class Connection : public QObject {
 }  // namespace
 
 VendorServer::VendorServer(LinkList links, ServerOptions options, QObject* parent)
-    : QObject(parent), links_(std::move(links)), options_(std::move(options)),
-      server_(new QTcpServer(this)), ownRandom_(QRandomGenerator::securelySeeded()) {
+    : QObject(parent),
+      links_(std::move(links)),
+      options_(std::move(options)),
+      server_(new QTcpServer(this)),
+      ownRandom_(QRandomGenerator::securelySeeded()) {
   connect(server_, &QTcpServer::newConnection, this, &VendorServer::acceptConnections);
 }
 

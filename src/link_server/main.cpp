@@ -1,5 +1,8 @@
 // quorel-vendor: the link server the collage asks for its version and its next link.
 //   quorel-vendor [--listen ADDRESS:PORT] [--links FILE]
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
@@ -9,11 +12,9 @@
 #include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
-#include <sys/socket.h>
-#include <unistd.h>
 
-#include "vendor/link_list.h"
-#include "vendor/vendor_server.h"
+#include "link_server/link_list.h"
+#include "link_server/vendor_server.h"
 
 namespace {
 
@@ -106,10 +107,9 @@ int main(int argc, char* argv[]) {
       "click-through redirect and the project's pages."));
   parser.addHelpOption();
   parser.addVersionOption();
-  const QCommandLineOption listenOption(QStringLiteral("listen"),
-                                        QStringLiteral("Address and port to listen on."),
-                                        QStringLiteral("ADDRESS:PORT"),
-                                        QStringLiteral("127.0.0.1:8480"));
+  const QCommandLineOption listenOption(
+      QStringLiteral("listen"), QStringLiteral("Address and port to listen on."),
+      QStringLiteral("ADDRESS:PORT"), QStringLiteral("127.0.0.1:8480"));
   const QCommandLineOption linksOption(QStringLiteral("links"),
                                        QStringLiteral("The link list to hand out."),
                                        QStringLiteral("FILE"));
