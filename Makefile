@@ -4,7 +4,7 @@ ASAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
 
-.PHONY: all deps build asan test fuzz run install clean
+.PHONY: all deps format build asan test fuzz run install clean
 
 all: build
 
@@ -20,7 +20,11 @@ asan:
 	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUOREL_LOGIC_ONLY=ON -DQUOREL_SANITIZE=ON
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 
-test: deps build asan
+# Unformatted C++ fails the run (scripts/check-format.sh says how to mend it).
+format: deps
+	@scripts/check-format.sh
+
+test: deps format build asan
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	scripts/fuzz-short.sh

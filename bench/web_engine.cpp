@@ -11,8 +11,8 @@
 #include <QImage>
 #include <QProcess>
 #include <QTcpServer>
-#include <QTemporaryDir>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QThread>
 #include <cstdio>
 #include <memory>
@@ -60,7 +60,8 @@ double gumboSeconds(const QByteArray& markup, int rounds) {
   QElapsedTimer timer;
   timer.start();
   for (int i = 0; i < rounds; ++i) {
-    GumboOutput* output = gumbo_parse_with_options(&kGumboDefaultOptions, markup.constData(), size_t(markup.size()));
+    GumboOutput* output =
+        gumbo_parse_with_options(&kGumboDefaultOptions, markup.constData(), size_t(markup.size()));
     gumbo_destroy_output(&kGumboDefaultOptions, output);
   }
   return timer.nsecsElapsed() / 1e9;
@@ -78,8 +79,9 @@ void throughput(const QStringList& pages) {
     parserSeconds += gumboSeconds(markup, rounds);
     bytes += markup.size() * rounds;
   }
-  std::printf("real pages: %d files, %.1f MB parsed, %.1f MB/s (the HTML5 parser alone: %.1f MB/s)\n",
-              int(pages.size()), bytes / 1e6, bytes / 1e6 / seconds, bytes / 1e6 / parserSeconds);
+  std::printf(
+      "real pages: %d files, %.1f MB parsed, %.1f MB/s (the HTML5 parser alone: %.1f MB/s)\n",
+      int(pages.size()), bytes / 1e6, bytes / 1e6 / seconds, bytes / 1e6 / parserSeconds);
 
   const qint64 cap = 8 * 1024 * 1024;
   auto repeat = [cap](const QByteArray& prefix, const QByteArray& unit) {
@@ -92,7 +94,8 @@ void throughput(const QStringList& pages) {
     QByteArray markup;
   } hostile[] = {
       {"8 MiB of <div> (nesting guard)", repeat({}, "<div>")},
-      {"512 open <div> + 8 MiB <div></div>", repeat(QByteArray("<div>").repeated(512), "<div></div>")},
+      {"512 open <div> + 8 MiB <div></div>",
+       repeat(QByteArray("<div>").repeated(512), "<div></div>")},
       {"8 MiB of <b><i><u> unclosed", repeat({}, "<b><i><u>x")},
       {"8 MiB of <table><tr><td>", repeat({}, "<table><tr><td>")},
       {"8 MiB of <a href=x>", repeat({}, "<a href=x>y")},
@@ -116,23 +119,28 @@ struct Server {
     process.start("python3", {"-m", "http.server", QString::number(port), "--bind", "127.0.0.1"});
     if (!process.waitForStarted()) return false;
     QTcpSocket socket;
-    return waitFor([&] {
-      socket.connectToHost(QHostAddress::LocalHost, port);
-      return socket.waitForConnected(100);
-    }, 10000);
+    return waitFor(
+        [&] {
+          socket.connectToHost(QHostAddress::LocalHost, port);
+          return socket.waitForConnected(100);
+        },
+        10000);
   }
   ~Server() {
     process.terminate();
     process.waitForFinished(3000);
   }
-  QString url(const QString& path) const { return QString("http://127.0.0.1:%1/%2").arg(port).arg(path); }
+  QString url(const QString& path) const {
+    return QString("http://127.0.0.1:%1/%2").arg(port).arg(path);
+  }
 };
 
 void bytesPerImage(web::Engine& engine) {
   QTemporaryDir dir;
   QImage noise(2000, 1500, QImage::Format_RGB32);
   for (int y = 0; y < noise.height(); ++y) {
-    for (int x = 0; x < noise.width(); ++x) noise.setPixel(x, y, qRgb(x * 7 % 256, y * 13 % 256, (x ^ y) % 256));
+    for (int x = 0; x < noise.width(); ++x)
+      noise.setPixel(x, y, qRgb(x * 7 % 256, y * 13 % 256, (x ^ y) % 256));
   }
   const char* formats[] = {"jpg", "png", "bmp", "webp"};
   for (const char* format : formats) noise.save(dir.filePath(QString("big.") + format), format, 90);
@@ -168,8 +176,8 @@ void elevenBrowsers(web::Engine& engine, const QString& folder, const QStringLis
   (void)waitFor([&] { return finished == 11; }, 60000);
   qint64 held = 0;
   for (auto& browser : browsers) held += qint64(browser->document().innerHTML().size());
-  std::printf("eleven browsers: %d loaded, %.1f MB of markup held, RSS %+.1f MB (%.1f MB total)\n", finished,
-              held / 1e6, (rssKiB() - before) / 1024.0, rssKiB() / 1024.0);
+  std::printf("eleven browsers: %d loaded, %.1f MB of markup held, RSS %+.1f MB (%.1f MB total)\n",
+              finished, held / 1e6, (rssKiB() - before) / 1024.0, rssKiB() / 1024.0);
 }
 
 }  // namespace
@@ -178,7 +186,8 @@ int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   const QString folder = argc > 1 ? QString(argv[1]) : QString("/usr/share/debian-reference");
   QStringList pages;
-  for (const QString& name : QDir(folder).entryList({"*.html"}, QDir::Files, QDir::Name)) pages << folder + "/" + name;
+  for (const QString& name : QDir(folder).entryList({"*.html"}, QDir::Files, QDir::Name))
+    pages << folder + "/" + name;
   pages.removeIf([](const QString& p) { return QFileInfo(p).isSymLink(); });
   web::EngineOptions options;
   options.allowAllPrivateHosts = true;

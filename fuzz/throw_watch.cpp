@@ -18,7 +18,8 @@ extern "C" void __cxa_throw(void* object, std::type_info* type, void (*destroy)(
   if (*type != typeid(platform::RunTimeError)) {
     int status = 0;
     char* name = abi::__cxa_demangle(type->name(), nullptr, nullptr, &status);
-    std::fprintf(stderr, "fuzz check failed: unexpected exception %s\n", status == 0 ? name : type->name());
+    std::fprintf(stderr, "fuzz check failed: unexpected exception %s\n",
+                 status == 0 ? name : type->name());
     std::abort();
   }
   // What the sanitizer's own hook on throwing would have done: the frames being left are gone.

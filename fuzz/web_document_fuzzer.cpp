@@ -65,7 +65,8 @@ void Page(web::Engine& engine, const QByteArray& utf8, const QUrl& url) {
 void Sizes(fuzz::Input& in, const std::string& text) {
   std::int32_t intrinsic[2] = {};
   for (auto& side : intrinsic)
-    for (int i = 0; i < 4; ++i) side = static_cast<std::int32_t>((static_cast<std::uint32_t>(side) << 8) | in.byte());
+    for (int i = 0; i < 4; ++i)
+      side = static_cast<std::int32_t>((static_cast<std::uint32_t>(side) << 8) | in.byte());
   const auto split = text.find(' ');
   const std::string width = text.substr(0, split);
   const std::string height = split == std::string::npos ? std::string() : text.substr(split + 1);
@@ -109,7 +110,8 @@ void Synthetic(const QByteArray& bytes, const QUrl& url) {
     while (expected.size() >= 2 && expected.compare(expected.size() - 2, 2, "\r\n") == 0)
       expected.resize(expected.size() - 2);
     std::string got = text->innerText;
-    while (got.size() >= 2 && got.compare(got.size() - 2, 2, "\r\n") == 0) got.resize(got.size() - 2);
+    while (got.size() >= 2 && got.compare(got.size() - 2, 2, "\r\n") == 0)
+      got.resize(got.size() - 2);
     FUZZ_CHECK(got == expected, "a text document shows the text unchanged");
   }
 }
@@ -135,8 +137,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       const std::string rest = in.rest();
       const auto line = rest.find('\n');
       const QByteArray contentType = QByteArray::fromStdString(rest.substr(0, line));
-      const QByteArray body =
-          QByteArray::fromStdString(line == std::string::npos ? std::string() : rest.substr(line + 1));
+      const QByteArray body = QByteArray::fromStdString(
+          line == std::string::npos ? std::string() : rest.substr(line + 1));
       Page(engine, web::decodeToUtf8(body, contentType, true), url);
       (void)web::decodeToUtf8(body, contentType, false);
       break;

@@ -11,9 +11,9 @@
 // 0x20 random page colours, 0x40 frames, 0x80 the page is markup, parsed by the web engine's
 // document model when the build has it.
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstdint>
 #include <filesystem>
 #include <limits>
 #include <memory>
@@ -56,8 +56,8 @@ std::int32_t ImageSide(std::uint8_t choice, const std::string& salt) {
 class ParsedDocument : public fake::FakeDocument {
  public:
   void load(const std::string& markup) {
-    const auto model = web::buildDocument(QByteArray::fromStdString(markup),
-                                          QUrl(QString::fromStdString(url_)));
+    const auto model =
+        web::buildDocument(QByteArray::fromStdString(markup), QUrl(QString::fromStdString(url_)));
     html_ = model->innerHTML;
     text_ = model->innerText;
     links_ = model->links;
@@ -132,7 +132,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       for (std::size_t i = 0; i < lines.size(); ++i) {
         page->withLink(lines[i]);
         if (lines[i].find('.') != std::string::npos)
-          page->withImage(lines[i], ImageSide(sizeChoice, lines[i]), ImageSide(sizeChoice, "h" + lines[i]));
+          page->withImage(lines[i], ImageSide(sizeChoice, lines[i]),
+                          ImageSide(sizeChoice, "h" + lines[i]));
         if ((mode & 0x40) && i % 3 == 0) page->withFrame(lines[i]);
       }
     }

@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev
   xvfb xauth x11-apps x11-utils xdotool imagemagick
   python3
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   valgrind
   # websim's real documents and pictures; curl for the server end-to-end test
   debian-reference-en desktop-base curl

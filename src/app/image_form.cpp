@@ -33,7 +33,8 @@ void BindFormEvents(Program& p) {
   });
   for (int k = 0; k < platform::MainWindow::kSlots; ++k) {
     form.browser(k).setEvents({
-        .documentComplete = [&p, k](const std::string& url) { browser_DocumentComplete(p, k, url); },
+        .documentComplete = [&p,
+                             k](const std::string& url) { browser_DocumentComplete(p, k, url); },
         .navigateError =
             [&p, k](const std::string& url, const std::string& frame, std::int32_t status,
                     bool& cancel) { browser_NavigateError(p, k, url, frame, status, cancel); },

@@ -23,8 +23,8 @@ void appendLine(Program& program, const char* fileName, const std::string& text)
 std::string LogTimestamp(platform::LocalTime time) {
   const LocalFields t = BreakDown(time);
   char text[32];
-  std::snprintf(text, sizeof text, "%02u/%02u/%02d %02d:%02d:%02d ", t.month, t.day,
-                t.year % 100, t.hour, t.minute, t.second);
+  std::snprintf(text, sizeof text, "%02u/%02u/%02d %02d:%02d:%02d ", t.month, t.day, t.year % 100,
+                t.hour, t.minute, t.second);
   return text;
 }
 

@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <string>
 
-namespace platform { class SettingsStore; }
+namespace platform {
+class SettingsStore;
+}
 
 struct Settings {
   std::int32_t MinImageWidth = 0;

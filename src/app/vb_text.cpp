@@ -113,7 +113,8 @@ bool TryCLng(std::string_view text, std::int32_t& value) {
   while (i < trimmed.size() && std::isdigit(static_cast<unsigned char>(trimmed[i]))) ++i, ++digits;
   if (i < trimmed.size() && trimmed[i] == '.') {
     ++i;
-    while (i < trimmed.size() && std::isdigit(static_cast<unsigned char>(trimmed[i]))) ++i, ++digits;
+    while (i < trimmed.size() && std::isdigit(static_cast<unsigned char>(trimmed[i])))
+      ++i, ++digits;
   }
   if (digits == 0 || i != trimmed.size()) return false;
   const double number = std::strtod(trimmed.c_str(), nullptr);

@@ -28,7 +28,7 @@ std::string Right(std::string_view text, std::int64_t n);
 
 std::string LCase(std::string_view text);  // ASCII folding
 std::string UCase(std::string_view text);
-std::string Trim(std::string_view text);   // spaces only
+std::string Trim(std::string_view text);  // spaces only
 
 // Replace every occurrence, scanning once from the first character; case-insensitive
 // (ASCII) when ignoreCase. Replacement texts are not scanned again.

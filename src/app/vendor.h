@@ -8,7 +8,9 @@
 #endif
 
 inline constexpr const char* kVendorHost = QUOREL_VENDOR_HOST;
-inline std::string VendorUrl(const std::string& path) { return "http://" + std::string(kVendorHost) + path; }
+inline std::string VendorUrl(const std::string& path) {
+  return "http://" + std::string(kVendorHost) + path;
+}
 
 inline constexpr const char* kGoogleImagesHost = "images.google.com";
 inline constexpr const char* kAllTheWebHost = "www.alltheweb.com";

@@ -31,8 +31,8 @@ void NextUrl(Program& program, std::string& phrase) {
   const auto length = vb::Len(phrase);
   if (length == 0) {
     program.depth = -1;
-    program.startUrl = VendorUrl("/quorel/bin/getlinks.asp") +
-                       (program.settings.AdultMode ? "?mode=adult" : "");
+    program.startUrl =
+        VendorUrl("/quorel/bin/getlinks.asp") + (program.settings.AdultMode ? "?mode=adult" : "");
     program.phrase.clear();
     const std::string url = program.startUrl;
     BrowseTo(program, url);

@@ -32,9 +32,8 @@ void ReadLinkList(Program& program, platform::Document& doc) {
   const auto p2 = vb::InStr(p1 + 1, text, "|");
   program.depth = vb::CLng(vb::Mid(text, p1 + 1, p2 - p1 - 1));  // and a single one here
   program.linkCode = vb::Mid(text, p2 + 1);
-  AddStatus(program, "[BrowseComplete] url=" + program.startUrl +
-                         ", depth=" + std::to_string(program.depth) +
-                         ", linkcode=" + program.linkCode);
+  AddStatus(program, "[BrowseComplete] url=" + program.startUrl + ", depth=" +
+                         std::to_string(program.depth) + ", linkcode=" + program.linkCode);
   const std::string url = program.startUrl;
   BrowseTo(program, url);
 }
@@ -85,8 +84,8 @@ void CheckVersion(Program& program, platform::Document& doc) {
   const std::string mine = std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) +
                            "." + std::to_string(kVersionRevision);
   // Each number on its own: a newer revision asks for an update even with an older minor.
-  const bool upToDate = revision <= kVersionRevision && minor <= kVersionMinor &&
-                        major <= kVersionMajor;
+  const bool upToDate =
+      revision <= kVersionRevision && minor <= kVersionMinor && major <= kVersionMajor;
   if (upToDate) {
     AddStatus(program, "[Version] mine: " + mine + ", server: " + server + ", up-to-date");
     return;

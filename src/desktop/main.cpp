@@ -15,7 +15,8 @@
 // threads (they seldom allocate at once) holds 2 MB less than one per thread.
 extern "C" const char* malloc_conf;
 const char* malloc_conf =
-    "narenas:1,background_thread:true,max_background_threads:1,dirty_decay_ms:1000,muzzy_decay_ms:0";
+    "narenas:1,background_thread:true,max_background_threads:1,dirty_decay_ms:1000,muzzy_decay_ms:"
+    "0";
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -32,7 +33,8 @@ int main(int argc, char** argv) {
   // Made before the platform, so it outlives the window put into it.
   std::unique_ptr<QWindow> host;
   std::optional<QSize> hostSize;
-  if (const auto id = desktop::screenSaverWindow(arguments, qEnvironmentVariable("XSCREENSAVER_WINDOW"))) {
+  if (const auto id =
+          desktop::screenSaverWindow(arguments, qEnvironmentVariable("XSCREENSAVER_WINDOW"))) {
     hostSize = desktop::foreignWindowSize(*id);
     if (hostSize) host.reset(QWindow::fromWinId(*id));  // a window that is gone: our own instead
   }

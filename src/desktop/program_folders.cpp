@@ -1,10 +1,11 @@
 #include "desktop/program_folders.h"
 
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <unistd.h>
 
 namespace desktop {
 namespace {
@@ -25,7 +26,8 @@ bool writableFolder(const QString& folder) {
 QString programFolderFor(const QString& executableFolder) {
   if (writableFolder(executableFolder)) return withoutTrailingSeparator(executableFolder);
   QString state = qEnvironmentVariable("XDG_STATE_HOME");
-  if (state.isEmpty() || QDir::isRelativePath(state)) state = QDir::homePath() + QStringLiteral("/.local/state");
+  if (state.isEmpty() || QDir::isRelativePath(state))
+    state = QDir::homePath() + QStringLiteral("/.local/state");
   const QString folder = withoutTrailingSeparator(state) + QStringLiteral("/quorel");
   QDir().mkpath(folder);
   return folder;

@@ -8,11 +8,13 @@ std::unique_ptr<QtBrowser> QtBrowser::create(web::Engine& engine, QWidget& paren
                                              const platform::Screen& screen, View kind) {
   auto browser = std::make_unique<web::WebBrowser>(engine);
   // Owned by the parent widget.
-  QWidget* view = kind == View::Rendered ? new web::DisplayView(*browser, &parent) : new QWidget(&parent);
+  QWidget* view =
+      kind == View::Rendered ? new web::DisplayView(*browser, &parent) : new QWidget(&parent);
   return std::unique_ptr<QtBrowser>(new QtBrowser(std::move(browser), *view, screen));
 }
 
-QtBrowser::QtBrowser(std::unique_ptr<web::WebBrowser> browser, QWidget& view, const platform::Screen& screen)
+QtBrowser::QtBrowser(std::unique_ptr<web::WebBrowser> browser, QWidget& view,
+                     const platform::Screen& screen)
     : TwipsControl(view, screen), browser_(std::move(browser)), view_(&view) {
   connectSignals();
 }
@@ -43,7 +45,9 @@ void QtBrowser::connectSignals() {
                    });
 }
 
-void QtBrowser::navigate2(const std::string& url) { browser_->navigate(QString::fromStdString(url)); }
+void QtBrowser::navigate2(const std::string& url) {
+  browser_->navigate(QString::fromStdString(url));
+}
 
 void QtBrowser::quit() { browser_->quit(); }
 

@@ -24,7 +24,8 @@ class QtBrowser : public TwipsControl, public platform::Browser {
   enum class View { Rendered, Unseen };
   // The view is made as a child of parent; the engine must outlive the browser.
   static std::unique_ptr<QtBrowser> create(web::Engine& engine, QWidget& parent,
-                                           const platform::Screen& screen, View kind = View::Rendered);
+                                           const platform::Screen& screen,
+                                           View kind = View::Rendered);
   ~QtBrowser() override;
 
   void navigate2(const std::string& url) override;
@@ -38,7 +39,8 @@ class QtBrowser : public TwipsControl, public platform::Browser {
   QWidget& view() { return *view_; }
 
  private:
-  QtBrowser(std::unique_ptr<web::WebBrowser> browser, QWidget& view, const platform::Screen& screen);
+  QtBrowser(std::unique_ptr<web::WebBrowser> browser, QWidget& view,
+            const platform::Screen& screen);
   void connectSignals();
 
   std::unique_ptr<web::WebBrowser> browser_;

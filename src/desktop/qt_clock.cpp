@@ -21,7 +21,9 @@ std::string QtClock::weekdayName(unsigned weekday) const {
 }
 
 std::string QtClock::monthShortName(unsigned month) const {
-  return QLocale().monthName(static_cast<int>((month + 11) % 12 + 1), QLocale::ShortFormat).toStdString();
+  return QLocale()
+      .monthName(static_cast<int>((month + 11) % 12 + 1), QLocale::ShortFormat)
+      .toStdString();
 }
 
 }  // namespace desktop

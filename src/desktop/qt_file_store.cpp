@@ -16,7 +16,9 @@ platform::SaveError writeFailure(const QSaveFile& file) {
 
 }  // namespace
 
-bool QtFileStore::exists(const std::string& path) { return QFileInfo::exists(QString::fromStdString(path)); }
+bool QtFileStore::exists(const std::string& path) {
+  return QFileInfo::exists(QString::fromStdString(path));
+}
 
 platform::SaveError QtFileStore::saveAtomically(const std::string& path, const std::string& bytes) {
   const QString target = QString::fromStdString(path);
@@ -26,7 +28,8 @@ platform::SaveError QtFileStore::saveAtomically(const std::string& path, const s
   QSaveFile file(target);
   if (!file.open(QIODevice::WriteOnly))
     return {75, "Path/file access error: " + file.errorString().toStdString()};
-  if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) {
+  if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
+      static_cast<qint64>(bytes.size())) {
     const auto failure = writeFailure(file);
     file.cancelWriting();
     return failure;

@@ -47,12 +47,13 @@ platform::TransferResult QtImageTransfer::fetch(const std::string& address) {
     timedOut = true;
     reply->abort();
   });
-  QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [&](qint64 received, qint64 total) {
-    if (received > maxBytes_ || total > maxBytes_) {
-      tooLarge = true;
-      reply->abort();
-    }
-  });
+  QObject::connect(reply, &QNetworkReply::downloadProgress, reply,
+                   [&](qint64 received, qint64 total) {
+                     if (received > maxBytes_ || total > maxBytes_) {
+                       tooLarge = true;
+                       reply->abort();
+                     }
+                   });
   QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
   timeout.start(timeoutMs_);
   if (!reply->isFinished()) loop.exec(QEventLoop::AllEvents);

@@ -6,8 +6,8 @@
 #pragma once
 
 #include <QNetworkAccessManager>
-#include <QPointer>
 #include <QNetworkReply>
+#include <QPointer>
 
 #include "platform/image_transfer.h"
 

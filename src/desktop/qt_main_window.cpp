@@ -60,10 +60,16 @@ QtMainWindow::QtMainWindow(web::Engine& engine, const QtScreen& screen, QWindow*
 
   form.onClose = [this] { unload(); };
   form.onResize = [this] { guardedCall("Form_Resize", events_.resize); };
-  form.onMouseDown = [this](int button) { guardedCall("Form_MouseDown", events_.mouseDown, button); };
+  form.onMouseDown = [this](int button) {
+    guardedCall("Form_MouseDown", events_.mouseDown, button);
+  };
   PictureWidget& logo = logo_->pictureWidget();
-  logo.onMouseDown = [this](int button) { guardedCall("picLogo_MouseDown", events_.logoMouseDown, button); };
-  logo.onMouseUp = [this](int button) { guardedCall("picLogo_MouseUp", events_.logoMouseUp, button); };
+  logo.onMouseDown = [this](int button) {
+    guardedCall("picLogo_MouseDown", events_.logoMouseDown, button);
+  };
+  logo.onMouseUp = [this](int button) {
+    guardedCall("picLogo_MouseUp", events_.logoMouseUp, button);
+  };
   logo.onClick = [this] { guardedCall("picLogo_Click", events_.logoClick); };
 }
 
@@ -78,13 +84,19 @@ QtMainWindow::~QtMainWindow() {
   form_->onMouseDown = nullptr;
 }
 
-platform::Browser& QtMainWindow::browser(int slot) { return *browsers_.at(static_cast<std::size_t>(slot)); }
+platform::Browser& QtMainWindow::browser(int slot) {
+  return *browsers_.at(static_cast<std::size_t>(slot));
+}
 
-platform::PictureBox& QtMainWindow::picbox(int slot) { return *picboxes_.at(static_cast<std::size_t>(slot)); }
+platform::PictureBox& QtMainWindow::picbox(int slot) {
+  return *picboxes_.at(static_cast<std::size_t>(slot));
+}
 
 std::string QtMainWindow::caption() const { return form_->windowTitle().toStdString(); }
 
-void QtMainWindow::setCaption(const std::string& caption) { form_->setWindowTitle(QString::fromStdString(caption)); }
+void QtMainWindow::setCaption(const std::string& caption) {
+  form_->setWindowTitle(QString::fromStdString(caption));
+}
 
 void QtMainWindow::setBackColor(std::uint32_t rgb) {
   QPalette colours = form_->palette();

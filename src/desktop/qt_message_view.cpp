@@ -21,7 +21,8 @@ QtMessageView::QtMessageView(std::unique_ptr<platform::Timer> timer)
   window_->setAttribute(Qt::WA_ShowWithoutActivating);
   window_->resize(8325 / kTwipsPerPixel, 1365 / kTwipsPerPixel);
 
-  label_ = new QLabel(QStringLiteral("This is the display used when a message is received."), window_.get());
+  label_ = new QLabel(QStringLiteral("This is the display used when a message is received."),
+                      window_.get());
   label_->setObjectName(QStringLiteral("msgText"));
   QFont font(QStringLiteral("Tahoma"));
   font.setStyleHint(QFont::SansSerif);
@@ -42,7 +43,9 @@ int QtMessageView::textWidth() const { return label_->width() * kTwipsPerPixel; 
 
 int QtMessageView::textHeight() const { return label_->height() * kTwipsPerPixel; }
 
-void QtMessageView::placeText(int left, int top) { label_->move(left / kTwipsPerPixel, top / kTwipsPerPixel); }
+void QtMessageView::placeText(int left, int top) {
+  label_->move(left / kTwipsPerPixel, top / kTwipsPerPixel);
+}
 
 void QtMessageView::setGeometry(int left, int top, int width, int height) {
   // The outer size: what the frame takes is known only once the window system framed us.

@@ -25,15 +25,17 @@ constexpr int kFrameWidth = 120;
 constexpr int kFrameHeight = 405;
 
 QRect pixels(int left, int top, int width, int height) {
-  return {left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel, height / kTwipsPerPixel};
+  return {left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,
+          height / kTwipsPerPixel};
 }
 
 // The design's small sans fonts are 11 pixels high; where Tahoma is missing, the narrow
 // sans faces of the same build keep the captions inside their design widths.
 QFont designFont(bool bold = false) {
   QFont font;
-  font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
-                    QStringLiteral("Nimbus Sans"), QStringLiteral("Helvetica")});
+  font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"),
+                    QStringLiteral("Arial"), QStringLiteral("Nimbus Sans"),
+                    QStringLiteral("Helvetica")});
   font.setStyleHint(QFont::SansSerif);
   font.setPixelSize(11);
   font.setBold(bold);
@@ -80,27 +82,39 @@ QtOptionsView::QtOptionsView() : dialog_(std::make_unique<QDialog>()) {
   d->setModal(true);
   d->setFont(designFont());
 
-  auto* frame1 = place(new QGroupBox(QStringLiteral(" Options "), d), "Frame1", pixels(60, 60, 5055, 1215));
+  auto* frame1 =
+      place(new QGroupBox(QStringLiteral(" Options "), d), "Frame1", pixels(60, 60, 5055, 1215));
   checks_[OptionsCheck::AutoSaveMode] =
       checkBox(frame1, "chkAutoSaveMode", " Auto-save images", pixels(240, 300, 1635, 255));
-  auto* pathLabel = place(new QLabel(QStringLiteral("Path"), frame1), "Label2", pixels(240, 720, 0, 0));
+  auto* pathLabel =
+      place(new QLabel(QStringLiteral("Path"), frame1), "Label2", pixels(240, 720, 0, 0));
   pathLabel->adjustSize();
   pathBox_ = place(new QLineEdit(frame1), "savePathBox", pixels(660, 660, 3615, 315));
-  pathButton_ = place(new QPushButton(QStringLiteral("..."), frame1), "pathBut", pixels(4440, 660, 375, 315));
+  pathButton_ =
+      place(new QPushButton(QStringLiteral("..."), frame1), "pathBut", pixels(4440, 660, 375, 315));
   pathButton_->setAutoDefault(false);
 
-  auto* minLabel = place(new QLabel(QStringLiteral("Min image size"), d), "Label3", pixels(120, 1440, 1155, 195));
+  auto* minLabel = place(new QLabel(QStringLiteral("Min image size"), d), "Label3",
+                         pixels(120, 1440, 1155, 195));
   minLabel->setFont(tahoma());
-  lists_[OptionsList::MinImageSize] = place(new QComboBox(d), "cboMinImageSize", pixels(1380, 1380, 1155, 315));
-  auto* maxLabel = place(new QLabel(QStringLiteral("Max image size"), d), "Label1", pixels(2700, 1440, 1095, 195));
+  lists_[OptionsList::MinImageSize] =
+      place(new QComboBox(d), "cboMinImageSize", pixels(1380, 1380, 1155, 315));
+  auto* maxLabel = place(new QLabel(QStringLiteral("Max image size"), d), "Label1",
+                         pixels(2700, 1440, 1095, 195));
   maxLabel->setFont(tahoma());
-  lists_[OptionsList::MaxImageSize] = place(new QComboBox(d), "cboMaxImageSize", pixels(3900, 1380, 1155, 315));
+  lists_[OptionsList::MaxImageSize] =
+      place(new QComboBox(d), "cboMaxImageSize", pixels(3900, 1380, 1155, 315));
 
-  auto* frame2 = place(new QGroupBox(QStringLiteral(" Flags "), d), "Frame2", pixels(60, 1800, 5055, 1275));
-  checks_[OptionsCheck::Sounds] = checkBox(frame2, "chkSounds", " Allow sounds", pixels(240, 300, 2295, 195));
-  checks_[OptionsCheck::Docs] = checkBox(frame2, "chkDocs", " Allow documents", pixels(240, 600, 2295, 195));
-  checks_[OptionsCheck::Movies] = checkBox(frame2, "chkMovies", " Allow movies", pixels(240, 900, 2295, 195));
-  checks_[OptionsCheck::AdultMode] = checkBox(frame2, "chkAdultMode", " Adult mode", pixels(2640, 300, 2295, 195));
+  auto* frame2 =
+      place(new QGroupBox(QStringLiteral(" Flags "), d), "Frame2", pixels(60, 1800, 5055, 1275));
+  checks_[OptionsCheck::Sounds] =
+      checkBox(frame2, "chkSounds", " Allow sounds", pixels(240, 300, 2295, 195));
+  checks_[OptionsCheck::Docs] =
+      checkBox(frame2, "chkDocs", " Allow documents", pixels(240, 600, 2295, 195));
+  checks_[OptionsCheck::Movies] =
+      checkBox(frame2, "chkMovies", " Allow movies", pixels(240, 900, 2295, 195));
+  checks_[OptionsCheck::AdultMode] =
+      checkBox(frame2, "chkAdultMode", " Adult mode", pixels(2640, 300, 2295, 195));
   checks_[OptionsCheck::DebugMode] =
       checkBox(d, "chkDebugMode", " Log debug information", pixels(180, 3300, 2295, 195));
 
@@ -139,7 +153,9 @@ QtOptionsView::~QtOptionsView() = default;
 
 std::string QtOptionsView::title() const { return dialog_->windowTitle().toStdString(); }
 
-void QtOptionsView::setTitle(const std::string& title) { dialog_->setWindowTitle(QString::fromStdString(title)); }
+void QtOptionsView::setTitle(const std::string& title) {
+  dialog_->setWindowTitle(QString::fromStdString(title));
+}
 
 int QtOptionsView::width() const {
   const int frame = dialog_->frameGeometry().width() - dialog_->width();
@@ -151,13 +167,19 @@ int QtOptionsView::height() const {
   return dialog_->height() * kTwipsPerPixel + (frame > 0 ? frame * kTwipsPerPixel : kFrameHeight);
 }
 
-void QtOptionsView::setPosition(int left, int top) { dialog_->move(left / kTwipsPerPixel, top / kTwipsPerPixel); }
+void QtOptionsView::setPosition(int left, int top) {
+  dialog_->move(left / kTwipsPerPixel, top / kTwipsPerPixel);
+}
 
 int QtOptionsView::checkValue(OptionsCheck box) const { return check(box)->isChecked() ? 1 : 0; }
 
-void QtOptionsView::setCheckValue(OptionsCheck box, int value) { check(box)->setChecked(value != 0); }
+void QtOptionsView::setCheckValue(OptionsCheck box, int value) {
+  check(box)->setChecked(value != 0);
+}
 
-void QtOptionsView::setCheckVisible(OptionsCheck box, bool visible) { check(box)->setVisible(visible); }
+void QtOptionsView::setCheckVisible(OptionsCheck box, bool visible) {
+  check(box)->setVisible(visible);
+}
 
 void QtOptionsView::clearList(OptionsList which) { list(which)->clear(); }
 
@@ -171,7 +193,9 @@ void QtOptionsView::addListEntry(OptionsList which, const std::string& text) {
 
 int QtOptionsView::listIndex(OptionsList which) const { return list(which)->currentIndex(); }
 
-void QtOptionsView::setListIndex(OptionsList which, int index) { list(which)->setCurrentIndex(index); }
+void QtOptionsView::setListIndex(OptionsList which, int index) {
+  list(which)->setCurrentIndex(index);
+}
 
 std::string QtOptionsView::listEntry(OptionsList which, int index) const {
   return list(which)->itemText(index).toStdString();

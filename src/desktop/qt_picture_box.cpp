@@ -11,9 +11,12 @@ namespace {
 
 QPixmap loadPicture(platform::Picture picture) {
   switch (picture) {
-    case platform::Picture::LogoIn: return QPixmap(QStringLiteral(":/quorel/logo_in.jpg"));
-    case platform::Picture::LogoOut: return QPixmap(QStringLiteral(":/quorel/logo_out.jpg"));
-    case platform::Picture::None: break;
+    case platform::Picture::LogoIn:
+      return QPixmap(QStringLiteral(":/quorel/logo_in.jpg"));
+    case platform::Picture::LogoOut:
+      return QPixmap(QStringLiteral(":/quorel/logo_out.jpg"));
+    case platform::Picture::None:
+      break;
   }
   return {};
 }

@@ -13,7 +13,8 @@ const QString kGroup = QStringLiteral("Options");
 
 QString QtSettingsStore::defaultPath() {
   QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-  if (base.isEmpty() || QDir::isRelativePath(base)) base = QDir::homePath() + QStringLiteral("/.config");
+  if (base.isEmpty() || QDir::isRelativePath(base))
+    base = QDir::homePath() + QStringLiteral("/.config");
   return base + QStringLiteral("/quorel/quorel.conf");
 }
 
@@ -32,7 +33,8 @@ std::string QtSettingsStore::read(const std::string& key, const std::string& def
   const QVariant value = settings_->value(name);
   if (!value.isValid()) return defaultText;
   // An unquoted value with commas comes back as a list; it was meant as one text.
-  if (value.metaType().id() == QMetaType::QStringList) return value.toStringList().join(QStringLiteral(", ")).toStdString();
+  if (value.metaType().id() == QMetaType::QStringList)
+    return value.toStringList().join(QStringLiteral(", ")).toStdString();
   if (!value.canConvert<QString>()) return defaultText;
   return value.toString().toStdString();
 }
@@ -40,7 +42,8 @@ std::string QtSettingsStore::read(const std::string& key, const std::string& def
 void QtSettingsStore::write(const std::string& key, const std::string& text) {
   written_[key] = text;
   QDir().mkpath(QFileInfo(path_).absolutePath());
-  settings_->setValue(kGroup + QLatin1Char('/') + QString::fromStdString(key), QString::fromStdString(text));
+  settings_->setValue(kGroup + QLatin1Char('/') + QString::fromStdString(key),
+                      QString::fromStdString(text));
   settings_->sync();
 }
 

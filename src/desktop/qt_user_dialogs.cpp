@@ -15,8 +15,9 @@ void QtUserDialogs::messageBox(const std::string& text, const std::string& title
 }
 
 bool QtUserDialogs::askYesNo(const std::string& text, const std::string& title) {
-  QMessageBox box(QMessageBox::Question, QString::fromStdString(title), QString::fromStdString(text),
-                  QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
+  QMessageBox box(QMessageBox::Question, QString::fromStdString(title),
+                  QString::fromStdString(text), QMessageBox::Yes | QMessageBox::No,
+                  QApplication::activeWindow());
   box.setDefaultButton(QMessageBox::Yes);
   return box.exec() == QMessageBox::Yes;
 }

@@ -1,8 +1,9 @@
 #include "desktop/screen_saver_host.h"
 
+#include <xcb/xcb.h>
+
 #include <QGuiApplication>
 #include <cstdlib>
-#include <xcb/xcb.h>
 
 namespace desktop {
 namespace {
@@ -21,7 +22,8 @@ xcb_connection_t* x11Connection() {
 
 }  // namespace
 
-std::optional<WId> screenSaverWindow(const QStringList& arguments, const QString& environmentValue) {
+std::optional<WId> screenSaverWindow(const QStringList& arguments,
+                                     const QString& environmentValue) {
   const qsizetype option = arguments.indexOf(QStringLiteral("-window-id"));
   if (option >= 0 && option + 1 < arguments.size()) {
     if (auto id = parseWindowId(arguments.at(option + 1))) return id;

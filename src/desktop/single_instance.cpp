@@ -10,7 +10,9 @@
 namespace desktop {
 namespace {
 
-bool processGone(qint64 pid) { return pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH; }
+bool processGone(qint64 pid) {
+  return pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+}
 
 }  // namespace
 
@@ -38,7 +40,8 @@ bool SingleInstance::anotherRunning() {
     const bool known = lock_->getLockInfo(&pid, &host, &application);
     const bool sameHost = host.isEmpty() || host == QSysInfo::machineHostName();
     // An unreadable lock that is not being written right now was left half-made.
-    const bool garbled = !known && QFileInfo(path_).lastModified().secsTo(QDateTime::currentDateTime()) > 5;
+    const bool garbled =
+        !known && QFileInfo(path_).lastModified().secsTo(QDateTime::currentDateTime()) > 5;
     const bool stale = (known && sameHost && processGone(pid)) || garbled;
     if (stale && lock_->removeStaleLockFile() && lock_->tryLock(0)) return !(held_ = true);
     return true;

@@ -64,7 +64,9 @@ void TwipsControl::setTop(int v) { setOne(&Twips::top, v); }
 void TwipsControl::setWidth(int v) { setOne(&Twips::width, v); }
 void TwipsControl::setHeight(int v) { setOne(&Twips::height, v); }
 
-void TwipsControl::move(int left, int top, int width, int height) { place({left, top, width, height}); }
+void TwipsControl::move(int left, int top, int width, int height) {
+  place({left, top, width, height});
+}
 
 void TwipsControl::applyGeometry(const QRect& pixels) { widget_->setGeometry(pixels); }
 

@@ -111,7 +111,8 @@ void OptionsDialog::okBut_Click() {
   Settings& settings = program_.settings;
 
   // A list with nothing chosen keeps what the store holds.
-  const auto saveSize = [&](OptionsList list, const char* key, bool (*parse)(Settings&, const std::string&)) {
+  const auto saveSize = [&](OptionsList list, const char* key,
+                            bool (*parse)(Settings&, const std::string&)) {
     const int index = view.listIndex(list);
     if (index < 0) return;
     const std::string text = view.listEntry(list, index);
@@ -147,7 +148,8 @@ void OptionsDialog::chkAutoSaveMode_Click() {
 void OptionsDialog::pathBut_Click() {
   auto& view = program_.platform.optionsView();
   // A cancelled chooser keeps the folder the box had.
-  if (const auto folder = program_.platform.dialogs().chooseFolder(view.pathText())) view.setPathText(*folder);
+  if (const auto folder = program_.platform.dialogs().chooseFolder(view.pathText()))
+    view.setPathText(*folder);
 }
 
 void OptionsDialog::Unload() {

@@ -11,8 +11,8 @@ class OptionsDialog {
   explicit OptionsDialog(Program& program);
 
   // The entries of both size lists, in order.
-  static constexpr const char* kImageSizes[] = {"48x48",    "100x100",   "150x150", "200x200",
-                                                "320x240",  "640x480",   "800x600", "1024x768",
+  static constexpr const char* kImageSizes[] = {"48x48",    "100x100",   "150x150",  "200x200",
+                                                "320x240",  "640x480",   "800x600",  "1024x768",
                                                 "1152x864", "1280x1024", "Unlimited"};
   // What the dialog shows for a key the store lacks.
   static constexpr const char* kDefaultMinImageSize = "100x100";

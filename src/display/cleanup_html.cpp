@@ -18,20 +18,13 @@ struct Rename {
 // Renamed, not removed: the browser ignores unknown tags and attributes, and the page keeps
 // its shape for the crawl to read links and images from.
 constexpr Rename kRenames[] = {
-    {"<script", "<quorel"},
-    {"</script", "</quorel"},
-    {"onload=", "quorelload="},
-    {"onunload=", "quorelunload="},
-    {"onclick=", "quorelonclick="},
-    {"<embed", "<quorel-embed"},
-    {"<object", "<quorel-object"},
-    {"self.", "self-quorel."},
-    {"resizeTo", "resizeQUORELo"},
-    {"moveTo", "moveQUORELo"},
-    {"window.", "window-quorel."},
-    {"<iframe", "<quorel-frame"},
-    {"</iframe", "</quorel-iframe"},
-    {"onbeforeunload=", "quorelonbeforeunload="},
+    {"<script", "<quorel"},          {"</script", "</quorel"},
+    {"onload=", "quorelload="},      {"onunload=", "quorelunload="},
+    {"onclick=", "quorelonclick="},  {"<embed", "<quorel-embed"},
+    {"<object", "<quorel-object"},   {"self.", "self-quorel."},
+    {"resizeTo", "resizeQUORELo"},   {"moveTo", "moveQUORELo"},
+    {"window.", "window-quorel."},   {"<iframe", "<quorel-frame"},
+    {"</iframe", "</quorel-iframe"}, {"onbeforeunload=", "quorelonbeforeunload="},
 };
 
 // The markup with a lower-cased copy kept alongside: each pattern is looked for once in the

@@ -42,8 +42,8 @@ std::string ClickThrough(const std::string& address) {
 
 std::string PageColour(Program& program) {
   if (!program.settings.PartridgeMode) return "black";
-  static const char* const kColours[] = {"red", "yellow", "green", "blue",
-                                         "orange", "black", "white"};
+  static const char* const kColours[] = {"red",    "yellow", "green", "blue",
+                                         "orange", "black",  "white"};
   const std::int32_t c = vb::CLng(static_cast<double>(program.rnd()) * 6);
   return kColours[c];
 }
@@ -145,9 +145,9 @@ void browser_DocumentComplete(Program& program, int k, const std::string& url) {
 
       if (!GoodImage(program, width, height)) {
         const Settings& s = program.settings;
-        AddStatus(program, "[IBadImage] " + SizeText(width, height) + " (min: " +
-                               SizeText(s.MinImageWidth, s.MinImageHeight) + " max: " +
-                               SizeText(s.MaxImageWidth, s.MaxImageHeight) + ")");
+        AddStatus(program, "[IBadImage] " + SizeText(width, height) +
+                               " (min: " + SizeText(s.MinImageWidth, s.MinImageHeight) +
+                               " max: " + SizeText(s.MaxImageWidth, s.MaxImageHeight) + ")");
         picbox.setVisible(false);
         program.nextTimer().setEnabled(true);
         AddTrace(program, "browser_DocumentComplete OUT");

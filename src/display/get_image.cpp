@@ -28,8 +28,8 @@ std::string SizeText(std::int32_t width, std::int32_t height) {
 bool GoodImage(Program& program, std::int32_t width, std::int32_t height) {
   AddTrace(program, "GoodImage IN");
   const Settings& s = program.settings;
-  bool good = s.MinImageWidth <= width && width <= s.MaxImageWidth &&
-              s.MinImageHeight <= height && height <= s.MaxImageHeight;
+  bool good = s.MinImageWidth <= width && width <= s.MaxImageWidth && s.MinImageHeight <= height &&
+              height <= s.MaxImageHeight;
   // The one size that always passes, whatever the window says.
   if (width == 28 && height == 30) good = true;
   AddTrace(program, "GoodImage OUT");
@@ -98,8 +98,7 @@ void GetImage(Program& program, platform::Document& doc) {
   const Settings& s = program.settings;
   AddStatus(program, "[GoodImage (" + std::to_string(index) + ")] " + SizeText(width, height) +
                          " (min: " + SizeText(s.MinImageWidth, s.MinImageHeight) + ", max: " +
-                         SizeText(s.MaxImageWidth, s.MaxImageHeight) + ") " +
-                         doc.image(index).src);
+                         SizeText(s.MaxImageWidth, s.MaxImageHeight) + ") " + doc.image(index).src);
   IBrowseTo(program, doc.image(index).src);
   AddTrace(program, "GetImage OUT");
 }

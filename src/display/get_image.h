@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+
 #include "platform/document.h"
 
 struct Program;

@@ -26,8 +26,8 @@ std::string ClockText(Program& program, platform::LocalTime now, const std::stri
                 t.hour < 12 ? "am" : "pm");
 
   return clock.weekdayName(t.weekday) + ", " + clock.monthShortName(t.month) + " " +
-         std::to_string(t.day) + "\r\n" + clockText + " up " + uptime +
-         "\r\n" + "V" + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + "." +
+         std::to_string(t.day) + "\r\n" + clockText + " up " + uptime + "\r\n" + "V" +
+         std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + "." +
          std::to_string(kVersionRevision);
 }
 

@@ -34,13 +34,26 @@ void page_onclick(Program& program, std::int32_t index) {
     const std::int32_t id = menu.Popup(program, items);
     const SlotInfo& info = program.slotInfo.at(static_cast<std::size_t>(index));
     switch (id) {
-      case BrowsePic: openAndClose(program, info.picUrl); break;
-      case BrowseSite: openAndClose(program, info.siteUrl); break;
-      case Save: SaveImage(program, program.browser(index).document()); break;
-      case Raise: SetBrowser(program, index, true); break;
-      case Lower: SetBrowser(program, index, false); break;
-      case Hide: program.picbox(index).setVisible(false); break;
-      default: break;
+      case BrowsePic:
+        openAndClose(program, info.picUrl);
+        break;
+      case BrowseSite:
+        openAndClose(program, info.siteUrl);
+        break;
+      case Save:
+        SaveImage(program, program.browser(index).document());
+        break;
+      case Raise:
+        SetBrowser(program, index, true);
+        break;
+      case Lower:
+        SetBrowser(program, index, false);
+        break;
+      case Hide:
+        program.picbox(index).setVisible(false);
+        break;
+      default:
+        break;
     }
   }
   AddTrace(program, "page_onclick OUT");

@@ -66,8 +66,8 @@ void ResizeIBrowser(Program& program, std::int32_t index) {
   auto& browser = program.browser(index);
   const auto& screen = program.platform.screen();
   if (browser.height() >= screen.height() - kScreenMargin) {
-    AddStatus(program, "[B-Bastards!] resize height " + std::to_string(browser.height()) +
-                           " -> " + std::to_string(kWorkBrowserHeight));
+    AddStatus(program, "[B-Bastards!] resize height " + std::to_string(browser.height()) + " -> " +
+                           std::to_string(kWorkBrowserHeight));
     browser.setHeight(kWorkBrowserHeight);
   }
   if (browser.width() >= screen.width() - kScreenMargin) {

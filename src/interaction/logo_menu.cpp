@@ -24,7 +24,8 @@ void openAndClose(Program& program, const std::string& path) {
 void picLogo_Click(Program& program) {
   AddTrace(program, "picLogo_Click IN");
   program.menuOpen = true;
-  const std::vector<std::string> items = {"Config", "-", "Quorel Home", "Quorel Forums", "-", "Exit"};
+  const std::vector<std::string> items = {"Config",        "-", "Quorel Home",
+                                          "Quorel Forums", "-", "Exit"};
   cPopupMenu menu;
   switch (menu.Popup(program, items)) {
     case Config:
@@ -33,10 +34,17 @@ void picLogo_Click(Program& program) {
       program.options->PlaceOptions();
       program.options->ShowModal();
       break;
-    case Home: openAndClose(program, "/quorel"); break;
-    case Forums: openAndClose(program, "/forums"); break;
-    case Exit: program.form().close(); break;
-    default: break;
+    case Home:
+      openAndClose(program, "/quorel");
+      break;
+    case Forums:
+      openAndClose(program, "/forums");
+      break;
+    case Exit:
+      program.form().close();
+      break;
+    default:
+      break;
   }
   program.menuOpen = false;
   AddTrace(program, "picLogo_Click OUT");

@@ -21,8 +21,8 @@ bool MouseHookProc(Program& program, const platform::MouseHookEvent& event) {
 
   // The window sits at the screen's top-left corner, so screen and window positions agree.
   auto& logo = program.form().picLogo();
-  const bool overLogo = logo.left() <= x && x <= logo.left() + logo.width() &&
-                        logo.top() <= y && y <= logo.top() + logo.height();
+  const bool overLogo = logo.left() <= x && x <= logo.left() + logo.width() && logo.top() <= y &&
+                        y <= logo.top() + logo.height();
   if (overLogo)
     logo.setPicture(platform::Picture::LogoIn);
   else if (logo.picture() != platform::Picture::LogoOut)

@@ -8,7 +8,8 @@ namespace {
 
 platform::MenuEntry menuEntry(const std::string& item) {
   if (vb::Trim(item) == "-") return {platform::MenuEntry::Kind::Separator, ""};
-  if (!item.empty() && item.front() == '!') return {platform::MenuEntry::Kind::Disabled, vb::Mid(item, 2)};
+  if (!item.empty() && item.front() == '!')
+    return {platform::MenuEntry::Kind::Disabled, vb::Mid(item, 2)};
   return {platform::MenuEntry::Kind::Plain, item};
 }
 

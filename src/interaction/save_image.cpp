@@ -31,7 +31,8 @@ std::string extensionTail(const std::string& address) {
   }
   if (tail.size() > kLongestTail) {
     std::size_t cut = kLongestTail;
-    while (cut > 0 && (static_cast<unsigned char>(tail[cut]) & 0xC0) == 0x80) --cut;  // whole characters
+    while (cut > 0 && (static_cast<unsigned char>(tail[cut]) & 0xC0) == 0x80)
+      --cut;  // whole characters
     tail.resize(cut);
   }
   return tail;
@@ -42,7 +43,8 @@ std::string freeName(Program& program, const std::string& folder, const std::str
                      const std::string& tail) {
   auto& files = program.platform.fileStore();
   std::string name = stem + tail;
-  for (int n = 1; files.exists(folder + "/" + name); ++n) name = stem + "-" + std::to_string(n) + tail;
+  for (int n = 1; files.exists(folder + "/" + name); ++n)
+    name = stem + "-" + std::to_string(n) + tail;
   return name;
 }
 
@@ -75,7 +77,8 @@ void SaveImage(Program& program, platform::Document& doc) {
   auto& dialogs = program.platform.dialogs();
   const std::string folder = program.settings.AutosavePath;
   if (folder.empty()) {
-    dialogs.messageBox("You have to set your auto-save path before you can capture images.", "Whoa");
+    dialogs.messageBox("You have to set your auto-save path before you can capture images.",
+                       "Whoa");
     return;
   }
 
@@ -93,23 +96,25 @@ void SaveImage(Program& program, platform::Document& doc) {
       return;
     }
 
-    const std::string name = freeName(program, folder, timeStamp(program.now()), extensionTail(href));
+    const std::string name =
+        freeName(program, folder, timeStamp(program.now()), extensionTail(href));
 
     platform::SaveError error;
     try {
       AddStatus(program, "[Saving] " + folder + "/" + name);
       error = program.platform.fileStore().saveAtomically(folder + "/" + name, reply.bytes);
       // Confirmed only once it is true: a failed save shows its box and nothing else.
-      if (error.number == 0 && !program.settings.AutosaveMode) ShowMessage(program, "File saved as " + name);
+      if (error.number == 0 && !program.settings.AutosaveMode)
+        ShowMessage(program, "File saved as " + name);
     } catch (const platform::RunTimeError& failure) {
       error = {failure.number(), failure.description()};
     } catch (const std::exception& failure) {
       error = {75, failure.what()};
     }
     if (error.number != 0) {
-      dialogs.messageBox("Cannot save " + name + ": " + std::to_string(error.number) + ", " +
-                             error.description,
-                         "Quorel");
+      dialogs.messageBox(
+          "Cannot save " + name + ": " + std::to_string(error.number) + ", " + error.description,
+          "Quorel");
       return;
     }
   }

@@ -24,14 +24,30 @@ ShellFailure ClassifyShellResult(Program& program, int result) {
     failure.description = description;
   };
   switch (result) {
-    case 0: set(7, "Out of memory"); break;
-    case 2: set(53, "File not found"); break;
-    case 3: set(76, "Path not found"); break;
-    case 5: set(75, "Path/file access error"); break;
-    case 8: set(7, "Out of memory"); break;
-    case 11: set(kShellErrorBase + 11, "The executable file is invalid or corrupt"); break;
-    case 26: set(75, "A sharing violation occurred."); break;
-    case 27: set(kShellErrorBase + 27, "This file type does not have a valid file association."); break;
+    case 0:
+      set(7, "Out of memory");
+      break;
+    case 2:
+      set(53, "File not found");
+      break;
+    case 3:
+      set(76, "Path not found");
+      break;
+    case 5:
+      set(75, "Path/file access error");
+      break;
+    case 8:
+      set(7, "Out of memory");
+      break;
+    case 11:
+      set(kShellErrorBase + 11, "The executable file is invalid or corrupt");
+      break;
+    case 26:
+      set(75, "A sharing violation occurred.");
+      break;
+    case 27:
+      set(kShellErrorBase + 27, "This file type does not have a valid file association.");
+      break;
     case 28:
       set(286, "The file could not be opened due to time out. Please try again in a moment.");
       break;
@@ -45,8 +61,12 @@ ShellFailure ClassifyShellResult(Program& program, int result) {
           "The file could not be opened because the target application is busy. Please try again "
           "in a moment.");
       break;
-    case 31: set(kShellErrorBase + 31, "No application is associated with this file type."); break;
-    case 32: set(48, "The specified dynamic-link library was not found."); break;
+    case 31:
+      set(kShellErrorBase + 31, "No application is associated with this file type.");
+      break;
+    case 32:
+      set(48, "The specified dynamic-link library was not found.");
+      break;
     default:
       set(kShellErrorBase + result,
           "An error occurred occurred whilst trying to open or print the selected file.");

@@ -3,7 +3,8 @@
 namespace {
 
 bool keptAsIs(unsigned char byte) {
-  return (byte >= '0' && byte <= '9') || (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z');
+  return (byte >= '0' && byte <= '9') || (byte >= 'A' && byte <= 'Z') ||
+         (byte >= 'a' && byte <= 'z');
 }
 
 }  // namespace

@@ -25,8 +25,8 @@ class MainWindow : public virtual Control {
   virtual void close() = 0;
 
   virtual Browser& workBrowser() = 0;
-  virtual Browser& browser(int slot) = 0;      // 0..9
-  virtual PictureBox& picbox(int slot) = 0;    // 0..9, the frame of browser(slot)
+  virtual Browser& browser(int slot) = 0;    // 0..9
+  virtual PictureBox& picbox(int slot) = 0;  // 0..9, the frame of browser(slot)
   virtual PictureBox& picLogo() = 0;
   virtual Label& timeLab() = 0;
   virtual TextBox& urlBox() = 0;
@@ -35,9 +35,9 @@ class MainWindow : public virtual Control {
   virtual Timer& recoveryTimer() = 0;
 
   struct Events {
-    std::function<void()> unload;                 // the window is closing, by any means
-    std::function<void()> resize;                 // Form_Resize
-    std::function<void(int button)> mouseDown;    // on the bare window surface; 1 = left
+    std::function<void()> unload;               // the window is closing, by any means
+    std::function<void()> resize;               // Form_Resize
+    std::function<void(int button)> mouseDown;  // on the bare window surface; 1 = left
     std::function<void()> logoClick;
     std::function<void(int button)> logoMouseDown;
     std::function<void(int button)> logoMouseUp;

@@ -17,7 +17,7 @@ class MessageView {
   virtual int textHeight() const = 0;
   virtual void placeText(int left, int top) = 0;
   virtual void setGeometry(int left, int top, int width, int height) = 0;
-  virtual void show() = 0;   // not modal
+  virtual void show() = 0;  // not modal
   virtual void hide() = 0;
   virtual void bringToFront() = 0;
   virtual bool isShown() const = 0;

@@ -24,6 +24,8 @@ inline RunTimeError invalidCall() { return {5, "Invalid procedure call or argume
 inline RunTimeError overflow() { return {6, "Overflow"}; }
 inline RunTimeError subscriptOutOfRange() { return {9, "Subscript out of range"}; }
 inline RunTimeError typeMismatch() { return {13, "Type mismatch"}; }
-inline RunTimeError objectNotSet() { return {91, "Object variable or With block variable not set"}; }
+inline RunTimeError objectNotSet() {
+  return {91, "Object variable or With block variable not set"};
+}
 
 }  // namespace platform

@@ -28,7 +28,8 @@ bool isPrivateIPv6(const Q_IPV6ADDR& a) {
   if (zeroPrefix && a[10] == 0xFF && a[11] == 0xFF) {  // IPv4-mapped
     return isPrivateIPv4(quint32(a[12]) << 24 | quint32(a[13]) << 16 | quint32(a[14]) << 8 | a[15]);
   }
-  bool allZeroButLast = zeroPrefix && a[10] == 0 && a[11] == 0 && a[12] == 0 && a[13] == 0 && a[14] == 0;
+  bool allZeroButLast =
+      zeroPrefix && a[10] == 0 && a[11] == 0 && a[12] == 0 && a[13] == 0 && a[14] == 0;
   if (allZeroButLast && (a[15] == 0 || a[15] == 1)) return true;  // :: and ::1
   if ((a[0] & 0xFE) == 0xFC) return true;                         // fc00::/7 unique local
   if (a[0] == 0xFE && (a[1] & 0xC0) == 0x80) return true;         // fe80::/10 link-local
@@ -70,7 +71,8 @@ bool isPrivateHost(const QString& rawHost) {
   if (host == "localhost" || host.endsWith(".localhost")) return true;
   QHostAddress address;
   if (!address.setAddress(host)) return false;
-  if (address.protocol() == QAbstractSocket::IPv4Protocol) return isPrivateIPv4(address.toIPv4Address());
+  if (address.protocol() == QAbstractSocket::IPv4Protocol)
+    return isPrivateIPv4(address.toIPv4Address());
   return isPrivateIPv6(address.toIPv6Address());
 }
 

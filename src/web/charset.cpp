@@ -11,10 +11,12 @@ namespace {
 // Labels that browsers read as windows-1252, whose decoder also maps 0x80..0x9F.
 QByteArray normalisedLabel(QByteArray label) {
   label = label.trimmed().toLower();
-  if (label.size() >= 2 && (label.startsWith('"') || label.startsWith('\''))) label = label.mid(1, label.size() - 2);
+  if (label.size() >= 2 && (label.startsWith('"') || label.startsWith('\'')))
+    label = label.mid(1, label.size() - 2);
   label = label.trimmed();
-  static const char* const kWestern[] = {"iso-8859-1", "iso8859-1", "latin1", "l1", "us-ascii", "ascii",
-                                         "iso_8859-1", "cp1252", "x-cp1252", "cp819", "ibm819"};
+  static const char* const kWestern[] = {"iso-8859-1", "iso8859-1", "latin1",     "l1",
+                                         "us-ascii",   "ascii",     "iso_8859-1", "cp1252",
+                                         "x-cp1252",   "cp819",     "ibm819"};
   for (const char* western : kWestern) {
     if (label == western) return "windows-1252";
   }
@@ -77,7 +79,8 @@ QByteArray decodeToUtf8(const QByteArray& body, const QByteArray& contentType, b
     if (isValidUtf8(body)) return body.mid(skip);
     decoder = QStringDecoder("windows-1252");
   }
-  if (label == "utf-8" || label == "utf8") return body.mid(skip);  // gumbo replaces bad bytes itself
+  if (label == "utf-8" || label == "utf8")
+    return body.mid(skip);  // gumbo replaces bad bytes itself
   return QString(decoder(QByteArrayView(body).sliced(skip))).toUtf8();
 }
 

@@ -12,10 +12,11 @@ namespace web {
 DisplayView::DisplayView(WebBrowser& browser, QWidget* parent)
     : QTextBrowser(parent),
       browser_(browser),
-      images_(new VisibleImages({[this](const QString& name) { return picture(name); },
-                                 [this] { return reachableArea(); },
-                                 [this](const QString& name) { browser_.engine().releaseDecoded(addressOf(name)); }},
-                                this)) {
+      images_(new VisibleImages(
+          {[this](const QString& name) { return picture(name); },
+           [this] { return reachableArea(); },
+           [this](const QString& name) { browser_.engine().releaseDecoded(addressOf(name)); }},
+          this)) {
   setFrameShape(QFrame::NoFrame);
   setOpenLinks(false);
   setOpenExternalLinks(false);
@@ -77,7 +78,8 @@ QRectF DisplayView::reachableArea() const {
   // window's edges do not.
   const QWidget* port = viewport();
   QRect area = port->rect();
-  for (const QWidget* up = port->parentWidget(); up; up = up->isWindow() ? nullptr : up->parentWidget())
+  for (const QWidget* up = port->parentWidget(); up;
+       up = up->isWindow() ? nullptr : up->parentWidget())
     area &= QRect(port->mapFrom(up, QPoint(0, 0)), up->size());
   return QRectF(area.translated(horizontalScrollBar()->value(), verticalScrollBar()->value()));
 }

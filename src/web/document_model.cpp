@@ -10,11 +10,24 @@ namespace {
 
 bool isVoid(GumboTag tag) {
   switch (tag) {
-    case GUMBO_TAG_AREA: case GUMBO_TAG_BASE: case GUMBO_TAG_BASEFONT: case GUMBO_TAG_BGSOUND:
-    case GUMBO_TAG_BR: case GUMBO_TAG_COL: case GUMBO_TAG_EMBED: case GUMBO_TAG_FRAME:
-    case GUMBO_TAG_HR: case GUMBO_TAG_IMG: case GUMBO_TAG_INPUT: case GUMBO_TAG_KEYGEN:
-    case GUMBO_TAG_LINK: case GUMBO_TAG_META: case GUMBO_TAG_PARAM: case GUMBO_TAG_SOURCE:
-    case GUMBO_TAG_TRACK: case GUMBO_TAG_WBR:
+    case GUMBO_TAG_AREA:
+    case GUMBO_TAG_BASE:
+    case GUMBO_TAG_BASEFONT:
+    case GUMBO_TAG_BGSOUND:
+    case GUMBO_TAG_BR:
+    case GUMBO_TAG_COL:
+    case GUMBO_TAG_EMBED:
+    case GUMBO_TAG_FRAME:
+    case GUMBO_TAG_HR:
+    case GUMBO_TAG_IMG:
+    case GUMBO_TAG_INPUT:
+    case GUMBO_TAG_KEYGEN:
+    case GUMBO_TAG_LINK:
+    case GUMBO_TAG_META:
+    case GUMBO_TAG_PARAM:
+    case GUMBO_TAG_SOURCE:
+    case GUMBO_TAG_TRACK:
+    case GUMBO_TAG_WBR:
       return true;
     default:
       return false;
@@ -24,8 +37,13 @@ bool isVoid(GumboTag tag) {
 // Children written without escaping when serialising.
 bool isRawTextParent(GumboTag tag) {
   switch (tag) {
-    case GUMBO_TAG_STYLE: case GUMBO_TAG_SCRIPT: case GUMBO_TAG_XMP: case GUMBO_TAG_IFRAME:
-    case GUMBO_TAG_NOEMBED: case GUMBO_TAG_NOFRAMES: case GUMBO_TAG_PLAINTEXT:
+    case GUMBO_TAG_STYLE:
+    case GUMBO_TAG_SCRIPT:
+    case GUMBO_TAG_XMP:
+    case GUMBO_TAG_IFRAME:
+    case GUMBO_TAG_NOEMBED:
+    case GUMBO_TAG_NOFRAMES:
+    case GUMBO_TAG_PLAINTEXT:
       return true;
     default:
       return false;
@@ -35,9 +53,16 @@ bool isRawTextParent(GumboTag tag) {
 // Subtrees that render no text.
 bool isHiddenFromText(const GumboNode* node) {
   switch (node->v.element.tag) {
-    case GUMBO_TAG_HEAD: case GUMBO_TAG_SCRIPT: case GUMBO_TAG_STYLE: case GUMBO_TAG_TEMPLATE:
-    case GUMBO_TAG_IFRAME: case GUMBO_TAG_NOEMBED: case GUMBO_TAG_NOFRAMES: case GUMBO_TAG_TEXTAREA:
-    case GUMBO_TAG_SELECT: case GUMBO_TAG_TITLE:
+    case GUMBO_TAG_HEAD:
+    case GUMBO_TAG_SCRIPT:
+    case GUMBO_TAG_STYLE:
+    case GUMBO_TAG_TEMPLATE:
+    case GUMBO_TAG_IFRAME:
+    case GUMBO_TAG_NOEMBED:
+    case GUMBO_TAG_NOFRAMES:
+    case GUMBO_TAG_TEXTAREA:
+    case GUMBO_TAG_SELECT:
+    case GUMBO_TAG_TITLE:
       return true;
     default:
       return attribute(node, "hidden") != nullptr;
@@ -46,17 +71,50 @@ bool isHiddenFromText(const GumboNode* node) {
 
 bool isBlock(GumboTag tag) {
   switch (tag) {
-    case GUMBO_TAG_ADDRESS: case GUMBO_TAG_ARTICLE: case GUMBO_TAG_ASIDE: case GUMBO_TAG_BLOCKQUOTE:
-    case GUMBO_TAG_CENTER: case GUMBO_TAG_DETAILS: case GUMBO_TAG_DD:
-    case GUMBO_TAG_DIV: case GUMBO_TAG_DL: case GUMBO_TAG_DT: case GUMBO_TAG_FIELDSET:
-    case GUMBO_TAG_FIGCAPTION: case GUMBO_TAG_FIGURE: case GUMBO_TAG_FOOTER: case GUMBO_TAG_FORM:
-    case GUMBO_TAG_H1: case GUMBO_TAG_H2: case GUMBO_TAG_H3: case GUMBO_TAG_H4: case GUMBO_TAG_H5:
-    case GUMBO_TAG_H6: case GUMBO_TAG_HEADER: case GUMBO_TAG_HGROUP: case GUMBO_TAG_HR:
-    case GUMBO_TAG_LI: case GUMBO_TAG_MAIN: case GUMBO_TAG_MENU: case GUMBO_TAG_NAV: case GUMBO_TAG_OL:
-    case GUMBO_TAG_PRE: case GUMBO_TAG_SECTION: case GUMBO_TAG_SUMMARY: case GUMBO_TAG_TABLE:
-    case GUMBO_TAG_UL: case GUMBO_TAG_TR: case GUMBO_TAG_CAPTION: case GUMBO_TAG_LEGEND:
-    case GUMBO_TAG_LISTING: case GUMBO_TAG_PLAINTEXT: case GUMBO_TAG_XMP: case GUMBO_TAG_DIR:
-    case GUMBO_TAG_FRAMESET: case GUMBO_TAG_OPTION: case GUMBO_TAG_BODY:
+    case GUMBO_TAG_ADDRESS:
+    case GUMBO_TAG_ARTICLE:
+    case GUMBO_TAG_ASIDE:
+    case GUMBO_TAG_BLOCKQUOTE:
+    case GUMBO_TAG_CENTER:
+    case GUMBO_TAG_DETAILS:
+    case GUMBO_TAG_DD:
+    case GUMBO_TAG_DIV:
+    case GUMBO_TAG_DL:
+    case GUMBO_TAG_DT:
+    case GUMBO_TAG_FIELDSET:
+    case GUMBO_TAG_FIGCAPTION:
+    case GUMBO_TAG_FIGURE:
+    case GUMBO_TAG_FOOTER:
+    case GUMBO_TAG_FORM:
+    case GUMBO_TAG_H1:
+    case GUMBO_TAG_H2:
+    case GUMBO_TAG_H3:
+    case GUMBO_TAG_H4:
+    case GUMBO_TAG_H5:
+    case GUMBO_TAG_H6:
+    case GUMBO_TAG_HEADER:
+    case GUMBO_TAG_HGROUP:
+    case GUMBO_TAG_HR:
+    case GUMBO_TAG_LI:
+    case GUMBO_TAG_MAIN:
+    case GUMBO_TAG_MENU:
+    case GUMBO_TAG_NAV:
+    case GUMBO_TAG_OL:
+    case GUMBO_TAG_PRE:
+    case GUMBO_TAG_SECTION:
+    case GUMBO_TAG_SUMMARY:
+    case GUMBO_TAG_TABLE:
+    case GUMBO_TAG_UL:
+    case GUMBO_TAG_TR:
+    case GUMBO_TAG_CAPTION:
+    case GUMBO_TAG_LEGEND:
+    case GUMBO_TAG_LISTING:
+    case GUMBO_TAG_PLAINTEXT:
+    case GUMBO_TAG_XMP:
+    case GUMBO_TAG_DIR:
+    case GUMBO_TAG_FRAMESET:
+    case GUMBO_TAG_OPTION:
+    case GUMBO_TAG_BODY:
       return true;
     default:
       return false;
@@ -64,16 +122,34 @@ bool isBlock(GumboTag tag) {
 }
 
 bool keepsWhitespace(GumboTag tag) {
-  return tag == GUMBO_TAG_PRE || tag == GUMBO_TAG_LISTING || tag == GUMBO_TAG_PLAINTEXT || tag == GUMBO_TAG_XMP;
+  return tag == GUMBO_TAG_PRE || tag == GUMBO_TAG_LISTING || tag == GUMBO_TAG_PLAINTEXT ||
+         tag == GUMBO_TAG_XMP;
 }
 
 void appendEscaped(std::string& out, const char* text, bool inAttribute) {
   for (const char* p = text; *p; ++p) {
     switch (*p) {
-      case '&': out += "&amp;"; break;
-      case '"': if (inAttribute) out += "&quot;"; else out += '"'; break;
-      case '<': if (inAttribute) out += '<'; else out += "&lt;"; break;
-      case '>': if (inAttribute) out += '>'; else out += "&gt;"; break;
+      case '&':
+        out += "&amp;";
+        break;
+      case '"':
+        if (inAttribute)
+          out += "&quot;";
+        else
+          out += '"';
+        break;
+      case '<':
+        if (inAttribute)
+          out += '<';
+        else
+          out += "&lt;";
+        break;
+      case '>':
+        if (inAttribute)
+          out += '>';
+        else
+          out += "&gt;";
+        break;
       case '\xC2':
         if (p[1] == '\xA0') {
           out += "&nbsp;";
@@ -82,7 +158,8 @@ void appendEscaped(std::string& out, const char* text, bool inAttribute) {
         }
         out += *p;
         break;
-      default: out += *p;
+      default:
+        out += *p;
     }
   }
 }
@@ -157,7 +234,8 @@ class TextRenderer {
 
 bool previousSiblingIsCell(const GumboNode* node) {
   const GumboNode* parent = node->parent;
-  if (!parent || (parent->type != GUMBO_NODE_ELEMENT && parent->type != GUMBO_NODE_TEMPLATE)) return false;
+  if (!parent || (parent->type != GUMBO_NODE_ELEMENT && parent->type != GUMBO_NODE_TEMPLATE))
+    return false;
   for (size_t i = node->index_within_parent; i-- > 0;) {
     const auto* sibling = static_cast<const GumboNode*>(parent->v.element.children.data[i]);
     if (sibling->type != GUMBO_NODE_ELEMENT) continue;
@@ -331,10 +409,14 @@ std::shared_ptr<DocumentModel> buildDocument(const QByteArray& utf8, const QUrl&
           const bool hidden = isHiddenFromText(child);
           if (hidden) ++hiddenDepth;
           if (hiddenDepth == 0) {
-            if (tag == GUMBO_TAG_BR) text.hardBreak();
-            else if (tag == GUMBO_TAG_P) text.lineBreaks(2);
-            else if (isBlock(tag)) text.lineBreaks(1);
-            else if ((tag == GUMBO_TAG_TD || tag == GUMBO_TAG_TH) && previousSiblingIsCell(child)) text.tab();
+            if (tag == GUMBO_TAG_BR)
+              text.hardBreak();
+            else if (tag == GUMBO_TAG_P)
+              text.lineBreaks(2);
+            else if (isBlock(tag))
+              text.lineBreaks(1);
+            else if ((tag == GUMBO_TAG_TD || tag == GUMBO_TAG_TH) && previousSiblingIsCell(child))
+              text.tab();
           }
           if (keepsWhitespace(tag)) ++preDepth;
           if (emitted && isVoid(tag)) {
@@ -362,8 +444,10 @@ std::shared_ptr<DocumentModel> buildDocument(const QByteArray& utf8, const QUrl&
         --emittedDepth;
       }
       if (hiddenDepth == 0) {
-        if (tag == GUMBO_TAG_P) text.lineBreaks(2);
-        else if (isBlock(tag)) text.lineBreaks(1);
+        if (tag == GUMBO_TAG_P)
+          text.lineBreaks(2);
+        else if (isBlock(tag))
+          text.lineBreaks(1);
       }
       if (top.textHidden) --hiddenDepth;
       if (keepsWhitespace(tag)) --preDepth;
@@ -372,7 +456,9 @@ std::shared_ptr<DocumentModel> buildDocument(const QByteArray& utf8, const QUrl&
   }
   model->innerText = text.take();
 
-  const QUrl base = refs.hasBase ? documentUrl.resolved(QUrl(refs.base.trimmed(), QUrl::TolerantMode)) : documentUrl;
+  const QUrl base = refs.hasBase
+                        ? documentUrl.resolved(QUrl(refs.base.trimmed(), QUrl::TolerantMode))
+                        : documentUrl;
   model->images.reserve(refs.images.size());
   for (auto& [raw, image] : refs.images) {
     if (!raw.trimmed().isEmpty()) image.src = resolveAddress(base, raw);
@@ -381,7 +467,8 @@ std::shared_ptr<DocumentModel> buildDocument(const QByteArray& utf8, const QUrl&
   model->links.reserve(refs.links.size());
   for (const QString& raw : refs.links) model->links.push_back(resolveAddress(base, raw));
   for (auto& [raw, frame] : refs.frames) {
-    frame.location = raw.trimmed().isEmpty() ? std::string("about:blank") : resolveAddress(base, raw);
+    frame.location =
+        raw.trimmed().isEmpty() ? std::string("about:blank") : resolveAddress(base, raw);
     model->frames.push_back(std::move(frame));
   }
   return model;

@@ -15,7 +15,7 @@ namespace web {
 constexpr int kMaxTreeDepth = 4096;  // deeper elements are flattened into their ancestor
 
 struct ImageRef {
-  std::string src;  // resolved and fully encoded; empty when the element has no src
+  std::string src;     // resolved and fully encoded; empty when the element has no src
   int attrWidth = -1;  // -1: no usable attribute
   int attrHeight = -1;
 };

@@ -82,7 +82,8 @@ void Engine::storeDecoded(const QString& address, const QImage& image) {
   if (image.isNull()) return;
   // Opaque pictures are kept at three bytes a pixel instead of four: a quarter less for what
   // the panels hold all the time, for a conversion on the rare paint.
-  const QImage kept = image.format() == QImage::Format_RGB32 ? image.convertToFormat(QImage::Format_RGB888) : image;
+  const QImage kept =
+      image.format() == QImage::Format_RGB32 ? image.convertToFormat(QImage::Format_RGB888) : image;
   d->decoded.insert(address, kept, kept.sizeInBytes());
 }
 

@@ -28,8 +28,10 @@ void GumboTree::release(void* self, void* pointer) {
   if (!pointer) return;
   auto* tree = static_cast<GumboTree*>(self);
   Block* block = static_cast<Block*>(pointer) - 1;
-  if (block->previous) block->previous->next = block->next;
-  else tree->blocks_ = block->next;
+  if (block->previous)
+    block->previous->next = block->next;
+  else
+    tree->blocks_ = block->next;
   if (block->next) block->next->previous = block->previous;
   std::free(block);
 }
@@ -86,7 +88,8 @@ void forEachElement(GumboNode* node, const std::function<void(GumboNode*)>& visi
       children = &current->v.document.children;
     }
     if (!children) continue;
-    for (unsigned i = children->length; i-- > 0;) stack.push_back(static_cast<GumboNode*>(children->data[i]));
+    for (unsigned i = children->length; i-- > 0;)
+      stack.push_back(static_cast<GumboNode*>(children->data[i]));
   }
 }
 

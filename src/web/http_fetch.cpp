@@ -73,12 +73,15 @@ void Fetch::start() {
 
 void Fetch::request(const QUrl& url) {
   QNetworkRequest request(url);
-  request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+  request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                       QNetworkRequest::ManualRedirectPolicy);
   request.setHeader(QNetworkRequest::UserAgentHeader, engine_.userAgent());
-  request.setRawHeader("Accept", kind_ == Kind::Image ? "image/*,*/*;q=0.8"
-                                                      : "text/html,application/xhtml+xml,image/*,*/*;q=0.8");
+  request.setRawHeader("Accept", kind_ == Kind::Image
+                                     ? "image/*,*/*;q=0.8"
+                                     : "text/html,application/xhtml+xml,image/*,*/*;q=0.8");
   request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-  if (firstBytes_ > 0) request.setRawHeader("Range", "bytes=0-" + QByteArray::number(firstBytes_ - 1));
+  if (firstBytes_ > 0)
+    request.setRawHeader("Range", "bytes=0-" + QByteArray::number(firstBytes_ - 1));
   result_.finalUrl = url;
   result_.body.clear();
   reply_ = engine_.network().get(request);
@@ -92,7 +95,8 @@ void Fetch::request(const QUrl& url) {
 // True when the finished reply was a redirect that is now being followed (or has failed).
 bool Fetch::followRedirect() {
   const int status = reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-  if (status != 301 && status != 302 && status != 303 && status != 307 && status != 308) return false;
+  if (status != 301 && status != 302 && status != 303 && status != 307 && status != 308)
+    return false;
   const QByteArray location = reply_->rawHeader("Location").trimmed();
   if (location.isEmpty()) return false;
   const QUrl target = reply_->url().resolved(QUrl::fromEncoded(location, QUrl::TolerantMode));
@@ -104,8 +108,9 @@ bool Fetch::followRedirect() {
   if (++redirects_ > engine_.options().maxRedirects) {
     fail(status::kRedirectFailed);
   } else if (const qint32 refusal = engine_.refusal(target)) {
-    fail(refusal == status::kRefusedScheme || refusal == status::kInvalidAddress ? status::kRedirectFailed
-                                                                                 : refusal);
+    fail(refusal == status::kRefusedScheme || refusal == status::kInvalidAddress
+             ? status::kRedirectFailed
+             : refusal);
   } else {
     request(target);
   }
@@ -169,7 +174,8 @@ void Fetch::onFinished() {
   result_.contentType = reply_->header(QNetworkRequest::ContentTypeHeader).toByteArray();
   const QNetworkReply::NetworkError error = reply_->error();
   // An HTTP error status is reported as that status, not as Qt's network error.
-  if (error != QNetworkReply::NoError && result_.httpStatus == 0) result_.error = statusForNetworkError(error);
+  if (error != QNetworkReply::NoError && result_.httpStatus == 0)
+    result_.error = statusForNetworkError(error);
 
   if (!result_.error && progress_) progress_(result_.body);
   finish();

@@ -1,6 +1,7 @@
 // One GET through the engine's network stack: address policy checked on the request and on
-// every redirect (followed here, not by Qt, so each hop is checked and counted), a deadline over the whole request, a byte cap (the image cap once the reply
-// says it is an image), and an optional early stop once enough bytes have arrived.
+// every redirect (followed here, not by Qt, so each hop is checked and counted), a deadline over
+// the whole request, a byte cap (the image cap once the reply says it is an image), and an optional
+// early stop once enough bytes have arrived.
 #pragma once
 
 #include <QByteArray>
@@ -33,7 +34,9 @@ class Fetch : public QObject {
   ~Fetch() override;
 
   // Called as bytes arrive; returning true stops the transfer (a successful early stop).
-  void setProgress(std::function<bool(const QByteArray& soFar)> progress) { progress_ = std::move(progress); }
+  void setProgress(std::function<bool(const QByteArray& soFar)> progress) {
+    progress_ = std::move(progress);
+  }
   void setByteLimit(qint64 limit) { limitOverride_ = limit; }
   // Asks only for the first bytes; a server may still send the whole body (status 200).
   void setFirstBytes(qint64 count) { firstBytes_ = count; }

@@ -14,9 +14,11 @@ namespace {
 int quietReads = 0;
 QtMessageHandler previousHandler = nullptr;
 
-void filterImageMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+void filterImageMessages(QtMsgType type, const QMessageLogContext& context,
+                         const QString& message) {
   if (quietReads > 0) {
-    const bool imageCategory = context.category && qstrncmp(context.category, "qt.gui.imageio", 14) == 0;
+    const bool imageCategory =
+        context.category && qstrncmp(context.category, "qt.gui.imageio", 14) == 0;
     if (imageCategory || message.startsWith("libpng")) return;
   }
   if (previousHandler) previousHandler(type, context, message);

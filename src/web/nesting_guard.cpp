@@ -17,20 +17,24 @@ bool nameIn(const QByteArray& name, std::initializer_list<const char*> names) {
 
 // Elements whose content is text up to their own end tag.
 bool isRawText(const QByteArray& name) {
-  return nameIn(name, {"script", "style", "xmp", "iframe", "noembed", "noframes", "textarea", "title"});
+  return nameIn(name,
+                {"script", "style", "xmp", "iframe", "noembed", "noframes", "textarea", "title"});
 }
 
 // Elements that never hold children or that the tree builder closes by itself when the next
 // one starts, so they never stack up.
 bool neverNests(const QByteArray& name) {
-  return nameIn(name, {"area", "base", "br", "col", "embed", "hr", "img", "input", "link", "meta", "param",
-                       "source", "track", "wbr", "keygen", "frame", "basefont", "bgsound", "image",
-                       "isindex", "p", "li", "dt", "dd", "option", "optgroup", "tr", "td", "th", "tbody",
-                       "thead", "tfoot", "colgroup", "caption", "rb", "rt", "rtc", "rp", "html", "head",
-                       "body", "a", "nobr", "button", "form"});
+  return nameIn(
+      name,
+      {"area",  "base",    "br",     "col",   "embed", "hr",       "img",     "input",    "link",
+       "meta",  "param",   "source", "track", "wbr",   "keygen",   "frame",   "basefont", "bgsound",
+       "image", "isindex", "p",      "li",    "dt",    "dd",       "option",  "optgroup", "tr",
+       "td",    "th",      "tbody",  "thead", "tfoot", "colgroup", "caption", "rb",       "rt",
+       "rtc",   "rp",      "html",   "head",  "body",  "a",        "nobr",    "button",   "form"});
 }
 
-qsizetype findCaseInsensitive(const QByteArray& haystack, const QByteArray& needle, qsizetype from) {
+qsizetype findCaseInsensitive(const QByteArray& haystack, const QByteArray& needle,
+                              qsizetype from) {
   const qsizetype n = haystack.size(), m = needle.size();
   for (qsizetype i = from; i + m <= n; ++i) {
     i = haystack.indexOf('<', i);

@@ -12,6 +12,7 @@ namespace web {
 constexpr int kMaxNestingDepth = 512;
 
 // The markup with over-deep start tags removed (the input itself when none are).
-QByteArray limitNesting(const QByteArray& html, int maxDepth = kMaxNestingDepth, int* dropped = nullptr);
+QByteArray limitNesting(const QByteArray& html, int maxDepth = kMaxNestingDepth,
+                        int* dropped = nullptr);
 
 }  // namespace web

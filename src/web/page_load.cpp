@@ -20,8 +20,13 @@ QByteArray mimeType(const QByteArray& contentType) {
 
 }  // namespace
 
-PageLoad::PageLoad(Engine& engine, const QString& address, bool keepDecoded, Reports reports, QObject* parent)
-    : QObject(parent), engine_(engine), address_(address), keepDecoded_(keepDecoded), reports_(std::move(reports)) {
+PageLoad::PageLoad(Engine& engine, const QString& address, bool keepDecoded, Reports reports,
+                   QObject* parent)
+    : QObject(parent),
+      engine_(engine),
+      address_(address),
+      keepDecoded_(keepDecoded),
+      reports_(std::move(reports)) {
   probeDeadline_.setSingleShot(true);
   connect(&probeDeadline_, &QTimer::timeout, this, &PageLoad::abandonProbes);
 }
@@ -56,7 +61,8 @@ void PageLoad::start() {
   page_->start();
 }
 
-void PageLoad::fail(const QUrl& url, qint32 status, const QByteArray& body, const QByteArray& contentType) {
+void PageLoad::fail(const QUrl& url, qint32 status, const QByteArray& body,
+                    const QByteArray& contentType) {
   const QString shown = url.isEmpty() ? address_ : url.toString(QUrl::FullyEncoded);
   // Repeated failures against one host are reported at a growing pace.
   const int delay = engine_.failureDelayMs(url.isEmpty() ? QUrl(address_) : url);
@@ -70,16 +76,18 @@ void PageLoad::fail(const QUrl& url, qint32 status, const QByteArray& body, cons
       if (status >= 400 && status < 600 && !body.isEmpty()) {
         page = documentFor(Kind::Html, QUrl(shown), body, contentType);
       } else {
-        page = buildDocument("<html><head><title>Navigation failed</title></head><body><p>This page could "
-                             "not be opened.</p></body></html>",
-                             QUrl(shown));
+        page = buildDocument(
+            "<html><head><title>Navigation failed</title></head><body><p>This page could "
+            "not be opened.</p></body></html>",
+            QUrl(shown));
       }
     }
     reports_.pageFailed(page, shown);
   });
 }
 
-std::shared_ptr<DocumentModel> PageLoad::documentFor(Kind kind, const QUrl& url, const QByteArray& body,
+std::shared_ptr<DocumentModel> PageLoad::documentFor(Kind kind, const QUrl& url,
+                                                     const QByteArray& body,
                                                      const QByteArray& contentType) {
   switch (kind) {
     case Kind::Image: {
@@ -114,9 +122,12 @@ void PageLoad::onPageFetched() {
   }
   const QByteArray mime = mimeType(result.contentType);
   Kind kind = Kind::Unsupported;
-  if (mime.startsWith("image/") || isWebImage(result.body)) kind = Kind::Image;
-  else if (mime.isEmpty() || mime == "text/html" || mime == "application/xhtml+xml") kind = Kind::Html;
-  else if (mime.startsWith("text/") || mime.endsWith("+xml") || mime == "application/xml") kind = Kind::Text;
+  if (mime.startsWith("image/") || isWebImage(result.body))
+    kind = Kind::Image;
+  else if (mime.isEmpty() || mime == "text/html" || mime == "application/xhtml+xml")
+    kind = Kind::Html;
+  else if (mime.startsWith("text/") || mime.endsWith("+xml") || mime == "application/xml")
+    kind = Kind::Text;
   if (kind == Kind::Unsupported) {
     fail(result.finalUrl, status::kUnsupportedType, {}, {});
     return;
@@ -137,11 +148,13 @@ void PageLoad::onPageFetched() {
   maybeFinish();
 }
 
-void PageLoad::loadFrame(const std::string& location, const std::string& name, int topIndex, int level) {
+void PageLoad::loadFrame(const std::string& location, const std::string& name, int topIndex,
+                         int level) {
   if (framesStarted_ >= kMaxFramesPerPage) return;
   ++framesStarted_;
   ++pendingFrames_;
-  auto* fetch = new Fetch(engine_, QUrl(QString::fromStdString(location), QUrl::TolerantMode), Fetch::Kind::Page, this);
+  auto* fetch = new Fetch(engine_, QUrl(QString::fromStdString(location), QUrl::TolerantMode),
+                          Fetch::Kind::Page, this);
   const QString frameName = QString::fromStdString(name);
   connect(fetch, &Fetch::finished, this, [this, fetch, frameName, topIndex, level] {
     if (cancelled_) return;
@@ -159,7 +172,8 @@ void PageLoad::loadFrame(const std::string& location, const std::string& name, i
     // A frame that is itself a frameset brings its own frames along.
     const QByteArray mime = mimeType(result.contentType);
     if (level < kMaxFrameLevels && (mime.isEmpty() || mime == "text/html")) {
-      const auto inner = buildDocument(decodeToUtf8(result.body, result.contentType, true), result.finalUrl);
+      const auto inner =
+          buildDocument(decodeToUtf8(result.body, result.contentType, true), result.finalUrl);
       for (const FrameRef& frame : inner->frames) {
         if (frame.inFrameset) loadFrame(frame.location, frame.name, -1, level + 1);
       }

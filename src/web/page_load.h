@@ -35,7 +35,8 @@ class PageLoad : public QObject {
     std::function<void(std::shared_ptr<DocumentModel> model, const QString& url)> pageFailed;
   };
 
-  PageLoad(Engine& engine, const QString& address, bool keepDecoded, Reports reports, QObject* parent);
+  PageLoad(Engine& engine, const QString& address, bool keepDecoded, Reports reports,
+           QObject* parent);
   ~PageLoad() override;
   void start();
   void cancel();

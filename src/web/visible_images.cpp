@@ -5,7 +5,8 @@
 
 namespace web {
 
-VisibleImages::VisibleImages(Sources sources, QObject* parent) : QObject(parent), sources_(std::move(sources)) {}
+VisibleImages::VisibleImages(Sources sources, QObject* parent)
+    : QObject(parent), sources_(std::move(sources)) {}
 
 VisibleImages::Entry* VisibleImages::entry(const QString& name) {
   auto found = entries_.find(name);
@@ -23,7 +24,8 @@ QSizeF VisibleImages::intrinsicSize(QTextDocument*, int, const QTextFormat& form
   const bool hasHeight = image.hasProperty(QTextFormat::ImageHeight);
   if (hasWidth && hasHeight) return {image.width(), image.height()};
   const Entry* e = entry(image.name());
-  if (!e || e->full.isEmpty()) return {hasWidth ? image.width() : 0.0, hasHeight ? image.height() : 0.0};
+  if (!e || e->full.isEmpty())
+    return {hasWidth ? image.width() : 0.0, hasHeight ? image.height() : 0.0};
   const QSizeF full(e->full);
   // One dimension given: the other keeps the picture's proportions.
   if (hasWidth) return {image.width(), image.width() * full.height() / full.width()};
@@ -61,8 +63,8 @@ void VisibleImages::drawObject(QPainter* painter, const QRectF& rect, QTextDocum
       // Otherwise the picture is on its way again: draw what is kept meanwhile.
     }
   }
-  const QRectF target(rect.x() + e->area.x() / sx, rect.y() + e->area.y() / sy, e->area.width() / sx,
-                      e->area.height() / sy);
+  const QRectF target(rect.x() + e->area.x() / sx, rect.y() + e->area.y() / sy,
+                      e->area.width() / sx, e->area.height() / sy);
   painter->drawImage(target, e->part);
   if (e->cut && e->area.contains(needed) && sources_.drawn) {
     e->cut = false;

@@ -43,8 +43,8 @@ class VisibleImages : public QObject, public QTextObjectInterface {
  private:
   struct Entry {
     QSize full;
-    QImage part;     // the pixels of `area` only
-    QRect area;      // in the full picture's coordinates
+    QImage part;       // the pixels of `area` only
+    QRect area;        // in the full picture's coordinates
     bool cut = false;  // taken from the full picture, which is not yet let go
   };
   Entry* entry(const QString& name);

@@ -12,9 +12,11 @@ namespace web {
 
 struct WebBrowser::Private {
   Private(WebBrowser* owner, Engine& engine)
-      : q(owner), engine(engine),
-        document(engine, [this] { notifyChanged(); },
-                 [this](const std::vector<std::string>& addresses) { probeWritten(addresses); }) {}
+      : q(owner),
+        engine(engine),
+        document(
+            engine, [this] { notifyChanged(); },
+            [this](const std::vector<std::string>& addresses) { probeWritten(addresses); }) {}
 
   void notifyChanged() {
     if (changePending) return;
@@ -29,7 +31,8 @@ struct WebBrowser::Private {
   void probeWritten(const std::vector<std::string>& addresses) {
     for (const std::string& address : addresses) {
       const QString key = QString::fromStdString(address);
-      if (writeProbes.contains(key) || writeProbes.size() >= engine.options().maxProbesPerPage) continue;
+      if (writeProbes.contains(key) || writeProbes.size() >= engine.options().maxProbesPerPage)
+        continue;
       auto* probe = new SizeProbe(engine, key, q);
       writeProbes.insert(key, probe);
       QObject::connect(probe, &SizeProbe::done, q, [this, key, probe] {
@@ -81,12 +84,14 @@ void WebBrowser::navigate(const QString& url) {
     return cancel;
   };
   // A handler may navigate again from inside an event; the old load then reports no more.
-  reports.pageComplete = [this, generation](std::shared_ptr<DocumentModel> model, const QString& pageUrl) {
+  reports.pageComplete = [this, generation](std::shared_ptr<DocumentModel> model,
+                                            const QString& pageUrl) {
     d->document.load(std::move(model), pageUrl);
     emit documentComplete(pageUrl);
     if (d->generation == generation) emit loadFinished(true);
   };
-  reports.pageFailed = [this, generation](std::shared_ptr<DocumentModel> model, const QString& pageUrl) {
+  reports.pageFailed = [this, generation](std::shared_ptr<DocumentModel> model,
+                                          const QString& pageUrl) {
     if (model) {
       d->document.load(std::move(model), pageUrl);
       emit documentComplete(pageUrl);

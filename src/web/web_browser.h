@@ -47,15 +47,15 @@ constexpr qint32 kRedirectFailed = static_cast<qint32>(0x800C0014u);
 }  // namespace status
 
 struct EngineOptions {
-  QStringList allowedPrivateHosts;  // host or host:port allowed despite being private/loopback
+  QStringList allowedPrivateHosts;    // host or host:port allowed despite being private/loopback
   bool allowAllPrivateHosts = false;  // for local tools: every private address is allowed
   int requestTimeoutMs = 15000;       // the whole request, redirects and body included; a
                                       // slideshow has no use for a page slower than this
   qint64 pageLimitBytes = 8 * 1024 * 1024;
   qint64 imageLimitBytes = 32 * 1024 * 1024;
   int maxRedirects = 10;
-  int maxProbesPerPage = 300;       // distinct image addresses sized per page; the rest are 0x0
-  int maxParallelProbes = 100;      // probes in flight per page
+  int maxProbesPerPage = 300;   // distinct image addresses sized per page; the rest are 0x0
+  int maxParallelProbes = 100;  // probes in flight per page
   qint64 probeLimitBytes = 1024 * 1024;  // bytes read per image before giving up on its header
   qint64 probeFirstBytes = 16 * 1024;    // asked for first (Range); 0 reads from the start
   int sizeCacheEntries = 8192;

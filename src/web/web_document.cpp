@@ -13,7 +13,8 @@ namespace {
 // The other side scaled by the image's aspect; header sizes can be huge, so saturate.
 int scaledSide(int given, int numerator, int denominator) {
   const double scaled = std::round(double(given) * numerator / denominator);
-  return scaled >= double(std::numeric_limits<int>::max()) ? std::numeric_limits<int>::max() : int(scaled);
+  return scaled >= double(std::numeric_limits<int>::max()) ? std::numeric_limits<int>::max()
+                                                           : int(scaled);
 }
 
 }  // namespace
@@ -32,8 +33,11 @@ QSize layoutSize(int attrWidth, int attrHeight, QSize intrinsic) {
 
 WebDocument::WebDocument(Engine& engine, std::function<void()> changed,
                          std::function<void(const std::vector<std::string>&)> needSizes)
-    : engine_(engine), changed_(std::move(changed)), needSizes_(std::move(needSizes)),
-      model_(buildDocument({}, QUrl("about:blank"))), url_("about:blank") {}
+    : engine_(engine),
+      changed_(std::move(changed)),
+      needSizes_(std::move(needSizes)),
+      model_(buildDocument({}, QUrl("about:blank"))),
+      url_("about:blank") {}
 
 const DocumentModel& WebDocument::requireRoot() const {
   if (!model_ || !model_->hasRoot) throw platform::objectNotSet();

@@ -1,6 +1,7 @@
+#include "app/image_form.h"
+
 #include <gtest/gtest.h>
 
-#include "app/image_form.h"
 #include "app/startup.h"
 #include "support/harness.h"
 
@@ -35,7 +36,8 @@ TEST(ImageForm, LoadCoversTheScreenAndSetsTheTimers) {
   EXPECT_EQ(w.next.interval(), 5000);
   EXPECT_EQ(h.platform.hooks.installed, 1);
   EXPECT_EQ(h.program.badLinks.size(), 58u);
-  EXPECT_EQ(h.program.settings.AutosavePath, h.platform.picturesFolder());  // first run: the defaults
+  EXPECT_EQ(h.program.settings.AutosavePath,
+            h.platform.picturesFolder());  // first run: the defaults
 }
 
 TEST(ImageForm, LoadParksTheBrowsersBelowTheScreenAndPlacesTheStrip) {

@@ -1,8 +1,9 @@
+#include "app/logs.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "app/logs.h"
 #include "support/harness.h"
 
 namespace {
@@ -20,8 +21,8 @@ TEST(Logs, LineLayoutAndTheTraceAroundEachStatusLine) {
   h.debug();
   h.platform.clock_.set(2004, 1, 3, 14, 25, 1);
   AddStatus(h.program, "[NavError] 404");
-  AddStatus(h.program, "");                 // an empty text still writes its timestamp
-  AddStatus(h.program, "two\r\nlines");     // written unchanged
+  AddStatus(h.program, "");              // an empty text still writes its timestamp
+  AddStatus(h.program, "two\r\nlines");  // written unchanged
   EXPECT_EQ(h.platform.readLog("quorel.log"),
             "01/03/04 14:25:01 [NavError] 404\r\n"
             "01/03/04 14:25:01 \r\n"
@@ -57,7 +58,8 @@ TEST(Logs, SwitchingDebugModeTakesEffectWithTheNextLine) {
 TEST(Logs, AnUnwritableFolderDropsTheLine) {
   fake::Harness h;
   h.debug();
-  std::filesystem::create_directory(h.platform.folder / "quorel.log");  // cannot be opened as a file
+  std::filesystem::create_directory(h.platform.folder /
+                                    "quorel.log");  // cannot be opened as a file
   AddStatus(h.program, "lost");
   EXPECT_EQ(h.trace(), (std::vector<std::string>{"AddStatus IN", "AddStatus OUT"}));
 }

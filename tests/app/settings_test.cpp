@@ -1,6 +1,7 @@
+#include "app/settings.h"
+
 #include <gtest/gtest.h>
 
-#include "app/settings.h"
 #include "support/fake_platform.h"
 
 namespace {
@@ -17,7 +18,7 @@ TEST(Settings, ParsesMinimumSizeTexts) {
       {" 640 x 480 ", true, 640, 480},
       {"unlimited", true, 0, 0},
       {"UnLiMiTeD", true, 0, 0},
-      {"100.5x2.5", true, 100, 2},   // halves go to the even neighbour
+      {"100.5x2.5", true, 100, 2},  // halves go to the even neighbour
       {"101.5x3.5", true, 102, 4},
       {"640X480", false, 100, 100},  // an upper-case X is no separator: the default
       {"x", false, 100, 100},
@@ -45,8 +46,8 @@ TEST(Settings, UnlimitedOrGarbageMaximumMeansNoLimit) {
 
 TEST(Settings, FlagsAreNumbers) {
   const std::pair<const char*, bool> cases[] = {
-      {"1", true}, {"0", false}, {"-1", true}, {" 2 ", true}, {"0.4", false},
-      {"yes", false}, {"", false}, {"1x", false},
+      {"1", true},    {"0", false},   {"-1", true}, {" 2 ", true},
+      {"0.4", false}, {"yes", false}, {"", false},  {"1x", false},
   };
   for (const auto& [text, on] : cases) EXPECT_EQ(ReadFlag(text), on) << text;
 }
@@ -64,20 +65,24 @@ TEST(Settings, FirstRunTakesTheDefaults) {
                settings.AllowMovies || settings.AllowSounds || settings.AllowDocs ||
                settings.PartridgeMode);
   EXPECT_EQ(settings.AutosavePath, "/home/u/Pictures");
-  const std::vector<std::string> order = {"MinImageSize", "MaxImageSize", "AdultMode",
-                                          "DebugMode",    "AutosaveMode", "AutosavePath",
-                                          "AllowMovies",  "AllowSounds",  "AllowDocs",
-                                          "PartridgeMode"};
+  const std::vector<std::string> order = {
+      "MinImageSize", "MaxImageSize", "AdultMode",   "DebugMode", "AutosaveMode",
+      "AutosavePath", "AllowMovies",  "AllowSounds", "AllowDocs", "PartridgeMode"};
   EXPECT_EQ(store.reads, order);
 }
 
 TEST(Settings, StoredValuesAreRead) {
   fake::FakeSettingsStore store;
-  store.values = {{"MinImageSize", "Unlimited"}, {"MaxImageSize", "800x600"},
-                  {"AdultMode", "1"},           {"DebugMode", "0"},
-                  {"AutosaveMode", "1"},        {"AutosavePath", "/srv/pics"},
-                  {"AllowMovies", "1"},         {"AllowSounds", "0"},
-                  {"AllowDocs", "1"},           {"PartridgeMode", "1"}};
+  store.values = {{"MinImageSize", "Unlimited"},
+                  {"MaxImageSize", "800x600"},
+                  {"AdultMode", "1"},
+                  {"DebugMode", "0"},
+                  {"AutosaveMode", "1"},
+                  {"AutosavePath", "/srv/pics"},
+                  {"AllowMovies", "1"},
+                  {"AllowSounds", "0"},
+                  {"AllowDocs", "1"},
+                  {"PartridgeMode", "1"}};
   Settings settings;
   LoadSettings(settings, store, "unused");
   EXPECT_EQ(settings.MinImageWidth, 0);

@@ -1,6 +1,7 @@
+#include "app/startup.h"
+
 #include <gtest/gtest.h>
 
-#include "app/startup.h"
 #include "support/harness.h"
 
 namespace {
@@ -10,10 +11,10 @@ enum class Way { Slideshow, Ended };
 
 TEST(Startup, SwitchesAreTheFirstTwoCharactersFoldedToLowerCase) {
   const std::pair<const char*, Way> cases[] = {
-      {"", Way::Slideshow},       {"/s", Way::Slideshow},  {"/S", Way::Slideshow},
+      {"", Way::Slideshow},         {"/s", Way::Slideshow},  {"/S", Way::Slideshow},
       {"anything", Way::Slideshow}, {" /p", Way::Slideshow}, {"/", Way::Slideshow},
-      {"/p", Way::Ended},         {"/P", Way::Ended},      {"/p 1234", Way::Ended},
-      {"/P:123", Way::Ended},     {"/c", Way::Ended},      {"/C:4567", Way::Ended},
+      {"/p", Way::Ended},           {"/P", Way::Ended},      {"/p 1234", Way::Ended},
+      {"/P:123", Way::Ended},       {"/c", Way::Ended},      {"/C:4567", Way::Ended},
   };
   for (const auto& [line, way] : cases) {
     fake::Harness h;

@@ -1,7 +1,8 @@
+#include "crawler/browse_to.h"
+
 #include <gtest/gtest.h>
 
 #include "app/vendor.h"
-#include "crawler/browse_to.h"
 #include "crawler_fixture.h"
 #include "platform/browser.h"
 
@@ -26,7 +27,14 @@ TEST(BrowseTo, StartsOneNavigationAtATime) {
       {"unloading", true, false, false, page, {}, false, false},
       {"menu open", false, true, false, page, {}, false, false},
       {"pending", false, false, true, page, {"[WTF] BrowseTo called before complete"}, false, true},
-      {"bad link", false, false, false, anchored, {"[BrowseTo (depth=4)] " + anchored}, false, false},
+      {"bad link",
+       false,
+       false,
+       false,
+       anchored,
+       {"[BrowseTo (depth=4)] " + anchored},
+       false,
+       false},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);

@@ -35,9 +35,8 @@ struct Crawl : fake::Harness {
   }
   int countLogged(const std::string& prefix) const {
     const auto lines = status();
-    return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&](const std::string& l) {
-      return l.rfind(prefix, 0) == 0;
-    }));
+    return static_cast<int>(std::count_if(
+        lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(prefix, 0) == 0; }));
   }
   bool pacingArmed() { return window().next.enabled(); }
   // The procedure's entry and exit lines bracket the trace.

@@ -1,6 +1,7 @@
+#include "crawler/get_link.h"
+
 #include <gtest/gtest.h>
 
-#include "crawler/get_link.h"
 #include "crawler_fixture.h"
 #include "platform/run_time_error.h"
 
@@ -24,8 +25,8 @@ TEST(GetLink, PicksTheAbsoluteRoundedIndex) {
     int index;  // -1: past the end, the read fails with 91
   };
   const Row rows[] = {
-      {4, 0.0f, 1},   {4, 0.1f, 1},   {4, 0.125f, 0}, {4, 0.3f, 0}, {4, 0.375f, 0},
-      {4, 0.625f, 2}, {4, 0.99f, 3},  {1, 0.3f, -1},  {1, 0.5f, 0}, {1, 0.9f, 0},
+      {4, 0.0f, 1},   {4, 0.1f, 1},  {4, 0.125f, 0}, {4, 0.3f, 0}, {4, 0.375f, 0},
+      {4, 0.625f, 2}, {4, 0.99f, 3}, {1, 0.3f, -1},  {1, 0.5f, 0}, {1, 0.9f, 0},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(std::to_string(row.links) + " links, draw " + std::to_string(row.draw));
@@ -49,7 +50,7 @@ TEST(GetLink, ImageSearchResultsGoStraightToTheDisplay) {
   struct Row {
     const char* link;
     bool inFrame;
-    std::string shown;     // "" when nothing is shown
+    std::string shown;       // "" when nothing is shown
     std::string statusLine;  // expected among the lines, "" for none
     bool fails;
   };
@@ -60,8 +61,8 @@ TEST(GetLink, ImageSearchResultsGoStraightToTheDisplay) {
        "http://pics.example/dog.JPEG", "", false},
       {"http://search.example/r?imgurl=http://pics.example/a.gif&h=2", false,
        "http://http://pics.example/a.gif", "", false},
-      {"http://search.example/r?imgurl=pics.example/a.bmp&h=2", false, "",
-       "[BadExtension] .bmp", false},
+      {"http://search.example/r?imgurl=pics.example/a.bmp&h=2", false, "", "[BadExtension] .bmp",
+       false},
       {"http://search.example/r?imgurl=pics.example/a.jpg", false, "", "", true},
       {"http://images.google.com/imgres?imgurl=pics.example/cat.jpg&imgrefurl=x", true,
        "http://pics.example/cat.jpg", "[F-ImgUrl] http://pics.example/cat.jpg", false},
@@ -86,8 +87,8 @@ TEST(GetLink, ImageSearchResultsGoStraightToTheDisplay) {
     }
     GetLink(h.program, *doc);
     EXPECT_TRUE(h.work().navigations.empty());
-    EXPECT_EQ(h.shown(), row.shown.empty() ? std::vector<std::string>{}
-                                           : std::vector<std::string>{row.shown});
+    EXPECT_EQ(h.shown(),
+              row.shown.empty() ? std::vector<std::string>{} : std::vector<std::string>{row.shown});
     if (!row.statusLine.empty()) {
       EXPECT_TRUE(h.logged(row.statusLine));
     }
@@ -106,11 +107,23 @@ TEST(GetLink, APageWithoutLinksFallsBackOnFramesThenImages) {
     std::string statusLine;
   };
   const Row rows[] = {
-      {"first frame followed", {"http://site.example/a.html", "http://site.example/b.html"}, {},
-       {"http://site.example/a.html"}, {}, "[BrowseTo (depth=0)] http://site.example/a.html"},
-      {"a bad frame address is refused", {"http://site.example/a.html#top"}, {}, {}, {},
+      {"first frame followed",
+       {"http://site.example/a.html", "http://site.example/b.html"},
+       {},
+       {"http://site.example/a.html"},
+       {},
+       "[BrowseTo (depth=0)] http://site.example/a.html"},
+      {"a bad frame address is refused",
+       {"http://site.example/a.html#top"},
+       {},
+       {},
+       {},
        "[BrowseTo (depth=0)] http://site.example/a.html#top"},
-      {"images picked", {}, {"http://pics.example/1.jpg"}, {}, {"http://pics.example/1.jpg"},
+      {"images picked",
+       {},
+       {"http://pics.example/1.jpg"},
+       {},
+       {"http://pics.example/1.jpg"},
        "[GoodImage (0)] 300x200 (min: 0x0, max: 999999x999999) http://pics.example/1.jpg"},
       {"nothing at all", {}, {}, {}, {}, "[GetLink] no links, no frames, no images"},
   };
@@ -188,12 +201,20 @@ TEST(GetLink, BadLinksAndRejectedFilesShareTwentyAttempts) {
   std::vector<float> alternating;
   for (int i = 0; i < 21; ++i) alternating.push_back(i % 2 ? 0.9f : 0.5f);
   const Row rows[] = {
-      {"all bad links", {"http://a.example/#1", "http://a.example/#2", "http://a.example/#3"}, {},
-       true, 0, 20},
+      {"all bad links",
+       {"http://a.example/#1", "http://a.example/#2", "http://a.example/#3"},
+       {},
+       true,
+       0,
+       20},
       {"all bad links, quietly", {"http://a.example/#1", "http://a.example/#2"}, {}, false, 0, 20},
       {"all archives", {"http://a.example/1.zip", "http://a.example/2.zip"}, {}, true, 20, 0},
-      {"bad link and archive by turns", {"http://a.example/#1", "http://a.example/2.zip"},
-       alternating, true, 10, 10},
+      {"bad link and archive by turns",
+       {"http://a.example/#1", "http://a.example/2.zip"},
+       alternating,
+       true,
+       10,
+       10},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);

@@ -1,8 +1,9 @@
+#include "crawler/link_filters.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
 
-#include "crawler/link_filters.h"
 #include "crawler_fixture.h"
 
 namespace {
@@ -60,7 +61,7 @@ TEST(GoodExtension, AcceptsTheThreeImageTypesInAnyCase) {
     const char* ending;
     bool good;
   };
-  const Row rows[] = {{".jpg", true}, {".JPG", true}, {"jpeg", true}, {"JPEG", true},
+  const Row rows[] = {{".jpg", true}, {".JPG", true}, {"jpeg", true},  {"JPEG", true},
                       {".Gif", true}, {".png", true}, {".bmp", false}, {"TIFF", false},
                       {"", false},    {"jpg", false}};
   for (const auto& row : rows) {

@@ -1,7 +1,8 @@
+#include "crawler/next_url.h"
+
 #include <gtest/gtest.h>
 
 #include "app/vendor.h"
-#include "crawler/next_url.h"
 #include "crawler_fixture.h"
 
 namespace {

@@ -1,3 +1,5 @@
+#include "crawler/work_page.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -5,7 +7,6 @@
 #include <stdexcept>
 
 #include "app/vendor.h"
-#include "crawler/work_page.h"
 #include "crawler_fixture.h"
 
 namespace {
@@ -49,8 +50,8 @@ TEST(WorkPage, DispatchesOnTheDecrementedDepth) {
     h.work().complete(doc);
 
     EXPECT_EQ(h.program.depth, row.depth - 1);
-    EXPECT_EQ(h.status().front(),
-              "[BrowseComplete (depth=" + std::to_string(row.depth) + ")] http://site.example/p.html");
+    EXPECT_EQ(h.status().front(), "[BrowseComplete (depth=" + std::to_string(row.depth) +
+                                      ")] http://site.example/p.html");
     EXPECT_EQ(h.program.lastActivity, h.program.now());
     EXPECT_EQ(!h.work().navigations.empty(), row.followsLink);
     EXPECT_EQ(h.program.navPending, row.followsLink);
@@ -98,13 +99,15 @@ TEST(WorkPage, ParsesTheLinkListReply) {
     int depth;
   };
   const Row rows[] = {
-      {"three fields", "http://site.example/p.html|3|abc", "", "http://site.example/p.html", "abc", 3},
+      {"three fields", "http://site.example/p.html|3|abc", "", "http://site.example/p.html", "abc",
+       3},
       {"only the first line counts", "http://site.example/p.html|0|c1\r\nhttp://other|5|c2", "",
        "http://site.example/p.html", "c1", 0},
       {"link code keeps further bars", "http://site.example/p.html|-2|a|b|c", "",
        "http://site.example/p.html", "a|b|c", -2},
       {"no bar", "http://site.example/p.html", kInvalidCall, "", "", -2},
-      {"one bar", "http://site.example/p.html|3", kInvalidCall, "http://site.example/p.html", "", -2},
+      {"one bar", "http://site.example/p.html|3", kInvalidCall, "http://site.example/p.html", "",
+       -2},
       {"depth not a number", "http://site.example/p.html|x|c", kError + "13, Type mismatch",
        "http://site.example/p.html", "", -2},
       {"empty reply", "", kInvalidCall, "", "", -2},
@@ -126,8 +129,8 @@ TEST(WorkPage, ParsesTheLinkListReply) {
       EXPECT_EQ(h.trace().back(), "workBroswer_DocumentComplete OUT");
       continue;
     }
-    EXPECT_TRUE(h.logged("[BrowseComplete] url=" + row.url + ", depth=" +
-                         std::to_string(row.depth) + ", linkcode=" + row.linkCode));
+    EXPECT_TRUE(h.logged("[BrowseComplete] url=" + row.url +
+                         ", depth=" + std::to_string(row.depth) + ", linkcode=" + row.linkCode));
     EXPECT_EQ(h.work().navigations, std::vector<std::string>{row.url});
     EXPECT_TRUE(h.program.navPending);
   }
@@ -152,8 +155,8 @@ TEST(WorkPage, ALinkListCrawlFollowsLinksDownToAnImage) {
   h.work().complete(last);
 
   EXPECT_EQ(h.work().navigations,
-            (std::vector<std::string>{"http://site.example/start.html", "http://site.example/2.html",
-                                      "http://site.example/3.html"}));
+            (std::vector<std::string>{"http://site.example/start.html",
+                                      "http://site.example/2.html", "http://site.example/3.html"}));
   EXPECT_EQ(h.program.depth, 0);
   EXPECT_EQ(h.shown(), std::vector<std::string>{"http://pics.example/cat.jpg"});
   EXPECT_EQ(h.program.slotInfo[0].picUrl, "http://site.example/start.html");
@@ -173,13 +176,33 @@ TEST(WorkPage, MinesTwoWordsForASearch) {
     std::string error;
   };
   const Row rows[] = {
-      {"start inside a word takes the next two", words, "", {0.15f, 0.5f}, {"three four"},
-       "three+four", ""},
-      {"line breaks go, double spaces halve once", "one\r\ntwo  three    four five six", "",
-       {0.074f, 0.5f}, {"three  four"}, "three++four", ""},
-      {"punctuation stripped", "Hi, you're bold-faced here!", "", {0.12f, 0.5f},
-       {"youre bold faced"}, "youre+bold+faced", ""},
-      {"a pending phrase skips the mining", words, "pending words", {0.5f}, {}, "pending+words",
+      {"start inside a word takes the next two",
+       words,
+       "",
+       {0.15f, 0.5f},
+       {"three four"},
+       "three+four",
+       ""},
+      {"line breaks go, double spaces halve once",
+       "one\r\ntwo  three    four five six",
+       "",
+       {0.074f, 0.5f},
+       {"three  four"},
+       "three++four",
+       ""},
+      {"punctuation stripped",
+       "Hi, you're bold-faced here!",
+       "",
+       {0.12f, 0.5f},
+       {"youre bold faced"},
+       "youre+bold+faced",
+       ""},
+      {"a pending phrase skips the mining",
+       words,
+       "pending words",
+       {0.5f},
+       {},
+       "pending+words",
        ""},
       {"start below 1 fails", "hi there", "", {0.1f}, {}, "", kInvalidCall},
       {"empty page fails", "", "", {0.5f}, {}, "", kInvalidCall},

@@ -1,12 +1,10 @@
-#include "desktop/qt_file_store.h"
+#include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QTemporaryDir>
 #include <filesystem>
 
-#include <unistd.h>
-
-#include <gtest/gtest.h>
-
+#include "desktop/qt_file_store.h"
 #include "support/read_file.h"
 
 namespace {
@@ -48,7 +46,8 @@ TEST(QtFileStore, WritesWholeFilesOrNothing) {
   const bool root = ::getuid() == 0;
   for (const auto& c : failures) {
     SCOPED_TRACE(c.name);
-    if (root && c.number == 75 && std::string(c.name) == "read-only folder") continue;  // root writes anyway
+    if (root && c.number == 75 && std::string(c.name) == "read-only folder")
+      continue;  // root writes anyway
     const auto error = store.saveAtomically(c.target.string(), bytes);
     EXPECT_EQ(error.number, c.number);
     EXPECT_FALSE(error.description.empty());
@@ -56,7 +55,8 @@ TEST(QtFileStore, WritesWholeFilesOrNothing) {
   fs::permissions(folder / "locked", fs::perms::owner_all);
   // Nothing half-written is left anywhere.
   std::vector<std::string> names;
-  for (const auto& entry : fs::recursive_directory_iterator(folder)) names.push_back(entry.path().filename().string());
+  for (const auto& entry : fs::recursive_directory_iterator(folder))
+    names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"a-folder", "a.png", "locked"}));
 }

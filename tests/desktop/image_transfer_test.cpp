@@ -1,13 +1,13 @@
 // The saver's fetch against a loopback server with canned replies: bodies, redirects,
 // error pages, the size cap, the time-out, refused schemes, and cancelling.
-#include "desktop/qt_image_transfer.h"
+#include <gtest/gtest.h>
 
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
-#include <gtest/gtest.h>
 #include <map>
 
+#include "desktop/qt_image_transfer.h"
 #include "qt_test_app.h"
 
 namespace {
@@ -35,7 +35,8 @@ class CannedServer : public QTcpServer {
   std::string url(const char* path) const {
     return "http://127.0.0.1:" + std::to_string(serverPort()) + path;
   }
-  static QByteArray reply(const QByteArray& status, const QByteArray& body, const QByteArray& extra = {}) {
+  static QByteArray reply(const QByteArray& status, const QByteArray& body,
+                          const QByteArray& extra = {}) {
     return "HTTP/1.1 " + status + "\r\nContent-Length: " + QByteArray::number(body.size()) +
            "\r\nConnection: close\r\n" + extra + "\r\n" + body;
   }
@@ -59,7 +60,8 @@ TEST_F(ImageTransferTest, FetchesBodiesFollowingRedirectsAndKeepsErrorPages) {
     const char* path;
     QByteArray body;
   };
-  for (const Case& c : {Case{"/a.jpg", jpeg}, Case{"/moved", jpeg}, Case{"/missing", "no such image"}}) {
+  for (const Case& c :
+       {Case{"/a.jpg", jpeg}, Case{"/moved", jpeg}, Case{"/missing", "no such image"}}) {
     const auto result = transfer.fetch(server.url(c.path));
     EXPECT_TRUE(result.ok) << c.path << ": " << result.error;
     EXPECT_EQ(result.bytes, c.body.toStdString()) << c.path;

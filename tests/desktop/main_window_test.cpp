@@ -1,13 +1,13 @@
 // imageForm on real widgets, offscreen: where presses go, the unload happening once, the
 // browsers' signals reaching the logic's events, and covering the screen.
-#include "desktop/qt_main_window.h"
+#include <gtest/gtest.h>
 
 #include <QLineEdit>
 #include <QScreen>
 #include <QTest>
-#include <gtest/gtest.h>
 #include <string>
 
+#include "desktop/qt_main_window.h"
 #include "desktop/qt_screen.h"
 #include "qt_test_app.h"
 #include "web/web_browser.h"
@@ -74,7 +74,8 @@ TEST_F(MainWindowTest, CoversTheScreenFramelessAndCarriesItsCaption) {
   window.setMaximized();
   window.show();
   QWidget& form = window.form();
-  EXPECT_EQ(form.geometry(), QRect(QPoint(0, 0), QGuiApplication::primaryScreen()->geometry().size()));
+  EXPECT_EQ(form.geometry(),
+            QRect(QPoint(0, 0), QGuiApplication::primaryScreen()->geometry().size()));
   EXPECT_TRUE(form.windowFlags() & Qt::FramelessWindowHint);
   EXPECT_EQ(form.windowTitle(), QStringLiteral("Quorel v2.0 - "));
   EXPECT_EQ(window.caption(), "Quorel v2.0 - ");
@@ -84,7 +85,8 @@ TEST_F(MainWindowTest, CoversTheScreenFramelessAndCarriesItsCaption) {
 }
 
 TEST_F(MainWindowTest, DesignTimeStateBeforeTheLoad) {
-  for (platform::Timer* timer : {&window.nextTimer(), &window.timeTimer(), &window.recoveryTimer()}) {
+  for (platform::Timer* timer :
+       {&window.nextTimer(), &window.timeTimer(), &window.recoveryTimer()}) {
     EXPECT_TRUE(timer->enabled());
     EXPECT_EQ(timer->interval(), 0);
   }
@@ -122,10 +124,11 @@ TEST_F(MainWindowTest, BrowserSignalsBecomeTheLogicsEvents) {
             seen += "error " + url + " " + frame + " " + std::to_string(status) + ";";
             cancel = true;
           },
-      .newWindow2 = [&](bool& cancel) {
-        seen += "new;";
-        cancel = true;
-      },
+      .newWindow2 =
+          [&](bool& cancel) {
+            seen += "new;";
+            cancel = true;
+          },
   });
   web::WebBrowser& web = browser.webBrowser();
   emit web.documentComplete(QStringLiteral("http://a/"));

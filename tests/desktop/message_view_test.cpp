@@ -1,12 +1,11 @@
 // The message window's real widgets, offscreen, driven by its logic on virtual time.
-#include "desktop/qt_message_view.h"
+#include <gtest/gtest.h>
 
 #include <QLabel>
 #include <QWidget>
 
-#include <gtest/gtest.h>
-
 #include "app/program.h"
+#include "desktop/qt_message_view.h"
 #include "dialogs/message_window.h"
 #include "qt_test_app.h"
 #include "support/fake_platform.h"

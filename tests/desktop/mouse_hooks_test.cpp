@@ -1,12 +1,12 @@
 // The application-wide mouse filter: one call per message however far it propagates,
 // swallowing, and the page-view flag.
-#include "desktop/qt_mouse_hooks.h"
+#include <gtest/gtest.h>
 
 #include <QMouseEvent>
 #include <QTest>
-#include <gtest/gtest.h>
 #include <vector>
 
+#include "desktop/qt_mouse_hooks.h"
 #include "qt_test_app.h"
 #include "web/web_browser.h"
 

@@ -1,6 +1,6 @@
 // The options dialog's real widgets, offscreen: captions, geometry, enablement, and the
 // dialog's logic driving them.
-#include "desktop/qt_options_view.h"
+#include <gtest/gtest.h>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,9 +12,8 @@
 #include <QTest>
 #include <QTimer>
 
-#include <gtest/gtest.h>
-
 #include "app/program.h"
+#include "desktop/qt_options_view.h"
 #include "dialogs/options_dialog.h"
 #include "qt_test_app.h"
 #include "support/fake_platform.h"
@@ -99,7 +98,8 @@ TEST_F(OptionsViewTest, CarriesTheDesignsCaptionsAndPlaces) {
 
 TEST_F(OptionsViewTest, LoadedByTheDialogItShowsTheStoredOptions) {
   RealOptionsPlatform platform;
-  platform.store.values = {{"MaxImageSize", "1024x768"}, {"AdultMode", "1"}, {"AutosavePath", "/pics"}};
+  platform.store.values = {
+      {"MaxImageSize", "1024x768"}, {"AdultMode", "1"}, {"AutosavePath", "/pics"}};
   Program program(platform);
   program.options->Load();
   auto& view = platform.view;

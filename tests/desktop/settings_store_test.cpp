@@ -1,12 +1,12 @@
 // The options file: texts come back as written, and a broken or unwritable store gives
 // defaults or keeps values in memory instead of failing.
-#include "desktop/qt_settings_store.h"
+#include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
+#include "desktop/qt_settings_store.h"
 #include "qt_test_app.h"
 
 namespace {
@@ -14,7 +14,9 @@ namespace {
 struct SettingsStoreTest : ::testing::Test {
   static void SetUpTestSuite() { desktop_test::ensureApplication(); }
   QTemporaryDir dir;
-  QString path(const char* name = "quorel/quorel.conf") { return dir.filePath(QString::fromLatin1(name)); }
+  QString path(const char* name = "quorel/quorel.conf") {
+    return dir.filePath(QString::fromLatin1(name));
+  }
   void writeFile(const QString& file, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(file).absolutePath());
     QFile f(file);
@@ -57,7 +59,8 @@ TEST_F(SettingsStoreTest, BrokenStoresGiveDefaultsAndStillTakeWrites) {
     std::function<void(const QString&)> make;
   };
   const Case cases[] = {
-      {"binary junk", [this](const QString& p) { writeFile(p, QByteArray("\x00\xff[\x01=\n\xfe\x80=[[", 13)); }},
+      {"binary junk",
+       [this](const QString& p) { writeFile(p, QByteArray("\x00\xff[\x01=\n\xfe\x80=[[", 13)); }},
       {"a folder in its place", [](const QString& p) { QDir().mkpath(p); }},
       {"missing", [](const QString&) {}},
   };
@@ -97,7 +100,8 @@ TEST_F(SettingsStoreTest, DefaultPathFollowsXdgConfigHome) {
   qputenv("XDG_CONFIG_HOME", "/tmp/cfg");
   EXPECT_EQ(desktop::QtSettingsStore::defaultPath(), QStringLiteral("/tmp/cfg/quorel/quorel.conf"));
   qputenv("XDG_CONFIG_HOME", "relative/ignored");
-  EXPECT_EQ(desktop::QtSettingsStore::defaultPath(), QDir::homePath() + "/.config/quorel/quorel.conf");
+  EXPECT_EQ(desktop::QtSettingsStore::defaultPath(),
+            QDir::homePath() + "/.config/quorel/quorel.conf");
   if (saved.isNull())
     qunsetenv("XDG_CONFIG_HOME");
   else

@@ -1,14 +1,15 @@
 // The instance lock: one holder at a time, and a lock whose owner is gone is taken over.
 #include "desktop/single_instance.h"
 
+#include <gtest/gtest.h>
+#include <sys/time.h>
+
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSysInfo>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <csignal>
-#include <sys/time.h>
 
 #include "qt_test_app.h"
 
@@ -54,7 +55,10 @@ TEST_F(SingleInstanceTest, OneHolderAtATime) {
 }
 
 TEST_F(SingleInstanceTest, ReleasedWhenTheHolderEnds) {
-  { desktop::SingleInstance first(lockPath()); ASSERT_FALSE(first.anotherRunning()); }
+  {
+    desktop::SingleInstance first(lockPath());
+    ASSERT_FALSE(first.anotherRunning());
+  }
   desktop::SingleInstance next(lockPath());
   EXPECT_FALSE(next.anotherRunning());
 }

@@ -1,9 +1,10 @@
 // The small translations of the desktop layer: menu positions, the screen saver's window,
 // shell targets, clock conversion, random draws, program folders.
+#include <gtest/gtest.h>
+
 #include <QDir>
 #include <QMenu>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 #include "desktop/program_folders.h"
 #include "desktop/qt_clock.h"
@@ -51,13 +52,15 @@ TEST_F(SmallServicesTest, ScreenSaverWindowFromOptionOrEnvironment) {
       {{"quorel", "-root"}, "", std::nullopt},  // the root window, but offscreen has no X server
   };
   for (const auto& c : cases)
-    EXPECT_EQ(desktop::screenSaverWindow(c.arguments, c.environment), c.expected) << c.arguments.join(' ').toStdString();
+    EXPECT_EQ(desktop::screenSaverWindow(c.arguments, c.environment), c.expected)
+        << c.arguments.join(' ').toStdString();
 }
 
 TEST_F(SmallServicesTest, ShellTargets) {
   EXPECT_EQ(desktop::QtShell::target("http://127.0.0.1:8480/quorel/bin/click.asp?url=x", ""),
             QUrl("http://127.0.0.1:8480/quorel/bin/click.asp?url=x"));
-  EXPECT_EQ(desktop::QtShell::target("/home/u/a b.jpg", ""), QUrl::fromLocalFile("/home/u/a b.jpg"));
+  EXPECT_EQ(desktop::QtShell::target("/home/u/a b.jpg", ""),
+            QUrl::fromLocalFile("/home/u/a b.jpg"));
   EXPECT_EQ(desktop::QtShell::target("a.jpg", "/tmp"), QUrl::fromLocalFile("/tmp/a.jpg"));
   EXPECT_TRUE(desktop::QtShell::target("", "/tmp").isEmpty());
   EXPECT_TRUE(desktop::QtShell::target("a.jpg", "").isEmpty());
@@ -66,7 +69,8 @@ TEST_F(SmallServicesTest, ShellTargets) {
 TEST_F(SmallServicesTest, ClockConvertsLocalDateTimes) {
   using namespace std::chrono;
   const QDateTime when(QDate(2004, 2, 29), QTime(23, 59, 58, 250));
-  const auto expected = local_days{year{2004} / February / 29} + hours{23} + minutes{59} + seconds{58} + milliseconds{250};
+  const auto expected = local_days{year{2004} / February / 29} + hours{23} + minutes{59} +
+                        seconds{58} + milliseconds{250};
   EXPECT_EQ(desktop::QtClock::toLocalTime(when), expected);
   desktop::QtClock clock;
   EXPECT_FALSE(clock.weekdayName(0).empty());

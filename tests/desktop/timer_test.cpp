@@ -1,11 +1,11 @@
 // Timers on QTimer: which fires first shows whether arming and interval changes restart the
 // count. Short real waits, and only the order of events is asserted.
-#include "desktop/qt_timer.h"
+#include <gtest/gtest.h>
 
 #include <QTest>
-#include <gtest/gtest.h>
 #include <string>
 
+#include "desktop/qt_timer.h"
 #include "qt_test_app.h"
 
 namespace {

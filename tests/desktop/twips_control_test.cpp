@@ -23,8 +23,8 @@ TEST_F(TwipsControlTest, GeometryRoundTripsInTwipsAndShowsRoundedPixels) {
   };
   const Case cases[] = {
       {0, 0, 9000, 1500, {0, 0, 600, 100}},
-      {-30, 11535, 3007, 22, {-2, 769, 200, 1}},   // 3007/15 = 200.47, 22/15 = 1.47
-      {7, 8, 0, 0, {0, 1, 0, 0}},                  // 8/15 rounds up
+      {-30, 11535, 3007, 22, {-2, 769, 200, 1}},  // 3007/15 = 200.47, 22/15 = 1.47
+      {7, 8, 0, 0, {0, 1, 0, 0}},                 // 8/15 rounds up
       {-9000, 12120, 1, 14, {-600, 808, 0, 1}},
   };
   QWidget child(&window);
@@ -107,7 +107,8 @@ TEST_F(TwipsControlTest, ZOrderRaisesAndLowersAmongSiblings) {
   desktop::TwipsControl ca(a, screen), cb(b, screen), cc(c, screen);
   const auto order = [&] {
     std::string names;
-    for (QObject* o : window.children()) names += o == &a ? "a" : o == &b ? "b" : o == &c ? "c" : "";
+    for (QObject* o : window.children())
+      names += o == &a ? "a" : o == &b ? "b" : o == &c ? "c" : "";
     return names;  // back to front
   };
   EXPECT_EQ(order(), "abc");

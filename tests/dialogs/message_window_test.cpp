@@ -12,8 +12,9 @@ struct MessageWindowTest : ::testing::Test {
 };
 
 TEST_F(MessageWindowTest, ShowsTheNoticeCentredAndSizedToIt) {
-  for (const std::string& text : std::vector<std::string>{"File saved as 20040103-142501.jpg",
-                                 std::string(300, 'w')}) {  // wider than the design size
+  for (const std::string& text :
+       std::vector<std::string>{"File saved as 20040103-142501.jpg",
+                                std::string(300, 'w')}) {  // wider than the design size
     ShowMessage(h.program, text);
     EXPECT_TRUE(view.shown);
     EXPECT_EQ(view.text, text);
@@ -55,7 +56,8 @@ TEST_F(MessageWindowTest, ClosesFiveSecondsAfterItLoaded) {
       ShowMessage(fresh.program, "second");
       EXPECT_EQ(window.text, "second");
     }
-    fresh.platform.advance(std::chrono::seconds(c.closesAt - elapsed) - std::chrono::milliseconds(1));
+    fresh.platform.advance(std::chrono::seconds(c.closesAt - elapsed) -
+                           std::chrono::milliseconds(1));
     EXPECT_TRUE(window.shown);
     fresh.platform.advance(std::chrono::milliseconds(1));
     EXPECT_FALSE(window.shown);

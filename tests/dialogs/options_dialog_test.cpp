@@ -39,9 +39,10 @@ TEST_F(OptionsDialogTest, LoadsItsDefaultsFromAnEmptyStore) {
 }
 
 TEST_F(OptionsDialogTest, LoadsWhatIsStored) {
-  store.values = {{"MinImageSize", "320x240"}, {"MaxImageSize", "unlimited"}, {"AdultMode", "1"},
-                  {"DebugMode", "1"},          {"AutosaveMode", "1"},         {"AutosavePath", "/home/u/pics"},
-                  {"AllowMovies", "1"},        {"AllowSounds", "0"},          {"AllowDocs", "7"}};
+  store.values = {
+      {"MinImageSize", "320x240"}, {"MaxImageSize", "unlimited"}, {"AdultMode", "1"},
+      {"DebugMode", "1"},          {"AutosaveMode", "1"},         {"AutosavePath", "/home/u/pics"},
+      {"AllowMovies", "1"},        {"AllowSounds", "0"},          {"AllowDocs", "7"}};
   dialog.Load();
   EXPECT_EQ(chosen(OptionsList::MinImageSize), "320x240");
   EXPECT_EQ(view.listIndex(OptionsList::MaxImageSize), -1) << "sizes match case and all";

@@ -1,9 +1,10 @@
+#include "display/cleanup_html.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "display/cleanup_html.h"
 #include "support/harness.h"
 
 namespace {
@@ -25,8 +26,7 @@ TEST(CleanupHTML, RewritesTheMarkupAndWritesItIntoTheWorkBrowser) {
        "<HEAD profile=\"p\"><title>t</title><body></body>"},
       {"an apostrophe cannot end the base address early", "http://site.test/it's.html",
        "<head></head>", "<HEAD><BASE href='http://site.test/it%27s.html'>"},
-      {"script tags in any case, attributes kept", "u",
-       "<SCRIPT language=\"js\">a()</ScRiPt >",
+      {"script tags in any case, attributes kept", "u", "<SCRIPT language=\"js\">a()</ScRiPt >",
        "<quorel language=\"js\">a()</quorel >"},
       {"load, unload and before-unload handlers", "u",
        "<BODY ONLOAD=\"go()\" onUnload=\"x()\" onbeforeunload=\"y()\">",
@@ -72,7 +72,8 @@ TEST(CleanupHTML, NothingToReadLeavesTheWorkBrowserAlone) {
     std::vector<std::string> status;
   } rows[] = {
       {"empty document", fake::FakeDocument().withUrl("http://site.test/"), {}},
-      {"no document element", fake::FakeDocument().withoutDocumentElement(),
+      {"no document element",
+       fake::FakeDocument().withoutDocumentElement(),
        {"[ERROR] CleanupHTML(): 91, Object variable or With block variable not set"}},
   };
   for (Row& r : rows) {

@@ -1,3 +1,5 @@
+#include "display/display_slots.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,7 +10,6 @@
 
 #include "app/image_form.h"
 #include "app/vendor.h"
-#include "display/display_slots.h"
 #include "interaction/url_encode.h"
 #include "support/harness.h"
 
@@ -50,7 +51,8 @@ TEST(IBrowseTo, ElevenImagesGoRoundTheTenSlots) {
   h.program.depth = -2;
   h.program.startUrl = "http://start.test/";
   h.program.linkCode = "http://site.test/";
-  for (int i = 0; i < 10; ++i) IBrowseTo(h.program, "http://site.test/" + std::to_string(i) + ".jpg");
+  for (int i = 0; i < 10; ++i)
+    IBrowseTo(h.program, "http://site.test/" + std::to_string(i) + ".jpg");
   for (int k = 0; k < 10; ++k) {
     EXPECT_EQ(h.browser(k).navigations, Lines{"http://site.test/" + std::to_string(k) + ".jpg"});
     EXPECT_FALSE(h.picbox(k).visible());
@@ -81,8 +83,12 @@ TEST(IBrowseTo, RefusedRequests) {
   } rows[] = {
       {"closing", true, false, "http://site.test/a.jpg", {}, false},
       {"menu open", false, true, "http://site.test/a.jpg", {}, false},
-      {"bad link", false, false, "http://site.test/ads/a.jpg",
-       {"[I-BrowseTo] http://site.test/ads/a.jpg"}, true},
+      {"bad link",
+       false,
+       false,
+       "http://site.test/ads/a.jpg",
+       {"[I-BrowseTo] http://site.test/ads/a.jpg"},
+       true},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);

@@ -1,3 +1,5 @@
+#include "display/get_image.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -5,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "display/get_image.h"
 #include "support/harness.h"
 
 namespace {
@@ -53,13 +54,10 @@ TEST(GoodImage, SizeWindowWithBoundsAndTheOneExemptSize) {
   } rows[] = {
       {100, 100, 999999, 999999, 100, 100, true},  // at the minimum
       {100, 100, 640, 480, 640, 480, true},        // at the maximum
-      {100, 100, 640, 480, 99, 200, false},
-      {100, 100, 640, 480, 200, 99, false},
-      {100, 100, 640, 480, 641, 200, false},
-      {100, 100, 640, 480, 200, 481, false},
+      {100, 100, 640, 480, 99, 200, false},         {100, 100, 640, 480, 200, 99, false},
+      {100, 100, 640, 480, 641, 200, false},        {100, 100, 640, 480, 200, 481, false},
       {100, 100, 640, 480, 28, 30, true},  // exempt whatever the window says
-      {100, 100, 640, 480, 28, 31, false},
-      {100, 100, 640, 480, 29, 30, false},
+      {100, 100, 640, 480, 28, 31, false},          {100, 100, 640, 480, 29, 30, false},
       {0, 0, 999999, 999999, 0, 0, true},  // unlimited both ways
       {0, 0, 999999, 999999, 999999, 999999, true},
   };
@@ -82,7 +80,12 @@ TEST(GetImage, EachWayOutOfAPage) {
     std::vector<std::string> shown;
     bool timerArmed;
   } rows[] = {
-      {"no images goes to link picking", {}, {}, {"[GetImage()] no images, trying links"}, {}, true},
+      {"no images goes to link picking",
+       {},
+       {},
+       {"[GetImage()] no images, trying links"},
+       {},
+       true},
       {"one good image, never link-tested",
        {{"http://site.test/ads/a.jpg", 200, 150}},
        {},
@@ -159,7 +162,7 @@ TEST(GetImage, DrawnIndexRoundsHalfToEvenWithinRange) {
     float draw;
     int index;
   } rows[] = {
-      {2, 0.0f, 0}, {2, 0.5f, 0},  {2, 0.75f, 1},  {3, 0.25f, 0},
+      {2, 0.0f, 0},  {2, 0.5f, 0}, {2, 0.75f, 1},   {3, 0.25f, 0},
       {3, 0.75f, 2}, {4, 0.5f, 2}, {5, 0.9999f, 4}, {5, 0.1f, 0},
   };
   for (const Row& r : rows) {
@@ -177,7 +180,8 @@ TEST(GetImage, DrawnIndexRoundsHalfToEvenWithinRange) {
 
 TEST(GetImage, ReadsThePageAfreshAfterItsYield) {
   Picker h;
-  auto doc = PageOf({{"http://site.test/ads/0.jpg", 300, 300}, {"http://site.test/1.jpg", 300, 300}});
+  auto doc =
+      PageOf({{"http://site.test/ads/0.jpg", 300, 300}, {"http://site.test/1.jpg", 300, 300}});
   h.platform.random_.script({0.1f, 0.9f});
   // Another event changes the page while the pick yields.
   h.platform.onDoEvents = [&] { doc.images_[1].src = "http://site.test/changed.jpg"; };

@@ -1,10 +1,11 @@
+#include "display/slideshow.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "app/image_form.h"
-#include "display/slideshow.h"
 #include "platform/browser.h"
 #include "support/harness.h"
 

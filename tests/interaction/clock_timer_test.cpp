@@ -1,10 +1,11 @@
+#include "interaction/clock_timer.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <string>
 #include <vector>
 
-#include "interaction/clock_timer.h"
 #include "support/harness.h"
 
 namespace {
@@ -33,10 +34,17 @@ TEST(FormatInterval, WritesOnlyTheNonZeroParts) {
     milliseconds interval;
     const char* text;
   } rows[] = {
-      {seconds(3661), "1h 1m 1s"}, {seconds(3660), "1h 1m"},       {seconds(60), "1m"},
-      {seconds(86400), "1d"},      {seconds(86401), "1d 1s"},      {seconds(90061), "1d 1h 1m 1s"},
-      {seconds(1), "1s"},          {milliseconds(999), ""},         {seconds(0), ""},
-      {seconds(-5), ""},           {hours(24 * 400 + 5), "400d 5h"},
+      {seconds(3661), "1h 1m 1s"},
+      {seconds(3660), "1h 1m"},
+      {seconds(60), "1m"},
+      {seconds(86400), "1d"},
+      {seconds(86401), "1d 1s"},
+      {seconds(90061), "1d 1h 1m 1s"},
+      {seconds(1), "1s"},
+      {milliseconds(999), ""},
+      {seconds(0), ""},
+      {seconds(-5), ""},
+      {hours(24 * 400 + 5), "400d 5h"},
   };
   const platform::LocalTime start{};
   for (const Row& r : rows)
@@ -49,10 +57,8 @@ TEST(TimeTimer, ClockLabelText) {
     milliseconds up;
     const char* second;
   } rows[] = {
-      {0, 30, seconds(1), "12:30 am up 1s"},
-      {12, 30, seconds(1), "12:30 pm up 1s"},
-      {11, 59, seconds(1), "11:59 am up 1s"},
-      {19, 5, seconds(93784), "7:05 pm up 1d 2h 3m 4s"},
+      {0, 30, seconds(1), "12:30 am up 1s"},    {12, 30, seconds(1), "12:30 pm up 1s"},
+      {11, 59, seconds(1), "11:59 am up 1s"},   {19, 5, seconds(93784), "7:05 pm up 1d 2h 3m 4s"},
       {9, 0, milliseconds(400), "9:00 am up "},
   };
   for (const Row& r : rows) {
@@ -91,7 +97,11 @@ TEST(TimeTimer, WatchdogPutsTheWorkBrowserBack) {
   } rows[] = {
       {"in place", 6360, 12120, 9000, 1500, {}},
       {"moved into view", 100, 12120, 9000, 1500, {"[Timer] reset workBrowser.Left"}},
-      {"all four changed", 0, 0, 15360, 11520,
+      {"all four changed",
+       0,
+       0,
+       15360,
+       11520,
        {"[Timer] reset workBrowser.Left", "[Timer] reset workBrowser.Top",
         "[Timer] reset workBrowser.Width", "[Timer] reset workBrowser.Height"}},
       {"only resized", 6360, 12120, 9000, 300, {"[Timer] reset workBrowser.Height"}},

@@ -16,8 +16,8 @@ struct ImageMenu : ::testing::Test {
 
   void SetUp() override {
     for (int k = 0; k < platform::MainWindow::kSlots; ++k) {
-      h.program.slotInfo[static_cast<std::size_t>(k)] = {"http://v/click?pic" + std::to_string(k), 2,
-                                                          "http://v/click?site" + std::to_string(k)};
+      h.program.slotInfo[static_cast<std::size_t>(k)] = {
+          "http://v/click?pic" + std::to_string(k), 2, "http://v/click?site" + std::to_string(k)};
     }
   }
   // The sink's result: false cancels the click's default action.
@@ -34,11 +34,14 @@ TEST_F(ImageMenu, ShowsTheEightEntriesWithBrowseSiteOnlyInAdultMode) {
     h.program.settings.AdultMode = adult;
     choose(0);
     ASSERT_EQ(h.platform.dialogs_.menus.size(), 1u);
-    EXPECT_EQ(h.menu(0), (decltype(h.menu(0)){
-                             {Kind::Plain, "Browse Pic"}, {adult ? Kind::Plain : Kind::Disabled, "Browse Site"},
-                             {Kind::Separator, ""},       {Kind::Plain, "Save Image"},
-                             {Kind::Separator, ""},       {Kind::Plain, "Raise"},
-                             {Kind::Plain, "Lower"},      {Kind::Plain, "Hide"}}));
+    EXPECT_EQ(h.menu(0), (decltype(h.menu(0)){{Kind::Plain, "Browse Pic"},
+                                              {adult ? Kind::Plain : Kind::Disabled, "Browse Site"},
+                                              {Kind::Separator, ""},
+                                              {Kind::Plain, "Save Image"},
+                                              {Kind::Separator, ""},
+                                              {Kind::Plain, "Raise"},
+                                              {Kind::Plain, "Lower"},
+                                              {Kind::Plain, "Hide"}}));
   }
 }
 

@@ -1,9 +1,10 @@
+#include "interaction/layout.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "interaction/layout.h"
 #include "support/harness.h"
 
 namespace {
@@ -22,15 +23,30 @@ TEST(ResizeIBrowser, ShrinksOnlyTheDirectionAPageEnlarged) {
     int newWidth, newHeight;
   } rows[] = {
       {"normal size", 3600, 2220, {}, 3600, 2220},
-      {"just short of the limit", kScreenWidth - 501, kScreenHeight - 501, {}, kScreenWidth - 501,
+      {"just short of the limit",
+       kScreenWidth - 501,
+       kScreenHeight - 501,
+       {},
+       kScreenWidth - 501,
        kScreenHeight - 501},
-      {"height exactly at the limit", 3600, kScreenHeight - 500,
-       {"[B-Bastards!] resize height 11020 -> 1500"}, 3600, 1500},
-      {"width exactly at the limit", kScreenWidth - 500, 2220,
-       {"[B-Bastards!] resize width 14860 -> 9000"}, 9000, 2220},
-      {"both, height first", kScreenWidth + 100, kScreenHeight,
+      {"height exactly at the limit",
+       3600,
+       kScreenHeight - 500,
+       {"[B-Bastards!] resize height 11020 -> 1500"},
+       3600,
+       1500},
+      {"width exactly at the limit",
+       kScreenWidth - 500,
+       2220,
+       {"[B-Bastards!] resize width 14860 -> 9000"},
+       9000,
+       2220},
+      {"both, height first",
+       kScreenWidth + 100,
+       kScreenHeight,
        {"[B-Bastards!] resize height 11520 -> 1500", "[B-Bastards!] resize width 15460 -> 9000"},
-       9000, 1500},
+       9000,
+       1500},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);

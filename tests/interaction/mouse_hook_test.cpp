@@ -1,6 +1,7 @@
+#include "interaction/mouse_hook.h"
+
 #include <gtest/gtest.h>
 
-#include "interaction/mouse_hook.h"
 #include "support/harness.h"
 
 namespace {
@@ -57,9 +58,9 @@ TEST(MouseHook, LogoShowsItsPressedPictureWhileThePointerIsOverIt) {
   } steps[] = {
       {500, 300, Picture::LogoOut, 1},  // off the logo and already released: untouched
       {10, 700, Picture::LogoIn, 2},
-      {20, 710, Picture::LogoIn, 3},    // set again on every message over the logo
-      {88, 768, Picture::LogoIn, 4},    // edges belong to the logo
-      {89, 700, Picture::LogoOut, 5},   // off: back to released, once
+      {20, 710, Picture::LogoIn, 3},   // set again on every message over the logo
+      {88, 768, Picture::LogoIn, 4},   // edges belong to the logo
+      {89, 700, Picture::LogoOut, 5},  // off: back to released, once
       {300, 100, Picture::LogoOut, 5},
       {0, 689, Picture::LogoOut, 5},
   };

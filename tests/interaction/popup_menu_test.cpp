@@ -41,7 +41,8 @@ TEST(PopupMenu, ReturnsOnlyPlainChoicesAndHoldsMenuOpenMeanwhile) {
     int choice;
     int expected;
   };
-  for (const auto& c : {Case{1, 1}, Case{4, 4}, Case{0, 0}, Case{2, 0}, Case{3, 0}, Case{5, 0}, Case{-1, 0}}) {
+  for (const auto& c :
+       {Case{1, 1}, Case{4, 4}, Case{0, 0}, Case{2, 0}, Case{3, 0}, Case{5, 0}, Case{-1, 0}}) {
     SCOPED_TRACE(c.choice);
     fake::Harness h;
     bool openWhileShown = false;

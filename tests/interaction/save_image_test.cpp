@@ -1,9 +1,9 @@
 #include "interaction/save_image.h"
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <fstream>
-
-#include <gtest/gtest.h>
 
 #include "support/harness.h"
 #include "support/read_file.h"
@@ -30,17 +30,19 @@ TEST(SavedImageName, StampsTheTimeAndKeepsTheTail) {
       {"http://h/a/b/anim.gif", "20040103-142501.gif"},
       {"http://h/pic.php?id=3", "20040103-142501.php?id=3"},
       {"http://h/noext", "20040103-142501"},
-      {"http://h/a.b/noext", "20040103-142501"},           // the dot is in a folder, not the file
-      {"http://h/a.b/../../x", "20040103-142501"},          // no way out of the folder
+      {"http://h/a.b/noext", "20040103-142501"},    // the dot is in a folder, not the file
+      {"http://h/a.b/../../x", "20040103-142501"},  // no way out of the folder
       {"http://h/get?f=..%2F..%2Fx.jpg", "20040103-142501.jpg"},
       {"http://h/get.php?f=a/b.png", "20040103-142501.png"},
-      {"http://h/x.jp\\..\\..\\g", "20040103-142501"},  // backslashes are separators too
+      {"http://h/x.jp\\..\\..\\g", "20040103-142501"},      // backslashes are separators too
       {"http://h/x.j\tp\x01g\x7F", "20040103-142501.jpg"},  // control bytes dropped
       {"http://h/trail.", "20040103-142501."},
       {"http://h/x." + std::string(300, 'q'), "20040103-142501." + std::string(199, 'q')},
-      {"http://h/x." + std::string(198, 'q') + "\xC3\xA9\xC3\xA9", "20040103-142501." + std::string(198, 'q')},
+      {"http://h/x." + std::string(198, 'q') + "\xC3\xA9\xC3\xA9",
+       "20040103-142501." + std::string(198, 'q')},
   };
-  for (const auto& [address, name] : cases) EXPECT_EQ(SavedImageName(clock.now(), address), name) << address;
+  for (const auto& [address, name] : cases)
+    EXPECT_EQ(SavedImageName(clock.now(), address), name) << address;
 
   clock.set(1999, 12, 31, 9, 5, 7);
   EXPECT_EQ(SavedImageName(clock.now(), "http://h/x.PNG"), "19991231-090507.PNG");
@@ -83,18 +85,20 @@ TEST_F(SaveImageTest, SavesEveryImageUnderAFreeName) {
 
   SaveImage(h.program, doc);
 
-  EXPECT_EQ(filesIn(folder), (std::vector<std::string>{"20040103-142501-1.jpg", "20040103-142501-2.jpg",
-                                                       "20040103-142501.gif", "20040103-142501.jpg"}));
+  EXPECT_EQ(filesIn(folder),
+            (std::vector<std::string>{"20040103-142501-1.jpg", "20040103-142501-2.jpg",
+                                      "20040103-142501.gif", "20040103-142501.jpg"}));
   EXPECT_EQ(readFile(folder / "20040103-142501.jpg"), "older");
   EXPECT_EQ(readFile(folder / "20040103-142501-1.jpg"), std::string("JPEG\0bytes", 10));
   EXPECT_EQ(readFile(folder / "20040103-142501-2.jpg"), "second");
   EXPECT_EQ(readFile(folder / "20040103-142501.gif"), "GIF89a");
   EXPECT_EQ(h.platform.transfer_.cancels, 3);
   const std::string f = folder.string();
-  EXPECT_EQ(h.status(), (std::vector<std::string>{
-                            "[Fetching] http://h/a.jpg", "[Saving] " + f + "/20040103-142501-1.jpg",
-                            "[Fetching] http://h/b.jpg", "[Saving] " + f + "/20040103-142501-2.jpg",
-                            "[Fetching] http://h/c.gif", "[Saving] " + f + "/20040103-142501.gif"}));
+  EXPECT_EQ(h.status(),
+            (std::vector<std::string>{
+                "[Fetching] http://h/a.jpg", "[Saving] " + f + "/20040103-142501-1.jpg",
+                "[Fetching] http://h/b.jpg", "[Saving] " + f + "/20040103-142501-2.jpg",
+                "[Fetching] http://h/c.gif", "[Saving] " + f + "/20040103-142501.gif"}));
   EXPECT_TRUE(boxes().empty());
 }
 
@@ -119,9 +123,11 @@ TEST_F(SaveImageTest, NeverWritesOutsideTheFolder) {
   image("http://h/a.b/../../x", "one");
   image("http://h/q?f=../../../etc/x.jpg", "two");
   SaveImage(h.program, doc);
-  EXPECT_EQ(filesIn(h.platform.folder / "saved"), (std::vector<std::string>{"20040103-142501", "20040103-142501.jpg"}));
-  EXPECT_EQ(filesIn(h.platform.folder), (std::vector<std::string>{"function.log", "quorel.log", "saved",
-                                                                   "saved/20040103-142501", "saved/20040103-142501.jpg"}));
+  EXPECT_EQ(filesIn(h.platform.folder / "saved"),
+            (std::vector<std::string>{"20040103-142501", "20040103-142501.jpg"}));
+  EXPECT_EQ(filesIn(h.platform.folder),
+            (std::vector<std::string>{"function.log", "quorel.log", "saved",
+                                      "saved/20040103-142501", "saved/20040103-142501.jpg"}));
 }
 
 TEST_F(SaveImageTest, AFailedWriteStopsThePageWithABox) {
@@ -152,7 +158,7 @@ TEST_F(SaveImageTest, AFailedFetchEndsThePageQuietly) {
   EXPECT_TRUE(boxes().empty());
   EXPECT_TRUE(filesIn(folder).empty());
   EXPECT_EQ(h.status(), (std::vector<std::string>{"[Fetching] http://h/unreachable.jpg",
-                                                   "[Fetching] failed: no reply"}));
+                                                  "[Fetching] failed: no reply"}));
 }
 
 TEST_F(SaveImageTest, APageReplacedWhileFetchingStillSavesWhatWasClicked) {

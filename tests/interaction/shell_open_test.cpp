@@ -32,7 +32,8 @@ TEST(GShell, PassesTheRequestAndReadsTheResult) {
     SCOPED_TRACE(c.name);
     fake::Harness h;
     h.platform.shell_.result = c.result;
-    EXPECT_EQ(GShell(h.program, c.file, c.showCommand, c.parameters, c.folder, "open", 0), c.accepted);
+    EXPECT_EQ(GShell(h.program, c.file, c.showCommand, c.parameters, c.folder, "open", 0),
+              c.accepted);
     ASSERT_EQ(h.platform.shell_.calls.size(), 1u);
     const auto& call = h.platform.shell_.calls[0];
     EXPECT_EQ(call.verb, "open");
@@ -63,12 +64,17 @@ TEST(GShell, ClassifiesRefusals) {
       {26, 75, "A sharing violation occurred."},
       {27, base + 27, "This file type does not have a valid file association."},
       {28, 286, "The file could not be opened due to time out. Please try again in a moment."},
-      {29, 285, "The file could not be opened because the DDE transaction failed. Please try again in a moment."},
-      {30, 285, "The file could not be opened because the target application is busy. Please try again in a moment."},
+      {29, 285,
+       "The file could not be opened because the DDE transaction failed. Please try again in a "
+       "moment."},
+      {30, 285,
+       "The file could not be opened because the target application is busy. Please try again in a "
+       "moment."},
       {31, base + 31, "No application is associated with this file type."},
       {32, 48, "The specified dynamic-link library was not found."},
       {1, base + 1, "An error occurred occurred whilst trying to open or print the selected file."},
-      {17, base + 17, "An error occurred occurred whilst trying to open or print the selected file."},
+      {17, base + 17,
+       "An error occurred occurred whilst trying to open or print the selected file."},
   };
   fake::Harness h;
   for (const auto& c : cases) {

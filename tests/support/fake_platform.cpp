@@ -1,12 +1,12 @@
 #include "support/fake_platform.h"
 
-#include "support/read_file.h"
+#include <unistd.h>
 
 #include <algorithm>
 #include <fstream>
 #include <sstream>
 
-#include <unistd.h>
+#include "support/read_file.h"
 
 namespace fake {
 
@@ -15,7 +15,7 @@ using namespace std::chrono;
 // ---- time -------------------------------------------------------------------------------
 
 std::string FakeClock::weekdayName(unsigned weekday) const {
-  static const char* names[] = {"Sunday", "Monday", "Tuesday", "Wednesday",
+  static const char* names[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                 "Thursday", "Friday", "Saturday"};
   return names[weekday % 7];
 }
@@ -79,8 +79,7 @@ void FakeSettingsStore::write(const std::string& key, const std::string& text) {
 }
 
 int FakeShell::execute(int owner, const std::string& verb, const std::string& file,
-                       const std::string& parameters, const std::string& folder,
-                       int showCommand) {
+                       const std::string& parameters, const std::string& folder, int showCommand) {
   calls.push_back({owner, verb, file, parameters, folder, showCommand});
   return result;
 }
@@ -128,11 +127,13 @@ bool FakeMouseHooks::send(const platform::MouseHookEvent& event) {
 }
 
 bool FakeFileStore::exists(const std::string& path) {
-  std::error_code error;  // a name too long for the system is simply not there, as for the real store
+  std::error_code
+      error;  // a name too long for the system is simply not there, as for the real store
   return std::filesystem::exists(path, error);
 }
 
-platform::SaveError FakeFileStore::saveAtomically(const std::string& path, const std::string& bytes) {
+platform::SaveError FakeFileStore::saveAtomically(const std::string& path,
+                                                  const std::string& bytes) {
   if (failWith.number != 0) return failWith;
   const std::string temporary = path + ".part";
   {
@@ -173,8 +174,10 @@ FakeMainWindow::FakeMainWindow(FakePlatform& platform)
   addressBox.move(0, 0, 4000, 285);
   addressBox.setText("urlBox");
   for (int k = 0; k < kSlots; ++k) {
-    browsers.push_back(std::make_unique<FakeBrowser>(&stacking, "browser(" + std::to_string(k) + ")"));
-    picboxes.push_back(std::make_unique<FakePictureBox>(&stacking, "picbox(" + std::to_string(k) + ")"));
+    browsers.push_back(
+        std::make_unique<FakeBrowser>(&stacking, "browser(" + std::to_string(k) + ")"));
+    picboxes.push_back(
+        std::make_unique<FakePictureBox>(&stacking, "picbox(" + std::to_string(k) + ")"));
     browsers.back()->move(0, 0, 3000, 3000);
     picboxes.back()->move(0, 0, 3000, 3000);
   }
@@ -303,7 +306,11 @@ std::vector<std::string> logTexts(const std::string& log) {
 }
 }  // namespace
 
-std::vector<std::string> FakePlatform::statusLines() const { return logTexts(readLog("quorel.log")); }
-std::vector<std::string> FakePlatform::traceLines() const { return logTexts(readLog("function.log")); }
+std::vector<std::string> FakePlatform::statusLines() const {
+  return logTexts(readLog("quorel.log"));
+}
+std::vector<std::string> FakePlatform::traceLines() const {
+  return logTexts(readLog("function.log"));
+}
 
 }  // namespace fake

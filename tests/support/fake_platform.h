@@ -65,7 +65,9 @@ class FakeRandom : public platform::RandomSource {
   void seedFromClock() override { ++seeds; }
   // Scripted draws come first; after them a fixed sequence cycles.
   float next() override;
-  void script(std::vector<float> draws) { scripted_.insert(scripted_.end(), draws.begin(), draws.end()); }
+  void script(std::vector<float> draws) {
+    scripted_.insert(scripted_.end(), draws.begin(), draws.end());
+  }
   int seeds = 0;
   int draws = 0;
 
@@ -174,8 +176,12 @@ class FakeMainWindow : public FakeControl, public platform::MainWindow {
   void close() override;
 
   platform::Browser& workBrowser() override { return work; }
-  platform::Browser& browser(int slot) override { return *browsers.at(static_cast<std::size_t>(slot)); }
-  platform::PictureBox& picbox(int slot) override { return *picboxes.at(static_cast<std::size_t>(slot)); }
+  platform::Browser& browser(int slot) override {
+    return *browsers.at(static_cast<std::size_t>(slot));
+  }
+  platform::PictureBox& picbox(int slot) override {
+    return *picboxes.at(static_cast<std::size_t>(slot));
+  }
   platform::PictureBox& picLogo() override { return logo; }
   platform::Label& timeLab() override { return clockLabel; }
   platform::TextBox& urlBox() override { return addressBox; }
@@ -215,7 +221,9 @@ class FakeOptionsView : public platform::OptionsView {
   }
   int checkValue(platform::OptionsCheck box) const override;
   void setCheckValue(platform::OptionsCheck box, int value) override { checks[box] = value; }
-  void setCheckVisible(platform::OptionsCheck box, bool visible) override { checkVisible[box] = visible; }
+  void setCheckVisible(platform::OptionsCheck box, bool visible) override {
+    checkVisible[box] = visible;
+  }
   void clearList(platform::OptionsList list) override;
   void addListEntry(platform::OptionsList list, const std::string& text) override;
   int listIndex(platform::OptionsList list) const override;
@@ -229,7 +237,10 @@ class FakeOptionsView : public platform::OptionsView {
   bool pathEnabled() const override { return pathOn; }
   bool pathButtonEnabled() const override { return pathButtonOn; }
   void showModal() override;
-  void close() override { shown = false; ++closes; }
+  void close() override {
+    shown = false;
+    ++closes;
+  }
   void setEvents(Events events) override { this->events = std::move(events); }
 
   std::string title_ = "Options";

@@ -27,14 +27,16 @@ struct Harness {
   // The entries of the i-th menu shown, as (kind, text) pairs.
   std::vector<std::pair<platform::MenuEntry::Kind, std::string>> menu(std::size_t i) const {
     std::vector<std::pair<platform::MenuEntry::Kind, std::string>> entries;
-    for (const auto& entry : platform.dialogs_.menus.at(i)) entries.emplace_back(entry.kind, entry.text);
+    for (const auto& entry : platform.dialogs_.menus.at(i))
+      entries.emplace_back(entry.kind, entry.text);
     return entries;
   }
   // The slots' frames from back to front, one digit per slot.
   std::string slotStack() {
     std::string order = "0123456789";
-    std::sort(order.begin(), order.end(),
-              [&](char a, char b) { return picbox(a - '0').stackIndex() < picbox(b - '0').stackIndex(); });
+    std::sort(order.begin(), order.end(), [&](char a, char b) {
+      return picbox(a - '0').stackIndex() < picbox(b - '0').stackIndex();
+    });
     return order;
   }
 };

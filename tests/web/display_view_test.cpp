@@ -62,15 +62,18 @@ TEST(DisplayView, ShowsTheWrittenDisplayPageFromOneDecodedCopy) {
   bool titled = false;
   for (QTextBlock block = view.document()->begin(); block.isValid(); block = block.next()) {
     for (auto it = block.begin(); !it.atEnd(); ++it) {
-      if (it.fragment().charFormat().isImageFormat()) titled = it.fragment().charFormat().toolTip() == "Click for options";
+      if (it.fragment().charFormat().isImageFormat())
+        titled = it.fragment().charFormat().toolTip() == "Click for options";
     }
   }
   EXPECT_TRUE(titled);
 
-  QMouseEvent press(QEvent::MouseButtonPress, QPointF(50, 30), view.viewport()->mapToGlobal(QPointF(50, 30)),
-                    Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-  QMouseEvent release(QEvent::MouseButtonRelease, QPointF(50, 30), view.viewport()->mapToGlobal(QPointF(50, 30)),
-                      Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+  QMouseEvent press(QEvent::MouseButtonPress, QPointF(50, 30),
+                    view.viewport()->mapToGlobal(QPointF(50, 30)), Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QMouseEvent release(QEvent::MouseButtonRelease, QPointF(50, 30),
+                      view.viewport()->mapToGlobal(QPointF(50, 30)), Qt::LeftButton, Qt::NoButton,
+                      Qt::NoModifier);
   QCoreApplication::sendEvent(view.viewport(), &press);
   QCoreApplication::sendEvent(view.viewport(), &release);
   EXPECT_EQ(clicks, 1);
@@ -164,8 +167,11 @@ TEST(DisplayView, NeverReadsFiles) {
   web::Engine engine;
   web::WebBrowser browser(engine);
   web::DisplayView view(browser);
-  EXPECT_FALSE(view.loadResource(QTextDocument::ImageResource, QUrl("file:///usr/share/pixmaps/debian-logo.png")).isValid());
-  EXPECT_FALSE(view.loadResource(QTextDocument::StyleSheetResource, QUrl("file:///etc/passwd")).isValid());
+  EXPECT_FALSE(view.loadResource(QTextDocument::ImageResource,
+                                 QUrl("file:///usr/share/pixmaps/debian-logo.png"))
+                   .isValid());
+  EXPECT_FALSE(
+      view.loadResource(QTextDocument::StyleSheetResource, QUrl("file:///etc/passwd")).isValid());
 }
 
 }  // namespace

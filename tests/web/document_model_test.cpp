@@ -13,7 +13,8 @@ namespace {
 
 using web::buildDocument;
 
-std::shared_ptr<web::DocumentModel> parse(const char* markup, const char* url = "http://site.example/dir/page.html") {
+std::shared_ptr<web::DocumentModel> parse(const char* markup,
+                                          const char* url = "http://site.example/dir/page.html") {
   return buildDocument(QByteArray(markup), QUrl(url));
 }
 
@@ -23,8 +24,10 @@ TEST(DocumentModel, InnerHtmlSerialisesHeadAndBodyFaithfully) {
     const char* expected;
   } cases[] = {
       {"", "<head></head><body></body>"},
-      {"<HTML><HEAD><TITLE>T &amp; t</TITLE></HEAD><BODY BGCOLOR=black><IMG SRC=\"a.jpg\" width=5></BODY></HTML>",
-       "<head><title>T &amp; t</title></head><body bgcolor=\"black\"><img src=\"a.jpg\" width=\"5\"></body>"},
+      {"<HTML><HEAD><TITLE>T &amp; t</TITLE></HEAD><BODY BGCOLOR=black><IMG SRC=\"a.jpg\" "
+       "width=5></BODY></HTML>",
+       "<head><title>T &amp; t</title></head><body bgcolor=\"black\"><img src=\"a.jpg\" "
+       "width=\"5\"></body>"},
       {"<p title='say \"hi\"'>a&nbsp;b &lt;c&gt;</p>",
        "<head></head><body><p title=\"say &quot;hi&quot;\">a&nbsp;b &lt;c&gt;</p></body>"},
       {"<script>if (a < b) x();</script><!-- note -->",
@@ -59,18 +62,23 @@ TEST(DocumentModel, AddressesResolveAgainstPageAndBase) {
   using V = std::vector<std::string>;
   EXPECT_EQ(links("<a href=x.html>1</a><a href=../up.html>2</a><a href=/root>3</a><a>no href</a>",
                   "http://site.example/dir/page.html"),
-            (V{"http://site.example/dir/x.html", "http://site.example/up.html", "http://site.example/root"}));
-  EXPECT_EQ(links("<a href=//cdn.example/p>1</a>", "https://site.example/"), (V{"https://cdn.example/p"}));
+            (V{"http://site.example/dir/x.html", "http://site.example/up.html",
+               "http://site.example/root"}));
+  EXPECT_EQ(links("<a href=//cdn.example/p>1</a>", "https://site.example/"),
+            (V{"https://cdn.example/p"}));
   EXPECT_EQ(links("<head><base href='http://other.example/b/'></head><a href=x?a=1&amp;b=2>1</a>",
                   "http://site.example/dir/"),
             (V{"http://other.example/b/x?a=1&b=2"}));
-  EXPECT_EQ(links("<map><area href=zone.html></map><a href=' spaced name.html '>1</a>", "http://s.example/"),
+  EXPECT_EQ(links("<map><area href=zone.html></map><a href=' spaced name.html '>1</a>",
+                  "http://s.example/"),
             (V{"http://s.example/zone.html", "http://s.example/spaced%20name.html"}));
-  EXPECT_EQ(links("<a href='?imgurl=www.x.example/a.jpg&imgrefurl=y'>r</a>", "http://s.example/images?q=1"),
+  EXPECT_EQ(links("<a href='?imgurl=www.x.example/a.jpg&imgrefurl=y'>r</a>",
+                  "http://s.example/images?q=1"),
             (V{"http://s.example/images?imgurl=www.x.example/a.jpg&imgrefurl=y"}));
 
-  auto page = parse("<base href=/pics/><img src=a.png width=10 height=20><img src='b.gif' width=50%><img>",
-                    "http://s.example/x/");
+  auto page =
+      parse("<base href=/pics/><img src=a.png width=10 height=20><img src='b.gif' width=50%><img>",
+            "http://s.example/x/");
   ASSERT_EQ(page->images.size(), 3u);
   EXPECT_EQ(page->images[0].src, "http://s.example/pics/a.png");
   EXPECT_EQ(page->images[0].attrWidth, 10);
@@ -80,8 +88,9 @@ TEST(DocumentModel, AddressesResolveAgainstPageAndBase) {
 }
 
 TEST(DocumentModel, FramesOfFramesetsAndInlineFrames) {
-  auto page = parse("<frameset cols='50%,50%'><frame name=left src=l.html><frame src=/r.html></frameset>",
-                    "http://s.example/d/");
+  auto page =
+      parse("<frameset cols='50%,50%'><frame name=left src=l.html><frame src=/r.html></frameset>",
+            "http://s.example/d/");
   ASSERT_EQ(page->frames.size(), 2u);
   EXPECT_EQ(page->frames[0].location, "http://s.example/d/l.html");
   EXPECT_EQ(page->frames[0].name, "left");
@@ -96,11 +105,15 @@ TEST(DocumentModel, LaidOutSizeFromAttributesAndIntrinsicAspect) {
     int w, h;
     QSize intrinsic, expected;
   } cases[] = {
-      {-1, -1, QSize(300, 200), QSize(300, 200)}, {150, -1, QSize(300, 200), QSize(150, 100)},
-      {-1, 50, QSize(300, 200), QSize(75, 50)},   {10, 20, QSize(300, 200), QSize(10, 20)},
-      {-1, -1, QSize(), QSize(0, 0)},             {40, -1, QSize(), QSize(40, 0)},
+      {-1, -1, QSize(300, 200), QSize(300, 200)},
+      {150, -1, QSize(300, 200), QSize(150, 100)},
+      {-1, 50, QSize(300, 200), QSize(75, 50)},
+      {10, 20, QSize(300, 200), QSize(10, 20)},
+      {-1, -1, QSize(), QSize(0, 0)},
+      {40, -1, QSize(), QSize(40, 0)},
   };
-  for (const auto& c : cases) EXPECT_EQ(web::layoutSize(c.w, c.h, c.intrinsic), c.expected) << c.w << "x" << c.h;
+  for (const auto& c : cases)
+    EXPECT_EQ(web::layoutSize(c.w, c.h, c.intrinsic), c.expected) << c.w << "x" << c.h;
   EXPECT_EQ(web::dimensionAttribute(" 120px"), 120);
   EXPECT_EQ(web::dimensionAttribute("12.7"), 12);
   EXPECT_EQ(web::dimensionAttribute("abc"), -1);
@@ -131,8 +144,10 @@ TEST(WebDocument, ClearWriteAndMissingItems) {
   web::Engine engine;
   engine.storeSize("http://s.example/known.png", QSize(64, 48));
   std::vector<std::string> asked;
-  web::WebDocument document(engine, [] {}, [&](const std::vector<std::string>& a) { asked = a; });
-  document.load(buildDocument("<img src=known.png>", QUrl("http://s.example/")), "http://s.example/");
+  web::WebDocument document(
+      engine, [] {}, [&](const std::vector<std::string>& a) { asked = a; });
+  document.load(buildDocument("<img src=known.png>", QUrl("http://s.example/")),
+                "http://s.example/");
   EXPECT_THROW(document.image(1), platform::RunTimeError);
   EXPECT_THROW(document.link(0), platform::RunTimeError);
   EXPECT_THROW(document.frameLocation(0), platform::RunTimeError);
@@ -148,9 +163,12 @@ TEST(WebDocument, ClearWriteAndMissingItems) {
   EXPECT_EQ(document.imageCount(), 0);
 
   // Written markup is parsed against the document's address; cached sizes are there at once.
-  document.write("<head><BASE href='http://s.example/'></head><body><IMG border=0 src=known.png><img src=new.png>");
+  document.write(
+      "<head><BASE href='http://s.example/'></head><body><IMG border=0 src=known.png><img "
+      "src=new.png>");
   EXPECT_EQ(document.innerHTML(),
-            "<head><base href=\"http://s.example/\"></head><body><img border=\"0\" src=\"known.png\"><img "
+            "<head><base href=\"http://s.example/\"></head><body><img border=\"0\" "
+            "src=\"known.png\"><img "
             "src=\"new.png\"></body>");
   const platform::ImageElement known = document.image(0);
   EXPECT_EQ(known.src, "http://s.example/known.png");

@@ -25,8 +25,8 @@ TEST(FuzzRegressions, ScaledImageSideDoesNotWrapAround) {
     const int scaled = c.attrWidth >= 0 ? size.height() : size.width();
     // Saturated, or given up as unknown (0); never wrapped.
     EXPECT_TRUE(scaled == 0 || scaled >= 1000000000)
-        << scaled << " for " << c.attrWidth << " " << c.attrHeight << " on "
-        << c.intrinsic.width() << "x" << c.intrinsic.height();
+        << scaled << " for " << c.attrWidth << " " << c.attrHeight << " on " << c.intrinsic.width()
+        << "x" << c.intrinsic.height();
   }
 }
 

@@ -29,7 +29,9 @@ void HttpFixture::route(const QByteArray& path, std::function<Reply(const Reques
   routes_[path] = std::move(handler);
 }
 
-void HttpFixture::serveFolder(const QByteArray& prefix, const QString& folder) { folders_.append({prefix, folder}); }
+void HttpFixture::serveFolder(const QByteArray& prefix, const QString& folder) {
+  folders_.append({prefix, folder});
+}
 
 void HttpFixture::onConnection() {
   while (QTcpSocket* socket = server_.nextPendingConnection()) {
@@ -46,7 +48,9 @@ void HttpFixture::onConnection() {
       request.path = first.value(1);
       for (qsizetype i = 1; i < lines.size(); ++i) {
         const qsizetype colon = lines[i].indexOf(':');
-        if (colon > 0) request.headers[lines[i].left(colon).trimmed().toLower()] = lines[i].mid(colon + 1).trimmed();
+        if (colon > 0)
+          request.headers[lines[i].left(colon).trimmed().toLower()] =
+              lines[i].mid(colon + 1).trimmed();
       }
       requests_.append(request);
       respond(socket, request);
@@ -74,8 +78,10 @@ void HttpFixture::respond(QTcpSocket* socket, const Request& request) {
         reply.status = 200;
         reply.body = file.readAll();
         const QString suffix = QFileInfo(file).suffix();
-        reply.contentType = suffix == "png" ? "image/png" : suffix == "gif" ? "image/gif"
-                          : suffix == "css" ? "text/css" : "text/html";
+        reply.contentType = suffix == "png"   ? "image/png"
+                            : suffix == "gif" ? "image/gif"
+                            : suffix == "css" ? "text/css"
+                                              : "text/html";
       }
     }
   }

@@ -17,9 +17,9 @@ struct Reply {
   QByteArray contentType = "text/html";
   QByteArray body;
   QList<QPair<QByteArray, QByteArray>> headers;
-  bool hang = false;            // never answer
-  int dribbleMs = 0;            // send the body a byte at a time with this pause
-  bool sendLength = true;       // Content-Length (else the body ends with the connection)
+  bool hang = false;       // never answer
+  int dribbleMs = 0;       // send the body a byte at a time with this pause
+  bool sendLength = true;  // Content-Length (else the body ends with the connection)
 };
 
 struct Request {

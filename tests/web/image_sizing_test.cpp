@@ -41,12 +41,17 @@ TEST_F(ImageSizing, EachFormatIsSizedFromItsHeaderBeforeDocumentComplete) {
     const char* type;
     int width, height;
   } cases[] = {
-      {"png", "image/png", 31, 17},    {"jpeg", "image/jpeg", 640, 480}, {"progressive", "image/jpeg", 333, 222},
-      {"gif", "image/gif", 28, 30},    {"bmp", "image/bmp", 45, 12},     {"webp", "image/webp", 250, 125},
+      {"png", "image/png", 31, 17},
+      {"jpeg", "image/jpeg", 640, 480},
+      {"progressive", "image/jpeg", 333, 222},
+      {"gif", "image/gif", 28, 30},
+      {"bmp", "image/bmp", 45, 12},
+      {"webp", "image/webp", 250, 125},
   };
   QByteArray page;
   for (const auto& c : cases) {
-    server.route(QByteArray("/img/") + c.format, image(c.type, webtest::imageBytes(c.format, c.width, c.height)));
+    server.route(QByteArray("/img/") + c.format,
+                 image(c.type, webtest::imageBytes(c.format, c.width, c.height)));
     page += QByteArray("<img src=img/") + c.format + ">";
   }
   web::Engine engine(webtest::optionsFor(server));
@@ -70,10 +75,11 @@ TEST_F(ImageSizing, BrokenImagesMeasureZeroAndAttributesStillCount) {
   server.route("/scaled.png", image("image/png", png));
   web::Engine engine(webtest::optionsFor(server));
   web::WebBrowser browser(engine);
-  platform::Document& document = load(
-      browser, "<img src=truncated.png><img src=stub.png><img src=corrupt.png><img src=missing.png>"
-               "<img src=page-not-image><img src=scaled.png width=50><img src=scaled.png height=10>"
-               "<img src=missing.png width=7 height=9><img>");
+  platform::Document& document =
+      load(browser,
+           "<img src=truncated.png><img src=stub.png><img src=corrupt.png><img src=missing.png>"
+           "<img src=page-not-image><img src=scaled.png width=50><img src=scaled.png height=10>"
+           "<img src=missing.png width=7 height=9><img>");
   struct Expected {
     int width, height;
   } expected[] = {{200, 100}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {50, 25}, {20, 10}, {7, 9}, {0, 0}};
@@ -117,7 +123,8 @@ TEST_F(ImageSizing, HundredsOfImagesAreAllSizedAndWriteReadsTheCache) {
 QByteArray noiseJpeg() {
   QImage noise(1600, 1200, QImage::Format_RGB32);
   for (int y = 0; y < noise.height(); ++y) {
-    for (int x = 0; x < noise.width(); ++x) noise.setPixel(x, y, qRgb(x * 7 % 256, y * 13 % 256, (x ^ y) % 256));
+    for (int x = 0; x < noise.width(); ++x)
+      noise.setPixel(x, y, qRgb(x * 7 % 256, y * 13 % 256, (x ^ y) % 256));
   }
   QByteArray jpeg;
   QBuffer buffer(&jpeg);
@@ -142,7 +149,8 @@ Reply ranged(const QByteArray& body, const webtest::Request& request) {
   const qint64 last = std::min<qint64>(range.mid(8).toLongLong(), body.size() - 1);
   reply.status = 206;
   reply.body = body.left(last + 1);
-  reply.headers.append({"Content-Range", "bytes 0-" + QByteArray::number(last) + "/" + QByteArray::number(body.size())});
+  reply.headers.append({"Content-Range", "bytes 0-" + QByteArray::number(last) + "/" +
+                                             QByteArray::number(body.size())});
   return reply;
 }
 

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "web/lru_cache.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 

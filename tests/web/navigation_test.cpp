@@ -102,13 +102,15 @@ TEST_F(Navigation, RefusedAddressesAreNavigationErrorsAndNeverOpened) {
       {QString("http://localhost:%1/secret").arg(server.port()), web::status::kRefusedAddress},
       {QString("http://[::1]:%1/secret").arg(server.port()), web::status::kRefusedAddress},
   };
-  for (const auto& c : cases) EXPECT_EQ(load(engine, c.url).status, c.status) << c.url.toStdString();
+  for (const auto& c : cases)
+    EXPECT_EQ(load(engine, c.url).status, c.status) << c.url.toStdString();
   EXPECT_EQ(server.hits("/secret"), 0);
 }
 
 TEST_F(Navigation, RedirectsAreFollowedBoundedAndChecked) {
   for (int i = 1; i <= 11; ++i) {
-    server.route("/hop" + QByteArray::number(i), redirect("/hop" + QByteArray::number(i + 1), i % 2 ? 302 : 301));
+    server.route("/hop" + QByteArray::number(i),
+                 redirect("/hop" + QByteArray::number(i + 1), i % 2 ? 302 : 301));
   }
   server.route("/hop12", html("<p>arrived</p>"));
   server.route("/loop", redirect("/loop"));
@@ -120,7 +122,7 @@ TEST_F(Navigation, RedirectsAreFollowedBoundedAndChecked) {
     qint32 status;  // 0: completes
     QByteArray finalPath;
   } cases[] = {
-      {"/hop2", 0, "/hop12"},  // ten redirects
+      {"/hop2", 0, "/hop12"},                       // ten redirects
       {"/hop1", web::status::kRedirectFailed, ""},  // eleven
       {"/loop", web::status::kRedirectFailed, ""},
       {"/to-private", web::status::kRefusedAddress, ""},
@@ -205,14 +207,18 @@ TEST_F(Navigation, SizeCapsCutOffLargeBodies) {
   struct Case {
     const char* path;
     qint32 status;
-  } cases[] = {{"/big", web::status::kTooLarge}, {"/big-unannounced", web::status::kTooLarge},
-               {"/big-image", web::status::kTooLarge}, {"/small", 0}};
-  for (const auto& c : cases) EXPECT_EQ(load(engine, server.url(c.path)).status, c.status) << c.path;
+  } cases[] = {{"/big", web::status::kTooLarge},
+               {"/big-unannounced", web::status::kTooLarge},
+               {"/big-image", web::status::kTooLarge},
+               {"/small", 0}};
+  for (const auto& c : cases)
+    EXPECT_EQ(load(engine, server.url(c.path)).status, c.status) << c.path;
 }
 
 TEST_F(Navigation, CompressedBodiesCookiesAndUserAgent) {
   const QByteArray page = "<p>" + QByteArray(5000, 'z') + "</p>";
-  Reply gzipped = html(webtest::gzip(page)), deflated = html(webtest::deflate(page)), cookie = html("<p>set</p>");
+  Reply gzipped = html(webtest::gzip(page)), deflated = html(webtest::deflate(page)),
+        cookie = html("<p>set</p>");
   gzipped.headers = {{"Content-Encoding", "gzip"}};
   deflated.headers = {{"Content-Encoding", "deflate"}};
   cookie.headers = {{"Set-Cookie", "session=abc123; Path=/"}};
@@ -247,12 +253,14 @@ TEST_F(Navigation, CharsetsFromHeaderBomOrMeta) {
     std::string text;
   } cases[] = {
       {"text/html; charset=windows-1252", "caf\xE9 \x80 5", "caf\xC3\xA9 \xE2\x82\xAC 5"},
-      {"text/html", "<meta http-equiv='Content-Type' content='text/html; charset=ISO-8859-1'>na\xEFve \x93q\x94",
+      {"text/html",
+       "<meta http-equiv='Content-Type' content='text/html; charset=ISO-8859-1'>na\xEFve \x93q\x94",
        "na\xC3\xAFve \xE2\x80\x9Cq\xE2\x80\x9D"},
-      {"text/html", "<meta charset=\"Shift_JIS\"><p>\x93\xfa\x96\x7b</p>", "\xE6\x97\xA5\xE6\x9C\xAC"},
+      {"text/html", "<meta charset=\"Shift_JIS\"><p>\x93\xfa\x96\x7b</p>",
+       "\xE6\x97\xA5\xE6\x9C\xAC"},
       {"text/html; charset=GB18030", "<p>\xD6\xD0\xCE\xC4</p>", "\xE4\xB8\xAD\xE6\x96\x87"},
-      {"text/html", "<p>caf\xC3\xA9</p>", "caf\xC3\xA9"},                 // unlabelled UTF-8
-      {"text/html", "<p>caf\xE9</p>", "caf\xC3\xA9"},                     // unlabelled, not UTF-8
+      {"text/html", "<p>caf\xC3\xA9</p>", "caf\xC3\xA9"},  // unlabelled UTF-8
+      {"text/html", "<p>caf\xE9</p>", "caf\xC3\xA9"},      // unlabelled, not UTF-8
       {"text/html; charset=utf-8", "\xEF\xBB\xBF<p>bom</p>", "bom"},
       {"text/html", QByteArray("\xFF\xFE<\0p\0>\0\xE9\0", 10), "\xC3\xA9"},  // UTF-16LE by its BOM
       {"text/plain; charset=windows-1252", "line \xE9\nnext", "line \xC3\xA9\r\nnext"},
@@ -270,7 +278,8 @@ TEST_F(Navigation, CharsetsFromHeaderBomOrMeta) {
 }
 
 TEST_F(Navigation, PlainTextAndImageAddressesMakeSyntheticDocuments) {
-  Reply text = html("http://127.0.0.1/x|3|code <b>\nsecond line"), photo = html(webtest::imageBytes("jpeg", 120, 80));
+  Reply text = html("http://127.0.0.1/x|3|code <b>\nsecond line"),
+        photo = html(webtest::imageBytes("jpeg", 120, 80));
   text.contentType = "text/plain";
   photo.contentType = "image/jpeg";
   server.route("/reply.txt", text);
@@ -280,8 +289,9 @@ TEST_F(Navigation, PlainTextAndImageAddressesMakeSyntheticDocuments) {
   browser.navigate(server.url("/reply.txt"));
   ASSERT_TRUE(textEvents.wait());
   EXPECT_EQ(browser.document().innerText(), "http://127.0.0.1/x|3|code <b>\r\nsecond line");
-  EXPECT_EQ(browser.document().innerHTML(),
-            "<head></head><body><pre>http://127.0.0.1/x|3|code &lt;b&gt;\nsecond line</pre></body>");
+  EXPECT_EQ(
+      browser.document().innerHTML(),
+      "<head></head><body><pre>http://127.0.0.1/x|3|code &lt;b&gt;\nsecond line</pre></body>");
 
   Recorder image(browser);
   browser.navigate(server.url("/photo.jpg"));
@@ -295,8 +305,9 @@ TEST_F(Navigation, PlainTextAndImageAddressesMakeSyntheticDocuments) {
 }
 
 TEST_F(Navigation, FramesetCompletesEachFrameThenThePage) {
-  server.route("/frames", html("<frameset rows='*,*,*'><frame name=top src=a.html><frame src=/moved>"
-                               "<frame name=dead src=gone.html></frameset>"));
+  server.route("/frames",
+               html("<frameset rows='*,*,*'><frame name=top src=a.html><frame src=/moved>"
+                    "<frame name=dead src=gone.html></frameset>"));
   server.route("/a.html", html("<p>a</p>"));
   server.route("/moved", redirect("/b.html"));
   server.route("/b.html", html("<p>b</p>"));

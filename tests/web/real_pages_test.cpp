@@ -21,14 +21,16 @@ QJsonObject inspect(const QStringList& arguments, int* exitCode) {
   QProcess process;
   process.start(QUOREL_BINARY_DIR "/quorel-inspect", arguments);
   // The fixture server lives in this process: keep serving while the tool runs.
-  if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 30000)) process.kill();
+  if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 30000))
+    process.kill();
   *exitCode = process.exitCode();
   return QJsonDocument::fromJson(process.readAllStandardOutput()).object();
 }
 
 TEST(RealPages, InspectReportsWhatThePagesHold) {
   webtest::testApp();
-  if (!QFile::exists(QUOREL_BINARY_DIR "/quorel-inspect")) GTEST_SKIP() << "quorel-inspect not built";
+  if (!QFile::exists(QUOREL_BINARY_DIR "/quorel-inspect"))
+    GTEST_SKIP() << "quorel-inspect not built";
   if (!QFile::exists(kDocs + "/index.en.html")) GTEST_SKIP() << "debian-reference-en not installed";
   webtest::HttpFixture server;
   server.serveFolder("/doc/", kDocs);
@@ -71,14 +73,16 @@ TEST(RealPages, InspectReportsWhatThePagesHold) {
 
 TEST(RealPages, InspectExitCodes) {
   webtest::testApp();
-  if (!QFile::exists(QUOREL_BINARY_DIR "/quorel-inspect")) GTEST_SKIP() << "quorel-inspect not built";
+  if (!QFile::exists(QUOREL_BINARY_DIR "/quorel-inspect"))
+    GTEST_SKIP() << "quorel-inspect not built";
   webtest::HttpFixture server;
   int exitCode = -1;
   // Without --allow-private the loopback server is refused, as the work browser would.
   const QJsonObject refused = inspect({server.url("/anything")}, &exitCode);
   EXPECT_EQ(exitCode, 2);
   ASSERT_EQ(refused["events"].toArray().size(), 1);
-  EXPECT_EQ(refused["events"].toArray()[0].toObject()["status"].toInteger(), qint64(web::status::kRefusedAddress));
+  EXPECT_EQ(refused["events"].toArray()[0].toObject()["status"].toInteger(),
+            qint64(web::status::kRefusedAddress));
   inspect({"--allow-private", server.url("/missing")}, &exitCode);
   EXPECT_EQ(exitCode, 2);
   inspect({}, &exitCode);

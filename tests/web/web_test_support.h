@@ -35,10 +35,12 @@ struct Event {
 class Recorder : public QObject {
  public:
   explicit Recorder(web::WebBrowser& browser, bool cancelErrors = true) {
-    connect(&browser, &web::WebBrowser::documentComplete, this,
-            [this](const QString& url) { events.push_back({"DocumentComplete", url, {}, 0}); });
+    connect(&browser, &web::WebBrowser::documentComplete, this, [this](const QString& url) {
+      events.push_back({"DocumentComplete", url, {}, 0});
+    });
     connect(&browser, &web::WebBrowser::navigateError, this,
-            [this, cancelErrors](const QString& url, const QString& frame, qint32 status, bool* cancel) {
+            [this, cancelErrors](const QString& url, const QString& frame, qint32 status,
+                                 bool* cancel) {
               events.push_back({"NavigateError", url, frame, status});
               *cancel = cancelErrors;
             });
@@ -47,7 +49,9 @@ class Recorder : public QObject {
       succeeded = ok;
     });
   }
-  bool wait(int ms = 15000) { return QTest::qWaitFor([this] { return finished; }, ms); }
+  bool wait(int ms = 15000) {
+    return QTest::qWaitFor([this] { return finished; }, ms);
+  }
   int count(const QString& type) const {
     int n = 0;
     for (const Event& event : events) n += event.type == type;

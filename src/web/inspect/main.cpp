@@ -24,10 +24,14 @@ QJsonObject describe(web::WebBrowser& browser, const QJsonArray& events) {
   QJsonArray images, links, frames;
   for (int i = 0; i < document.imageCount(); ++i) {
     const platform::ImageElement image = document.image(i);
-    images.append(QJsonObject{{"src", QString::fromStdString(image.src)}, {"width", image.width}, {"height", image.height}});
+    images.append(QJsonObject{{"src", QString::fromStdString(image.src)},
+                              {"width", image.width},
+                              {"height", image.height}});
   }
-  for (int i = 0; i < document.linkCount(); ++i) links.append(QString::fromStdString(document.link(i)));
-  for (int i = 0; i < document.frameCount(); ++i) frames.append(QString::fromStdString(document.frameLocation(i)));
+  for (int i = 0; i < document.linkCount(); ++i)
+    links.append(QString::fromStdString(document.link(i)));
+  for (int i = 0; i < document.frameCount(); ++i)
+    frames.append(QString::fromStdString(document.frameLocation(i)));
   out["images"] = images;
   out["links"] = links;
   out["frames"] = frames;
@@ -57,7 +61,8 @@ int main(int argc, char** argv) {
   });
   QObject::connect(&browser, &web::WebBrowser::navigateError,
                    [&](const QString& url, const QString&, qint32 status, bool* cancel) {
-                     events.append(QJsonObject{{"type", "NavigateError"}, {"url", url}, {"status", qint64(status)}});
+                     events.append(QJsonObject{
+                         {"type", "NavigateError"}, {"url", url}, {"status", qint64(status)}});
                      *cancel = true;  // as the work browser does: no error page
                    });
   QObject::connect(&browser, &web::WebBrowser::loadFinished, [&](bool ok) {
