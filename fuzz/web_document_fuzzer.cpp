@@ -21,8 +21,8 @@
 #include "fuzz_input.h"
 #include "web/charset.h"
 #include "web/document_model.h"
+#include "web/engine.h"
 #include "web/image_probe.h"
-#include "web/web_browser.h"
 #include "web/web_document.h"
 
 namespace {

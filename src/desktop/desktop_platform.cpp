@@ -9,7 +9,7 @@
 #include "desktop/qt_message_view.h"
 #include "desktop/qt_options_view.h"
 #include "desktop/qt_timer.h"
-#include "web/web_browser.h"
+#include "web/engine.h"
 
 namespace desktop {
 namespace {

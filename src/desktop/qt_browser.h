@@ -13,7 +13,7 @@
 
 #include "desktop/twips_control.h"
 #include "platform/browser.h"
-#include "web/web_browser.h"
+#include "web/display_view.h"
 
 namespace desktop {
 

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "desktop/guarded_call.h"
-#include "web/web_browser.h"
+#include "web/display_view.h"
 
 namespace desktop {
 

@@ -2,7 +2,7 @@
 
 #include <QHostAddress>
 
-#include "web/web_browser.h"
+#include "web/engine.h"
 
 namespace web {
 namespace {

@@ -1,11 +1,12 @@
 // DisplayView: a display browser's document on screen, images from the engine's cache.
+#include "web/display_view.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTextBlock>
 
 #include "web/visible_images.h"
-#include "web/web_browser.h"
 
 namespace web {
 

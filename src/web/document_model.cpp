@@ -335,9 +335,7 @@ QByteArray textDocumentMarkup(const QByteArray& utf8Text) {
 
 std::shared_ptr<DocumentModel> buildDocument(const QByteArray& utf8, const QUrl& documentUrl) {
   auto model = std::make_shared<DocumentModel>();
-  int dropped = 0;
-  GumboTree tree(limitNesting(utf8, kMaxNestingDepth, &dropped));
-  model->flattened = dropped;
+  GumboTree tree(limitNesting(utf8));
   GumboNode* root = tree.root();
   if (!root) return model;
 
@@ -403,8 +401,6 @@ std::shared_ptr<DocumentModel> buildDocument(const QByteArray& utf8, const QUrl&
               html += '"';
             }
             html += '>';
-          } else {
-            ++model->flattened;
           }
           const bool hidden = isHiddenFromText(child);
           if (hidden) ++hiddenDepth;

@@ -33,7 +33,6 @@ struct DocumentModel {
   std::vector<ImageRef> images;
   std::vector<std::string> links;
   std::vector<FrameRef> frames;
-  int flattened = 0;  // elements dropped for nesting too deep
 };
 
 // Parses UTF-8 markup as a page at documentUrl.

@@ -1,4 +1,6 @@
 // Engine: the network stack, caches and policies that all browsers share.
+#include "web/engine.h"
+
 #include <QDateTime>
 #include <QHash>
 #include <QNetworkAccessManager>
@@ -9,7 +11,6 @@
 #include "web/http_fetch.h"
 #include "web/image_probe.h"
 #include "web/lru_cache.h"
-#include "web/web_browser.h"
 
 namespace web {
 namespace {

@@ -5,7 +5,7 @@
 #include <QNetworkRequest>
 
 #include "platform/browser.h"
-#include "web/web_browser.h"
+#include "web/engine.h"
 
 namespace web {
 namespace {

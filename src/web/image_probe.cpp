@@ -4,8 +4,8 @@
 #include <QImageReader>
 #include <QLoggingCategory>
 
+#include "web/engine.h"
 #include "web/http_fetch.h"
-#include "web/web_browser.h"
 
 namespace web {
 namespace {

@@ -27,7 +27,6 @@ class SizeProbe : public QObject {
  public:
   SizeProbe(Engine& engine, const QString& address, QObject* parent = nullptr);
   void start();
-  QString address() const { return address_; }
   QSize size() const { return size_; }
   qint64 bytesRead() const { return bytesRead_; }
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "web/charset.h"
+#include "web/engine.h"
 #include "web/http_fetch.h"
 #include "web/image_probe.h"
-#include "web/web_browser.h"
 
 namespace web {
 namespace {

@@ -107,7 +107,6 @@ void WebBrowser::quit() { d->stopAll(); }
 platform::Document& WebBrowser::document() { return d->document; }
 Engine& WebBrowser::engine() { return d->engine; }
 void WebBrowser::setKeepsDecodedImages(bool on) { d->keepsDecoded = on; }
-bool WebBrowser::isLoading() const { return d->load && !d->load->finished(); }
 bool WebBrowser::click() { return d->document.click(); }
 
 }  // namespace web

@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "platform/run_time_error.h"
-#include "web/web_browser.h"
+#include "web/engine.h"
 
 namespace web {
 

@@ -41,8 +41,6 @@ class WebDocument : public platform::Document {
   void load(std::shared_ptr<DocumentModel> model, const QString& url);
   // Raises onclick; false when the handler cancelled the default action.
   bool click();
-  QUrl address() const { return url_; }
-  const DocumentModel* model() const { return model_.get(); }
 
  private:
   const DocumentModel& requireRoot() const;

@@ -10,7 +10,7 @@
 #include "desktop/qt_main_window.h"
 #include "desktop/qt_screen.h"
 #include "qt_test_app.h"
-#include "web/web_browser.h"
+#include "web/display_view.h"
 
 namespace {
 

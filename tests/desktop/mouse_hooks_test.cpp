@@ -8,7 +8,7 @@
 
 #include "desktop/qt_mouse_hooks.h"
 #include "qt_test_app.h"
-#include "web/web_browser.h"
+#include "web/display_view.h"
 
 namespace {
 

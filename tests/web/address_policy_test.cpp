@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "web/web_browser.h"
+#include "web/engine.h"
 #include "web_test_support.h"
 
 namespace {

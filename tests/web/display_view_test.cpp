@@ -1,3 +1,5 @@
+#include "web/display_view.h"
+
 #include <gtest/gtest.h>
 
 #include <QBuffer>
@@ -5,7 +7,6 @@
 #include <QScrollBar>
 #include <QTextBlock>
 
-#include "web/web_browser.h"
 #include "web_test_support.h"
 
 namespace {
