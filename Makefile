@@ -11,19 +11,23 @@ all: build
 deps:
 	@scripts/install-deps.sh
 
+# STRICT=ON turns warnings into errors; make test sets it.
+STRICT ?= OFF
+
 build:
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUOREL_STRICT=$(STRICT)
 	cmake --build $(BUILD) -j $(JOBS)
 
 # The logic and its tests again, under AddressSanitizer and UndefinedBehaviorSanitizer.
 asan:
-	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUOREL_LOGIC_ONLY=ON -DQUOREL_SANITIZE=ON
+	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUOREL_LOGIC_ONLY=ON -DQUOREL_SANITIZE=ON -DQUOREL_STRICT=$(STRICT)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 
 # Unformatted C++ fails the run (scripts/check-format.sh says how to mend it).
 format: deps
 	@scripts/check-format.sh
 
+test: STRICT = ON
 test: deps format build asan
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

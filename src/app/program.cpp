@@ -3,8 +3,8 @@
 #include "dialogs/message_window.h"
 #include "dialogs/options_dialog.h"
 
-Program::Program(platform::Platform& platform)
-    : platform(platform),
+Program::Program(platform::Platform& host)
+    : platform(host),
       options(std::make_unique<OptionsDialog>(*this)),
       message(std::make_unique<MessageWindow>(*this)) {}
 

@@ -15,7 +15,7 @@ platform::MenuEntry menuEntry(const std::string& item) {
 
 // Clears menuOpen however the menu ends, so a failing menu can never freeze the slideshow.
 struct MenuOpenGuard {
-  explicit MenuOpenGuard(Program& program) : program(program) { program.menuOpen = true; }
+  explicit MenuOpenGuard(Program& p) : program(p) { program.menuOpen = true; }
   ~MenuOpenGuard() { program.menuOpen = false; }
   Program& program;
 };

@@ -11,11 +11,11 @@
 namespace web {
 
 struct WebBrowser::Private {
-  Private(WebBrowser* owner, Engine& engine)
+  Private(WebBrowser* owner, Engine& shared)
       : q(owner),
-        engine(engine),
+        engine(shared),
         document(
-            engine, [this] { notifyChanged(); },
+            shared, [this] { notifyChanged(); },
             [this](const std::vector<std::string>& addresses) { probeWritten(addresses); }) {}
 
   void notifyChanged() {

@@ -65,8 +65,8 @@ class FakeRandom : public platform::RandomSource {
   void seedFromClock() override { ++seeds; }
   // Scripted draws come first; after them a fixed sequence cycles.
   float next() override;
-  void script(std::vector<float> draws) {
-    scripted_.insert(scripted_.end(), draws.begin(), draws.end());
+  void script(std::vector<float> values) {
+    scripted_.insert(scripted_.end(), values.begin(), values.end());
   }
   int seeds = 0;
   int draws = 0;
@@ -215,9 +215,9 @@ class FakeOptionsView : public platform::OptionsView {
   void setTitle(const std::string& title) override { title_ = title; }
   int width() const override { return 5295; }
   int height() const override { return 4110; }
-  void setPosition(int left, int top) override {
-    this->left = left;
-    this->top = top;
+  void setPosition(int x, int y) override {
+    left = x;
+    top = y;
   }
   int checkValue(platform::OptionsCheck box) const override;
   void setCheckValue(platform::OptionsCheck box, int value) override { checks[box] = value; }
@@ -241,7 +241,7 @@ class FakeOptionsView : public platform::OptionsView {
     shown = false;
     ++closes;
   }
-  void setEvents(Events events) override { this->events = std::move(events); }
+  void setEvents(Events handlers) override { events = std::move(handlers); }
 
   std::string title_ = "Options";
   int left = 0, top = 0;
@@ -263,15 +263,15 @@ class FakeMessageView : public platform::MessageView {
   void setText(const std::string& text) override;
   int textWidth() const override { return textWidth_; }
   int textHeight() const override { return 345; }
-  void placeText(int left, int top) override {
-    textLeft = left;
-    textTop = top;
+  void placeText(int x, int y) override {
+    textLeft = x;
+    textTop = y;
   }
-  void setGeometry(int left, int top, int width, int height) override {
-    this->left = left;
-    this->top = top;
-    this->width = width;
-    this->height = height;
+  void setGeometry(int x, int y, int w, int h) override {
+    left = x;
+    top = y;
+    width = w;
+    height = h;
   }
   void show() override { shown = true; }
   void hide() override { shown = false; }

@@ -16,11 +16,11 @@ class Navigation : public ::testing::Test {
   void SetUp() override { webtest::testApp(); }
   webtest::AppGuard guard;
   HttpFixture server;
-  std::unique_ptr<web::Engine> engine;
+  std::unique_ptr<web::Engine> engine_;
 
   web::Engine& makeEngine(web::EngineOptions options) {
-    engine = std::make_unique<web::Engine>(options);
-    return *engine;
+    engine_ = std::make_unique<web::Engine>(options);
+    return *engine_;
   }
   web::Engine& defaultEngine() { return makeEngine(webtest::optionsFor(server)); }
 };
