@@ -13,28 +13,44 @@ bool inRange(quint32 address, quint32 network, int prefix) {
 }
 
 bool isPrivateIPv4(quint32 a) {
-  return inRange(a, 0x00000000, 8)       // "this network", 0.0.0.0 included
-         || inRange(a, 0x0A000000, 8)    // 10/8
-         || inRange(a, 0x64400000, 10)   // 100.64/10, carrier-grade shared space
-         || inRange(a, 0x7F000000, 8)    // loopback
-         || inRange(a, 0xA9FE0000, 16)   // link-local
-         || inRange(a, 0xAC100000, 12)   // 172.16/12
-         || inRange(a, 0xC0A80000, 16);  // 192.168/16
+  return inRange(a, 0x00000000, 8)      // "this network", 0.0.0.0 included
+         || inRange(a, 0x0A000000, 8)   // 10/8
+         || inRange(a, 0x64400000, 10)  // 100.64/10, carrier-grade shared space
+         || inRange(a, 0x7F000000, 8)   // loopback
+         || inRange(a, 0xA9FE0000, 16)  // link-local
+         || inRange(a, 0xAC100000, 12)  // 172.16/12
+         || inRange(a, 0xC0000000, 24)  // 192.0.0/24, protocol assignments
+         || inRange(a, 0xC0A80000, 16)  // 192.168/16
+         || inRange(a, 0xC6120000, 15)  // 198.18/15, benchmarking
+         || inRange(a, 0xE0000000, 4)   // multicast
+         || inRange(a, 0xF0000000, 4);  // reserved, broadcast included
+}
+
+quint32 ipv4At(const Q_IPV6ADDR& a, int at) {
+  return quint32(a[at]) << 24 | quint32(a[at + 1]) << 16 | quint32(a[at + 2]) << 8 | a[at + 3];
+}
+
+bool startsWith(const Q_IPV6ADDR& a, std::initializer_list<quint8> prefix) {
+  int i = 0;
+  for (const quint8 byte : prefix)
+    if (a[i++] != byte) return false;
+  return true;
 }
 
 bool isPrivateIPv6(const Q_IPV6ADDR& a) {
-  bool zeroPrefix = true;
-  for (int i = 0; i < 10; ++i) zeroPrefix = zeroPrefix && a[i] == 0;
-  if (zeroPrefix && a[10] == 0xFF && a[11] == 0xFF) {  // IPv4-mapped
-    return isPrivateIPv4(quint32(a[12]) << 24 | quint32(a[13]) << 16 | quint32(a[14]) << 8 | a[15]);
-  }
-  bool allZeroButLast =
-      zeroPrefix && a[10] == 0 && a[11] == 0 && a[12] == 0 && a[13] == 0 && a[14] == 0;
-  if (allZeroButLast && (a[15] == 0 || a[15] == 1)) return true;  // :: and ::1
-  if ((a[0] & 0xFE) == 0xFC) return true;                         // fc00::/7 unique local
-  if (a[0] == 0xFE && (a[1] & 0xC0) == 0x80) return true;         // fe80::/10 link-local
-  if (a[0] == 0xFE && (a[1] & 0xC0) == 0xC0) return true;         // fec0::/10 old site-local
-  return false;
+  // ::/96 (unspecified, loopback, the old IPv4-compatible form) and ::ffff:0:0/96 (mapped).
+  if (startsWith(a, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0})) return true;
+  if (startsWith(a, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF}))
+    return isPrivateIPv4(ipv4At(a, 12));
+  if (startsWith(a, {0, 0x64, 0xFF, 0x9B, 0, 0, 0, 0, 0, 0, 0, 0}))  // NAT64
+    return isPrivateIPv4(ipv4At(a, 12));
+  if (startsWith(a, {0, 0x64, 0xFF, 0x9B, 0, 1})) return true;                  // local-use NAT64
+  if (startsWith(a, {0x20, 0x02})) return isPrivateIPv4(ipv4At(a, 2));          // 6to4
+  if (startsWith(a, {0x20, 0x01, 0, 0})) return isPrivateIPv4(~ipv4At(a, 12));  // Teredo client
+  if (startsWith(a, {0x01, 0, 0, 0, 0, 0, 0, 0})) return true;                  // 100::/64 discard
+  if ((a[0] & 0xFE) == 0xFC) return true;                  // fc00::/7 unique local
+  if (a[0] == 0xFE && (a[1] & 0x80) == 0x80) return true;  // fe80::/10 link-local, fec0::/10
+  return a[0] == 0xFF;                                     // multicast
 }
 
 QString bareHost(QString host) {
@@ -44,7 +60,9 @@ QString bareHost(QString host) {
   return host;
 }
 
-bool isAllowed(const QUrl& url, const QStringList& allowed) {
+}  // namespace
+
+bool isAllowedHost(const QUrl& url, const QStringList& allowed) {
   const QString host = bareHost(url.host());
   const int port = url.port(url.scheme() == "https" ? 443 : 80);
   for (const QString& entry : allowed) {
@@ -64,16 +82,20 @@ bool isAllowed(const QUrl& url, const QStringList& allowed) {
   return false;
 }
 
-}  // namespace
+bool isPrivateAddress(const QHostAddress& address) {
+  if (address.protocol() == QAbstractSocket::IPv4Protocol)
+    return isPrivateIPv4(address.toIPv4Address());
+  if (address.protocol() == QAbstractSocket::IPv6Protocol)
+    return isPrivateIPv6(address.toIPv6Address());
+  return true;  // no address at all
+}
 
 bool isPrivateHost(const QString& rawHost) {
   const QString host = bareHost(rawHost);
   if (host == "localhost" || host.endsWith(".localhost")) return true;
   QHostAddress address;
   if (!address.setAddress(host)) return false;
-  if (address.protocol() == QAbstractSocket::IPv4Protocol)
-    return isPrivateIPv4(address.toIPv4Address());
-  return isPrivateIPv6(address.toIPv6Address());
+  return isPrivateAddress(address);
 }
 
 qint32 addressRefusal(const QUrl& url, const QStringList& allowedPrivateHosts, bool allowAll) {
@@ -81,7 +103,7 @@ qint32 addressRefusal(const QUrl& url, const QStringList& allowedPrivateHosts, b
   const QString scheme = url.scheme().toLower();
   if (scheme != "http" && scheme != "https") return status::kRefusedScheme;
   if (url.host().isEmpty()) return status::kInvalidAddress;
-  if (!allowAll && isPrivateHost(url.host()) && !isAllowed(url, allowedPrivateHosts)) {
+  if (!allowAll && isPrivateHost(url.host()) && !isAllowedHost(url, allowedPrivateHosts)) {
     return status::kRefusedAddress;
   }
   return 0;

@@ -1,14 +1,21 @@
-// Which addresses the engine may open: http and https only, and no private hosts unless
-// allowed. Hosts are judged as written (after QUrl's normalisation), never resolved.
+// Which addresses the engine may open: http and https only, and no private, local or reserved
+// address unless allowed. Hosts as written are judged here; resolved answers by
+// isPrivateAddress (see web/destination.h).
 #pragma once
 
+#include <QHostAddress>
 #include <QStringList>
 #include <QUrl>
 
 namespace web {
 
-// A literal loopback, private, shared, link-local or unspecified address, or "localhost".
+// Loopback, private, shared, link-local, unique-local, unspecified, multicast or reserved,
+// also when carried inside an IPv6 form (mapped, compatible, NAT64, 6to4, Teredo).
+bool isPrivateAddress(const QHostAddress& address);
+// A literal such address, or "localhost".
 bool isPrivateHost(const QString& host);
+// The url's host (and port, when the entry names one) is on the list.
+bool isAllowedHost(const QUrl& url, const QStringList& allowed);
 
 // 0 when the address may be opened, else the NavigateError status to report.
 qint32 addressRefusal(const QUrl& url, const QStringList& allowedPrivateHosts, bool allowAll);

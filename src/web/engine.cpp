@@ -59,8 +59,9 @@ Engine::~Engine() = default;
 
 QNetworkAccessManager& Engine::network() { return d->network; }
 
-qint32 Engine::refusal(const QUrl& url) const {
-  return addressRefusal(url, options_.allowedPrivateHosts, options_.allowAllPrivateHosts);
+qint32 Engine::refusal(const QUrl& url, bool ownRequest) const {
+  return addressRefusal(url, ownRequest ? options_.allowedPrivateHosts : QStringList(),
+                        options_.allowAllPrivateHosts);
 }
 
 QString Engine::userAgent() const {

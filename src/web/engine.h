@@ -1,12 +1,12 @@
 // The engine the eleven browsers share: the network stack (system proxy, cookies), the address
 // policy, the image size and decoded-picture caches, and the pacing of repeated failures.
 //
-// Private addresses: a host that is a literal loopback, private, link-local or unspecified
-// address (or "localhost") is refused unless allowed. Names are not resolved by us, so a
-// public name pointing at a private address is not caught here; behind a proxy the proxy
-// resolves names anyway.
+// Private addresses: a host that is, or resolves to, a loopback, private, link-local, reserved
+// ... address (or "localhost") is refused (web/destination.h); the allow-list applies only to
+// the program's own navigations, never to frames, pictures or redirect hops.
 #pragma once
 
+#include <QHostAddress>
 #include <QImage>
 #include <QObject>
 #include <QSize>
@@ -34,7 +34,9 @@ constexpr qint32 kRedirectFailed = static_cast<qint32>(0x800C0014u);
 }  // namespace status
 
 struct EngineOptions {
-  QStringList allowedPrivateHosts;    // host or host:port allowed despite being private/loopback
+  // Host or host:port that the program's own navigations may open although private (the link
+  // server); a page's frames and pictures and every redirect hop never may.
+  QStringList allowedPrivateHosts;
   bool allowAllPrivateHosts = false;  // for local tools: every private address is allowed
   int requestTimeoutMs = 15000;       // the whole request, redirects and body included; a
                                       // slideshow has no use for a page slower than this
@@ -49,6 +51,8 @@ struct EngineOptions {
   // The panels keep their own copy of what can be seen; the cache only bridges the load to the
   // panel's first paint, where the panel cuts its part and the cache lets the picture go.
   qint64 decodedCacheBytes = 4 * 1024 * 1024;
+  // Tests: answers a name instead of DNS, so private answers can be tried without a network.
+  std::function<QList<QHostAddress>(const QString& host)> resolver;
 };
 
 class Fetch;
@@ -63,8 +67,9 @@ class Engine : public QObject {
 
   // The shared network stack (proxy, cookies); the image saver may fetch through it.
   QNetworkAccessManager& network();
-  // Why an address may not be opened (a status code), or 0 when it may.
-  qint32 refusal(const QUrl& url) const;
+  // Why an address as written may not be opened (a status code), or 0 when it may;
+  // ownRequest: one of the program's own navigations, to which the allow-list applies.
+  qint32 refusal(const QUrl& url, bool ownRequest = false) const;
   QString userAgent() const;
 
   // Intrinsic image sizes by address (resolved, fully encoded); an invalid QSize when unknown.

@@ -1,14 +1,25 @@
 #include "web/http_fetch.h"
 
 #include <QNetworkAccessManager>
+#include <QNetworkCookie>
+#include <QNetworkCookieJar>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 
 #include "platform/browser.h"
+#include "web/destination.h"
 #include "web/engine.h"
 
 namespace web {
 namespace {
+
+// What Qt may hold of a reply beyond what we have read: the caps are checked as bytes are read,
+// so no transfer holds more than its cap and this.
+constexpr qint64 kReadBufferBytes = 64 * 1024;
+
+bool isRedirect(int status) {
+  return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
 
 qint32 statusForNetworkError(QNetworkReply::NetworkError error) {
   switch (error) {
@@ -63,16 +74,29 @@ qint64 Fetch::limit() const {
 }
 
 void Fetch::start() {
-  if (const qint32 refusal = engine_.refusal(url_)) {
-    QTimer::singleShot(0, this, [this, refusal] { fail(refusal); });
-    return;
-  }
   deadline_.start(engine_.options().requestTimeoutMs);
-  request(url_);
+  request(url_, ownRequest_);
 }
 
-void Fetch::request(const QUrl& url) {
-  QNetworkRequest request(url);
+void Fetch::request(const QUrl& url, bool ownRequest) {
+  current_ = url;
+  result_.finalUrl = url;
+  result_.body.clear();
+  findDestination(engine_, url, ownRequest, this, [this, url](const Destination& destination) {
+    if (done_) return;
+    if (!destination.refusal) {
+      send(url, destination);
+    } else if (redirects_ > 0 && (destination.refusal == status::kRefusedScheme ||
+                                  destination.refusal == status::kInvalidAddress)) {
+      fail(status::kRedirectFailed);
+    } else {
+      fail(destination.refusal);
+    }
+  });
+}
+
+void Fetch::send(const QUrl& url, const Destination& destination) {
+  QNetworkRequest request(destination.connectUrl);
   request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                        QNetworkRequest::ManualRedirectPolicy);
   request.setHeader(QNetworkRequest::UserAgentHeader, engine_.userAgent());
@@ -82,37 +106,45 @@ void Fetch::request(const QUrl& url) {
   request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
   if (firstBytes_ > 0)
     request.setRawHeader("Range", "bytes=0-" + QByteArray::number(firstBytes_ - 1));
-  result_.finalUrl = url;
-  result_.body.clear();
+  if (!destination.hostHeader.isEmpty()) {
+    request.setRawHeader("Host", destination.hostHeader);
+    request.setPeerVerifyName(destination.verifyName);
+    // HTTP/2 would name the checked address instead of the host.
+    request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
+  }
+  // Cookies belong to the name, not to the address connected to.
+  request.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
+  request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
+  if (QNetworkCookieJar* jar = engine_.network().cookieJar()) {
+    const QList<QNetworkCookie> cookies = jar->cookiesForUrl(url);
+    if (!cookies.isEmpty())
+      request.setHeader(QNetworkRequest::CookieHeader, QVariant::fromValue(cookies));
+  }
   reply_ = engine_.network().get(request);
-  // A reader that stops early should not have Qt buffer the rest: let TCP hold it back.
-  if (progress_) reply_->setReadBufferSize(16 * 1024);
+  reply_->setReadBufferSize(progress_ ? 16 * 1024 : kReadBufferBytes);
   connect(reply_, &QNetworkReply::metaDataChanged, this, &Fetch::onMetaData);
   connect(reply_, &QNetworkReply::readyRead, this, &Fetch::onReadyRead);
   connect(reply_, &QNetworkReply::finished, this, &Fetch::onFinished);
 }
 
-// True when the finished reply was a redirect that is now being followed (or has failed).
+// True when the reply is a redirect that is now being followed (or has failed); its body is
+// never read.
 bool Fetch::followRedirect() {
   const int status = reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-  if (status != 301 && status != 302 && status != 303 && status != 307 && status != 308)
-    return false;
+  if (!isRedirect(status)) return false;
   const QByteArray location = reply_->rawHeader("Location").trimmed();
   if (location.isEmpty()) return false;
-  const QUrl target = reply_->url().resolved(QUrl::fromEncoded(location, QUrl::TolerantMode));
+  const QUrl target = current_.resolved(QUrl::fromEncoded(location, QUrl::TolerantMode));
   QNetworkReply* old = reply_;
   reply_ = nullptr;
   old->disconnect(this);
+  old->abort();
   old->deleteLater();
   result_.finalUrl = target;
   if (++redirects_ > engine_.options().maxRedirects) {
     fail(status::kRedirectFailed);
-  } else if (const qint32 refusal = engine_.refusal(target)) {
-    fail(refusal == status::kRefusedScheme || refusal == status::kInvalidAddress
-             ? status::kRedirectFailed
-             : refusal);
   } else {
-    request(target);
+    request(target, false);  // a hop the server chose: never on the allow-list
   }
   return true;
 }
@@ -131,26 +163,27 @@ void Fetch::abort() {
 
 void Fetch::onMetaData() {
   if (done_ || !reply_) return;
+  if (QNetworkCookieJar* jar = engine_.network().cookieJar()) {
+    const QVariant cookies = reply_->header(QNetworkRequest::SetCookieHeader);
+    if (cookies.isValid()) jar->setCookiesFromUrl(cookies.value<QList<QNetworkCookie>>(), current_);
+  }
+  if (followRedirect()) return;
   result_.contentType = reply_->header(QNetworkRequest::ContentTypeHeader).toByteArray();
   isImage_ = result_.contentType.trimmed().toLower().startsWith("image/");
   const QVariant length = reply_->header(QNetworkRequest::ContentLengthHeader);
-  const int status = reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-  // Only a body we would keep counts against the cap; redirects' bodies are dropped.
-  if (length.isValid() && length.toLongLong() > limit() && (status < 300 || status >= 400) &&
-      !progress_) {
+  if (length.isValid() && length.toLongLong() > limit() && !progress_) {
     fail(status::kTooLarge);
   }
 }
 
 void Fetch::onReadyRead() {
   if (done_ || !reply_) return;
-  result_.body += reply_->readAll();
+  result_.body += reply_->read(limit() + 1 - result_.body.size());
   const int status = reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-  if (status >= 300 && status < 400) return;  // a redirect's body is dropped
   if (progress_ && progress_(result_.body)) {
     result_.stoppedEarly = true;
     result_.httpStatus = status;
-    result_.finalUrl = reply_->url();
+    result_.finalUrl = current_;
     finish();
     return;
   }
@@ -163,18 +196,19 @@ void Fetch::onReadyRead() {
 void Fetch::onFinished() {
   if (done_ || !reply_) return;
   if (followRedirect()) return;
-  result_.body += reply_->readAll();
+  result_.body += reply_->read(limit() + 1 - result_.body.size());
   if (result_.body.size() > limit()) {
     result_.body.truncate(limit());
     fail(status::kTooLarge);
     return;
   }
-  result_.finalUrl = reply_->url();
+  result_.finalUrl = current_;
   result_.httpStatus = reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
   result_.contentType = reply_->header(QNetworkRequest::ContentTypeHeader).toByteArray();
   const QNetworkReply::NetworkError error = reply_->error();
-  // An HTTP error status is reported as that status, not as Qt's network error.
-  if (error != QNetworkReply::NoError && result_.httpStatus == 0)
+  // An HTTP error status is reported as that status; any other error (a body cut short, a
+  // reset, a failed decompression) fails the transfer, whatever status came first.
+  if (error != QNetworkReply::NoError && result_.httpStatus < 400)
     result_.error = statusForNetworkError(error);
 
   if (!result_.error && progress_) progress_(result_.body);

@@ -1,7 +1,9 @@
 // One GET through the engine's network stack: address policy checked on the request and on
-// every redirect (followed here, not by Qt, so each hop is checked and counted), a deadline over
-// the whole request, a byte cap (the image cap once the reply says it is an image), and an optional
-// early stop once enough bytes have arrived.
+// every redirect (followed here, not by Qt, as soon as its headers arrive, so each hop is checked
+// and counted and no redirect body is read), each hop sent to the address that was checked
+// (web/destination.h), a deadline over the whole request, a byte cap (the image cap once the reply
+// says it is an image) over a bounded read buffer, and an optional early stop once enough bytes
+// have arrived. A reply cut short or undecodable is a failure, never a complete body.
 #pragma once
 
 #include <QByteArray>
@@ -16,6 +18,7 @@ class QNetworkReply;
 namespace web {
 
 class Engine;
+struct Destination;
 
 struct FetchResult {
   QUrl finalUrl;
@@ -40,6 +43,8 @@ class Fetch : public QObject {
   void setByteLimit(qint64 limit) { limitOverride_ = limit; }
   // Asks only for the first bytes; a server may still send the whole body (status 200).
   void setFirstBytes(qint64 count) { firstBytes_ = count; }
+  // The program's own navigation: its first hop may use the engine's allow-list.
+  void setOwnRequest(bool own) { ownRequest_ = own; }
   // Starts the request; finished() always follows from the event loop.
   void start();
   void abort();
@@ -51,7 +56,8 @@ class Fetch : public QObject {
  private:
   void onMetaData();
   void onReadyRead();
-  void request(const QUrl& url);
+  void request(const QUrl& url, bool ownRequest);
+  void send(const QUrl& url, const Destination& destination);
   bool followRedirect();
   void onFinished();
   void fail(qint32 error);
@@ -60,7 +66,9 @@ class Fetch : public QObject {
 
   Engine& engine_;
   QUrl url_;
+  QUrl current_;  // the hop in flight, as addressed (not the checked address it went to)
   Kind kind_;
+  bool ownRequest_ = false;
   qint64 limitOverride_ = -1;
   bool isImage_ = false;
   int redirects_ = 0;

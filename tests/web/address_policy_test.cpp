@@ -44,6 +44,22 @@ TEST(AddressPolicy, RefusesOtherSchemesAndPrivateHostsWrittenAnyWay) {
       {"http://[fd00::5]/", web::status::kRefusedAddress},
       {"http://[2001:db8::1]/", 0},
       {"http://8.8.8.8/", 0},
+      {"http://198.18.0.1/", web::status::kRefusedAddress},
+      {"http://198.20.0.1/", 0},
+      {"http://192.0.0.8/", web::status::kRefusedAddress},
+      {"http://224.0.0.251/", web::status::kRefusedAddress},
+      {"http://240.0.0.1/", web::status::kRefusedAddress},
+      {"http://255.255.255.255/", web::status::kRefusedAddress},
+      {"http://[::127.0.0.1]/", web::status::kRefusedAddress},      // IPv4-compatible
+      {"http://[64:ff9b::7f00:1]/", web::status::kRefusedAddress},  // NAT64 of 127.0.0.1
+      {"http://[64:ff9b::808:808]/", 0},                            // NAT64 of 8.8.8.8
+      {"http://[64:ff9b:1::1]/", web::status::kRefusedAddress},
+      {"http://[2002:c0a8:101::1]/", web::status::kRefusedAddress},  // 6to4 of 192.168.1.1
+      {"http://[2002:808:808::1]/", 0},
+      {"http://[2001:0:4136:e378:8000:63bf:80ff:fffe]/", web::status::kRefusedAddress},  // Teredo
+      {"http://[100::1]/", web::status::kRefusedAddress},
+      {"http://[ff02::1]/", web::status::kRefusedAddress},
+      {"http://[fec0::1]/", web::status::kRefusedAddress},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(web::addressRefusal(QUrl(c.url), {}, false), c.expected) << c.url;

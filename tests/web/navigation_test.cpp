@@ -1,4 +1,11 @@
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <thread>
 
 #include "platform/browser.h"
 #include "web/web_browser.h"
@@ -88,9 +95,21 @@ TEST_F(Navigation, EventsComeFromTheEventLoopNeverFromNavigate) {
   EXPECT_EQ(recorder.events.size(), 1u);
 }
 
+// Names answer through fake DNS: a private answer must be refused before anything connects.
+const QHash<QString, QList<QHostAddress>> kPrivateNames = {
+    {"loop.test", {QHostAddress("127.0.0.1")}},
+    {"lan.test", {QHostAddress("192.168.1.20")}},
+    {"metadata.test", {QHostAddress("169.254.169.254")}},
+    {"mapped.test", {QHostAddress("::ffff:127.0.0.1")}},
+    {"mixed.test", {QHostAddress("93.184.216.34"), QHostAddress("10.0.0.1")}},
+};
+
 TEST_F(Navigation, RefusedAddressesAreNavigationErrorsAndNeverOpened) {
-  web::Engine& engine = makeEngine({});  // the fixture's port is not on the allow-list
+  web::EngineOptions options;  // the fixture's port is not on the allow-list
+  options.resolver = webtest::fakeDns(kPrivateNames);
+  web::Engine& engine = makeEngine(options);
   server.route("/secret", html("<p>secret</p>"));
+  const QString port = QString::number(server.port());
   struct Case {
     QString url;
     qint32 status;
@@ -99,12 +118,54 @@ TEST_F(Navigation, RefusedAddressesAreNavigationErrorsAndNeverOpened) {
       {"ftp://example.com/x", web::status::kRefusedScheme},
       {"javascript:void(0)", web::status::kRefusedScheme},
       {server.url("/secret"), web::status::kRefusedAddress},
-      {QString("http://localhost:%1/secret").arg(server.port()), web::status::kRefusedAddress},
-      {QString("http://[::1]:%1/secret").arg(server.port()), web::status::kRefusedAddress},
+      {"http://localhost:" + port + "/secret", web::status::kRefusedAddress},
+      {"http://[::1]:" + port + "/secret", web::status::kRefusedAddress},
+      {"http://loop.test:" + port + "/secret", web::status::kRefusedAddress},
+      {"http://mapped.test:" + port + "/secret", web::status::kRefusedAddress},
+      {"http://lan.test/secret", web::status::kRefusedAddress},
+      {"https://metadata.test/latest/", web::status::kRefusedAddress},
+      {"http://mixed.test:" + port + "/secret", web::status::kRefusedAddress},
+      {"http://nowhere.test/", platform::kServerNotFound},
   };
   for (const auto& c : cases)
     EXPECT_EQ(load(engine, c.url).status, c.status) << c.url.toStdString();
   EXPECT_EQ(server.hits("/secret"), 0);
+}
+
+// The allow-list (the link server) covers the program's own navigations only: what a page on
+// it redirects to, frames or shows is checked like anything else.
+TEST_F(Navigation, OnlyTheProgramsOwnNavigationsUseTheAllowList) {
+  web::EngineOptions options;
+  options.allowedPrivateHosts = {QString("127.0.0.1:%1").arg(server.port())};
+  options.resolver = webtest::fakeDns(kPrivateNames);
+  web::Engine& engine = makeEngine(options);
+  const QByteArray lan = "http://lan.test:" + QByteArray::number(server.port());
+  server.route("/secret", html("<p>secret</p>"));
+  server.route("/to-self", redirect(server.url("/secret").toLatin1()));
+  server.route("/to-name",
+               redirect("http://loop.test:" + QByteArray::number(server.port()) + "/secret"));
+  server.route("/to-private", redirect("http://10.1.2.3/inside"));
+  server.route("/pictures",
+               html("<p>p</p><img src='" + lan + "/a.png'><img src='/b.png'><img src='c.png'>"));
+  server.route("/frames",
+               html("<frameset><frame src='/secret'><frame src='" + lan + "/secret'></frameset>"));
+  struct Case {
+    const char* path;
+    qint32 status;
+  } cases[] = {{"/to-self", web::status::kRefusedAddress},
+               {"/to-name", web::status::kRefusedAddress},
+               {"/to-private", web::status::kRefusedAddress},
+               {"/pictures", 0}};
+  for (const auto& c : cases)
+    EXPECT_EQ(load(engine, server.url(c.path)).status, c.status) << c.path;
+
+  web::WebBrowser browser(engine);
+  Recorder recorder(browser);
+  browser.navigate(server.url("/frames"));
+  ASSERT_TRUE(recorder.wait());
+  EXPECT_EQ(recorder.count("NavigateError"), 2);
+  for (const QByteArray path : {"/secret", "/a.png", "/b.png", "/c.png"})
+    EXPECT_EQ(server.hits(path), 0) << path.constData();
 }
 
 TEST_F(Navigation, RedirectsAreFollowedBoundedAndChecked) {
@@ -114,7 +175,6 @@ TEST_F(Navigation, RedirectsAreFollowedBoundedAndChecked) {
   }
   server.route("/hop12", html("<p>arrived</p>"));
   server.route("/loop", redirect("/loop"));
-  server.route("/to-private", redirect("http://10.1.2.3/inside"));
   server.route("/to-file", redirect("file:///etc/passwd"));
   server.route("/relative", redirect("hop12"));
   struct Case {
@@ -125,7 +185,6 @@ TEST_F(Navigation, RedirectsAreFollowedBoundedAndChecked) {
       {"/hop2", 0, "/hop12"},                       // ten redirects
       {"/hop1", web::status::kRedirectFailed, ""},  // eleven
       {"/loop", web::status::kRedirectFailed, ""},
-      {"/to-private", web::status::kRefusedAddress, ""},
       {"/to-file", web::status::kRedirectFailed, ""},
       {"/relative", 0, "/hop12"},
   };
@@ -144,13 +203,17 @@ TEST_F(Navigation, RedirectsAreFollowedBoundedAndChecked) {
 TEST_F(Navigation, HttpAndNetworkFailuresCarryTheirStatus) {
   server.route("/missing", html("<p>gone</p>", 404));
   server.route("/broken", html("<p>oops</p>", 500));
+  Reply cutShort = html(QByteArray(34, 'x')), badGzip = html(QByteArray(5000, '\x9c'));
+  cutShort.sendLength = false;
+  cutShort.headers = {{"Content-Length", "100000"}};
+  badGzip.headers = {{"Content-Encoding", "gzip"}};
+  server.route("/cut-short", cutShort);
+  server.route("/bad-gzip", badGzip);
   QTcpServer closed;  // a port nobody listens on
   closed.listen(QHostAddress::LocalHost, 0);
   const quint16 refusedPort = closed.serverPort();
   closed.close();
-  web::EngineOptions options = webtest::optionsFor(server);
-  options.allowedPrivateHosts << QString("127.0.0.1:%1").arg(refusedPort);
-  web::Engine& engine = makeEngine(options);
+  web::Engine& engine = defaultEngine();
   struct Case {
     QString url;
     qint32 status;
@@ -158,6 +221,8 @@ TEST_F(Navigation, HttpAndNetworkFailuresCarryTheirStatus) {
       {server.url("/missing"), 404},
       {server.url("/broken"), 500},
       {QString("http://127.0.0.1:%1/").arg(refusedPort), platform::kServerNotFound},
+      {server.url("/cut-short"), web::status::kDownloadFailed},
+      {server.url("/bad-gzip"), web::status::kDownloadFailed},
   };
   for (const auto& c : cases) {
     const Outcome out = load(engine, c.url);
@@ -213,6 +278,86 @@ TEST_F(Navigation, SizeCapsCutOffLargeBodies) {
                {"/small", 0}};
   for (const auto& c : cases)
     EXPECT_EQ(load(engine, server.url(c.path)).status, c.status) << c.path;
+}
+
+// A /proc/self/status figure in MiB: VmRSS now, or VmHWM, the peak since resetPeak().
+qint64 memoryMiB(const QByteArray& field) {
+  QFile status("/proc/self/status");
+  if (!status.open(QIODevice::ReadOnly)) return 0;
+  for (const QByteArray& line : status.readAll().split('\n')) {
+    if (line.startsWith(field + ":"))
+      return line.mid(field.size() + 1).trimmed().split(' ').value(0).toLongLong() / 1024;
+  }
+  return 0;
+}
+
+void resetPeak() {
+  QFile reset("/proc/self/clear_refs");
+  if (reset.open(QIODevice::WriteOnly)) reset.write("5");
+}
+
+// Answers every connection with a head and then up to 512 MiB, written from a thread of its own
+// as fast as the reader takes it (the fixture shares the engine's thread and so never outruns it).
+class FloodServer {
+ public:
+  explicit FloodServer(QByteArray head) : head_(std::move(head)) {
+    listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ::bind(listener_, reinterpret_cast<sockaddr*>(&address), length);
+    ::listen(listener_, 4);
+    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+    thread_ = std::thread([this] { serve(); });
+  }
+  ~FloodServer() {
+    ::shutdown(listener_, SHUT_RDWR);
+    thread_.join();
+    ::close(listener_);
+  }
+  QString url() const { return QString("http://127.0.0.1:%1/flood").arg(port_); }
+
+ private:
+  void serve() {
+    for (int client; (client = ::accept(listener_, nullptr, nullptr)) >= 0; ::close(client)) {
+      char request[4096];
+      if (::recv(client, request, sizeof request, 0) <= 0) continue;
+      ::send(client, head_.constData(), size_t(head_.size()), MSG_NOSIGNAL);
+      const std::string chunk(64 * 1024, 'x');
+      for (qint64 sent = 0; sent < 512LL * 1024 * 1024; sent += qint64(chunk.size())) {
+        if (::send(client, chunk.data(), chunk.size(), MSG_NOSIGNAL) <= 0) break;
+      }
+    }
+  }
+  QByteArray head_;
+  int listener_ = -1;
+  quint16 port_ = 0;
+  std::thread thread_;
+};
+
+TEST_F(Navigation, HugeBodiesAreNeverHeldInMemory) {
+  server.route("/small", html("<p>small</p>"));
+  struct Case {
+    QByteArray head;
+    qint32 status;
+  } cases[] = {
+      {"HTTP/1.1 302 Found\r\nLocation: " + server.url("/small").toLatin1() +
+           "\r\nContent-Length: 536870912\r\n\r\n",
+       0},
+      {"HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nConnection: close\r\n\r\n",
+       web::status::kTooLarge},
+  };
+  web::Engine& engine = defaultEngine();
+  for (const auto& c : cases) {
+    FloodServer flood(c.head);
+    resetPeak();
+    const qint64 before = memoryMiB("VmRSS");
+    EXPECT_EQ(load(engine, flood.url()).status, c.status) << c.head.constData();
+    // The page cap (8 MiB) and the read buffer, with room for the allocator's slack.
+    EXPECT_LT(memoryMiB("VmHWM") - before, 40) << c.head.constData();
+  }
 }
 
 TEST_F(Navigation, CompressedBodiesCookiesAndUserAgent) {
