@@ -22,7 +22,7 @@ std::unique_ptr<web::Engine> makeEngine() {
 
 }  // namespace
 
-DesktopPlatform::DesktopPlatform() : engine_(makeEngine()) {}
+DesktopPlatform::DesktopPlatform() : engine_(makeEngine()), transfer_(*engine_) {}
 
 DesktopPlatform::~DesktopPlatform() {
   // Windows and their browsers first, then the engine they load through.

@@ -67,6 +67,7 @@ class DesktopPlatform : public platform::Platform {
   web::Engine& engine() { return *engine_; }
 
  private:
+  std::unique_ptr<web::Engine> engine_;  // first: the picture saver fetches through it
   QtClock clock_;
   StdRandomSource random_;
   QtSettingsStore settings_;
@@ -77,7 +78,6 @@ class DesktopPlatform : public platform::Platform {
   QtMouseHooks hooks_;
   QtFileStore files_;
   SingleInstance instance_;
-  std::unique_ptr<web::Engine> engine_;
   QPointer<QWindow> host_;
   std::optional<int> endStatus_;
   std::string programFolder_;  // worked out once: every log line asks

@@ -1,84 +1,83 @@
 #include "desktop/qt_image_transfer.h"
 
 #include <QEventLoop>
-#include <QNetworkProxyFactory>
-#include <QNetworkRequest>
-#include <QTimer>
 #include <QUrl>
+#include <algorithm>
 
-#include "app/version.h"
+#include "platform/browser.h"
+#include "web/engine.h"
+#include "web/http_fetch.h"
+#include "web/image_probe.h"
 
 namespace desktop {
+namespace {
 
-QtImageTransfer::QtImageTransfer() {
-  QNetworkProxyFactory::setUseSystemConfiguration(true);
-  network_.setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+std::string reasonFor(qint32 status, const std::string& address) {
+  switch (status) {
+    case web::status::kRefusedScheme:
+    case web::status::kInvalidAddress:
+      return "unsupported address: " + address;
+    case web::status::kRefusedAddress:
+      return "refused address: " + address;
+    case web::status::kTimedOut:
+      return "timed out";
+    case web::status::kTooLarge:
+      return "larger than the size limit";
+    case web::status::kRedirectFailed:
+      return "too many or bad redirects";
+    case platform::kServerNotFound:
+      return "server not found";
+    default:
+      if (status > 0) return "HTTP status " + std::to_string(status);
+      return "download failed";
+  }
 }
 
+}  // namespace
+
+struct QtImageTransfer::Waiting {
+  web::Fetch* fetch;
+  QEventLoop loop;
+  bool cancelled = false;
+};
+
 void QtImageTransfer::cancel() {
-  if (reply_) reply_->abort();
+  for (Waiting* waiting : waiting_) {
+    waiting->cancelled = true;
+    waiting->fetch->abort();
+    waiting->loop.quit();
+  }
 }
 
 platform::TransferResult QtImageTransfer::fetch(const std::string& address) {
   platform::TransferResult result;
-  const QUrl url(QString::fromStdString(address), QUrl::StrictMode);
-  const QString scheme = url.scheme().toLower();
-  if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
-    result.error = "unsupported address: " + address;
-    return result;
-  }
-  if (reply_) {  // a fetch is already waiting further down the stack
-    result.error = "another transfer is in progress";
-    return result;
-  }
-
-  QNetworkRequest request(url);
-  request.setMaximumRedirectsAllowed(kMaxRedirects);
-  request.setHeader(QNetworkRequest::UserAgentHeader,
-                    QStringLiteral("Quorel/%1.%2").arg(kVersionMajor).arg(kVersionMinor));
-  QNetworkReply* reply = network_.get(request);
-  reply_ = reply;
-
-  QEventLoop loop;
-  QTimer timeout;
-  timeout.setSingleShot(true);
-  bool timedOut = false, tooLarge = false;
-  QObject::connect(&timeout, &QTimer::timeout, reply, [&] {
-    timedOut = true;
-    reply->abort();
+  web::Fetch fetch(engine_, QUrl(QString::fromStdString(address), QUrl::StrictMode),
+                   web::Fetch::Kind::Image);
+  Waiting waiting{&fetch};
+  bool finished = false;
+  QObject::connect(&fetch, &web::Fetch::finished, &waiting.loop, [&] {
+    finished = true;
+    waiting.loop.quit();
   });
-  QObject::connect(reply, &QNetworkReply::downloadProgress, reply,
-                   [&](qint64 received, qint64 total) {
-                     if (received > maxBytes_ || total > maxBytes_) {
-                       tooLarge = true;
-                       reply->abort();
-                     }
-                   });
-  QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-  timeout.start(timeoutMs_);
-  if (!reply->isFinished()) loop.exec(QEventLoop::AllEvents);
-  timeout.stop();
+  waiting_.push_back(&waiting);
+  fetch.start();
+  waiting.loop.exec(QEventLoop::AllEvents);
+  waiting_.erase(std::find(waiting_.begin(), waiting_.end(), &waiting));
 
-  reply->disconnect();
-  if (!reply->isFinished()) {  // the program is ending and took the loop with it
-    reply->abort();
+  const web::FetchResult& reply = fetch.result();
+  const qint32 status = web::navigationStatus(reply);
+  if (waiting.cancelled) {
+    result.error = "cancelled";
+  } else if (!finished) {  // the program is ending and took the loop with it
     result.error = "interrupted";
-  } else if (timedOut) {
-    result.error = "timed out";
-  } else if (tooLarge) {
-    result.error = "larger than the size limit";
-  } else if (reply->error() == QNetworkReply::NoError ||
-             (reply->error() >= QNetworkReply::ContentAccessDenied &&
-              reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() >= 400)) {
-    // An HTTP error page is still a reply; the caller decides what its bytes are worth.
-    const QByteArray body = reply->readAll();
-    result.ok = true;
-    result.bytes.assign(body.constData(), static_cast<std::size_t>(body.size()));
+  } else if (status != 0 || reply.httpStatus < 200 || reply.httpStatus >= 300) {
+    result.error = reasonFor(status ? status : reply.httpStatus, address);
+  } else if (!web::isWebImage(reply.body)) {
+    result.error = "not a picture";
   } else {
-    result.error = reply->errorString().toStdString();
+    result.ok = true;
+    result.bytes.assign(reply.body.constData(), static_cast<std::size_t>(reply.body.size()));
   }
-  reply_ = nullptr;
-  reply->deleteLater();
   return result;
 }
 

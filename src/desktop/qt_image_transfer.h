@@ -1,36 +1,32 @@
-// QtImageTransfer: fetches an address's raw bytes for saving, synchronously for the caller
-// while a local event loop keeps the program's events running.
+// QtImageTransfer: fetches a picture's bytes for saving through the engine (its address policy,
+// caps, redirect checks and User-Agent), synchronously for the caller while a local event loop
+// keeps the program's events running.
 //
-// [X] http and https only, the system proxy, redirects (bounded), a time-out, a size cap
-// [X] cancel() from an event handler ends the fetch in progress
+// [X] only a 2xx answer whose bytes are a picture; anything else fails with a reason
+// [X] cancel() ends the fetches in progress; a fetch started afterwards (from an event, while
+//     an older one still waits further down the stack) runs on and delivers its own bytes
 #pragma once
 
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QPointer>
+#include <vector>
 
 #include "platform/image_transfer.h"
+
+namespace web {
+class Engine;
+}
 
 namespace desktop {
 
 class QtImageTransfer : public platform::ImageTransfer {
  public:
-  static constexpr qint64 kMaxBytes = 32LL * 1024 * 1024;
-  static constexpr int kTimeoutMs = 60000;
-  static constexpr int kMaxRedirects = 10;
-
-  QtImageTransfer();
+  explicit QtImageTransfer(web::Engine& engine) : engine_(engine) {}
   void cancel() override;
   platform::TransferResult fetch(const std::string& url) override;
 
-  void setTimeoutMs(int ms) { timeoutMs_ = ms; }
-  void setMaxBytes(qint64 bytes) { maxBytes_ = bytes; }
-
  private:
-  QNetworkAccessManager network_;
-  QPointer<QNetworkReply> reply_;
-  int timeoutMs_ = kTimeoutMs;
-  qint64 maxBytes_ = kMaxBytes;
+  struct Waiting;
+  web::Engine& engine_;
+  std::vector<Waiting*> waiting_;  // innermost last
 };
 
 }  // namespace desktop

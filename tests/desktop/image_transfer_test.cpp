@@ -1,7 +1,9 @@
-// The saver's fetch against a loopback server with canned replies: bodies, redirects,
-// error pages, the size cap, the time-out, refused schemes, and cancelling.
+// The saver's fetch through the engine against a loopback server with canned replies: pictures,
+// redirects, what is not a picture, the caps, refused addresses, and cancelling.
 #include <gtest/gtest.h>
 
+#include <QBuffer>
+#include <QImage>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -9,6 +11,7 @@
 
 #include "desktop/qt_image_transfer.h"
 #include "qt_test_app.h"
+#include "web/engine.h"
 
 namespace {
 
@@ -16,6 +19,7 @@ namespace {
 class CannedServer : public QTcpServer {
  public:
   std::map<QByteArray, QByteArray> replies;
+  std::vector<QByteArray> asked;
   CannedServer() {
     listen(QHostAddress::LocalHost);
     connect(this, &QTcpServer::newConnection, this, [this] {
@@ -25,6 +29,7 @@ class CannedServer : public QTcpServer {
           if (!buffer[socket].contains("\r\n\r\n")) return;
           const QByteArray path = buffer[socket].split(' ').value(1);
           buffer.erase(socket);
+          asked.push_back(path);
           if (path == "/slow") return;
           socket->write(replies.count(path) ? replies[path] : notFound());
           socket->disconnectFromHost();
@@ -46,47 +51,84 @@ class CannedServer : public QTcpServer {
   std::map<QTcpSocket*, QByteArray> buffer;
 };
 
+QByteArray png() {
+  QImage image(4, 3, QImage::Format_RGB32);
+  image.fill(Qt::blue);
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, "PNG");
+  return bytes;
+}
+
+web::EngineOptions options(bool reachLoopback) {
+  web::EngineOptions options;
+  options.allowAllPrivateHosts = reachLoopback;
+  options.imageLimitBytes = 1024;
+  options.requestTimeoutMs = 300;
+  options.resolver = [](const QString& host) {
+    return QList<QHostAddress>{QHostAddress(host == "lan.test" ? "192.168.1.20" : "127.0.0.1")};
+  };
+  return options;
+}
+
 struct ImageTransferTest : ::testing::Test {
   static void SetUpTestSuite() { desktop_test::ensureApplication(); }
   CannedServer server;
-  desktop::QtImageTransfer transfer;
+  web::Engine engine{options(true)};
+  desktop::QtImageTransfer transfer{engine};
 };
 
-TEST_F(ImageTransferTest, FetchesBodiesFollowingRedirectsAndKeepsErrorPages) {
-  const QByteArray jpeg("\xFF\xD8\xFF\xE0 binary \x00 bytes", 20);
-  server.replies["/a.jpg"] = CannedServer::reply("200 OK", jpeg);
-  server.replies["/moved"] = CannedServer::reply("302 Found", "", "Location: /a.jpg\r\n");
-  struct Case {
-    const char* path;
-    QByteArray body;
-  };
-  for (const Case& c :
-       {Case{"/a.jpg", jpeg}, Case{"/moved", jpeg}, Case{"/missing", "no such image"}}) {
-    const auto result = transfer.fetch(server.url(c.path));
-    EXPECT_TRUE(result.ok) << c.path << ": " << result.error;
-    EXPECT_EQ(result.bytes, c.body.toStdString()) << c.path;
-  }
-}
-
-TEST_F(ImageTransferTest, FailsWithoutBytesWhenItCannotFetch) {
-  server.replies["/big"] = CannedServer::reply("200 OK", QByteArray(4096, 'x'));
+TEST_F(ImageTransferTest, SavesOnlyPicturesAnsweredWith2xx) {
+  server.replies["/a.png"] = CannedServer::reply("200 OK", png());
+  server.replies["/moved"] = CannedServer::reply("302 Found", "", "Location: /a.png\r\n");
+  server.replies["/page"] = CannedServer::reply("200 OK", "<html><p>no picture</p></html>");
+  server.replies["/gone.png"] = CannedServer::reply("404 Not Found", png());
+  server.replies["/big"] = CannedServer::reply("200 OK", png() + QByteArray(4096, 'x'));
   server.replies["/loop"] = CannedServer::reply("302 Found", "", "Location: /loop\r\n");
-  transfer.setMaxBytes(1024);
-  transfer.setTimeoutMs(300);
-  for (const std::string& url : {server.url("/big"), server.url("/slow"), server.url("/loop"),
-                                 std::string("file:///etc/passwd"), std::string("not a url"),
-                                 std::string("http://127.0.0.1:1/closed")}) {
-    const auto result = transfer.fetch(url);
-    EXPECT_FALSE(result.ok) << url;
-    EXPECT_TRUE(result.bytes.empty()) << url;
-    EXPECT_FALSE(result.error.empty()) << url;
+  struct Case {
+    std::string url;
+    bool ok;
+  } cases[] = {
+      {server.url("/a.png"), true}, {server.url("/moved"), true},
+      {server.url("/page"), false}, {server.url("/gone.png"), false},
+      {server.url("/big"), false},  {server.url("/loop"), false},
+      {server.url("/slow"), false}, {"file:///etc/passwd", false},
+      {"not a url", false},         {"http://127.0.0.1:1/closed", false},
+  };
+  for (const Case& c : cases) {
+    const auto result = transfer.fetch(c.url);
+    EXPECT_EQ(result.ok, c.ok) << c.url << ": " << result.error;
+    EXPECT_EQ(result.bytes, c.ok ? png().toStdString() : "") << c.url;
+    EXPECT_EQ(result.error.empty(), c.ok) << c.url;
   }
 }
 
-TEST_F(ImageTransferTest, CancelFromAnEventEndsTheFetch) {
-  QTimer::singleShot(50, [this] { transfer.cancel(); });
-  const auto result = transfer.fetch(server.url("/slow"));
-  EXPECT_FALSE(result.ok);
+TEST_F(ImageTransferTest, PrivateAddressesAreNeverAsked) {
+  server.replies["/a.png"] = CannedServer::reply("200 OK", png());
+  web::Engine policed(options(false));
+  desktop::QtImageTransfer saver(policed);
+  const std::string port = std::to_string(server.serverPort());
+  for (const std::string& url : {server.url("/a.png"), "http://lan.test:" + port + "/a.png",
+                                 "http://loop.test:" + port + "/a.png"}) {
+    const auto result = saver.fetch(url);
+    EXPECT_FALSE(result.ok) << url;
+    EXPECT_EQ(result.error, "refused address: " + url);
+  }
+  EXPECT_TRUE(server.asked.empty());
+}
+
+TEST_F(ImageTransferTest, ANewerSaveCancelsOnlyTheOlderOne) {
+  server.replies["/a.png"] = CannedServer::reply("200 OK", png());
+  platform::TransferResult newer;
+  QTimer::singleShot(50, [&] {
+    transfer.cancel();
+    newer = transfer.fetch(server.url("/a.png"));
+  });
+  const auto older = transfer.fetch(server.url("/slow"));
+  EXPECT_FALSE(older.ok);
+  EXPECT_TRUE(newer.ok) << newer.error;
+  EXPECT_EQ(newer.bytes, png().toStdString());
 }
 
 }  // namespace
