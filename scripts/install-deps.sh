@@ -9,7 +9,7 @@ packages=(
   libgumbo-dev libxcb1-dev libjemalloc-dev
   libgtest-dev libgmock-dev
   xvfb xauth x11-apps x11-utils xdotool imagemagick
-  python3
+  python3 openssl iproute2 util-linux
   clang libclang-rt-14-dev clang-format
   valgrind
   # websim's real documents and pictures; curl for the server end-to-end test
