@@ -280,20 +280,16 @@ TEST_F(Navigation, SizeCapsCutOffLargeBodies) {
     EXPECT_EQ(load(engine, server.url(c.path)).status, c.status) << c.path;
 }
 
-// A /proc/self/status figure in MiB: VmRSS now, or VmHWM, the peak since resetPeak().
-qint64 memoryMiB(const QByteArray& field) {
-  QFile status("/proc/self/status");
-  if (!status.open(QIODevice::ReadOnly)) return 0;
-  for (const QByteArray& line : status.readAll().split('\n')) {
-    if (line.startsWith(field + ":"))
-      return line.mid(field.size() + 1).trimmed().split(' ').value(0).toLongLong() / 1024;
-  }
-  return 0;
-}
-
-void resetPeak() {
-  QFile reset("/proc/self/clear_refs");
-  if (reset.open(QIODevice::WriteOnly)) reset.write("5");
+// Resident memory in MiB: "VmRSS" now, or "VmHWM", the peak since a reset (clear_refs).
+qint64 memoryMiB(const QByteArray& field, bool reset = false) {
+  QFile status("/proc/self/status"), clear("/proc/self/clear_refs");
+  if (reset && clear.open(QIODevice::WriteOnly)) clear.write("5");
+  clear.close();
+  status.open(QIODevice::ReadOnly);
+  const QByteArray all = status.readAll();
+  const qsizetype at = all.indexOf(field + ":");
+  return at < 0 ? 0
+                : all.mid(at + field.size() + 1, 20).trimmed().split(' ')[0].toLongLong() / 1024;
 }
 
 // Answers every connection with a head and then up to 512 MiB, written from a thread of its own
@@ -352,8 +348,7 @@ TEST_F(Navigation, HugeBodiesAreNeverHeldInMemory) {
   web::Engine& engine = defaultEngine();
   for (const auto& c : cases) {
     FloodServer flood(c.head);
-    resetPeak();
-    const qint64 before = memoryMiB("VmRSS");
+    const qint64 before = memoryMiB("VmRSS", /*reset=*/true);
     EXPECT_EQ(load(engine, flood.url()).status, c.status) << c.head.constData();
     // The page cap (8 MiB) and the read buffer, with room for the allocator's slack.
     EXPECT_LT(memoryMiB("VmHWM") - before, 40) << c.head.constData();
