@@ -32,14 +32,21 @@ class GuardedStore : public platform::FileStore {
  public:
   GuardedStore(platform::FileStore& inner, fs::path folder)
       : inner_(inner), folder_(std::move(folder)) {}
-  bool exists(const std::string& path) override { return inner_.exists(path); }
-  platform::SaveError saveAtomically(const std::string& path, const std::string& bytes) override {
-    if (!Inside(path, folder_)) {
+  bool exists(const std::string& folder, const std::string& name) override {
+    return inner_.exists(folder, name);
+  }
+  platform::SaveError saveNew(const std::string& folder, const std::string& name,
+                              const std::string& bytes) override {
+    const std::string path = folder + "/" + name;
+    if (name.find('/') != std::string::npos || !Inside(path, folder_)) {
       std::fprintf(stderr, "save outside the auto-save folder: %s\n", path.c_str());
       std::abort();
     }
     ++saves;
-    return inner_.saveAtomically(path, bytes);
+    return inner_.saveNew(folder, name, bytes);
+  }
+  std::optional<platform::DiskSpace> space(const std::string& folder) override {
+    return inner_.space(folder);
   }
   int saves = 0;
 

@@ -42,6 +42,8 @@ struct Program {
 
   std::vector<std::string> badLinks;
 
+  bool autosaveStopped = false;  // the save folder's disk is nearly full (autosave_room)
+
   // The display slots.
   std::array<SlotInfo, platform::MainWindow::kSlots> slotInfo{};
   std::int32_t nextSlot = 0;

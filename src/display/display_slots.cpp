@@ -14,6 +14,7 @@
 #include "display/get_image.h"
 #include "display/slideshow.h"
 #include "display/trapped_error.h"
+#include "interaction/autosave_room.h"
 #include "interaction/image_menu.h"
 #include "interaction/save_image.h"
 #include "interaction/url_encode.h"
@@ -156,7 +157,7 @@ void browser_DocumentComplete(Program& program, int k, const std::string& url) {
 
       PlaceSlot(program, k, w, h);
 
-      if (program.settings.AutosaveMode) SaveImage(program, doc);
+      if (program.settings.AutosaveMode && AutosaveHasRoom(program)) SaveImage(program, doc);
 
       std::string html = doc.innerHTML();
       const std::string head = "<head></head><body bgcolor=" + PageColour(program) +

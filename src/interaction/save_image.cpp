@@ -38,14 +38,31 @@ std::string extensionTail(const std::string& address) {
   return tail;
 }
 
-// The first name not taken yet in the folder: name, then name-1, name-2 ... before the tail.
-std::string freeName(Program& program, const std::string& folder, const std::string& stem,
-                     const std::string& tail) {
+// A name taken after it was found free (another program, a link planted meanwhile) moves the
+// save on to the next one; this many times at most.
+constexpr int kTakenNamesSkipped = 100;
+
+// The name with number n: name, then name-1, name-2 ... before the tail.
+std::string numberedName(const std::string& stem, int n, const std::string& tail) {
+  return n == 0 ? stem + tail : stem + "-" + std::to_string(n) + tail;
+}
+
+// Saves the bytes under the first name not taken in the folder; the name tried last is left
+// in name for the failure box.
+platform::SaveError saveUnderFreeName(Program& program, const std::string& folder,
+                                      const std::string& stem, const std::string& tail,
+                                      const std::string& bytes, std::string& name) {
   auto& files = program.platform.fileStore();
-  std::string name = stem + tail;
-  for (int n = 1; files.exists(folder + "/" + name); ++n)
-    name = stem + "-" + std::to_string(n) + tail;
-  return name;
+  platform::SaveError error;
+  for (int n = 0, taken = 0; taken <= kTakenNamesSkipped; ++n) {
+    name = numberedName(stem, n, tail);
+    if (files.exists(folder, name)) continue;
+    AddStatus(program, "[Saving] " + folder + "/" + name);
+    error = files.saveNew(folder, name, bytes);
+    if (error.number != platform::kFileExists) break;
+    ++taken;
+  }
+  return error;
 }
 
 platform::TransferResult fetchImage(Program& program, const std::string& href) {
@@ -96,13 +113,12 @@ void SaveImage(Program& program, platform::Document& doc) {
       return;
     }
 
-    const std::string name =
-        freeName(program, folder, timeStamp(program.now()), extensionTail(href));
-
+    const std::string stem = timeStamp(program.now());
+    const std::string tail = extensionTail(href);
+    std::string name = stem + tail;
     platform::SaveError error;
     try {
-      AddStatus(program, "[Saving] " + folder + "/" + name);
-      error = program.platform.fileStore().saveAtomically(folder + "/" + name, reply.bytes);
+      error = saveUnderFreeName(program, folder, stem, tail, reply.bytes, name);
       // Confirmed only once it is true: a failed save shows its box and nothing else.
       if (error.number == 0 && !program.settings.AutosaveMode)
         ShowMessage(program, "File saved as " + name);

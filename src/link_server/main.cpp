@@ -1,5 +1,6 @@
 // quorel-vendor: the link server the collage asks for its version and its next link.
 //   quorel-vendor [--listen ADDRESS:PORT] [--links FILE]
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QSocketNotifier>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 
@@ -84,6 +86,26 @@ void quitOnSignals() {
   sigaction(SIGINT, &action, nullptr);
 }
 
+// Connections the descriptor limit leaves room for. The soft limit (often 1,024, not even
+// room for 1,024 connections besides the files the program has open) is raised to the hard one.
+int connectionRoom(int wanted) {
+  constexpr rlim_t kReserve = 64;  // the program's own files, the list, the watcher ...
+  rlimit limit{};
+  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return wanted;
+  const rlim_t needed = static_cast<rlim_t>(wanted) + kReserve;
+  if (limit.rlim_cur < needed && limit.rlim_cur < limit.rlim_max) {
+    limit.rlim_cur = std::min(limit.rlim_max, needed);
+    ::setrlimit(RLIMIT_NOFILE, &limit);
+    ::getrlimit(RLIMIT_NOFILE, &limit);
+  }
+  if (limit.rlim_cur >= needed) return wanted;
+  const int room = limit.rlim_cur > kReserve ? static_cast<int>(limit.rlim_cur - kReserve) : 1;
+  say(QStringLiteral("quorel-vendor: the descriptor limit (%1) leaves room for %2 connections")
+          .arg(limit.rlim_cur)
+          .arg(room));
+  return room;
+}
+
 // The list next to the build (build/../data/links) or in the installed share folder.
 QString defaultLinkFile() {
   const QDir bin(QCoreApplication::applicationDirPath());
@@ -129,7 +151,9 @@ int main(int argc, char* argv[]) {
   vendor::LinkList links;
   if (!loadLinks(linkFile, links)) return 1;
 
-  vendor::VendorServer server(links);
+  vendor::ServerOptions options;
+  options.maxConnections = connectionRoom(options.maxConnections);
+  vendor::VendorServer server(links, options);
   if (!server.listen(address, port)) {
     say(QStringLiteral("quorel-vendor: cannot listen on %1: %2")
             .arg(parser.value(listenOption), server.errorString()));

@@ -3,6 +3,7 @@
 #include <QRandomGenerator>
 #include <QUrl>
 
+#include "link_server/click_targets.h"
 #include "link_server/link_list.h"
 
 #ifndef QUOREL_VERSION
@@ -90,7 +91,7 @@ Response linkReply(const QByteArray& query, const LinkList& links, QRandomGenera
   return plainText(entry->line().toUtf8());
 }
 
-Response clickThrough(const QByteArray& query) {
+Response clickThrough(const QByteArray& query, const ClickTargets& targets) {
   QString address;
   bool found = false;
   for (const QByteArray& pair : query.split('&')) {
@@ -112,6 +113,18 @@ Response clickThrough(const QByteArray& query) {
                      QStringLiteral("Only http and https addresses are opened: %1").arg(address));
   }
   const QByteArray location = url.toEncoded(QUrl::FullyEncoded);
+  if (!targets.allows(url)) {
+    // Not sent there on the server's word: the address is shown for the user to follow.
+    Response response = htmlPage(
+        QStringLiteral("Not a listed site"),
+        QStringLiteral("<p>This server only sends you on to the sites of its link list. The "
+                       "address you asked for was:</p>\n<p><a href=\"%1\" rel=\"noreferrer "
+                       "nofollow\">%2</a></p>")
+            .arg(QString::fromLatin1(location).toHtmlEscaped(),
+                 url.toDisplayString().toHtmlEscaped()));
+    response.status = 404;
+    return response;
+  }
   Response response =
       htmlPage(QStringLiteral("Moved"), QStringLiteral("<p><a href=\"%1\">%2</a></p>")
                                             .arg(QString::fromLatin1(location).toHtmlEscaped(),
@@ -166,14 +179,14 @@ QString FormDecode(const QByteArray& encoded) {
 }
 
 Response Respond(const QString& path, const QByteArray& query, const LinkList& links,
-                 QRandomGenerator& random) {
+                 const ClickTargets& clickTargets, QRandomGenerator& random) {
   // The server this stands in for ignored case in paths, and so do we.
   QString p = path.toLower();
   if (p.size() > 1 && p.endsWith(u'/')) p.chop(1);
 
   if (p == u"/quorel/bin/version.asp") return plainText(QUOREL_VERSION);
   if (p == u"/quorel/bin/getlinks.asp") return linkReply(query, links, random);
-  if (p == u"/quorel/bin/click.asp") return clickThrough(query);
+  if (p == u"/quorel/bin/click.asp") return clickThrough(query, clickTargets);
   if (p == u"/" || p == u"/quorel" || p == u"/quorel/index.html") return homePage();
   if (p == u"/quorel/download") return downloadPage();
   if (p == u"/forums") return forumsPage();

@@ -11,6 +11,7 @@ class QRandomGenerator;
 
 namespace vendor {
 
+class ClickTargets;
 class LinkList;
 
 struct Response {
@@ -28,8 +29,9 @@ Response ErrorPage(int status, const QString& detail = {});
 // Decodes one value of a form-encoded query ("+" is a space, %XX a byte, UTF-8 text).
 QString FormDecode(const QByteArray& encoded);
 
-// Answers a GET (or HEAD) for path and its still-encoded query.
+// Answers a GET (or HEAD) for path and its still-encoded query; click.asp redirects only to
+// the click targets.
 Response Respond(const QString& path, const QByteArray& query, const LinkList& links,
-                 QRandomGenerator& random);
+                 const ClickTargets& clickTargets, QRandomGenerator& random);
 
 }  // namespace vendor

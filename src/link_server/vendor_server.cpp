@@ -4,6 +4,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 
 #include "link_server/vendor_pages.h"
@@ -93,13 +94,10 @@ class Connection : public QObject {
         respond_(std::move(respond)),
         log_(std::move(log)),
         peer_(socket->peerAddress().toString()) {
-    idle_.setSingleShot(true);
     deadline_.setSingleShot(true);
-    QObject::connect(&idle_, &QTimer::timeout, this, [this] { timeOut(); });
     QObject::connect(&deadline_, &QTimer::timeout, this, [this] { timeOut(); });
     QObject::connect(socket_, &QTcpSocket::readyRead, this, [this] { read(); });
-    idle_.start(options_.idleTimeoutMs);
-    deadline_.start(options_.requestTimeoutMs);
+    deadline_.start(options_.headTimeoutMs);
   }
 
  private:
@@ -109,7 +107,6 @@ class Connection : public QObject {
       return;
     }
     buffer_ += socket_->read(options_.maxHeadBytes + 1 - buffer_.size());
-    idle_.start(options_.idleTimeoutMs);
 
     const qsizetype lineEnd = buffer_.indexOf('\n');
     if (lineEnd < 0) {
@@ -149,7 +146,6 @@ class Connection : public QObject {
 
   void answer(const Response& response, const QByteArray& requestLine, bool withBody) {
     answered_ = true;
-    idle_.stop();
     deadline_.stop();
     const QByteArray bytes = serialize(response, withBody);
     socket_->write(bytes);
@@ -170,20 +166,46 @@ class Connection : public QObject {
   std::function<void(const QString&)> log_;
   QString peer_;
   QByteArray buffer_;
-  QTimer idle_;
   QTimer deadline_;
   bool answered_ = false;
 };
+
+// Whose connections count together: an IPv4 address (also when mapped into IPv6), or the
+// /64 an IPv6 address lies in.
+QString clientOf(const QHostAddress& peer) {
+  bool v4 = false;
+  const quint32 address = peer.toIPv4Address(&v4);
+  if (v4) return QHostAddress(address).toString();
+  Q_IPV6ADDR v6 = peer.toIPv6Address();
+  std::fill(v6.c + 8, v6.c + 16, quint8{0});
+  return QHostAddress(v6).toString() + QStringLiteral("/64");
+}
+
+// After the process ran out of descriptors, accepting is tried again this much later.
+constexpr int kAcceptRetryMs = 1'000;
 
 }  // namespace
 
 VendorServer::VendorServer(LinkList links, ServerOptions options, QObject* parent)
     : QObject(parent),
       links_(std::move(links)),
+      clickTargets_(links_),
       options_(std::move(options)),
       server_(new QTcpServer(this)),
       ownRandom_(QRandomGenerator::securelySeeded()) {
+  // A burst of connections waits in the kernel's queue rather than being dropped.
+  server_->setListenBacklogSize(options_.maxConnections);
   connect(server_, &QTcpServer::newConnection, this, &VendorServer::acceptConnections);
+  // Qt stops accepting when accept() fails (no descriptors left); start again shortly.
+  connect(server_, &QTcpServer::acceptError, this, [this](QAbstractSocket::SocketError) {
+    log(QStringLiteral("quorel-vendor: cannot accept: %1").arg(server_->errorString()));
+    QTimer::singleShot(kAcceptRetryMs, server_, [server = server_] { server->resumeAccepting(); });
+  });
+}
+
+void VendorServer::setLinks(LinkList links) {
+  links_ = std::move(links);
+  clickTargets_.update(links_);
 }
 
 VendorServer::~VendorServer() = default;
@@ -198,24 +220,34 @@ QString VendorServer::errorString() const { return server_->errorString(); }
 
 void VendorServer::acceptConnections() {
   while (QTcpSocket* socket = server_->nextPendingConnection()) {
-    if (connections_ >= options_.maxConnections) {
-      log(QStringLiteral("%1 %2 \"-\" 503 too many connections, closed")
+    const QString client = clientOf(socket->peerAddress());
+    const char* full = connections_ >= options_.maxConnections ? "too many connections"
+                       : perClient_.value(client) >= options_.maxPerClient
+                           ? "too many connections from this client"
+                           : nullptr;
+    if (full) {
+      log(QStringLiteral("%1 %2 \"-\" 503 %3, closed")
               .arg(QDateTime::currentDateTime().toString(Qt::ISODate),
-                   socket->peerAddress().toString()));
+                   socket->peerAddress().toString(), QLatin1String(full)));
       socket->abort();
       socket->deleteLater();
       continue;
     }
-    serve(socket);
+    serve(socket, client);
   }
 }
 
-void VendorServer::serve(QTcpSocket* socket) {
+void VendorServer::serve(QTcpSocket* socket, const QString& client) {
   ++connections_;
-  connect(socket, &QObject::destroyed, this, [this] { --connections_; });
+  ++perClient_[client];
+  connect(socket, &QObject::destroyed, this, [this, client] {
+    --connections_;
+    if (--perClient_[client] <= 0) perClient_.remove(client);
+  });
   connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
   auto respond = [this](const RequestLine& request) {
-    return Respond(request.path, request.query, links_, random_ ? *random_ : ownRandom_);
+    return Respond(request.path, request.query, links_, clickTargets_,
+                   random_ ? *random_ : ownRandom_);
   };
   new Connection(socket, options_, respond, [this](const QString& line) { log(line); });
 }

@@ -1,13 +1,16 @@
 // quorel-vendor's HTTP/1.1 server: one request per connection (answered with
-// "Connection: close"), GET and HEAD only, request heads capped in size and time so that
-// garbage, oversized headers and clients that trickle bytes cannot tie it up.
+// "Connection: close"), GET and HEAD only, request heads capped in size and time, and
+// connections capped per client and in all, so that garbage, oversized headers, clients that
+// trickle bytes and one client holding many sockets cannot tie it up.
 #pragma once
 
+#include <QHash>
 #include <QHostAddress>
 #include <QObject>
 #include <QRandomGenerator>
 #include <functional>
 
+#include "link_server/click_targets.h"
 #include "link_server/link_list.h"
 
 class QTcpServer;
@@ -16,10 +19,12 @@ class QTcpSocket;
 namespace vendor {
 
 struct ServerOptions {
-  int maxHeadBytes = 16 * 1024;   // request line and headers together
-  int idleTimeoutMs = 10'000;     // silence allowed while a request head is incomplete
-  int requestTimeoutMs = 30'000;  // whole request head, however it trickles in
-  int maxConnections = 256;       // beyond this new connections are closed at once
+  int maxHeadBytes = 16 * 1024;  // request line and headers together
+  int headTimeoutMs = 10'000;    // the whole request head, however it trickles in
+  // Beyond these new connections are closed at once. A client is one IPv4 address, or one
+  // IPv6 /64 (a single machine usually holds a whole /64).
+  int maxConnections = 1024;
+  int maxPerClient = 16;
   // One line per request; stderr when empty.
   std::function<void(const QString&)> log;
 };
@@ -35,7 +40,8 @@ class VendorServer : public QObject {
   QHostAddress serverAddress() const;
   QString errorString() const;
 
-  void setLinks(LinkList links) { links_ = std::move(links); }
+  // The new list; click.asp still redirects to the sites of the one before.
+  void setLinks(LinkList links);
   const LinkList& links() const { return links_; }
   // Replaces the random source (tests script the draws); null restores the default.
   void setRandom(QRandomGenerator* random) { random_ = random; }
@@ -43,15 +49,17 @@ class VendorServer : public QObject {
 
  private:
   void acceptConnections();
-  void serve(QTcpSocket* socket);
+  void serve(QTcpSocket* socket, const QString& client);
   void log(const QString& line) const;
 
   LinkList links_;
+  ClickTargets clickTargets_;
   ServerOptions options_;
   QTcpServer* server_;
   QRandomGenerator* random_ = nullptr;
   QRandomGenerator ownRandom_;
   int connections_ = 0;
+  QHash<QString, int> perClient_;
 };
 
 }  // namespace vendor

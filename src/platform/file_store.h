@@ -1,6 +1,8 @@
-// Files the program saves (images): whole or not at all.
+// Files the program saves (images): whole or not at all, and only inside the folder given.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace platform {
@@ -10,13 +12,29 @@ struct SaveError {
   std::string description;  // why not
 };
 
+// The number a save fails with when its name is already taken.
+inline constexpr int kFileExists = 58;
+
+struct DiskSpace {
+  std::uint64_t available = 0;  // bytes the program may still write
+  std::uint64_t total = 0;      // bytes the file system holds in all
+};
+
+// The folder is the user's choice and is followed wherever it leads; a name is one entry
+// inside it, and whatever already has that name (a file, a folder, a link leading anywhere or
+// nowhere) is never followed, written through or replaced.
 class FileStore {
  public:
   virtual ~FileStore() = default;
-  virtual bool exists(const std::string& path) = 0;
-  // Writes the bytes to a temporary file beside path and moves it into place, so no reader
-  // ever sees a partial file and a failure leaves nothing behind.
-  virtual SaveError saveAtomically(const std::string& path, const std::string& bytes) = 0;
+  // True when anything at all has that name in the folder.
+  virtual bool exists(const std::string& folder, const std::string& name) = 0;
+  // Writes the bytes to a new file under name: first to a temporary file in the folder, then
+  // moved to its name without replacing anything, so no reader ever sees a partial file and a
+  // failure leaves nothing behind. A taken name fails with kFileExists.
+  virtual SaveError saveNew(const std::string& folder, const std::string& name,
+                            const std::string& bytes) = 0;
+  // The space on the folder's file system; none when it cannot be told.
+  virtual std::optional<DiskSpace> space(const std::string& folder) = 0;
 };
 
 }  // namespace platform

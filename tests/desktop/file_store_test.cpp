@@ -1,10 +1,17 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <QTemporaryDir>
+#include <algorithm>
+#include <cerrno>
 #include <filesystem>
+#include <fstream>
 
+#include "app/program.h"
 #include "desktop/qt_file_store.h"
+#include "interaction/save_image.h"
+#include "support/fake_platform.h"
 #include "support/read_file.h"
 
 namespace {
@@ -13,52 +20,136 @@ namespace fs = std::filesystem;
 
 using fake::readFile;
 
-TEST(QtFileStore, WritesWholeFilesOrNothing) {
-  QTemporaryDir dir;
-  ASSERT_TRUE(dir.isValid());
-  const fs::path folder = dir.path().toStdString();
-  desktop::QtFileStore store;
-
-  const std::string bytes("\x89PNG\0\r\n", 7);
-  const std::string path = (folder / "a.png").string();
-  EXPECT_FALSE(store.exists(path));
-  EXPECT_EQ(store.saveAtomically(path, bytes).number, 0);
-  EXPECT_TRUE(store.exists(path));
-  EXPECT_EQ(readFile(path), bytes);
-
-  // Replacing keeps no trace of the older, longer content.
-  EXPECT_EQ(store.saveAtomically(path, "ab").number, 0);
-  EXPECT_EQ(readFile(path), "ab");
-
-  struct Case {
-    const char* name;
-    fs::path target;
-    int number;
-  };
-  fs::create_directories(folder / "locked");
-  fs::permissions(folder / "locked", fs::perms::owner_read | fs::perms::owner_exec);
-  fs::create_directories(folder / "a-folder");
-  const Case failures[] = {
-      {"missing folder", folder / "gone" / "x.jpg", 76},
-      {"a folder in the way", folder / "a-folder", 75},
-      {"read-only folder", folder / "locked" / "x.jpg", 75},
-  };
-  const bool root = ::getuid() == 0;
-  for (const auto& c : failures) {
-    SCOPED_TRACE(c.name);
-    if (root && c.number == 75 && std::string(c.name) == "read-only folder")
-      continue;  // root writes anyway
-    const auto error = store.saveAtomically(c.target.string(), bytes);
-    EXPECT_EQ(error.number, c.number);
-    EXPECT_FALSE(error.description.empty());
-  }
-  fs::permissions(folder / "locked", fs::perms::owner_all);
-  // Nothing half-written is left anywhere.
+// Everything under folder, links not followed, relative names sorted.
+std::vector<std::string> entries(const fs::path& folder) {
   std::vector<std::string> names;
   for (const auto& entry : fs::recursive_directory_iterator(folder))
-    names.push_back(entry.path().filename().string());
+    names.push_back(entry.path().lexically_relative(folder).generic_string());
   std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"a-folder", "a.png", "locked"}));
+  return names;
+}
+
+struct QtFileStoreTest : ::testing::Test {
+  QTemporaryDir dir;
+  fs::path root = dir.path().toStdString();
+  fs::path folder = root / "saved";
+  fs::path outside = root / "victim";
+  desktop::QtFileStore store;
+
+  void SetUp() override {
+    fs::create_directories(folder);
+    fs::create_directories(outside);
+  }
+};
+
+TEST_F(QtFileStoreTest, WritesANewFileWhole) {
+  const std::string bytes("\x89PNG\0\r\n", 7);
+  EXPECT_FALSE(store.exists(folder, "a.png"));
+  EXPECT_EQ(store.saveNew(folder, "a.png", bytes).number, 0);
+  EXPECT_TRUE(store.exists(folder, "a.png"));
+  EXPECT_EQ(readFile(folder / "a.png"), bytes);
+
+  // A folder that is itself a link (the user's own choice) is followed.
+  fs::create_directory_symlink(folder, root / "pictures");
+  EXPECT_EQ(store.saveNew((root / "pictures").string(), "b.png", "B").number, 0);
+  EXPECT_EQ(readFile(folder / "b.png"), "B");
+  EXPECT_EQ(entries(folder), (std::vector<std::string>{"a.png", "b.png"}));
+}
+
+TEST_F(QtFileStoreTest, NeverReplacesOrFollowsWhatHasTheName) {
+  std::ofstream(folder / "older.jpg") << "older";
+  std::ofstream(outside / "kept.txt") << "kept";
+  fs::create_symlink("../victim/autostart.desktop", folder / "dangling.desktop");
+  fs::create_symlink(outside / "kept.txt", folder / "to-a-file.txt");
+  fs::create_directory_symlink(outside, folder / "to-a-folder");
+  fs::create_directory(folder / "a-folder");
+
+  for (const char* name :
+       {"older.jpg", "dangling.desktop", "to-a-file.txt", "to-a-folder", "a-folder"}) {
+    SCOPED_TRACE(name);
+    EXPECT_TRUE(store.exists(folder, name));
+    const auto error = store.saveNew(folder, name, "planted");
+    EXPECT_EQ(error.number, platform::kFileExists) << error.description;
+  }
+  EXPECT_EQ(readFile(folder / "older.jpg"), "older");
+  EXPECT_EQ(entries(outside), (std::vector<std::string>{"kept.txt"}));
+  EXPECT_EQ(readFile(outside / "kept.txt"), "kept");
+  EXPECT_EQ(entries(folder), (std::vector<std::string>{"a-folder", "dangling.desktop", "older.jpg",
+                                                       "to-a-file.txt", "to-a-folder"}));
+}
+
+// The saver on this store: a link planted under the next name sends the save to the one after.
+TEST_F(QtFileStoreTest, APlantedLinkLeadsTheSaverNowhere) {
+  struct Platform : fake::FakePlatform {
+    desktop::QtFileStore real;
+    platform::FileStore& fileStore() override { return real; }
+  } p;
+  Program program(p);
+  program.settings.AutosaveMode = true;
+  program.settings.AutosavePath = folder.string();
+  fs::create_symlink("../victim/autostart.desktop", folder / "20040103-142501.desktop");
+  fake::FakeDocument page;
+  page.withImage("http://h/x.desktop", 1, 1);
+  p.transfer_.replies["http://h/x.desktop"] = {true, "[Desktop Entry]", {}};
+  SaveImage(program, page);
+  EXPECT_TRUE(entries(outside).empty());
+  EXPECT_EQ(readFile(folder / "20040103-142501-1.desktop"), "[Desktop Entry]");
+  EXPECT_TRUE(p.dialogs_.messageBoxes.empty());
+}
+
+TEST_F(QtFileStoreTest, FailuresLeaveNothingBehind) {
+  fs::create_directories(root / "locked");
+  fs::permissions(root / "locked", fs::perms::owner_read | fs::perms::owner_exec);
+  struct Case {
+    const char* what;
+    fs::path folder;
+    std::string name;
+    int number;
+  };
+  const Case cases[] = {
+      {"missing folder", root / "gone", "x.jpg", 76},
+      {"a file for a folder", folder / "x.jpg", "y.jpg", 76},
+      {"read-only folder", root / "locked", "x.jpg", 75},
+      {"a way up", folder, "..", 52},
+      {"a separator", folder, "../victim/x.jpg", 52},
+      {"no name", folder, "", 52},
+      {"a name too long", folder, std::string(300, 'n'), 75},
+  };
+  std::ofstream(folder / "x.jpg") << "x";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (::getuid() == 0 && c.number == 75 && c.folder == root / "locked") continue;  // root writes
+    const auto error = store.saveNew(c.folder, c.name, "bytes");
+    EXPECT_EQ(error.number, c.number) << error.description;
+    EXPECT_FALSE(error.description.empty());
+  }
+  fs::permissions(root / "locked", fs::perms::owner_all);
+  EXPECT_EQ(entries(root), (std::vector<std::string>{"locked", "saved", "saved/x.jpg", "victim"}));
+}
+
+TEST_F(QtFileStoreTest, TheLinkFallbackNeverReplacesEither) {
+  const int dirfd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+  ASSERT_GE(dirfd, 0);
+  std::ofstream(folder / "taken") << "taken";
+  for (const bool useRename : {true, false}) {
+    SCOPED_TRACE(useRename);
+    std::ofstream(folder / "tmp") << "new";
+    EXPECT_EQ(desktop::QtFileStore::moveWithoutReplacing(dirfd, "tmp", "taken", useRename), EEXIST);
+    EXPECT_EQ(readFile(folder / "taken"), "taken");
+    EXPECT_EQ(desktop::QtFileStore::moveWithoutReplacing(dirfd, "tmp", "free", useRename), 0);
+    EXPECT_EQ(readFile(folder / "free"), "new");
+    EXPECT_FALSE(fs::exists(folder / "tmp"));
+    fs::remove(folder / "free");
+  }
+  ::close(dirfd);
+}
+
+TEST_F(QtFileStoreTest, TellsTheFreeSpace) {
+  const auto space = store.space(folder);
+  ASSERT_TRUE(space.has_value());
+  EXPECT_GT(space->total, 0u);
+  EXPECT_LE(space->available, space->total);
+  EXPECT_FALSE(store.space((root / "gone").string()).has_value());
 }
 
 }  // namespace

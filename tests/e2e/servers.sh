@@ -93,6 +93,7 @@ check "vendor hands out adult lines in adult mode" adult_links_only
 redirect_of() { fetch -o /dev/null -w '%{http_code} %{redirect_url}' "http://$vendor/quorel/bin/click.asp?url=$1"; }
 check "click-through redirects" test "$(redirect_of 'http%3A%2F%2Fsite1%2Etest%2Fa+b%2Ejpg')" = "302 http://site1.test/a%20b.jpg"
 check "click-through refuses file:" test "$(redirect_of 'file%3A%2F%2F%2Fetc%2Fpasswd')" = "400 "
+check "click-through refuses unlisted sites" test "$(redirect_of 'http%3A%2F%2Fevil%2Etest%2F')" = "404 "
 
 survives_garbage() {
   (exec 3<>"/dev/tcp/${vendor%:*}/${vendor#*:}" && printf 'garbage\0\r\n\r\n' >&3 && timeout 5 cat <&3 >/dev/null)

@@ -143,6 +143,30 @@ TEST_F(SaveImageTest, AFailedWriteStopsThePageWithABox) {
   EXPECT_FALSE(h.platform.message.shown) << "no \"File saved as\" for a file that was not saved";
 }
 
+TEST_F(SaveImageTest, ANameTakenJustBeforeTheMoveMovesOn) {
+  image("http://h/a.jpg", "A");
+  // Another program takes each name the saver found free, the first time or every time.
+  for (const bool always : {false, true}) {
+    SCOPED_TRACE(always);
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    int planted = 0;
+    h.platform.files.beforeSave = [&](const fs::path& path) {
+      if (always || planted == 0) std::ofstream(path) << "theirs" << planted++;
+    };
+    SaveImage(h.program, doc);
+    EXPECT_EQ(readFile(folder / "20040103-142501.jpg"), "theirs0");
+    if (!always) {
+      EXPECT_EQ(readFile(folder / "20040103-142501-1.jpg"), "A");
+      EXPECT_TRUE(boxes().empty());
+    } else {
+      ASSERT_EQ(boxes().size(), 1u);
+      EXPECT_EQ(boxes()[0].text, "Cannot save 20040103-142501-100.jpg: 58, File already exists");
+      EXPECT_EQ(planted, 101);
+    }
+  }
+}
+
 TEST_F(SaveImageTest, AMissingFolderIsAWriteFailure) {
   h.program.settings.AutosavePath = (h.platform.folder / "gone").string();
   image("http://h/a.jpg", "A");

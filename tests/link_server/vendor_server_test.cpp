@@ -10,7 +10,9 @@
 #include <QSet>
 #include <QTcpSocket>
 #include <QTest>
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -67,8 +69,9 @@ class VendorServerTest : public testing::Test {
   }
 
   // Sends raw bytes and returns whatever comes back before the server closes the connection.
-  QByteArray exchange(const QByteArray& bytes) {
+  QByteArray exchange(const QByteArray& bytes, const QHostAddress& from = {}) {
     QTcpSocket socket;
+    if (!from.isNull()) socket.bind(from);
     socket.connectToHost(QHostAddress::LocalHost, server->serverPort());
     EXPECT_TRUE(socket.waitForConnected(kPatienceMs));
     socket.write(bytes);
@@ -117,37 +120,57 @@ TEST_F(VendorServerTest, HandsOutOneLinkLineFromTheSideTheModeAsksFor) {
   }
 }
 
-TEST_F(VendorServerTest, ClickThroughRedirectsToWebAddressesOnly) {
+TEST_F(VendorServerTest, ClickThroughRedirectsToTheListedSitesOnly) {
   start();
   struct Case {
-    const char* query;
+    const char* url;  // as the program encodes: every byte but letters and digits, spaces '+'
     int status;
     const char* location;
   };
   const Case cases[] = {
-      // As the program encodes: every byte but letters and digits, spaces as '+'.
-      {"url=http%3A%2F%2Fsite1%2Etest%2Fimages%2Fa%2Ejpg", 302, "http://site1.test/images/a.jpg"},
-      {"url=https%3A%2F%2Fsite1%2Etest%2Fa+b%2Ejpg%3Fx%3D1%26y%3D2", 302,
+      {"http%3A%2F%2Fsite1%2Etest%2Fimages%2Fa%2Ejpg", 302, "http://site1.test/images/a.jpg"},
+      {"https%3A%2F%2Fsite1%2Etest%2Fa+b%2Ejpg%3Fx%3D1%26y%3D2", 302,
        "https://site1.test/a%20b.jpg?x=1&y=2"},
-      {"url=http%3A%2F%2Fsite1%2Etest%2F%C3%A9t%C3%A9%2Ejpg", 302,
+      {"http%3A%2F%2Fsite1%2Etest%2F%C3%A9t%C3%A9%2Ejpg", 302,
        "http://site1.test/%C3%A9t%C3%A9.jpg"},
-      {"url=HTTP%3A%2F%2FSite1%2Etest%2F", 302, "http://site1.test/"},
-      {"url=http%3A%2F%2Fsite1%2Etest%2F%0D%0ASet-Cookie%3A+x%3D1", 400, ""},
-      {"url=file%3A%2F%2F%2Fetc%2Fpasswd", 400, ""},
-      {"url=javascript%3Aalert%281%29", 400, ""},
-      {"url=ftp%3A%2F%2Fsite1%2Etest%2F", 400, ""},
-      {"url=mailto%3Ame%40site1%2Etest", 400, ""},
-      {"url=site1%2Etest%2Fa%2Ejpg", 400, ""},
-      {"url=http%3A%2F%2F", 400, ""},
-      {"url=", 400, ""},
+      {"HTTP%3A%2F%2FSite1%2Etest%2F", 302, "http://site1.test/"},
+      {"http%3A%2F%2Fimg%2Ecdn%2Esite2%2Etest%2Fb%2Ejpg", 302, "http://img.cdn.site2.test/b.jpg"},
+      {"http%3A%2F%2Fwww%2Esite2%2Etest%2F", 302, "http://www.site2.test/"},
+      {"http%3A%2F%2Fnight%2Etest%2F", 302, "http://night.test/"},
+      // Anywhere else the server does not send a browser on its own.
+      {"http%3A%2F%2Fevil%2Etest%2F", 404, ""},
+      {"http%3A%2F%2Fevilsite1%2Etest%2F", 404, ""},
+      {"http%3A%2F%2Fsite1%2Etest%2Eevil%2Etest%2F", 404, ""},
+      {"http%3A%2F%2Fsite1%2Etest%40evil%2Etest%2F", 404, ""},
+      {"http%3A%2F%2F127%2E0%2E0%2E1%2F", 404, ""},
+      // Not web addresses at all.
+      {"http%3A%2F%2Fsite1%2Etest%2F%0D%0ASet-Cookie%3A+x%3D1", 400, ""},
+      {"file%3A%2F%2F%2Fetc%2Fpasswd", 400, ""},
+      {"javascript%3Aalert%281%29", 400, ""},
+      {"ftp%3A%2F%2Fsite1%2Etest%2F", 400, ""},
+      {"site1%2Etest%2Fa%2Ejpg", 400, ""},
+      {"http%3A%2F%2F", 400, ""},
       {"", 400, ""},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.query);
-    const Reply reply = fetch(QStringLiteral("/quorel/bin/click.asp?") + QLatin1String(c.query));
+    SCOPED_TRACE(c.url);
+    const Reply reply = fetch(QStringLiteral("/quorel/bin/click.asp?url=") + QLatin1String(c.url));
     EXPECT_EQ(reply.status, c.status);
     EXPECT_EQ(reply.location, QByteArray(c.location));
   }
+  EXPECT_EQ(fetch(QStringLiteral("/quorel/bin/click.asp")).status, 400);
+  // The refusal names the address for the user to follow, escaped.
+  EXPECT_TRUE(fetch(QStringLiteral("/quorel/bin/click.asp?url=http%3A%2F%2Fevil%2Etest%2F%3Ca%3E"))
+                  .body.contains("http://evil.test/%3Ca%3E"));
+
+  // A reloaded list: the sites of the one before stay for the pictures still shown.
+  const char* const site1 = "/quorel/bin/click.asp?url=http%3A%2F%2Fsite1%2Etest%2F";
+  server->setLinks(
+      vendor::LinkList::parse(QStringLiteral("http://site3.test/|2|http://site3.test/")));
+  EXPECT_EQ(fetch(QLatin1String(site1)).status, 302);
+  server->setLinks(
+      vendor::LinkList::parse(QStringLiteral("http://site4.test/|2|http://site4.test/")));
+  EXPECT_EQ(fetch(QLatin1String(site1)).status, 404);
 }
 
 TEST_F(VendorServerTest, ServesTheProjectPagesAndRefusesTheRest) {
@@ -209,14 +232,13 @@ TEST_F(VendorServerTest, RefusesMalformedRequestsAndKeepsServing) {
 
 TEST_F(VendorServerTest, DropsIdleAndTricklingClients) {
   vendor::ServerOptions options;
-  options.idleTimeoutMs = 100;
-  options.requestTimeoutMs = 300;
+  options.headTimeoutMs = 300;
   start(options);
   // Silent after connecting, and a request head that never ends.
   EXPECT_TRUE(exchange("").startsWith("HTTP/1.1 408 "));
   EXPECT_TRUE(exchange("GET / HTTP/1.1\r\nX-Slow: ").startsWith("HTTP/1.1 408 "));
 
-  // One byte at a time, each in time for the idle limit: the overall limit still ends it.
+  // One byte at a time: the deadline covers the whole head.
   QTcpSocket socket;
   socket.connectToHost(QHostAddress::LocalHost, server->serverPort());
   ASSERT_TRUE(socket.waitForConnected(kPatienceMs));
@@ -231,19 +253,45 @@ TEST_F(VendorServerTest, DropsIdleAndTricklingClients) {
   EXPECT_EQ(fetch(QStringLiteral("/quorel/bin/version.asp")).status, 200);
 }
 
-TEST_F(VendorServerTest, ClosesConnectionsBeyondTheLimit) {
+TEST_F(VendorServerTest, OneClientHoldingSocketsLocksNobodyElseOut) {
   vendor::ServerOptions options;
+  options.maxPerClient = 16;
+  start(options);
+  std::vector<std::unique_ptr<QTcpSocket>> held;
+  for (int i = 0; i < 300; ++i) {
+    held.push_back(std::make_unique<QTcpSocket>());
+    held.back()->connectToHost(QHostAddress::LocalHost, server->serverPort());
+    ASSERT_TRUE(held.back()->waitForConnected(kPatienceMs)) << i;
+  }
+  const auto stillOpen = [&] {
+    return std::count_if(held.begin(), held.end(), [](const auto& socket) {
+      return socket->state() == QAbstractSocket::ConnectedState;
+    });
+  };
+  EXPECT_TRUE(QTest::qWaitFor([&] { return stillOpen() == 16; }, kPatienceMs)) << stillOpen();
+  EXPECT_EQ(server->openConnections(), 16);
+
+  // Another client (another loopback address) is answered meanwhile; the first one is not.
+  EXPECT_TRUE(exchange("GET /quorel/bin/version.asp HTTP/1.1\r\n\r\n", QHostAddress("127.0.0.2"))
+                  .startsWith("HTTP/1.1 200 "));
+  EXPECT_TRUE(exchange("GET /quorel/bin/version.asp HTTP/1.1\r\n\r\n").isEmpty());
+
+  // All clients together are capped too.
+  for (auto& socket : held) socket->abort();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return server->openConnections() == 0; }, kPatienceMs));
+  held.clear();
+  server.reset();
   options.maxConnections = 2;
   start(options);
-  QTcpSocket held[3];
-  for (QTcpSocket& socket : held) {
+  QTcpSocket two[2];
+  for (QTcpSocket& socket : two) {
+    socket.bind(QHostAddress("127.0.0.3"));
     socket.connectToHost(QHostAddress::LocalHost, server->serverPort());
     ASSERT_TRUE(socket.waitForConnected(kPatienceMs));
   }
-  EXPECT_TRUE(QTest::qWaitFor([&] { return held[2].state() == QAbstractSocket::UnconnectedState; },
-                              kPatienceMs));
-  EXPECT_EQ(held[0].state(), QAbstractSocket::ConnectedState);
-  for (QTcpSocket& socket : held) socket.abort();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return server->openConnections() == 2; }, kPatienceMs));
+  EXPECT_TRUE(exchange("GET /quorel/bin/version.asp HTTP/1.1\r\n\r\n").isEmpty());
+  for (QTcpSocket& socket : two) socket.abort();
   EXPECT_TRUE(QTest::qWaitFor([&] { return server->openConnections() == 0; }, kPatienceMs));
   EXPECT_EQ(fetch(QStringLiteral("/quorel/bin/version.asp")).status, 200);
 }

@@ -126,16 +126,18 @@ bool FakeMouseHooks::send(const platform::MouseHookEvent& event) {
   return procedure ? procedure(event) : false;
 }
 
-bool FakeFileStore::exists(const std::string& path) {
-  std::error_code
-      error;  // a name too long for the system is simply not there, as for the real store
-  return std::filesystem::exists(path, error);
+bool FakeFileStore::exists(const std::string& folder, const std::string& name) {
+  std::error_code error;  // a name too long for the system is simply not there
+  return std::filesystem::exists(std::filesystem::symlink_status(folder + "/" + name, error));
 }
 
-platform::SaveError FakeFileStore::saveAtomically(const std::string& path,
-                                                  const std::string& bytes) {
+platform::SaveError FakeFileStore::saveNew(const std::string& folder, const std::string& name,
+                                           const std::string& bytes) {
   if (failWith.number != 0) return failWith;
-  const std::string temporary = path + ".part";
+  const std::filesystem::path path = std::filesystem::path(folder) / name;
+  if (beforeSave) beforeSave(path);
+  if (exists(folder, name)) return {platform::kFileExists, "File already exists"};
+  const std::string temporary = path.string() + ".part";
   {
     std::ofstream out(temporary, std::ios::binary);
     if (!out) return {75, "Path/file access error"};
@@ -151,7 +153,7 @@ platform::SaveError FakeFileStore::saveAtomically(const std::string& path,
     std::filesystem::remove(temporary, error);
     return {75, "Path/file access error"};
   }
-  saved.push_back(path);
+  saved.push_back(path.string());
   return {};
 }
 

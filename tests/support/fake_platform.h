@@ -152,13 +152,19 @@ class FakeMouseHooks : public platform::MouseHooks {
   int removed = 0;
 };
 
-// Real files (in the test's temporary folder), written whole or not at all; a scripted
-// failure stands in for a full disk or a read-only folder.
+// Real files (in the test's temporary folder), written whole or not at all, never replacing;
+// a scripted failure stands in for a full disk or a read-only folder.
 class FakeFileStore : public platform::FileStore {
  public:
-  bool exists(const std::string& path) override;
-  platform::SaveError saveAtomically(const std::string& path, const std::string& bytes) override;
+  bool exists(const std::string& folder, const std::string& name) override;
+  platform::SaveError saveNew(const std::string& folder, const std::string& name,
+                              const std::string& bytes) override;
+  std::optional<platform::DiskSpace> space(const std::string&) override { return disk; }
   platform::SaveError failWith;  // number != 0: every save fails with it
+  // Runs as a save begins, after the name was found free: another program taking it.
+  std::function<void(const std::filesystem::path&)> beforeSave;
+  std::optional<platform::DiskSpace> disk =
+      platform::DiskSpace{std::uint64_t{100} << 30, std::uint64_t{200} << 30};
   std::vector<std::string> saved;
 };
 
