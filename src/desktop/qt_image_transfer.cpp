@@ -36,6 +36,7 @@ std::string reasonFor(qint32 status, const std::string& address) {
 }  // namespace
 
 struct QtImageTransfer::Waiting {
+  explicit Waiting(web::Fetch* f) : fetch(f) {}
   web::Fetch* fetch;
   QEventLoop loop;
   bool cancelled = false;
@@ -53,7 +54,7 @@ platform::TransferResult QtImageTransfer::fetch(const std::string& address) {
   platform::TransferResult result;
   web::Fetch fetch(engine_, QUrl(QString::fromStdString(address), QUrl::StrictMode),
                    web::Fetch::Kind::Image);
-  Waiting waiting{&fetch};
+  Waiting waiting(&fetch);
   bool finished = false;
   QObject::connect(&fetch, &web::Fetch::finished, &waiting.loop, [&] {
     finished = true;
