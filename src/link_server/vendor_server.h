@@ -15,6 +15,8 @@ class QTcpSocket;
 
 namespace vendor {
 
+class SearchGateway;
+
 struct ServerOptions {
   int maxHeadBytes = 16 * 1024;   // request line and headers together
   int idleTimeoutMs = 10'000;     // silence allowed while a request head is incomplete
@@ -40,6 +42,8 @@ class VendorServer : public QObject {
   // Replaces the random source (tests script the draws); null restores the default.
   void setRandom(QRandomGenerator* random) { random_ = random; }
   int openConnections() const { return connections_; }
+  // Answers the image-search addresses; none: they are not found.
+  void setSearchGateway(SearchGateway* gateway) { search_ = gateway; }
 
  private:
   void acceptConnections();
@@ -52,6 +56,7 @@ class VendorServer : public QObject {
   QRandomGenerator* random_ = nullptr;
   QRandomGenerator ownRandom_;
   int connections_ = 0;
+  SearchGateway* search_ = nullptr;
 };
 
 }  // namespace vendor
