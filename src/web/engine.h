@@ -43,6 +43,7 @@ struct EngineOptions {
   int maxRedirects = 10;
   int maxProbesPerPage = 300;   // distinct image addresses sized per page; the rest are 0x0
   int maxParallelProbes = 100;  // probes in flight per page
+  int maxProbesPerHost = 6;     // probes running at once per host, all pages together
   qint64 probeLimitBytes = 1024 * 1024;  // bytes read per image before giving up on its header
   qint64 probeFirstBytes = 16 * 1024;    // asked for first (Range); 0 reads from the start
   int sizeCacheEntries = 8192;
@@ -53,6 +54,7 @@ struct EngineOptions {
 
 class Fetch;
 struct FetchResult;
+class HostPacing;
 
 class Engine : public QObject {
   Q_OBJECT
@@ -66,6 +68,8 @@ class Engine : public QObject {
   // Why an address may not be opened (a status code), or 0 when it may.
   qint32 refusal(const QUrl& url) const;
   QString userAgent() const;
+  // Probe turns per host, and hosts that asked for a pause (refusal() reports those).
+  HostPacing& pacing();
 
   // Intrinsic image sizes by address (resolved, fully encoded); an invalid QSize when unknown.
   QSize cachedSize(const QString& address) const;

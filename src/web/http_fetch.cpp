@@ -6,6 +6,7 @@
 
 #include "platform/browser.h"
 #include "web/engine.h"
+#include "web/host_pacing.h"
 
 namespace web {
 namespace {
@@ -172,6 +173,8 @@ void Fetch::onFinished() {
   result_.finalUrl = reply_->url();
   result_.httpStatus = reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
   result_.contentType = reply_->header(QNetworkRequest::ContentTypeHeader).toByteArray();
+  engine_.pacing().noteAnswer(result_.finalUrl, result_.httpStatus,
+                              reply_->rawHeader("Retry-After"));
   const QNetworkReply::NetworkError error = reply_->error();
   // An HTTP error status is reported as that status, not as Qt's network error.
   if (error != QNetworkReply::NoError && result_.httpStatus == 0)
