@@ -105,7 +105,8 @@ void SearchGateway::answer(const QString& phrase, std::function<void(const Respo
     if (auto send = std::exchange(*once, nullptr)) send(page(answer));
   });
   if (asked) return;
-  api_.find(phrase, [this, key](const PictureAnswer& answer) {
+  // A mined phrase may start or end with a space: the source is asked for the words alone.
+  api_.find(phrase.simplified(), [this, key](const PictureAnswer& answer) {
     store(key, answer);
     for (const auto& waiter : asking_.take(key)) waiter(answer);
   });

@@ -53,7 +53,7 @@ if [[ -n "$found" ]]; then
   ((lit > 5000)) || failures+=("the screen is black above the bottom strip ($lit lit pixels)")
 
   # The phrase reached the API once, as the gateway words it; the picture was in its answer.
-  searched=$(python3 -c 'import sys, urllib.parse; print(urllib.parse.quote(sys.argv[1].replace("+", " "), safe=""))' "$phrase")
+  searched=$(python3 -c 'import sys, urllib.parse; print(urllib.parse.quote(" ".join(sys.argv[1].replace("+", " ").split()), safe=""))' "$phrase")
   asked=$(grep -cF "GET http://commons.test/w/api.php?" "$work/websim.log" | tr -d ' ' || true)
   once=$(grep -F "GET http://commons.test/w/api.php?" "$work/websim.log" |
     grep -cF "gsrsearch=$searched%20filetype" || true)

@@ -201,7 +201,7 @@ TEST_F(SearchGatewayTest, FailuresAndEmptyAnswersGivePagesWithoutPictures) {
 
 TEST_F(SearchGatewayTest, AsksOneAtATimeAndOncePerPhrase) {
   std::vector<QNetworkReply*> replies;
-  for (const char* phrase : {"first+phrase", "second+phrase", "first+phrase", "third+phrase"})
+  for (const char* phrase : {"first+phrase", "second+phrase", "+first++phrase", "third+phrase"})
     replies.push_back(get(QStringLiteral("/search?cat=img&q=") + QLatin1String(phrase)));
   for (QNetworkReply* reply : replies) EXPECT_EQ(imgurls(body(reply)).size(), 4);
   EXPECT_EQ(fake.requests.size(), 3);
