@@ -27,8 +27,8 @@ class SearchGateway : public QObject {
   struct Options {
     qint64 keepMs = 60 * 60 * 1000;    // an answer serves the same phrase this long
     qint64 keepFailureMs = 60 * 1000;  // a failure is not retried sooner
-    int waitMs = 20'000;               // a client gets an empty page rather than wait longer
-    int maxWaiting = 16;               // phrases queued for the source; beyond, empty pages
+    int waitMs = 10'000;  // a client gets an empty page before its own patience (15 s) ends
+    int maxWaiting = 16;  // phrases queued for the source; beyond, empty pages
     int maxCached = 4096;
   };
   SearchGateway(PictureApi& api, Options options, QObject* parent = nullptr);
