@@ -139,7 +139,8 @@ lib_start_tally() {
   tally=$(cat "$work/tally.addr")
 }
 
-# quorel-vendor on the address the build was configured to ask (the program has no other).
+# quorel-vendor on the address the build was configured to ask (the program has no other); its
+# image searches ask websim's picture API when websim runs.
 lib_start_vendor() {
   local links=$1
   vendor=$(sed -n 's/^QUOREL_VENDOR_HOST:STRING=//p' "$build/CMakeCache.txt" 2>/dev/null)
@@ -147,7 +148,11 @@ lib_start_vendor() {
   if [[ "${LIB_SHARED_NET:-}" == 1 ]] && (exec 3<>"/dev/tcp/${vendor%:*}/${vendor##*:}") 2>/dev/null; then
     lib_fail "$vendor is taken and there is no private network to run in"
   fi
-  "$build/quorel-vendor" --listen "$vendor" --links "$links" 2>"$work/vendor.log" &
+  local api=()
+  [[ -n "${websim:-}" ]] && api=(--commons-api http://commons.test/w/api.php)
+  env -u all_proxy -u ALL_PROXY -u HTTP_PROXY -u HTTPS_PROXY -u NO_PROXY \
+    ${websim:+http_proxy=http://$websim https_proxy=http://$websim} no_proxy=127.0.0.1,localhost \
+    "$build/quorel-vendor" --listen "$vendor" --links "$links" "${api[@]}" 2>"$work/vendor.log" &
   lib_pids+=($!)
   lib_wait_port "$vendor" $! quorel-vendor "$work/vendor.log"
 }

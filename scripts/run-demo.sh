@@ -68,7 +68,11 @@ python3 "$source_dir/tools/websim/websim.py" --listen "$websim_listen" ${WEBSIM_
 websim_pid=$!
 wait_for_port "$websim_listen" "$websim_pid" websim "$log_dir/websim.log"
 
-"$build/quorel-vendor" --listen "$vendor_listen" --links "$links" 2>"$log_dir/vendor.log" &
+# The link server's image searches ask websim's picture API, through websim as a proxy.
+env -u all_proxy -u ALL_PROXY -u HTTP_PROXY -u HTTPS_PROXY -u NO_PROXY \
+  http_proxy="http://$websim_listen" https_proxy="http://$websim_listen" no_proxy="127.0.0.1,localhost" \
+  "$build/quorel-vendor" --listen "$vendor_listen" --links "$links" \
+  --commons-api http://commons.test/w/api.php 2>"$log_dir/vendor.log" &
 vendor_pid=$!
 wait_for_port "$vendor_listen" "$vendor_pid" quorel-vendor "$log_dir/vendor.log"
 

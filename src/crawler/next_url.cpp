@@ -12,13 +12,13 @@ namespace {
 std::string SearchUrl(int engine, const std::string& phrase) {
   switch (engine) {
     case 0:
-      return std::string("http://") + kGoogleImagesHost +
+      return std::string("http://") + kSearchHosts[0] +
              "/images?hl=en&lr=&ie=UTF-8&oe=UTF-8&q=" + phrase + "&sa=N&tab=wi";
     case 1:
-      return std::string("http://") + kAllTheWebHost +
+      return std::string("http://") + kSearchHosts[1] +
              "/search?avkw=fogg&cat=img&cs=utf-8&q=" + phrase;
     default:
-      return std::string("http://") + kYahooImagesHost + "/search/images?p=" + phrase +
+      return std::string("http://") + kSearchHosts[2] + "/search/images?p=" + phrase +
              "&ei=UTF-8&fr=fp-tab-img-t&cop=mss&tab=3";
   }
 }

@@ -17,6 +17,11 @@ namespace {
 std::unique_ptr<web::Engine> makeEngine() {
   web::EngineOptions options;
   options.allowedPrivateHosts = {QString::fromLatin1(kVendorHost)};
+  // The searches go to the link server too unless the build names other hosts.
+  for (const char* host : kSearchHosts) {
+    if (!options.allowedPrivateHosts.contains(QLatin1String(host)))
+      options.allowedPrivateHosts.append(QString::fromLatin1(host));
+  }
   return std::make_unique<web::Engine>(options);
 }
 

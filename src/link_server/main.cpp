@@ -1,5 +1,5 @@
 // quorel-vendor: the link server the collage asks for its version and its next link.
-//   quorel-vendor [--listen ADDRESS:PORT] [--links FILE]
+//   quorel-vendor [--listen ADDRESS:PORT] [--links FILE] [--commons-api URL]
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -16,6 +16,8 @@
 #include <cstdio>
 
 #include "link_server/link_list.h"
+#include "link_server/picture_api.h"
+#include "link_server/search_gateway.h"
 #include "link_server/vendor_server.h"
 
 namespace {
@@ -126,7 +128,7 @@ int main(int argc, char* argv[]) {
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral(
       "The Quorel link server: answers the program's version and link-list requests, the "
-      "click-through redirect and the project's pages."));
+      "click-through redirect, the image searches and the project's pages."));
   parser.addHelpOption();
   parser.addVersionOption();
   const QCommandLineOption listenOption(
@@ -135,8 +137,13 @@ int main(int argc, char* argv[]) {
   const QCommandLineOption linksOption(QStringLiteral("links"),
                                        QStringLiteral("The link list to hand out."),
                                        QStringLiteral("FILE"));
+  const QCommandLineOption apiOption(
+      QStringLiteral("commons-api"),
+      QStringLiteral("The MediaWiki API the image searches ask (http_proxy is honoured)."),
+      QStringLiteral("URL"), QStringLiteral("https://commons.wikimedia.org/w/api.php"));
   parser.addOption(listenOption);
   parser.addOption(linksOption);
+  parser.addOption(apiOption);
   parser.process(app);
 
   QHostAddress address;
@@ -151,20 +158,30 @@ int main(int argc, char* argv[]) {
   vendor::LinkList links;
   if (!loadLinks(linkFile, links)) return 1;
 
+  const QUrl api(parser.value(apiOption), QUrl::StrictMode);
+  if (!api.isValid() || (api.scheme() != u"http" && api.scheme() != u"https")) {
+    say(QStringLiteral("quorel-vendor: --commons-api wants an http or https address, not \"%1\"")
+            .arg(parser.value(apiOption)));
+    return 2;
+  }
+  vendor::PictureApi pictures(api);
+  vendor::SearchGateway search(pictures);
   vendor::ServerOptions options;
   options.maxConnections = connectionRoom(options.maxConnections);
   vendor::VendorServer server(links, options);
+  server.setSearchGateway(&search);
   if (!server.listen(address, port)) {
     say(QStringLiteral("quorel-vendor: cannot listen on %1: %2")
             .arg(parser.value(listenOption), server.errorString()));
     return 1;
   }
-  say(QStringLiteral("quorel-vendor %1 listening on %2:%3, %4 links (%5 adult) from %6")
+  say(QStringLiteral("quorel-vendor %1 listening on %2:%3, %4 links (%5 adult) from %6, "
+                     "searching %7")
           .arg(QStringLiteral(QUOREL_VERSION), server.serverAddress().toString())
           .arg(server.serverPort())
           .arg(links.entries().size())
           .arg(links.count(true))
-          .arg(linkFile));
+          .arg(linkFile, api.toString()));
 
   quitOnSignals();
 

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <functional>
 
 class QRandomGenerator;
 
@@ -19,6 +20,8 @@ struct Response {
   QByteArray contentType = "text/html; charset=utf-8";
   QByteArray body;
   QList<QPair<QByteArray, QByteArray>> headers;  // besides the ones every reply carries
+  // Set when the answer comes later: called once with the function that sends it.
+  std::function<void(std::function<void(const Response&)>)> later;
 };
 
 const char* ReasonPhrase(int status);

@@ -1,12 +1,14 @@
 #include "link_server/vendor_server.h"
 
 #include <QDateTime>
+#include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
 
+#include "link_server/search_gateway.h"
 #include "link_server/vendor_pages.h"
 
 #ifndef QUOREL_VERSION
@@ -131,7 +133,18 @@ class Connection : public QObject {
       answer(response, line, true);
       return;
     }
-    answer(respond_(request), line, request.method == "GET");
+    const bool withBody = request.method == "GET";
+    Response response = respond_(request);
+    if (response.later) {  // the answer is being fetched: no time-outs of the head any more
+      answered_ = true;
+      idle_.stop();
+      deadline_.stop();
+      response.later([self = QPointer<Connection>(this), line, withBody](const Response& r) {
+        if (self) self->answer(r, line, withBody);
+      });
+      return;
+    }
+    answer(response, line, withBody);
   }
 
   void timeOut() {
@@ -246,8 +259,10 @@ void VendorServer::serve(QTcpSocket* socket, const QString& client) {
   });
   connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
   auto respond = [this](const RequestLine& request) {
-    return Respond(request.path, request.query, links_, clickTargets_,
-                   random_ ? *random_ : ownRandom_);
+    if (search_) {
+      if (auto later = search_->route(request.path, request.query)) return *later;
+    }
+    return Respond(request.path, request.query, links_, clickTargets_, random_ ? *random_ : ownRandom_);
   };
   new Connection(socket, options_, respond, [this](const QString& line) { log(line); });
 }

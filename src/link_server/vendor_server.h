@@ -18,6 +18,8 @@ class QTcpSocket;
 
 namespace vendor {
 
+class SearchGateway;
+
 struct ServerOptions {
   int maxHeadBytes = 16 * 1024;  // request line and headers together
   int headTimeoutMs = 10'000;    // the whole request head, however it trickles in
@@ -46,6 +48,8 @@ class VendorServer : public QObject {
   // Replaces the random source (tests script the draws); null restores the default.
   void setRandom(QRandomGenerator* random) { random_ = random; }
   int openConnections() const { return connections_; }
+  // Answers the image-search addresses; none: they are not found.
+  void setSearchGateway(SearchGateway* gateway) { search_ = gateway; }
 
  private:
   void acceptConnections();
@@ -60,6 +64,7 @@ class VendorServer : public QObject {
   QRandomGenerator ownRandom_;
   int connections_ = 0;
   QHash<QString, int> perClient_;
+  SearchGateway* search_ = nullptr;
 };
 
 }  // namespace vendor

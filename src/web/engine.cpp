@@ -8,6 +8,7 @@
 #include <QPointer>
 
 #include "web/address_policy.h"
+#include "web/host_pacing.h"
 #include "web/http_fetch.h"
 #include "web/image_probe.h"
 #include "web/lru_cache.h"
@@ -28,12 +29,16 @@ QString hostKey(const QUrl& url) {
 
 struct Engine::Private {
   explicit Private(const EngineOptions& options)
-      : sizes(options.sizeCacheEntries), decoded(options.decodedCacheBytes), failedDecodes(512) {}
+      : sizes(options.sizeCacheEntries),
+        decoded(options.decodedCacheBytes),
+        failedDecodes(512),
+        pacing(options.maxProbesPerHost) {}
 
   QNetworkAccessManager network;
   LruCache<QSize> sizes;
   LruCache<QImage> decoded;
   LruCache<bool> failedDecodes;
+  HostPacing pacing;
 
   struct Failures {
     int count = 0;
@@ -60,12 +65,20 @@ Engine::~Engine() = default;
 QNetworkAccessManager& Engine::network() { return d->network; }
 
 qint32 Engine::refusal(const QUrl& url, bool ownRequest) const {
-  return addressRefusal(url, ownRequest ? options_.allowedPrivateHosts : QStringList(),
-                        options_.allowAllPrivateHosts);
+  if (const qint32 refused =
+          addressRefusal(url, ownRequest ? options_.allowedPrivateHosts : QStringList(),
+                         options_.allowAllPrivateHosts))
+    return refused;
+  return d->pacing.waitingStatus(url);
 }
 
+HostPacing& Engine::pacing() { return d->pacing; }
+
+// The one User-Agent of the program's requests (pages, probes, pictures, saves): it names the
+// program, its version and where to read about it, so a site's owner knows who is asking.
 QString Engine::userAgent() const {
-  return QStringLiteral("Mozilla/5.0 (compatible; Quorel/" QUOREL_VERSION "; X11; Linux x86_64)");
+  return QStringLiteral("Mozilla/5.0 (compatible; Quorel/" QUOREL_VERSION "; +" QUOREL_HOME_PAGE
+                        ")");
 }
 
 QSize Engine::cachedSize(const QString& address) const {

@@ -45,6 +45,7 @@ struct EngineOptions {
   int maxRedirects = 10;
   int maxProbesPerPage = 300;   // distinct image addresses sized per page; the rest are 0x0
   int maxParallelProbes = 100;  // probes in flight per page
+  int maxProbesPerHost = 6;     // probes running at once per host, all pages together
   qint64 probeLimitBytes = 1024 * 1024;  // bytes read per image before giving up on its header
   qint64 probeFirstBytes = 16 * 1024;    // asked for first (Range); 0 reads from the start
   int sizeCacheEntries = 8192;
@@ -57,6 +58,7 @@ struct EngineOptions {
 
 class Fetch;
 struct FetchResult;
+class HostPacing;
 
 class Engine : public QObject {
   Q_OBJECT
@@ -71,6 +73,8 @@ class Engine : public QObject {
   // ownRequest: one of the program's own navigations, to which the allow-list applies.
   qint32 refusal(const QUrl& url, bool ownRequest = false) const;
   QString userAgent() const;
+  // Probe turns per host, and hosts that asked for a pause (refusal() reports those).
+  HostPacing& pacing();
 
   // Intrinsic image sizes by address (resolved, fully encoded); an invalid QSize when unknown.
   QSize cachedSize(const QString& address) const;

@@ -9,6 +9,7 @@
 #include "platform/browser.h"
 #include "web/destination.h"
 #include "web/engine.h"
+#include "web/host_pacing.h"
 
 namespace web {
 namespace {
@@ -205,6 +206,8 @@ void Fetch::onFinished() {
   result_.finalUrl = current_;
   result_.httpStatus = reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
   result_.contentType = reply_->header(QNetworkRequest::ContentTypeHeader).toByteArray();
+  engine_.pacing().noteAnswer(result_.finalUrl, result_.httpStatus,
+                              reply_->rawHeader("Retry-After"));
   const QNetworkReply::NetworkError error = reply_->error();
   // An HTTP error status is reported as that status; any other error (a body cut short, a
   // reset, a failed decompression) fails the transfer, whatever status came first.

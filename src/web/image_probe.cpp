@@ -5,6 +5,7 @@
 #include <QLoggingCategory>
 
 #include "web/engine.h"
+#include "web/host_pacing.h"
 #include "web/http_fetch.h"
 
 namespace web {
@@ -83,7 +84,10 @@ QImage decodeImage(const QByteArray& bytes) {
 SizeProbe::SizeProbe(Engine& engine, const QString& address, QObject* parent)
     : QObject(parent), engine_(engine), address_(address) {}
 
-void SizeProbe::start() { fetch(engine_.options().probeFirstBytes > 0); }
+void SizeProbe::start() {
+  engine_.pacing().whenProbeSlotFree(QUrl(address_), this,
+                                     [this] { fetch(engine_.options().probeFirstBytes > 0); });
+}
 
 void SizeProbe::fetch(bool firstBytesOnly) {
   ranged_ = firstBytesOnly;
@@ -125,6 +129,7 @@ void SizeProbe::finished() {
     return;
   }
   if (!size_.isValid()) size_ = QSize(0, 0);
+  engine_.pacing().release(this);
   engine_.storeSize(address_, size_);
   emit done();
 }

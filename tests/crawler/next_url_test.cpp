@@ -9,9 +9,11 @@ namespace {
 
 using crawl::Crawl;
 
-const std::string kGoogle = "http://images.google.com/images?hl=en&lr=&ie=UTF-8&oe=UTF-8&q=";
-const std::string kAllTheWeb = "http://www.alltheweb.com/search?avkw=fogg&cat=img&cs=utf-8&q=";
-const std::string kYahoo = "http://images.search.yahoo.com/search/images?p=";
+const std::string kGoogle =
+    "http://" + std::string(kSearchHosts[0]) + "/images?hl=en&lr=&ie=UTF-8&oe=UTF-8&q=";
+const std::string kAllTheWeb =
+    "http://" + std::string(kSearchHosts[1]) + "/search?avkw=fogg&cat=img&cs=utf-8&q=";
+const std::string kYahoo = "http://" + std::string(kSearchHosts[2]) + "/search/images?p=";
 const std::string kYahooTail = "&ei=UTF-8&fr=fp-tab-img-t&cop=mss&tab=3";
 
 TEST(NextUrl, ChoosesTheTargetByPhraseDrawAndMode) {

@@ -26,13 +26,13 @@ imgurl_shown() {
   lines=$(e2e_status_lines)
   while read -r results image; do
     grep -qxF "[I-BrowseComplete] $image" <<<"$lines" || continue
-    e2e_fetch "$results" "$work/results.html" || continue
+    e2e_fetch_any "$results" "$work/results.html" || continue
     listed=$(grep -o 'imgurl=[^&"]*' "$work/results.html" | sed 's#^imgurl=#http://#' | sort -u)
     grep -qxF "$image" <<<"$listed" || continue
     echo "$results $image"
     return 0
   done < <(awk '
-    /^\[BrowseComplete \(depth=3\)\] http:\/\/(images\.google\.com|www\.alltheweb\.com|images\.search\.yahoo\.com)\// {
+    /^\[BrowseComplete \(depth=3\)\] http:\/\/[^\/]*\/(images|search|search\/images)\?/ {
       results = $0; sub(/^[^ ]+ [^ ]+ /, "", results); next }
     results != "" && /^\[I-BrowseTo\] / { print results, $2; results = ""; next }
     /^\[(I-)?Browse(To|Complete)/ { results = "" }' <<<"$lines")

@@ -9,10 +9,12 @@ Hosts (all answered through the proxy port; anything else gets a quick 502):
   night.test   the gallery the link list marks adult (harmless pictures; it only tests the mode)
   faults.test  misbehaving pages, only with --faults
   images.google.com, www.alltheweb.com, images.search.yahoo.com: the image-search engines
+  commons.test a MediaWiki file API (/w/api.php, generator=search) with thumbnails and file pages
 """
 
 import glob
 import html
+import json
 import html.parser
 import os
 import random
@@ -239,6 +241,8 @@ class Web:
         self.night_by_name = {p.name: p for p in self.night}
         self.paragraphs = paragraphs()
         self.special = self._special_images()
+        self.commons = pattern_pictures("commons", 3, 30, 6)
+        self.commons_by_name = {p.name: p for p in self.commons}
         self.reference = os.path.isdir(REFERENCE)
         self.hosts = {
             "site1.test": self.site1,
@@ -249,6 +253,7 @@ class Web:
             "images.google.com": self.google,
             "www.alltheweb.com": self.alltheweb,
             "images.search.yahoo.com": self.yahoo,
+            "commons.test": self.commons_site,
         }
 
     def _special_images(self):
@@ -719,3 +724,73 @@ function annoy() { window.open("http://site3.test/frames.html"); window.resizeTo
     def engine_page(path):
         """The engines' help, preference and advanced-search pages: there, but never crawled."""
         return page("Search " + path.strip("/").replace("/", " "), link_list([("/", "Search")]))
+
+    # -- commons.test: a picture API ---------------------------------------------------------
+
+    # Files the API also finds that are no photographs (left out by careful clients).
+    COMMONS_OTHERS = [("Map of the coast.svg", "image/svg+xml", ".svg.png"),
+                      ("Old scan.tif", "image/tiff", ".tif.jpg"),
+                      ("Interview.ogv", "video/ogg", ".ogv.jpg")]
+
+    def commons_site(self, path, q, raw):
+        if path == "/w/api.php":
+            return self.commons_api(q)
+        if path.startswith("/thumb/"):
+            picture = self.commons_by_name.get(path.rsplit("px-", 1)[-1])
+            return self.picture_reply(picture) if picture else error_page(404, "No such file")
+        if path.startswith("/wiki/File:"):
+            picture = self.commons_by_name.get(path[len("/wiki/File:"):])
+            if picture is None:
+                return error_page(404, "No such file")
+            thumb = "/thumb/%dpx-%s" % (picture.size[0], picture.name)
+            return page("File:" + picture.name, "<p>%s</p>\n<p>%s</p>\n%s" % (
+                img_tag(thumb, picture), html.escape(self.sentence(picture.name)),
+                link_list([(thumb, "Full size"), ("/wiki/Main_Page", "Main page")])))
+        if path in ("/", "/wiki/Main_Page"):
+            return page("Commons", "<p>A simulated picture archive.</p>")
+        return error_page(404, "Not found")
+
+    def commons_api(self, q):
+        """generator=search over the File namespace with imageinfo url|size|mime: the same
+        phrase finds the same files; a phrase with "nothing" in it finds none."""
+        def arg(name, default=""):
+            return q.get(name, [default])[0]
+        if arg("action") != "query" or arg("format") != "json":
+            return self.json_reply({"error": {"code": "badparams", "info": "Unsupported query."}})
+        phrase = arg("gsrsearch").replace("filetype:bitmap", "").strip()
+        if not phrase or "nothing" in phrase.lower():
+            return self.json_reply({"batchcomplete": ""})
+        try:
+            limit = max(1, min(50, int(arg("gsrlimit", "10"))))
+            width = int(arg("iiurlwidth", "0"))
+        except ValueError:
+            return self.json_reply({"error": {"code": "badinteger", "info": "Not a number."}})
+        rng = random.Random("commons " + phrase.lower())
+        pages = {}
+        for index in range(1, limit + 1):
+            pageid = 100000 + rng.randrange(1000) * 100 + index
+            if rng.random() < 0.08:
+                name, mime, thumb_end = rng.choice(self.COMMONS_OTHERS)
+                w, h = 3000, 2000
+                thumb = "http://commons.test/thumb/%dpx-%s%s" % (width or w, name.rsplit(".", 1)[0], thumb_end)
+            else:
+                picture = rng.choice(self.commons)
+                name, mime = picture.name, picture.ctype
+                w, h = picture.size
+                thumb = "http://commons.test/thumb/%dpx-%s" % (w, name)
+            info = {"size": w * h // 4, "width": w, "height": h, "mime": mime,
+                    "url": "http://commons.test/thumb/%dpx-%s" % (w, name),
+                    "descriptionurl": "http://commons.test/wiki/File:" + name.replace(" ", "_"),
+                    "descriptionshorturl": "http://commons.test/w/index.php?curid=%d" % pageid}
+            if width:
+                # Pictures no wider than asked are their own thumbnail.
+                info.update(thumburl=thumb, thumbwidth=min(w, width),
+                            thumbheight=h * min(w, width) // w)
+            pages[str(pageid)] = {"pageid": pageid, "ns": 6, "title": "File:" + name,
+                                  "index": index, "imagerepository": "local", "imageinfo": [info]}
+        return self.json_reply({"batchcomplete": "", "continue": {"gsroffset": limit, "continue": "gsroffset||"},
+                                "query": {"pages": pages}})
+
+    @staticmethod
+    def json_reply(value):
+        return Reply(200, json.dumps(value), "application/json; charset=utf-8", cache=False)

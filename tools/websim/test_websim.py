@@ -4,6 +4,7 @@ pictures decode to the sizes they claim. Run: python3 -m unittest discover tools
 """
 
 import html.parser
+import json
 import os
 import struct
 import sys
@@ -18,7 +19,7 @@ import imagegen  # noqa: E402
 import websim  # noqa: E402
 
 SIMULATED = {"site1.test", "site2.test", "site3.test", "words.test", "night.test",
-             "images.google.com", "www.alltheweb.com", "images.search.yahoo.com"}
+             "images.google.com", "www.alltheweb.com", "images.search.yahoo.com", "commons.test"}
 
 
 class References(html.parser.HTMLParser):
@@ -99,6 +100,17 @@ class Crawl(unittest.TestCase):
                 self.assertGreater(shown, len(results) // 2)
                 # The same phrase finds the same pictures.
                 self.assertEqual(get(self.web, url).body, get(self.web, url).body)
+
+    def test_the_picture_api_names_thumbnails_and_pages_that_answer(self):
+        api = ("http://commons.test/w/api.php?action=query&format=json&generator=search&gsrnamespace=6"
+               "&gsrsearch=%s&gsrlimit=40&prop=imageinfo&iiprop=url%%7Csize%%7Cmime&iiurlwidth=1024")
+        pages = json.loads(get(self.web, api % "blue%20river").body)["query"]["pages"].values()
+        self.assertEqual(sorted(p["index"] for p in pages), list(range(1, 41)))
+        for info in (p["imageinfo"][0] for p in pages):
+            if info["mime"] in ("image/png", "image/gif"):
+                self.assertTrue(get(self.web, info["thumburl"]).ctype.startswith(info["mime"]))
+                self.assertEqual(get(self.web, info["descriptionurl"]).status, 200)
+        self.assertEqual(json.loads(get(self.web, api % "nothing%20at%20all").body), {"batchcomplete": ""})
 
     def test_unknown_hosts_are_not_simulated(self):
         self.assertIsNone(get(self.web, "http://nowhere.test/"))

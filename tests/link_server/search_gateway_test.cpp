@@ -1,0 +1,210 @@
+// The search gateway over real HTTP: the program's three search addresses in, results pages out,
+// with a picture API of our own on loopback behind it.
+#include "link_server/search_gateway.h"
+
+#include <gtest/gtest.h>
+
+#include <QNetworkAccessManager>
+#include <QNetworkProxy>
+#include <QNetworkReply>
+#include <QRegularExpression>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+#include "link_server/vendor_server.h"
+
+namespace {
+
+constexpr int kPatienceMs = 10'000;  // a failure guard only
+
+// One picture of the API's answer: what the gateway must keep or leave out.
+struct Row {
+  const char* mime;
+  const char* thumb;
+  int thumbWidth;
+  bool kept;
+};
+const Row kRows[] = {
+    {"image/jpeg", "https://up.test/thumb/a/Cat.jpg/1024px-Cat.jpg", 1024, true},
+    {"image/png", "https://up.test/thumb/b/Dog%C3%A9.png/800px-Dog%C3%A9.png", 800, true},
+    {"image/gif", "http://up.test/b/Wave.GIF", 300, true},
+    {"image/jpeg", "https://up.test/c/Old.jpeg", 640, true},
+    {"image/svg+xml", "https://up.test/thumb/d/Map.svg/1024px-Map.svg.png", 1024, false},
+    {"image/tiff", "https://up.test/thumb/e/Scan.tif/lossy-1024px-Scan.tif.jpg", 1024, false},
+    {"image/jpeg", "https://up.test/thumb/f/Wide.jpg/2000px-Wide.jpg", 2000, false},
+    {"image/jpeg", "https://up.test/g/Tom_&_Jerry.jpg", 500, false},
+    {"image/jpeg", "https://up.test/g%2Fh/Enc.jpg", 500, false},
+    {"image/webp", "https://up.test/g/New.webp", 500, false},
+};
+
+QByteArray pictureJson() {
+  QByteArray pages;
+  // Listed from the last rank to the first: the gateway must order by "index".
+  for (int i = static_cast<int>(std::size(kRows)) - 1; i >= 0; --i) {
+    const Row& row = kRows[i];
+    if (!pages.isEmpty()) pages += ',';
+    pages += QStringLiteral(
+                 "\"%1\":{\"pageid\":%1,\"ns\":6,\"title\":\"File:P%2\",\"index\":%2,"
+                 "\"imageinfo\":[{\"size\":1,\"width\":5000,\"height\":3000,\"thumburl\":\"%3\","
+                 "\"thumbwidth\":%4,\"thumbheight\":600,\"url\":\"%3\",\"descriptionurl\":"
+                 "\"https://pages.test/wiki/File:P%2\",\"mime\":\"%5\"}]}")
+                 .arg(QString::number(100 + i), QString::number(i + 1), QLatin1String(row.thumb),
+                      QString::number(row.thumbWidth), QLatin1String(row.mime))
+                 .toUtf8();
+  }
+  return "{\"batchcomplete\":\"\",\"query\":{\"pages\":{" + pages + "}}}";
+}
+
+// A picture API on loopback: answers every request after a short pause with the set reply,
+// recording what it was asked and how many requests it had open at once.
+class FakeApi : public QObject {
+ public:
+  FakeApi() {
+    server.listen(QHostAddress::LocalHost, 0);
+    connect(&server, &QTcpServer::newConnection, this, [this] {
+      while (QTcpSocket* socket = server.nextPendingConnection()) {
+        connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { read(socket); });
+      }
+    });
+  }
+  QString url() const {
+    return QStringLiteral("http://127.0.0.1:%1/w/api.php").arg(server.serverPort());
+  }
+
+  int status = 200;
+  QByteArray body = pictureJson();
+  QList<QByteArray> requests;  // request heads
+  int open = 0;
+  int mostOpen = 0;
+
+ private:
+  void read(QTcpSocket* socket) {
+    QByteArray& head = heads_[socket];
+    head += socket->readAll();
+    if (!head.contains("\r\n\r\n")) return;
+    requests.append(head);
+    mostOpen = std::max(mostOpen, ++open);
+    QTimer::singleShot(100, socket, [this, socket] {
+      --open;
+      socket->write("HTTP/1.1 " + QByteArray::number(status) +
+                    " X\r\nContent-Type: application/json\r\nContent-Length: " +
+                    QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+      socket->disconnectFromHost();
+    });
+  }
+  QTcpServer server;
+  QHash<QTcpSocket*, QByteArray> heads_;
+};
+
+class SearchGatewayTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    qunsetenv("http_proxy");
+    api = std::make_unique<vendor::PictureApi>(QUrl(fake.url()));
+    gateway = std::make_unique<vendor::SearchGateway>(*api);
+    vendor::ServerOptions options;
+    options.log = [](const QString&) {};
+    server = std::make_unique<vendor::VendorServer>(
+        vendor::LinkList::parse(QStringLiteral("http://a.test/|1|http://a.test/\n")), options);
+    server->setSearchGateway(gateway.get());
+    ASSERT_TRUE(server->listen(QHostAddress::LocalHost, 0));
+    network.setProxy(QNetworkProxy::NoProxy);
+  }
+
+  QNetworkReply* get(const QString& pathAndQuery) {
+    return network.get(QNetworkRequest(
+        QUrl(QStringLiteral("http://127.0.0.1:%1").arg(server->serverPort()) + pathAndQuery,
+             QUrl::TolerantMode)));
+  }
+  // The body of a finished reply (status 200 expected).
+  QByteArray body(QNetworkReply* reply) {
+    std::unique_ptr<QNetworkReply> owned(reply);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return reply->isFinished(); }, kPatienceMs));
+    EXPECT_EQ(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 200);
+    return reply->readAll();
+  }
+  // The picture addresses of the page's result links, as the program takes them.
+  static QStringList imgurls(const QByteArray& page) {
+    QStringList found;
+    static const QRegularExpression link(QStringLiteral("href=\"(/imgres\\?imgurl=[^\"]*)\""));
+    for (const auto& match : link.globalMatch(QString::fromUtf8(page))) {
+      const QString href = match.captured(1).replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+      const QString rest = href.mid(href.indexOf(u"imgurl=") + 7);
+      EXPECT_GT(rest.indexOf(u'&'), 0) << href.toStdString();  // the program needs the "&"
+      found.append(rest.left(rest.indexOf(u'&')));
+    }
+    return found;
+  }
+
+  FakeApi fake;
+  std::unique_ptr<vendor::PictureApi> api;
+  std::unique_ptr<vendor::SearchGateway> gateway;
+  std::unique_ptr<vendor::VendorServer> server;
+  QNetworkAccessManager network;
+};
+
+TEST_F(SearchGatewayTest, TheThreeSearchFormsGiveResultLinksTheProgramCanUse) {
+  QStringList expected;
+  for (const Row& row : kRows) {
+    if (row.kept) expected.append(QString::fromLatin1(row.thumb).section(QStringLiteral("://"), 1));
+  }
+  const char* forms[] = {
+      "/images?hl=en&lr=&ie=UTF-8&oe=UTF-8&q=red+old+cars&sa=N&tab=wi",
+      "/search?avkw=fogg&cat=img&cs=utf-8&q=red+old+cars",
+      "/search/images?p=red+old+cars&ei=UTF-8&fr=fp-tab-img-t&cop=mss&tab=3",
+  };
+  for (const char* form : forms) {
+    SCOPED_TRACE(form);
+    const QByteArray page = body(get(QString::fromLatin1(form)));
+    EXPECT_EQ(imgurls(page), expected);
+    EXPECT_TRUE(page.contains("<a href=\"https://pages.test/wiki/File:P1\">"));
+  }
+  // One phrase, one question to the API, whatever the form; the phrase's words reach it.
+  ASSERT_EQ(fake.requests.size(), 1);
+  const QByteArray& head = fake.requests[0];
+  EXPECT_TRUE(head.contains("gsrsearch=red%20old%20cars")) << head.constData();
+  EXPECT_TRUE(head.contains("User-Agent: Quorel-vendor/" QUOREL_VERSION " (+http"))
+      << head.constData();
+}
+
+TEST_F(SearchGatewayTest, FailuresAndEmptyAnswersGivePagesWithoutPictures) {
+  struct Case {
+    const char* name;
+    int status;
+    QByteArray body;
+  };
+  const Case cases[] = {
+      {"server error", 500, "{}"},
+      {"rate limited", 429, ""},
+      {"not JSON", 200, "<html>maintenance</html>"},
+      {"API error", 200, "{\"error\":{\"code\":\"maxlag\",\"info\":\"lagged\"}}"},
+      {"no results", 200, "{\"batchcomplete\":\"\"}"},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fake.status = c.status;
+    fake.body = c.body;
+    const QByteArray page = body(get(QStringLiteral("/images?q=phrase+number+%1").arg(++n)));
+    EXPECT_TRUE(imgurls(page).isEmpty());
+    EXPECT_FALSE(page.contains("<a ")) << page.constData();
+  }
+  EXPECT_EQ(fake.requests.size(), n);
+}
+
+TEST_F(SearchGatewayTest, AsksOneAtATimeAndOncePerPhrase) {
+  std::vector<QNetworkReply*> replies;
+  for (const char* phrase : {"first+phrase", "second+phrase", "+first++phrase", "third+phrase"})
+    replies.push_back(get(QStringLiteral("/search?cat=img&q=") + QLatin1String(phrase)));
+  for (QNetworkReply* reply : replies) EXPECT_EQ(imgurls(body(reply)).size(), 4);
+  EXPECT_EQ(fake.requests.size(), 3);
+  EXPECT_EQ(fake.mostOpen, 1);
+  // Kept: asked again, answered from memory.
+  EXPECT_EQ(imgurls(body(get(QStringLiteral("/search/images?p=Second+Phrase")))).size(), 4);
+  EXPECT_EQ(fake.requests.size(), 3);
+}
+
+}  // namespace
