@@ -156,6 +156,7 @@ lib_start_vendor() {
 lib_install_quorel() {
   mkdir -p "$work/bin"
   cp "$build/quorel" "$work/bin/quorel"
+  cp "$build/quorel-parse" "$work/bin/quorel-parse"  # found beside the program
   quorel_bin="$work/bin/quorel"
   status_log="$work/bin/quorel.log"
 }

@@ -11,6 +11,7 @@
 #include "web/http_fetch.h"
 #include "web/image_probe.h"
 #include "web/lru_cache.h"
+#include "web/parse_client.h"
 
 namespace web {
 namespace {
@@ -46,6 +47,7 @@ struct Engine::Private {
     std::function<void()> done;
   };
   QHash<QString, QList<Waiter>> decoding;
+  std::unique_ptr<ParseClient> parser;
 };
 
 Engine::Engine(EngineOptions options, QObject* parent)
@@ -65,6 +67,11 @@ qint32 Engine::refusal(const QUrl& url) const {
 
 QString Engine::userAgent() const {
   return QStringLiteral("Mozilla/5.0 (compatible; Quorel/" QUOREL_VERSION "; X11; Linux x86_64)");
+}
+
+ParseClient& Engine::parser() {
+  if (!d->parser) d->parser = std::make_unique<ParseClient>(ParseClient::locateHelper());
+  return *d->parser;
 }
 
 QSize Engine::cachedSize(const QString& address) const {
