@@ -3,6 +3,7 @@
 // on stdout (web/parse_wire.h); a line on stderr says why it gave up. The engine bounds each
 // parse in time and kills this process on overrun.
 #include <fcntl.h>
+#include <malloc.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -70,7 +71,7 @@ int main() {
     }
     QByteArray payload(qsizetype(length), Qt::Uninitialized);
     if (!readFully(payload.data(), length)) break;
-    const std::optional<web::wire::Request> request = web::wire::decodeRequest(payload);
+    std::optional<web::wire::Request> request = web::wire::decodeRequest(payload);
     if (!request) {
       say("quorel-parse: malformed request\n");
       return 3;
@@ -83,9 +84,12 @@ int main() {
       say("quorel-parse: sandbox probe was not stopped\n");
       return 4;
     }
-    const QByteArray reply =
-        web::wire::encodeModel(*web::buildDocument(request->markup, request->url));
+    QByteArray reply = web::wire::encodeModel(*web::buildDocument(request->markup, request->url));
     if (!writeFully(reply.constData(), std::size_t(reply.size()))) break;
+    // Between pages the helper holds nothing: give the heap back rather than keep its peak.
+    reply = QByteArray();
+    request.reset();
+    malloc_trim(0);
   }
   return 0;
 }
