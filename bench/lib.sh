@@ -64,12 +64,13 @@ lib_cleanup() {
 # Waits until FILE is non-empty (a ready file), or PID has died; $4 is the server's log.
 lib_wait_file() {
   local file=$1 pid=$2 name=$3 log=$4
-  for _ in $(seq 300); do
+  # Long enough for a server that makes its pictures first on a busy machine.
+  for _ in $(seq 1200); do
     [[ -s "$file" ]] && return 0
     kill -0 "$pid" 2>/dev/null || lib_fail "$name did not start: $(tail -n 5 "$log" 2>/dev/null)"
     sleep 0.1
   done
-  lib_fail "$name not ready after 30 s"
+  lib_fail "$name not ready after 120 s"
 }
 
 lib_wait_port() {
@@ -161,6 +162,8 @@ lib_start_vendor() {
 lib_install_quorel() {
   mkdir -p "$work/bin"
   cp "$build/quorel" "$work/bin/quorel"
+  # The parse helper is found beside the program (builds before it have none).
+  if [[ -x "$build/quorel-parse" ]]; then cp "$build/quorel-parse" "$work/bin/quorel-parse"; fi
   quorel_bin="$work/bin/quorel"
   status_log="$work/bin/quorel.log"
 }

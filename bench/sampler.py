@@ -35,6 +35,21 @@ def memory_kib(pid):
     return rss, pss, hwm
 
 
+def helpers(pid):
+    """The program's parse helpers (children named quorel-parse): their figures count as its."""
+    found = []
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            head, tail = open("/proc/%s/stat" % entry).read().rsplit(")", 1)
+        except OSError:
+            continue
+        if head.endswith("(quorel-parse") and int(tail.split()[1]) == pid:
+            found.append(int(entry))
+    return found
+
+
 class Watched:
     def __init__(self, name, pid, log, marker, start):
         self.name, self.pid, self.log, self.marker = name, int(pid), log, marker.encode()
@@ -73,7 +88,8 @@ def main():
     began = time.time()
     next_sample = began
     with open(args.out, "w", buffering=1) as out:
-        out.write("seconds,name,cpu_s,rss_kib,pss_kib,peak_rss_kib,images\n")
+        # Figures are the program's plus its parse helper's; helper_rss_kib is the helper's share.
+        out.write("seconds,name,cpu_s,rss_kib,pss_kib,peak_rss_kib,images,helper_rss_kib\n")
         while time.time() - began <= args.duration and any(w.alive for w in watched):
             now = time.time()
             for w in watched:
@@ -90,8 +106,17 @@ def main():
                         w.alive = False
                         print("sampler: %s (%d) has ended" % (w.name, w.pid), file=sys.stderr)
                         continue
+                    helper_rss = 0
+                    for helper in helpers(w.pid):
+                        try:
+                            helper_cpu, (h_rss, h_pss, h_hwm) = cpu_seconds(helper), memory_kib(helper)
+                        except OSError:
+                            continue  # ended between the look and the read
+                        cpu, rss, pss, hwm = cpu + helper_cpu, rss + h_rss, pss + h_pss, hwm + h_hwm
+                        helper_rss += h_rss
                     w.peak_rss = max(w.peak_rss, rss)
-                    out.write("%.1f,%s,%.3f,%d,%d,%d,%d\n" % (now - began, w.name, cpu, rss, pss, hwm, w.count))
+                    out.write("%.1f,%s,%.3f,%d,%d,%d,%d,%d\n" % (now - began, w.name, cpu, rss, pss, hwm,
+                                                              w.count, helper_rss))
                 next_sample += args.interval
             time.sleep(0.1)
     if args.first_out:

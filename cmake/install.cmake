@@ -9,6 +9,9 @@ foreach(program quorel quorel-vendor quorel-inspect)
   endif()
 endforeach()
 
+# The parse helper, which the program starts itself.
+install(TARGETS quorel-parse RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR})
+
 # The logo's two states (the program carries them too, as resources), and the released one as
 # the menu icon.
 install(FILES data/logo_out.jpg data/logo_in.jpg DESTINATION ${CMAKE_INSTALL_DATADIR}/quorel OPTIONAL)

@@ -1,7 +1,9 @@
 // The web engine's document model on arbitrary bytes: the HTML parse that gives the logic
 // innerHTML, innerText, images, links and frames, the charset decoding before it, the written
 // markup parsed again (what the page neutraliser does to every page), the synthetic image
-// and text documents, image sizes from the first bytes and the laid-out size of an image.
+// and text documents, image sizes from the first bytes and the laid-out size of an image,
+// and the parse helper's reply format (any bytes decode or are refused; a model survives the
+// trip).
 //
 // Input: mode byte, then the bytes. Mode & 3: 0 a page, 1 a page with a Content-Type (the
 // first line) to decode, 2 laid-out sizes, 3 an image's first bytes and the synthetic
@@ -23,6 +25,7 @@
 #include "web/document_model.h"
 #include "web/engine.h"
 #include "web/image_probe.h"
+#include "web/parse_wire.h"
 #include "web/web_document.h"
 
 namespace {
@@ -50,6 +53,12 @@ void ReadAll(platform::Document& doc) {
 void Page(web::Engine& engine, const QByteArray& utf8, const QUrl& url) {
   const auto model = web::buildDocument(utf8, url);
   FUZZ_CHECK(CrLfOnly(model->innerText), "innerText breaks lines with CR LF");
+  const QByteArray frame = web::wire::encodeModel(*model);
+  const auto back = web::wire::decodeModel(frame.mid(web::wire::kHeaderBytes));
+  FUZZ_CHECK(back && back->innerHTML == model->innerHTML && back->links == model->links &&
+                 back->images.size() == model->images.size() &&
+                 back->frames.size() == model->frames.size(),
+             "a model survives the trip from the parse helper");
 
   // Loaded, read, then rewritten from its own markup as the neutraliser does.
   web::WebDocument doc(engine, nullptr, nullptr);
@@ -91,6 +100,7 @@ void Sizes(fuzz::Input& in, const std::string& text) {
 
 void Synthetic(const QByteArray& bytes, const QUrl& url) {
   (void)web::imageSizeOf(bytes);
+  (void)web::wire::decodeModel(bytes);
 
   // Any address stays one image in the image document: its quoting holds.
   const std::string address = bytes.toStdString();
@@ -124,7 +134,12 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static web::Engine engine;
+  // Written markup too is parsed here, not in the helper: the model is what is fuzzed.
+  static web::Engine engine([] {
+    web::EngineOptions options;
+    options.parseInProcess = true;
+    return options;
+  }());
 
   fuzz::Input in(data, size);
   const std::uint8_t mode = in.byte();

@@ -7,6 +7,7 @@
 #include "app/startup.h"
 #include "desktop/desktop_platform.h"
 #include "desktop/screen_saver_host.h"
+#include "desktop/stall_meter.h"
 
 // The program allocates with jemalloc, linked in place of glibc's malloc. A page of 20,000 links
 // makes some 40 MB of short-lived objects; glibc's allocator scattered the long-lived ones made
@@ -25,6 +26,7 @@ int main(int argc, char** argv) {
   QCoreApplication::setApplicationName(QStringLiteral("quorel"));
   // Only the main window's unload ends the program, not the last window closing.
   app.setQuitOnLastWindowClosed(false);
+  desktop::startStallMeter(&app);  // only for benchmarks (QUOREL_STALL_LOG)
 
   // The switch is the first two characters of the whole argument text.
   const QStringList arguments = QCoreApplication::arguments();

@@ -12,6 +12,7 @@
 #include "web/http_fetch.h"
 #include "web/image_probe.h"
 #include "web/lru_cache.h"
+#include "web/parse_client.h"
 
 namespace web {
 namespace {
@@ -51,6 +52,7 @@ struct Engine::Private {
     std::function<void()> done;
   };
   QHash<QString, QList<Waiter>> decoding;
+  std::unique_ptr<ParseClient> parser;
 };
 
 Engine::Engine(EngineOptions options, QObject* parent)
@@ -79,6 +81,11 @@ HostPacing& Engine::pacing() { return d->pacing; }
 QString Engine::userAgent() const {
   return QStringLiteral("Mozilla/5.0 (compatible; Quorel/" QUOREL_VERSION "; +" QUOREL_HOME_PAGE
                         ")");
+}
+
+ParseClient& Engine::parser() {
+  if (!d->parser) d->parser = std::make_unique<ParseClient>(ParseClient::locateHelper());
+  return *d->parser;
 }
 
 QSize Engine::cachedSize(const QString& address) const {

@@ -31,6 +31,9 @@ constexpr qint32 kSecurityFailure = static_cast<qint32>(0x800C000Eu);
 constexpr qint32 kUnsupportedType = static_cast<qint32>(0x800C000Fu);
 constexpr qint32 kRefusedAddress = static_cast<qint32>(0x800C0010u);
 constexpr qint32 kRedirectFailed = static_cast<qint32>(0x800C0014u);
+// The parse helper gave up on the page: over its time or memory budget, crashed, or answered
+// garbage. Ours alone; no other source reports it.
+constexpr qint32 kParseFailed = static_cast<qint32>(0x800C0100u);
 }  // namespace status
 
 struct EngineOptions {
@@ -54,11 +57,15 @@ struct EngineOptions {
   qint64 decodedCacheBytes = 4 * 1024 * 1024;
   // Tests: answers a name instead of DNS, so private answers can be tried without a network.
   std::function<QList<QHostAddress>(const QString& host)> resolver;
+  int parseBudgetMs = 2000;      // a fetched page's parse in the helper
+  int writeParseBudgetMs = 500;  // written markup: the caller waits, so the UI thread does
+  bool parseInProcess = false;   // written markup parsed here (fuzzing the model itself)
 };
 
 class Fetch;
 struct FetchResult;
 class HostPacing;
+class ParseClient;
 
 class Engine : public QObject {
   Q_OBJECT
@@ -75,6 +82,8 @@ class Engine : public QObject {
   QString userAgent() const;
   // Probe turns per host, and hosts that asked for a pause (refusal() reports those).
   HostPacing& pacing();
+  // The parse helper all documents of untrusted markup go through.
+  ParseClient& parser();
 
   // Intrinsic image sizes by address (resolved, fully encoded); an invalid QSize when unknown.
   QSize cachedSize(const QString& address) const;

@@ -1,11 +1,13 @@
 #include "web/page_load.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "web/charset.h"
 #include "web/engine.h"
 #include "web/http_fetch.h"
 #include "web/image_probe.h"
+#include "web/parse_client.h"
 
 namespace web {
 namespace {
@@ -16,6 +18,13 @@ constexpr int kMaxFrameLevels = 2;
 QByteArray mimeType(const QByteArray& contentType) {
   const qsizetype semicolon = contentType.indexOf(';');
   return (semicolon < 0 ? contentType : contentType.left(semicolon)).trimmed().toLower();
+}
+
+bool namesFrame(const QByteArray& markup) {
+  static constexpr std::string_view kTag = "<frame";
+  return std::search(markup.begin(), markup.end(), kTag.begin(), kTag.end(), [](char a, char b) {
+           return (a >= 'A' && a <= 'Z' ? char(a + 32) : a) == b;
+         }) != markup.end();
 }
 
 }  // namespace
@@ -72,19 +81,34 @@ void PageLoad::fail(const QUrl& url, qint32 status, const QByteArray& body,
     const bool cancelled = reports_.navigateError(shown, QString(), status);
     if (cancelled_) return;
     finished_ = true;
-    std::shared_ptr<DocumentModel> page;
-    if (!cancelled) {
-      if (status >= 400 && status < 600 && !body.isEmpty()) {
-        page = documentFor(Kind::Html, QUrl(shown), body, contentType);
-      } else {
+    if (cancelled) {
+      reports_.pageFailed(nullptr, shown);
+      return;
+    }
+    const auto show = [this, shown](std::shared_ptr<DocumentModel> page) {
+      if (cancelled_) return;
+      if (!page) {
         page = buildDocument(
             "<html><head><title>Navigation failed</title></head><body><p>This page could "
             "not be opened.</p></body></html>",
             QUrl(shown));
       }
+      reports_.pageFailed(page, shown);
+    };
+    if (status >= 400 && status < 600 && !body.isEmpty()) {
+      parseUntrusted(QUrl(shown), decodeToUtf8(body, contentType, true), show);
+    } else {
+      show(nullptr);
     }
-    reports_.pageFailed(page, shown);
   });
+}
+
+void PageLoad::parseUntrusted(const QUrl& url, const QByteArray& utf8,
+                              std::function<void(std::shared_ptr<DocumentModel>)> then) {
+  engine_.parser().parse(utf8, url, engine_.options().parseBudgetMs, this,
+                         [this, then = std::move(then)](std::shared_ptr<DocumentModel> model) {
+                           if (!cancelled_) then(std::move(model));
+                         });
 }
 
 std::shared_ptr<DocumentModel> PageLoad::documentFor(Kind kind, const QUrl& url,
@@ -105,10 +129,8 @@ std::shared_ptr<DocumentModel> PageLoad::documentFor(Kind kind, const QUrl& url,
       engine_.storeSize(key, size.isValid() ? size : QSize(0, 0));
       return buildDocument(imageDocumentMarkup(src), url);
     }
-    case Kind::Text:
-      return buildDocument(textDocumentMarkup(decodeToUtf8(body, contentType, false)), url);
     default:
-      return buildDocument(decodeToUtf8(body, contentType, true), url);
+      return buildDocument(textDocumentMarkup(decodeToUtf8(body, contentType, false)), url);
   }
 }
 
@@ -135,17 +157,33 @@ void PageLoad::onPageFetched() {
   }
   engine_.noteSuccess(result.finalUrl);
   pageUrl_ = result.finalUrl.toString(QUrl::FullyEncoded);
-  model_ = documentFor(kind, result.finalUrl, result.body, result.contentType);
-  if (kind == Kind::Html) {
-    const bool frameset = std::any_of(model_->frames.begin(), model_->frames.end(),
-                                      [](const FrameRef& frame) { return frame.inFrameset; });
-    if (frameset && reports_.framesetReady) reports_.framesetReady(model_, pageUrl_);
-    for (size_t i = 0; i < model_->frames.size(); ++i) {
-      const FrameRef& frame = model_->frames[i];
-      if (frame.inFrameset) loadFrame(frame.location, frame.name, int(i), 1);
-    }
-    startProbes();
+  if (kind != Kind::Html) {
+    model_ = documentFor(kind, result.finalUrl, result.body, result.contentType);
+    maybeFinish();
+    return;
   }
+  // The page's own markup is parsed by the helper, away from the event loop.
+  const QUrl finalUrl = result.finalUrl;
+  parseUntrusted(finalUrl, decodeToUtf8(result.body, result.contentType, true),
+                 [this, finalUrl](std::shared_ptr<DocumentModel> model) {
+                   if (!model) {
+                     fail(finalUrl, status::kParseFailed, {}, {});
+                     return;
+                   }
+                   model_ = std::move(model);
+                   onPageParsed();
+                 });
+}
+
+void PageLoad::onPageParsed() {
+  const bool frameset = std::any_of(model_->frames.begin(), model_->frames.end(),
+                                    [](const FrameRef& frame) { return frame.inFrameset; });
+  if (frameset && reports_.framesetReady) reports_.framesetReady(model_, pageUrl_);
+  for (size_t i = 0; i < model_->frames.size(); ++i) {
+    const FrameRef& frame = model_->frames[i];
+    if (frame.inFrameset) loadFrame(frame.location, frame.name, int(i), 1);
+  }
+  startProbes();
   maybeFinish();
 }
 
@@ -164,26 +202,42 @@ void PageLoad::loadFrame(const std::string& location, const std::string& name, i
     --pendingFrames_;
     const QString url = result.finalUrl.toString(QUrl::FullyEncoded);
     if (const qint32 status = navigationStatus(result)) {
-      reports_.navigateError(url, frameName, status);
-      if (cancelled_) return;
-      maybeFinish();
+      frameDone(url, frameName, status);
       return;
     }
     if (topIndex >= 0 && model_) model_->frames[size_t(topIndex)].location = url.toStdString();
-    // A frame that is itself a frameset brings its own frames along.
+    // A frame that is itself a frameset brings its own frames along. Only markup that names a
+    // frame can hold one: the others need no parse.
     const QByteArray mime = mimeType(result.contentType);
-    if (level < kMaxFrameLevels && (mime.isEmpty() || mime == "text/html")) {
-      const auto inner =
-          buildDocument(decodeToUtf8(result.body, result.contentType, true), result.finalUrl);
-      for (const FrameRef& frame : inner->frames) {
-        if (frame.inFrameset) loadFrame(frame.location, frame.name, -1, level + 1);
-      }
+    const QByteArray utf8 = level < kMaxFrameLevels && (mime.isEmpty() || mime == "text/html")
+                                ? decodeToUtf8(result.body, result.contentType, true)
+                                : QByteArray();
+    if (!namesFrame(utf8)) {
+      frameDone(url, frameName, 0);
+      return;
     }
-    reports_.frameComplete(url);
-    if (cancelled_) return;
-    maybeFinish();
+    ++pendingFrames_;  // until its own frames are started
+    parseUntrusted(result.finalUrl, utf8,
+                   [this, url, frameName, level](std::shared_ptr<DocumentModel> inner) {
+                     --pendingFrames_;
+                     if (inner) {
+                       for (const FrameRef& frame : inner->frames) {
+                         if (frame.inFrameset) loadFrame(frame.location, frame.name, -1, level + 1);
+                       }
+                     }
+                     frameDone(url, frameName, inner ? 0 : status::kParseFailed);
+                   });
   });
   fetch->start();
+}
+
+void PageLoad::frameDone(const QString& url, const QString& frameName, qint32 status) {
+  if (status)
+    reports_.navigateError(url, frameName, status);
+  else
+    reports_.frameComplete(url);
+  if (cancelled_) return;
+  maybeFinish();
 }
 
 void PageLoad::startProbes() {

@@ -45,6 +45,11 @@ class PageLoad : public QObject {
  private:
   enum class Kind { Html, Image, Text, Unsupported };
   void onPageFetched();
+  void onPageParsed();
+  // Untrusted markup goes to the parse helper; then() gets null when the helper gave up.
+  void parseUntrusted(const QUrl& url, const QByteArray& utf8,
+                      std::function<void(std::shared_ptr<DocumentModel>)> then);
+  void frameDone(const QString& url, const QString& frameName, qint32 status);
   void fail(const QUrl& url, qint32 status, const QByteArray& body, const QByteArray& contentType);
   std::shared_ptr<DocumentModel> documentFor(Kind kind, const QUrl& url, const QByteArray& body,
                                              const QByteArray& contentType);

@@ -5,6 +5,7 @@
 
 #include "platform/run_time_error.h"
 #include "web/engine.h"
+#include "web/parse_client.h"
 
 namespace web {
 
@@ -84,7 +85,13 @@ void WebDocument::clear() {
 }
 
 void WebDocument::write(const std::string& markup) {
-  model_ = buildDocument(QByteArray::fromStdString(markup), url_);
+  // The caller reads the result at once, so it waits; a parse past the budget leaves the
+  // document empty rather than the program frozen.
+  const QByteArray utf8 = QByteArray::fromStdString(markup);
+  model_ = engine_.options().parseInProcess
+               ? buildDocument(utf8, url_)
+               : engine_.parser().parseNow(utf8, url_, engine_.options().writeParseBudgetMs);
+  if (!model_) model_ = buildDocument({}, url_);
   std::vector<std::string> unknown;
   for (const ImageRef& ref : model_->images) {
     if (ref.src.empty() || (ref.attrWidth >= 0 && ref.attrHeight >= 0)) continue;

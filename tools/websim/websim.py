@@ -26,6 +26,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import content  # noqa: E402
 import faults  # noqa: E402
+import hostile  # noqa: E402
 
 MAX_CONNECTIONS = 256
 MAX_BODY = 1024 * 1024  # request bodies (form posts) read and dropped
@@ -111,7 +112,14 @@ class Handler(BaseHTTPRequestHandler):
             fault = web.random.choice(faults.IMAGE_FAULTS if image else faults.PAGE_FAULTS)
             return self.fault(fault, "injected=" + fault.__name__)
 
+        hostile = self.server.hostile
+        if hostile and path.startswith("/hostile/"):
+            return self.answer(hostile.file(path[len("/hostile/"):]), with_body)
         reply = web.handle(host, path, query)
+        if hostile and reply is not None and reply.ctype == content.HTML and host.endswith(".test"):
+            swapped = hostile.instead(reply)
+            if swapped is not reply:
+                return self.answer(swapped, with_body, "hostile")
         if reply is None:
             if is_loopback(host) or host == "localhost":
                 reply = self.home()
@@ -225,6 +233,9 @@ def main(argv=None):
                         help="serve faults.test and turn RATE of ordinary .test requests (default 0.1; "
                              "0 for none) into faults: hangs, trickles, resets, redirect loops, huge "
                              "pages, gzip bombs, broken images")
+    parser.add_argument("--hostile", metavar="DIR",
+                        help="serve the hostile corpus (scripts/make-hostile-corpus DIR) under "
+                             "/hostile/ and answer every third .test page with one of its pages")
     parser.add_argument("--seed", type=int, default=None, help="seed for the random choices")
     parser.add_argument("--ready-file", help="write ADDRESS:PORT here once listening")
     args = parser.parse_args(argv)
@@ -238,6 +249,7 @@ def main(argv=None):
     family = socket.AF_INET6 if ":" in args.listen[0] else socket.AF_INET
     Server.address_family = family
     server = Server(args.listen, web)
+    server.hostile = hostile.Corpus(args.hostile) if args.hostile else None
     host, port = server.server_address[:2]
     log("websim listening on %s:%d, %d pictures, manual %s, faults %s" % (
         host, port, len(web.gallery), "present" if web.reference else "missing (built-in text)",

@@ -1,6 +1,7 @@
-// quorel-inspect: loads one address the way the work browser does and prints what the
-// document model reports, as one JSON object.
+// quorel-inspect: loads an address the way the work browser does and prints what the
+// document model reports, as one JSON object (an array of them for several addresses).
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -38,24 +39,11 @@ QJsonObject describe(web::WebBrowser& browser, const QJsonArray& events) {
   return out;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
-  QStringList args = app.arguments().mid(1);
-  web::EngineOptions options;
-  if (!args.isEmpty() && args.first() == "--allow-private") {
-    options.allowAllPrivateHosts = true;
-    args.removeFirst();
-  }
-  if (args.size() != 1 || args.first().startsWith("--")) {
-    std::fprintf(stderr, "usage: quorel-inspect [--allow-private] URL\n");
-    return 1;
-  }
-  web::Engine engine(options);
+// One navigation on a fresh browser of the shared engine; failed: it ended in an error.
+QJsonObject inspect(web::Engine& engine, const QString& address, bool* failed) {
   web::WebBrowser browser(engine);
   QJsonArray events;
-  bool failed = false;
+  QEventLoop loop;
   QObject::connect(&browser, &web::WebBrowser::documentComplete, [&](const QString& url) {
     events.append(QJsonObject{{"type", "DocumentComplete"}, {"url", url}});
   });
@@ -66,13 +54,42 @@ int main(int argc, char** argv) {
                      *cancel = true;  // as the work browser does: no error page
                    });
   QObject::connect(&browser, &web::WebBrowser::loadFinished, [&](bool ok) {
-    failed = !ok;
-    app.quit();
+    *failed = !ok;
+    loop.quit();
   });
-  browser.navigate(args.first());
-  app.exec();
+  browser.navigate(address);
+  loop.exec();
   QJsonObject out = describe(browser, events);
-  if (failed) out["url"] = args.first();
-  std::fputs(QJsonDocument(out).toJson(QJsonDocument::Indented).constData(), stdout);
-  return failed ? 2 : 0;
+  if (*failed) out["url"] = address;
+  return out;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  QStringList args = app.arguments().mid(1);
+  web::EngineOptions options;
+  if (!args.isEmpty() && args.first() == "--allow-private") {
+    options.allowAllPrivateHosts = true;
+    args.removeFirst();
+  }
+  if (args.isEmpty() || args.first().startsWith("--")) {
+    std::fprintf(stderr, "usage: quorel-inspect [--allow-private] URL...\n");
+    return 1;
+  }
+  // Several addresses are loaded one after another through one engine (and one parse
+  // helper), and reported as an array.
+  web::Engine engine(options);
+  bool anyFailed = false;
+  QJsonArray all;
+  for (const QString& address : std::as_const(args)) {
+    bool failed = false;
+    all.append(inspect(engine, address, &failed));
+    anyFailed = anyFailed || failed;
+  }
+  const QJsonDocument out =
+      args.size() == 1 ? QJsonDocument(all.first().toObject()) : QJsonDocument(all);
+  std::fputs(out.toJson(QJsonDocument::Indented).constData(), stdout);
+  return anyFailed ? 2 : 0;
 }

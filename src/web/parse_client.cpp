@@ -1,0 +1,186 @@
+#include "web/parse_client.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QProcess>
+#include <algorithm>
+
+namespace web {
+
+ParseClient::ParseClient(QString helperPath, QObject* parent)
+    : QObject(parent), helperPath_(std::move(helperPath)) {
+  headDeadline_.setSingleShot(true);
+  connect(&headDeadline_, &QTimer::timeout, this, [this] { restart("took too long"); });
+}
+
+ParseClient::~ParseClient() {
+  stopProcess();
+  // Killed helpers not yet reaped are reaped here, before their objects go with this one.
+  for (QProcess* killed : findChildren<QProcess*>()) killed->waitForFinished(1000);
+}
+
+QString ParseClient::locateHelper() {
+  const QString configured = qEnvironmentVariable("QUOREL_PARSE_HELPER");
+  if (!configured.isEmpty()) return configured;
+  const QString here = QCoreApplication::applicationDirPath();
+  for (const QString& candidate :
+       {here + "/quorel-parse", here + "/" QUOREL_LIBEXEC_FROM_BIN "/quorel-parse"}) {
+    if (QFileInfo(candidate).isExecutable()) return QFileInfo(candidate).canonicalFilePath();
+  }
+  return QStringLiteral(QUOREL_LIBEXEC_DIR "/quorel-parse");
+}
+
+qint64 ParseClient::helperPid() const { return process_ ? process_->processId() : 0; }
+
+void ParseClient::parse(const QByteArray& utf8, const QUrl& url, int budgetMs, QObject* context,
+                        Done done) {
+  submit(utf8, url, budgetMs, context, std::move(done), false);
+}
+
+std::shared_ptr<DocumentModel> ParseClient::parseNow(const QByteArray& utf8, const QUrl& url,
+                                                     int budgetMs) {
+  auto answer = std::make_shared<std::optional<std::shared_ptr<DocumentModel>>>();
+  const quint64 id = nextId_;
+  submit(
+      utf8, url, budgetMs, this,
+      [answer](std::shared_ptr<DocumentModel> model) { *answer = std::move(model); }, true);
+  QElapsedTimer clock;
+  clock.start();
+  // The event loop does not run here: deadlines and deaths are checked by hand.
+  while (!answer->has_value() && process_ && !jobs_.empty()) {
+    const qint64 left = budgetMs - clock.elapsed();
+    const qint64 headLeft = jobs_.front().budgetMs - headClock_.elapsed();
+    if (left <= 0 && jobs_.front().id != id) {
+      // Still behind other documents: drop ours when its answer comes.
+      for (Job& job : jobs_) {
+        if (job.id == id) job.done = nullptr;
+      }
+      break;
+    }
+    if (headLeft <= 0 || left <= 0) {
+      restart("took too long");
+      continue;
+    }
+    QProcess* waitingOn = process_;
+    waitingOn->waitForReadyRead(int(std::max<qint64>(1, std::min(left, headLeft))));
+    if (process_ == waitingOn && waitingOn->state() == QProcess::NotRunning) onDied(waitingOn);
+  }
+  if (answer->has_value() && **answer) return **answer;
+  return nullptr;
+}
+
+void ParseClient::submit(const QByteArray& utf8, const QUrl& url, int budgetMs, QObject* context,
+                         Done done, bool sync) {
+  const QByteArray frame = wire::encodeRequest({url, utf8});
+  jobs_.push_back({nextId_++, frame, budgetMs, context, std::move(done), sync, url.toString()});
+  const bool first = jobs_.size() == 1;
+  ensureRunning();
+  if (!process_) return;
+  process_->write(frame);
+  if (first) armHead();
+}
+
+void ParseClient::ensureRunning() {
+  if (process_) return;
+  if (helperPath_.isEmpty() || !QFileInfo(helperPath_).isExecutable()) {
+    if (!missingLogged_)
+      qWarning("quorel: the parse helper %s cannot be run", qPrintable(helperPath_));
+    missingLogged_ = true;
+    while (!jobs_.empty()) finishHead(nullptr);
+    return;
+  }
+  auto* process = new QProcess(this);
+  process_ = process;
+  received_.clear();
+  process->setProgram(helperPath_);
+  process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  connect(process, &QProcess::readyReadStandardOutput, this, &ParseClient::onReadable);
+  connect(process, &QProcess::finished, this, [this, process] { onDied(process); });
+  connect(process, &QProcess::errorOccurred, this, [this, process](QProcess::ProcessError error) {
+    if (error == QProcess::FailedToStart || error == QProcess::Crashed) onDied(process);
+  });
+  process->start(QIODevice::ReadWrite);
+}
+
+void ParseClient::onReadable() {
+  if (!process_) return;
+  received_ += process_->readAllStandardOutput();
+  while (const std::optional<std::uint32_t> length = wire::frameLength(received_)) {
+    if (*length > wire::kMaxFrameBytes || jobs_.empty()) {
+      restart("answered garbage");
+      return;
+    }
+    if (received_.size() < wire::kHeaderBytes + qsizetype(*length)) return;
+    std::shared_ptr<DocumentModel> model =
+        wire::decodeModel(received_.mid(wire::kHeaderBytes, *length));
+    if (!model) {
+      restart("answered garbage");
+      return;
+    }
+    received_.remove(0, wire::kHeaderBytes + qsizetype(*length));
+    finishHead(std::move(model));
+    armHead();
+  }
+}
+
+void ParseClient::onDied(QProcess* which) {
+  if (which != process_) return;
+  if (jobs_.empty()) {
+    stopProcess();  // died idle: the next document starts a fresh one
+    return;
+  }
+  restart(process_->exitStatus() == QProcess::CrashExit ? "crashed" : "stopped");
+}
+
+void ParseClient::restart(const char* why) {
+  if (!jobs_.empty()) {
+    qWarning("quorel: the parse helper %s on %s; it is restarted", why,
+             qPrintable(jobs_.front().label));
+  }
+  stopProcess();
+  if (!jobs_.empty()) finishHead(nullptr);
+  if (jobs_.empty()) return;
+  ensureRunning();
+  if (!process_) return;
+  for (const Job& job : jobs_) process_->write(job.frame);
+  armHead();
+}
+
+void ParseClient::armHead() {
+  if (jobs_.empty()) {
+    headDeadline_.stop();
+    return;
+  }
+  headClock_.start();
+  headDeadline_.start(jobs_.front().budgetMs);
+}
+
+void ParseClient::finishHead(std::shared_ptr<DocumentModel> model) {
+  Job job = std::move(jobs_.front());
+  jobs_.pop_front();
+  if (!job.done) return;
+  if (job.sync) {
+    job.done(std::move(model));
+  } else if (job.context) {
+    QTimer::singleShot(0, job.context.data(),
+                       [done = std::move(job.done), model = std::move(model)] { done(model); });
+  }
+}
+
+void ParseClient::stopProcess() {
+  headDeadline_.stop();
+  received_.clear();
+  if (!process_) return;
+  QProcess* process = process_;
+  process_ = nullptr;
+  disconnect(process, nullptr, this, nullptr);
+  // Possibly inside one of its own signals: killed now, deleted once it is reaped.
+  if (process->state() == QProcess::NotRunning) {
+    process->deleteLater();
+    return;
+  }
+  connect(process, &QProcess::finished, process, &QObject::deleteLater);
+  process->kill();
+}
+
+}  // namespace web

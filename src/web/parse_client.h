@@ -1,0 +1,76 @@
+// The engine's side of the parse helper (quorel-parse): one helper process, started on first
+// use and reused, parsing the queued documents one after another. Each document has a wall
+// budget from the moment the helper starts on it; past it, or when the helper dies or answers
+// garbage, the helper is killed, that document fails and the ones queued behind it go to a
+// fresh helper. Why a process: a parse cannot be stopped mid-way inside a thread, and a thread's
+// memory cannot be capped.
+#pragma once
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+#include <QUrl>
+#include <deque>
+#include <functional>
+#include <memory>
+
+#include "web/document_model.h"
+#include "web/parse_wire.h"
+
+class QProcess;
+
+namespace web {
+
+class ParseClient : public QObject {
+  Q_OBJECT
+ public:
+  // A null model: the helper failed on this document (overrun, crash, garbage) or is missing.
+  using Done = std::function<void(std::shared_ptr<DocumentModel>)>;
+
+  explicit ParseClient(QString helperPath, QObject* parent = nullptr);
+  ~ParseClient() override;
+
+  // Parses in the helper; done runs from the event loop unless context is gone by then.
+  void parse(const QByteArray& utf8, const QUrl& url, int budgetMs, QObject* context, Done done);
+  // Waits at most budgetMs (documents queued before it count against it); null past it.
+  std::shared_ptr<DocumentModel> parseNow(const QByteArray& utf8, const QUrl& url, int budgetMs);
+
+  // The helper's process id, 0 when none runs (for measurements).
+  qint64 helperPid() const;
+  // Where the helper is looked for: $QUOREL_PARSE_HELPER, beside the running program, the
+  // libexec folder beside its bin folder, then the configured libexec folder.
+  static QString locateHelper();
+
+ private:
+  struct Job {
+    quint64 id = 0;
+    QByteArray frame;
+    int budgetMs = 0;
+    QPointer<QObject> context;
+    Done done;
+    bool sync = false;
+    QString label;  // for the log line
+  };
+  void submit(const QByteArray& utf8, const QUrl& url, int budgetMs, QObject* context, Done done,
+              bool sync);
+  void ensureRunning();
+  void onReadable();
+  void onDied(QProcess* which);
+  void armHead();
+  void restart(const char* why);
+  void finishHead(std::shared_ptr<DocumentModel> model);
+  void stopProcess();
+
+  QString helperPath_;
+  QProcess* process_ = nullptr;
+  std::deque<Job> jobs_;  // all sent to the current helper; the front is being parsed
+  QByteArray received_;
+  QElapsedTimer headClock_;
+  QTimer headDeadline_;
+  quint64 nextId_ = 1;
+  bool missingLogged_ = false;
+};
+
+}  // namespace web

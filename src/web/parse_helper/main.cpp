@@ -1,0 +1,95 @@
+// quorel-parse: turns untrusted markup into the document model, for the engine, page after
+// page, inside a sandbox and an address-space limit. Requests arrive on stdin, models leave
+// on stdout (web/parse_wire.h); a line on stderr says why it gave up. The engine bounds each
+// parse in time and kills this process on overrun.
+#include <fcntl.h>
+#include <malloc.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "web/document_model.h"
+#include "web/parse_helper/sandbox.h"
+#include "web/parse_wire.h"
+
+namespace {
+
+constexpr std::size_t kMemoryLimit = 512u * 1024 * 1024;
+// With QUOREL_PARSE_SELFTEST=1 in its environment, a document starting with this makes the
+// helper try a call its sandbox forbids, so a test can watch the sandbox at work.
+constexpr char kSandboxProbe[] = "<!--quorel-parse:sandbox-probe-->";
+
+bool readFully(char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t got = read(0, data, size);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    data += got;
+    size -= std::size_t(got);
+  }
+  return true;
+}
+
+bool writeFully(const char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t put = write(1, data, size);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;
+    data += put;
+    size -= std::size_t(put);
+  }
+  return true;
+}
+
+void say(const char* line) { (void)!write(2, line, std::strlen(line)); }
+
+// Qt and the C library set up some state on first use (locale, Unicode tables, the
+// allocator's arenas); doing that before the filter keeps the served parses to the few
+// calls the filter allows.
+void warmUp() {
+  web::buildDocument("<p><a href='b?c=d'>x</a><img src='e.png' width=1></p>",
+                     QUrl("http://warm.invalid/a/"));
+}
+
+}  // namespace
+
+int main() {
+  const char* selfTest = std::getenv("QUOREL_PARSE_SELFTEST");
+  const bool probesAllowed = selfTest && std::strcmp(selfTest, "1") == 0;
+  warmUp();
+  if (!parse_helper::limitMemory(kMemoryLimit) || !parse_helper::enterSandbox()) return 2;
+
+  QByteArray header(web::wire::kHeaderBytes, '\0');
+  while (readFully(header.data(), std::size_t(header.size()))) {
+    const std::uint32_t length = *web::wire::frameLength(header);
+    if (length > web::wire::kMaxFrameBytes) {
+      say("quorel-parse: request too large\n");
+      return 3;
+    }
+    QByteArray payload(qsizetype(length), Qt::Uninitialized);
+    if (!readFully(payload.data(), length)) break;
+    std::optional<web::wire::Request> request = web::wire::decodeRequest(payload);
+    if (!request) {
+      say("quorel-parse: malformed request\n");
+      return 3;
+    }
+    payload = QByteArray();
+    if (probesAllowed && request->markup.startsWith(kSandboxProbe)) {
+      // Harmless when it works; the filter is expected to end the process here.
+      const int fd = openat(AT_FDCWD, "/", O_RDONLY | O_DIRECTORY);
+      if (fd >= 0) close(fd);
+      say("quorel-parse: sandbox probe was not stopped\n");
+      return 4;
+    }
+    QByteArray reply = web::wire::encodeModel(*web::buildDocument(request->markup, request->url));
+    if (!writeFully(reply.constData(), std::size_t(reply.size()))) break;
+    // Between pages the helper holds nothing: give the heap back rather than keep its peak.
+    reply = QByteArray();
+    request.reset();
+    malloc_trim(0);
+  }
+  return 0;
+}

@@ -1,0 +1,150 @@
+#include "web/parse_wire.h"
+
+#include <cstring>
+
+namespace web::wire {
+namespace {
+
+class Writer {
+ public:
+  Writer() { out_.resize(kHeaderBytes); }
+  void u8(std::uint8_t value) { out_.append(char(value)); }
+  void u32(std::uint32_t value) { out_.append(reinterpret_cast<const char*>(&value), 4); }
+  void i32(std::int32_t value) { u32(std::uint32_t(value)); }
+  void bytes(const char* data, size_t size) {
+    u32(std::uint32_t(size));
+    out_.append(data, qsizetype(size));
+  }
+  void str(const std::string& text) { bytes(text.data(), text.size()); }
+  QByteArray frame() {
+    const auto length = std::uint32_t(out_.size() - kHeaderBytes);
+    std::memcpy(out_.data(), &length, 4);
+    return std::move(out_);
+  }
+
+ private:
+  QByteArray out_;
+};
+
+class Reader {
+ public:
+  explicit Reader(const QByteArray& in) : in_(in) {}
+  bool ok() const { return ok_; }
+  bool atEnd() const { return ok_ && at_ == in_.size(); }
+  std::uint8_t u8() {
+    if (!take(1)) return 0;
+    return std::uint8_t(in_[at_ - 1]);
+  }
+  std::uint32_t u32() {
+    std::uint32_t value = 0;
+    if (take(4)) std::memcpy(&value, in_.constData() + at_ - 4, 4);
+    return value;
+  }
+  std::int32_t i32() { return std::int32_t(u32()); }
+  std::string str() {
+    const std::uint32_t size = u32();
+    if (!take(size)) return {};
+    return std::string(in_.constData() + at_ - size, size);
+  }
+  QByteArray bytes() {
+    const std::uint32_t size = u32();
+    if (!take(size)) return {};
+    return in_.mid(at_ - size, size);
+  }
+  // A count of items of at least minBytes each: never more than the rest could hold.
+  std::uint32_t count(qsizetype minBytes) {
+    const std::uint32_t n = u32();
+    if (ok_ && qsizetype(n) > (in_.size() - at_) / minBytes) ok_ = false;
+    return ok_ ? n : 0;
+  }
+
+ private:
+  bool take(qsizetype size) {
+    if (!ok_ || size > in_.size() - at_) {
+      ok_ = false;
+      return false;
+    }
+    at_ += size;
+    return true;
+  }
+  const QByteArray& in_;
+  qsizetype at_ = 0;
+  bool ok_ = true;
+};
+
+}  // namespace
+
+QByteArray encodeRequest(const Request& request) {
+  Writer out;
+  const QByteArray url = request.url.toEncoded();
+  out.bytes(url.constData(), size_t(url.size()));
+  out.bytes(request.markup.constData(), size_t(request.markup.size()));
+  return out.frame();
+}
+
+QByteArray encodeModel(const DocumentModel& model) {
+  Writer out;
+  out.u8(model.hasRoot ? 1 : 0);
+  out.str(model.innerHTML);
+  out.str(model.innerText);
+  out.u32(std::uint32_t(model.images.size()));
+  for (const ImageRef& image : model.images) {
+    out.str(image.src);
+    out.i32(image.attrWidth);
+    out.i32(image.attrHeight);
+  }
+  out.u32(std::uint32_t(model.links.size()));
+  for (const std::string& link : model.links) out.str(link);
+  out.u32(std::uint32_t(model.frames.size()));
+  for (const FrameRef& frame : model.frames) {
+    out.str(frame.location);
+    out.str(frame.name);
+    out.u8(frame.inFrameset ? 1 : 0);
+  }
+  return out.frame();
+}
+
+std::optional<std::uint32_t> frameLength(const QByteArray& buffer) {
+  if (buffer.size() < kHeaderBytes) return std::nullopt;
+  std::uint32_t length = 0;
+  std::memcpy(&length, buffer.constData(), 4);
+  return length;
+}
+
+std::optional<Request> decodeRequest(const QByteArray& payload) {
+  Reader in(payload);
+  Request request;
+  request.url = QUrl::fromEncoded(in.bytes());
+  request.markup = in.bytes();
+  if (!in.atEnd()) return std::nullopt;
+  return request;
+}
+
+std::shared_ptr<DocumentModel> decodeModel(const QByteArray& payload) {
+  Reader in(payload);
+  auto model = std::make_shared<DocumentModel>();
+  const std::uint8_t hasRoot = in.u8();
+  model->hasRoot = hasRoot == 1;
+  model->innerHTML = in.str();
+  model->innerText = in.str();
+  model->images.resize(in.count(12));
+  for (ImageRef& image : model->images) {
+    image.src = in.str();
+    image.attrWidth = in.i32();
+    image.attrHeight = in.i32();
+  }
+  model->links.resize(in.count(4));
+  for (std::string& link : model->links) link = in.str();
+  model->frames.resize(in.count(9));
+  for (FrameRef& frame : model->frames) {
+    frame.location = in.str();
+    frame.name = in.str();
+    const std::uint8_t inFrameset = in.u8();
+    frame.inFrameset = inFrameset == 1;
+    if (inFrameset > 1) return nullptr;
+  }
+  if (hasRoot > 1 || !in.atEnd()) return nullptr;
+  return model;
+}
+
+}  // namespace web::wire

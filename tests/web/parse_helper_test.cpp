@@ -1,0 +1,149 @@
+// The parse helper: the model it returns is the one parsed in-process; whatever goes wrong in
+// it (sandbox, overrun, crash, garbage) costs one document, and the next one parses.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "web/engine.h"
+#include "web/parse_client.h"
+#include "web/parse_wire.h"
+#include "web_test_support.h"
+
+namespace {
+
+using webtest::Recorder;
+
+const QByteArray kProbe = "<!--quorel-parse:sandbox-probe-->";
+const QUrl kUrl("http://page.test/dir/index.html");
+
+QByteArray misnested(int bytes) { return QByteArray("<b>x<div>y</b>z").repeated(bytes / 15); }
+
+std::shared_ptr<web::DocumentModel> parseAsync(web::ParseClient& client, const QByteArray& html,
+                                               int budgetMs = 2000) {
+  std::shared_ptr<web::DocumentModel> result;
+  bool done = false;
+  QObject context;
+  client.parse(html, kUrl, budgetMs, &context, [&](std::shared_ptr<web::DocumentModel> model) {
+    result = std::move(model);
+    done = true;
+  });
+  EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, 10000));
+  return result;
+}
+
+class ParseHelper : public ::testing::Test {
+ protected:
+  void SetUp() override { qputenv("QUOREL_PARSE_SELFTEST", "1"); }
+  void TearDown() override { qunsetenv("QUOREL_PARSE_SELFTEST"); }
+  webtest::AppGuard guard;
+  web::ParseClient client{web::ParseClient::locateHelper()};
+};
+
+TEST_F(ParseHelper, ModelIsTheOneParsedInProcess) {
+  for (const QByteArray& html : {
+           QByteArray(""),
+           QByteArray("<base href='/b/'><img src='i.png' width=3><a href='x?y=1'>x</a>"
+                      "<frameset><frame src='f.html' name='top'></frameset>"),
+           QByteArray("<p>caf\xc3\xa9</p><iframe src=''></iframe><script>a<b</script>"),
+       }) {
+    const auto local = web::buildDocument(html, kUrl);
+    for (const auto& remote : {parseAsync(client, html), client.parseNow(html, kUrl, 2000)}) {
+      ASSERT_TRUE(remote) << html.constData();
+      EXPECT_EQ(remote->innerHTML, local->innerHTML);
+      EXPECT_EQ(remote->innerText, local->innerText);
+      EXPECT_EQ(remote->links, local->links);
+      ASSERT_EQ(remote->images.size(), local->images.size());
+      for (size_t i = 0; i < local->images.size(); ++i) {
+        EXPECT_EQ(remote->images[i].src, local->images[i].src);
+        EXPECT_EQ(remote->images[i].attrWidth, local->images[i].attrWidth);
+      }
+      ASSERT_EQ(remote->frames.size(), local->frames.size());
+      for (size_t i = 0; i < local->frames.size(); ++i) {
+        EXPECT_EQ(remote->frames[i].location, local->frames[i].location);
+        EXPECT_EQ(remote->frames[i].name, local->frames[i].name);
+        EXPECT_EQ(remote->frames[i].inFrameset, local->frames[i].inFrameset);
+      }
+    }
+  }
+}
+
+TEST_F(ParseHelper, AForbiddenCallKillsTheHelper) {
+  QProcess helper;
+  helper.start(web::ParseClient::locateHelper());
+  ASSERT_TRUE(helper.waitForStarted());
+  helper.write(web::wire::encodeRequest({kUrl, kProbe}));
+  ASSERT_TRUE(helper.waitForFinished(5000));
+  EXPECT_EQ(helper.exitStatus(), QProcess::CrashExit);
+  EXPECT_EQ(helper.exitCode(), SIGSYS);
+}
+
+TEST_F(ParseHelper, AFailureCostsOneDocumentOnly) {
+  const QByteArray normal = "<p>fine</p>";
+  struct Case {
+    const char* name;
+    QByteArray html;
+    int budgetMs;
+  };
+  for (const Case& c : {Case{"sandbox", kProbe, 2000}, Case{"overrun", misnested(400000), 100}}) {
+    EXPECT_FALSE(parseAsync(client, c.html, c.budgetMs)) << c.name;
+    const auto next = parseAsync(client, normal);
+    ASSERT_TRUE(next) << c.name;
+    EXPECT_EQ(next->innerText, "fine");
+    // The waiting caller is bounded the same way.
+    EXPECT_FALSE(client.parseNow(c.html, kUrl, c.budgetMs)) << c.name;
+    EXPECT_TRUE(client.parseNow(normal, kUrl, 2000)) << c.name;
+  }
+}
+
+TEST_F(ParseHelper, AHelperThatAnswersWrongOrNotAtAllFailsItsDocuments) {
+  QTemporaryDir dir;
+  for (const char* script :
+       {"head -c 20 >/dev/null; printf 'garbage!'", "exit 0", "kill -SEGV $$"}) {
+    const QString path = dir.filePath("helper");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(QByteArray("#!/bin/sh\n") + script + "\n");
+    file.close();
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    web::ParseClient broken(path);
+    EXPECT_FALSE(parseAsync(broken, "<p>x</p>")) << script;
+    EXPECT_FALSE(broken.parseNow("<p>x</p>", kUrl, 2000)) << script;
+  }
+  web::ParseClient missing(dir.filePath("absent"));
+  EXPECT_FALSE(missing.parseNow("<p>x</p>", kUrl, 500));
+}
+
+// Through the browser: the failed page is a navigation error of its own kind; the next loads.
+TEST_F(ParseHelper, TheBrowserReportsTheFailedPageAndGoesOn) {
+  webtest::HttpFixture server;
+  webtest::Reply page;
+  for (const auto& [path, body] :
+       {std::pair{"/probe", kProbe}, std::pair{"/slow", misnested(400000)},
+        std::pair{"/fine", QByteArray("<p>fine</p>")}}) {
+    page.body = body;
+    server.route(path, page);
+  }
+  web::EngineOptions options = webtest::optionsFor(server);
+  options.parseBudgetMs = 300;
+  web::Engine engine(options);
+  for (const char* hostile : {"/probe", "/slow"}) {
+    for (const char* path : {hostile, "/fine"}) {
+      web::WebBrowser browser(engine);
+      Recorder recorder(browser);
+      browser.navigate(server.url(path));
+      ASSERT_TRUE(recorder.wait()) << path;
+      ASSERT_EQ(recorder.events.size(), 1u) << path;
+      if (path == std::string("/fine")) {
+        EXPECT_EQ(recorder.events[0].type, "DocumentComplete") << hostile;
+        EXPECT_EQ(browser.document().innerText(), "fine");
+      } else {
+        EXPECT_EQ(recorder.events[0].status, web::status::kParseFailed) << path;
+      }
+    }
+  }
+}
+
+}  // namespace
