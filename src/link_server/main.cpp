@@ -84,6 +84,17 @@ void quitOnSignals() {
   sigaction(SIGINT, &action, nullptr);
 }
 
+// The listening socket systemd hands over (LISTEN_PID/LISTEN_FDS, first descriptor 3), if
+// this process was started by a socket unit; -1 otherwise.
+int systemdSocket() {
+  const bool ours = qEnvironmentVariable("LISTEN_PID").toLongLong() == ::getpid();
+  const bool one = qEnvironmentVariableIntValue("LISTEN_FDS") >= 1;
+  qunsetenv("LISTEN_PID");
+  qunsetenv("LISTEN_FDS");
+  qunsetenv("LISTEN_FDNAMES");
+  return ours && one ? 3 : -1;
+}
+
 // The list next to the build (build/../data/links) or in the installed share folder.
 QString defaultLinkFile() {
   const QDir bin(QCoreApplication::applicationDirPath());
@@ -130,7 +141,8 @@ int main(int argc, char* argv[]) {
   if (!loadLinks(linkFile, links)) return 1;
 
   vendor::VendorServer server(links);
-  if (!server.listen(address, port)) {
+  const int handedOver = systemdSocket();
+  if (handedOver >= 0 ? !server.listen(handedOver) : !server.listen(address, port)) {
     say(QStringLiteral("quorel-vendor: cannot listen on %1: %2")
             .arg(parser.value(listenOption), server.errorString()));
     return 1;
