@@ -51,7 +51,7 @@ grep -qx 'ExecStart=/usr/bin/quorel-vendor --listen .*' "$root/usr/lib/systemd/u
   failures+=("the service does not start /usr/bin/quorel-vendor")
 dpkg-deb -f "$deb" Depends | grep -q 'qt6-wayland' || failures+=("the package does not depend on qt6-wayland")
 dpkg-deb -e "$deb" "$tmp/control"
-grep -q 'deb-systemd-helper --user enable quorel-vendor' "$tmp/control/postinst" 2>/dev/null ||
+grep -q "deb-systemd-helper --user enable 'quorel-vendor.socket'" "$tmp/control/postinst" 2>/dev/null ||
   failures+=("installing does not enable the link server's units for every user")
 
 lintian --no-tag-display-limit "$deb" >"$tmp/lintian.log" 2>&1 || true
