@@ -4,7 +4,7 @@ ASAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
 
-.PHONY: all deps format build asan test fuzz run install clean
+.PHONY: all deps format build asan test fuzz run install uninstall deb clean
 
 all: build
 
@@ -40,9 +40,29 @@ fuzz: deps
 run: deps build
 	scripts/run-demo.sh $(BUILD)
 
-# make install [PREFIX=/usr/local] [DESTDIR=/staging]
-install: build
+# make install [PREFIX=/usr/local] [DESTDIR=/staging]: installs what make build built (it does
+# not build, so that it can run as root without writing root's files into the build folder).
+install:
+	@[ -f $(BUILD)/build.ninja ] && [ -x $(BUILD)/quorel ] || \
+	  { echo "make install: nothing built in $(BUILD)/; run make build first" >&2; exit 1; }
 	DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX)
 
+# Removes every file the last make install wrote (CMake lists them in install_manifest.txt,
+# without DESTDIR: give the same DESTDIR as to make install).
+uninstall:
+	@[ -f $(BUILD)/install_manifest.txt ] || \
+	  { echo "make uninstall: no $(BUILD)/install_manifest.txt; nothing was installed from $(BUILD)/" >&2; exit 1; }
+	@while IFS= read -r file || [ -n "$$file" ]; do \
+	  file="$(DESTDIR)$$file"; \
+	  if [ -e "$$file" ] || [ -L "$$file" ]; then echo "Removing $$file"; rm -f "$$file"; fi; \
+	done < $(BUILD)/install_manifest.txt
+	rm -f $(BUILD)/install_manifest.txt
+
+# The Debian package, quorel_<version>_<arch>.deb, built in a clean tree of its own and moved
+# into build-deb/ (dpkg-buildpackage writes beside the source folder).
+DEB_DIR ?= build-deb
+deb:
+	scripts/make-deb.sh $(DEB_DIR)
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz
+	rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz $(DEB_DIR)

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config make
-  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev qt6-image-formats-plugins
+  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev qt6-image-formats-plugins qt6-wayland
   libgumbo-dev libxcb1-dev libjemalloc-dev libseccomp-dev
   libgtest-dev libgmock-dev
   xvfb xauth x11-apps x11-utils xdotool imagemagick
@@ -14,6 +14,10 @@ packages=(
   valgrind
   # websim's real documents and pictures; curl for the server end-to-end test
   debian-reference-en desktop-base curl
+  # the Debian package, its metadata's validators, the manual pages, socket activation
+  debhelper dpkg-dev lintian desktop-file-utils appstream libxml2-utils man-db systemd
+  # the collage under a Wayland compositor
+  weston
 )
 
 missing=()

@@ -5,7 +5,10 @@
 
 #include "app/program.h"
 #include "app/startup.h"
+#include "app/vendor.h"
 #include "desktop/desktop_platform.h"
+#include "desktop/link_server_watch.h"
+#include "desktop/qt_main_window.h"
 #include "desktop/screen_saver_host.h"
 #include "desktop/stall_meter.h"
 
@@ -24,6 +27,8 @@ int main(int argc, char** argv) {
   // The logo pictures live in the static desktop library: register them explicitly.
   Q_INIT_RESOURCE(quorel);
   QCoreApplication::setApplicationName(QStringLiteral("quorel"));
+  // Lets the desktop match the window to quorel.desktop (its icon and name; Wayland's app id).
+  QGuiApplication::setDesktopFileName(QStringLiteral("quorel"));
   // Only the main window's unload ends the program, not the last window closing.
   app.setQuitOnLastWindowClosed(false);
   desktop::startStallMeter(&app);  // only for benchmarks (QUOREL_STALL_LOG)
@@ -35,8 +40,8 @@ int main(int argc, char** argv) {
   // Made before the platform, so it outlives the window put into it.
   std::unique_ptr<QWindow> host;
   std::optional<QSize> hostSize;
-  if (const auto id =
-          desktop::screenSaverWindow(arguments, qEnvironmentVariable("XSCREENSAVER_WINDOW"))) {
+  const QString saverWindow = qEnvironmentVariable("XSCREENSAVER_WINDOW");
+  if (const auto id = desktop::screenSaverWindow(arguments, saverWindow)) {
     hostSize = desktop::foreignWindowSize(*id);
     if (hostSize) host.reset(QWindow::fromWinId(*id));  // a window that is gone: our own instead
   }
@@ -48,5 +53,9 @@ int main(int argc, char** argv) {
   if (const auto status = Startup(program, commandLine)) return *status;
   // The load may already have ended the program (its window closed at once).
   if (const auto status = platform.endStatus()) return *status;
+  auto& window = static_cast<desktop::QtMainWindow&>(platform.mainWindow());
+  window.setEscapeCloses(!desktop::startedByScreenSaver(arguments, saverWindow));
+  new desktop::LinkServerWatch(window.qtWorkBrowser().webBrowser(),
+                               QString::fromLatin1(kVendorHost));
   return app.exec();
 }

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QMouseEvent>
+#include <QShortcut>
 #include <QWindow>
 
 #include "desktop/guarded_call.h"
@@ -71,6 +72,11 @@ QtMainWindow::QtMainWindow(web::Engine& engine, const QtScreen& screen, QWindow*
     guardedCall("picLogo_MouseUp", events_.logoMouseUp, button);
   };
   logo.onClick = [this] { guardedCall("picLogo_Click", events_.logoClick); };
+
+  // Escape ends the program, unless a screen saver started it (the saver ends its hacks).
+  new QShortcut(QKeySequence(Qt::Key_Escape), &form, [this] {
+    if (escapeCloses_) close();
+  });
 }
 
 QtMainWindow::~QtMainWindow() {
@@ -118,7 +124,10 @@ void QtMainWindow::coverScreen() {
     return;
   }
   // A window manager honours the full-screen state; without one only the geometry counts.
-  form_->setWindowState(form_->windowState() | Qt::WindowFullScreen);
+  // The state keeps a window to one monitor, so a window over several goes without it.
+  if (!QtScreen::spansMonitors()) {
+    form_->setWindowState(form_->windowState() | Qt::WindowFullScreen);
+  }
   form_->setGeometry(QRect(QPoint(0, 0), size));
 }
 

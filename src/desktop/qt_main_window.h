@@ -6,6 +6,7 @@
 // [X] unload once, by close() or by the window manager's close; resize; bare-surface presses
 // [X] logo press, release and click
 // [X] a foreign host window (screen-saver mode): the window becomes its child, sized to it
+// [X] Escape closes it, unless a screen saver started it
 #pragma once
 
 #include <QWidget>
@@ -75,6 +76,8 @@ class QtMainWindow : private FormHolder, public TwipsControl, public platform::M
   QtBrowser& qtWorkBrowser() { return *work_; }
   PictureWidget& logoWidget() { return logo_->pictureWidget(); }
   bool unloaded() const { return unloaded_; }
+  // Off when a screen saver started the program.
+  void setEscapeCloses(bool on) { escapeCloses_ = on; }
 
  protected:
   void applyGeometry(const QRect& pixels) override;
@@ -93,6 +96,7 @@ class QtMainWindow : private FormHolder, public TwipsControl, public platform::M
   std::unique_ptr<QtTextBox> urlBox_;
   QtTimer nextTimer_, timeTimer_, recoveryTimer_;
   Events events_;
+  bool escapeCloses_ = true;
   bool maximized_ = false;
   bool unloaded_ = false;
 };

@@ -9,7 +9,15 @@ namespace desktop {
 QSize QtScreen::pixelSize() const {
   if (override_) return *override_;
   const QScreen* screen = QGuiApplication::primaryScreen();
-  return screen ? screen->geometry().size() : QSize(1024, 768);
+  if (!screen) return {1024, 768};
+  // Every monitor of the desktop (X11's root window starts at 0,0); a Wayland window cannot
+  // place itself, so there it fills one output.
+  return spansMonitors() ? screen->virtualGeometry().size() : screen->geometry().size();
+}
+
+bool QtScreen::spansMonitors() {
+  return QGuiApplication::screens().size() > 1 &&
+         QGuiApplication::platformName() != QLatin1String("wayland");
 }
 
 int QtScreen::width() const { return pixelSize().width() * kTwipsPerPixel; }

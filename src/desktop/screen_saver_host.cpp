@@ -33,6 +33,13 @@ std::optional<WId> screenSaverWindow(const QStringList& arguments,
   return std::nullopt;
 }
 
+bool startedByScreenSaver(const QStringList& arguments, const QString& environmentValue) {
+  const QString commandLine = arguments.mid(1).join(QLatin1Char(' '));
+  return !environmentValue.trimmed().isEmpty() || arguments.contains(QStringLiteral("-root")) ||
+         arguments.contains(QStringLiteral("-window-id")) ||
+         commandLine.left(2).toLower() == QStringLiteral("/s");
+}
+
 std::optional<WId> rootWindow() {
   xcb_connection_t* connection = x11Connection();
   if (!connection) return std::nullopt;

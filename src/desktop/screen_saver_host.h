@@ -14,6 +14,9 @@
 namespace desktop {
 
 std::optional<WId> screenSaverWindow(const QStringList& arguments, const QString& environmentValue);
+// A screen saver started the program: it handed over a window or the whole screen, or gave
+// the run switch "/s" (the first two characters of the whole argument text).
+bool startedByScreenSaver(const QStringList& arguments, const QString& environmentValue);
 
 // The X server's answers; nullopt when not on X11 or the window is gone.
 std::optional<WId> rootWindow();

@@ -108,6 +108,17 @@ int connectionRoom(int wanted) {
   return room;
 }
 
+// The listening socket systemd hands over (LISTEN_PID/LISTEN_FDS, first descriptor 3), if
+// this process was started by a socket unit; -1 otherwise.
+int systemdSocket() {
+  const bool ours = qEnvironmentVariable("LISTEN_PID").toLongLong() == ::getpid();
+  const bool one = qEnvironmentVariableIntValue("LISTEN_FDS") >= 1;
+  qunsetenv("LISTEN_PID");
+  qunsetenv("LISTEN_FDS");
+  qunsetenv("LISTEN_FDNAMES");
+  return ours && one ? 3 : -1;
+}
+
 // The list next to the build (build/../data/links) or in the installed share folder.
 QString defaultLinkFile() {
   const QDir bin(QCoreApplication::applicationDirPath());
@@ -170,7 +181,8 @@ int main(int argc, char* argv[]) {
   options.maxConnections = connectionRoom(options.maxConnections);
   vendor::VendorServer server(links, options);
   server.setSearchGateway(&search);
-  if (!server.listen(address, port)) {
+  const int handedOver = systemdSocket();
+  if (handedOver >= 0 ? !server.listen(handedOver) : !server.listen(address, port)) {
     say(QStringLiteral("quorel-vendor: cannot listen on %1: %2")
             .arg(parser.value(listenOption), server.errorString()));
     return 1;

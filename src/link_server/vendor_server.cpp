@@ -227,6 +227,8 @@ bool VendorServer::listen(const QHostAddress& address, quint16 port) {
   return server_->listen(address, port);
 }
 
+bool VendorServer::listen(qintptr descriptor) { return server_->setSocketDescriptor(descriptor); }
+
 quint16 VendorServer::serverPort() const { return server_->serverPort(); }
 QHostAddress VendorServer::serverAddress() const { return server_->serverAddress(); }
 QString VendorServer::errorString() const { return server_->errorString(); }

@@ -38,6 +38,8 @@ class VendorServer : public QObject {
   ~VendorServer() override;
 
   bool listen(const QHostAddress& address, quint16 port);
+  // Takes over a socket already listening (handed over by systemd).
+  bool listen(qintptr descriptor);
   quint16 serverPort() const;
   QHostAddress serverAddress() const;
   QString errorString() const;

@@ -61,6 +61,17 @@ TEST_F(MainWindowTest, UnloadsOnceByAnyRoute) {
   EXPECT_TRUE(window.unloaded());
 }
 
+TEST_F(MainWindowTest, EscapeUnloadsUnlessAScreenSaverStartedIt) {
+  window.show();
+  QApplication::setActiveWindow(&window.form());
+  window.setEscapeCloses(false);
+  QTest::keyClick(&window.form(), Qt::Key_Escape);
+  EXPECT_EQ(log, "");
+  window.setEscapeCloses(true);
+  QTest::keyClick(&window.form(), Qt::Key_Escape);
+  EXPECT_EQ(log, "unload;");
+}
+
 TEST_F(MainWindowTest, WindowManagerCloseUnloads) {
   window.show();
   window.form().close();

@@ -56,6 +56,23 @@ TEST_F(SmallServicesTest, ScreenSaverWindowFromOptionOrEnvironment) {
         << c.arguments.join(' ').toStdString();
 }
 
+TEST_F(SmallServicesTest, StartedByAScreenSaverOnlyWhenOneSaysSo) {
+  struct Case {
+    QStringList arguments;
+    QString environment;
+    bool expected;
+  };
+  const Case cases[] = {
+      {{"quorel"}, "", false},        {{"quorel", "/c"}, "", false},
+      {{"quorel", "x/s"}, "", false}, {{"quorel", "/S"}, "", true},
+      {{"quorel", "/s:1"}, "", true}, {{"quorel", "-root"}, "", true},
+      {{"quorel"}, "0x10", true},     {{"quorel", "-window-id", "7"}, "", true},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(desktop::startedByScreenSaver(c.arguments, c.environment), c.expected)
+        << c.arguments.join(' ').toStdString() << " " << c.environment.toStdString();
+}
+
 TEST_F(SmallServicesTest, ShellTargets) {
   EXPECT_EQ(desktop::QtShell::target("http://127.0.0.1:8480/quorel/bin/click.asp?url=x", ""),
             QUrl("http://127.0.0.1:8480/quorel/bin/click.asp?url=x"));

@@ -133,6 +133,21 @@ check "every listed address answers" bash -c "
   done"
 check "fault host: truncated picture" bash -c "curl -s --max-time 10 --noproxy '' -x http://$websim -o /dev/null http://faults.test/truncated.jpg; test \$? -eq 18"
 
+# --- started by a systemd socket unit: it serves the socket handed over, not --listen ---------
+
+socket_activated() {
+  command -v systemd-socket-activate >/dev/null || { echo "  skipped: no systemd-socket-activate"; return 0; }
+  local port=$((20000 + RANDOM % 20000)) pid answer
+  systemd-socket-activate -l "127.0.0.1:$port" "$build/quorel-vendor" --listen 127.0.0.1:0 \
+    --links "$source_dir/data/links/websim.txt" 2>"$work/activated.log" &
+  pid=$!
+  answer=$(fetch --retry 30 --retry-connrefused --retry-delay 0 "http://127.0.0.1:$port/quorel/bin/version.asp")
+  kill -TERM "$pid"
+  wait "$pid"
+  [[ "$answer" == "$version" ]] || { echo "  answered \"$answer\": $(cat "$work/activated.log")"; return 1; }
+}
+check "vendor takes the socket systemd hands it" socket_activated
+
 # --- both stop cleanly --------------------------------------------------------------------------
 
 stops_cleanly() {

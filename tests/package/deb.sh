@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# make deb builds quorel_<version>_<arch>.deb; unpacked into a scratch root it holds the
+# programs, the helpers under /usr/libexec/quorel, the desktop entry, metainfo, icons, manual
+# pages, the user units (enabled for every user on installation), the xscreensaver hack and
+# the licence as its copyright; it depends on the Wayland platform plugin, and lintian finds
+# no error in it.
+# Usage: deb.sh BUILD_DIR SOURCE_DIR       (DEB_KEEP=DIR keeps the package)
+set -euo pipefail
+build=$(cd "$1" && pwd)
+source_dir=$(cd "$2" && pwd)
+for tool in dpkg-buildpackage dh lintian; do
+  command -v "$tool" >/dev/null || { echo "deb: FAIL: $tool missing (scripts/install-deps.sh)" >&2; exit 1; }
+done
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+
+if ! (cd "$source_dir" && scripts/make-deb.sh "$tmp/out") >"$tmp/build.log" 2>&1; then
+  echo "deb: FAIL: make deb failed:" >&2
+  tail -n 30 "$tmp/build.log" >&2
+  exit 1
+fi
+version=$(sed -n 's/^project(quorel VERSION \([0-9.]*\).*/\1/p' "$source_dir/CMakeLists.txt")
+deb=$tmp/out/quorel_${version}_$(dpkg-architecture -qDEB_HOST_ARCH).deb
+[[ -s "$deb" ]] || { echo "deb: FAIL: no $(basename "$deb") in $(ls "$tmp/out")" >&2; exit 1; }
+[[ -z "${DEB_KEEP:-}" ]] || cp "$deb" "$DEB_KEEP/"
+
+root=$tmp/root
+dpkg -x "$deb" "$root"
+failures=()
+for program in usr/bin/quorel usr/bin/quorel-vendor usr/bin/quorel-screensaver \
+  usr/libexec/quorel/quorel-inspect; do
+  [[ -x "$root/$program" && ! -d "$root/$program" ]] || failures+=("$program is not a program in the package")
+done
+if [[ -x "$build/quorel-parse" ]]; then
+  [[ -x "$root/usr/libexec/quorel/quorel-parse" ]] || failures+=("the parse helper is not in /usr/libexec/quorel")
+fi
+for file in usr/share/applications/quorel.desktop usr/share/metainfo/org.example.Quorel.metainfo.xml \
+  usr/share/icons/hicolor/scalable/apps/quorel.svg usr/share/icons/hicolor/48x48/apps/quorel.png \
+  usr/share/icons/hicolor/128x128/apps/quorel.png usr/share/icons/hicolor/256x256/apps/quorel.png \
+  usr/share/man/man1/quorel.1.gz usr/share/man/man1/quorel-vendor.1.gz \
+  usr/share/man/man1/quorel-screensaver.1.gz usr/lib/systemd/user/quorel-vendor.socket \
+  usr/lib/systemd/user/quorel-vendor.service usr/share/xscreensaver/config/quorel.xml \
+  usr/share/quorel/links/default.txt usr/share/doc/quorel/copyright; do
+  [[ -s "$root/$file" ]] || failures+=("$file is missing or empty")
+done
+[[ -e "$root/usr/libexec/xscreensaver/quorel" ]] || failures+=("no xscreensaver hack named quorel")
+grep -q 'Permission is hereby granted' "$root/usr/share/doc/quorel/copyright" ||
+  failures+=("the copyright file does not carry the MIT licence")
+grep -qx 'ExecStart=/usr/bin/quorel-vendor --listen .*' "$root/usr/lib/systemd/user/quorel-vendor.service" ||
+  failures+=("the service does not start /usr/bin/quorel-vendor")
+dpkg-deb -f "$deb" Depends | grep -q 'qt6-wayland' || failures+=("the package does not depend on qt6-wayland")
+dpkg-deb -e "$deb" "$tmp/control"
+grep -q "deb-systemd-helper --user enable 'quorel-vendor.socket'" "$tmp/control/postinst" 2>/dev/null ||
+  failures+=("installing does not enable the link server's units for every user")
+
+lintian --no-tag-display-limit "$deb" >"$tmp/lintian.log" 2>&1 || true
+errors=$(grep '^E: ' "$tmp/lintian.log" || true)
+[[ -z "$errors" ]] || failures+=("lintian: $errors")
+
+echo "deb: $(basename "$deb"), $(stat -c %s "$deb") bytes, $(grep -c '^W: ' "$tmp/lintian.log") lintian warnings"
+if ((${#failures[@]})); then
+  printf 'deb: FAIL: %s\n' "${failures[@]}" >&2
+  exit 1
+fi
+echo "deb: PASS"
