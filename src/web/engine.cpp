@@ -97,6 +97,9 @@ void Engine::fetchDecoded(const QString& address, QObject* context, std::functio
     return;
   }
   if (d->failedDecodes.find(address)) return;  // asked before and failed: no loop of retries
+  // A hidden panel asks too (its document is laid out all the same): the window spares it.
+  const QSize known = cachedSize(address);
+  if (known.isValid() && !d->decoder.panelAccepts(known)) return;
   auto found = d->decoding.find(address);
   if (found != d->decoding.end()) {
     found->append({context, std::move(done)});
@@ -121,8 +124,7 @@ void Engine::fetchDecoded(const QString& address, QObject* context, std::functio
   connect(fetch, &Fetch::finished, this, [this, fetch, finish] {
     const FetchResult& result = fetch->result();
     fetch->deleteLater();
-    // Already shown in a panel once: only the size cap applies, not the window.
-    if (navigationStatus(result) == 0)
+    if (navigationStatus(result) == 0 && d->decoder.panelAccepts(shownSizeOf(result.body)))
       d->decoder.decode(result.body, this, finish);
     else
       finish({});

@@ -35,7 +35,10 @@ void PictureDecoder::setPanelSizeWindow(std::function<bool(QSize)> accepts) {
   window_ = std::move(accepts);
 }
 
-bool PictureDecoder::panelAccepts(QSize shown) const { return !window_ || window_(shown); }
+bool PictureDecoder::panelAccepts(QSize shown) const {
+  if (qint64(shown.width()) * shown.height() > kMaxPicturePixels) return false;
+  return !window_ || window_(shown);
+}
 
 void PictureDecoder::decode(const QByteArray& bytes, QObject* context,
                             std::function<void(const QImage& image)> done) {

@@ -26,6 +26,7 @@ class PictureDecoder : public QObject {
 
   // The sizes (as shown) a panel would show; every size while none is set.
   void setPanelSizeWindow(std::function<bool(QSize)> accepts);
+  // Within the cap and the window: worth decoding for a panel.
   bool panelAccepts(QSize shown) const;
 
   // done(image) runs from the event loop unless context is destroyed first: a null image when

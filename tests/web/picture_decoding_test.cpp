@@ -2,6 +2,7 @@
 
 #include <QtEndian>
 
+#include "web/display_view.h"
 #include "web/picture_decoder.h"
 #include "web_test_support.h"
 
@@ -52,7 +53,13 @@ class PictureDecoding : public ::testing::Test {
   HttpFixture server;
   web::Engine engine{webtest::optionsFor(server)};
   web::WebBrowser browser{engine};
-  void SetUp() override { browser.setKeepsDecodedImages(true); }
+  // A hidden panel in a shown window: its document is laid out all the same.
+  QWidget window;
+  web::DisplayView* view = new web::DisplayView(browser, &window);
+  void SetUp() override {
+    window.show();
+    view->hide();
+  }
 };
 
 TEST_F(PictureDecoding, OnlyPicturesWithinTheCapAndTheWindowAreDecoded) {
@@ -63,14 +70,15 @@ TEST_F(PictureDecoding, OnlyPicturesWithinTheCapAndTheWindowAreDecoded) {
     QByteArray bytes;
     QSize size;  // what the document reports, decoded or not
     bool decoded;
+    int fetches;  // the view asks again for a picture not at hand
   } cases[] = {
-      {"/small.png", webtest::imageBytes("png", 60, 40), {60, 40}, true},
+      {"/small.png", webtest::imageBytes("png", 60, 40), {60, 40}, true, 1},
       // 36 MP: under the cap, over Qt's default allocation limit (at four bytes a pixel)
-      {"/tall.png", blackPng(1000, 36000), {1000, 36000}, true},
-      {"/over-cap.png", blackPng(2000, 25000), {2000, 25000}, false},
-      {"/claims.png", blackPng(60000, 60000, false), {60000, 60000}, false},
-      {"/too-wide.png", blackPng(2400, 10), {2400, 10}, false},
-      {"/broken.png", webtest::imageBytes("png", 50, 50).left(100), {50, 50}, false},
+      {"/tall.png", blackPng(1000, 36000), {1000, 36000}, true, 1},
+      {"/over-cap.png", blackPng(2000, 25000), {2000, 25000}, false, 1},
+      {"/claims.png", blackPng(60000, 60000, false), {60000, 60000}, false, 1},
+      {"/too-wide.png", blackPng(2400, 10), {2400, 10}, false, 1},
+      {"/broken.png", webtest::imageBytes("png", 50, 50).left(100), {50, 50}, false, 2},
   };
   for (const Case& c : cases) {
     server.route(c.path, png(c.bytes));
@@ -80,7 +88,9 @@ TEST_F(PictureDecoding, OnlyPicturesWithinTheCapAndTheWindowAreDecoded) {
     EXPECT_EQ(recorder.count("DocumentComplete"), 1) << c.path;
     const platform::ImageElement image = browser.document().image(0);
     EXPECT_EQ(QSize(image.width, image.height), c.size) << c.path;
+    QTest::qWait(100);  // the view's own request, if any
     EXPECT_EQ(!engine.decodedImage(server.url(c.path)).isNull(), c.decoded) << c.path;
+    EXPECT_EQ(server.hits(c.path), c.fetches) << c.path;
   }
 }
 
