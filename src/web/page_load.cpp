@@ -107,7 +107,7 @@ std::shared_ptr<DocumentModel> PageLoad::documentFor(Kind kind, const QUrl& url,
 }
 
 void PageLoad::decodeForPanel(const QString& key, const QByteArray& body, QSize shown) {
-  // A picture the panel would hide keeps its header's size and is never decoded.
+  // Too large, or one the panel would hide: it keeps its header's size and is never decoded.
   PictureDecoder& decoder = engine_.decoder();
   if (!shown.isValid() || !decoder.panelAccepts(shown)) return;
   decoding_ = true;
