@@ -22,6 +22,13 @@ bool parseSize(const std::string& text, std::int32_t unlimited, std::int32_t& wi
 
 }  // namespace
 
+bool FitsSizeWindow(const Settings& s, std::int32_t width, std::int32_t height) {
+  // The one size that always passes, whatever the window says.
+  if (width == 28 && height == 30) return true;
+  return s.MinImageWidth <= width && width <= s.MaxImageWidth && s.MinImageHeight <= height &&
+         height <= s.MaxImageHeight;
+}
+
 bool ParseMinImageSize(Settings& settings, const std::string& text) {
   if (parseSize(text, 0, settings.MinImageWidth, settings.MinImageHeight)) return true;
   parseSize(kDefaultMinImageSize, 0, settings.MinImageWidth, settings.MinImageHeight);

@@ -27,6 +27,9 @@ struct Settings {
 inline constexpr const char* kDefaultMinImageSize = "100x100";
 inline constexpr const char* kDefaultMaxImageSize = "Unlimited";
 
+// A picture of this size fits the window the options set (and may be shown in a panel).
+bool FitsSizeWindow(const Settings& settings, std::int32_t width, std::int32_t height);
+
 // Size texts: "unlimited" in any case, or "<width>x<height>" (lower-case x). A text that does
 // not parse leaves the pair at the key's default and returns false.
 bool ParseMinImageSize(Settings& settings, const std::string& text);

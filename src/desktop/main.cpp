@@ -11,6 +11,8 @@
 #include "desktop/qt_main_window.h"
 #include "desktop/screen_saver_host.h"
 #include "desktop/stall_meter.h"
+#include "web/engine.h"
+#include "web/picture_decoder.h"
 
 // The program allocates with jemalloc, linked in place of glibc's malloc. A page of 20,000 links
 // makes some 40 MB of short-lived objects; glibc's allocator scattered the long-lived ones made
@@ -49,6 +51,15 @@ int main(int argc, char** argv) {
   desktop::DesktopPlatform platform;
   if (host) platform.setHostWindow(host.get(), *hostSize);
   Program program(platform);
+  // Pictures a panel would hide are not decoded; the window is read live, so options apply.
+  web::PictureDecoder& decoder = platform.engine().decoder();
+  decoder.setPanelSizeWindow([&program](QSize shown) {
+    return FitsSizeWindow(program.settings, shown.width(), shown.height());
+  });
+  struct Forget {  // the program goes before the engine
+    web::PictureDecoder& decoder;
+    ~Forget() { decoder.setPanelSizeWindow({}); }
+  } forget{decoder};
 
   if (const auto status = Startup(program, commandLine)) return *status;
   // The load may already have ended the program (its window closed at once).

@@ -27,11 +27,7 @@ std::string SizeText(std::int32_t width, std::int32_t height) {
 
 bool GoodImage(Program& program, std::int32_t width, std::int32_t height) {
   AddTrace(program, "GoodImage IN");
-  const Settings& s = program.settings;
-  bool good = s.MinImageWidth <= width && width <= s.MaxImageWidth && s.MinImageHeight <= height &&
-              height <= s.MaxImageHeight;
-  // The one size that always passes, whatever the window says.
-  if (width == 28 && height == 30) good = true;
+  const bool good = FitsSizeWindow(program.settings, width, height);
   AddTrace(program, "GoodImage OUT");
   return good;
 }

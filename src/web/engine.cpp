@@ -6,6 +6,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkProxyFactory>
 #include <QPointer>
+#include <algorithm>
 
 #include "web/address_policy.h"
 #include "web/host_pacing.h"
@@ -13,6 +14,7 @@
 #include "web/image_probe.h"
 #include "web/lru_cache.h"
 #include "web/parse_client.h"
+#include "web/picture_decoder.h"
 
 namespace web {
 namespace {
@@ -53,6 +55,8 @@ struct Engine::Private {
   };
   QHash<QString, QList<Waiter>> decoding;
   std::unique_ptr<ParseClient> parser;
+  // Last: destroyed first, so no decode outlives the caches.
+  PictureDecoder decoder;
 };
 
 Engine::Engine(EngineOptions options, QObject* parent)
@@ -101,15 +105,12 @@ QImage Engine::decodedImage(const QString& address) const {
 }
 
 void Engine::storeDecoded(const QString& address, const QImage& image) {
-  if (image.isNull()) return;
-  // Opaque pictures are kept at three bytes a pixel instead of four: a quarter less for what
-  // the panels hold all the time, for a conversion on the rare paint.
-  const QImage kept =
-      image.format() == QImage::Format_RGB32 ? image.convertToFormat(QImage::Format_RGB888) : image;
-  d->decoded.insert(address, kept, kept.sizeInBytes());
+  if (!image.isNull()) d->decoded.insert(address, image, image.sizeInBytes());
 }
 
 void Engine::releaseDecoded(const QString& address) { d->decoded.remove(address); }
+
+PictureDecoder& Engine::decoder() { return d->decoder; }
 
 void Engine::fetchDecoded(const QString& address, QObject* context, std::function<void()> done) {
   if (!decodedImage(address).isNull()) {
@@ -117,28 +118,37 @@ void Engine::fetchDecoded(const QString& address, QObject* context, std::functio
     return;
   }
   if (d->failedDecodes.find(address)) return;  // asked before and failed: no loop of retries
+  // A hidden panel asks too (its document is laid out all the same): the window spares it.
+  const QSize known = cachedSize(address);
+  if (known.isValid() && !d->decoder.panelAccepts(known)) return;
   auto found = d->decoding.find(address);
   if (found != d->decoding.end()) {
     found->append({context, std::move(done)});
     return;
   }
   d->decoding.insert(address, {{context, std::move(done)}});
-  auto* fetch = new Fetch(*this, QUrl(address, QUrl::StrictMode), Fetch::Kind::Image, this);
-  connect(fetch, &Fetch::finished, this, [this, fetch, address] {
-    const FetchResult& result = fetch->result();
-    QImage image;
-    if (navigationStatus(result) == 0) image = decodeImage(result.body);
+  const auto finish = [this, address](const QImage& image) {
+    const QList<Private::Waiter> waiters = d->decoding.take(address);
+    const bool wanted = std::any_of(waiters.begin(), waiters.end(),
+                                    [](const Private::Waiter& waiter) { return waiter.context; });
     if (image.isNull()) {
       d->failedDecodes.insert(address, true);
-    } else {
+    } else if (wanted) {  // nobody left to show it: not kept
       storeDecoded(address, image);
       storeSize(address, image.size());
     }
-    fetch->deleteLater();
-    const QList<Private::Waiter> waiters = d->decoding.take(address);
     for (const Private::Waiter& waiter : waiters) {
       if (waiter.context) waiter.done();
     }
+  };
+  auto* fetch = new Fetch(*this, QUrl(address, QUrl::StrictMode), Fetch::Kind::Image, this);
+  connect(fetch, &Fetch::finished, this, [this, fetch, finish] {
+    const FetchResult& result = fetch->result();
+    fetch->deleteLater();
+    if (navigationStatus(result) == 0 && d->decoder.panelAccepts(shownSizeOf(result.body)))
+      d->decoder.decode(result.body, this, finish);
+    else
+      finish({});
   });
   fetch->start();
 }

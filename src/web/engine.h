@@ -66,6 +66,7 @@ class Fetch;
 struct FetchResult;
 class HostPacing;
 class ParseClient;
+class PictureDecoder;
 
 class Engine : public QObject {
   Q_OBJECT
@@ -94,9 +95,11 @@ class Engine : public QObject {
   void storeDecoded(const QString& address, const QImage& image);
   // A panel has cut what it shows of the picture: the full one is no longer needed.
   void releaseDecoded(const QString& address);
-  // Fetches and decodes an image that is not cached yet; done() runs from the event loop
-  // (also on failure) unless context is gone.
+  // Fetches and decodes (off the UI thread) an image that is not cached yet; done() runs from
+  // the event loop (also on failure) unless context is gone.
   void fetchDecoded(const QString& address, QObject* context, std::function<void()> done);
+  // Decodes pictures for the panels, bounded; holds the panels' size window.
+  PictureDecoder& decoder();
 
   // How long to hold back the next failure report for this host: repeated failures with no
   // success in between are paced, so an immediate retry loop cannot spin.

@@ -12,7 +12,9 @@ namespace web {
 namespace {
 
 // Image plug-ins report a short read as an error on stderr; a probe reads short on purpose.
-int quietReads = 0;
+// Counted per thread: pictures are also decoded on a worker, and the handler runs on the
+// thread that logs.
+thread_local int quietReads = 0;
 QtMessageHandler previousHandler = nullptr;
 
 void filterImageMessages(QtMsgType type, const QMessageLogContext& context,
@@ -47,6 +49,34 @@ QByteArray webImageFormat(QIODevice& device) {
   return {};
 }
 
+// Reads the header only: no pixel is decoded before the caller has looked at the size.
+class HeaderReader {
+ public:
+  explicit HeaderReader(const QByteArray& bytes) : copy_(bytes), buffer_(&copy_) {
+    buffer_.open(QIODevice::ReadOnly);
+    const QByteArray format = webImageFormat(buffer_);
+    if (format.isEmpty()) return;
+    reader_.setDevice(&buffer_);
+    reader_.setFormat(format);
+    const QSize size = reader_.size();
+    if (size.isValid() && size.width() > 0 && size.height() > 0) size_ = size;
+  }
+  QSize size() const { return size_; }
+  QSize shownSize() {
+    if (!size_.isValid()) return size_;
+    return reader_.transformation() & QImageIOHandler::TransformationRotate90 ? size_.transposed()
+                                                                              : size_;
+  }
+  QImageReader& reader() { return reader_; }
+
+ private:
+  QuietReads quiet_;
+  QByteArray copy_;  // QBuffer wants a non-const array; the copy shares the data
+  QBuffer buffer_;
+  QImageReader reader_;
+  QSize size_;
+};
+
 }  // namespace
 
 bool isWebImage(const QByteArray& bytes) {
@@ -57,28 +87,16 @@ bool isWebImage(const QByteArray& bytes) {
   return !webImageFormat(buffer).isEmpty();
 }
 
-QSize imageSizeOf(const QByteArray& bytes) {
-  QuietReads quiet;
-  QByteArray copy = bytes;  // QBuffer wants a non-const array; the copy shares the data
-  QBuffer buffer(&copy);
-  buffer.open(QIODevice::ReadOnly);
-  const QByteArray format = webImageFormat(buffer);
-  if (format.isEmpty()) return {};
-  QImageReader reader(&buffer, format);
-  const QSize size = reader.size();
-  return size.isValid() && size.width() > 0 && size.height() > 0 ? size : QSize();
-}
+QSize imageSizeOf(const QByteArray& bytes) { return HeaderReader(bytes).size(); }
 
-QImage decodeImage(const QByteArray& bytes) {
-  QuietReads quiet;
-  QByteArray copy = bytes;
-  QBuffer buffer(&copy);
-  buffer.open(QIODevice::ReadOnly);
-  const QByteArray format = webImageFormat(buffer);
-  if (format.isEmpty()) return {};
-  QImageReader reader(&buffer, format);
-  reader.setAutoTransform(true);
-  return reader.read();
+QSize shownSizeOf(const QByteArray& bytes) { return HeaderReader(bytes).shownSize(); }
+
+QImage decodeImage(const QByteArray& bytes, qint64 maxPixels) {
+  HeaderReader header(bytes);
+  const QSize size = header.size();
+  if (!size.isValid() || qint64(size.width()) * size.height() > maxPixels) return {};
+  header.reader().setAutoTransform(true);
+  return header.reader().read();
 }
 
 SizeProbe::SizeProbe(Engine& engine, const QString& address, QObject* parent)

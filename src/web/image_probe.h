@@ -16,7 +16,11 @@ class Fetch;
 // The size a (possibly partial) image declares; invalid until its header is complete or
 // when the bytes are no image. Quiet: image plug-ins' complaints about short data are muted.
 QSize imageSizeOf(const QByteArray& bytes);
-QImage decodeImage(const QByteArray& bytes);
+// The same, as the picture will be shown: turned as its EXIF orientation says.
+QSize shownSizeOf(const QByteArray& bytes);
+// Decodes a picture whose header declares at most maxPixels; a null image otherwise, or when
+// the data is broken. No pixel is decoded before the header's size has been checked.
+QImage decodeImage(const QByteArray& bytes, qint64 maxPixels);
 // The bytes start like a JPEG, PNG, GIF, BMP, WebP or icon image.
 bool isWebImage(const QByteArray& bytes);
 

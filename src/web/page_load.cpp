@@ -8,6 +8,7 @@
 #include "web/http_fetch.h"
 #include "web/image_probe.h"
 #include "web/parse_client.h"
+#include "web/picture_decoder.h"
 
 namespace web {
 namespace {
@@ -118,20 +119,30 @@ std::shared_ptr<DocumentModel> PageLoad::documentFor(Kind kind, const QUrl& url,
     case Kind::Image: {
       const std::string src = resolveAddress(url, url.toString(QUrl::FullyEncoded));
       const QString key = QString::fromStdString(src);
-      QSize size = imageSizeOf(body);
-      if (keepDecoded_) {
-        const QImage image = decodeImage(body);
-        if (!image.isNull()) {
-          engine_.storeDecoded(key, image);
-          size = image.size();
-        }
-      }
+      const QSize size = keepDecoded_ ? shownSizeOf(body) : imageSizeOf(body);
       engine_.storeSize(key, size.isValid() ? size : QSize(0, 0));
+      if (keepDecoded_) decodeForPanel(key, body, size);
       return buildDocument(imageDocumentMarkup(src), url);
     }
     default:
       return buildDocument(textDocumentMarkup(decodeToUtf8(body, contentType, false)), url);
   }
+}
+
+void PageLoad::decodeForPanel(const QString& key, const QByteArray& body, QSize shown) {
+  // Too large, or one the panel would hide: it keeps its header's size and is never decoded.
+  PictureDecoder& decoder = engine_.decoder();
+  if (!shown.isValid() || !decoder.panelAccepts(shown)) return;
+  decoding_ = true;
+  decoder.decode(body, this, [this, key](const QImage& image) {
+    decoding_ = false;
+    if (cancelled_) return;
+    if (!image.isNull()) {
+      engine_.storeDecoded(key, image);
+      engine_.storeSize(key, image.size());
+    }
+    maybeFinish();
+  });
 }
 
 void PageLoad::onPageFetched() {
@@ -282,7 +293,7 @@ void PageLoad::abandonProbes() {
 
 void PageLoad::maybeFinish() {
   if (cancelled_ || finished_ || !model_ || page_) return;
-  if (pendingFrames_ > 0 || !probes_.isEmpty() || !probeQueue_.empty()) return;
+  if (pendingFrames_ > 0 || !probes_.isEmpty() || !probeQueue_.empty() || decoding_) return;
   probeDeadline_.stop();
   finished_ = true;
   reports_.pageComplete(model_, pageUrl_);

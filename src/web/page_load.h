@@ -1,10 +1,12 @@
 // One navigation of one browser: the page fetch, its frameset frames, the size probes of its
-// images, and the events in their order (each frame's completion, then the page's). Every
-// report comes from the event loop; after cancel() none follows.
+// images (a display browser's picture decoded too), and the events in their order (each
+// frame's completion, then the page's). Every report comes from the event loop; after cancel()
+// none follows.
 #pragma once
 
 #include <QObject>
 #include <QSet>
+#include <QSize>
 #include <QTimer>
 #include <QUrl>
 #include <deque>
@@ -53,6 +55,8 @@ class PageLoad : public QObject {
   void fail(const QUrl& url, qint32 status, const QByteArray& body, const QByteArray& contentType);
   std::shared_ptr<DocumentModel> documentFor(Kind kind, const QUrl& url, const QByteArray& body,
                                              const QByteArray& contentType);
+  // Display browsers: the picture is decoded off the UI thread before the page completes.
+  void decodeForPanel(const QString& key, const QByteArray& body, QSize shown);
   void loadFrame(const std::string& location, const std::string& name, int topIndex, int level);
   void startProbes();
   void pumpProbes();
@@ -71,6 +75,7 @@ class PageLoad : public QObject {
   std::deque<QString> probeQueue_;
   QSet<SizeProbe*> probes_;
   QTimer probeDeadline_;
+  bool decoding_ = false;
   bool finished_ = false;
   bool cancelled_ = false;
 };

@@ -8,6 +8,7 @@
 // [X] image sizes from the first bytes, probed in parallel before DocumentComplete
 // [X] framesets: one DocumentComplete per frame, then one for the page
 // [X] display rendering from the engine's decoded copy, keeping only what can be seen
+// [X] pictures decoded on a worker after a look at the header (40 MP cap, the size window)
 // [ ] layout: sizes come from attributes and image headers, never from CSS
 // [ ] scripts, plug-ins, iframes' contents: never run or loaded
 #pragma once

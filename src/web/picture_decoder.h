@@ -1,0 +1,42 @@
+// Pictures for the panels are decoded on a worker thread, one at a time, and only once their
+// header has been read: a PNG of a hundred kilobytes may claim gigabytes of pixels.
+//
+// - No picture decodes to more than kMaxPicturePixels; Qt's allocation limit is set to match.
+// - A picture outside the panels' size window is not decoded at all: the logic hides such a
+//   panel anyway. The window is asked on the UI thread, before a decode is started.
+// - Results come back from the event loop on the asker's thread; when the asker is gone first,
+//   the result is dropped and a decode not yet started never runs.
+#pragma once
+
+#include <QImage>
+#include <QObject>
+#include <QSize>
+#include <QThreadPool>
+#include <functional>
+
+namespace web {
+
+// About 153 MiB at four bytes a pixel.
+constexpr qint64 kMaxPicturePixels = 40'000'000;
+
+class PictureDecoder : public QObject {
+ public:
+  explicit PictureDecoder(QObject* parent = nullptr);
+  ~PictureDecoder() override;
+
+  // The sizes (as shown) a panel would show; every size while none is set.
+  void setPanelSizeWindow(std::function<bool(QSize)> accepts);
+  // Within the cap and the window: worth decoding for a panel.
+  bool panelAccepts(QSize shown) const;
+
+  // done(image) runs from the event loop unless context is destroyed first: a null image when
+  // the bytes are no picture, are broken, or declare more than kMaxPicturePixels.
+  void decode(const QByteArray& bytes, QObject* context,
+              std::function<void(const QImage& image)> done);
+
+ private:
+  QThreadPool pool_;
+  std::function<bool(QSize)> window_;
+};
+
+}  // namespace web

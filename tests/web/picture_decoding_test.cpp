@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <QtEndian>
+
+#include "web/display_view.h"
+#include "web/picture_decoder.h"
+#include "web_test_support.h"
+
+namespace {
+
+using webtest::HttpFixture;
+using webtest::Recorder;
+using webtest::Reply;
+
+QByteArray chunk(const char* type, const QByteArray& data) {
+  QByteArray body = QByteArray(type, 4) + data;
+  quint32 crc = 0xffffffffu;
+  for (const char byte : body) {
+    crc ^= quint8(byte);
+    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+  }
+  QByteArray out(4, '\0');
+  qToBigEndian(quint32(data.size()), out.data());
+  out += body;
+  out.resize(out.size() + 4);
+  qToBigEndian(~crc, out.data() + out.size() - 4);
+  return out;
+}
+
+// A black grey PNG: a few kilobytes whatever its size. At one bit a pixel it is cheap to
+// decode, so only a check of the header's size keeps it from being decoded. With rows false,
+// the header claims the size over a stub of data.
+QByteArray blackPng(quint32 width, quint32 height, bool rows = true, int bits = 1) {
+  QByteArray header(13, '\0');
+  qToBigEndian(width, header.data());
+  qToBigEndian(height, header.data() + 4);
+  header[8] = char(bits);  // colour type 0: grey
+  const QByteArray raw(rows ? qsizetype(height) * (1 + (width * bits + 7) / 8) : 64, '\0');
+  return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header) +
+         chunk("IDAT", webtest::deflate(raw)) + chunk("IEND", {});
+}
+
+Reply png(const QByteArray& bytes) {
+  Reply reply;
+  reply.contentType = "image/png";
+  reply.body = bytes;
+  return reply;
+}
+
+class PictureDecoding : public ::testing::Test {
+ protected:
+  webtest::AppGuard guard;
+  HttpFixture server;
+  web::Engine engine{webtest::optionsFor(server)};
+  web::WebBrowser browser{engine};
+  // A hidden panel in a shown window: its document is laid out all the same.
+  QWidget window;
+  web::DisplayView* view = new web::DisplayView(browser, &window);
+  void SetUp() override {
+    window.show();
+    view->hide();
+  }
+};
+
+TEST_F(PictureDecoding, OnlyPicturesWithinTheCapAndTheWindowAreDecoded) {
+  // Panels here show nothing wider than 2000 pixels.
+  engine.decoder().setPanelSizeWindow([](QSize shown) { return shown.width() <= 2000; });
+  struct Case {
+    const char* path;
+    QByteArray bytes;
+    QSize size;  // what the document reports, decoded or not
+    bool decoded;
+    int fetches;  // the view asks again for a picture not at hand
+  } cases[] = {
+      {"/small.png", webtest::imageBytes("png", 60, 40), {60, 40}, true, 1},
+      // 36 MP: under the cap, over Qt's default allocation limit (at four bytes a pixel)
+      {"/tall.png", blackPng(1000, 36000), {1000, 36000}, true, 1},
+      {"/over-cap.png", blackPng(2000, 25000), {2000, 25000}, false, 1},
+      {"/claims.png", blackPng(60000, 60000, false), {60000, 60000}, false, 1},
+      {"/too-wide.png", blackPng(2400, 10), {2400, 10}, false, 1},
+      {"/broken.png", webtest::imageBytes("png", 50, 50).left(100), {50, 50}, false, 2},
+  };
+  for (const Case& c : cases) {
+    server.route(c.path, png(c.bytes));
+    Recorder recorder(browser);
+    browser.navigate(server.url(c.path));
+    ASSERT_TRUE(recorder.wait()) << c.path;
+    EXPECT_EQ(recorder.count("DocumentComplete"), 1) << c.path;
+    const platform::ImageElement image = browser.document().image(0);
+    EXPECT_EQ(QSize(image.width, image.height), c.size) << c.path;
+    QTest::qWait(100);  // the view's own request, if any
+    EXPECT_EQ(!engine.decodedImage(server.url(c.path)).isNull(), c.decoded) << c.path;
+    EXPECT_EQ(server.hits(c.path), c.fetches) << c.path;
+  }
+}
+
+TEST_F(PictureDecoding, ADecodeForAnAbandonedNavigationIsDropped) {
+  const QString big = server.url("/big.png");
+  server.route("/big.png", png(blackPng(6000, 6000, true, 8)));  // a tenth of a second
+  server.route("/next.png", png(webtest::imageBytes("png", 30, 20)));
+  Recorder recorder(browser);
+  browser.navigate(big);
+  // The size is known once the picture is in and its decode has started.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return engine.cachedSize(big).isValid(); }));
+  browser.navigate(server.url("/next.png"));
+  // One decode at a time: the abandoned one has ended when the next page completes.
+  ASSERT_TRUE(recorder.wait());
+  ASSERT_EQ(recorder.events.size(), 1u);
+  EXPECT_EQ(recorder.events[0].url, server.url("/next.png"));
+  EXPECT_TRUE(engine.decodedImage(big).isNull());
+  EXPECT_FALSE(engine.decodedImage(server.url("/next.png")).isNull());
+}
+
+}  // namespace
