@@ -137,7 +137,6 @@ class Connection : public QObject {
     Response response = respond_(request);
     if (response.later) {  // the answer is being fetched: no time-outs of the head any more
       answered_ = true;
-      idle_.stop();
       deadline_.stop();
       response.later([self = QPointer<Connection>(this), line, withBody](const Response& r) {
         if (self) self->answer(r, line, withBody);
@@ -264,7 +263,8 @@ void VendorServer::serve(QTcpSocket* socket, const QString& client) {
     if (search_) {
       if (auto later = search_->route(request.path, request.query)) return *later;
     }
-    return Respond(request.path, request.query, links_, clickTargets_, random_ ? *random_ : ownRandom_);
+    return Respond(request.path, request.query, links_, clickTargets_,
+                   random_ ? *random_ : ownRandom_);
   };
   new Connection(socket, options_, respond, [this](const QString& line) { log(line); });
 }
