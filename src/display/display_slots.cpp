@@ -102,7 +102,7 @@ void IBrowseTo(Program& program, const std::string& url) {
 
   const int k = program.nextSlot;
   SlotInfo& info = program.slotInfo[static_cast<std::size_t>(k)];
-  info.depth = static_cast<std::int16_t>(program.depth);
+  info.depth = vb::CInt(program.depth);
   info.siteUrl = program.linkCode;
   info.picUrl = program.startUrl;
 

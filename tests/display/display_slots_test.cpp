@@ -105,6 +105,22 @@ TEST(IBrowseTo, RefusedRequests) {
   }
 }
 
+// The slot keeps a 16-bit copy of the depth: out of range fails before anything moves.
+TEST(IBrowseTo, DepthOutsideSixteenBitsIsAnOverflow) {
+  for (int depth : {32768, -32769}) {
+    Slots h;
+    h.program.depth = depth;
+    try {
+      IBrowseTo(h.program, "http://site.test/a.jpg");
+      ADD_FAILURE() << depth;
+    } catch (const platform::RunTimeError& failure) {
+      EXPECT_EQ(failure.number(), 6);
+    }
+    EXPECT_TRUE(h.browser(0).navigations.empty());
+    EXPECT_EQ(h.program.nextSlot, 0);
+  }
+}
+
 TEST(DisplayPage, PlacesSizesFramesAndStacksTheSlot) {
   // The frame's free range is 11760 x 9300 twips; the draws place it within, rounded.
   const struct {
