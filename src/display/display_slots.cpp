@@ -48,10 +48,6 @@ std::string PageColour(Program& program) {
   return kColours[c];
 }
 
-std::string SizeText(std::int32_t width, std::int32_t height) {
-  return std::to_string(width) + "x" + std::to_string(height);
-}
-
 // Places slot k at a random spot sized to a w x h browser, frames it and brings it to the
 // front. The frame cuts off the browser's edge and the strips where scroll bars would show.
 void PlaceSlot(Program& program, int k, std::int32_t w, std::int32_t h) {

@@ -4,10 +4,7 @@
 #include <QUrl>
 
 #include "link_server/link_list.h"
-
-#ifndef QUOREL_VERSION
-#define QUOREL_VERSION "0.0.0"
-#endif
+#include "quorel_version.h"
 
 namespace vendor {
 

@@ -7,6 +7,7 @@
 #include <QNetworkProxyFactory>
 #include <QPointer>
 
+#include "quorel_version.h"
 #include "web/address_policy.h"
 #include "web/http_fetch.h"
 #include "web/image_probe.h"
