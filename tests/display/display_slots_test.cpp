@@ -218,6 +218,21 @@ TEST(DisplayPage, SlotAddressesBecomeClickThroughAddresses) {
   EXPECT_EQ(h.program.slotInfo[0].siteUrl, click + UrlEncode("http://site.test/a page?x=1&y=2"));
 }
 
+TEST(DisplayPage, AutoSaveOnShowingAsksForAFolderWhenNoneIsSet) {
+  for (const bool autosave : {false, true}) {
+    Slots h;
+    h.program.settings.AutosaveMode = autosave;
+    h.program.settings.AutosavePath = "";
+    h.show(0);
+    const auto& boxes = h.platform.dialogs_.messageBoxes;
+    ASSERT_EQ(boxes.size(), autosave ? 1u : 0u);
+    if (autosave) {
+      EXPECT_EQ(boxes[0].title, "Whoa");
+      EXPECT_TRUE(h.picbox(0).visible());
+    }
+  }
+}
+
 TEST(DisplayPage, LoadedAtAnUnacceptableSizeStaysHidden) {
   Slots h;
   h.program.settings.MinImageWidth = 300;
