@@ -15,6 +15,7 @@
 
 #include "link_server/link_list.h"
 #include "link_server/vendor_server.h"
+#include "quorel_version.h"
 
 namespace {
 
