@@ -18,6 +18,8 @@ packages=(
   debhelper dpkg-dev lintian desktop-file-utils appstream libxml2-utils man-db systemd
   # the collage under a Wayland compositor
   weston
+  # a decimal-comma locale for the number tests
+  locales
 )
 
 missing=()
@@ -26,14 +28,21 @@ for package in "${packages[@]}"; do
   [[ "$status" == "install ok installed" ]] || missing+=("$package")
 done
 
+sudo_cmd=()
+[[ $(id -u) -eq 0 ]] || sudo_cmd=(sudo)
+add_locale() {
+  locale -a 2>/dev/null | grep -qix 'de_DE.utf8' && return 0
+  "${sudo_cmd[@]}" localedef -i de_DE -f UTF-8 de_DE.UTF-8 || echo "deps: no de_DE.UTF-8 locale"
+}
+
 if ((${#missing[@]} == 0)); then
   echo "deps: all ${#packages[@]} packages present"
+  add_locale
   exit 0
 fi
 
 echo "deps: installing ${missing[*]}"
-sudo_cmd=()
-[[ $(id -u) -eq 0 ]] || sudo_cmd=(sudo)
 export DEBIAN_FRONTEND=noninteractive
 "${sudo_cmd[@]}" apt-get update -qq
 "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+add_locale

@@ -67,11 +67,11 @@ void Form_Load(Program& p) {
   form.move(0, 0, screen.width(), screen.height());
   form.setBackColor(0);
 
-  p.workBrowserTop = screen.height() + 600;
-  p.workBrowserLeft = screen.width() - 9000;
+  p.workBrowserTop = screen.height() + kParkingDrop;
+  p.workBrowserLeft = screen.width() - kWorkBrowserWidth;
   auto& work = p.workBrowser();
-  work.setHeight(1500);
-  work.setWidth(9000);
+  work.setHeight(kWorkBrowserHeight);
+  work.setWidth(kWorkBrowserWidth);
   work.setTop(p.workBrowserTop);
   work.setLeft(p.workBrowserLeft);
   work.zOrder(0);
@@ -97,13 +97,13 @@ void Form_Load(Program& p) {
   for (int k = 0; k < platform::MainWindow::kSlots; ++k) {
     auto& browser = p.browser(k);
     browser.setLeft(0);
-    browser.setTop(form.height() + 600);
+    browser.setTop(form.height() + kParkingDrop);
     browser.setSilent(true);
     browser.setVisible(true);
     IBrowseTo(p, "about:blank");
     auto& picbox = p.picbox(k);
     picbox.setLeft(0);
-    picbox.setTop(form.height() + 600);
+    picbox.setTop(form.height() + kParkingDrop);
     picbox.setVisible(true);
   }
 

@@ -42,8 +42,8 @@ bool ParseMaxImageSize(Settings& settings, const std::string& text) {
 }
 
 bool ReadFlag(const std::string& text) {
-  std::int32_t value = 0;
-  return vb::TryCLng(text, value) && value != 0;
+  double value = 0;  // not rounded first: "0.4" is a number other than 0
+  return vb::TryNumber(text, value) && value != 0;
 }
 
 void LoadSettings(Settings& settings, const platform::SettingsStore& store,

@@ -1,8 +1,8 @@
 #include "app/vb_text.h"
 
 #include <cctype>
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <limits>
 
 #include "platform/run_time_error.h"
@@ -12,6 +12,15 @@ namespace {
 
 // ASCII only, whatever the locale: markup and addresses are folded, never prose.
 char fold(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// A whole text as a number, a point as the decimal mark whatever LC_NUMERIC says.
+// Too big for a double counts as a number (the caller's range check fails it).
+bool ParseNumber(std::string_view text, double& number) {
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+  if (error == std::errc::result_out_of_range) number = std::numeric_limits<double>::infinity();
+  return !text.empty() && end == text.data() + text.size() && error != std::errc::invalid_argument;
+}
 
 }  // namespace
 
@@ -101,7 +110,15 @@ std::int32_t CLng(double value) {
   return static_cast<std::int32_t>(rounded);
 }
 
-bool TryCLng(std::string_view text, std::int32_t& value) {
+std::int16_t CInt(double value) {
+  const double rounded = RoundHalfEven(value);
+  if (!(rounded >= std::numeric_limits<std::int16_t>::min() &&
+        rounded <= std::numeric_limits<std::int16_t>::max()))
+    throw platform::overflow();
+  return static_cast<std::int16_t>(rounded);
+}
+
+bool TryNumber(std::string_view text, double& number) {
   std::string trimmed;
   for (char c : text) trimmed.push_back(c == '\t' ? ' ' : c);
   trimmed = Trim(trimmed);
@@ -117,7 +134,12 @@ bool TryCLng(std::string_view text, std::int32_t& value) {
       ++i, ++digits;
   }
   if (digits == 0 || i != trimmed.size()) return false;
-  const double number = std::strtod(trimmed.c_str(), nullptr);
+  return ParseNumber(trimmed, number);
+}
+
+bool TryCLng(std::string_view text, std::int32_t& value) {
+  double number = 0;
+  if (!TryNumber(text, number)) return false;
   const double rounded = RoundHalfEven(number);
   if (!(rounded >= std::numeric_limits<std::int32_t>::min() &&
         rounded <= std::numeric_limits<std::int32_t>::max()))
@@ -130,10 +152,8 @@ std::int32_t CLng(std::string_view text) {
   std::int32_t value = 0;
   if (TryCLng(text, value)) return value;
   // Distinguish a number too big from no number at all.
-  std::string trimmed = Trim(text);
-  char* end = nullptr;
-  std::strtod(trimmed.c_str(), &end);
-  if (!trimmed.empty() && end && *end == '\0') throw platform::overflow();
+  double number = 0;
+  if (ParseNumber(Trim(text), number)) throw platform::overflow();
   throw platform::typeMismatch();
 }
 

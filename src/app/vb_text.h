@@ -40,11 +40,16 @@ double RoundHalfEven(double value);
 // Conversion of a draw or a product to a 32-bit whole number (halves to even);
 // out of range is a run-time failure (6).
 std::int32_t CLng(double value);
+// The same to a 16-bit whole number.
+std::int16_t CInt(double value);
 // A text to a 32-bit whole number: surrounding spaces ignored, fractions rounded half to even;
 // no number is a run-time failure (13), out of range (6).
 std::int32_t CLng(std::string_view text);
 // Like CLng(text) but never throws: false when the text does not convert.
 bool TryCLng(std::string_view text, std::int32_t& value);
+// A plain decimal text (spaces around, a point as the decimal mark in every locale) to a
+// number, unrounded; false when it is none.
+bool TryNumber(std::string_view text, double& number);
 
 // Number of characters (UTF-8 code points) of a text.
 std::int64_t Len(std::string_view text);

@@ -1,6 +1,4 @@
-// The program's version: 2.0, revision 80.
+// The program's version (major, minor, revision), from the project version in CMakeLists.txt.
 #pragma once
 
-inline constexpr int kVersionMajor = 2;
-inline constexpr int kVersionMinor = 0;
-inline constexpr int kVersionRevision = 80;
+#include "quorel_version.h"

@@ -17,6 +17,7 @@
 #include "display/display_slots.h"
 #include "display/get_image.h"
 #include "display/trapped_error.h"
+#include "interaction/layout.h"
 #include "interaction/shell_open.h"
 #include "platform/run_time_error.h"
 
@@ -106,7 +107,7 @@ void HandlePage(Program& program, const std::string& url) {
   if (!program.settings.DebugMode) {
     auto& work = program.workBrowser();
     const int formHeight = program.form().height();
-    if (work.top() < formHeight) work.setTop(formHeight + 600);
+    if (work.top() < formHeight) work.setTop(formHeight + kParkingDrop);
   }
   program.lastActivity = program.now();
   AddStatus(program, "[BrowseComplete (depth=" + std::to_string(program.depth) + ")] " + url);

@@ -8,6 +8,7 @@
 #include "desktop/guarded_call.h"
 #include "desktop/mouse_buttons.h"
 #include "desktop/qt_screen.h"
+#include "interaction/layout.h"
 
 namespace desktop {
 
@@ -42,7 +43,7 @@ QtMainWindow::QtMainWindow(web::Engine& engine, const QtScreen& screen, QWindow*
 
   // Design-time controls and sizes, in creation order (later ones in front).
   work_ = QtBrowser::create(engine, form, screen, QtBrowser::View::Unseen);
-  work_->move(0, 0, 9000, 1500);
+  work_->move(0, 0, kWorkBrowserWidth, kWorkBrowserHeight);
   for (int k = 0; k < kSlots; ++k) {
     const auto slot = static_cast<std::size_t>(k);
     browsers_[slot] = QtBrowser::create(engine, form, screen);

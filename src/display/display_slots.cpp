@@ -49,10 +49,6 @@ std::string PageColour(Program& program) {
   return kColours[c];
 }
 
-std::string SizeText(std::int32_t width, std::int32_t height) {
-  return std::to_string(width) + "x" + std::to_string(height);
-}
-
 // Places slot k at a random spot sized to a w x h browser, frames it and brings it to the
 // front. The frame cuts off the browser's edge and the strips where scroll bars would show.
 void PlaceSlot(Program& program, int k, std::int32_t w, std::int32_t h) {
@@ -103,7 +99,7 @@ void IBrowseTo(Program& program, const std::string& url) {
 
   const int k = program.nextSlot;
   SlotInfo& info = program.slotInfo[static_cast<std::size_t>(k)];
-  info.depth = static_cast<std::int16_t>(program.depth);
+  info.depth = vb::CInt(program.depth);
   info.siteUrl = program.linkCode;
   info.picUrl = program.startUrl;
 

@@ -19,11 +19,11 @@ std::int32_t DrawIndex(Program& program, int n) {
   return vb::CLng(static_cast<double>(program.rnd()) * (n - 1));
 }
 
+}  // namespace
+
 std::string SizeText(std::int32_t width, std::int32_t height) {
   return std::to_string(width) + "x" + std::to_string(height);
 }
-
-}  // namespace
 
 bool GoodImage(Program& program, std::int32_t width, std::int32_t height) {
   AddTrace(program, "GoodImage IN");

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/document.h"
 
@@ -9,3 +10,5 @@ struct Program;
 
 void GetImage(Program& program, platform::Document& doc);
 bool GoodImage(Program& program, std::int32_t width, std::int32_t height);
+// "WxH", as the status lines give a size.
+std::string SizeText(std::int32_t width, std::int32_t height);

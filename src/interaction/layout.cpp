@@ -7,8 +7,6 @@
 
 namespace {
 
-// How far below the window's bottom edge the work browser is parked.
-constexpr int kParkingDrop = 600;
 // A display browser this close to the screen size was enlarged by its page.
 constexpr int kScreenMargin = 500;
 

@@ -9,6 +9,8 @@ struct Program;
 // never seen.
 inline constexpr int kWorkBrowserWidth = 9000;
 inline constexpr int kWorkBrowserHeight = 1500;
+// How far below the window's bottom edge hidden browsers and frames are parked.
+inline constexpr int kParkingDrop = 600;
 
 void Form_Resize(Program& program);
 void ResizeBrowsers(Program& program, std::int16_t index);

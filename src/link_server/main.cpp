@@ -19,6 +19,7 @@
 #include "link_server/picture_api.h"
 #include "link_server/search_gateway.h"
 #include "link_server/vendor_server.h"
+#include "quorel_version.h"
 
 namespace {
 

@@ -10,9 +10,8 @@
 #include <algorithm>
 #include <optional>
 
-#ifndef QUOREL_VERSION
-#define QUOREL_VERSION "0.0.0"
-#endif
+#include "quorel_version.h"
+
 #ifndef QUOREL_HOME_PAGE
 #define QUOREL_HOME_PAGE "http://127.0.0.1:8480/quorel/"
 #endif

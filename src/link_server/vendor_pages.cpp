@@ -5,10 +5,7 @@
 
 #include "link_server/click_targets.h"
 #include "link_server/link_list.h"
-
-#ifndef QUOREL_VERSION
-#define QUOREL_VERSION "0.0.0"
-#endif
+#include "quorel_version.h"
 
 namespace vendor {
 

@@ -10,10 +10,7 @@
 
 #include "link_server/search_gateway.h"
 #include "link_server/vendor_pages.h"
-
-#ifndef QUOREL_VERSION
-#define QUOREL_VERSION "0.0.0"
-#endif
+#include "quorel_version.h"
 
 namespace vendor {
 

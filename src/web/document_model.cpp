@@ -313,6 +313,9 @@ int dimensionAttribute(const char* value) {
 
 std::string resolveAddress(const QUrl& base, const QString& raw) {
   const QString trimmed = raw.trimmed();
+  // An empty reference names the base itself (QUrl calls an empty URL invalid).
+  if (trimmed.isEmpty())
+    return base.adjusted(QUrl::RemoveFragment).toString(QUrl::FullyEncoded).toStdString();
   const QUrl relative(trimmed, QUrl::TolerantMode);
   if (!relative.isValid()) return trimmed.toStdString();
   return base.resolved(relative).toString(QUrl::FullyEncoded).toStdString();

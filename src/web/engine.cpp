@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <algorithm>
 
+#include "quorel_version.h"
 #include "web/address_policy.h"
 #include "web/host_pacing.h"
 #include "web/http_fetch.h"

@@ -4,16 +4,19 @@
 
 #include <filesystem>
 
+#include "app/startup.h"
 #include "support/harness.h"
 
 namespace {
 
-TEST(Logs, NothingIsWrittenWithDebugModeOff) {
+// A whole run, start-up and a minute of crawling, leaves no file behind with DebugMode off.
+TEST(Logs, NoFileAnywhereInARunWithDebugModeOff) {
   fake::Harness h;
-  AddStatus(h.program, "[NavError] 404");
+  Startup(h.program, "");
+  h.platform.advanceSeconds(60);
   AddTrace(h.program, "GetImage IN");
-  EXPECT_FALSE(std::filesystem::exists(h.platform.folder / "quorel.log"));
-  EXPECT_FALSE(std::filesystem::exists(h.platform.folder / "function.log"));
+  std::filesystem::create_directories(h.platform.folder);
+  EXPECT_TRUE(std::filesystem::is_empty(h.platform.folder));
 }
 
 TEST(Logs, LineLayoutAndTheTraceAroundEachStatusLine) {
@@ -60,8 +63,7 @@ TEST(Logs, AnUnwritableFolderDropsTheLine) {
   h.debug();
   std::filesystem::create_directory(h.platform.folder /
                                     "quorel.log");  // cannot be opened as a file
-  AddStatus(h.program, "lost");
-  EXPECT_EQ(h.trace(), (std::vector<std::string>{"AddStatus IN", "AddStatus OUT"}));
+  EXPECT_NO_THROW(AddStatus(h.program, "lost"));
 }
 
 }  // namespace

@@ -46,8 +46,8 @@ TEST(Settings, UnlimitedOrGarbageMaximumMeansNoLimit) {
 
 TEST(Settings, FlagsAreNumbers) {
   const std::pair<const char*, bool> cases[] = {
-      {"1", true},    {"0", false},   {"-1", true}, {" 2 ", true},
-      {"0.4", false}, {"yes", false}, {"", false},  {"1x", false},
+      {"1", true},     {"0", false},          {"-1", true},   {" 2 ", true}, {"0.4", true},
+      {"-0.0", false}, {"99999999999", true}, {"yes", false}, {"", false},   {"1x", false},
   };
   for (const auto& [text, on] : cases) EXPECT_EQ(ReadFlag(text), on) << text;
 }

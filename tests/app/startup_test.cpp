@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "dialogs/message_window.h"
+#include "dialogs/options_dialog.h"
 #include "support/harness.h"
 
 namespace {
@@ -51,6 +53,10 @@ TEST(Startup, RecordsTheStartTimeAndShowsTheWindow) {
   EXPECT_EQ(h.program.lastActivity, h.platform.clock_.now());
   EXPECT_FALSE(h.program.menuOpen);
   EXPECT_TRUE(h.window().shown);
+  // Both dialogs are loaded, and neither is shown.
+  EXPECT_TRUE(h.program.options->IsLoaded());
+  EXPECT_TRUE(h.program.message->IsLoaded());
+  EXPECT_EQ(h.platform.options.modalShows, 0);
 }
 
 }  // namespace

@@ -32,6 +32,7 @@ TEST(WorkPage, DispatchesOnTheDecrementedDepth) {
       {"mid-crawl page with one link picks an image", 3, 1, 2, false, true, false},
       {"last page picks an image despite links", 1, 3, 1, false, true, false},
       {"an image itself", 0, 3, 2, false, true, false},
+      {"an image page with one image", 0, 0, 1, false, true, false},
       {"an image page without images", 0, 0, 0, false, false, true},
       {"below the special values nothing happens", -4, 3, 2, false, false, false},
   };
@@ -184,7 +185,7 @@ TEST(WorkPage, MinesTwoWordsForASearch) {
        "three+four",
        ""},
       {"line breaks go, double spaces halve once",
-       "one\r\ntwo  three    four five six",
+       "one\r\ntwo  three\n    four five six",
        "",
        {0.074f, 0.5f},
        {"three  four"},
@@ -293,6 +294,7 @@ TEST(WorkPage, ComparesVersionNumbersOneByOne) {
     if (leaves) {
       EXPECT_EQ(h.platform.shell_.calls[0].file, VendorUrl("/quorel/download/"));
       EXPECT_EQ(h.platform.shell_.calls[0].verb, "open");
+      EXPECT_EQ(h.platform.shell_.calls[0].showCommand, 1);
     }
     EXPECT_EQ(h.window().closeCalls, leaves ? 1 : 0);
     EXPECT_EQ(h.trace().back(), "workBroswer_DocumentComplete OUT");

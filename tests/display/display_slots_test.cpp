@@ -105,6 +105,22 @@ TEST(IBrowseTo, RefusedRequests) {
   }
 }
 
+// The slot keeps a 16-bit copy of the depth: out of range fails before anything moves.
+TEST(IBrowseTo, DepthOutsideSixteenBitsIsAnOverflow) {
+  for (int depth : {32768, -32769}) {
+    Slots h;
+    h.program.depth = depth;
+    try {
+      IBrowseTo(h.program, "http://site.test/a.jpg");
+      ADD_FAILURE() << depth;
+    } catch (const platform::RunTimeError& failure) {
+      EXPECT_EQ(failure.number(), 6);
+    }
+    EXPECT_TRUE(h.browser(0).navigations.empty());
+    EXPECT_EQ(h.program.nextSlot, 0);
+  }
+}
+
 TEST(DisplayPage, PlacesSizesFramesAndStacksTheSlot) {
   // The frame's free range is 11760 x 9300 twips; the draws place it within, rounded.
   const struct {
@@ -200,6 +216,21 @@ TEST(DisplayPage, SlotAddressesBecomeClickThroughAddresses) {
   const std::string click = VendorUrl("/quorel/bin/click.asp") + "?url=";
   EXPECT_EQ(h.program.slotInfo[0].picUrl, click + UrlEncode("http://site.test/p.jpg"));
   EXPECT_EQ(h.program.slotInfo[0].siteUrl, click + UrlEncode("http://site.test/a page?x=1&y=2"));
+}
+
+TEST(DisplayPage, AutoSaveOnShowingAsksForAFolderWhenNoneIsSet) {
+  for (const bool autosave : {false, true}) {
+    Slots h;
+    h.program.settings.AutosaveMode = autosave;
+    h.program.settings.AutosavePath = "";
+    h.show(0);
+    const auto& boxes = h.platform.dialogs_.messageBoxes;
+    ASSERT_EQ(boxes.size(), autosave ? 1u : 0u);
+    if (autosave) {
+      EXPECT_EQ(boxes[0].title, "Whoa");
+      EXPECT_TRUE(h.picbox(0).visible());
+    }
+  }
 }
 
 TEST(DisplayPage, LoadedAtAnUnacceptableSizeStaysHidden) {

@@ -156,6 +156,17 @@ TEST(GetImage, BadLinksAndBadSizesShareOneBudgetOfTwenty) {
   EXPECT_TRUE(h.program.nextTimer().enabled());
 }
 
+TEST(GetImage, APageOfBadLinksOnlyStopsAtTheTwentiethRejection) {
+  Picker h;
+  auto doc =
+      PageOf({{"http://site.test/ads/0.jpg", 300, 300}, {"http://site.test/ads/1.jpg", 9, 9}});
+  GetImage(h.program, doc);
+  EXPECT_EQ(h.count("[GetImage] BadLink "), 20);
+  EXPECT_EQ(h.status().size(), 22u);
+  EXPECT_EQ(h.status().back(), "[GetImage] nothing valid on this page");
+  EXPECT_TRUE(h.shown().empty());
+}
+
 TEST(GetImage, DrawnIndexRoundsHalfToEvenWithinRange) {
   struct Row {
     int n;

@@ -130,11 +130,4 @@ TEST_F(ImageMenu, AClickWhileAMenuIsOpenDoesNothing) {
   EXPECT_TRUE(h.program.menuOpen);
 }
 
-TEST_F(ImageMenu, TracesItsWay) {
-  h.debug();
-  h.program.menuOpen = true;
-  page_onclick(h.program, kSlot);
-  EXPECT_EQ(h.trace(), (std::vector<std::string>{"page_onclick IN", "page_onclick OUT"}));
-}
-
 }  // namespace

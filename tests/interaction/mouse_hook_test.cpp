@@ -21,16 +21,6 @@ struct Hooked : fake::Harness {
   }
 };
 
-TEST(MouseHook, InstalledOnceAndRemoved) {
-  Hooked h;
-  EXPECT_EQ(h.platform.hooks.installed, 1);
-  EXPECT_EQ(h.program.hookHandle, 7);
-  RemoveMouseHook(h.program);
-  EXPECT_EQ(h.platform.hooks.removed, 1);
-  EXPECT_EQ(h.program.hookHandle, 0);
-  EXPECT_FALSE(h.platform.hooks.procedure);
-}
-
 TEST(MouseHook, SwallowsOnlyARightButtonReleaseOverABrowser) {
   struct Row {
     MouseMessage message;

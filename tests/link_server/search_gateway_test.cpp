@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "link_server/vendor_server.h"
+#include "quorel_version.h"
 
 namespace {
 

@@ -14,6 +14,8 @@
 #include <memory>
 #include <vector>
 
+#include "quorel_version.h"
+
 namespace {
 
 constexpr int kPatienceMs = 10'000;  // a failure guard only, never a measured time

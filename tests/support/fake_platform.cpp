@@ -36,6 +36,8 @@ FakeTimer::FakeTimer(FakePlatform& platform, std::string name)
   platform_.registerTimer(this);
 }
 
+FakeTimer::~FakeTimer() { platform_.unregisterTimer(this); }
+
 void FakeTimer::rearm() { deadline_ = platform_.clock_.now_ + milliseconds{interval_}; }
 
 void FakeTimer::setInterval(int ms) {

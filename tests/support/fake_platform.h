@@ -35,6 +35,7 @@ class FakeClock : public platform::Clock {
 class FakeTimer : public platform::Timer {
  public:
   explicit FakeTimer(FakePlatform& platform, std::string name);
+  ~FakeTimer() override;
   int interval() const override { return interval_; }
   void setInterval(int milliseconds) override;
   bool enabled() const override { return enabled_; }

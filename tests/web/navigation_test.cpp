@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "platform/browser.h"
+#include "quorel_version.h"
 #include "web/web_browser.h"
 #include "web_test_support.h"
 
