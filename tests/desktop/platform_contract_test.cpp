@@ -130,8 +130,11 @@ TYPED_TEST(Contract, SettingsComeBackAsWritten) {
   for (const auto& [key, text] : values) store->write(key, text);
   store->write("MinImageSize", "48x48");
   EXPECT_EQ(store->read("MinImageSize", "default"), "48x48");
-  for (const auto& [key, text] : values)
-    if (key != "MinImageSize") EXPECT_EQ(store->read(key, "default"), text) << key;
+  for (const auto& [key, text] : values) {
+    if (key != "MinImageSize") {
+      EXPECT_EQ(store->read(key, "default"), text) << key;
+    }
+  }
   EXPECT_EQ(store->read("Missing", "default"), "default");
 }
 
