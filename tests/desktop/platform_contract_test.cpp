@@ -36,7 +36,10 @@ struct FakeSide {
 };
 
 struct QtSide {
-  QtSide() { desktop_test::ensureApplication(); }
+  // First member: the widgets below need the application before they are made.
+  struct App {
+    App() { desktop_test::ensureApplication(); }
+  } app;
   QTemporaryDir dir;
   desktop::QtScreen screen;
   QWidget window;
