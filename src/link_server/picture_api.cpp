@@ -12,10 +12,6 @@
 
 #include "quorel_version.h"
 
-#ifndef QUOREL_HOME_PAGE
-#define QUOREL_HOME_PAGE "http://127.0.0.1:8480/quorel/"
-#endif
-
 namespace vendor {
 namespace {
 
