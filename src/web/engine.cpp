@@ -23,6 +23,7 @@ namespace {
 constexpr int kFirstRetryDelayMs = 250;
 constexpr int kLongestRetryDelayMs = 4000;
 constexpr qint64 kFailureMemoryMs = 60000;
+constexpr int kSpareParserIdleMs = 30000;
 
 QString hostKey(const QUrl& url) {
   const QString host = url.host().toLower();
@@ -56,6 +57,7 @@ struct Engine::Private {
   };
   QHash<QString, QList<Waiter>> decoding;
   std::unique_ptr<ParseClient> parser;
+  std::unique_ptr<ParseClient> spareParser;
   // Last: destroyed first, so no decode outlives the caches.
   PictureDecoder decoder;
 };
@@ -91,6 +93,17 @@ QString Engine::userAgent() const {
 ParseClient& Engine::parser() {
   if (!d->parser) d->parser = std::make_unique<ParseClient>(ParseClient::locateHelper());
   return *d->parser;
+}
+
+ParseClient& Engine::writeParser() {
+  ParseClient& pages = parser();
+  if (pages.idle()) return pages;
+  if (!d->spareParser) {
+    d->spareParser = std::make_unique<ParseClient>(ParseClient::locateHelper());
+    // Needed only while a page parse runs long: no second process kept in a quiet run.
+    d->spareParser->stopWhenIdleFor(kSpareParserIdleMs);
+  }
+  return *d->spareParser;
 }
 
 QSize Engine::cachedSize(const QString& address) const {

@@ -58,7 +58,7 @@ struct EngineOptions {
   // Tests: answers a name instead of DNS, so private answers can be tried without a network.
   std::function<QList<QHostAddress>(const QString& host)> resolver;
   int parseBudgetMs = 2000;      // a fetched page's parse in the helper
-  int writeParseBudgetMs = 500;  // written markup: the caller waits, so the UI thread does
+  int writeParseBudgetMs = 200;  // written markup: the UI thread waits for it
   bool parseInProcess = false;   // written markup parsed here (fuzzing the model itself)
 };
 
@@ -85,6 +85,9 @@ class Engine : public QObject {
   HostPacing& pacing();
   // The parse helper all documents of untrusted markup go through.
   ParseClient& parser();
+  // Where markup written while the UI thread waits is parsed: the same helper when it is idle,
+  // else a second one, so a write never queues behind a long page parse.
+  ParseClient& writeParser();
 
   // Intrinsic image sizes by address (resolved, fully encoded); an invalid QSize when unknown.
   QSize cachedSize(const QString& address) const;

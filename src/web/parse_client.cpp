@@ -146,9 +146,18 @@ void ParseClient::restart(const char* why) {
   armHead();
 }
 
+void ParseClient::stopWhenIdleFor(int ms) {
+  idleStop_.setSingleShot(true);
+  idleStop_.setInterval(ms);
+  connect(&idleStop_, &QTimer::timeout, this, [this] {
+    if (jobs_.empty()) stopProcess();
+  });
+}
+
 void ParseClient::armHead() {
   if (jobs_.empty()) {
     headDeadline_.stop();
+    if (idleStop_.interval() > 0) idleStop_.start();
     return;
   }
   headClock_.start();

@@ -37,6 +37,11 @@ class ParseClient : public QObject {
   // Waits at most budgetMs (documents queued before it count against it); null past it.
   std::shared_ptr<DocumentModel> parseNow(const QByteArray& utf8, const QUrl& url, int budgetMs);
 
+  // No document queued or being parsed.
+  bool idle() const { return jobs_.empty(); }
+  // Ends the helper once no document has come for this long (it starts again on the next).
+  void stopWhenIdleFor(int ms);
+
   // The helper's process id, 0 when none runs (for measurements).
   qint64 helperPid() const;
   // Where the helper is looked for: $QUOREL_PARSE_HELPER, beside the running program, the
@@ -69,6 +74,7 @@ class ParseClient : public QObject {
   QByteArray received_;
   QElapsedTimer headClock_;
   QTimer headDeadline_;
+  QTimer idleStop_;
   quint64 nextId_ = 1;
   bool missingLogged_ = false;
 };

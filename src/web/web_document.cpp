@@ -90,7 +90,7 @@ void WebDocument::write(const std::string& markup) {
   const QByteArray utf8 = QByteArray::fromStdString(markup);
   model_ = engine_.options().parseInProcess
                ? buildDocument(utf8, url_)
-               : engine_.parser().parseNow(utf8, url_, engine_.options().writeParseBudgetMs);
+               : engine_.writeParser().parseNow(utf8, url_, engine_.options().writeParseBudgetMs);
   if (!model_) model_ = buildDocument({}, url_);
   std::vector<std::string> unknown;
   for (const ImageRef& ref : model_->images) {

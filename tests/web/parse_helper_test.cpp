@@ -147,3 +147,22 @@ TEST_F(ParseHelper, TheBrowserReportsTheFailedPageAndGoesOn) {
 }
 
 }  // namespace
+
+// A long page parse holds its helper; markup written meanwhile goes to a second one and the
+// waiting caller gets its document, the second helper ending once it has been idle.
+TEST_F(ParseHelper, AWriteDoesNotWaitBehindALongPageParse) {
+  web::Engine engine;
+  QObject context;
+  bool pageDone = false;
+  engine.parser().parse(misnested(400000), kUrl, 2000, &context,
+                        [&](std::shared_ptr<web::DocumentModel>) { pageDone = true; });
+  ASSERT_FALSE(engine.parser().idle());
+  web::ParseClient& writer = engine.writeParser();
+  ASSERT_NE(&writer, &engine.parser());
+  const auto written = writer.parseNow("<img src='a.png'>", kUrl, 1500);
+  ASSERT_TRUE(written);
+  EXPECT_EQ(written->images.size(), 1u);
+  EXPECT_FALSE(pageDone);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return pageDone; }, 10000));
+  EXPECT_EQ(&engine.writeParser(), &engine.parser());
+}
