@@ -16,8 +16,8 @@ packages=(
   debian-reference-en desktop-base curl
   # the Debian package, its metadata's validators, the manual pages, socket activation
   debhelper dpkg-dev lintian desktop-file-utils appstream libxml2-utils man-db systemd
-  # the collage under a Wayland compositor
-  weston
+  # the collage under Wayland compositors; sway and wayvnc give the headless one a pointer
+  weston sway wayvnc
   # a decimal-comma locale for the number tests
   locales
 )
