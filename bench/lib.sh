@@ -83,14 +83,15 @@ lib_wait_port() {
   lib_fail "$name is not answering on $1"
 }
 
-# Xvfb on a free display from 150 up (low numbers are what other programs assume); a display
-# taken by a concurrent run between our look and Xvfb's start makes Xvfb end, and the next
-# number is tried. Exports DISPLAY.
-lib_start_xvfb() {
-  local size=${1:-1280x1024x24} n pid
+# An X server on a free display from 150 up (low numbers are what other programs assume): runs
+# COMMAND :N ARGS..., output to LOG. A display taken by a concurrent run between our look and
+# the server's start makes the server end, and the next number is tried. Exports DISPLAY.
+lib_start_x() {
+  local log=$1 command=$2 n pid
+  shift 2
   for n in $(seq 150 250); do
     [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
-    Xvfb ":$n" -screen 0 "$size" -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    "$command" ":$n" "$@" >"$log" 2>&1 &
     pid=$!
     for _ in $(seq 150); do
       kill -0 "$pid" 2>/dev/null || break
@@ -105,7 +106,11 @@ lib_start_xvfb() {
     kill "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
   done
-  lib_fail "no display for Xvfb: $(cat "$work/xvfb.log")"
+  lib_fail "no display for $command: $(cat "$log")"
+}
+
+lib_start_xvfb() {
+  lib_start_x "$work/xvfb.log" Xvfb -screen 0 "${1:-1280x1024x24}" -nolisten tcp
 }
 
 # A home of our own: no real settings, locks or logs are touched. Extra lines for [Options]

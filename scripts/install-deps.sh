@@ -18,6 +18,8 @@ packages=(
   debhelper dpkg-dev lintian desktop-file-utils appstream libxml2-utils man-db systemd
   # the collage under Wayland compositors; sway and wayvnc give the headless one a pointer
   weston sway wayvnc
+  # a desktop of two monitors for the end-to-end tests
+  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   # a decimal-comma locale for the number tests
   locales
 )

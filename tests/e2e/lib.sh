@@ -37,7 +37,7 @@ e2e_cleanup() {
   rm -rf "$tmp"
 }
 
-# Xvfb (screen size $E2E_SCREEN, default 1280x1024x24), a home of our own with DebugMode=1 and
+# Xvfb (screen size $E2E_SCREEN, default 1280x1024x24, or two-monitors), a home of our own with DebugMode=1 and
 # the given option lines, websim, the link server on LINKS, and a copy of quorel started
 # through websim: sets work, websim, quorel_pid and status_log (its quorel.log). A second call
 # ends the first run's programs and starts afresh.
@@ -48,13 +48,49 @@ e2e_start() {
   e2e_runs=$((e2e_runs + 1))
   work=$tmp/run$e2e_runs
   mkdir -p "$work"
-  lib_start_xvfb "${E2E_SCREEN:-1280x1024x24}"
+  if [[ "${E2E_SCREEN:-}" == two-monitors ]]; then
+    e2e_start_two_monitors
+  else
+    lib_start_xvfb "${E2E_SCREEN:-1280x1024x24}"
+  fi
   lib_sandbox_home "$@"
   lib_start_websim --seed 7
   lib_start_vendor "$links"
   lib_install_quorel
   cd "$work" || lib_fail "no run folder $work"
   lib_start_quorel "$websim"
+}
+
+# A desktop of two 1024x768 monitors side by side, as RandR reports them: Xorg's dummy driver,
+# since Xvfb cannot make one. Exports DISPLAY.
+e2e_start_two_monitors() {
+  local tool
+  for tool in Xorg xrandr; do
+    command -v "$tool" >/dev/null || lib_fail "$tool missing (scripts/install-deps.sh)"
+  done
+  cat >"$work/xorg.conf" <<'EOF'
+Section "Device"
+  Identifier "dummy"
+  Driver "dummy"
+  VideoRam 32768
+EndSection
+Section "Screen"
+  Identifier "screen"
+  Device "dummy"
+  DefaultDepth 24
+  SubSection "Display"
+    Depth 24
+    Virtual 2048 768
+  EndSubSection
+EndSection
+EOF
+  lib_start_x "$work/xorg.out" Xorg -config "$work/xorg.conf" -noreset -nolisten tcp \
+    -logfile "$work/xorg.log"
+  { xrandr --addmode DUMMY1 1024x768 && xrandr --output DUMMY0 --mode 1024x768 &&
+    xrandr --output DUMMY1 --mode 1024x768 --right-of DUMMY0; } >>"$work/xorg.out" 2>&1 ||
+    lib_fail "xrandr could not add the second monitor: $(tail -n 3 "$work/xorg.out")"
+  [[ "$(xrandr --listmonitors | head -n 1)" == "Monitors: 2" ]] ||
+    lib_fail "not two monitors: $(xrandr --listmonitors)"
 }
 
 # Fails unless quorel still runs, showing the end of what it printed and logged.

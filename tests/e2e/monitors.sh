@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
-# The collage started by hand covers the desktop and Escape ends it. (Xvfb cannot make one
-# desktop of two monitors: its Xinerama stacks the screens at 0,0 and its RandR takes no
-# monitor layout.) The screen-saver wrapper started once per monitor, as xscreensaver does,
-# runs one collage and keeps the other copy quiet (no second-copy box, no collage), and both end
-# when they are told to, with everything they started.
+# On a desktop of two monitors side by side: the collage started by hand covers both, pictures
+# land on each, and Escape ends it. The screen-saver wrapper started once per monitor, as
+# xscreensaver does, runs one collage and keeps the other copy quiet (no second-copy box, no
+# collage), and both end when they are told to, with everything they started.
 # Usage: monitors.sh BUILD_DIR SOURCE_DIR
 # shellcheck source-path=SCRIPTDIR disable=SC2154  # build, source_dir, tmp, work ...: set by lib.sh
 set -euo pipefail
@@ -21,8 +20,11 @@ main_window() {
   xwininfo -root -children 2>/dev/null | sed -n 's/^ *\(0x[0-9a-f]*\) "Quorel v2\.0 - ".*/\1/p' | head -n 1
 }
 
-# --- started by hand: the whole desktop, Escape -------------------------------------------------
-E2E_SCREEN=1024x768x24 e2e_start "$source_dir/data/links/websim.txt"
+# --- started by hand: both monitors, Escape --------------------------------------------------
+# Pattern pictures, smaller than one monitor, so that one picture cannot light both.
+grep '^http://site1\.test/images/pattern-.*|0|' "$source_dir/data/links/websim.txt" >"$tmp/patterns.txt" ||
+  lib_fail "no site1.test pattern pictures in data/links/websim.txt"
+E2E_SCREEN=two-monitors e2e_start "$tmp/patterns.txt"
 window=""
 for _ in $(seq 150); do
   window=$(main_window)
@@ -32,8 +34,25 @@ for _ in $(seq 150); do
 done
 [[ -n "$window" ]] || lib_fail "no main window"
 geometry=$(xwininfo -id "$window" | sed -n 's/^ *-geometry //p')
-[[ "$geometry" == 1024x768+0+0 ]] || failures+=("the window covers $geometry, not the desktop (1024x768+0+0)")
-e2e_wait_log "[I-BrowseComplete] http" 60 || failures+=("no picture shown")
+[[ "$geometry" == 2048x768+0+0 ]] ||
+  failures+=("the window covers $geometry, not both monitors (2048x768+0+0)")
+# Panels are placed at random over the whole desktop: within a few pictures each monitor has
+# one (above the bottom strip, which lies on the left monitor).
+left=0 right=0
+deadline=$((SECONDS + 120))
+while ((SECONDS < deadline)); do
+  e2e_alive
+  e2e_screenshot "$work/monitors.png"
+  convert "$work/monitors.png" -crop 1024x668+0+0 +repage "$work/left.png"
+  convert "$work/monitors.png" -crop 1024x668+1024+0 +repage "$work/right.png"
+  left=$(e2e_lit_pixels "$work/left.png")
+  right=$(e2e_lit_pixels "$work/right.png")
+  ((left > 5000 && right > 5000)) && break
+  sleep 2
+done
+cp "$work/monitors.png" "$build/e2e-monitors.png"
+echo "monitors: lit pixels: $left on the left monitor, $right on the right (screenshot $build/e2e-monitors.png)"
+((left > 5000 && right > 5000)) || failures+=("pictures did not reach both monitors in 120 s")
 
 xdotool windowfocus --sync "$window" key Escape 2>/dev/null || true
 for _ in $(seq 100); do kill -0 "$quorel_pid" 2>/dev/null || break; sleep 0.1; done
