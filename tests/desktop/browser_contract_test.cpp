@@ -147,12 +147,10 @@ struct QtSide {
   bool finished = false;
 
   QtSide() {
-    for (const Page& p : kPages)
-      server.route(p.path, webtest::Reply{200, p.contentType, p.markup, {}});
-    server.route("/pic.png",
-                 webtest::Reply{200, "image/png", webtest::imageBytes("png", 60, 50), {}});
+    for (const Page& p : kPages) server.route(p.path, webtest::Reply{200, p.contentType, p.markup});
+    server.route("/pic.png", webtest::Reply{200, "image/png", webtest::imageBytes("png", 60, 50)});
     for (const char* path : {"/a.html", "/b/c.html"})
-      server.route(path, webtest::Reply{200, "text/html", "<p>in a frame</p>", {}});
+      server.route(path, webtest::Reply{200, "text/html", "<p>in a frame</p>"});
     QObject::connect(&browser_->webBrowser(), &web::WebBrowser::loadFinished,
                      [this] { finished = true; });
   }

@@ -1,5 +1,6 @@
 // The parse helper: the model it returns is the one parsed in-process; whatever goes wrong in
-// it (sandbox, overrun, crash, garbage) costs one document, and the next one parses.
+// it (sandbox, overrun, crash, garbage) costs one document, and the next one parses. (Through
+// the browser, a page it gave up on is a NavigateError: navigation_test.cpp.)
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -13,8 +14,6 @@
 #include "web_test_support.h"
 
 namespace {
-
-using webtest::Recorder;
 
 const QByteArray kProbe = "<!--quorel-parse:sandbox-probe-->";
 const QUrl kUrl("http://page.test/dir/index.html");
@@ -114,36 +113,6 @@ TEST_F(ParseHelper, AHelperThatAnswersWrongOrNotAtAllFailsItsDocuments) {
   }
   web::ParseClient missing(dir.filePath("absent"));
   EXPECT_FALSE(missing.parseNow("<p>x</p>", kUrl, 500));
-}
-
-// Through the browser: the failed page is a navigation error of its own kind; the next loads.
-TEST_F(ParseHelper, TheBrowserReportsTheFailedPageAndGoesOn) {
-  webtest::HttpFixture server;
-  webtest::Reply page;
-  for (const auto& [path, body] :
-       {std::pair{"/probe", kProbe}, std::pair{"/slow", misnested(400000)},
-        std::pair{"/fine", QByteArray("<p>fine</p>")}}) {
-    page.body = body;
-    server.route(path, page);
-  }
-  web::EngineOptions options = webtest::optionsFor(server);
-  options.parseBudgetMs = 300;
-  web::Engine engine(options);
-  for (const char* hostile : {"/probe", "/slow"}) {
-    for (const char* path : {hostile, "/fine"}) {
-      web::WebBrowser browser(engine);
-      Recorder recorder(browser);
-      browser.navigate(server.url(path));
-      ASSERT_TRUE(recorder.wait()) << path;
-      ASSERT_EQ(recorder.events.size(), 1u) << path;
-      if (path == std::string("/fine")) {
-        EXPECT_EQ(recorder.events[0].type, "DocumentComplete") << hostile;
-        EXPECT_EQ(browser.document().innerText(), "fine");
-      } else {
-        EXPECT_EQ(recorder.events[0].status, web::status::kParseFailed) << path;
-      }
-    }
-  }
 }
 
 }  // namespace
