@@ -14,7 +14,7 @@
 #include "platform/run_time_error.h"
 #include "qt_test_app.h"
 #include "support/fake_browser.h"
-#include "web/http_fixture.h"
+#include "web/web_test_support.h"
 
 namespace {
 
@@ -34,9 +34,9 @@ struct Page {
   const char* path;
   QByteArray contentType, markup;
   std::string html, text;
-  std::vector<Image> images;
-  std::vector<const char*> links;
-  std::vector<Frame> frames;
+  std::vector<Frame> frames = {};
+  std::vector<Image> images = {};
+  std::vector<const char*> links = {};
 };
 
 const Page kPages[] = {
@@ -47,17 +47,12 @@ const Page kPages[] = {
      "<head></head><body><p>Hello</p><a href=\"a.html\"></a><a href=\"/b/c.html\"></a>"
      "<img src=\"pic.png\"><img src=\"/img/sized.png\" width=\"40\" height=\"30\"></body>",
      "Hello",
+     {},
      {{"/pic.png", 60, 50}, {"/img/sized.png", 40, 30}},
-     {"/a.html", "/b/c.html"},
-     {}},
-    {"/reply.txt",
-     "text/plain",
-     "http://x.test/|2|code <b>\nnext",
+     {"/a.html", "/b/c.html"}},
+    {"/reply.txt", "text/plain", "http://x.test/|2|code <b>\nnext",
      "<head></head><body><pre>http://x.test/|2|code &lt;b&gt;\nnext</pre></body>",
-     "http://x.test/|2|code <b>\r\nnext",
-     {},
-     {},
-     {}},
+     "http://x.test/|2|code <b>\r\nnext"},
     {"/frames",
      "text/html",
      "<frameset cols='*,*,*'><frame src=a.html><frame src=/b/c.html>"
@@ -65,10 +60,7 @@ const Page kPages[] = {
      "<head></head><frameset cols=\"*,*,*\"><frame src=\"a.html\"><frame src=\"/b/c.html\">"
      "<frame name=\"dead\" src=\"gone.html\"></frameset>",
      "",
-     {},
-     {},
-     {{"/a.html", "", 200}, {"/b/c.html", "", 200}, {"/gone.html", "dead", 404}}},
-};
+     {{"/a.html", "", 200}, {"/b/c.html", "", 200}, {"/gone.html", "dead", 404}}}};
 
 const Page& page(const std::string& path) {
   return *std::find_if(std::begin(kPages), std::end(kPages),
@@ -135,11 +127,7 @@ struct QtSide {
     App() { desktop_test::ensureApplication(); }
   } app;
   webtest::HttpFixture server;
-  web::Engine engine{[] {
-    web::EngineOptions options;
-    options.allowAllPrivateHosts = true;
-    return options;
-  }()};
+  web::Engine engine{webtest::optionsFor(server)};
   desktop::QtScreen screen;
   QWidget parent;
   std::unique_ptr<desktop::QtBrowser> browser_ =
