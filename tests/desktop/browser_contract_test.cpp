@@ -89,6 +89,7 @@ struct FakeSide {
     auto& document = browser_.fakeDocument();
     return document.onClick ? document.onClick() : true;
   }
+  void settleAfterQuit(const std::string&) { settle(); }
   void settle() {
     while (browser_.pending) {
       const std::string address = *browser_.pending;
@@ -156,6 +157,15 @@ struct QtSide {
     finished = false;
     ASSERT_TRUE(QTest::qWaitFor([this] { return finished; }, 15000));
   }
+  // Nothing is left to wait for: a second browser loads the same page meanwhile.
+  void settleAfterQuit(const std::string& url) {
+    web::WebBrowser witness(engine);
+    bool done = false;
+    QObject::connect(&witness, &web::WebBrowser::loadFinished, [&] { done = true; });
+    witness.navigate(QString::fromStdString(url));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 15000));
+    QTest::qWait(50);
+  }
 };
 
 template <typename Side>
@@ -209,14 +219,18 @@ TYPED_TEST_SUITE(BrowserContract, Sides);
 
 TYPED_TEST(BrowserContract, APageCompletesOnceFromTheLoopWithItsPartsResolved) {
   platform::Document& before = this->document();
+  EXPECT_EQ(before.url(), "about:blank");
+  EXPECT_EQ(before.innerHTML(), "<head></head><body></body>");
   EXPECT_EQ(before.imageCount() + before.linkCount() + before.frameCount(), 0);
   for (const char* path : {"/page", "/reply.txt"}) {
     SCOPED_TRACE(path);
     const Page& p = page(path);
     const std::string url = this->side.url(path);
     this->events.clear();
+    this->documentAtEvent.clear();
     this->load(path);
     EXPECT_EQ(this->events, Strings{"complete " + url});
+    EXPECT_EQ(this->documentAtEvent, Strings{url});  // the handler reads the new page
     platform::Document& doc = this->document();
     EXPECT_EQ(doc.url(), url);
     EXPECT_EQ(doc.innerHTML(), p.html);
@@ -283,6 +297,8 @@ TYPED_TEST(BrowserContract, FailuresAreOneErrorAndLeaveTheDocument) {
 TYPED_TEST(BrowserContract, QuitAndNewerNavigationsSilenceTheOlderOnes) {
   this->go(this->side.url("/frames"));
   this->side.browser().quit();
+  this->side.settleAfterQuit(this->side.url("/frames"));
+  EXPECT_EQ(this->events, Strings{});
   this->go(this->side.url("/missing"));
   this->load("/page");
   EXPECT_EQ(this->events, Strings{"complete " + this->side.url("/page")});

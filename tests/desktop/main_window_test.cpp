@@ -91,9 +91,7 @@ TEST_F(MainWindowTest, CoversTheScreenFramelessAndCarriesItsCaption) {
             QRect(QPoint(0, 0), QGuiApplication::primaryScreen()->geometry().size()));
   EXPECT_TRUE(form.windowFlags() & Qt::FramelessWindowHint);
   EXPECT_EQ(form.windowTitle(), QStringLiteral("Quorel v2.0 - "));
-  EXPECT_EQ(window.caption(), "Quorel v2.0 - ");
   EXPECT_EQ(form.palette().color(QPalette::Window), QColor(Qt::black));
-  EXPECT_EQ(window.width(), screen.width());
   EXPECT_GT(resizes, 0);
 }
 
