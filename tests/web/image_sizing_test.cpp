@@ -12,12 +12,7 @@ using webtest::HttpFixture;
 using webtest::Recorder;
 using webtest::Reply;
 
-Reply image(const QByteArray& type, const QByteArray& bytes) {
-  Reply reply;
-  reply.contentType = type;
-  reply.body = bytes;
-  return reply;
-}
+Reply image(const QByteArray& type, const QByteArray& bytes) { return Reply{200, type, bytes}; }
 
 class ImageSizing : public ::testing::Test {
  protected:

@@ -85,10 +85,9 @@ TEST_F(Navigation, EachOutcomeHasItsStatus) {
   server.route("/bad-gzip", html(QByteArray(5000, '\x9c'), 200, {{"Content-Encoding", "gzip"}}));
   Reply cutShort = html(QByteArray(34, 'x'), 200, {{"Content-Length", "100000"}}),
         dribble = html(QByteArray(400, 'x')), unannounced = html(big),
-        bigImage = html(webtest::imageBytes("bmp", 300, 300));  // about 360 KB
+        bigImage{200, "image/bmp", webtest::imageBytes("bmp", 300, 300)};  // about 360 KB
   cutShort.sendLength = unannounced.sendLength = false;
   dribble.dribbleMs = 20;  // never idle long, but far slower than the deadline
-  bigImage.contentType = "image/bmp";
   server.route("/cut-short", cutShort);
   server.route("/hang", Reply{.hang = true});
   server.route("/dribble", dribble);
@@ -305,23 +304,16 @@ TEST_F(Navigation, CharsetsFromHeaderBomOrMeta) {
       {"text/html", QByteArray("\xFF\xFE<\0p\0>\0\xE9\0", 10), "\xC3\xA9"},  // UTF-16LE by its BOM
       {"text/plain; charset=windows-1252", "line \xE9\nnext", "line \xC3\xA9\r\nnext"},
   };
-  web::WebBrowser browser(makeEngine(webtest::optionsFor(server)));
+  web::Engine& engine = makeEngine(webtest::optionsFor(server));
   for (const auto& c : cases) {
-    Reply reply = html(c.body);
-    reply.contentType = c.contentType;
-    server.route("/page", reply);
-    Recorder recorder(browser);
-    browser.navigate(server.url("/page"));
-    ASSERT_TRUE(recorder.wait());
-    EXPECT_EQ(browser.document().innerText(), c.text) << c.body.toStdString();
+    server.route("/page", Reply{200, c.contentType, c.body});
+    EXPECT_EQ(load(engine, server.url("/page")).text, c.text) << c.body.toStdString();
   }
 }
 
 // A picture's address makes a document of our own markup around it (plain text: the contract).
 TEST_F(Navigation, AnImageAddressMakesASyntheticDocument) {
-  Reply photo = html(webtest::imageBytes("jpeg", 120, 80));
-  photo.contentType = "image/jpeg";
-  server.route("/photo.jpg", photo);
+  server.route("/photo.jpg", Reply{200, "image/jpeg", webtest::imageBytes("jpeg", 120, 80)});
   web::WebBrowser browser(makeEngine(webtest::optionsFor(server)));
   Recorder recorder(browser);
   browser.navigate(server.url("/photo.jpg"));

@@ -71,20 +71,4 @@ TEST(RealPages, InspectReportsWhatThePagesHold) {
   }
 }
 
-// The end-to-end scripts read these: 2 when a page failed (refused here: no --allow-private).
-TEST(RealPages, InspectExitCodes) {
-  webtest::testApp();
-  if (!QFile::exists(QUOREL_BINARY_DIR "/quorel-inspect"))
-    GTEST_SKIP() << "quorel-inspect not built";
-  webtest::HttpFixture server;
-  for (const auto& [arguments, code] :
-       std::vector<std::pair<QStringList, int>>{{{server.url("/anything")}, 2},
-                                                {{"--allow-private", server.url("/missing")}, 2},
-                                                {{}, 1}}) {
-    int exitCode = -1;
-    inspect(arguments, &exitCode);
-    EXPECT_EQ(exitCode, code) << arguments.join(' ').toStdString();
-  }
-}
-
 }  // namespace
