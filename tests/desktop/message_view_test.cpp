@@ -24,15 +24,9 @@ TEST(QtMessageView, ShowsANoticeSizedToItsTextAndClosesItself) {
   Program program(platform);
   QWidget& window = platform.view.window();
   QLabel& label = platform.view.label();
-  EXPECT_EQ(window.windowTitle(), "Message");
-  EXPECT_TRUE(label.font().bold());
-  EXPECT_DOUBLE_EQ(label.font().pointSizeF(), 14.25);
-
   ShowMessage(program, "File saved as 20040103-142501.jpg");
   EXPECT_TRUE(window.isVisible());
   EXPECT_EQ(label.text(), "File saved as 20040103-142501.jpg");
-  EXPECT_EQ(label.pos(), QPoint(4, 4));
-  EXPECT_GE(window.width(), label.width() + 8) << "the text fits, with a margin";
   const int shortWidth = window.width();
 
   ShowMessage(program, "A much longer notice that needs a much wider window than the first one");

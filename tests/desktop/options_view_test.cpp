@@ -1,12 +1,9 @@
-// The options dialog's real widgets, offscreen: captions, geometry, enablement, and the
-// dialog's logic driving them.
+// The options dialog's real widgets, offscreen, driven by the dialog's logic and by clicks.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
-#include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -19,9 +16,6 @@
 #include "support/fake_platform.h"
 
 namespace {
-
-using platform::OptionsCheck;
-using platform::OptionsList;
 
 // The fake platform with the real options dialog in place of the fake one.
 struct RealOptionsPlatform : fake::FakePlatform {
@@ -38,63 +32,7 @@ struct OptionsViewTest : ::testing::Test {
     EXPECT_NE(widget, nullptr) << name;
     return widget;
   }
-  QString caption(const desktop::QtOptionsView& view, const char* name) {
-    QWidget* widget = find<QWidget>(view, name);
-    if (auto* button = qobject_cast<QAbstractButton*>(widget)) return button->text();
-    if (auto* label = qobject_cast<QLabel*>(widget)) return label->text();
-    if (auto* group = qobject_cast<QGroupBox*>(widget)) return group->title();
-    return {};
-  }
 };
-
-TEST_F(OptionsViewTest, CarriesTheDesignsCaptionsAndPlaces) {
-  desktop::QtOptionsView view;
-  struct Control {
-    const char* name;
-    const char* caption;
-    QRect pixels;  // design twips / 15
-  };
-  const Control controls[] = {
-      {"Frame1", " Options ", {4, 4, 337, 81}},
-      {"chkAutoSaveMode", " Auto-save images", {16, 20, 109, 17}},
-      {"savePathBox", "", {44, 44, 241, 21}},
-      {"pathBut", "...", {296, 44, 25, 21}},
-      {"Label3", "Min image size", {8, 96, 77, 13}},
-      {"cboMinImageSize", "", {92, 92, 77, 21}},
-      {"Label1", "Max image size", {180, 96, 73, 13}},
-      {"cboMaxImageSize", "", {260, 92, 77, 21}},
-      {"Frame2", " Flags ", {4, 120, 337, 85}},
-      {"chkSounds", " Allow sounds", {16, 20, 153, 13}},
-      {"chkDocs", " Allow documents", {16, 40, 153, 13}},
-      {"chkMovies", " Allow movies", {16, 60, 153, 13}},
-      {"chkAdultMode", " Adult mode", {176, 20, 153, 13}},
-      {"chkDebugMode", " Log debug information", {12, 220, 153, 13}},
-      {"okBut", "&OK", {220, 216, 57, 25}},
-      {"cancelBut", "C&ancel", {284, 216, 57, 25}},
-  };
-  EXPECT_EQ(view.dialog().windowTitle(), "Options");
-  EXPECT_EQ(view.dialog().size(), QSize(345, 247));
-  for (const auto& c : controls) {
-    SCOPED_TRACE(c.name);
-    QWidget* widget = find<QWidget>(view, c.name);
-    ASSERT_NE(widget, nullptr);
-    EXPECT_EQ(caption(view, c.name), QString::fromUtf8(c.caption));
-    // In place; a caption in a wider font than the design's may widen its control.
-    EXPECT_EQ(widget->pos(), c.pixels.topLeft());
-    EXPECT_EQ(widget->height(), c.pixels.height());
-    EXPECT_GE(widget->width(), c.pixels.width());
-  }
-  EXPECT_EQ(find<QLabel>(view, "Label2")->text(), "Path");
-  EXPECT_EQ(find<QLabel>(view, "Label2")->pos(), QPoint(16, 48));
-  EXPECT_EQ(find<QWidget>(view, "chkSounds")->parentWidget()->objectName(), "Frame2");
-  EXPECT_EQ(find<QWidget>(view, "savePathBox")->parentWidget()->objectName(), "Frame1");
-  for (const char* name : {"okBut", "cancelBut"}) {
-    auto* button = find<QPushButton>(view, name);
-    EXPECT_FALSE(button->isDefault()) << name;
-    EXPECT_FALSE(button->autoDefault()) << name;
-    EXPECT_TRUE(button->font().bold()) << name;
-  }
-}
 
 TEST_F(OptionsViewTest, LoadedByTheDialogItShowsTheStoredOptions) {
   RealOptionsPlatform platform;

@@ -16,7 +16,6 @@
 #include "platform/run_time_error.h"
 #include "qt_test_app.h"
 #include "support/fake_platform.h"
-#include "web/document_model.h"
 
 namespace {
 
@@ -177,16 +176,6 @@ TYPED_TEST(Contract, ControlsKeepTheirTwipsAndRefuseNegativeSizes) {
   }
   control->setVisible(false);
   EXPECT_FALSE(control->visible());
-}
-
-// An empty reference is the document's own address (without its fragment), as in any browser;
-// GetLink could otherwise pick it and navigate to "".
-TEST(DocumentLinks, EmptyReferenceNamesThePageItself) {
-  const auto model = web::buildDocument("<a href=''>1</a><a href=' '>2</a><a href='#top'>3</a>",
-                                        QUrl("http://site.test/dir/p.html?q=1#f"));
-  EXPECT_EQ(model->links, (std::vector<std::string>{"http://site.test/dir/p.html?q=1",
-                                                    "http://site.test/dir/p.html?q=1",
-                                                    "http://site.test/dir/p.html?q=1#top"}));
 }
 
 }  // namespace

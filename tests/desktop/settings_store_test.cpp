@@ -25,36 +25,37 @@ struct SettingsStoreTest : ::testing::Test {
   }
 };
 
-TEST_F(SettingsStoreTest, WritesLandInTheOptionsSectionOfTheFile) {
+TEST_F(SettingsStoreTest, TheFileKeepsTextsAndReadsHandEdits) {
   desktop::QtSettingsStore(path()).write("AutosavePath", "/a, /b");
   QFile file(path());
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_TRUE(file.readAll().contains("[Options]"));
   EXPECT_EQ(desktop::QtSettingsStore(path()).read("AutosavePath", ""), "/a, /b");
+  writeFile(path(), "[Options]\nAutosavePath=/c, /d\nDebugMode=True\n");
+  desktop::QtSettingsStore edited(path());
+  EXPECT_EQ(edited.read("AutosavePath", ""), "/c, /d");
+  EXPECT_EQ(edited.read("DebugMode", "False"), "True");
 }
 
-TEST_F(SettingsStoreTest, HandEditedListsReadAsOneText) {
-  writeFile(path(), "[Options]\nAutosavePath=/a, /b\nDebugMode=True\n");
-  desktop::QtSettingsStore store(path());
-  EXPECT_EQ(store.read("AutosavePath", ""), "/a, /b");
-  EXPECT_EQ(store.read("DebugMode", "False"), "True");
-}
-
+// Unreadable or unwritable, the store gives defaults and keeps what it was given for this run.
 TEST_F(SettingsStoreTest, BrokenStoresGiveDefaultsAndStillTakeWrites) {
-  struct Case {
+  const struct {
     const char* name;
-    std::function<void(const QString&)> make;
-  };
-  const Case cases[] = {
-      {"binary junk",
-       [this](const QString& p) { writeFile(p, QByteArray("\x00\xff[\x01=\n\xfe\x80=[[", 13)); }},
-      {"a folder in its place", [](const QString& p) { QDir().mkpath(p); }},
-      {"missing", [](const QString&) {}},
+    QByteArray content;  // what is at the file's place: a file, "/" a folder, "" nothing
+    const char* folder;  // the file's folder; a plain file where the folder should be
+  } cases[] = {
+      {"binary junk", QByteArray("\x00\xff[\x01=\n\xfe\x80=[[", 13), nullptr},
+      {"a folder in its place", "/", nullptr},
+      {"missing", "", nullptr},
+      {"its folder cannot be made", "", "not a folder"},
   };
   int n = 0;
   for (const auto& c : cases) {
-    const QString file = dir.filePath(QStringLiteral("case%1/quorel.conf").arg(++n));
-    c.make(file);
+    const QString folder = dir.filePath(QStringLiteral("case%1").arg(++n));
+    if (c.folder) writeFile(folder, c.folder);
+    const QString file = folder + "/quorel/quorel.conf";
+    if (c.content == "/") QDir().mkpath(file);
+    if (c.content.size() > 1) writeFile(file, c.content);
     desktop::QtSettingsStore store(file);
     EXPECT_EQ(store.read("MinImageSize", "0x0"), "0x0") << c.name;
     store.write("MinImageSize", "50x50");
@@ -62,21 +63,11 @@ TEST_F(SettingsStoreTest, BrokenStoresGiveDefaultsAndStillTakeWrites) {
   }
 }
 
-TEST_F(SettingsStoreTest, UnwritableStoreKeepsValuesForThisRun) {
-  writeFile(dir.filePath("config"), "not a folder");  // the store's folder cannot be made
-  const QString file = dir.filePath(QStringLiteral("config/quorel/quorel.conf"));
-  desktop::QtSettingsStore store(file);
-  store.write("AutosaveMode", "True");
-  EXPECT_EQ(store.read("AutosaveMode", "False"), "True");
-  EXPECT_FALSE(QFileInfo::exists(file));
-}
-
 TEST_F(SettingsStoreTest, AFailedSaveDoesNotHideWhatWasRead) {
-  const QString file = path();
-  writeFile(file, "[Options]\nMaxImageSize=640x480\n");
-  desktop::QtSettingsStore store(file);
-  QFile::remove(file);
-  QDir().mkpath(file);  // saving now fails: a folder took the file's place
+  writeFile(path(), "[Options]\nMaxImageSize=640x480\n");
+  desktop::QtSettingsStore store(path());
+  QFile::remove(path());
+  QDir().mkpath(path());  // saving now fails: a folder took the file's place
   store.write("AdultMode", "True");
   EXPECT_EQ(store.read("MaxImageSize", ""), "640x480");
   EXPECT_EQ(store.read("AdultMode", ""), "True");

@@ -47,7 +47,9 @@ class FakeBrowser : public FakeControl, public platform::Browser {
  private:
   bool silent_ = false;
   Events events_;
-  std::shared_ptr<FakeDocument> document_ = std::make_shared<FakeDocument>();
+  // As the engine's: an empty page until the first navigation completes.
+  std::shared_ptr<FakeDocument> document_ = std::make_shared<FakeDocument>(
+      FakeDocument().withUrl("about:blank").withHtml("<head></head><body></body>"));
 };
 
 }  // namespace fake

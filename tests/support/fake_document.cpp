@@ -75,6 +75,7 @@ void FakeDocument::clear() {
   images_.clear();
   links_.clear();
   frames_.clear();
+  hasDocumentElement_ = false;  // as in the engine: nothing to read until written again
 }
 
 void FakeDocument::write(const std::string& markup) {

@@ -15,8 +15,8 @@ namespace webtest {
 struct Reply {
   int status = 200;
   QByteArray contentType = "text/html";
-  QByteArray body;
-  QList<QPair<QByteArray, QByteArray>> headers;
+  QByteArray body = {};
+  QList<QPair<QByteArray, QByteArray>> headers = {};
   bool hang = false;       // never answer
   int dribbleMs = 0;       // send the body a byte at a time with this pause
   bool sendLength = true;  // Content-Length (else the body ends with the connection)

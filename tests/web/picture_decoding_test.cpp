@@ -40,12 +40,7 @@ QByteArray blackPng(quint32 width, quint32 height, bool rows = true, int bits = 
          chunk("IDAT", webtest::deflate(raw)) + chunk("IEND", {});
 }
 
-Reply png(const QByteArray& bytes) {
-  Reply reply;
-  reply.contentType = "image/png";
-  reply.body = bytes;
-  return reply;
-}
+Reply png(const QByteArray& bytes) { return Reply{200, "image/png", bytes}; }
 
 class PictureDecoding : public ::testing::Test {
  protected:

@@ -71,22 +71,4 @@ TEST(RealPages, InspectReportsWhatThePagesHold) {
   }
 }
 
-TEST(RealPages, InspectExitCodes) {
-  webtest::testApp();
-  if (!QFile::exists(QUOREL_BINARY_DIR "/quorel-inspect"))
-    GTEST_SKIP() << "quorel-inspect not built";
-  webtest::HttpFixture server;
-  int exitCode = -1;
-  // Without --allow-private the loopback server is refused, as the work browser would.
-  const QJsonObject refused = inspect({server.url("/anything")}, &exitCode);
-  EXPECT_EQ(exitCode, 2);
-  ASSERT_EQ(refused["events"].toArray().size(), 1);
-  EXPECT_EQ(refused["events"].toArray()[0].toObject()["status"].toInteger(),
-            qint64(web::status::kRefusedAddress));
-  inspect({"--allow-private", server.url("/missing")}, &exitCode);
-  EXPECT_EQ(exitCode, 2);
-  inspect({}, &exitCode);
-  EXPECT_EQ(exitCode, 1);
-}
-
 }  // namespace
