@@ -21,18 +21,21 @@ def cpu_seconds(pid):
 
 
 def memory_kib(pid):
-    rss = pss = hwm = 0
+    """RSS, PSS, peak RSS and private memory (pages no other process maps) of PID."""
+    rss = pss = hwm = private = 0
     with open("/proc/%d/smaps_rollup" % pid) as f:
         for line in f:
             if line.startswith("Rss:"):
                 rss = int(line.split()[1])
             elif line.startswith("Pss:"):
                 pss = int(line.split()[1])
+            elif line.startswith(("Private_Clean:", "Private_Dirty:")):
+                private += int(line.split()[1])
     with open("/proc/%d/status" % pid) as f:
         for line in f:
             if line.startswith("VmHWM:"):
                 hwm = int(line.split()[1])
-    return rss, pss, hwm
+    return rss, pss, hwm, private
 
 
 def helpers(pid):
@@ -88,8 +91,11 @@ def main():
     began = time.time()
     next_sample = began
     with open(args.out, "w", buffering=1) as out:
-        # Figures are the program's plus its parse helper's; helper_rss_kib is the helper's share.
-        out.write("seconds,name,cpu_s,rss_kib,pss_kib,peak_rss_kib,images,helper_rss_kib\n")
+        # Figures are the program's plus its parse helpers'. The helpers' shared pages are the
+        # libraries the program has resident already: rss_kib adds only their private pages
+        # (peak_rss_kib adds their peaks whole); helper_rss_kib is the helpers' own RSS.
+        out.write("seconds,name,cpu_s,rss_kib,pss_kib,peak_rss_kib,images,helper_rss_kib,"
+                  "helper_private_kib\n")
         while time.time() - began <= args.duration and any(w.alive for w in watched):
             now = time.time()
             for w in watched:
@@ -101,22 +107,25 @@ def main():
                         continue
                     try:
                         cpu = cpu_seconds(w.pid)
-                        rss, pss, hwm = memory_kib(w.pid)
+                        rss, pss, hwm, _ = memory_kib(w.pid)
                     except OSError:
                         w.alive = False
                         print("sampler: %s (%d) has ended" % (w.name, w.pid), file=sys.stderr)
                         continue
-                    helper_rss = 0
+                    helper_rss = helper_private = 0
                     for helper in helpers(w.pid):
                         try:
-                            helper_cpu, (h_rss, h_pss, h_hwm) = cpu_seconds(helper), memory_kib(helper)
+                            helper_cpu = cpu_seconds(helper)
+                            h_rss, h_pss, h_hwm, h_private = memory_kib(helper)
                         except OSError:
                             continue  # ended between the look and the read
-                        cpu, rss, pss, hwm = cpu + helper_cpu, rss + h_rss, pss + h_pss, hwm + h_hwm
+                        cpu, pss, hwm = cpu + helper_cpu, pss + h_pss, hwm + h_hwm
+                        rss += h_private
                         helper_rss += h_rss
+                        helper_private += h_private
                     w.peak_rss = max(w.peak_rss, rss)
-                    out.write("%.1f,%s,%.3f,%d,%d,%d,%d,%d\n" % (now - began, w.name, cpu, rss, pss, hwm,
-                                                              w.count, helper_rss))
+                    out.write("%.1f,%s,%.3f,%d,%d,%d,%d,%d,%d\n" % (
+                        now - began, w.name, cpu, rss, pss, hwm, w.count, helper_rss, helper_private))
                 next_sample += args.interval
             time.sleep(0.1)
     if args.first_out:

@@ -47,7 +47,7 @@ import csv, sys
 out, alive, seconds = sys.argv[1], sys.argv[2], sys.argv[3]
 worst = sorted(int(line.split()[1]) for line in open(out + "/stall.log") if line.strip())
 rows = list(csv.DictReader(open(out + "/samples.csv")))
-program = [(int(r["rss_kib"]) - int(r["helper_rss_kib"])) / 1024 for r in rows]
+program = [(int(r["rss_kib"]) - int(r["helper_private_kib"])) / 1024 for r in rows]
 helper = [int(r["helper_rss_kib"]) / 1024 for r in rows]
 restarts = sum("parse helper" in line for line in open(out + "/quorel.out", errors="replace"))
 log = open(out + "/websim.log", errors="replace").read().splitlines()
