@@ -4,18 +4,13 @@
 # Every hostile page must end (complete or a navigation error) without taking the inspector
 # down, and the ordinary page after it must load: a helper that dies costs only its page.
 # Usage: parse_corpus.sh BUILD_DIR SOURCE_DIR
+# shellcheck source-path=SCRIPTDIR
 set -euo pipefail
+# shellcheck source=lib.sh
+source "$(dirname "$0")/lib.sh"
+e2e_init parse_corpus "$@"
+e2e_need quorel-inspect quorel-parse convert
 
-build=$(cd "${1:?build dir}" && pwd)
-source_dir=$(cd "${2:?source dir}" && pwd)
-lib_name=parse_corpus
-# shellcheck source=bench/lib.sh
-source "$source_dir/bench/lib.sh"
-lib_need python3 convert
-[[ -x "$build/quorel-inspect" && -x "$build/quorel-parse" ]] || lib_fail "quorel-inspect is not built in $build"
-
-work=$(mktemp -d)
-trap 'lib_cleanup; rm -rf "$work"' EXIT
 python3 "$source_dir/scripts/make-hostile-corpus" "$work/corpus"
 lib_start_websim --hostile "$work/corpus"
 
@@ -49,3 +44,4 @@ for failure in failures:
 sys.exit(1 if failures else 0)
 PY
 grep -h "parse helper" "$work/inspect.err" | sort | uniq -c || true
+e2e_finish
