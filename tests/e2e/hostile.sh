@@ -143,23 +143,21 @@ e2e_until 120 enough_saved || true
 sleep 3  # let a save under way finish (or not) before looking
 
 e2e_alive
-[[ -s "$tmp/canary.log" ]] && failures+=("the canary was called: $(sort -u "$tmp/canary.log" | tr '\n' ' ')")
-grep -q '^PRIVATE' "$tmp/evil.log" && failures+=("private hosts asked: $(grep '^PRIVATE' "$tmp/evil.log" | sort -u | tr '\n' ' ')")
-grep -q -E '^asked (file|data|javascript|ftp|view-source):' "$tmp/evil.log" &&
-  failures+=("other schemes sent to the proxy: $(grep -E '^asked (file|data|javascript|ftp|view-source):' "$tmp/evil.log" | tr '\n' ' ')")
-(($(saved) >= 1)) || failures+=("nothing was saved, so nothing was checked (status log: $(tail -n 5 "$status_log" 2>/dev/null))")
+# Requests that must never be made: to the canary, to private hosts, of other schemes.
+leaks=$({ cat "$tmp/canary.log" 2>/dev/null || true; grep -E '^(PRIVATE|asked (file|data|javascript|ftp|view-source):)' "$tmp/evil.log"; } |
+  sort -u | tr '\n' ' ' || true)
+[[ -z "$leaks" ]] || failures+=("requests made that must not be: $leaks")
+(($(saved) >= 1)) || failures+=("nothing was saved, so nothing was checked")
 while IFS= read -r -d '' file; do
   cmp -s "$file" "$tmp/picture.png" || failures+=("saved file is not the whole picture: $file ($(stat -c %s "$file") bytes)")
 done < <(find "$tmp/save" -type f -print0)
 # Files named by the saver (a time stamp) or by the hostile names outside the save folder:
 # anywhere in this run's folder (home and working folder included), or one or two levels up.
-while IFS= read -r file; do
-  failures+=("file outside the save folder: $file")
-done < <({
+outside=$({
   find "$tmp" -newer "$tmp/start-marker" -type f -not -path "$tmp/save/*" -print
   find "$(dirname "$tmp")" / -maxdepth 1 -newer "$tmp/start-marker" -type f -print
-} 2>/dev/null | grep -E '/(20[0-9]{6}-[^/]*|[^/]*escape[^/]*)$' | sort -u)
-
+} 2>/dev/null | grep -E '/(20[0-9]{6}-[^/]*|[^/]*escape[^/]*)$' | sort -u | tr '\n' ' ' || true)
+[[ -z "$outside" ]] || failures+=("files outside the save folder: $outside")
 echo "hostile: $(saved) pictures saved; $(grep -c '^asked' "$tmp/evil.log" || true) requests to the" \
   "hostile site; $(lib_count '[NavError') navigation errors logged"
 e2e_finish

@@ -35,10 +35,9 @@ done
 lib_start_xvfb
 lib_sandbox_home
 for preview in "$root/bin/quorel /p" "quorel-screensaver --preview"; do
-  rc=0
   # shellcheck disable=SC2086
-  PATH=$root/bin:$PATH timeout 20 $preview >"$tmp/preview.out" 2>&1 || rc=$?
-  ((rc == 0)) || failures+=("installed $preview ended with $rc: $(tail -n 3 "$tmp/preview.out")")
+  PATH=$root/bin:$PATH timeout 20 $preview >"$tmp/preview.out" 2>&1 ||
+    failures+=("installed $preview ended with $?: $(tail -n 3 "$tmp/preview.out")")
 done
 lib_start_websim --seed 7
 # The installed link server without --links: it finds its list in share/quorel/links.

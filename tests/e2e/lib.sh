@@ -26,10 +26,7 @@ e2e_init() {
 
 e2e_cleanup() {
   lib_cleanup
-  if [[ -n "${E2E_KEEP:-}" ]]; then
-    mkdir -p "$E2E_KEEP"
-    cp -r "$tmp/." "$E2E_KEEP/" 2>/dev/null || true
-  fi
+  [[ -z "${E2E_KEEP:-}" ]] || { mkdir -p "$E2E_KEEP" && cp -r "$tmp/." "$E2E_KEEP/"; } 2>/dev/null || true
   rm -rf "$tmp"
 }
 
@@ -37,26 +34,16 @@ e2e_cleanup() {
 e2e_need() {
   local name
   for name; do
-    if [[ "$name" == quorel* ]]; then
-      [[ -x "$build/$name" ]] || lib_fail "$name is not built in $build"
-    else
-      lib_need "$name"
-    fi
+    if [[ "$name" != quorel* ]]; then lib_need "$name"; continue; fi
+    [[ -x "$build/$name" ]] || lib_fail "$name is not built in $build"
   done
 }
 
 # Reports the failures gathered (with the end of the status log, if any) and exits.
 e2e_finish() {
-  if ((${#failures[@]} == 0)); then
-    echo "$lib_name: PASS"
-    exit 0
-  fi
-  local failure
-  for failure in "${failures[@]}"; do echo "$lib_name: FAIL: $failure"; done >&2
-  if [[ -s "${status_log:-}" ]]; then
-    echo "$lib_name: the status log ends with:" >&2
-    e2e_status_lines | tail -n 25 >&2
-  fi
+  ((${#failures[@]})) || { echo "$lib_name: PASS"; exit 0; }
+  printf "$lib_name: FAIL: %s\n" "${failures[@]}" >&2
+  [[ ! -s "${status_log:-}" ]] || { echo "$lib_name: the status log ends with:"; e2e_status_lines | tail -n 25; } >&2
   exit 1
 }
 
@@ -76,10 +63,7 @@ e2e_start() {
   lib_sandbox_home "$@"
   case ${E2E_SCREEN:=1280x1024x24} in
     two-monitors) e2e_two_monitors ;;
-    [0-9]*)
-      e2e_need Xvfb xdpyinfo xwininfo xwd convert
-      lib_start_xvfb "$E2E_SCREEN"
-      ;;
+    [0-9]*) e2e_need Xvfb xdpyinfo xwininfo xwd convert && lib_start_xvfb "$E2E_SCREEN" ;;
     *) "$E2E_SCREEN" ;;
   esac
   websim=
@@ -119,13 +103,14 @@ e2e_alive() {
     lib_fail "quorel ended: $(tail -n 5 "$work/quorel.out" 2>/dev/null) / log: $(tail -n 5 "$status_log" 2>/dev/null)"
 }
 
-# Runs COMMAND every 0.1 s until it succeeds (0) or SECONDS have passed (1).
+# Runs COMMAND every $E2E_POLL seconds (default 0.2) until it succeeds (0) or SECONDS have
+# passed (1).
 e2e_until() {
   local deadline=$((SECONDS + $1))
   shift
-  until "$@" >/dev/null 2>&1; do
+  until "$@" >/dev/null; do
     ((SECONDS < deadline)) || return 1
-    sleep 0.1
+    sleep "${E2E_POLL:-0.2}"
   done
 }
 
@@ -138,14 +123,8 @@ e2e_ended() {
 # Waits up to SECONDS for COUNT lines (default 1) of the status log holding TEXT; returns 1 on
 # time-out, fails at once if quorel has ended.
 e2e_wait_log() {
-  local text=$1 seconds=$2 count=${3:-1}
-  local deadline=$((SECONDS + seconds))
-  while ((SECONDS < deadline)); do
-    (($(lib_count "$text") >= count)) && return 0
-    e2e_alive
-    sleep 0.5
-  done
-  return 1
+  e2e_logged() { e2e_alive && (($(lib_count "$1") >= $2)); }
+  e2e_until "$2" e2e_logged "$1" "${3:-1}"
 }
 
 # Lines of the status log without their time stamps and line-ending CRs.
@@ -156,12 +135,11 @@ e2e_status_lines() {
 
 # Waits up to SECONDS (default 15) for the main window, by its caption: sets window.
 e2e_main_window() {
-  local deadline=$((SECONDS + ${1:-15}))
-  until window=$(xwininfo -root -children 2>/dev/null |
-    sed -n 's/^ *\(0x[0-9a-f]*\) "Quorel v2\.0 - ".*/\1/p' | head -n 1) && [[ -n "$window" ]]; do
-    ((SECONDS < deadline)) || return 1
-    sleep 0.1
-  done
+  e2e_find_window() {
+    window=$(xwininfo -root -children | sed -n 's/^ *\(0x[0-9a-f]*\) "Quorel v2\.0 - ".*/\1/p' | head -n 1)
+    [[ -n "$window" ]]
+  }
+  e2e_until "${1:-15}" e2e_find_window
 }
 
 # "GEOMETRY MAP-STATE" of a window, e.g. "1280x1024+0+0 IsViewable".
@@ -188,16 +166,14 @@ e2e_lit_pixels() {
 # SECONDS (default 20): a panel paints once its picture is decoded, a moment after its page
 # completes. Sets lit to the lit pixels above the strip; returns 1 when they stay few.
 e2e_shows_pictures() {
-  local deadline=$((SECONDS + ${2:-20})) size
+  local size
   size=$(xdpyinfo | sed -n 's/^ *dimensions: *\([0-9]*x[0-9]*\) pixels.*/\1/p')
-  while :; do
-    e2e_screenshot "$1"
+  e2e_lit_top() {
+    e2e_alive && e2e_screenshot "$1"
     lit=$(e2e_lit_pixels "$work/$1.png" "${size%x*}x$((${size#*x} - 100))+0+0")
-    ((lit > 5000)) && return 0
-    ((SECONDS < deadline)) || return 1
-    e2e_alive
-    sleep 1
-  done
+    ((lit > 5000))
+  }
+  E2E_POLL=1 e2e_until "${2:-20}" e2e_lit_top "$1"
 }
 
 # websim's answer for URL into FILE: through websim as a proxy, or directly for loopback.

@@ -20,18 +20,13 @@ state=$(e2e_window_state "$window")
 # Panels are placed at random over the whole desktop: within a few pictures each monitor has
 # one (above the bottom strip, which lies on the left monitor).
 lit_on_both() {
-  e2e_screenshot monitors
+  e2e_alive && e2e_screenshot monitors
   left=$(e2e_lit_pixels "$work/monitors.png" 1024x668+0+0)
   right=$(e2e_lit_pixels "$work/monitors.png" 1024x668+1024+0)
   ((left > 5000 && right > 5000))
 }
-deadline=$((SECONDS + 120))
-until lit_on_both || ((SECONDS >= deadline)); do
-  e2e_alive
-  sleep 2
-done
+E2E_POLL=2 e2e_until 120 lit_on_both || failures+=("pictures did not reach both monitors in 120 s")
 echo "monitors: lit pixels: $left on the left monitor, $right on the right"
-((left > 5000 && right > 5000)) || failures+=("pictures did not reach both monitors in 120 s")
 xdotool windowfocus --sync "$window" key Escape 2>/dev/null || true
 e2e_until 10 e2e_ended "$quorel_pid" || failures+=("Escape did not end the collage started by hand")
 
@@ -55,7 +50,6 @@ kinds=$(cat "/proc/${savers[0]}/comm" "/proc/${savers[1]}/comm")
 [[ $(grep -cx sleep <<<"$kinds") == 1 ]] ||
   failures+=("the two copies are \"$(paste -sd ' ' <<<"$kinds")\", not one running the collage and one waiting")
 ! xwininfo -root -tree | grep -q '"Whoa"' || failures+=("a copy shows the second-copy box")
-e2e_screenshot monitors-screensaver
 kill -TERM "${savers[@]}"
 e2e_until 10 e2e_ended "${savers[@]}" "$quorel_pid" ||
   failures+=("still running after the screen saver ended them: $(ps -o pid=,comm= -p "${savers[*]} $quorel_pid" || true)")

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # The offline demo's two servers end to end: websim as an http proxy and quorel-vendor on the
 # websim link list, both on free loopback ports, talked to with curl, then stopped. (websim's
-# content on its own is the websim unit test.)
+# content on its own is the websim unit test.) scripts/check-links against websim: a gallery
+# and a text page are kept with their counts, a missing host, a missing page and a gallery of
+# tiny pictures are marked to go.
 set -euo pipefail
 # shellcheck source=lib.sh
 source "$(dirname "$0")/lib.sh"
 e2e_init servers "$@"
-e2e_need quorel-vendor curl
+e2e_need quorel-vendor quorel-inspect curl systemd-socket-activate
 links=$source_dir/data/links/websim.txt
 
 lib_start_websim --faults 0
@@ -17,7 +19,6 @@ lib_pids+=($!)
 e2e_until 20 grep -q ' listening on ' "$work/vendor.log" ||
   lib_fail "quorel-vendor did not start: $(tail -n 5 "$work/vendor.log")"
 vendor=$(sed -n 's/.* listening on \([0-9.]*:[0-9]*\),.*/\1/p' "$work/vendor.log")
-echo "servers: websim on $websim, quorel-vendor on $vendor"
 
 fetch() { curl -s --max-time 15 --noproxy '*' "$@"; }
 via_websim() { curl -s --max-time 15 --noproxy '' -x "http://$websim" "$@"; }
@@ -48,14 +49,12 @@ EOF
 expect "the version after garbage" "$(fetch "http://$vendor/quorel/bin/version.asp")" "$version"
 
 # Started by a systemd socket unit, it serves the socket handed over, not --listen.
-if command -v systemd-socket-activate >/dev/null; then
-  port=$((20000 + RANDOM % 20000))
-  systemd-socket-activate -l "127.0.0.1:$port" "$build/quorel-vendor" --listen 127.0.0.1:0 \
-    --links "$links" 2>"$work/activated.log" &
-  lib_pids+=($!)
-  expect "socket activation" \
-    "$(fetch --retry 30 --retry-connrefused --retry-delay 0 "http://127.0.0.1:$port/quorel/bin/version.asp")" "$version"
-fi
+port=$((20000 + RANDOM % 20000))
+systemd-socket-activate -l "127.0.0.1:$port" "$build/quorel-vendor" --listen 127.0.0.1:0 \
+  --links "$links" 2>"$work/activated.log" &
+lib_pids+=($!)
+expect "socket activation" \
+  "$(fetch --retry 30 --retry-connrefused --retry-delay 0 "http://127.0.0.1:$port/quorel/bin/version.asp")" "$version"
 
 # --- websim through the proxy -------------------------------------------------------------------
 via_websim http://site1.test/index.html | grep -q 'Gallery 1' || failures+=("no gallery page through the proxy")
@@ -79,13 +78,45 @@ while read -r url; do
   [[ "$code" =~ ^(200|302|404|500)\  ]] || failures+=("the listed $url answers $code")
 done < <(grep -v -e '^#' -e '^$' -e nowhere.test "$links" | sed 's/^adult //' | cut -d'|' -f1 | sort -u)
 
+# --- scripts/check-links -----------------------------------------------------------------------
+cat >"$work/check.txt" <<'LINKS'
+# comment
+http://site1.test/gallery/1.html|2|http://site1.test/
+http://words.test/page/1.html|-2|http://words.test/
+http://nowhere.test/|2|http://nowhere.test/
+http://site3.test/status/404|2|http://site3.test/
+http://site3.test/tiny.html|0|http://site3.test/
+adult http://night.test/|2|http://night.test/
+LINKS
+status=0
+"$source_dir/scripts/check-links" --build "$build" --proxy "http://$websim" "$work/check.txt" \
+  >"$work/out" || status=$?
+
+# LINE of the list, STATUS and the words of the verdict on its line of the output.
+while read -r line want_status want_verdict; do
+  got=$(awk -v n="$line" '$1 == n' "$work/out")
+  [[ "$got" == "$line "*" ${want_status//_/ } "* ]] ||
+    failures+=("check-links, line $line: status is not $want_status: $got")
+  [[ "$got" == *"  ${want_verdict//_/ }"* ]] || failures+=("check-links, line $line: not \"$want_verdict\": $got")
+done <<'EOF'
+2 ok keep
+3 ok keep
+4 HTTP_502 drop
+5 HTTP_404 drop
+6 ok drop_(no_picture
+7 ok keep
+EOF
+# The gallery's counts: its links and its pictures of a usable size (most of its wallpapers are
+# too large).
+read -r found pictures < <(awk '$1 == 2 {print $3, $4}' "$work/out")
+((found >= 3 && pictures >= 1)) || failures+=("check-links: the gallery has $found links, $pictures pictures")
+((status == 1)) || failures+=("check-links: exit status $status, not 1, with entries to drop")
+
 # --- both stop cleanly, having logged each request ------------------------------------------------
 for pid in "$vendor_pid" "$websim_pid"; do
   kill -TERM "$pid"
   e2e_until 10 e2e_ended "$pid" || failures+=("$pid still runs after TERM")
-  status=0
-  wait "$pid" || status=$?
-  expect "exit status after TERM" "$status" 0
+  wait "$pid" || failures+=("$pid ended with $? after TERM")
 done
 grep -q '"GET /quorel/bin/version.asp HTTP/1.1" 200' "$work/vendor.log" || failures+=("quorel-vendor logged no request")
 grep -q 'GET http://site1.test/index.html 200' "$work/websim.log" || failures+=("websim logged no request")

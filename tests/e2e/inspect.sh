@@ -1,19 +1,58 @@
 #!/usr/bin/env bash
-# Names are checked at the address they resolve to, and the request goes to that address: in a
-# network and mount namespace of its own with its own hosts file, where 203.0.113.5 on loopback
-# plays a public site. quorel-inspect must refuse a name that resolves to 127.0.0.1 (directly,
-# through a redirect, as a picture), and reach the public name with its Host header, its TLS
-# server name and its certificate checked against the name, not the address.
+# The engine through quorel-inspect. The hostile corpus from websim, each page followed by an
+# ordinary one, all through one engine and so one parse helper: every hostile page must end
+# (complete or a navigation error) without taking the inspector down, and the ordinary page
+# after it must load: a helper that dies costs only its page. Names are checked at the address
+# they resolve to, and the request goes to that address: in a network and mount namespace with
+# its own hosts file, where 203.0.113.5 on loopback plays a public site, quorel-inspect must
+# refuse a name that resolves to 127.0.0.1 (directly, through a redirect, as a picture), and
+# reach the public name with its Host header, its TLS server name and its certificate checked
+# against the name, not the address.
 set -euo pipefail
 # shellcheck source=lib.sh
 source "$(dirname "$0")/lib.sh"
 export LIB_UNSHARE="-n -m"
-e2e_init resolved_address "$@"
+e2e_init inspect "$@"
+e2e_need quorel-inspect quorel-parse ip openssl
+
+python3 "$source_dir/scripts/make-hostile-corpus" "$work/corpus"
+lib_start_websim --hostile "$work/corpus"
+
+addresses=()
+for page in "$work"/corpus/*.html "$work"/corpus/*.html.gz "$work"/corpus/*.png "$work"/corpus/*.jpg; do
+  addresses+=("http://$websim/hostile/$(basename "$page")" "http://$websim/")
+done
+rc=0
+timeout 600 "$build/quorel-inspect" --allow-private "${addresses[@]}" >"$work/out.json" \
+  2>"$work/inspect.err" || rc=$?
+((rc == 0 || rc == 2)) || lib_fail "quorel-inspect ended with $rc: $(tail -n 5 "$work/inspect.err")"
+
+python3 - "$work/out.json" "${addresses[@]}" <<'PY' || failures+=("the hostile corpus (above)")
+import json, sys
+results, asked = json.load(open(sys.argv[1])), sys.argv[2:]
+failures = []
+if len(results) != len(asked):
+    failures.append("%d results for %d addresses" % (len(results), len(asked)))
+for address, result in zip(asked, results):
+    events = result["events"]
+    ended = [e for e in events if e["url"] == result["url"] or e["type"] == "NavigateError"]
+    outcome = ", ".join("%s %s" % (e["type"], e.get("status", "")) for e in events[-1:])
+    print("%-60s %s" % (address.split("/", 3)[3] or "(ordinary page)", outcome))
+    if not ended:
+        failures.append("%s did not end: %s" % (address, events))
+    if address.endswith("/") and not (events and events[-1]["type"] == "DocumentComplete"
+                                      and "websim" in result["innerText"]):
+        failures.append("the ordinary page after a hostile one did not load: %s" % events)
+for failure in failures:
+    print("inspect: FAIL:", failure, file=sys.stderr)
+sys.exit(1 if failures else 0)
+PY
+grep -h "parse helper" "$work/inspect.err" | sort | uniq -c || true
+
 if [[ "${LIB_SHARED_NET:-}" == 1 ]]; then
-  lib_note "skipped: no network and mount namespace can be made here (unshare -n -m)"
-  exit 77
+  ((${#failures[@]})) || { lib_note "names and addresses skipped: no namespaces here (unshare -n -m)"; exit 77; }
+  e2e_finish
 fi
-e2e_need quorel-inspect ip openssl
 unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY all_proxy ALL_PROXY no_proxy NO_PROXY
 ip addr add 203.0.113.5/32 dev lo
 printf '127.0.0.1 localhost\n127.0.0.1 rebound.test\n203.0.113.5 public.test\n' >"$work/hosts"
@@ -27,10 +66,9 @@ mount --bind "$work/certs" /etc/ssl/certs
 
 cat >"$work/site.py" <<'EOF'
 import http.server, ssl, sys, threading
-log_path, key, cert = sys.argv[1], sys.argv[2], sys.argv[3]
+log_path, key, cert = sys.argv[1:4]
 def log(line):
-    with open(log_path, "a") as out:
-        out.write(line + "\n")
+    open(log_path, "a").write(line + "\n")
 class Site(http.server.BaseHTTPRequestHandler):
     def do_GET(self):
         local, host = self.connection.getsockname()[0], self.headers.get("Host", "")
