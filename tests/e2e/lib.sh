@@ -50,7 +50,7 @@ e2e_finish() {
 # A run of the program: a home of our own with DebugMode=1 and the option lines, a display, web
 # and the link server on LINKS, and a copy of quorel started through the web: sets work, websim,
 # quorel_pid and status_log. $E2E_SCREEN picks the display: WIDTHxHEIGHTxDEPTH for Xvfb
-# (1280x1024x24 by default), two-monitors, or a function of the caller's that starts one. The
+# (1280x1024x24 by default), or a function of the caller's that starts one. The
 # web is websim, or the proxy in $E2E_PROXY; with LINKS empty there is no link server and no web
 # at all. A second call ends the first run's programs and starts afresh.
 e2e_start() {
@@ -62,7 +62,6 @@ e2e_start() {
   mkdir -p "$work"
   lib_sandbox_home "$@"
   case ${E2E_SCREEN:=1280x1024x24} in
-    two-monitors) e2e_two_monitors ;;
     [0-9]*) e2e_need Xvfb xdpyinfo xwininfo xwd convert && lib_start_xvfb "$E2E_SCREEN" ;;
     *) "$E2E_SCREEN" ;;
   esac
@@ -78,23 +77,6 @@ e2e_start() {
   lib_install_quorel
   cd "$work" || lib_fail "no run folder $work"
   lib_start_quorel "$proxy"
-}
-
-# A desktop of two 1024x768 monitors side by side, as RandR reports them: Xorg's dummy driver,
-# since Xvfb cannot make one.
-e2e_two_monitors() {
-  e2e_need Xorg xrandr xwininfo xwd convert
-  printf '%s\n' 'Section "Device"' ' Identifier "dummy"' ' Driver "dummy"' ' VideoRam 32768' \
-    EndSection 'Section "Screen"' ' Identifier "screen"' ' Device "dummy"' ' DefaultDepth 24' \
-    ' SubSection "Display"' '  Depth 24' '  Virtual 2048 768' ' EndSubSection' EndSection \
-    >"$work/xorg.conf"
-  lib_start_x "$work/xorg.out" Xorg -config "$work/xorg.conf" -noreset -nolisten tcp \
-    -logfile "$work/xorg.log"
-  { xrandr --addmode DUMMY1 1024x768 && xrandr --output DUMMY0 --mode 1024x768 &&
-    xrandr --output DUMMY1 --mode 1024x768 --right-of DUMMY0; } >>"$work/xorg.out" 2>&1 ||
-    lib_fail "xrandr could not add the second monitor: $(tail -n 3 "$work/xorg.out")"
-  [[ "$(xrandr --listmonitors | head -n 1)" == "Monitors: 2" ]] ||
-    lib_fail "not two monitors: $(xrandr --listmonitors)"
 }
 
 # Fails unless quorel still runs, showing the end of what it printed and logged.

@@ -10,10 +10,27 @@ e2e_init monitors "$@"
 e2e_need xdotool
 e2e_stage_install
 
+# A desktop of two 1024x768 monitors side by side, as RandR reports them: Xorg's dummy driver,
+# since Xvfb cannot make one.
+two_monitors() {
+  e2e_need Xorg xrandr xwininfo xwd convert
+  printf '%s\n' 'Section "Device"' ' Identifier "dummy"' ' Driver "dummy"' ' VideoRam 32768' \
+    EndSection 'Section "Screen"' ' Identifier "screen"' ' Device "dummy"' ' DefaultDepth 24' \
+    ' SubSection "Display"' '  Depth 24' '  Virtual 2048 768' ' EndSubSection' EndSection \
+    >"$work/xorg.conf"
+  lib_start_x "$work/xorg.out" Xorg -config "$work/xorg.conf" -noreset -nolisten tcp \
+    -logfile "$work/xorg.log"
+  { xrandr --addmode DUMMY1 1024x768 && xrandr --output DUMMY0 --mode 1024x768 &&
+    xrandr --output DUMMY1 --mode 1024x768 --right-of DUMMY0; } >>"$work/xorg.out" 2>&1 ||
+    lib_fail "xrandr could not add the second monitor: $(tail -n 3 "$work/xorg.out")"
+  [[ "$(xrandr --listmonitors | head -n 1)" == "Monitors: 2" ]] ||
+    lib_fail "not two monitors: $(xrandr --listmonitors)"
+}
+
 # --- started by hand: both monitors, Escape --------------------------------------------------
 # Pattern pictures, smaller than one monitor, so that one picture cannot light both.
 grep '^http://site1\.test/images/pattern-.*|0|' "$source_dir/data/links/websim.txt" >"$tmp/patterns.txt"
-E2E_SCREEN=two-monitors e2e_start "$tmp/patterns.txt"
+E2E_SCREEN=two_monitors e2e_start "$tmp/patterns.txt"
 e2e_main_window || lib_fail "no main window"
 state=$(e2e_window_state "$window")
 [[ "$state" == "2048x768+0+0 IsViewable" ]] || failures+=("the window is $state, not over both monitors")
