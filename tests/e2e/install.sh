@@ -11,7 +11,7 @@ e2e_init install "$@"
 e2e_need Xvfb xwininfo readelf
 e2e_stage_install
 
-# What the runs below do not use is checked here; the rest by tests/package/metadata.sh.
+# Files the runs below do not read (the user units are checked by tests/package/metadata.sh).
 for file in share/quorel/logo_out.jpg share/quorel/logo_in.jpg; do
   [[ -s "$root/$file" ]] || failures+=("$file is missing or empty")
 done
