@@ -38,12 +38,12 @@ lib_fail() { echo "${lib_name:-bench}: FAIL: $*" >&2; exit 1; }
 # Without namespaces the script goes on in the host's network (LIB_SHARED_NET=1).
 lib_private_net() {
   [[ "${LIB_IN_NETNS:-}" == 1 ]] && return 0
-  local script=$1
+  local script=$1 flags
   shift
-  local userns=()
-  [[ $(id -u) == 0 ]] || userns=(-r)
-  if command -v ip >/dev/null && unshare "${userns[@]}" -n ip link set lo up 2>/dev/null; then
-    LIB_IN_NETNS=1 exec unshare "${userns[@]}" -n bash -c 'ip link set lo up && exec bash "$@"' \
+  read -ra flags <<<"${LIB_UNSHARE:--n}"  # -n -m: a mount namespace as well
+  [[ $(id -u) == 0 ]] || flags+=(-r)
+  if command -v ip >/dev/null && unshare "${flags[@]}" ip link set lo up 2>/dev/null; then
+    LIB_IN_NETNS=1 exec unshare "${flags[@]}" bash -c 'ip link set lo up && exec bash "$@"' \
       lib "$script" "$@"
   fi
   lib_note "no network namespace here; using the host's loopback"

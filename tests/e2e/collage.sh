@@ -1,27 +1,23 @@
 #!/usr/bin/env bash
 # The collage on screen: crawled pictures appear over the black window, the status log records
 # picked and loaded images and no trapped failure, the same holds on a 640x480 screen, and
-# however many pictures have come, no more than ten panels are on screen.
-# Screenshots are left in BUILD_DIR as e2e-collage*.png.
-# Usage: collage.sh BUILD_DIR SOURCE_DIR
-# shellcheck source-path=SCRIPTDIR disable=SC2154  # build, source_dir, tmp, work ...: set by lib.sh
+# however many pictures have come, no more than ten panels are on screen. With auto-save on,
+# every picture shown is saved into the folder under a time-stamped name (yyyymmdd-hhnnss, -1,
+# -2 ... when the second is taken, then the address's extension), byte for byte what the web
+# served, with no temporary files left beside them. Screenshots: BUILD_DIR/e2e-collage*.png.
 set -euo pipefail
 # shellcheck source=lib.sh
 source "$(dirname "$0")/lib.sh"
 e2e_init collage "$@"
-command -v xwininfo >/dev/null || lib_fail "xwininfo missing (scripts/install-deps.sh)"
+e2e_need curl
 
-# The well-behaved gallery of the demo's link list: pages a few links deep and pictures.
-grep '^http://site1\.test/' "$source_dir/data/links/websim.txt" >"$tmp/links.txt" ||
-  lib_fail "no site1.test entries in data/links/websim.txt"
-# Pictures only: one more on screen every cycle.
-grep '^http://site1\.test/images/.*|0|' "$source_dir/data/links/websim.txt" >"$tmp/pictures.txt" ||
-  lib_fail "no site1.test pictures in data/links/websim.txt"
-# Bright pattern pictures only: a dark wallpaper larger than a small screen can cover it all.
+# The well-behaved gallery of the demo's link list: pages a few links deep and pictures; its
+# pictures alone (one more on screen every cycle); its bright pattern pictures alone (a dark
+# wallpaper larger than a small screen can cover it all).
+grep '^http://site1\.test/' "$source_dir/data/links/websim.txt" >"$tmp/links.txt"
+grep '^http://site1\.test/images/.*|0|' "$tmp/links.txt" >"$tmp/pictures.txt"
 grep '/images/pattern-' "$tmp/pictures.txt" >"$tmp/patterns.txt" ||
   lib_fail "no site1.test pattern pictures in data/links/websim.txt"
-
-failures=()
 
 # Display loads that ended in a picture shown: completions not refused for their size.
 pictures_shown() {
@@ -32,80 +28,81 @@ pictures_shown() {
     END { print shown + pending }'
 }
 
-no_trapped_failures() {
-  local run=$1 errors
+# RUN SCREENSHOT: the screen shows pictures, and no failure was trapped.
+check_screen() {
+  e2e_shows_pictures "$2" || failures+=("$1: the screen is black above the bottom strip ($lit lit pixels)")
+  local errors
   errors=$(e2e_status_lines | grep -F '[ERROR]' | head -n 3 || true)
-  [[ -z "$errors" ]] || failures+=("$run: the status log has [ERROR] lines: $errors")
+  [[ -z "$errors" ]] || failures+=("$1: the status log has [ERROR] lines: $errors")
+  echo "collage: $1: $lit lit pixels above the bottom strip, $(pictures_shown) pictures shown"
 }
 
-# Screenshots NAME of the current screen until more than the bottom strip (logo, clock, address
-# box) is lit, for up to 20 s: a panel paints once its picture is decoded, a moment after the
-# completion line. Fails the run when it stays black.
-screen_has_pictures() {
-  local run=$1 name=$2 size width height lit deadline=$((SECONDS + 20))
-  size=$(xdpyinfo | sed -n 's/^ *dimensions: *\([0-9]*x[0-9]*\) pixels.*/\1/p')
-  width=${size%x*}
-  height=${size#*x}
-  while :; do
-    e2e_screenshot "$work/$name.png"
-    convert "$work/$name.png" -crop "${width}x$((height - 100))+0+0" +repage "$work/$name-top.png"
-    lit=$(e2e_lit_pixels "$work/$name-top.png")
-    ((lit > 5000 || SECONDS >= deadline)) && break
-    e2e_alive
-    sleep 1
-  done
-  cp "$work/$name.png" "$build/e2e-$name.png"
-  echo "collage: $run: $lit lit pixels above the bottom strip (screenshot $build/e2e-$name.png)"
-  ((lit > 5000)) && return 0
-  failures+=("$run: the screen is black above the bottom strip ($lit lit pixels)")
-  e2e_status_lines | grep -F -e '[I-Browse' -e '[IBadImage]' -e '[ERROR]' | tail -n 8 >&2 || true
+# --- a full screen, saving what it shows -----------------------------------------------------------
+saved="$tmp/saved pictures"
+mkdir -p "$saved"
+e2e_start "$tmp/links.txt" "AutosaveMode=1" "AutosavePath=$saved"
+e2e_wait_log "[GoodImage (" 90 || failures+=("full screen: no crawled image passed in 90 s")
+e2e_wait_log "[I-BrowseComplete] http" 60 3 || failures+=("full screen: fewer than 3 images loaded for display")
+check_screen "full screen" collage
+e2e_wait_log "[Saving] " 100 4 || failures+=("fewer than 4 pictures saved ($(lib_count "[Saving] "))")
+
+# Hold the program still between saves: a save is finished once any line follows its own, or
+# once its file is in place with nothing else (no temporary file) beside it.
+save_finished() {
+  local last
+  last=$(e2e_status_lines | tail -n 1)
+  [[ "$last" != "[Saving] "* ]] && return 0
+  [[ -f "${last#\[Saving\] }" ]] || return 1
+  [[ $(find "$saved" -mindepth 1 | wc -l) -eq $(lib_count "[Saving] ") ]]
 }
-
-# --- a full screen ------------------------------------------------------------------------------
-
-e2e_start "$tmp/links.txt"
-e2e_wait_log "[GoodImage (" 90 ||
-  failures+=("full screen: no crawled image passed (no \"[GoodImage (\" line in 90 s)")
-e2e_wait_log "[I-BrowseComplete] http" 60 3 ||
-  failures+=("full screen: fewer than 3 images loaded for display in time")
-e2e_alive
-screen_has_pictures "full screen" collage
-no_trapped_failures "full screen"
-echo "collage: full screen: $(lib_count "[GoodImage (") images picked, $(pictures_shown) shown"
+settled=""
+for _ in $(seq 80); do
+  kill -STOP "$quorel_pid"
+  if save_finished; then settled=1; break; fi
+  kill -CONT "$quorel_pid"
+  sleep 0.25
+done
+[[ -n "$settled" ]] || lib_fail "the program never stood still between two saves"
+# "[Fetching] ADDRESS" then "[Saving] PATH" for each picture.
+pairs=$(e2e_status_lines | awk '
+  /^\[Fetching\] / { address = substr($0, 12); next }
+  /^\[Saving\] / { print address "\t" substr($0, 10); address = "" }')
+days="$(date +%Y%m%d) $(date -d yesterday +%Y%m%d)"
+while IFS=$'\t' read -r address path; do
+  name=${path##*/}
+  [[ "${path%/*}" == "$saved" ]] || failures+=("saved outside the folder: $path")
+  [[ "$name" =~ ^([0-9]{8})-[0-2][0-9][0-5][0-9][0-5][0-9](-[1-9][0-9]*)?(\.[A-Za-z0-9]+)$ &&
+    " $days " == *" ${BASH_REMATCH[1]} "* ]] || failures+=("not named for today's time: $name")
+  [[ "${BASH_REMATCH[3]:-}" == ".${address##*.}" ]] || failures+=("$name does not keep the extension of $address")
+  e2e_fetch "$address" "$tmp/served" || failures+=("websim does not serve $address")
+  cmp -s "$path" "$tmp/served" || failures+=("$name differs from $address, or is missing")
+done <<<"$pairs"
+logged=$(cut -f2 <<<"$pairs" | sort)
+while IFS= read -r file; do
+  grep -qxF "$file" <<<"$logged" || failures+=("a file no save logged: ${file##*/}")
+done < <(find "$saved" -mindepth 1 | sort)
+kill -CONT "$quorel_pid"
+echo "collage: $(wc -l <<<"$pairs") saved pictures compared with what websim serves"
 
 # --- a small screen -----------------------------------------------------------------------------
-
 E2E_SCREEN=640x480x24 e2e_start "$tmp/patterns.txt"
-e2e_wait_log "[I-BrowseComplete] http" 90 2 ||
-  failures+=("640x480: fewer than 2 pictures loaded for display in 90 s")
-window=$(xwininfo -root -children | sed -n 's/^ *\(0x[0-9a-f]*\) "Quorel v2\.0 - ".*/\1/p' | head -n 1)
-if [[ -z "$window" ]]; then
-  failures+=("640x480: no main window")
-else
-  geometry=$(xwininfo -id "$window" | sed -n 's/^ *-geometry //p')
-  [[ "$geometry" == 640x480+0+0 ]] || failures+=("640x480: the main window is $geometry")
-fi
-e2e_alive
-screen_has_pictures "640x480" collage-small
-no_trapped_failures "640x480"
-echo "collage: 640x480: $(pictures_shown) pictures shown"
+e2e_wait_log "[I-BrowseComplete] http" 90 2 || failures+=("640x480: fewer than 2 pictures loaded in 90 s")
+e2e_main_window || lib_fail "640x480: no main window"
+state=$(e2e_window_state "$window")
+[[ "$state" == "640x480+0+0 IsViewable" ]] || failures+=("640x480: the main window is $state")
+check_screen "640x480" collage-small
 
 # --- at most ten panels -------------------------------------------------------------------------
-
 # Panels are not windows of their own; with every widget made native, each panel is a child
 # window of the main window holding the display browser's window.
 QT_USE_NATIVE_WINDOWS=1 e2e_start "$tmp/pictures.txt"
-deadline=$((SECONDS + 100))
-while (($(pictures_shown) < 12 && SECONDS < deadline)); do
-  e2e_alive
-  sleep 1
-done
+twelve_shown() { e2e_alive && (($(pictures_shown) >= 12)); }
+E2E_POLL=1 e2e_until 100 twelve_shown || true
 shown=$(pictures_shown)
 ((shown > 10)) || failures+=("ten panels: only $shown pictures shown in 100 s, too few to fill ten panels")
 sleep 1
-main=$(xwininfo -root -children | sed -n 's/^ *\(0x[0-9a-f]*\) "Quorel v2\.0 - ".*/\1/p' | head -n 1)
-[[ -n "$main" ]] || lib_fail "ten panels: no main window"
-height=$(xwininfo -id "$main" | sed -n 's/^ *Height: //p')
+e2e_main_window || lib_fail "ten panels: no main window"
+height=$(xwininfo -id "$window" | sed -n 's/^ *Height: //p')
 panels=0
 while read -r child; do
   info=$(xwininfo -id "$child")
@@ -114,15 +111,9 @@ while read -r child; do
   ((top < height)) || continue  # parked below the screen
   grep -Eq '^ *[1-9][0-9]* child' <<<"$(xwininfo -children -id "$child")" || continue  # no browser inside
   panels=$((panels + 1))
-done < <(xwininfo -children -id "$main" | sed -n 's/^ *\(0x[0-9a-f]*\) .*/\1/p')
+done < <(xwininfo -children -id "$window" | sed -n 's/^ *\(0x[0-9a-f]*\) .*/\1/p')
 echo "collage: $shown pictures shown, $panels panels on screen"
 # All ten slots hold a picture by now; one of them may be between two pictures.
 ((panels >= 9 && panels <= 10)) || failures+=("ten panels: $panels panels on screen after $shown pictures")
-e2e_screenshot "$build/e2e-collage-ten.png"
-no_trapped_failures "ten panels"
-
-if ((${#failures[@]})); then
-  printf 'collage: FAIL: %s\n' "${failures[@]}" >&2
-  exit 1
-fi
-echo "collage: PASS"
+e2e_screenshot collage-ten
+e2e_finish

@@ -2,13 +2,15 @@
 # The crawl end to end, read from the status log: the version check finds the program up to
 # date, link-list replies are parsed, crawls descend to an image, a phrase mined from a text
 # page goes to an image-search engine, and an image address taken from an imgurl result link
-# is loaded for display.
-# Usage: crawl.sh BUILD_DIR SOURCE_DIR
-# shellcheck source-path=SCRIPTDIR disable=SC2154  # build, source_dir, tmp, work ...: set by lib.sh
+# is loaded for display. When the link server is the search host (the default), its gateway
+# asks websim's picture API once for the phrase, and the picture from that answer that the
+# display loaded and did not refuse was in the API's answer and served by websim.
 set -euo pipefail
 # shellcheck source=lib.sh
 source "$(dirname "$0")/lib.sh"
 e2e_init crawl "$@"
+e2e_need curl
+gateway=$(grep -c '^QUOREL_SEARCH_HOSTS:STRING=$' "$build/CMakeCache.txt" || true)  # 1: the link server
 
 # Half the entries are a phrase page, half a gallery, so both paths come round quickly.
 cat >"$tmp/links.txt" <<'EOF'
@@ -17,8 +19,6 @@ http://site1.test/gallery/2.html|2|http://site1.test/
 EOF
 e2e_start "$tmp/links.txt" "MaxImageSize=800x600"
 
-version=$(sed -n 's/^project(quorel VERSION \([0-9.]*\).*/\1/p' "$source_dir/CMakeLists.txt")
-
 # The first engine results page whose pick went straight to the display with an address from
 # one of its imgurl links, and which the display then loaded: prints "RESULTS IMAGE".
 imgurl_shown() {
@@ -26,7 +26,7 @@ imgurl_shown() {
   lines=$(e2e_status_lines)
   while read -r results image; do
     grep -qxF "[I-BrowseComplete] $image" <<<"$lines" || continue
-    e2e_fetch_any "$results" "$work/results.html" || continue
+    e2e_fetch "$results" "$work/results.html" || continue
     listed=$(grep -o 'imgurl=[^&"]*' "$work/results.html" | sed 's#^imgurl=#http://#' | sort -u)
     grep -qxF "$image" <<<"$listed" || continue
     echo "$results $image"
@@ -39,39 +39,47 @@ imgurl_shown() {
   return 1
 }
 
-# Everything is asked for within two minutes; the imgurl check is the last to come true.
-deadline=$((SECONDS + 120))
-shown=""
-while ((SECONDS < deadline)); do
-  e2e_alive
-  # Both paths must have happened: a crawl down to an image pick, and a search's imgurl shown.
-  if (($(lib_count "[GetImage] there are ") + $(lib_count "[GoodImage (") > 0)) &&
-    (($(lib_count "[NextURL] phrase=") > 0)) && shown=$(imgurl_shown); then break; fi
-  sleep 1
-done
-
-failures=()
-expect() {
-  local what=$1 text=$2
-  (($(lib_count "$text") > 0)) || failures+=("$what: no \"$text\" line")
+# The first picture of the picture API the display loaded and did not refuse: "PHRASE PICTURE".
+search_picture() {
+  e2e_status_lines | awk '
+    /^\[NextURL\] phrase=/ { phrase = $2; sub(/^phrase=/, "", phrase); sub(/,$/, "", phrase) }
+    /^\[I-BrowseComplete\] http:\/\/commons\.test\/thumb\// { pending = $2; asked = phrase; next }
+    pending != "" && /^\[IBadImage\]/ { pending = ""; next }
+    pending != "" { print asked, pending; exit }'
 }
-expect "version check" "[Version] mine: $version, server: $version, up-to-date"
-expect "link list reply" "[BrowseComplete] url="
-if (($(lib_count "[GetImage] there are ") + $(lib_count "[GoodImage (") == 0)); then
-  failures+=("no crawl reached an image pick (no \"[GetImage] there are \" or \"[GoodImage (\" line)")
-fi
-expect "phrase search" "[NextURL] phrase="
+
+picked() { (($(lib_count "[GetImage] there are ") + $(lib_count "[GoodImage (") > 0)); }
+# Everything is asked for within two minutes; the imgurl check is the last to come true.
+all_seen() {
+  e2e_alive && found=$(search_picture)
+  picked && (($(lib_count "[NextURL] phrase=") > 0)) && shown=$(imgurl_shown) && [[ $gateway == 0 || -n "$found" ]]
+}
+found="" shown=""
+E2E_POLL=1 e2e_until 120 all_seen || true
+
+for text in "[Version] mine: $version, server: $version, up-to-date" "[BrowseComplete] url=" \
+  "[NextURL] phrase="; do
+  (($(lib_count "$text") > 0)) || failures+=("no \"$text\" line")
+done
+picked || failures+=("no crawl reached an image pick (no \"[GetImage] there are \" or \"[GoodImage (\" line)")
 [[ -n "$shown" ]] ||
   failures+=("no image from an imgurl result link was loaded for display (engine pages seen: $(lib_count \
     "[BrowseComplete (depth=3)]"), display loads: $(lib_count "[I-BrowseTo] http"))")
-e2e_alive
-
-echo "crawl: $(lib_count "[BrowseComplete] url=") link-list replies, $(lib_count "[GetImage] there are ") image picks," \
-  "$(lib_count "[NextURL] phrase=") phrase searches; imgurl shown: ${shown:-none}"
-if ((${#failures[@]})); then
-  printf 'crawl: FAIL: %s\n' "${failures[@]}" >&2
-  echo "crawl: the status log ends with:" >&2
-  e2e_status_lines | tail -n 25 >&2
-  exit 1
+if [[ $gateway == 1 && -z "$found" ]]; then
+  failures+=("no picture from the picture API was shown within 120 s")
+elif ((gateway)); then
+  read -r phrase picture <<<"$found"
+  # The phrase reached the API once, as the gateway words it; the picture was in its answer.
+  searched=$(python3 -c 'import sys, urllib.parse; print(urllib.parse.quote(" ".join(sys.argv[1].replace("+", " ").split()), safe=""))' "$phrase")
+  once=$(grep -F "GET http://commons.test/w/api.php?" "$work/websim.log" |
+    grep -cF "gsrsearch=$searched%20filetype" || true)
+  ((once == 1)) || failures+=("the API was asked $once times for \"$phrase\" (gsrsearch=$searched)")
+  grep -qF "GET $picture " "$work/websim.log" || failures+=("websim never served $picture")
+  e2e_fetch "http://commons.test/w/api.php?action=query&format=json&generator=search&gsrnamespace=6&gsrsearch=$searched&gsrlimit=40&prop=imageinfo&iiprop=url%7Csize%7Cmime&iiurlwidth=1024" "$work/api.json"
+  grep -qF "\"thumburl\": \"$picture\"" "$work/api.json" ||
+    failures+=("$picture is not in the API's answer for \"$phrase\"")
 fi
-echo "crawl: PASS"
+e2e_alive
+echo "crawl: $(lib_count "[BrowseComplete] url=") link-list replies, $(lib_count "[GetImage] there are ") image picks," \
+  "$(lib_count "[NextURL] phrase=") phrase searches; imgurl shown: ${shown:-none}; searched: ${found:-none}"
+e2e_finish

@@ -1,13 +1,13 @@
-# shellcheck shell=bash disable=SC2154  # websim, quorel_pid, status_log: set by bench/lib.sh
-# Shared pieces of the end-to-end runs of the collage (sourced, not run): a private loopback
-# network, Xvfb, websim and quorel-vendor come from bench/lib.sh; this adds the start of a
-# whole run, bounded waits on the status log, screenshots and their measures.
-#
-# A script begins with
+# shellcheck shell=bash disable=SC2034,SC2154  # set here for the caller, or by bench/lib.sh
+# Shared set-up of the end-to-end and package scripts (sourced, not run). bench/lib.sh brings the
+# private loopback network, X servers, websim and quorel-vendor; this adds whole runs of the
+# program, bounded waits, screenshots, staged installations and the final report:
 #   source "$(dirname "$0")/lib.sh"
-#   e2e_init NAME "$@"            # BUILD_DIR SOURCE_DIR; sets build, source_dir, tmp
-# keeps its own files in $tmp, and calls e2e_start LINKS [conf lines ...] for each run of the
-# program; a run lives in $work, a fresh folder inside $tmp. E2E_KEEP=DIR keeps $tmp.
+#   e2e_init NAME "$@"        # BUILD_DIR SOURCE_DIR: sets build, source_dir, tmp, version
+#   e2e_need TOOL|PROGRAM ...
+#   ... failures+=("what went wrong") ...
+#   e2e_finish
+# A run's files live in $work (at first $tmp). E2E_KEEP=DIR keeps $tmp.
 
 e2e_init() {
   lib_name=$1
@@ -15,82 +15,68 @@ e2e_init() {
   source_dir=$(cd "${3:?usage: $lib_name.sh BUILD_DIR SOURCE_DIR}" && pwd)
   # shellcheck source=/dev/null
   source "$source_dir/bench/lib.sh"
-  local tool
-  for tool in Xvfb xdpyinfo xwd convert curl python3; do
-    command -v "$tool" >/dev/null || lib_fail "$tool missing (scripts/install-deps.sh)"
-  done
-  [[ -x "$build/quorel" && -x "$build/quorel-vendor" ]] ||
-    lib_fail "quorel and quorel-vendor are not built in $build"
   lib_private_net "$0" "$build" "$source_dir"
   tmp=$(mktemp -d)
   work=$tmp
   e2e_runs=0
+  failures=()
+  version=$(sed -n 's/^project(quorel VERSION \([0-9.]*\).*/\1/p' "$source_dir/CMakeLists.txt")
   trap e2e_cleanup EXIT
 }
 
 e2e_cleanup() {
   lib_cleanup
-  if [[ -n "${E2E_KEEP:-}" ]]; then
-    mkdir -p "$E2E_KEEP"
-    cp -r "$tmp/." "$E2E_KEEP/" 2>/dev/null || true
-  fi
+  [[ -z "${E2E_KEEP:-}" ]] || { mkdir -p "$E2E_KEEP" && cp -r "$tmp/." "$E2E_KEEP/"; } 2>/dev/null || true
   rm -rf "$tmp"
 }
 
-# Xvfb (screen size $E2E_SCREEN, default 1280x1024x24, or two-monitors), a home of our own with DebugMode=1 and
-# the given option lines, websim, the link server on LINKS, and a copy of quorel started
-# through websim: sets work, websim, quorel_pid and status_log (its quorel.log). A second call
-# ends the first run's programs and starts afresh.
+# Fails unless each tool is installed and each quorel* program is built.
+e2e_need() {
+  local name
+  for name; do
+    if [[ "$name" != quorel* ]]; then lib_need "$name"; continue; fi
+    [[ -x "$build/$name" ]] || lib_fail "$name is not built in $build"
+  done
+}
+
+# Reports the failures gathered (with the end of the status log, if any) and exits.
+e2e_finish() {
+  ((${#failures[@]})) || { echo "$lib_name: PASS"; exit 0; }
+  printf "$lib_name: FAIL: %s\n" "${failures[@]}" >&2
+  [[ ! -s "${status_log:-}" ]] || { echo "$lib_name: the status log ends with:"; e2e_status_lines | tail -n 25; } >&2
+  exit 1
+}
+
+# A run of the program: a home of our own with DebugMode=1 and the option lines, a display, web
+# and the link server on LINKS, and a copy of quorel started through the web: sets work, websim,
+# quorel_pid and status_log. $E2E_SCREEN picks the display: WIDTHxHEIGHTxDEPTH for Xvfb
+# (1280x1024x24 by default), or a function of the caller's that starts one. The
+# web is websim, or the proxy in $E2E_PROXY; with LINKS empty there is no link server and no web
+# at all. A second call ends the first run's programs and starts afresh.
 e2e_start() {
   local links=$1
   shift
-  lib_cleanup
+  if ((e2e_runs > 0)); then lib_cleanup; fi
   e2e_runs=$((e2e_runs + 1))
   work=$tmp/run$e2e_runs
   mkdir -p "$work"
-  if [[ "${E2E_SCREEN:-}" == two-monitors ]]; then
-    e2e_start_two_monitors
-  else
-    lib_start_xvfb "${E2E_SCREEN:-1280x1024x24}"
-  fi
   lib_sandbox_home "$@"
-  lib_start_websim --seed 7
-  lib_start_vendor "$links"
+  case ${E2E_SCREEN:=1280x1024x24} in
+    [0-9]*) e2e_need Xvfb xdpyinfo xwininfo xwd convert && lib_start_xvfb "$E2E_SCREEN" ;;
+    *) "$E2E_SCREEN" ;;
+  esac
+  websim=
+  local proxy=127.0.0.1:9  # nobody answers there
+  if [[ -n "$links" ]]; then
+    if [[ -z "${E2E_PROXY:-}" ]]; then lib_start_websim --seed 7; fi
+    proxy=${E2E_PROXY:-$websim}
+    e2e_need quorel-vendor
+    lib_start_vendor "$links"
+  fi
+  e2e_need quorel
   lib_install_quorel
   cd "$work" || lib_fail "no run folder $work"
-  lib_start_quorel "$websim"
-}
-
-# A desktop of two 1024x768 monitors side by side, as RandR reports them: Xorg's dummy driver,
-# since Xvfb cannot make one. Exports DISPLAY.
-e2e_start_two_monitors() {
-  local tool
-  for tool in Xorg xrandr; do
-    command -v "$tool" >/dev/null || lib_fail "$tool missing (scripts/install-deps.sh)"
-  done
-  cat >"$work/xorg.conf" <<'EOF'
-Section "Device"
-  Identifier "dummy"
-  Driver "dummy"
-  VideoRam 32768
-EndSection
-Section "Screen"
-  Identifier "screen"
-  Device "dummy"
-  DefaultDepth 24
-  SubSection "Display"
-    Depth 24
-    Virtual 2048 768
-  EndSubSection
-EndSection
-EOF
-  lib_start_x "$work/xorg.out" Xorg -config "$work/xorg.conf" -noreset -nolisten tcp \
-    -logfile "$work/xorg.log"
-  { xrandr --addmode DUMMY1 1024x768 && xrandr --output DUMMY0 --mode 1024x768 &&
-    xrandr --output DUMMY1 --mode 1024x768 --right-of DUMMY0; } >>"$work/xorg.out" 2>&1 ||
-    lib_fail "xrandr could not add the second monitor: $(tail -n 3 "$work/xorg.out")"
-  [[ "$(xrandr --listmonitors | head -n 1)" == "Monitors: 2" ]] ||
-    lib_fail "not two monitors: $(xrandr --listmonitors)"
+  lib_start_quorel "$proxy"
 }
 
 # Fails unless quorel still runs, showing the end of what it printed and logged.
@@ -99,30 +85,28 @@ e2e_alive() {
     lib_fail "quorel ended: $(tail -n 5 "$work/quorel.out" 2>/dev/null) / log: $(tail -n 5 "$status_log" 2>/dev/null)"
 }
 
+# Runs COMMAND every $E2E_POLL seconds (default 0.2) until it succeeds (0) or SECONDS have
+# passed (1).
+e2e_until() {
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@" >/dev/null; do
+    ((SECONDS < deadline)) || return 1
+    sleep "${E2E_POLL:-0.2}"
+  done
+}
+
+# Succeeds once none of the processes runs.
+e2e_ended() {
+  local pid
+  for pid; do ! kill -0 "$pid" 2>/dev/null || return 1; done
+}
+
 # Waits up to SECONDS for COUNT lines (default 1) of the status log holding TEXT; returns 1 on
 # time-out, fails at once if quorel has ended.
 e2e_wait_log() {
-  local text=$1 seconds=$2 count=${3:-1}
-  local deadline=$((SECONDS + seconds))
-  while ((SECONDS < deadline)); do
-    (($(lib_count "$text") >= count)) && return 0
-    e2e_alive
-    sleep 0.5
-  done
-  return 1
-}
-
-# The whole screen as a PNG.
-e2e_screenshot() {
-  xwd -root -silent | convert xwd:- "$1"
-}
-
-# How many pixels of the picture are not (nearly) black.
-e2e_lit_pixels() {
-  # fx prints large counts as 1.2e+06: make it a plain whole number for shell arithmetic.
-  local count
-  count=$(convert "$1" -colorspace gray -threshold 4% -format '%[fx:round(mean*w*h)]' info:)
-  printf '%.0f\n' "$count"
+  e2e_logged() { e2e_alive && (($(lib_count "$1") >= $2)); }
+  e2e_until "$2" e2e_logged "$1" "${3:-1}"
 }
 
 # Lines of the status log without their time stamps and line-ending CRs.
@@ -131,16 +115,62 @@ e2e_status_lines() {
   sed -E 's#^[0-9]{2}/[0-9]{2}/[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2} ##; s#\r$##' "$status_log"
 }
 
-# websim's answer for URL, through websim as a proxy, into FILE.
-e2e_fetch() {
-  curl -s --max-time 20 --noproxy '' -x "http://$websim" -o "$2" "$1"
+# Waits up to SECONDS (default 15) for the main window, by its caption: sets window.
+e2e_main_window() {
+  e2e_find_window() {
+    window=$(xwininfo -root -children | sed -n 's/^ *\(0x[0-9a-f]*\) "Quorel v2\.0 - ".*/\1/p' | head -n 1)
+    [[ -n "$window" ]]
+  }
+  e2e_until "${1:-15}" e2e_find_window
 }
 
-# As e2e_fetch, but an address on loopback (the link server) is asked directly.
-e2e_fetch_any() {
-  if [[ "$1" =~ ^http://(127\.|localhost[:/]) ]]; then
-    curl -s --max-time 20 --noproxy '*' -o "$2" "$1"
-  else
-    e2e_fetch "$@"
-  fi
+# "GEOMETRY MAP-STATE" of a window, e.g. "1280x1024+0+0 IsViewable".
+e2e_window_state() {
+  xwininfo -id "$1" | awk '/Map State:/ { state = $3 } /-geometry/ { print $2, state }'
+}
+
+# The whole screen as $work/NAME.png, left in BUILD_DIR as e2e-NAME.png.
+e2e_screenshot() {
+  xwd -root -silent | convert xwd:- "$work/$1.png"
+  cp "$work/$1.png" "$build/e2e-$1.png"
+}
+
+# How many pixels of the picture (or of its part WxH+X+Y) are not (nearly) black.
+e2e_lit_pixels() {
+  # fx prints large counts as 1.2e+06: make it a plain whole number for shell arithmetic.
+  local count
+  count=$(convert "$1" ${2:+-crop "$2" +repage} -colorspace gray -threshold 4% \
+    -format '%[fx:round(mean*w*h)]' info:)
+  printf '%.0f\n' "$count"
+}
+
+# Screenshots NAME until more than the bottom strip (logo, clock, address box) is lit, for up to
+# SECONDS (default 20): a panel paints once its picture is decoded, a moment after its page
+# completes. Sets lit to the lit pixels above the strip; returns 1 when they stay few.
+e2e_shows_pictures() {
+  local size
+  size=$(xdpyinfo | sed -n 's/^ *dimensions: *\([0-9]*x[0-9]*\) pixels.*/\1/p')
+  e2e_lit_top() {
+    e2e_alive && e2e_screenshot "$1"
+    lit=$(e2e_lit_pixels "$work/$1.png" "${size%x*}x$((${size#*x} - 100))+0+0")
+    ((lit > 5000))
+  }
+  E2E_POLL=1 e2e_until "${2:-20}" e2e_lit_top "$1"
+}
+
+# websim's answer for URL into FILE: through websim as a proxy, or directly for loopback.
+e2e_fetch() {
+  local route=(--noproxy '' -x "http://$websim")
+  [[ "$1" =~ ^http://(127\.|localhost[:/]) ]] && route=(--noproxy '*')
+  curl -s --max-time 20 "${route[@]}" -o "$2" "$1"
+}
+
+# cmake --install of the build under PREFIX (default /usr) into a fresh DESTDIR: sets stage
+# (the DESTDIR) and root (the prefix inside it).
+e2e_stage_install() {
+  local prefix=${1:-/usr}
+  stage=$(mktemp -d "$tmp/stage.XXXX")
+  root=$stage$prefix
+  DESTDIR=$stage cmake --install "$build" --prefix "$prefix" >"$stage.log" 2>&1 ||
+    lib_fail "cmake --install --prefix $prefix failed: $(tail -n 5 "$stage.log")"
 }

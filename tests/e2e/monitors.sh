@@ -3,100 +3,71 @@
 # land on each, and Escape ends it. The screen-saver wrapper started once per monitor, as
 # xscreensaver does, runs one collage and keeps the other copy quiet (no second-copy box, no
 # collage), and both end when they are told to, with everything they started.
-# Usage: monitors.sh BUILD_DIR SOURCE_DIR
-# shellcheck source-path=SCRIPTDIR disable=SC2154  # build, source_dir, tmp, work ...: set by lib.sh
 set -euo pipefail
 # shellcheck source=lib.sh
 source "$(dirname "$0")/lib.sh"
 e2e_init monitors "$@"
-command -v xdotool >/dev/null || lib_fail "xdotool missing (scripts/install-deps.sh)"
-failures=()
+e2e_need xdotool
+e2e_stage_install
 
-stage=$tmp/stage
-DESTDIR=$stage cmake --install "$build" --prefix /usr >"$tmp/install.log" 2>&1 ||
-  lib_fail "cmake --install failed: $(tail -n 5 "$tmp/install.log")"
-
-main_window() {
-  xwininfo -root -children 2>/dev/null | sed -n 's/^ *\(0x[0-9a-f]*\) "Quorel v2\.0 - ".*/\1/p' | head -n 1
+# A desktop of two 1024x768 monitors side by side, as RandR reports them: Xorg's dummy driver,
+# since Xvfb cannot make one.
+two_monitors() {
+  e2e_need Xorg xrandr xwininfo xwd convert
+  printf '%s\n' 'Section "Device"' ' Identifier "dummy"' ' Driver "dummy"' ' VideoRam 32768' \
+    EndSection 'Section "Screen"' ' Identifier "screen"' ' Device "dummy"' ' DefaultDepth 24' \
+    ' SubSection "Display"' '  Depth 24' '  Virtual 2048 768' ' EndSubSection' EndSection \
+    >"$work/xorg.conf"
+  lib_start_x "$work/xorg.out" Xorg -config "$work/xorg.conf" -noreset -nolisten tcp \
+    -logfile "$work/xorg.log"
+  { xrandr --addmode DUMMY1 1024x768 && xrandr --output DUMMY0 --mode 1024x768 &&
+    xrandr --output DUMMY1 --mode 1024x768 --right-of DUMMY0; } >>"$work/xorg.out" 2>&1 ||
+    lib_fail "xrandr could not add the second monitor: $(tail -n 3 "$work/xorg.out")"
+  [[ "$(xrandr --listmonitors | head -n 1)" == "Monitors: 2" ]] ||
+    lib_fail "not two monitors: $(xrandr --listmonitors)"
 }
 
 # --- started by hand: both monitors, Escape --------------------------------------------------
 # Pattern pictures, smaller than one monitor, so that one picture cannot light both.
-grep '^http://site1\.test/images/pattern-.*|0|' "$source_dir/data/links/websim.txt" >"$tmp/patterns.txt" ||
-  lib_fail "no site1.test pattern pictures in data/links/websim.txt"
-E2E_SCREEN=two-monitors e2e_start "$tmp/patterns.txt"
-window=""
-for _ in $(seq 150); do
-  window=$(main_window)
-  [[ -n "$window" ]] && break
-  e2e_alive
-  sleep 0.1
-done
-[[ -n "$window" ]] || lib_fail "no main window"
-geometry=$(xwininfo -id "$window" | sed -n 's/^ *-geometry //p')
-[[ "$geometry" == 2048x768+0+0 ]] ||
-  failures+=("the window covers $geometry, not both monitors (2048x768+0+0)")
+grep '^http://site1\.test/images/pattern-.*|0|' "$source_dir/data/links/websim.txt" >"$tmp/patterns.txt"
+E2E_SCREEN=two_monitors e2e_start "$tmp/patterns.txt"
+e2e_main_window || lib_fail "no main window"
+state=$(e2e_window_state "$window")
+[[ "$state" == "2048x768+0+0 IsViewable" ]] || failures+=("the window is $state, not over both monitors")
 # Panels are placed at random over the whole desktop: within a few pictures each monitor has
 # one (above the bottom strip, which lies on the left monitor).
-left=0 right=0
-deadline=$((SECONDS + 120))
-while ((SECONDS < deadline)); do
-  e2e_alive
-  e2e_screenshot "$work/monitors.png"
-  convert "$work/monitors.png" -crop 1024x668+0+0 +repage "$work/left.png"
-  convert "$work/monitors.png" -crop 1024x668+1024+0 +repage "$work/right.png"
-  left=$(e2e_lit_pixels "$work/left.png")
-  right=$(e2e_lit_pixels "$work/right.png")
-  ((left > 5000 && right > 5000)) && break
-  sleep 2
-done
-cp "$work/monitors.png" "$build/e2e-monitors.png"
-echo "monitors: lit pixels: $left on the left monitor, $right on the right (screenshot $build/e2e-monitors.png)"
-((left > 5000 && right > 5000)) || failures+=("pictures did not reach both monitors in 120 s")
-
+lit_on_both() {
+  e2e_alive && e2e_screenshot monitors
+  left=$(e2e_lit_pixels "$work/monitors.png" 1024x668+0+0)
+  right=$(e2e_lit_pixels "$work/monitors.png" 1024x668+1024+0)
+  ((left > 5000 && right > 5000))
+}
+E2E_POLL=2 e2e_until 120 lit_on_both || failures+=("pictures did not reach both monitors in 120 s")
+echo "monitors: lit pixels: $left on the left monitor, $right on the right"
 xdotool windowfocus --sync "$window" key Escape 2>/dev/null || true
-for _ in $(seq 100); do kill -0 "$quorel_pid" 2>/dev/null || break; sleep 0.1; done
-if kill -0 "$quorel_pid" 2>/dev/null; then
-  failures+=("Escape did not end the collage started by hand")
-  kill "$quorel_pid"
-fi
+e2e_until 10 e2e_ended "$quorel_pid" || failures+=("Escape did not end the collage started by hand")
 
 # --- as xscreensaver runs it: one wrapper per monitor -------------------------------------------
+kill "$quorel_pid" 2>/dev/null || true
 savers=()
 for monitor in 1 2; do
-  env http_proxy="http://$websim" https_proxy="http://$websim" no_proxy="127.0.0.1,localhost" \
-    "$stage/usr/bin/quorel-screensaver" -root >"$work/saver$monitor.out" 2>&1 &
+  http_proxy="http://$websim" https_proxy="http://$websim" no_proxy="127.0.0.1,localhost" \
+    "$root/bin/quorel-screensaver" -root >"$work/saver$monitor.out" 2>&1 &
   savers+=($!)
   lib_pids+=($!)
 done
-status_log=$stage/usr/bin/quorel.log
-quorel_pid=""
-for _ in $(seq 150); do
-  for saver in "${savers[@]}"; do
-    child=$(ps --ppid "$saver" -o pid=,comm= | awk '$2 == "quorel" { print $1 }' || true)
-    [[ -n "$child" ]] && quorel_pid=$child
-  done
-  [[ -n "$quorel_pid" ]] && break
-  sleep 0.1
-done
-[[ -n "$quorel_pid" ]] || lib_fail "neither wrapper runs the collage: $(cat "$work"/saver*.out)"
+status_log=$root/bin/quorel.log
+collage() {
+  quorel_pid=$(ps --ppid "${savers[0]},${savers[1]}" -o pid=,comm= | awk '$2 == "quorel" { print $1 }')
+  [[ -n "$quorel_pid" ]]
+}
+e2e_until 15 collage || lib_fail "neither wrapper runs the collage: $(cat "$work"/saver*.out)"
 e2e_wait_log "[I-BrowseComplete] http" 60 || failures+=("the screen saver's collage shows no picture")
-kinds=$(for saver in "${savers[@]}"; do cat "/proc/$saver/comm"; done | tr '\n' ' ')
-[[ $(grep -o sleep <<<"$kinds" | wc -l) == 1 ]] ||
-  failures+=("the two copies are \"$kinds\", not one wrapper running the collage and one waiting")
-xwininfo -root -tree | grep -q '"Whoa"' && failures+=("a copy shows the second-copy box")
-e2e_screenshot "$work/screensaver.png"
-
+kinds=$(cat "/proc/${savers[0]}/comm" "/proc/${savers[1]}/comm")
+[[ $(grep -cx sleep <<<"$kinds") == 1 ]] ||
+  failures+=("the two copies are \"$(paste -sd ' ' <<<"$kinds")\", not one running the collage and one waiting")
+! xwininfo -root -tree | grep -q '"Whoa"' || failures+=("a copy shows the second-copy box")
 kill -TERM "${savers[@]}"
-for _ in $(seq 100); do
-  alive=$(for pid in "${savers[@]}" "$quorel_pid"; do kill -0 "$pid" 2>/dev/null && echo "$pid"; done || true)
-  [[ -z "$alive" ]] && break
-  sleep 0.1
-done
-[[ -z "$alive" ]] || failures+=("still running after the screen saver ended them: $alive")
-
-if ((${#failures[@]})); then
-  printf 'monitors: FAIL: %s\n' "${failures[@]}" >&2
-  exit 1
-fi
-echo "monitors: PASS"
+e2e_until 10 e2e_ended "${savers[@]}" "$quorel_pid" ||
+  failures+=("still running after the screen saver ended them: $(ps -o pid=,comm= -p "${savers[*]} $quorel_pid" || true)")
+e2e_finish

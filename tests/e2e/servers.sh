@@ -1,170 +1,123 @@
 #!/usr/bin/env bash
 # The offline demo's two servers end to end: websim as an http proxy and quorel-vendor on the
-# websim link list, both on free loopback ports, talked to with curl, then stopped.
-#   tests/e2e/servers.sh BUILD_DIR SOURCE_DIR
-set -uo pipefail
+# websim link list, both on free loopback ports, talked to with curl, then stopped. (websim's
+# content on its own is the websim unit test.) scripts/check-links against websim: a gallery
+# and a text page are kept with their counts, a missing host, a missing page and a gallery of
+# tiny pictures are marked to go.
+set -euo pipefail
+# shellcheck source=lib.sh
+source "$(dirname "$0")/lib.sh"
+e2e_init servers "$@"
+e2e_need quorel-vendor quorel-inspect curl systemd-socket-activate
+links=$source_dir/data/links/websim.txt
 
-build=$(cd "${1:?build dir}" && pwd)
-source_dir=$(cd "${2:?source dir}" && pwd)
-work=$(mktemp -d)
-websim_pid=
-vendor_pid=
-passed=0
-failed=0
-
-cleanup() {
-  for pid in $vendor_pid $websim_pid; do kill -KILL "$pid" 2>/dev/null; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-check() {
-  local name=$1
-  shift
-  if "$@"; then
-    passed=$((passed + 1))
-    echo "ok   $name"
-  else
-    failed=$((failed + 1))
-    echo "FAIL $name"
-    return 1
-  fi
-}
-
-finish() {
-  echo "servers: $passed passed, $failed failed"
-  [[ $failed -eq 0 ]]
-  exit
-}
-
-fetch() { curl -s --max-time 10 "$@"; }
-via_websim() { curl -s --max-time 10 --noproxy '' -x "http://$websim" "$@"; }
-
-# --- websim's content on its own, no sockets --------------------------------------------------
-
-check "websim content tests" python3 -m unittest discover -s "$source_dir/tools/websim" -q
-
-# --- start both on port 0 and learn the ports they got ---------------------------------------
-
-python3 "$source_dir/tools/websim/websim.py" --listen 127.0.0.1:0 --faults 0 \
-  --ready-file "$work/websim.addr" 2>"$work/websim.log" &
-websim_pid=$!
-"$build/quorel-vendor" --listen 127.0.0.1:0 --links "$source_dir/data/links/websim.txt" \
-  2>"$work/vendor.log" &
+lib_start_websim --faults 0
+websim_pid=${lib_pids[-1]}
+"$build/quorel-vendor" --listen 127.0.0.1:0 --links "$links" 2>"$work/vendor.log" &
 vendor_pid=$!
+lib_pids+=($!)
+e2e_until 20 grep -q ' listening on ' "$work/vendor.log" ||
+  lib_fail "quorel-vendor did not start: $(tail -n 5 "$work/vendor.log")"
+vendor=$(sed -n 's/.* listening on \([0-9.]*:[0-9]*\),.*/\1/p' "$work/vendor.log")
 
-websim=
-vendor=
-for _ in $(seq 1 200); do
-  [[ -z "$websim" && -s "$work/websim.addr" ]] && websim=$(cat "$work/websim.addr")
-  [[ -z "$vendor" ]] && vendor=$(sed -n 's/.* listening on \([0-9.]*:[0-9]*\),.*/\1/p' "$work/vendor.log")
-  [[ -n "$websim" && -n "$vendor" ]] && break
-  sleep 0.1
-done
-check "websim started" test -n "$websim"
-check "quorel-vendor started" test -n "$vendor"
-[[ -n "$websim" && -n "$vendor" ]] || { cat "$work/websim.log" "$work/vendor.log"; finish; }
-echo "websim on $websim, quorel-vendor on $vendor"
+fetch() { curl -s --max-time 15 --noproxy '*' "$@"; }
+via_websim() { curl -s --max-time 15 --noproxy '' -x "http://$websim" "$@"; }
+code() { "$@" -o /dev/null -w '%{http_code} %{redirect_url}'; }
+kind() { "$@" -o /dev/null -w '%{http_code} %{content_type}'; }
+expect() {  # WHAT GOT WANTED
+  [[ "${2% }" == "$3" ]] || failures+=("$1: \"$2\", not \"$3\"")
+}
 
 # --- the link server ----------------------------------------------------------------------------
-
-version=$(sed -n 's/^project(quorel VERSION \([0-9.]*\).*/\1/p' "$source_dir/CMakeLists.txt")
-check "vendor answers the version" test "$(fetch "http://$vendor/quorel/bin/version.asp")" = "$version"
-
-ordinary_links_only() {
-  local line
-  for _ in $(seq 1 20); do
-    line=$(fetch "http://$vendor/quorel/bin/getlinks.asp")
-    [[ "$line" =~ ^http://[^|]+\|-?[0-9]+\|http:// ]] || { echo "  not a link line: $line"; return 1; }
-    grep -qxF "$line" "$source_dir/data/links/websim.txt" || { echo "  not listed: $line"; return 1; }
+expect "the version" "$(fetch "http://$vendor/quorel/bin/version.asp")" "$version"
+for mode in "" adult; do
+  for _ in $(seq 15); do
+    line=$(fetch "http://$vendor/quorel/bin/getlinks.asp${mode:+?mode=$mode}")
+    [[ "$line" =~ ^http://[^|]+\|-?[0-9]+\|http:// ]] || failures+=("not a link line: $line")
+    grep -qxF "${mode:+$mode }$line" "$links" || failures+=("not a listed ${mode:-ordinary} line: $line")
   done
-}
-check "vendor hands out ordinary link lines" ordinary_links_only
+done
+click="http://$vendor/quorel/bin/click.asp?url="
+while read -r what argument wanted; do
+  expect "click-through, $what" "$(code fetch "$click$argument")" "$wanted"
+done <<'EOF'
+redirects http%3A%2F%2Fsite1%2Etest%2Fa+b%2Ejpg 302 http://site1.test/a%20b.jpg
+refuses_file: file%3A%2F%2F%2Fetc%2Fpasswd 400
+refuses_unlisted_sites http%3A%2F%2Fevil%2Etest%2F 404
+EOF
+(exec 3<>"/dev/tcp/${vendor%:*}/${vendor#*:}" && printf 'garbage\0\r\n\r\n' >&3 && timeout 5 cat <&3 >/dev/null)
+expect "the version after garbage" "$(fetch "http://$vendor/quorel/bin/version.asp")" "$version"
 
-adult_links_only() {
-  local line
-  for _ in $(seq 1 10); do
-    line=$(fetch "http://$vendor/quorel/bin/getlinks.asp?mode=adult")
-    grep -qxF "adult $line" "$source_dir/data/links/websim.txt" || { echo "  not adult: $line"; return 1; }
-  done
-}
-check "vendor hands out adult lines in adult mode" adult_links_only
-
-redirect_of() { fetch -o /dev/null -w '%{http_code} %{redirect_url}' "http://$vendor/quorel/bin/click.asp?url=$1"; }
-check "click-through redirects" test "$(redirect_of 'http%3A%2F%2Fsite1%2Etest%2Fa+b%2Ejpg')" = "302 http://site1.test/a%20b.jpg"
-check "click-through refuses file:" test "$(redirect_of 'file%3A%2F%2F%2Fetc%2Fpasswd')" = "400 "
-check "click-through refuses unlisted sites" test "$(redirect_of 'http%3A%2F%2Fevil%2Etest%2F')" = "404 "
-
-survives_garbage() {
-  (exec 3<>"/dev/tcp/${vendor%:*}/${vendor#*:}" && printf 'garbage\0\r\n\r\n' >&3 && timeout 5 cat <&3 >/dev/null)
-  test "$(fetch "http://$vendor/quorel/bin/version.asp")" = "$version"
-}
-check "vendor survives garbage" survives_garbage
+# Started by a systemd socket unit, it serves the socket handed over, not --listen.
+port=$((20000 + RANDOM % 20000))
+systemd-socket-activate -l "127.0.0.1:$port" "$build/quorel-vendor" --listen 127.0.0.1:0 \
+  --links "$links" 2>"$work/activated.log" &
+lib_pids+=($!)
+expect "socket activation" \
+  "$(fetch --retry 30 --retry-connrefused --retry-delay 0 "http://127.0.0.1:$port/quorel/bin/version.asp")" "$version"
 
 # --- websim through the proxy -------------------------------------------------------------------
+via_websim http://site1.test/index.html | grep -q 'Gallery 1' || failures+=("no gallery page through the proxy")
+expect "a picture" "$(kind via_websim http://site1.test/images/pattern-01.png)" "200 image/png"
+expect "an unknown host" "$(code via_websim http://nowhere.test/)" 502
+via_websim https://site1.test/ >/dev/null && failures+=("an https tunnel was let through")
+status=0
+via_websim -o /dev/null http://faults.test/truncated.jpg || status=$?
+expect "curl on a truncated picture" "$status" 18
+# Each engine's results link pictures by imgurl=HOST/PATH; the program prepends http:// and cuts
+# at the first '&': that address must be a picture.
+for results in 'http://images.google.com/images?hl=en&lr=&ie=UTF-8&oe=UTF-8&q=blue+river&sa=N&tab=wi' \
+  'http://www.alltheweb.com/search?avkw=fogg&cat=img&cs=utf-8&q=blue+river' \
+  'http://images.search.yahoo.com/search/images?p=blue+river&ei=UTF-8&fr=fp-tab-img-t&cop=mss&tab=3'; do
+  image=$(via_websim "$results" | grep -o 'imgurl=site1\.test/images/[^&"]*' | head -n 1 || true)
+  [[ "$(kind via_websim "http://${image#imgurl=}")" == "200 image/"* ]] ||
+    failures+=("no picture at the first imgurl of $results: ${image:-none}")
+done
+while read -r url; do
+  code=$(code via_websim "$url")
+  [[ "$code" =~ ^(200|302|404|500)\  ]] || failures+=("the listed $url answers $code")
+done < <(grep -v -e '^#' -e '^$' -e nowhere.test "$links" | sed 's/^adult //' | cut -d'|' -f1 | sort -u)
 
-gallery_page() { via_websim http://site1.test/index.html | grep -q 'Gallery 1'; }
-check "a gallery page through the proxy" gallery_page
-check "a picture through the proxy" test "$(via_websim -o /dev/null -w '%{http_code} %{content_type}' http://site1.test/images/pattern-01.png)" = "200 image/png"
+# --- scripts/check-links -----------------------------------------------------------------------
+cat >"$work/check.txt" <<'LINKS'
+# comment
+http://site1.test/gallery/1.html|2|http://site1.test/
+http://words.test/page/1.html|-2|http://words.test/
+http://nowhere.test/|2|http://nowhere.test/
+http://site3.test/status/404|2|http://site3.test/
+http://site3.test/tiny.html|0|http://site3.test/
+adult http://night.test/|2|http://night.test/
+LINKS
+status=0
+"$source_dir/scripts/check-links" --build "$build" --proxy "http://$websim" "$work/check.txt" \
+  >"$work/out" || status=$?
 
-engine_page() {
-  local url=$1 body image
-  body=$(via_websim "$url") || return 1
-  image=$(grep -o 'imgurl=site1\.test/images/[^&"]*' <<<"$body" | head -n 1)
-  image=${image#imgurl=}
-  [[ -n "$image" ]] || { echo "  no imgurl link in $url"; return 1; }
-  # The program prepends http:// and cuts at the first '&': that address must be a picture.
-  [[ "$(via_websim -o /dev/null -w '%{http_code} %{content_type}' "http://$image")" == "200 image/"* ]]
-}
-check "image search results: images.google.com" engine_page \
-  'http://images.google.com/images?hl=en&lr=&ie=UTF-8&oe=UTF-8&q=blue+river&sa=N&tab=wi'
-check "image search results: www.alltheweb.com" engine_page \
-  'http://www.alltheweb.com/search?avkw=fogg&cat=img&cs=utf-8&q=blue+river'
-check "image search results: images.search.yahoo.com" engine_page \
-  'http://images.search.yahoo.com/search/images?p=blue+river&ei=UTF-8&fr=fp-tab-img-t&cop=mss&tab=3'
+# LINE of the list, STATUS and the words of the verdict on its line of the output.
+while read -r line want_status want_verdict; do
+  got=$(awk -v n="$line" '$1 == n' "$work/out")
+  [[ "$got" == "$line "*" ${want_status//_/ } "* ]] ||
+    failures+=("check-links, line $line: status is not $want_status: $got")
+  [[ "$got" == *"  ${want_verdict//_/ }"* ]] || failures+=("check-links, line $line: not \"$want_verdict\": $got")
+done <<'EOF'
+2 ok keep
+3 ok keep
+4 HTTP_502 drop
+5 HTTP_404 drop
+6 ok drop_(no_picture
+7 ok keep
+EOF
+# The gallery's counts: its links and its pictures of a usable size (most of its wallpapers are
+# too large).
+read -r found pictures < <(awk '$1 == 2 {print $3, $4}' "$work/out")
+((found >= 3 && pictures >= 1)) || failures+=("check-links: the gallery has $found links, $pictures pictures")
+((status == 1)) || failures+=("check-links: exit status $status, not 1, with entries to drop")
 
-check "unknown hosts get 502" test "$(via_websim -o /dev/null -w '%{http_code}' http://nowhere.test/)" = "502"
-check "https tunnels are refused" bash -c "! curl -s --max-time 10 --noproxy '' -x http://$websim https://site1.test/ >/dev/null"
-check "every listed address answers" bash -c "
-  grep -v '^#' '$source_dir/data/links/websim.txt' | sed 's/^adult //' | cut -d'|' -f1 | grep -v -e nowhere.test -e '^$' | sort -u |
-  while read -r url; do
-    code=\$(curl -s --max-time 15 --noproxy '' -x http://$websim -o /dev/null -w '%{http_code}' \"\$url\")
-    case \$code in 200|302|404|500) ;; *) echo \"  \$url: \$code\"; exit 1;; esac
-  done"
-check "fault host: truncated picture" bash -c "curl -s --max-time 10 --noproxy '' -x http://$websim -o /dev/null http://faults.test/truncated.jpg; test \$? -eq 18"
-
-# --- started by a systemd socket unit: it serves the socket handed over, not --listen ---------
-
-socket_activated() {
-  command -v systemd-socket-activate >/dev/null || { echo "  skipped: no systemd-socket-activate"; return 0; }
-  local port=$((20000 + RANDOM % 20000)) pid answer
-  systemd-socket-activate -l "127.0.0.1:$port" "$build/quorel-vendor" --listen 127.0.0.1:0 \
-    --links "$source_dir/data/links/websim.txt" 2>"$work/activated.log" &
-  pid=$!
-  answer=$(fetch --retry 30 --retry-connrefused --retry-delay 0 "http://127.0.0.1:$port/quorel/bin/version.asp")
+# --- both stop cleanly, having logged each request ------------------------------------------------
+for pid in "$vendor_pid" "$websim_pid"; do
   kill -TERM "$pid"
-  wait "$pid"
-  [[ "$answer" == "$version" ]] || { echo "  answered \"$answer\": $(cat "$work/activated.log")"; return 1; }
-}
-check "vendor takes the socket systemd hands it" socket_activated
-
-# --- both stop cleanly --------------------------------------------------------------------------
-
-stops_cleanly() {
-  local pid=$1 status
-  kill -TERM "$pid"
-  for _ in $(seq 1 100); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -0 "$pid" 2>/dev/null && { echo "  still running"; return 1; }
-  wait "$pid"
-  status=$?
-  [[ $status -eq 0 ]] || { echo "  exit status $status"; return 1; }
-}
-check "quorel-vendor stops cleanly" stops_cleanly "$vendor_pid" && vendor_pid=
-check "websim stops cleanly" stops_cleanly "$websim_pid" && websim_pid=
-check "vendor logged each request" grep -q '"GET /quorel/bin/version.asp HTTP/1.1" 200' "$work/vendor.log"
-check "websim logged each request" grep -q 'GET http://site1.test/index.html 200' "$work/websim.log"
-
-finish
+  e2e_until 10 e2e_ended "$pid" || failures+=("$pid still runs after TERM")
+  wait "$pid" || failures+=("$pid ended with $? after TERM")
+done
+grep -q '"GET /quorel/bin/version.asp HTTP/1.1" 200' "$work/vendor.log" || failures+=("quorel-vendor logged no request")
+grep -q 'GET http://site1.test/index.html 200' "$work/websim.log" || failures+=("websim logged no request")
+e2e_finish

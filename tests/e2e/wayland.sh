@@ -3,142 +3,107 @@
 # the output (no shell panel, no background left) and pictures show. A headless weston has no
 # input devices, so the click is given under sway's headless back-end, through wayvnc's virtual
 # pointer: a click on the black background ends the collage.
-# Usage: wayland.sh BUILD_DIR SOURCE_DIR
-# shellcheck source-path=SCRIPTDIR disable=SC2154  # build, source_dir, tmp, work ...: set by lib.sh
 set -euo pipefail
 # shellcheck source=lib.sh
 source "$(dirname "$0")/lib.sh"
 e2e_init wayland "$@"
-for tool in weston weston-screenshooter sway swaymsg wayvnc setpriv; do
-  command -v "$tool" >/dev/null || lib_fail "$tool missing (scripts/install-deps.sh)"
-done
+e2e_need weston weston-screenshooter sway swaymsg wayvnc setpriv convert
 [[ -n "$(find /usr/lib -path '*qt6/plugins/platforms/libqwayland*' 2>/dev/null | head -n 1)" ]] ||
   lib_fail "Qt's Wayland platform plugin missing (qt6-wayland)"
-failures=()
 
-# start_weston BACKEND: a weston of our own on the socket quorel-test, with the screenshot
-# protocol (--debug); sets weston_pid.
+# A headless weston of our own, with the screenshot protocol (--debug).
 start_weston() {
-  weston --backend="$1" --socket=quorel-test --width=1024 --height=768 --use-pixman --debug \
-    --idle-time=0 --log="$work/weston.log" >/dev/null 2>&1 &
-  weston_pid=$!
-  lib_pids+=("$weston_pid")
-  for _ in $(seq 100); do
-    [[ -S "$XDG_RUNTIME_DIR/quorel-test" ]] && grep -q "launching '.*desktop-shell'" "$work/weston.log" && return 0
-    kill -0 "$weston_pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  lib_fail "weston ($1) did not start: $(tail -n 5 "$work/weston.log")"
+  weston --backend=headless-backend.so --socket=quorel-test --width=1024 --height=768 \
+    --use-pixman --debug --idle-time=0 --log="$work/weston.log" >/dev/null 2>&1 &
+  lib_pids+=("$!")
+  weston_started() { [[ -S "$XDG_RUNTIME_DIR/quorel-test" ]] && grep -q "launching '.*desktop-shell'" "$work/weston.log"; }
+  e2e_until 10 weston_started || lib_fail "weston did not start: $(tail -n 5 "$work/weston.log")"
+  export QT_QPA_PLATFORM=wayland WAYLAND_DISPLAY=quorel-test
 }
 
-# run BACKEND: weston, websim, the link server and the collage on Wayland.
-run() {
-  lib_cleanup
-  work=$tmp/$2
-  mkdir -p "$work"
-  lib_sandbox_home
-  start_weston "$1"
-  lib_start_websim --seed 7
-  lib_start_vendor "$source_dir/data/links/websim.txt"
-  lib_install_quorel
-  cd "$work"
-  lib_start_quorel "$websim" QT_QPA_PLATFORM=wayland WAYLAND_DISPLAY=quorel-test
-  e2e_wait_log "[I-BrowseComplete] http" 60 || failures+=("$1: no picture shown")
-}
-
-shoot() {
-  (cd "$work" && WAYLAND_DISPLAY=quorel-test timeout 10 weston-screenshooter >/dev/null 2>&1)
-  local shot
-  shot=$(ls "$work"/wayland-screenshot-*.png 2>/dev/null | tail -n 1)
-  [[ -n "$shot" ]] && mv "$shot" "$1"
-}
-
-# --- headless: full screen, pictures ----------------------------------------------------------
-run headless-backend.so headless
+# --- headless weston: full screen, pictures -------------------------------------------------------
+E2E_SCREEN=start_weston e2e_start "$source_dir/data/links/websim.txt"
+e2e_wait_log "[I-BrowseComplete] http" 60 || failures+=("weston: no picture shown")
 sleep 2  # the picture's frame is drawn after its page completes
-if shoot "$work/headless.png"; then
-  # desktop-shell's panel runs along the top and its background is not black: a full-screen
-  # collage leaves neither (only the logo, clock and address line at the bottom, and pictures).
-  convert "$work/headless.png" -crop 1024x40+0+0 +repage "$work/headless-top.png"
-  top=$(e2e_lit_pixels "$work/headless-top.png")
-  lit=$(e2e_lit_pixels "$work/headless.png")
-  ((top < 1024 * 40 / 2)) || failures+=("headless: the top strip is lit ($top pixels): no full screen")
-  ((lit < 1024 * 768 * 3 / 4)) || failures+=("headless: $lit pixels lit: the window does not cover the output")
-  ((lit > 2000)) || failures+=("headless: only $lit pixels lit: nothing shown")
-else
-  failures+=("headless: weston took no screenshot: $(tail -n 3 "$work/weston.log")")
-fi
+(cd "$work" && timeout 10 weston-screenshooter >/dev/null 2>&1) || true
+shot=$(compgen -G "$work/wayland-screenshot-*.png" | tail -n 1) ||
+  lib_fail "weston took no screenshot: $(tail -n 3 "$work/weston.log")"
+# desktop-shell's panel runs along the top and its background is not black: a full-screen
+# collage leaves neither (only the logo, clock and address line at the bottom, and pictures).
+top=$(e2e_lit_pixels "$shot" 1024x40+0+0)
+lit=$(e2e_lit_pixels "$shot")
+((top < 1024 * 40 / 2)) || failures+=("weston: the top strip is lit ($top pixels): no full screen")
+((lit < 1024 * 768 * 3 / 4)) || failures+=("weston: $lit pixels lit: the window does not cover the output")
+((lit > 2000)) || failures+=("weston: only $lit pixels lit: nothing shown")
 e2e_alive
 
-# --- sway: full screen, a click on the background ends it --------------------------------------
-# start_sway: a headless sway of our own (not as root: it refuses), its socket in $sway_dir;
-# sets sway_socket and SWAYSOCK.
+# --- sway: full screen, a click on the background ends it ---------------------------------------
+# A headless sway of our own (not as root: it refuses) and wayvnc on it: sets vnc_port.
 start_sway() {
-  sway_dir=$work/sway
-  mkdir -p "$sway_dir/run"
-  printf 'output HEADLESS-1 resolution 1024x768\ndefault_border none\n' >"$sway_dir/config"
-  local as=()
+  local dir=$work/sway as=() socket
+  mkdir -p "$dir/run"
+  printf 'output HEADLESS-1 resolution 1024x768\ndefault_border none\n' >"$dir/config"
   if (($(id -u) == 0)); then
-    chmod 755 "$tmp" "$work" "$sway_dir"
-    chown nobody "$sway_dir/run"
+    chmod 755 "$tmp" "$work" "$dir"
+    chown nobody "$dir/run"
     as=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
   fi
-  chmod 700 "$sway_dir/run"
-  "${as[@]}" env -i PATH="$PATH" HOME="$sway_dir" XDG_RUNTIME_DIR="$sway_dir/run" \
-    WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
-    sway -c "$sway_dir/config" >"$work/sway.log" 2>&1 &
+  chmod 700 "$dir/run"
+  "${as[@]}" env -i PATH="$PATH" HOME="$dir" XDG_RUNTIME_DIR="$dir/run" WLR_BACKENDS=headless \
+    WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman sway -c "$dir/config" >"$work/sway.log" 2>&1 &
   lib_pids+=("$!")
-  for _ in $(seq 100); do
-    SWAYSOCK=$(compgen -G "$sway_dir/run/sway-ipc.*.sock" | head -n 1) || true
-    sway_socket=$(compgen -G "$sway_dir/run/wayland-?" | head -n 1) || true
-    [[ -S "$SWAYSOCK" && -S "$sway_socket" ]] && export SWAYSOCK && return 0
-    sleep 0.1
-  done
-  lib_fail "sway did not start: $(tail -n 5 "$work/sway.log")"
+  sway_started() {
+    SWAYSOCK=$(compgen -G "$dir/run/sway-ipc.*.sock" | head -n 1) &&
+      socket=$(compgen -G "$dir/run/wayland-?" | head -n 1) && [[ -S "$SWAYSOCK" && -S "$socket" ]]
+  }
+  e2e_until 10 sway_started || lib_fail "sway did not start: $(tail -n 5 "$work/sway.log")"
+  export SWAYSOCK QT_QPA_PLATFORM=wayland WAYLAND_DISPLAY=$socket
+  vnc_port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+  wayvnc 127.0.0.1 "$vnc_port" >"$work/wayvnc.log" 2>&1 &
+  lib_pids+=("$!")
+  lib_wait_port "127.0.0.1:$vnc_port" "$!" wayvnc "$work/wayvnc.log"
 }
-
-lib_cleanup
-work=$tmp/sway-run
-mkdir -p "$work"
-lib_sandbox_home
-start_sway
-vnc_port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-WAYLAND_DISPLAY=$sway_socket wayvnc 127.0.0.1 "$vnc_port" >"$work/wayvnc.log" 2>&1 &
-lib_pids+=("$!")
-lib_wait_port "127.0.0.1:$vnc_port" "$!" wayvnc "$work/wayvnc.log"
 # No link server: nothing is crawled, so the whole window is background.
-lib_install_quorel
-cd "$work"
-lib_start_quorel 127.0.0.1:9 QT_QPA_PLATFORM=wayland WAYLAND_DISPLAY="$sway_socket"
-fullscreen=""
-for _ in $(seq 100); do
-  fullscreen=$(swaymsg -t get_tree -r | python3 -c '
-import json, sys
-def walk(node):
-    if node.get("app_id") and node.get("fullscreen_mode") == 1:
-        rect = node["rect"]
-        print("%dx%d+%d+%d" % (rect["width"], rect["height"], rect["x"], rect["y"]))
-    for child in node.get("nodes", []) + node.get("floating_nodes", []):
-        walk(child)
-walk(json.load(sys.stdin))')
-  [[ -n "$fullscreen" ]] && break
-  e2e_alive
-  sleep 0.1
-done
+E2E_SCREEN=start_sway e2e_start ""
+full_screen() {
+  fullscreen=$(swaymsg -t get_tree -r | python3 -c 'import json, sys
+def walk(n): return [n] + [d for c in n.get("nodes", []) + n.get("floating_nodes", []) for d in walk(c)]
+print(*("%(width)dx%(height)d+%(x)d+%(y)d" % n["rect"] for n in walk(json.load(sys.stdin))
+        if n.get("app_id") and n.get("fullscreen_mode") == 1))')
+  [[ -n "$fullscreen" ]]
+}
+e2e_until 10 full_screen || true
 [[ "$fullscreen" == 1024x768+0+0 ]] ||
   failures+=("sway: the collage is not full screen on the output (${fullscreen:-no window})")
 sleep 1  # the first frame
-python3 "$source_dir/tests/e2e/rfb_click.py" 127.0.0.1 "$vnc_port" 512 300 ||
-  failures+=("sway: no click given through wayvnc")
-for _ in $(seq 100); do kill -0 "$quorel_pid" 2>/dev/null || break; sleep 0.1; done
-if kill -0 "$quorel_pid" 2>/dev/null; then
-  failures+=("sway: a click on the background did not end the collage")
-else
+# A left click at 512,300 through wayvnc (RFB 3.8, no authentication).
+python3 - "$vnc_port" 512 300 <<'EOF' || failures+=("sway: no click given through wayvnc")
+import socket, struct, sys, time
+port, x, y = map(int, sys.argv[1:4])
+with socket.create_connection(("127.0.0.1", port), timeout=10) as sock:
+    stream = sock.makefile("rb")
+    def read(count):
+        data = stream.read(count)
+        if len(data) != count:
+            sys.exit("the server closed the connection")
+        return data
+    read(12)  # the server's version
+    sock.sendall(b"RFB 003.008\n")
+    if 1 not in read(read(1)[0]):
+        sys.exit("the server wants authentication")
+    sock.sendall(b"\x01")
+    if struct.unpack(">I", read(4))[0] != 0:
+        sys.exit("the server refused the session")
+    sock.sendall(b"\x01")  # shared session
+    read(20)  # size and pixel format
+    read(struct.unpack(">I", read(4))[0])  # the desktop's name
+    for buttons in (0, 1, 0):  # move there, press, release
+        sock.sendall(struct.pack(">BBHH", 5, buttons, x, y))
+        time.sleep(0.2)
+EOF
+if e2e_until 10 e2e_ended "$quorel_pid"; then
   wait "$quorel_pid" || failures+=("sway: the collage ended with status $? after the click")
+else
+  failures+=("sway: a click on the background did not end the collage")
 fi
-
-if ((${#failures[@]})); then
-  printf 'wayland: FAIL: %s\n' "${failures[@]}" >&2
-  exit 1
-fi
-echo "wayland: PASS"
+e2e_finish

@@ -5,36 +5,23 @@
 # pages, the user units (enabled for every user on installation), the xscreensaver hack and
 # the licence as its copyright; it depends on the Wayland platform plugin, and lintian finds
 # no error in it.
-# Usage: deb.sh BUILD_DIR SOURCE_DIR       (DEB_KEEP=DIR keeps the package)
+# DEB_KEEP=DIR keeps the package.
 set -euo pipefail
-build=$(cd "$1" && pwd)
-source_dir=$(cd "$2" && pwd)
-for tool in dpkg-buildpackage dh lintian; do
-  command -v "$tool" >/dev/null || { echo "deb: FAIL: $tool missing (scripts/install-deps.sh)" >&2; exit 1; }
-done
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-
-if ! (cd "$source_dir" && scripts/make-deb.sh "$tmp/out") >"$tmp/build.log" 2>&1; then
-  echo "deb: FAIL: make deb failed:" >&2
-  tail -n 30 "$tmp/build.log" >&2
-  exit 1
-fi
-version=$(sed -n 's/^project(quorel VERSION \([0-9.]*\).*/\1/p' "$source_dir/CMakeLists.txt")
+# shellcheck source=../e2e/lib.sh
+source "$(dirname "$0")/../e2e/lib.sh"
+e2e_init deb "$@"
+e2e_need dpkg-buildpackage dh lintian
+(cd "$source_dir" && scripts/make-deb.sh "$tmp/out") >"$tmp/build.log" 2>&1 ||
+  lib_fail "make deb failed: $(tail -n 30 "$tmp/build.log")"
 deb=$tmp/out/quorel_${version}_$(dpkg-architecture -qDEB_HOST_ARCH).deb
-[[ -s "$deb" ]] || { echo "deb: FAIL: no $(basename "$deb") in $(ls "$tmp/out")" >&2; exit 1; }
+[[ -s "$deb" ]] || lib_fail "no $(basename "$deb") in $(ls "$tmp/out")"
 [[ -z "${DEB_KEEP:-}" ]] || cp "$deb" "$DEB_KEEP/"
-
 root=$tmp/root
 dpkg -x "$deb" "$root"
-failures=()
 for program in usr/bin/quorel usr/bin/quorel-vendor usr/bin/quorel-screensaver \
-  usr/libexec/quorel/quorel-inspect; do
+  usr/libexec/quorel/quorel-inspect usr/libexec/quorel/quorel-parse; do
   [[ -x "$root/$program" && ! -d "$root/$program" ]] || failures+=("$program is not a program in the package")
 done
-if [[ -x "$build/quorel-parse" ]]; then
-  [[ -x "$root/usr/libexec/quorel/quorel-parse" ]] || failures+=("the parse helper is not in /usr/libexec/quorel")
-fi
 for file in usr/share/applications/quorel.desktop usr/share/metainfo/org.example.Quorel.metainfo.xml \
   usr/share/icons/hicolor/scalable/apps/quorel.svg usr/share/icons/hicolor/48x48/apps/quorel.png \
   usr/share/icons/hicolor/128x128/apps/quorel.png usr/share/icons/hicolor/256x256/apps/quorel.png \
@@ -59,8 +46,4 @@ errors=$(grep '^E: ' "$tmp/lintian.log" || true)
 [[ -z "$errors" ]] || failures+=("lintian: $errors")
 
 echo "deb: $(basename "$deb"), $(stat -c %s "$deb") bytes, $(grep -c '^W: ' "$tmp/lintian.log") lintian warnings"
-if ((${#failures[@]})); then
-  printf 'deb: FAIL: %s\n' "${failures[@]}" >&2
-  exit 1
-fi
-echo "deb: PASS"
+e2e_finish

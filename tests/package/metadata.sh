@@ -6,22 +6,14 @@
 # user units, name the paths of the prefix installed to; make uninstall takes it all away.
 # Usage: metadata.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
-build=$(cd "$1" && pwd)
-source_dir=$(cd "$2" && pwd)
-for tool in desktop-file-validate appstreamcli xmllint identify man; do
-  command -v "$tool" >/dev/null || { echo "metadata: FAIL: $tool missing (scripts/install-deps.sh)" >&2; exit 1; }
-done
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-failures=()
+# shellcheck source=../e2e/lib.sh
+source "$(dirname "$0")/../e2e/lib.sh"
+e2e_init metadata "$@"
+e2e_need desktop-file-validate appstreamcli xmllint identify man
 fail() { failures+=("$*"); }
 
 for prefix in /usr /opt/quorel; do
-  stage=$tmp/stage$RANDOM
-  root=$stage$prefix
-  DESTDIR=$stage cmake --install "$build" --prefix "$prefix" >"$tmp/install.log" 2>&1 ||
-    { fail "cmake --install --prefix $prefix failed: $(tail -n 3 "$tmp/install.log")"; continue; }
-
+  e2e_stage_install "$prefix"
   if [[ $prefix == /usr ]]; then
     desktop-file-validate "$root/share/applications/quorel.desktop" >"$tmp/out" 2>&1 ||
       fail "desktop-file-validate: $(cat "$tmp/out")"
@@ -61,8 +53,4 @@ for prefix in /usr /opt/quorel; do
   [[ -z "$left" ]] || fail "make uninstall ($prefix) left $left"
 done
 
-if ((${#failures[@]})); then
-  printf 'metadata: FAIL: %s\n' "${failures[@]}" >&2
-  exit 1
-fi
-echo "metadata: PASS"
+e2e_finish
