@@ -8,7 +8,9 @@
 namespace {
 
 using crawl::Crawl;
+using Lines = std::vector<std::string>;
 
+// GetLink's run-time failure number, 0 when it returns.
 int FailureNumber(Crawl& h, fake::FakeDocument& doc) {
   try {
     GetLink(h.program, doc);
@@ -34,45 +36,43 @@ TEST(GetLink, PicksTheAbsoluteRoundedIndex) {
     auto doc = Crawl::page();
     for (int i = 0; i < row.links; ++i) doc->withLink("http://site.example/" + std::to_string(i));
     h.platform.random_.script({row.draw});
-    if (row.index < 0) {
-      EXPECT_EQ(FailureNumber(h, *doc), 91);
-      EXPECT_NE(h.trace().back(), "GetLink OUT");
-      continue;
+    EXPECT_EQ(FailureNumber(h, *doc), row.index < 0 ? 91 : 0);
+    EXPECT_EQ(h.trace().back() == "GetLink OUT", row.index >= 0);
+    if (row.index >= 0) {
+      EXPECT_EQ(h.work().navigations, Lines{"http://site.example/" + std::to_string(row.index)});
     }
-    GetLink(h.program, *doc);
-    EXPECT_EQ(h.work().navigations,
-              std::vector<std::string>{"http://site.example/" + std::to_string(row.index)});
-    EXPECT_EQ(h.trace().back(), "GetLink OUT");
   }
 }
 
 TEST(GetLink, ImageSearchResultsGoStraightToTheDisplay) {
+  const std::string google = "http://images.google.com/imgres?imgurl=pics.example/cat.jpg&ref=x";
+  const std::string noAmpersand = "http://search.example/r?imgurl=pics.example/a.jpg";
+  const std::string bmp = "http://search.example/r?imgurl=pics.example/a.bmp&h=2";
   struct Row {
-    const char* link;
+    std::string link;
     bool inFrame;
-    std::string shown;       // "" when nothing is shown
-    std::string statusLine;  // expected among the lines, "" for none
-    bool fails;
+    std::string shown;  // "" when nothing is shown
+    Lines status;       // "" when GetLink fails with 5
   };
   const Row rows[] = {
-      {"http://images.google.com/imgres?imgurl=pics.example/cat.jpg&imgrefurl=x", false,
-       "http://pics.example/cat.jpg", "", false},
-      {"http://search.example/r?x=1&imgurl=pics.example/dog.JPEG&h=2", false,
-       "http://pics.example/dog.JPEG", "", false},
-      {"http://search.example/r?imgurl=http://pics.example/a.gif&h=2", false,
-       "http://http://pics.example/a.gif", "", false},
-      {"http://search.example/r?imgurl=pics.example/a.bmp&h=2", false, "", "[BadExtension] .bmp",
-       false},
-      {"http://search.example/r?imgurl=pics.example/a.jpg", false, "", "", true},
-      {"http://images.google.com/imgres?imgurl=pics.example/cat.jpg&imgrefurl=x", true,
-       "http://pics.example/cat.jpg", "[F-ImgUrl] http://pics.example/cat.jpg", false},
-      {"http://search.example/r?imgurl=pics.example/a.bmp&h=2", true, "", "[BadExtension] .bmp",
-       false},
+      {google, false, "http://pics.example/cat.jpg", {}},
+      {"http://search.example/r?x=1&imgurl=pics.example/dog.JPEG&h=2",
+       false,
+       "http://pics.example/dog.JPEG",
+       {}},
+      {"http://search.example/r?imgurl=http://pics.example/a.gif&h=2",
+       false,
+       "http://http://pics.example/a.gif",
+       {}},
+      {bmp, false, "", {"[BadExtension] .bmp"}},
+      {noAmpersand, false, "", {""}},
+      {google, true, "http://pics.example/cat.jpg", {"[F-ImgUrl] http://pics.example/cat.jpg"}},
+      {bmp, true, "", {"[BadExtension] .bmp"}},
       // In a frame the failed extraction is skipped: an empty address, a bad ending.
-      {"http://search.example/r?imgurl=pics.example/a.jpg", true, "", "[BadExtension] ", false},
+      {noAmpersand, true, "", {"[BadExtension] "}},
   };
   for (const auto& row : rows) {
-    SCOPED_TRACE(std::string(row.link) + (row.inFrame ? " in a frame" : ""));
+    SCOPED_TRACE(row.link + (row.inFrame ? " in a frame" : ""));
     Crawl h;
     auto doc = Crawl::page();
     if (row.inFrame) {
@@ -80,54 +80,37 @@ TEST(GetLink, ImageSearchResultsGoStraightToTheDisplay) {
     } else {
       doc->withLinks({row.link, row.link});
     }
-    if (row.fails) {
-      EXPECT_EQ(FailureNumber(h, *doc), 5);
-      EXPECT_TRUE(h.shown().empty());
-      continue;
-    }
-    GetLink(h.program, *doc);
+    h.platform.random_.script({0.5f});
+    const bool fails = row.status == Lines{""};
+    EXPECT_EQ(FailureNumber(h, *doc), fails ? 5 : 0);
     EXPECT_TRUE(h.work().navigations.empty());
-    EXPECT_EQ(h.shown(),
-              row.shown.empty() ? std::vector<std::string>{} : std::vector<std::string>{row.shown});
-    if (!row.statusLine.empty()) {
-      EXPECT_TRUE(h.logged(row.statusLine));
-    }
-    EXPECT_EQ(h.countLogged("[F-ImgUrl] "), row.inFrame && !row.shown.empty() ? 1 : 0);
+    EXPECT_EQ(h.shown(), row.shown.empty() ? Lines{} : Lines{row.shown});
+    if (fails) continue;
+    Lines status = row.status;
+    if (!row.shown.empty()) status.push_back("[I-BrowseTo] " + row.shown);
+    EXPECT_EQ(h.status(), status);
+    EXPECT_TRUE(h.pacingArmed());
   }
 }
 
 TEST(GetLink, APageWithoutLinksFallsBackOnFramesThenImages) {
+  const std::string a = "http://site.example/a.html";
   struct Row {
-    const char* name;
-    std::vector<std::string> frames;
-    std::vector<std::string> images;
-    std::vector<std::string> navigated;
-    std::vector<std::string> shown;
+    Lines frames, images, navigated, shown;
     std::string statusLine;
   };
   const Row rows[] = {
-      {"first frame followed",
-       {"http://site.example/a.html", "http://site.example/b.html"},
-       {},
-       {"http://site.example/a.html"},
-       {},
-       "[BrowseTo (depth=0)] http://site.example/a.html"},
-      {"a bad frame address is refused",
-       {"http://site.example/a.html#top"},
-       {},
-       {},
-       {},
-       "[BrowseTo (depth=0)] http://site.example/a.html#top"},
-      {"images picked",
-       {},
+      {{a, "http://site.example/b.html"}, {}, {a}, {}, "[BrowseTo (depth=0)] " + a},
+      {{a + "#top"}, {}, {}, {}, "[BrowseTo (depth=0)] " + a + "#top"},  // a bad link
+      {{},
        {"http://pics.example/1.jpg"},
        {},
        {"http://pics.example/1.jpg"},
        "[GoodImage (0)] 300x200 (min: 0x0, max: 999999x999999) http://pics.example/1.jpg"},
-      {"nothing at all", {}, {}, {}, {}, "[GetLink] no links, no frames, no images"},
+      {{}, {}, {}, {}, "[GetLink] no links, no frames, no images"},
   };
   for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
+    SCOPED_TRACE(row.statusLine);
     Crawl h;
     h.program.settings.MaxImageWidth = h.program.settings.MaxImageHeight = 999999;
     auto doc = Crawl::page();
@@ -144,82 +127,60 @@ TEST(GetLink, APageWithoutLinksFallsBackOnFramesThenImages) {
 
 TEST(GetLink, RejectsFilesThatAreNotPagesUnlessAllowed) {
   struct Row {
-    const char* link;
-    bool movies, sounds, docs;
-    std::string tag;  // "" when the link is followed
+    const char* tag;  // "" when the link is followed
+    bool allowable;   // followed once the user allows its class
+    Lines files;
   };
   const Row rows[] = {
-      {"http://site.example/song.MP3", false, false, false, "[BadFile-Sound] "},
-      {"http://site.example/song.MP3", false, true, false, ""},
-      {"http://site.example/song.wav", true, false, true, "[BadFile-Sound] "},
-      {"http://site.example/clip.mpeg", false, true, true, "[BadFile-Movie] "},
-      {"http://site.example/clip.AVI", false, false, false, "[BadFile-Movie] "},
-      {"http://site.example/clip.wmv", true, false, false, ""},
-      {"http://site.example/paper.PDF", true, true, false, "[BadFile-Doc] "},
-      {"http://site.example/paper.xls", false, false, true, ""},
-      {"http://site.example/x.zip", true, true, true, "[BadFile-Archive] "},
-      {"http://site.example/x.tar.gz", true, true, true, "[BadFile-Archive] "},
-      {"http://site.example/x.tgz", true, true, true, "[BadFile-Archive] "},
-      {"http://site.example/setup.exe", true, true, true, "[BadFile-Script] "},
-      {"http://site.example/run.VBS", true, true, true, "[BadFile-Script] "},
-      {"http://site.example/scan.TIFF", true, true, true, "[BadFile-Iffy] "},
-      {"http://site.example/scan.tif", false, false, false, ""},
-      {"http://site.example/page.html", false, false, false, ""},
+      {"[BadFile-Movie] ", true, {"a.AVI", "a.wmv", "a.mpeg", "a.mpg", "a.asf"}},
+      {"[BadFile-Sound] ", true, {"a.wav", "a.MP3"}},
+      {"[BadFile-Doc] ", true, {"a.PDF", "a.doc", "a.xls"}},
+      {"[BadFile-Archive] ", false, {"a.zip", "a.tar", "a.tgz", "a.bz2", "a.tar.gz"}},
+      {"[BadFile-Script] ", false, {"a.exe", "a.VBS"}},
+      {"[BadFile-Iffy] ", false, {"a.TIFF"}},
+      {"", true, {"a.tif", "a.html"}},
   };
   for (const auto& row : rows) {
-    SCOPED_TRACE(row.link);
-    Crawl h;
-    h.program.settings.AllowMovies = row.movies;
-    h.program.settings.AllowSounds = row.sounds;
-    h.program.settings.AllowDocs = row.docs;
-    auto doc = Crawl::page();
-    doc->withLinks({row.link, "http://site.example/next.html"});
-    h.platform.random_.script({0.5f, 0.9f});  // link 0, then link 1
-    GetLink(h.program, *doc);
+    for (const auto& file : row.files) {
+      for (const bool allow : {false, true}) {
+        const std::string link = "http://site.example/" + file;
+        SCOPED_TRACE(link + (allow ? " allowed" : ""));
+        Crawl h;
+        Settings& s = h.program.settings;
+        s.AllowMovies = s.AllowSounds = s.AllowDocs = allow;
+        auto doc = Crawl::page();
+        doc->withLinks({link, "http://site.example/next.html"});
+        h.platform.random_.script({0.5f, 0.9f});  // link 0, then link 1
+        GetLink(h.program, *doc);
 
-    const bool followed = row.tag.empty();
-    EXPECT_EQ(h.work().navigations,
-              std::vector<std::string>{followed ? row.link : "http://site.example/next.html"});
-    if (!followed) {
-      EXPECT_TRUE(h.logged(row.tag + row.link));
+        const bool followed = !*row.tag || (allow && row.allowable);
+        EXPECT_EQ(h.work().navigations, Lines{followed ? link : "http://site.example/next.html"});
+        EXPECT_EQ(h.logged(row.tag + link), !followed);
+        EXPECT_EQ(h.platform.random_.draws, followed ? 1 : 2);
+        EXPECT_FALSE(h.pacingArmed());
+      }
     }
-    EXPECT_EQ(h.platform.random_.draws, followed ? 1 : 2);
-    EXPECT_FALSE(h.pacingArmed());
   }
 }
 
 TEST(GetLink, BadLinksAndRejectedFilesShareTwentyAttempts) {
   struct Row {
-    const char* name;
-    std::vector<std::string> links;
-    std::vector<float> draws;
+    Lines links;
+    bool alternate;  // draws alternate between the two links
     bool debugging;
-    int rejections;
-    int yields;
+    int rejections, yields;
   };
-  std::vector<float> alternating;
-  for (int i = 0; i < 21; ++i) alternating.push_back(i % 2 ? 0.9f : 0.5f);
   const Row rows[] = {
-      {"all bad links",
-       {"http://a.example/#1", "http://a.example/#2", "http://a.example/#3"},
-       {},
-       true,
-       0,
-       20},
-      {"all bad links, quietly", {"http://a.example/#1", "http://a.example/#2"}, {}, false, 0, 20},
-      {"all archives", {"http://a.example/1.zip", "http://a.example/2.zip"}, {}, true, 20, 0},
-      {"bad link and archive by turns",
-       {"http://a.example/#1", "http://a.example/2.zip"},
-       alternating,
-       true,
-       10,
-       10},
+      {{"http://a.example/#1", "http://a.example/#2", "http://a.example/#3"}, false, true, 0, 20},
+      {{"http://a.example/#1", "http://a.example/#2"}, false, false, 0, 20},
+      {{"http://a.example/1.zip", "http://a.example/2.zip"}, false, true, 20, 0},
+      {{"http://a.example/#1", "http://a.example/2.zip"}, true, true, 10, 10},
   };
   for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
+    SCOPED_TRACE(row.links[1]);
     Crawl h;
     h.program.settings.DebugMode = row.debugging;
-    h.platform.random_.script(row.draws);
+    for (int i = 0; row.alternate && i < 21; ++i) h.platform.random_.script({i % 2 ? 0.9f : 0.5f});
     auto doc = Crawl::page();
     doc->withLinks(row.links);
     GetLink(h.program, *doc);
@@ -239,12 +200,10 @@ TEST(GetLink, ReadsTheLinksAfreshAfterLettingEventsRun) {
   auto doc = Crawl::page();
   doc->withLinks({"http://a.example/#1", "http://a.example/#2"});
   // Something handled during the yield changes the page under the picker.
-  h.platform.onDoEvents = [&] {
-    doc->links_ = {"http://a.example/fresh.html", "http://a.example/fresh.html"};
-  };
+  h.platform.onDoEvents = [&] { doc->links_ = {"http://a.example/new", "http://a.example/new"}; };
   GetLink(h.program, *doc);
   EXPECT_EQ(h.platform.doEventsCalls, 1);
-  EXPECT_EQ(h.work().navigations, std::vector<std::string>{"http://a.example/fresh.html"});
+  EXPECT_EQ(h.work().navigations, Lines{"http://a.example/new"});
 }
 
 }  // namespace

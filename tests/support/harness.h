@@ -3,11 +3,24 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "app/program.h"
 #include "support/fake_platform.h"
 
 namespace fake {
+
+// "a|b|c" as {"a", "b", "c"}; "" as none: table rows keep their lists on one line.
+inline std::vector<std::string> Split(const std::string& text, char separator = '|') {
+  std::vector<std::string> parts;
+  for (std::size_t from = 0; !text.empty();) {
+    const auto end = text.find(separator, from);
+    parts.push_back(text.substr(from, end - from));
+    if (end == std::string::npos) break;
+    from = end + 1;
+  }
+  return parts;
+}
 
 struct Harness {
   FakePlatform platform;
@@ -24,6 +37,22 @@ struct Harness {
   }
   std::vector<std::string> status() const { return platform.statusLines(); }
   std::vector<std::string> trace() const { return platform.traceLines(); }
+  bool logged(const std::string& line) const {
+    const auto lines = status();
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+  }
+  int countLogged(const std::string& prefix) const {
+    const auto lines = status();
+    return static_cast<int>(std::count_if(
+        lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(prefix, 0) == 0; }));
+  }
+  // Every address the ten display browsers were sent to, in slot order.
+  std::vector<std::string> shown() {
+    std::vector<std::string> all;
+    for (int k = 0; k < 10; ++k)
+      for (const auto& url : browser(k).navigations) all.push_back(url);
+    return all;
+  }
   // The entries of the i-th menu shown, as (kind, text) pairs.
   std::vector<std::pair<platform::MenuEntry::Kind, std::string>> menu(std::size_t i) const {
     std::vector<std::pair<platform::MenuEntry::Kind, std::string>> entries;
