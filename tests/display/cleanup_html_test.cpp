@@ -15,6 +15,7 @@ TEST(CleanupHTML, RewritesTheMarkupAndWritesItIntoTheWorkBrowser) {
     std::string url;
     std::string html;
     std::string cleaned;
+    bool useBase = true;
   } rows[] = {
       {"base after a bare head tag, end tag dropped", "http://site.test/dir/page.html",
        "<HEAD><TITLE>t</TITLE></HEAD><BODY>x</BODY>",
@@ -43,26 +44,21 @@ TEST(CleanupHTML, RewritesTheMarkupAndWritesItIntoTheWorkBrowser) {
       {"other handlers and script links stay", "u",
        "<a href=\"javascript:x()\" onmouseover=\"y()\">",
        "<a href=\"javascript:x()\" onmouseover=\"y()\">"},
+      {"without base the head is left alone", "http://site.test/", "<head></head><body onload=x>",
+       "<head></head><body quorelload=x>", false},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
     fake::Harness h;
     fake::FakeDocument doc;
     doc.withUrl(r.url).withHtml(r.html);
-    EXPECT_EQ(CleanupHTML(h.program, doc, true), r.cleaned);
+    EXPECT_EQ(CleanupHTML(h.program, doc, r.useBase), r.cleaned);
     auto& work = h.work().fakeDocument();
     EXPECT_EQ(work.clearCalls, 1);
     EXPECT_EQ(work.writes, std::vector<std::string>{r.cleaned});
     EXPECT_EQ(doc.closeCalls, 1);
     EXPECT_EQ(doc.html_, r.html) << "the given document is only closed";
   }
-}
-
-TEST(CleanupHTML, WithoutBaseTheHeadIsLeftAlone) {
-  fake::Harness h;
-  fake::FakeDocument doc;
-  doc.withUrl("http://site.test/").withHtml("<head></head><body onload=x>");
-  EXPECT_EQ(CleanupHTML(h.program, doc, false), "<head></head><body quorelload=x>");
 }
 
 TEST(CleanupHTML, NothingToReadLeavesTheWorkBrowserAlone) {

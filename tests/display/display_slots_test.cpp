@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,8 +15,8 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-constexpr int kScreenWidth = 1024 * 15;
-constexpr int kScreenHeight = 768 * 15;
+constexpr const char* kImagePage =
+    "<HEAD><TITLE>p.jpg</TITLE></HEAD><BODY><IMG src=\"http://site.test/p.jpg\"></BODY>";
 
 struct Slots : fake::Harness {
   Slots() {
@@ -27,23 +25,18 @@ struct Slots : fake::Harness {
     program.badLinks = {"/ads/"};
     program.nextTimer().setInterval(5000);
     program.nextTimer().setEnabled(false);
-    window().move(0, 0, kScreenWidth, kScreenHeight);
+    window().move(0, 0, 1024 * 15, 768 * 15);
   }
-  // The image document a display browser holds once it has loaded url.
-  std::shared_ptr<fake::FakeDocument> imageDocument(const std::string& url, int width, int height,
-                                                    const std::string& html) {
-    auto doc = std::make_shared<fake::FakeDocument>();
-    doc->withUrl(url).withHtml(html).withImage(url, width, height);
-    return doc;
-  }
+  // Display browser k completes with an image document of the given size.
   std::shared_ptr<fake::FakeDocument> show(int k, int width = 200, int height = 100,
                                            const std::string& html = kImagePage) {
-    auto doc = imageDocument("http://site.test/p.jpg", width, height, html);
+    auto doc = std::make_shared<fake::FakeDocument>();
+    doc->withUrl("http://site.test/p.jpg")
+        .withHtml(html)
+        .withImage("http://site.test/p.jpg", width, height);
     browser(k).complete(doc);
     return doc;
   }
-  static constexpr const char* kImagePage =
-      "<HEAD><TITLE>p.jpg</TITLE></HEAD><BODY><IMG src=\"http://site.test/p.jpg\"></BODY>";
 };
 
 TEST(IBrowseTo, ElevenImagesGoRoundTheTenSlots) {
@@ -63,7 +56,6 @@ TEST(IBrowseTo, ElevenImagesGoRoundTheTenSlots) {
     EXPECT_EQ(info.siteUrl, "http://site.test/");
   }
   EXPECT_EQ(h.program.nextSlot, 0);
-
   h.picbox(0).setVisible(true);  // its image arrived meanwhile
   IBrowseTo(h.program, "http://site.test/10.jpg");
   EXPECT_EQ(h.browser(0).navigations.back(), "http://site.test/10.jpg");
@@ -75,69 +67,62 @@ TEST(IBrowseTo, ElevenImagesGoRoundTheTenSlots) {
 
 TEST(IBrowseTo, RefusedRequests) {
   struct Row {
-    const char* name;
     bool unloading, menuOpen;
+    int depth;  // the slot keeps a 16-bit copy: out of range fails before anything moves
     std::string url;
     Lines status;
-    bool exitTraced;
   } rows[] = {
-      {"closing", true, false, "http://site.test/a.jpg", {}, false},
-      {"menu open", false, true, "http://site.test/a.jpg", {}, false},
-      {"bad link",
-       false,
-       false,
-       "http://site.test/ads/a.jpg",
-       {"[I-BrowseTo] http://site.test/ads/a.jpg"},
-       true},
+      {true, false, 0, "http://site.test/a.jpg", {}},
+      {false, true, 0, "http://site.test/a.jpg", {}},
+      {false, false, 0, "http://site.test/ads/a.jpg", {"[I-BrowseTo] http://site.test/ads/a.jpg"}},
+      {false, false, 32768, "http://site.test/a.jpg", {"[I-BrowseTo] http://site.test/a.jpg"}},
+      {false, false, -32769, "http://site.test/a.jpg", {"[I-BrowseTo] http://site.test/a.jpg"}},
   };
   for (const Row& r : rows) {
-    SCOPED_TRACE(r.name);
+    SCOPED_TRACE(r.url + std::to_string(r.depth));
     Slots h;
     h.program.unloading = r.unloading;
     h.program.menuOpen = r.menuOpen;
-    IBrowseTo(h.program, r.url);
-    EXPECT_TRUE(h.browser(0).navigations.empty());
+    h.program.depth = r.depth;
+    int failure = 0;
+    try {
+      IBrowseTo(h.program, r.url);
+    } catch (const platform::RunTimeError& error) {
+      failure = error.number();
+    }
+    EXPECT_EQ(failure, r.depth ? 6 : 0);
+    EXPECT_TRUE(h.shown().empty());
     EXPECT_EQ(h.program.nextSlot, 0);
     EXPECT_FALSE(h.program.nextTimer().enabled());
     EXPECT_EQ(h.status(), r.status);
     const Lines trace = h.trace();
-    EXPECT_EQ(!trace.empty() && trace.back() == "IBrowseTo OUT", r.exitTraced);
-  }
-}
-
-// The slot keeps a 16-bit copy of the depth: out of range fails before anything moves.
-TEST(IBrowseTo, DepthOutsideSixteenBitsIsAnOverflow) {
-  for (int depth : {32768, -32769}) {
-    Slots h;
-    h.program.depth = depth;
-    try {
-      IBrowseTo(h.program, "http://site.test/a.jpg");
-      ADD_FAILURE() << depth;
-    } catch (const platform::RunTimeError& failure) {
-      EXPECT_EQ(failure.number(), 6);
-    }
-    EXPECT_TRUE(h.browser(0).navigations.empty());
-    EXPECT_EQ(h.program.nextSlot, 0);
+    EXPECT_EQ(!trace.empty() && trace.back() == "IBrowseTo OUT", r.url.find("ads") < r.url.size());
   }
 }
 
 TEST(DisplayPage, PlacesSizesFramesAndStacksTheSlot) {
-  // The frame's free range is 11760 x 9300 twips; the draws place it within, rounded.
+  // The frame's free range is 11760 x 9300 twips for a 200 x 100 image; the draws place it
+  // within, rounded. A picture larger than the window sticks out top left.
   const struct {
     float draw;
-    int left, top;
-  } rows[] = {{0.0f, 0, 0}, {0.5f, 5880, 4650}, {0.9999f, 11759, 9299}};
+    int width, height, left, top;
+  } rows[] = {
+      {0.0f, 200, 100, 0, 0},
+      {0.5f, 200, 100, 5880, 4650},
+      {0.9999f, 200, 100, 11759, 9299},
+      {0.5f, 2000, 1000, -7620, -2100},
+  };
   for (const auto& r : rows) {
     Slots h;
     h.platform.random_.script({r.draw, r.draw});
-    h.show(3, 200, 100);
+    h.show(3, r.width, r.height);
 
     auto& browser = h.browser(3);
     auto& frame = h.picbox(3);
-    EXPECT_EQ(browser.width(), 3600);
-    EXPECT_EQ(browser.height(), 2220);
-    EXPECT_EQ(frame.width(), 3600 - 330);
-    EXPECT_EQ(frame.height(), 2220 - 330);
+    EXPECT_EQ(browser.width(), r.width * 15 + 600);
+    EXPECT_EQ(browser.height(), r.height * 15 + 720);
+    EXPECT_EQ(frame.width(), browser.width() - 330);
+    EXPECT_EQ(frame.height(), browser.height() - 330);
     EXPECT_EQ(frame.left(), r.left);
     EXPECT_EQ(frame.top(), r.top);
     // Inside its frame, two pixels up and left, so its edge is cut off.
@@ -145,66 +130,45 @@ TEST(DisplayPage, PlacesSizesFramesAndStacksTheSlot) {
     EXPECT_EQ(browser.left(), -30);
     EXPECT_EQ(browser.top(), -30);
     EXPECT_TRUE(frame.visible());
-
     // The new slot in front; the others stacked in index order, 0 uppermost.
     EXPECT_EQ(h.slotStack(), "9876542103");
   }
 }
 
-TEST(DisplayPage, ImageLargerThanTheWindowSticksOutTopLeft) {
-  Slots h;
-  h.platform.random_.script({0.5f, 0.5f});
-  h.show(0, 2000, 1000);
-  EXPECT_EQ(h.picbox(0).left(), -7620);  // half of 15360 - 30600
-  EXPECT_EQ(h.picbox(0).top(), (kScreenHeight - 15720) / 2);
-}
-
 TEST(DisplayPage, RewritesTheImageDocument) {
+  const std::string head = "<head></head><body bgcolor=";
+  const std::string link = "><center><a title='Click for options'>";
   struct Row {
-    const char* name;
     std::string html;
-    std::string written;
+    float colourDraw;  // partridge mode only
+    std::string colour, rest;
   } rows[] = {
-      {"upper case tags", Slots::kImagePage,
-       "<head></head><body bgcolor=black><center><a title='Click for options'>"
-       "<TITLE>p.jpg</TITLE><BODY><IMG border=0 src=\"http://site.test/p.jpg\">"
-       "</a></center></body>"},
-      {"lower case tags", "<head></head><body><img src=\"a.jpg\"><img src=\"b.jpg\"></body>",
-       "<head></head><body bgcolor=black><center><a title='Click for options'><body>"
-       "<IMG border=0 src=\"a.jpg\"><IMG border=0 src=\"b.jpg\"></a></center></body>"},
-      {"mixed case tags", "<Head></hEaD><Body><iMg src=\"a.jpg\"></BoDy>",
-       "<head></head><body bgcolor=black><center><a title='Click for options'><Body>"
-       "<IMG border=0 src=\"a.jpg\"></a></center></body>"},
+      {kImagePage, -1, "black",
+       "<TITLE>p.jpg</TITLE><BODY><IMG border=0 "
+       "src=\"http://site.test/p.jpg\"></a></center></body>"},
+      {"<head></head><body><img src=\"a.jpg\"><img src=\"b.jpg\"></body>", -1, "black",
+       "<body><IMG border=0 src=\"a.jpg\"><IMG border=0 src=\"b.jpg\"></a></center></body>"},
+      {"<Head></hEaD><Body><iMg src=\"a.jpg\"></BoDy>", -1, "black",
+       "<Body><IMG border=0 src=\"a.jpg\"></a></center></body>"},
+      // Seven colours from one draw times six, halves to even: the ends are half as likely.
+      {"<head></head><body></body>", 0.0f, "red", "<body></a></center></body>"},
+      {"<head></head><body></body>", 0.1f, "yellow", "<body></a></center></body>"},
+      {"<head></head><body></body>", 0.25f, "green", "<body></a></center></body>"},
+      {"<head></head><body></body>", 0.5f, "blue", "<body></a></center></body>"},
+      {"<head></head><body></body>", 0.75f, "orange", "<body></a></center></body>"},
+      {"<head></head><body></body>", 0.85f, "black", "<body></a></center></body>"},
+      {"<head></head><body></body>", 0.99f, "white", "<body></a></center></body>"},
   };
   for (const Row& r : rows) {
-    SCOPED_TRACE(r.name);
+    SCOPED_TRACE(r.html + r.colour);
     Slots h;
-    h.platform.random_.script({0.5f, 0.5f});
+    h.program.settings.PartridgeMode = r.colourDraw >= 0;
+    h.platform.random_.script({0.5f, 0.5f, r.colourDraw});
     auto doc = h.show(2, 200, 100, r.html);
-    ASSERT_FALSE(doc->writes.empty());
-    EXPECT_EQ(doc->writes.back(), r.written);
+    EXPECT_EQ(doc->writes, Lines{head + r.colour + link + r.rest});
     EXPECT_EQ(doc->closeCalls, 2);  // by the neutralising, then before the write
     EXPECT_TRUE(doc->onClick) << "click sink bound";
-    EXPECT_EQ(h.platform.random_.draws, 2) << "no colour drawn without partridge mode";
-  }
-}
-
-TEST(DisplayPage, PartridgeModeColoursTheBackground) {
-  // Seven colours from one draw times six, halves to even: the ends are half as likely.
-  const std::pair<float, const char*> rows[] = {
-      {0.0f, "red"},     {0.1f, "yellow"}, {0.25f, "green"}, {0.5f, "blue"},
-      {0.75f, "orange"}, {0.85f, "black"}, {0.99f, "white"},
-  };
-  for (const auto& [draw, colour] : rows) {
-    Slots h;
-    h.program.settings.PartridgeMode = true;
-    h.platform.random_.script({0.5f, 0.5f, draw});
-    auto doc = h.show(2, 200, 100, "<head></head><body></body>");
-    ASSERT_FALSE(doc->writes.empty());
-    EXPECT_EQ(doc->writes.back(), std::string("<head></head><body bgcolor=") + colour +
-                                      "><center><a title='Click for options'><body>"
-                                      "</a></center></body>")
-        << draw;
+    EXPECT_EQ(h.platform.random_.draws, r.colourDraw >= 0 ? 3 : 2);
   }
 }
 
@@ -222,25 +186,21 @@ TEST(DisplayPage, AutoSaveOnShowingAsksForAFolderWhenNoneIsSet) {
   for (const bool autosave : {false, true}) {
     Slots h;
     h.program.settings.AutosaveMode = autosave;
-    h.program.settings.AutosavePath = "";
     h.show(0);
     const auto& boxes = h.platform.dialogs_.messageBoxes;
     ASSERT_EQ(boxes.size(), autosave ? 1u : 0u);
-    if (autosave) {
-      EXPECT_EQ(boxes[0].title, "Whoa");
-      EXPECT_TRUE(h.picbox(0).visible());
-    }
+    EXPECT_TRUE(h.picbox(0).visible());
   }
 }
 
 TEST(DisplayPage, LoadedAtAnUnacceptableSizeStaysHidden) {
   Slots h;
-  h.program.settings.MinImageWidth = 300;
-  h.program.settings.MinImageHeight = 250;
-  h.program.settings.MaxImageWidth = 1600;
-  h.program.settings.MaxImageHeight = 1200;
-  IBrowseTo(h.program, "http://site.test/p.jpg");
-  h.program.nextTimer().setEnabled(false);
+  Settings& s = h.program.settings;
+  s.MinImageWidth = 300;
+  s.MinImageHeight = 250;
+  s.MaxImageWidth = 1600;
+  s.MaxImageHeight = 1200;
+  h.picbox(0).setVisible(false);
   auto doc = h.show(0, 200, 100);
   EXPECT_EQ(h.status().back(), "[IBadImage] 200x100 (min: 300x250 max: 1600x1200)");
   EXPECT_FALSE(h.picbox(0).visible());
@@ -249,77 +209,55 @@ TEST(DisplayPage, LoadedAtAnUnacceptableSizeStaysHidden) {
   EXPECT_EQ(h.trace().back(), "browser_DocumentComplete OUT");
 }
 
-TEST(DisplayPage, PageWithoutImages) {
-  struct Row {
-    const char* name;
-    std::string phrase;
-    bool searches;
-  } rows[] = {
-      {"no phrase waiting", "", false},
-      {"a phrase waiting is searched", "purple cows", true},
-  };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.name);
+TEST(DisplayPage, PageWithoutImagesSearchesAWaitingPhrase) {
+  for (const std::string phrase : {"", "purple cows"}) {
     Slots h;
-    h.program.phrase = r.phrase;
+    h.program.phrase = phrase;
     h.picbox(4).setVisible(false);
     auto doc = std::make_shared<fake::FakeDocument>();
     doc->withUrl("http://site.test/").withHtml("<head></head><body>nothing</body>");
     h.browser(4).complete(doc);
     EXPECT_TRUE(h.picbox(4).visible());
     EXPECT_TRUE(doc->writes.empty());
-    EXPECT_EQ(h.work().navigations.size(), r.searches ? 1u : 0u);
+    EXPECT_EQ(h.work().navigations.size(), phrase.empty() ? 0u : 1u);
   }
 }
 
 TEST(DisplayPage, CompletionWhileClosingOnlyClearsTheNavigationFlag) {
   Slots h;
-  h.program.unloading = true;
-  h.program.navPending = true;
+  h.program.unloading = h.program.navPending = true;
   h.picbox(1).setVisible(false);
   auto doc = h.show(1);
   EXPECT_FALSE(h.program.navPending);
   EXPECT_FALSE(h.picbox(1).visible());
   EXPECT_TRUE(h.status().empty());
   EXPECT_EQ(doc->closeCalls, 0);
-  EXPECT_EQ(h.work().fakeDocument().writes.size(), 0u);
+  EXPECT_TRUE(h.work().fakeDocument().writes.empty());
 }
 
 TEST(DisplayPage, NeutralisedCopyGoesToTheWorkBrowserOnly) {
   Slots h;
-  auto doc = h.imageDocument("http://site.test/p.jpg", 200, 100,
-                             "<HEAD></HEAD><BODY><SCRIPT>x()</SCRIPT><IMG src=\"p.jpg\"></BODY>");
-  h.browser(0).complete(doc);
+  h.show(0, 200, 100, "<HEAD></HEAD><BODY><SCRIPT>x()</SCRIPT><IMG src=\"p.jpg\"></BODY>");
   ASSERT_EQ(h.work().fakeDocument().writes.size(), 1u);
   EXPECT_NE(h.work().fakeDocument().writes[0].find("<quorel>x()</quorel>"), std::string::npos);
   // The slot's own document still held its script when it was checked.
-  const Lines lines = h.status();
-  EXPECT_NE(std::find(lines.begin(), lines.end(), "[WTF!?!] there's still script!"), lines.end());
+  EXPECT_TRUE(h.logged("[WTF!?!] there's still script!"));
 }
 
 TEST(DisplayPage, FailuresAreTrappedAndLeaveTheSlotHidden) {
-  struct Row {
-    const char* name;
-    std::shared_ptr<fake::FakeDocument> doc;
-    std::string line;
-  } rows[] = {
-      {"no document element",
-       std::make_shared<fake::FakeDocument>(
-           fake::FakeDocument().withUrl("http://site.test/").withoutDocumentElement()),
-       "browser_DocumentComplete(): 91, Object variable or With block variable not set"},
-      {"a size no position can hold",
-       std::make_shared<fake::FakeDocument>(fake::FakeDocument()
-                                                .withUrl("http://site.test/")
-                                                .withHtml("<head></head>")
-                                                .withImage("http://site.test/x", 200000000, 10)),
-       "browser_DocumentComplete(): 6, Overflow"},
+  auto missing = std::make_shared<fake::FakeDocument>();
+  missing->withUrl("http://site.test/").withoutDocumentElement();
+  auto huge = std::make_shared<fake::FakeDocument>();  // a size no position can hold
+  huge->withUrl("http://site.test/").withHtml("<head></head>").withImage("x", 200000000, 10);
+  const std::pair<std::shared_ptr<fake::FakeDocument>, std::string> rows[] = {
+      {missing, "91, Object variable or With block variable not set"},
+      {huge, "6, Overflow"},
   };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.name);
+  for (const auto& [doc, error] : rows) {
     Slots h;
     h.picbox(5).setVisible(false);
-    h.browser(5).complete(r.doc);
-    EXPECT_EQ(h.status().back(), r.line);
+    h.browser(5).complete(doc);
+    EXPECT_EQ(h.status().back(), "browser_DocumentComplete(): " + error);
     EXPECT_EQ(h.trace().back(), "browser_DocumentComplete OUT");
     EXPECT_FALSE(h.picbox(5).visible());
   }
