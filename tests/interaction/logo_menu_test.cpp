@@ -10,26 +10,13 @@ namespace {
 
 using Kind = platform::MenuEntry::Kind;
 
-TEST(LogoMenu, ShowsTheProgramMenu) {
-  fake::Harness h;
-  picLogo_Click(h.program);
-  ASSERT_EQ(h.platform.dialogs_.menus.size(), 1u);
-  EXPECT_EQ(h.menu(0), (decltype(h.menu(0)){{Kind::Plain, "Config"},
-                                            {Kind::Separator, ""},
-                                            {Kind::Plain, "Quorel Home"},
-                                            {Kind::Plain, "Quorel Forums"},
-                                            {Kind::Separator, ""},
-                                            {Kind::Plain, "Exit"}}));
-}
-
 TEST(LogoMenu, ActsOnTheChoice) {
-  struct Case {
+  struct Row {
     int id;
     std::string opened;
-    bool closes;
-    bool options;
+    bool closes, options;
   };
-  const Case cases[] = {
+  const Row rows[] = {
       {0, "", false, false},
       {1, "", false, true},
       {2, "", false, false},
@@ -38,43 +25,45 @@ TEST(LogoMenu, ActsOnTheChoice) {
       {5, "", false, false},
       {6, "", true, false},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.id);
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.id);
     fake::Harness h;
+    h.window().move(0, 0, 1024 * 15, 768 * 15);
+    h.program.options->Load();     // as start-up does
     h.platform.shell_.result = 2;  // opening fails: the window closes all the same
-    h.platform.dialogs_.menuChoice = c.id;
+    h.platform.dialogs_.menuChoice = r.id;
+    auto& options = h.platform.options;
     bool menuOpenBehindDialog = true;
-    h.platform.options.whileModal = [&] { menuOpenBehindDialog = h.program.menuOpen; };
-
+    std::string title;
+    options.whileModal = [&] {
+      menuOpenBehindDialog = h.program.menuOpen;
+      title = options.title();
+    };
     picLogo_Click(h.program);
 
-    if (c.opened.empty()) {
-      EXPECT_TRUE(h.platform.shell_.calls.empty());
-    } else {
-      ASSERT_EQ(h.platform.shell_.calls.size(), 1u);
-      EXPECT_EQ(h.platform.shell_.calls[0].file, c.opened);
-      EXPECT_EQ(h.platform.shell_.calls[0].verb, "open");
+    EXPECT_EQ(h.menu(0), (decltype(h.menu(0)){{Kind::Plain, "Config"},
+                                              {Kind::Separator, ""},
+                                              {Kind::Plain, "Quorel Home"},
+                                              {Kind::Plain, "Quorel Forums"},
+                                              {Kind::Separator, ""},
+                                              {Kind::Plain, "Exit"}}));
+    const auto& calls = h.platform.shell_.calls;
+    ASSERT_EQ(calls.size(), r.opened.empty() ? 0u : 1u);
+    if (!r.opened.empty()) {
+      EXPECT_EQ(calls[0].file, r.opened);
+      EXPECT_EQ(calls[0].verb, "open");
     }
-    EXPECT_EQ(h.window().closeCalls, c.closes ? 1 : 0);
-    EXPECT_EQ(h.platform.options.modalShows, c.options ? 1 : 0);
-    if (c.options) {
+    EXPECT_EQ(h.window().closeCalls, r.closes ? 1 : 0);
+    EXPECT_EQ(options.modalShows, r.options ? 1 : 0);
+    if (r.options) {
       EXPECT_FALSE(menuOpenBehindDialog) << "the show goes on behind the dialog";
+      // In the window's corner, under its own title.
+      EXPECT_EQ(options.left, 600);
+      EXPECT_EQ(options.top, 768 * 15 - options.height() - 600);
+      EXPECT_EQ(title, "Options");
     }
     EXPECT_FALSE(h.program.menuOpen);
   }
-}
-
-TEST(LogoMenu, ConfigPlacesTheDialogInTheWindowsCorner) {
-  fake::Harness h;
-  h.window().move(0, 0, 1024 * 15, 768 * 15);
-  h.program.options->Load();  // as start-up does
-  h.platform.dialogs_.menuChoice = 1;
-  std::string titleWhileShown;
-  h.platform.options.whileModal = [&] { titleWhileShown = h.platform.options.title(); };
-  picLogo_Click(h.program);
-  EXPECT_EQ(h.platform.options.left, 600);
-  EXPECT_EQ(h.platform.options.top, 768 * 15 - h.platform.options.height() - 600);
-  EXPECT_EQ(titleWhileShown, "Options");
 }
 
 TEST(LogoMenu, PressAndReleaseSwapThePicture) {
