@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "app/startup.h"
 #include "support/harness.h"
 
@@ -11,20 +13,14 @@ struct Loaded : fake::Harness {
   Loaded() { Startup(program, ""); }
 };
 
-TEST(ImageForm, CaptionIsTheVersionAndADash) {
-  Loaded h;
-  EXPECT_EQ(h.window().caption(), "Quorel v2.0 - ");
-  SetCaption(h.program, "x");
-  EXPECT_EQ(h.window().caption(), "Quorel v2.0 - x");
-}
-
 TEST(ImageForm, LoadCoversTheScreenAndSetsTheTimers) {
   Loaded h;
   auto& w = h.window();
-  EXPECT_EQ(w.left(), 0);
-  EXPECT_EQ(w.top(), 0);
-  EXPECT_EQ(w.width(), 1024 * 15);
-  EXPECT_EQ(w.height(), 768 * 15);
+  EXPECT_EQ(w.caption(), "Quorel v2.0 - ");
+  SetCaption(h.program, "x");
+  EXPECT_EQ(w.caption(), "Quorel v2.0 - x");
+  EXPECT_EQ(std::make_tuple(w.left(), w.top(), w.width(), w.height()),
+            std::make_tuple(0, 0, 1024 * 15, 768 * 15));
   EXPECT_EQ(w.backColor, 0u);
   EXPECT_TRUE(w.maximized);
   EXPECT_EQ(w.recovery.interval(), 30000);
@@ -33,41 +29,45 @@ TEST(ImageForm, LoadCoversTheScreenAndSetsTheTimers) {
   EXPECT_TRUE(w.time.enabled());
   EXPECT_EQ(w.next.interval(), 5000);
   EXPECT_TRUE(w.next.enabled());  // the slots' about:blank loads armed it
-  EXPECT_EQ(h.platform.hooks.installed, 1);
+  EXPECT_TRUE(h.platform.hooks.procedure);
   EXPECT_EQ(h.program.badLinks.size(), 58u);
-  EXPECT_EQ(h.program.settings.AutosavePath,
-            h.platform.picturesFolder());  // first run: the defaults
+  EXPECT_EQ(h.program.settings.AutosavePath, h.platform.picturesFolder());  // the defaults
 }
 
 TEST(ImageForm, LoadParksTheBrowsersBelowTheScreenAndPlacesTheStrip) {
-  Loaded h;
-  auto& work = h.work();
-  EXPECT_EQ(h.program.workBrowserTop, 768 * 15 + 600);
-  EXPECT_EQ(h.program.workBrowserLeft, 1024 * 15 - 9000);
-  EXPECT_EQ(work.top(), h.program.workBrowserTop);
-  EXPECT_EQ(work.left(), h.program.workBrowserLeft);
-  EXPECT_EQ(work.width(), 9000);
-  EXPECT_EQ(work.height(), 1500);
-  EXPECT_TRUE(work.silent());
-  EXPECT_TRUE(work.visible());
-  auto& w = h.window();
-  EXPECT_EQ(w.logo.picture(), platform::Picture::LogoOut);
-  EXPECT_EQ(w.clockLabel.width(), 2000);
-  EXPECT_FALSE(w.clockLabel.autoSize());
-  EXPECT_EQ(w.addressBox.top(), w.height() - w.addressBox.height());
-  EXPECT_EQ(w.addressBox.left(), 2000 + w.clockLabel.left() + 90);
-  EXPECT_EQ(w.addressBox.width(), w.width());
-  EXPECT_EQ(w.addressBox.text(), " about:blank");
-  for (int k = 0; k < 10; ++k) {
-    EXPECT_EQ(h.browser(k).left(), 0) << k;
-    EXPECT_EQ(h.browser(k).top(), w.height() + 600) << k;
-    EXPECT_TRUE(h.browser(k).silent()) << k;
-    EXPECT_EQ(h.picbox(k).top(), w.height() + 600) << k;
-    const SlotInfo& info = h.program.slotInfo[static_cast<std::size_t>(k)];
-    EXPECT_EQ(info.depth, -3) << k;
-    EXPECT_EQ(info.picUrl + info.siteUrl, "") << k;
+  // Loaded under an open menu the slots are not sent anywhere, and the address box is empty.
+  for (const bool menuOpen : {false, true}) {
+    SCOPED_TRACE(menuOpen);
+    fake::Harness h;
+    h.program.menuOpen = menuOpen;
+    Form_Load(h.program);
+    auto& work = h.work();
+    auto& w = h.window();
+    EXPECT_EQ(h.program.workBrowserTop, 768 * 15 + 600);
+    EXPECT_EQ(h.program.workBrowserLeft, 1024 * 15 - 9000);
+    EXPECT_EQ(std::make_tuple(work.left(), work.top(), work.width(), work.height()),
+              std::make_tuple(1024 * 15 - 9000, 768 * 15 + 600, 9000, 1500));
+    EXPECT_TRUE(work.silent());
+    EXPECT_TRUE(work.visible());
+    EXPECT_EQ(w.logo.picture(), platform::Picture::LogoOut);
+    EXPECT_EQ(w.clockLabel.width(), 2000);
+    EXPECT_FALSE(w.clockLabel.autoSize());
+    EXPECT_EQ(w.addressBox.top(), w.height() - w.addressBox.height());
+    EXPECT_EQ(w.addressBox.left(), 2000 + w.clockLabel.left() + 90);
+    EXPECT_EQ(w.addressBox.width(), w.width());
+    EXPECT_EQ(w.addressBox.text(), menuOpen ? "" : " about:blank");
+    EXPECT_EQ(h.shown().size(), menuOpen ? 0u : 10u);
+    for (int k = 0; k < 10; ++k) {
+      EXPECT_EQ(h.browser(k).left(), 0) << k;
+      EXPECT_EQ(h.browser(k).top(), w.height() + 600) << k;
+      EXPECT_TRUE(h.browser(k).silent()) << k;
+      EXPECT_EQ(h.picbox(k).top(), w.height() + 600) << k;
+      const SlotInfo& info = h.program.slotInfo[static_cast<std::size_t>(k)];
+      EXPECT_EQ(info.depth, menuOpen ? 0 : -3) << k;
+      EXPECT_EQ(info.picUrl + info.siteUrl, "") << k;
+    }
+    EXPECT_EQ(h.program.nextSlot, 0);
   }
-  EXPECT_EQ(h.program.nextSlot, 0);
 }
 
 TEST(ImageForm, UnloadStopsEverythingAndEndsTheProgram) {
@@ -77,7 +77,7 @@ TEST(ImageForm, UnloadStopsEverythingAndEndsTheProgram) {
   EXPECT_FALSE(h.window().next.enabled());
   EXPECT_FALSE(h.window().time.enabled());
   EXPECT_FALSE(h.window().recovery.enabled());
-  EXPECT_EQ(h.platform.hooks.removed, 1);
+  EXPECT_FALSE(h.platform.hooks.procedure);
   EXPECT_EQ(h.platform.endStatus, 0);
   // Completions still queued afterwards do nothing and write nothing.
   h.debug();

@@ -34,7 +34,7 @@ TEST(VbText, TextFunctions) {
       {[] { return vb::Mid("abcdef", 2, 3); }, "bcd"},
       {[] { return vb::Mid("abc", 3, 9); }, "c"},
       {[] { return vb::Mid("abc", 4); }, ""},
-      {[] { return vb::Mid("abc", 1) + vb::Mid("abc", 5, 1); }, "abc"},
+      {[] { return vb::Mid("abc", 1) + vb::Mid("abc", 5) + vb::Mid("abc", 5, 1); }, "abc"},
       {[] { return vb::Mid("abc", 4, 1); }, ""},
       {[] { return vb::Mid("abc", 0); }, "error 5"},
       {[] { return vb::Mid("abc", 1, -1); }, "error 5"},

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "app/startup.h"
 #include "support/harness.h"
 
@@ -10,196 +12,176 @@ namespace {
 using platform::OptionsCheck;
 using platform::OptionsList;
 
-struct OptionsDialogTest : ::testing::Test {
-  fake::Harness h;
-  fake::FakeOptionsView& view = h.platform.options;
-  fake::FakeSettingsStore& store = h.platform.store;
-  OptionsDialog& dialog = *h.program.options;
+struct Options : fake::Harness {
+  fake::FakeOptionsView& view = platform.options;
+  fake::FakeSettingsStore& store = platform.store;
+  OptionsDialog& dialog = *program.options;
 
-  std::string chosen(OptionsList list) { return view.listEntry(list, view.listIndex(list)); }
+  // The dialog as the user sees it: chosen sizes, the six boxes, the path and its two controls.
+  std::string state() {
+    std::string text;
+    for (const auto list : {OptionsList::MinImageSize, OptionsList::MaxImageSize})
+      text += view.listEntry(list, view.listIndex(list)) + " ";
+    for (const auto box :
+         {OptionsCheck::AdultMode, OptionsCheck::DebugMode, OptionsCheck::AutoSaveMode,
+          OptionsCheck::Movies, OptionsCheck::Sounds, OptionsCheck::Docs})
+      text += std::to_string(view.checkValue(box));
+    return text + " " + view.pathText() + (view.pathEnabled() ? " on" : " off") +
+           (view.pathButtonEnabled() ? " on" : " off");
+  }
+  // The store's writes as "key=text|...".
+  std::string writes() {
+    std::string text;
+    for (const auto& [key, value] : store.writes)
+      text += (text.empty() ? "" : "|") + key + "=" + value;
+    return text;
+  }
 };
 
-TEST_F(OptionsDialogTest, LoadsItsDefaultsFromAnEmptyStore) {
-  dialog.Load();
-  EXPECT_EQ(view.title(), "Options");
-  for (const auto list : {OptionsList::MinImageSize, OptionsList::MaxImageSize}) {
-    ASSERT_EQ(view.listCount(list), 11);
-    EXPECT_EQ(view.listEntry(list, 0), "48x48");
-    EXPECT_EQ(view.listEntry(list, 10), "Unlimited");
-  }
-  EXPECT_EQ(chosen(OptionsList::MinImageSize), "100x100");
-  EXPECT_EQ(chosen(OptionsList::MaxImageSize), "800x600");
-  for (const auto box : {OptionsCheck::AutoSaveMode, OptionsCheck::Sounds, OptionsCheck::Docs,
-                         OptionsCheck::Movies, OptionsCheck::AdultMode, OptionsCheck::DebugMode})
-    EXPECT_EQ(view.checkValue(box), 0);
-  EXPECT_EQ(view.pathText(), h.platform.picturesFolder());
-  EXPECT_FALSE(view.pathEnabled());
-  EXPECT_FALSE(view.pathButtonEnabled());
-  EXPECT_FALSE(view.checkVisible.at(OptionsCheck::DebugMode));
-}
-
-TEST_F(OptionsDialogTest, LoadsWhatIsStored) {
-  store.values = {
-      {"MinImageSize", "320x240"}, {"MaxImageSize", "unlimited"}, {"AdultMode", "1"},
-      {"DebugMode", "1"},          {"AutosaveMode", "1"},         {"AutosavePath", "/home/u/pics"},
-      {"AllowMovies", "1"},        {"AllowSounds", "0"},          {"AllowDocs", "7"}};
-  dialog.Load();
-  EXPECT_EQ(chosen(OptionsList::MinImageSize), "320x240");
-  EXPECT_EQ(view.listIndex(OptionsList::MaxImageSize), -1) << "sizes match case and all";
-  EXPECT_EQ(view.checkValue(OptionsCheck::AdultMode), 1);
-  EXPECT_EQ(view.checkValue(OptionsCheck::DebugMode), 1);
-  EXPECT_EQ(view.checkValue(OptionsCheck::AutoSaveMode), 1);
-  EXPECT_EQ(view.checkValue(OptionsCheck::Movies), 1);
-  EXPECT_EQ(view.checkValue(OptionsCheck::Sounds), 0);
-  EXPECT_EQ(view.checkValue(OptionsCheck::Docs), 1);
-  EXPECT_EQ(view.pathText(), "/home/u/pics");
-  EXPECT_TRUE(view.pathEnabled());
-  EXPECT_TRUE(view.pathButtonEnabled());
-}
-
-TEST_F(OptionsDialogTest, OkWritesStoreAndSettingsInOrder) {
-  store.values["DebugMode"] = "1";
-  dialog.Load();
-  store.writes.clear();
-  view.setListIndex(OptionsList::MinImageSize, 0);
-  view.setListIndex(OptionsList::MaxImageSize, 9);
-  view.setCheckValue(OptionsCheck::AdultMode, 1);
-  view.setCheckValue(OptionsCheck::AutoSaveMode, 1);
-  view.setPathText("/data/saved");
-  view.setCheckValue(OptionsCheck::Sounds, 1);
-  view.events.okClick();
-
-  EXPECT_EQ(store.writes, (std::vector<std::pair<std::string, std::string>>{
-                              {"MinImageSize", "48x48"},
-                              {"MaxImageSize", "1280x1024"},
-                              {"AdultMode", "1"},
-                              {"DebugMode", "1"},  // hidden, written back as loaded
-                              {"AutosaveMode", "1"},
-                              {"AutosavePath", "/data/saved"},
-                              {"AllowMovies", "0"},
-                              {"AllowSounds", "1"},
-                              {"AllowDocs", "0"}}));
-  const Settings& s = h.program.settings;
-  EXPECT_EQ(s.MinImageWidth, 48);
-  EXPECT_EQ(s.MinImageHeight, 48);
-  EXPECT_EQ(s.MaxImageWidth, 1280);
-  EXPECT_EQ(s.MaxImageHeight, 1024);
-  EXPECT_TRUE(s.AdultMode);
-  EXPECT_TRUE(s.DebugMode);
-  EXPECT_TRUE(s.AutosaveMode);
-  EXPECT_EQ(s.AutosavePath, "/data/saved");
-  EXPECT_FALSE(s.AllowMovies);
-  EXPECT_TRUE(s.AllowSounds);
-  EXPECT_FALSE(s.AllowDocs);
-  EXPECT_EQ(view.closes, 1);
-  EXPECT_FALSE(dialog.IsLoaded());
-}
-
-TEST(OptionsDialog, OkWithTheSizesAsLoaded) {
-  struct Case {
-    const char* stored;  // "" when nothing is stored yet
+// Loads from the store, then OK writes what the dialog shows (a list with no entry chosen
+// writes nothing), in the dialog's order.
+TEST(OptionsDialog, LoadsTheStoreAndOkWritesItBack) {
+  struct Row {
+    const char* stored;
+    const char* shown;
     const char* written;
-    int width;
+  } rows[] = {
+      {"", "100x100 800x600 000000 P off off",
+       "MinImageSize=100x100|MaxImageSize=800x600|AdultMode=0|DebugMode=0|AutosaveMode=0|"
+       "AutosavePath=P|AllowMovies=0|AllowSounds=0|AllowDocs=0"},
+      {"MinImageSize=320x240|MaxImageSize=unlimited|AdultMode=1|DebugMode=1|AutosaveMode=1|"
+       "AutosavePath=/u/pics|AllowMovies=1|AllowSounds=0|AllowDocs=7",
+       "320x240  111101 /u/pics on on",
+       "MinImageSize=320x240|AdultMode=1|DebugMode=1|AutosaveMode=1|AutosavePath=/u/pics|"
+       "AllowMovies=1|AllowSounds=0|AllowDocs=1"},
   };
-  // A stored size that is no entry stays as it was; a first run stores the dialog's own.
-  for (const Case& c : {Case{"unlimited", "unlimited", 999999}, Case{"", "800x600", 800}}) {
-    SCOPED_TRACE(c.stored);
-    fake::Harness h;
-    if (*c.stored) h.platform.store.values["MaxImageSize"] = c.stored;
-    h.program.settings.MaxImageWidth = 999999;
-    h.program.options->Load();
-    h.platform.options.events.okClick();
-    EXPECT_EQ(h.platform.store.values["MaxImageSize"], c.written);
-    EXPECT_EQ(h.program.settings.MaxImageWidth, c.width);
-    EXPECT_EQ(h.platform.store.values["MinImageSize"], "100x100");
-    EXPECT_EQ(h.program.settings.MinImageWidth, 100);
+  for (const Row& r : rows) {
+    Options h;
+    for (const auto& pair : fake::Split(r.stored)) {
+      const auto equals = pair.find('=');
+      h.store.values[pair.substr(0, equals)] = pair.substr(equals + 1);
+    }
+    h.program.settings.MaxImageWidth = 5;
+    h.dialog.Load();
+    std::string shown = r.shown;
+    if (shown.find(" P ") != std::string::npos)
+      shown.replace(shown.find(" P "), 3, " " + h.platform.picturesFolder() + " ");
+    EXPECT_EQ(h.state(), shown);
+    EXPECT_EQ(h.view.title(), "Options");
+    EXPECT_FALSE(h.view.checkVisible.at(OptionsCheck::DebugMode));
+    for (const auto list : {OptionsList::MinImageSize, OptionsList::MaxImageSize}) {
+      ASSERT_EQ(h.view.listCount(list), 11);
+      EXPECT_EQ(h.view.listEntry(list, 0), "48x48");
+      EXPECT_EQ(h.view.listEntry(list, 10), "Unlimited");
+    }
+    h.view.events.okClick();
+    std::string written = r.written;
+    if (written.find("=P|") != std::string::npos)
+      written.replace(written.find("=P|"), 3, "=" + h.platform.picturesFolder() + "|");
+    EXPECT_EQ(h.writes(), written);
+    EXPECT_EQ(h.program.settings.MaxImageWidth, *r.stored ? 5 : 800);
+    EXPECT_EQ(h.view.closes, 1);
+    EXPECT_FALSE(h.dialog.IsLoaded());
   }
 }
 
-TEST_F(OptionsDialogTest, CancelWritesNothing) {
-  dialog.Load();
-  const Settings before = h.program.settings;
-  view.setCheckValue(OptionsCheck::AdultMode, 1);
-  view.setPathText("/elsewhere");
-  view.events.cancelClick();
-  EXPECT_TRUE(store.writes.empty());
-  EXPECT_EQ(h.program.settings.AdultMode, before.AdultMode);
-  EXPECT_EQ(h.program.settings.AutosavePath, before.AutosavePath);
-  EXPECT_EQ(view.closes, 1);
+TEST(OptionsDialog, OkSetsTheProgramsSettings) {
+  Options h;
+  h.store.values["DebugMode"] = "1";
+  h.dialog.Load();
+  h.view.setListIndex(OptionsList::MinImageSize, 0);
+  h.view.setListIndex(OptionsList::MaxImageSize, 9);
+  h.view.setCheckValue(OptionsCheck::AdultMode, 1);
+  h.view.setCheckValue(OptionsCheck::AutoSaveMode, 1);
+  h.view.setPathText("/data/saved");
+  h.view.setCheckValue(OptionsCheck::Sounds, 1);
+  h.view.events.okClick();
+  EXPECT_EQ(h.writes(),
+            "MinImageSize=48x48|MaxImageSize=1280x1024|AdultMode=1|DebugMode=1|AutosaveMode=1|"
+            "AutosavePath=/data/saved|AllowMovies=0|AllowSounds=1|AllowDocs=0");
+  const Settings& s = h.program.settings;
+  EXPECT_EQ(std::make_tuple(s.MinImageWidth, s.MinImageHeight, s.MaxImageWidth, s.MaxImageHeight),
+            std::make_tuple(48, 48, 1280, 1024));
+  EXPECT_EQ(std::make_tuple(s.AdultMode, s.DebugMode, s.AutosaveMode, s.AllowMovies, s.AllowSounds,
+                            s.AllowDocs),
+            std::make_tuple(true, true, true, false, true, false));
+  EXPECT_EQ(s.AutosavePath, "/data/saved");
 }
 
-TEST_F(OptionsDialogTest, AutoSaveBoxEnablesThePath) {
-  dialog.Load();
+TEST(OptionsDialog, CancelWritesNothing) {
+  Options h;
+  h.dialog.Load();
+  h.view.setCheckValue(OptionsCheck::AdultMode, 1);
+  h.view.setPathText("/elsewhere");
+  h.view.events.cancelClick();
+  EXPECT_TRUE(h.store.writes.empty());
+  EXPECT_FALSE(h.program.settings.AdultMode);
+  EXPECT_EQ(h.program.settings.AutosavePath, "");
+  EXPECT_EQ(h.view.closes, 1);
+}
+
+TEST(OptionsDialog, AutoSaveBoxEnablesThePathAndItsButtonAsksForAFolder) {
+  Options h;
+  h.store.values["AutosavePath"] = "/start";
+  h.dialog.Load();
   for (const int value : {1, 0, 1}) {
-    view.setCheckValue(OptionsCheck::AutoSaveMode, value);
-    view.events.autoSaveClick();
-    EXPECT_EQ(view.pathEnabled(), value == 1);
-    EXPECT_EQ(view.pathButtonEnabled(), value == 1);
+    h.view.setCheckValue(OptionsCheck::AutoSaveMode, value);
+    h.view.events.autoSaveClick();
+    EXPECT_EQ(h.view.pathEnabled(), value == 1);
+    EXPECT_EQ(h.view.pathButtonEnabled(), value == 1);
   }
-}
-
-TEST_F(OptionsDialogTest, PathButtonAsksForAFolder) {
-  store.values["AutosavePath"] = "/start";
-  dialog.Load();
-  view.events.pathClick();  // cancelled: the box keeps its folder
-  EXPECT_EQ(view.pathText(), "/start");
+  h.view.events.pathClick();  // cancelled: the box keeps its folder
+  EXPECT_EQ(h.view.pathText(), "/start");
   h.platform.dialogs_.folderChoice = "/chosen";
-  view.events.pathClick();
-  EXPECT_EQ(view.pathText(), "/chosen");
+  h.view.events.pathClick();
+  EXPECT_EQ(h.view.pathText(), "/chosen");
   EXPECT_EQ(h.platform.dialogs_.folderStarts, (std::vector<std::string>{"/start", "/start"}));
 }
 
-TEST_F(OptionsDialogTest, PlacesItselfByItsTitle) {
+TEST(OptionsDialog, PlacesItselfByItsTitle) {
+  Options h;
   h.window().move(0, 0, 800 * 15, 600 * 15);
-  struct Case {
-    const char* title;
-    int left, top;
-  };
-  const int w = view.width(), ht = view.height();
-  const Case cases[] = {
+  const int w = h.view.width(), ht = h.view.height();
+  const std::tuple<const char*, int, int> rows[] = {
       {"Options", (1024 * 15 - w) / 2, (768 * 15 - ht) / 2},
       {"config", 600, 600 * 15 - ht - 600},
       {"CONFIG", 600, 600 * 15 - ht - 600},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.title);
-    dialog.SetTitle(c.title);
-    dialog.PlaceOptions();
-    EXPECT_EQ(view.left, c.left);
-    EXPECT_EQ(view.top, c.top);
-    EXPECT_EQ(view.title(), "Options");
+  for (const auto& [title, left, top] : rows) {
+    h.dialog.SetTitle(title);
+    h.dialog.PlaceOptions();
+    EXPECT_EQ(std::make_pair(h.view.left, h.view.top), std::make_pair(left, top)) << title;
+    EXPECT_EQ(h.view.title(), "Options");
   }
 }
 
-TEST_F(OptionsDialogTest, EachOpeningAfterACloseReadsTheStoreAgain) {
-  dialog.Load();
-  view.events.cancelClick();
-  store.values["AdultMode"] = "1";
-  view.whileModal = [&] { view.events.cancelClick(); };
-  dialog.PlaceOptions();
-  dialog.ShowModal();
-  EXPECT_EQ(view.checkValue(OptionsCheck::AdultMode), 1);
-
+TEST(OptionsDialog, EachOpeningAfterACloseReadsTheStoreAgain) {
+  Options h;
+  h.dialog.Load();
+  h.view.events.cancelClick();
+  h.store.values["AdultMode"] = "1";
+  h.view.whileModal = [&] { h.view.events.cancelClick(); };
+  h.dialog.PlaceOptions();
+  h.dialog.ShowModal();
+  EXPECT_EQ(h.view.checkValue(OptionsCheck::AdultMode), 1);
   // Closed by its window frame: unloaded all the same.
-  view.whileModal = nullptr;
-  dialog.ShowModal();
-  EXPECT_FALSE(dialog.IsLoaded());
+  h.view.whileModal = nullptr;
+  h.dialog.ShowModal();
+  EXPECT_FALSE(h.dialog.IsLoaded());
 }
 
-TEST_F(OptionsDialogTest, ConfigurationSwitchShowsOnlyTheDialog) {
+TEST(OptionsDialog, ConfigurationSwitchShowsOnlyTheDialog) {
   for (const bool ok : {false, true}) {
-    SCOPED_TRACE(ok);
-    fake::Harness fresh;
-    auto& options = fresh.platform.options;
-    options.whileModal = [&] {
-      options.setCheckValue(OptionsCheck::Movies, 1);
-      ok ? options.events.okClick() : options.events.cancelClick();
+    Options h;
+    h.view.whileModal = [&] {
+      h.view.setCheckValue(OptionsCheck::Movies, 1);
+      ok ? h.view.events.okClick() : h.view.events.cancelClick();
     };
-    EXPECT_EQ(Startup(fresh.program, "/c:1234"), 0);
-    EXPECT_EQ(options.modalShows, 1);
-    EXPECT_EQ(options.left, (1024 * 15 - options.width()) / 2);
-    EXPECT_FALSE(fresh.platform.mainWindowCreated());
-    EXPECT_EQ(fresh.platform.store.values.count("AllowMovies"), ok ? 1u : 0u);
+    EXPECT_EQ(Startup(h.program, "/c:1234"), 0);
+    EXPECT_EQ(h.view.modalShows, 1);
+    EXPECT_EQ(h.view.left, (1024 * 15 - h.view.width()) / 2);
+    EXPECT_FALSE(h.platform.mainWindowCreated());
+    EXPECT_EQ(h.store.values.count("AllowMovies"), ok ? 1u : 0u) << ok;
   }
 }
 
