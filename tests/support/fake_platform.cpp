@@ -12,8 +12,6 @@ namespace fake {
 
 using namespace std::chrono;
 
-// ---- time -------------------------------------------------------------------------------
-
 std::string FakeClock::weekdayName(unsigned weekday) const {
   static const char* names[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                 "Thursday", "Friday", "Saturday"};
@@ -55,8 +53,6 @@ void FakeTimer::fire() {
   rearm();
   if (handler_) handler_();
 }
-
-// ---- services ----------------------------------------------------------------------------
 
 float FakeRandom::next() {
   ++draws;
@@ -114,21 +110,6 @@ std::optional<std::string> FakeDialogs::chooseFolder(const std::string& start) {
   return folderChoice;
 }
 
-int FakeMouseHooks::installMouseHook(platform::MouseHookProcedure p) {
-  procedure = std::move(p);
-  ++installed;
-  return 7;
-}
-
-void FakeMouseHooks::removeMouseHook(int) {
-  procedure = nullptr;
-  ++removed;
-}
-
-bool FakeMouseHooks::send(const platform::MouseHookEvent& event) {
-  return procedure ? procedure(event) : false;
-}
-
 bool FakeFileStore::exists(const std::string& folder, const std::string& name) {
   std::error_code error;  // a name too long for the system is simply not there
   return std::filesystem::exists(std::filesystem::symlink_status(folder + "/" + name, error));
@@ -140,27 +121,12 @@ platform::SaveError FakeFileStore::saveNew(const std::string& folder, const std:
   const std::filesystem::path path = std::filesystem::path(folder) / name;
   if (beforeSave) beforeSave(path);
   if (exists(folder, name)) return {platform::kFileExists, "File already exists"};
-  const std::string temporary = path.string() + ".part";
-  {
-    std::ofstream out(temporary, std::ios::binary);
-    if (!out) return {75, "Path/file access error"};
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out) {
-      std::filesystem::remove(temporary);
-      return {75, "Path/file access error"};
-    }
-  }
-  std::error_code error;
-  std::filesystem::rename(temporary, path, error);
-  if (error) {
-    std::filesystem::remove(temporary, error);
+  std::ofstream out(path, std::ios::binary);
+  if (!out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())))
     return {75, "Path/file access error"};
-  }
   saved.push_back(path.string());
   return {};
 }
-
-// ---- windows -----------------------------------------------------------------------------
 
 FakeMainWindow::FakeMainWindow(FakePlatform& platform)
     : FakeControl(nullptr, "imageForm"),
@@ -236,8 +202,6 @@ void FakeMessageView::setText(const std::string& value) {
   textWidth_ = static_cast<int>(value.size()) * 10 * 15;
 }
 
-// ---- the platform ------------------------------------------------------------------------
-
 FakePlatform::FakePlatform() {
   clock_.set(2004, 1, 3, 14, 25, 1);
   static int counter = 0;
@@ -261,22 +225,6 @@ FakeMainWindow& FakePlatform::window() {
 
 void FakePlatform::unregisterTimer(FakeTimer* timer) { std::erase(timers_, timer); }
 
-void FakePlatform::doEvents() {
-  ++doEventsCalls;
-  if (onDoEvents) onDoEvents();
-  runPending();
-}
-
-void FakePlatform::runPending() {
-  // Only what was queued before this call runs; events queued meanwhile wait their turn.
-  std::size_t count = queue_.size();
-  while (count-- > 0 && !queue_.empty()) {
-    auto event = std::move(queue_.front());
-    queue_.pop_front();
-    event();
-  }
-}
-
 void FakePlatform::advance(milliseconds duration) {
   const auto target = clock_.now_ + duration;
   for (;;) {
@@ -288,7 +236,6 @@ void FakePlatform::advance(milliseconds duration) {
     if (!due) break;
     clock_.now_ = std::max(clock_.now_, due->deadline());
     due->fire();
-    runPending();
   }
   clock_.now_ = target;
 }

@@ -1,5 +1,5 @@
 // The fake platform: virtual time with timers that fire in order when the test advances the
-// clock, an event queue, scripted random draws, and in-memory stand-ins for every service.
+// clock, scripted random draws, and in-memory stand-ins for every service.
 // No logic test ever sleeps.
 #pragma once
 
@@ -19,8 +19,6 @@
 namespace fake {
 
 class FakePlatform;
-
-// ---- time -------------------------------------------------------------------------------
 
 class FakeClock : public platform::Clock {
  public:
@@ -58,8 +56,6 @@ class FakeTimer : public platform::Timer {
   platform::LocalTime deadline_{};
   std::function<void()> handler_;
 };
-
-// ---- services ----------------------------------------------------------------------------
 
 class FakeRandom : public platform::RandomSource {
  public:
@@ -145,16 +141,17 @@ class FakeScreen : public platform::Screen {
 
 class FakeMouseHooks : public platform::MouseHooks {
  public:
-  int installMouseHook(platform::MouseHookProcedure procedure) override;
-  void removeMouseHook(int handle) override;
+  int installMouseHook(platform::MouseHookProcedure p) override {
+    procedure = std::move(p);
+    return 7;
+  }
+  void removeMouseHook(int) override { procedure = nullptr; }
   // Sends a mouse message through the installed hook; true when it was swallowed.
-  bool send(const platform::MouseHookEvent& event);
-  platform::MouseHookProcedure procedure;
-  int installed = 0;
-  int removed = 0;
+  bool send(const platform::MouseHookEvent& event) { return procedure && procedure(event); }
+  platform::MouseHookProcedure procedure;  // empty while none is installed
 };
 
-// Real files (in the test's temporary folder), written whole or not at all, never replacing;
+// Real files (in the test's temporary folder), never replacing an existing one;
 // a scripted failure stands in for a full disk or a read-only folder.
 class FakeFileStore : public platform::FileStore {
  public:
@@ -169,8 +166,6 @@ class FakeFileStore : public platform::FileStore {
       platform::DiskSpace{std::uint64_t{100} << 30, std::uint64_t{200} << 30};
   std::vector<std::string> saved;
 };
-
-// ---- windows -----------------------------------------------------------------------------
 
 class FakeMainWindow : public FakeControl, public platform::MainWindow {
  public:
@@ -295,8 +290,6 @@ class FakeMessageView : public platform::MessageView {
   FakeTimer timer;
 };
 
-// ---- the platform ------------------------------------------------------------------------
-
 class FakePlatform : public platform::Platform {
   // First, so the timers of members below can register while they are built.
   std::vector<FakeTimer*> timers_;
@@ -317,7 +310,10 @@ class FakePlatform : public platform::Platform {
   platform::MainWindow& mainWindow() override;
   platform::OptionsView& optionsView() override { return options; }
   platform::MessageView& messageView() override { return message; }
-  void doEvents() override;
+  void doEvents() override {
+    ++doEventsCalls;
+    if (onDoEvents) onDoEvents();
+  }
   bool anotherInstanceRunning() override { return otherInstance; }
   std::string programFolder() override { return folder.string(); }
   std::string picturesFolder() override { return (folder / "Pictures").string(); }
@@ -328,9 +324,6 @@ class FakePlatform : public platform::Platform {
   // Advances virtual time; due timers fire in deadline order (ties in creation order).
   void advance(std::chrono::milliseconds duration);
   void advanceSeconds(int seconds) { advance(std::chrono::seconds(seconds)); }
-  // Queues an event for the next doEvents() (or runPending()).
-  void post(std::function<void()> event) { queue_.push_back(std::move(event)); }
-  void runPending();
   // Contents of a log file in the program folder ("" when missing).
   std::string readLog(const std::string& fileName) const;
   // The status log's texts, without timestamps and line ends.
@@ -360,7 +353,6 @@ class FakePlatform : public platform::Platform {
   std::filesystem::path folder;
 
  private:
-  std::deque<std::function<void()>> queue_;
   std::unique_ptr<FakeMainWindow> window_;
 };
 
