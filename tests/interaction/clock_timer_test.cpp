@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <vector>
@@ -22,71 +23,59 @@ struct Clocked : fake::Harness {
     work().move(program.workBrowserLeft, program.workBrowserTop, 9000, 1500);
     program.nextTimer().setInterval(5000);
   }
-  // Starts at the given local time, then lets `up` pass.
-  void run(int hour, int minute, platform::LocalTime::duration up) {
-    platform.clock_.set(2004, 1, 3, hour, minute, 0);  // a Saturday
-    program.startTime = platform.clock_.now_ - up;
-  }
 };
 
 TEST(FormatInterval, WritesOnlyTheNonZeroParts) {
-  struct Row {
-    milliseconds interval;
-    const char* text;
-  } rows[] = {
-      {seconds(3661), "1h 1m 1s"},
-      {seconds(3660), "1h 1m"},
-      {seconds(60), "1m"},
-      {seconds(86400), "1d"},
-      {seconds(86401), "1d 1s"},
-      {seconds(90061), "1d 1h 1m 1s"},
-      {seconds(1), "1s"},
-      {milliseconds(999), ""},
-      {seconds(0), ""},
-      {seconds(-5), ""},
-      {hours(24 * 400 + 5), "400d 5h"},
+  const std::pair<std::int64_t, const char*> rows[] = {
+      {3661, "1h 1m 1s"}, {3660, "1h 1m"},
+      {60, "1m"},         {86400, "1d"},
+      {86401, "1d 1s"},   {90061, "1d 1h 1m 1s"},
+      {1, "1s"},          {0, ""},
+      {-5, ""},           {(24 * 400 + 5) * 3600, "400d 5h"},
   };
   const platform::LocalTime start{};
-  for (const Row& r : rows)
-    EXPECT_EQ(FormatInterval(start, start + r.interval), r.text) << r.interval.count() << " ms";
+  for (const auto& [interval, text] : rows)
+    EXPECT_EQ(FormatInterval(start, start + seconds(interval)), text) << interval << " s";
+  EXPECT_EQ(FormatInterval(start, start + milliseconds(999)), "");
 }
 
-TEST(TimeTimer, ClockLabelText) {
+TEST(TimeTimer, WritesTheClockAndLaysOutTheStrip) {
   struct Row {
     int hour, minute;
     milliseconds up;
-    const char* second;
+    const char* second;  // the label's second line
+    int windowWidth;     // a window narrower than the strip gives the box no width
   } rows[] = {
-      {0, 30, seconds(1), "12:30 am up 1s"},    {12, 30, seconds(1), "12:30 pm up 1s"},
-      {11, 59, seconds(1), "11:59 am up 1s"},   {19, 5, seconds(93784), "7:05 pm up 1d 2h 3m 4s"},
-      {9, 0, milliseconds(400), "9:00 am up "},
+      {0, 30, seconds(1), "12:30 am up 1s", 15360},
+      {12, 30, seconds(1), "12:30 pm up 1s", 15360},
+      {11, 59, seconds(1), "11:59 am up 1s", 15360},
+      {19, 5, seconds(93784), "7:05 pm up 1d 2h 3m 4s", 12000},
+      {9, 0, milliseconds(400), "9:00 am up ", 1000},
   };
   for (const Row& r : rows) {
+    SCOPED_TRACE(r.second);
     Clocked h;
-    h.run(r.hour, r.minute, r.up);
+    auto& form = h.window();
+    form.setWidth(r.windowWidth);
+    h.platform.clock_.set(2004, 1, 3, r.hour, r.minute, 0);  // a Saturday
+    h.program.startTime = h.platform.clock_.now_ - r.up;
     timeTimer_Timer(h.program);
-    EXPECT_EQ(h.window().clockLabel.caption(),
-              std::string("Saturday, Jan 3\r\n") + r.second + "\r\nV2.0.80");
+    auto& label = form.clockLabel;
+    EXPECT_EQ(label.caption(), std::string("Saturday, Jan 3\r\n") + r.second + "\r\nV2.0.80");
+    EXPECT_EQ(label.left(), form.logo.width() + 60);
+    EXPECT_EQ(label.width(), 2000);
+    EXPECT_FALSE(label.autoSize());
+    // The auto-sized height of the three lines, before the width was fixed.
+    EXPECT_EQ(label.top(), 11520 - 3 * 13 * 15 - 60);
+    EXPECT_EQ(form.addressBox.left(), label.left() + 2000);
+    EXPECT_EQ(form.addressBox.top(), 11520 - form.addressBox.height() - 30);
+    EXPECT_EQ(form.addressBox.width(), std::max(0, r.windowWidth - form.addressBox.left()));
+    // Behind everything: the logo backmost, then the address box, then the label.
+    EXPECT_EQ(form.stacking.order[0], &form.logo);
+    EXPECT_EQ(form.stacking.order[1], &form.addressBox);
+    EXPECT_EQ(form.stacking.order[2], &label);
+    EXPECT_EQ(h.trace().back(), "timeTimer OUT");
   }
-}
-
-TEST(TimeTimer, LaysOutTheStrip) {
-  Clocked h;
-  timeTimer_Timer(h.program);
-  auto& form = h.window();
-  auto& label = form.clockLabel;
-  EXPECT_EQ(label.left(), form.logo.width() + 60);
-  EXPECT_EQ(label.width(), 2000);
-  EXPECT_FALSE(label.autoSize());
-  // The auto-sized height of the three lines, before the width was fixed.
-  EXPECT_EQ(label.top(), 11520 - 3 * 13 * 15 - 60);
-  EXPECT_EQ(form.addressBox.left(), label.left() + 2000);
-  EXPECT_EQ(form.addressBox.top(), 11520 - form.addressBox.height() - 30);
-  EXPECT_EQ(form.addressBox.width(), 15360 - form.addressBox.left());
-  // Behind everything: the logo backmost, then the address box, then the label.
-  EXPECT_EQ(form.stacking.order[0], &form.logo);
-  EXPECT_EQ(form.stacking.order[1], &form.addressBox);
-  EXPECT_EQ(form.stacking.order[2], &label);
 }
 
 TEST(TimeTimer, WatchdogPutsTheWorkBrowserBack) {
@@ -131,14 +120,6 @@ TEST(TimeTimer, RestartsAStoppedSlideshowUnlessACrawlIsUnderWay) {
       }
     }
   }
-}
-
-TEST(TimeTimer, ANarrowWindowGivesTheAddressBoxNoWidthInsteadOfFailing) {
-  Clocked h;
-  h.window().move(0, 0, 1000, 11520);
-  EXPECT_NO_THROW(timeTimer_Timer(h.program));
-  EXPECT_EQ(h.window().addressBox.width(), 0);
-  EXPECT_EQ(h.trace().back(), "timeTimer OUT");
 }
 
 }  // namespace

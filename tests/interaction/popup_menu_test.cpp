@@ -36,25 +36,17 @@ TEST(PopupMenu, ItemTextsBecomeEntries) {
 }
 
 TEST(PopupMenu, ReturnsOnlyPlainChoicesAndHoldsMenuOpenMeanwhile) {
-  const std::vector<std::string> items = {"A", "-", "!B", "C"};
-  struct Case {
-    int choice;
-    int expected;
-  };
-  for (const auto& c :
-       {Case{1, 1}, Case{4, 4}, Case{0, 0}, Case{2, 0}, Case{3, 0}, Case{5, 0}, Case{-1, 0}}) {
-    SCOPED_TRACE(c.choice);
+  const std::pair<int, int> rows[] = {{1, 1}, {4, 4}, {0, 0}, {2, 0}, {3, 0}, {5, 0}, {-1, 0}};
+  for (const auto& [choice, returned] : rows) {
     fake::Harness h;
     bool openWhileShown = false;
     h.platform.dialogs_.whileMenuOpen = [&] { openWhileShown = h.program.menuOpen; };
-    h.platform.dialogs_.menuChoice = c.choice;
-    EXPECT_EQ(cPopupMenu().Popup(h.program, items), c.expected);
+    h.platform.dialogs_.menuChoice = choice;
+    EXPECT_EQ(cPopupMenu().Popup(h.program, {"A", "-", "!B", "C"}), returned) << choice;
     EXPECT_TRUE(openWhileShown);
     EXPECT_FALSE(h.program.menuOpen);
   }
-}
-
-TEST(PopupMenu, AFailingMenuStillClearsMenuOpen) {
+  // A failing menu still clears menuOpen.
   fake::Harness h;
   h.platform.dialogs_.whileMenuOpen = [] { throw std::runtime_error("menu failed"); };
   EXPECT_THROW(cPopupMenu().Popup(h.program, {"A"}), std::runtime_error);

@@ -2,47 +2,39 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "support/harness.h"
 
 namespace {
 
+// Without parameters and folder the show command given is not used; an .EXE anywhere hides;
+// results above 32 and below 0 are accepted, refusals stay silent.
 TEST(GShell, PassesTheRequestAndReadsTheResult) {
-  struct Case {
-    const char* name;
+  struct Row {
     std::string file, parameters, folder;
-    int showCommand;
-    int result;
+    int showCommand, result;
     bool accepted;
     int passedShow;
   };
-  const Case cases[] = {
-      // Without parameters and folder the show command given is not used.
-      {"address", "http://h/x", "", "", 10, 42, true, 1},
-      {"exe without parameters still shows normally", "C:\\A.exe", "", "", 10, 42, true, 1},
-      {"parameters keep the show command", "x.txt", "-v", "", 10, 42, true, 10},
-      {"folder keeps the show command", "x.txt", "", "/tmp", 3, 42, true, 3},
-      {"an .EXE anywhere hides", "run.Exe.txt", "-v", "", 10, 42, true, 0},
-      {"33 accepted", "http://h/x", "", "", 10, 33, true, 1},
-      {"negative accepted", "http://h/x", "", "", 10, -5, true, 1},
-      {"32 refused", "http://h/x", "", "", 10, 32, false, 1},
-      {"no association refused", "http://h/x", "", "", 10, 31, false, 1},
-      {"0 refused", "http://h/x", "", "", 10, 0, false, 1},
+  const Row rows[] = {
+      {"http://h/x", "", "", 10, 42, true, 1},    {"C:\\A.exe", "", "", 10, 42, true, 1},
+      {"x.txt", "-v", "", 10, 42, true, 10},      {"x.txt", "", "/tmp", 3, 42, true, 3},
+      {"run.Exe.txt", "-v", "", 10, 42, true, 0}, {"http://h/x", "", "", 10, 33, true, 1},
+      {"http://h/x", "", "", 10, -5, true, 1},    {"http://h/x", "", "", 10, 32, false, 1},
+      {"http://h/x", "", "", 10, 31, false, 1},   {"http://h/x", "", "", 10, 0, false, 1},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.file + " " + std::to_string(r.result));
     fake::Harness h;
-    h.platform.shell_.result = c.result;
-    EXPECT_EQ(GShell(h.program, c.file, c.showCommand, c.parameters, c.folder, "open", 0),
-              c.accepted);
+    h.platform.shell_.result = r.result;
+    EXPECT_EQ(GShell(h.program, r.file, r.showCommand, r.parameters, r.folder, "open", 0),
+              r.accepted);
     ASSERT_EQ(h.platform.shell_.calls.size(), 1u);
     const auto& call = h.platform.shell_.calls[0];
-    EXPECT_EQ(call.verb, "open");
-    EXPECT_EQ(call.file, c.file);
-    EXPECT_EQ(call.parameters, c.parameters);
-    EXPECT_EQ(call.folder, c.folder);
-    EXPECT_EQ(call.showCommand, c.passedShow);
-    EXPECT_EQ(call.owner, 0);
-    // Refusals stay silent.
+    EXPECT_EQ(
+        std::tie(call.owner, call.verb, call.file, call.parameters, call.folder, call.showCommand),
+        std::make_tuple(0, std::string("open"), r.file, r.parameters, r.folder, r.passedShow));
     EXPECT_TRUE(h.platform.dialogs_.messageBoxes.empty());
   }
 }
