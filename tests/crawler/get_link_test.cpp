@@ -195,15 +195,4 @@ TEST(GetLink, BadLinksAndRejectedFilesShareTwentyAttempts) {
   }
 }
 
-TEST(GetLink, ReadsTheLinksAfreshAfterLettingEventsRun) {
-  Crawl h;
-  auto doc = Crawl::page();
-  doc->withLinks({"http://a.example/#1", "http://a.example/#2"});
-  // Something handled during the yield changes the page under the picker.
-  h.platform.onDoEvents = [&] { doc->links_ = {"http://a.example/new", "http://a.example/new"}; };
-  GetLink(h.program, *doc);
-  EXPECT_EQ(h.platform.doEventsCalls, 1);
-  EXPECT_EQ(h.work().navigations, Lines{"http://a.example/new"});
-}
-
 }  // namespace

@@ -21,47 +21,41 @@ const std::string kInvalidCall = kError + "5, Invalid procedure call or argument
 
 TEST(WorkPage, DispatchesOnTheDecrementedDepth) {
   struct Row {
-    const char* name;
     int depth, links, images;
-    bool followsLink;      // the work browser goes to one of the page's links
-    bool showsFirstImage;  // the first image goes to a display slot
-    bool wtf;              // "[WTF] depth -1 with no images" and the pacing timer
+    const char* navigated;  // the link followed by the work browser, "" for none
+    const char* shown;      // the image sent to a display slot, "" for none
+  } rows[] = {
+      {3, 3, 0, "0.html", ""}, {3, 1, 2, "", "0.jpg"},  // one link is no choice: an image
+      {1, 3, 1, "", "0.jpg"},  {0, 3, 2, "", "0.jpg"},  // the last page, the image itself
+      {0, 0, 1, "", "0.jpg"},  {0, 0, 0, "", ""},       // no image: "[WTF]" and the timer
+      {-4, 3, 2, "", ""},                               // below the special values
   };
-  const Row rows[] = {
-      {"mid-crawl page with links", 3, 3, 0, true, false, false},
-      {"mid-crawl page with one link picks an image", 3, 1, 2, false, true, false},
-      {"last page picks an image despite links", 1, 3, 1, false, true, false},
-      {"an image itself", 0, 3, 2, false, true, false},
-      {"an image page with one image", 0, 0, 1, false, true, false},
-      {"an image page without images", 0, 0, 0, false, false, true},
-      {"below the special values nothing happens", -4, 3, 2, false, false, false},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
+  for (const auto& r : rows) {
+    SCOPED_TRACE(std::to_string(r.depth) + " " + r.navigated + r.shown);
     Crawl h;
     auto doc = Crawl::page("http://site.example/p.html");
-    for (int i = 0; i < row.links; ++i)
+    for (int i = 0; i < r.links; ++i)
       doc->withLink("http://site.example/" + std::to_string(i) + ".html");
-    for (int i = 0; i < row.images; ++i)
+    for (int i = 0; i < r.images; ++i)
       doc->withImage("http://site.example/" + std::to_string(i) + ".jpg", 200, 150);
-    h.program.depth = row.depth;
+    h.program.depth = r.depth;
     h.program.navPending = true;
-    h.platform.random_.script({0.5f});  // link 1 of 3, image 0 of 1, image 1 of 2
-
+    h.platform.random_.script({0.5f});  // half to even: link 0 of 3, image 0 of 2
     h.work().complete(doc);
 
-    EXPECT_EQ(h.program.depth, row.depth - 1);
-    EXPECT_EQ(h.status().front(), "[BrowseComplete (depth=" + std::to_string(row.depth) +
+    const auto site = [](std::string file) {
+      return file.empty() ? Lines{} : Lines{"http://site.example/" + file};
+    };
+    const bool wtf = r.depth == 0 && r.images == 0;
+    EXPECT_EQ(h.program.depth, r.depth - 1);
+    EXPECT_EQ(h.status().front(), "[BrowseComplete (depth=" + std::to_string(r.depth) +
                                       ")] http://site.example/p.html");
     EXPECT_EQ(h.program.lastActivity, h.program.now());
-    EXPECT_EQ(!h.work().navigations.empty(), row.followsLink);
-    EXPECT_EQ(h.program.navPending, row.followsLink);
-    EXPECT_EQ(h.logged("[WTF] depth -1 with no images"), row.wtf);
-    EXPECT_EQ(h.pacingArmed(), row.wtf || row.showsFirstImage);
-    EXPECT_EQ(h.shown().size(), row.showsFirstImage ? 1u : 0u);
-    if (row.depth == 0 && row.images > 0) {
-      EXPECT_EQ(h.shown(), Lines{"http://site.example/0.jpg"});
-    }
+    EXPECT_EQ(h.work().navigations, site(r.navigated));
+    EXPECT_EQ(h.program.navPending, *r.navigated != 0);
+    EXPECT_EQ(h.shown(), site(r.shown));
+    EXPECT_EQ(h.logged("[WTF] depth -1 with no images"), wtf);
+    EXPECT_EQ(h.pacingArmed(), wtf || *r.shown);
     EXPECT_TRUE(h.traced("workBroswer_DocumentComplete"));
   }
 }
@@ -77,26 +71,6 @@ TEST(WorkPage, EveryPageIsCleanedFirst) {
     h.work().complete(doc);
     EXPECT_EQ(doc->writes, Lines{"<BODY quorelload=go()><quorel>x()</quorel></BODY>"});
   }
-}
-
-TEST(WorkPage, EachFrameOfAFramesetLowersTheDepth) {
-  Crawl h;
-  auto doc = Crawl::page("http://site.example/frames.html");
-  doc->withFrame("http://site.example/a.html").withFrame("http://site.example/b.html");
-  h.program.depth = 2;
-  h.work().setDocument(doc);
-  h.work().completeFrame("http://site.example/a.html");
-  h.work().completeFrame("http://site.example/b.html");
-  h.work().complete();
-  // Three completions, each following the first frame; the page itself is taken for an image.
-  const std::string no = "[GetImage()] no images, trying links";
-  EXPECT_EQ(h.program.depth, -1);
-  EXPECT_EQ(h.status(), (Lines{"[BrowseComplete (depth=2)] http://site.example/a.html", no,
-                               "[BrowseTo (depth=1)] http://site.example/a.html",
-                               "[BrowseComplete (depth=1)] http://site.example/b.html", no,
-                               "[BrowseTo (depth=0)] http://site.example/a.html",
-                               "[BrowseComplete (depth=0)] http://site.example/frames.html",
-                               "[WTF] depth -1 with no images"}));
 }
 
 TEST(WorkPage, ParsesTheLinkListReply) {

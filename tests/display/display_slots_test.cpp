@@ -8,7 +8,6 @@
 
 #include "app/image_form.h"
 #include "app/vendor.h"
-#include "interaction/url_encode.h"
 #include "support/harness.h"
 
 namespace {
@@ -136,40 +135,36 @@ TEST(DisplayPage, PlacesSizesFramesAndStacksTheSlot) {
 }
 
 TEST(DisplayPage, RewritesTheImageDocument) {
-  const std::string head = "<head></head><body bgcolor=";
-  const std::string link = "><center><a title='Click for options'>";
-  struct Row {
-    std::string html;
-    float colourDraw;  // partridge mode only
-    std::string colour, rest;
-  } rows[] = {
-      {kImagePage, -1, "black",
-       "<TITLE>p.jpg</TITLE><BODY><IMG border=0 "
-       "src=\"http://site.test/p.jpg\"></a></center></body>"},
-      {"<head></head><body><img src=\"a.jpg\"><img src=\"b.jpg\"></body>", -1, "black",
-       "<body><IMG border=0 src=\"a.jpg\"><IMG border=0 src=\"b.jpg\"></a></center></body>"},
-      {"<Head></hEaD><Body><iMg src=\"a.jpg\"></BoDy>", -1, "black",
-       "<Body><IMG border=0 src=\"a.jpg\"></a></center></body>"},
-      // Seven colours from one draw times six, halves to even: the ends are half as likely.
-      {"<head></head><body></body>", 0.0f, "red", "<body></a></center></body>"},
-      {"<head></head><body></body>", 0.1f, "yellow", "<body></a></center></body>"},
-      {"<head></head><body></body>", 0.25f, "green", "<body></a></center></body>"},
-      {"<head></head><body></body>", 0.5f, "blue", "<body></a></center></body>"},
-      {"<head></head><body></body>", 0.75f, "orange", "<body></a></center></body>"},
-      {"<head></head><body></body>", 0.85f, "black", "<body></a></center></body>"},
-      {"<head></head><body></body>", 0.99f, "white", "<body></a></center></body>"},
-  };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.html + r.colour);
+  // The page written for the slot after loading html, with the colour drawn in partridge mode.
+  const auto rewritten = [](const std::string& html, float colourDraw = -1) {
     Slots h;
-    h.program.settings.PartridgeMode = r.colourDraw >= 0;
-    h.platform.random_.script({0.5f, 0.5f, r.colourDraw});
-    auto doc = h.show(2, 200, 100, r.html);
-    EXPECT_EQ(doc->writes, Lines{head + r.colour + link + r.rest});
+    h.program.settings.PartridgeMode = colourDraw >= 0;
+    h.platform.random_.script({0.5f, 0.5f, colourDraw});
+    auto doc = h.show(2, 200, 100, html);
     EXPECT_EQ(doc->closeCalls, 2);  // by the neutralising, then before the write
     EXPECT_TRUE(doc->onClick) << "click sink bound";
-    EXPECT_EQ(h.platform.random_.draws, r.colourDraw >= 0 ? 3 : 2);
-  }
+    EXPECT_EQ(h.platform.random_.draws, colourDraw >= 0 ? 3 : 2);
+    return doc->writes;
+  };
+  const std::string head = "<head></head><body bgcolor=";
+  const std::string link = "><center><a title='Click for options'>";
+  EXPECT_EQ(rewritten(kImagePage), Lines{head + "black" + link +
+                                         "<TITLE>p.jpg</TITLE><BODY><IMG border=0 "
+                                         "src=\"http://site.test/p.jpg\"></a></center></body>"});
+  EXPECT_EQ(rewritten("<head></head><body><img src=a><img src=b></body>"),
+            Lines{head + "black" + link +
+                  "<body><IMG border=0 src=a><IMG border=0 src=b>"
+                  "</a></center></body>"});
+  EXPECT_EQ(rewritten("<Head></hEaD><Body><iMg src=a></BoDy>"),
+            Lines{head + "black" + link + "<Body><IMG border=0 src=a></a></center></body>"});
+  // Seven colours from one draw times six, halves to even: the ends are half as likely.
+  const std::pair<float, const char*> colours[] = {
+      {0.0f, "red"},     {0.1f, "yellow"}, {0.25f, "green"}, {0.5f, "blue"},
+      {0.75f, "orange"}, {0.85f, "black"}, {0.99f, "white"},
+  };
+  for (const auto& [draw, colour] : colours)
+    EXPECT_EQ(rewritten("<head></head><body></body>", draw),
+              Lines{head + colour + link + "<body></a></center></body>"});
 }
 
 TEST(DisplayPage, SlotAddressesBecomeClickThroughAddresses) {
@@ -177,20 +172,9 @@ TEST(DisplayPage, SlotAddressesBecomeClickThroughAddresses) {
   h.program.linkCode = "http://site.test/a page?x=1&y=2";
   IBrowseTo(h.program, "http://site.test/p.jpg");
   h.show(0);
-  const std::string click = VendorUrl("/quorel/bin/click.asp") + "?url=";
-  EXPECT_EQ(h.program.slotInfo[0].picUrl, click + UrlEncode("http://site.test/p.jpg"));
-  EXPECT_EQ(h.program.slotInfo[0].siteUrl, click + UrlEncode("http://site.test/a page?x=1&y=2"));
-}
-
-TEST(DisplayPage, AutoSaveOnShowingAsksForAFolderWhenNoneIsSet) {
-  for (const bool autosave : {false, true}) {
-    Slots h;
-    h.program.settings.AutosaveMode = autosave;
-    h.show(0);
-    const auto& boxes = h.platform.dialogs_.messageBoxes;
-    ASSERT_EQ(boxes.size(), autosave ? 1u : 0u);
-    EXPECT_TRUE(h.picbox(0).visible());
-  }
+  const std::string click = VendorUrl("/quorel/bin/click.asp") + "?url=http%3A%2F%2Fsite%2Etest%2F";
+  EXPECT_EQ(h.program.slotInfo[0].picUrl, click + "p%2Ejpg");
+  EXPECT_EQ(h.program.slotInfo[0].siteUrl, click + "a+page%3Fx%3D1%26y%3D2");
 }
 
 TEST(DisplayPage, LoadedAtAnUnacceptableSizeStaysHidden) {

@@ -11,6 +11,8 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
+constexpr const char* kSite = "http://site.test/";
+
 struct Picker : fake::Harness {
   Picker() {
     debug();
@@ -19,19 +21,18 @@ struct Picker : fake::Harness {
     program.nextTimer().setEnabled(false);
     program.settings.MinImageWidth = program.settings.MinImageHeight = 100;
   }
+  // Picks from a page of images given as "name=WxH|..." under kSite, after the given draws.
+  void pick(const std::string& images, std::vector<float> draws = {}) {
+    fake::FakeDocument doc;
+    for (const auto& image : fake::Split(images)) {
+      const auto equals = image.find('='), x = image.find('x', equals);
+      doc.withImage(kSite + image.substr(0, equals), std::stoi(image.substr(equals + 1)),
+                    std::stoi(image.substr(x + 1)));
+    }
+    platform.random_.script(std::move(draws));
+    GetImage(program, doc);
+  }
 };
-
-struct ImageSpec {
-  std::string src;
-  int width, height;
-};
-
-fake::FakeDocument PageOf(const std::vector<ImageSpec>& images) {
-  fake::FakeDocument doc;
-  doc.withUrl("http://site.test/page.html");
-  for (const auto& image : images) doc.withImage(image.src, image.width, image.height);
-  return doc;
-}
 
 TEST(GoodImage, SizeWindowWithBoundsAndTheOneExemptSize) {
   struct Row {
@@ -58,56 +59,59 @@ TEST(GoodImage, SizeWindowWithBoundsAndTheOneExemptSize) {
 }
 
 TEST(GetImage, EachWayOutOfAPage) {
-  const std::string bad = "http://site.test/ads/x.jpg";
+  const std::string good = "[GoodImage (0)] ", window = " (min: 100x100, max: 999999x999999) ";
   struct Row {
-    std::vector<ImageSpec> images;
+    const char* images;
     std::vector<float> draws;
-    Lines lines;  // the whole status log
-    Lines shown;
+    std::string lines;  // the whole status log, "|"-separated
+    const char* shown;
     bool timerArmed;
   } rows[] = {
-      {{},
+      {"",
        {},
-       {"[GetImage()] no images, trying links", "[GetLink] no links, no frames, no images"},
-       {},
+       "[GetImage()] no images, trying links|[GetLink] no links, no frames, no images",
+       "",
        true},
       // A lone image is never link-tested; IBrowseTo refuses the bad link itself.
-      {{{bad, 200, 150}},
+      {"ads/x.jpg=200x150",
        {},
-       {"[GetImage] there are 1 images",
-        "[GoodImage (0)] 200x150 (min: 100x100, max: 999999x999999) " + bad, "[I-BrowseTo] " + bad},
-       {},
+       good + "200x150" + window +
+           "http://site.test/ads/x.jpg|"
+           "[I-BrowseTo] http://site.test/ads/x.jpg",
+       "",
        false},
       // A lone image of a bad size is given up at once, its line twice.
-      {{{"http://site.test/a.jpg", 50, 50}},
+      {"a.jpg=50x50",
        {},
-       {"[GetImage] there are 1 images", "[GetImage-BadImage] 50x50 (http://site.test/a.jpg)",
-        "[GetImage-BadImage] 50x50 (http://site.test/a.jpg)"},
-       {},
+       "[GetImage-BadImage] 50x50 (http://site.test/a.jpg)|"
+       "[GetImage-BadImage] 50x50 (http://site.test/a.jpg)",
+       "",
        true},
-      {{{"http://site.test/b.gif", 28, 30}},
+      {"b.gif=28x30",
        {},
-       {"[GetImage] there are 1 images",
-        "[GoodImage (0)] 28x30 (min: 100x100, max: 999999x999999) http://site.test/b.gif",
-        "[I-BrowseTo] http://site.test/b.gif"},
-       {"http://site.test/b.gif"},
+       good + "28x30" + window +
+           "http://site.test/b.gif|"
+           "[I-BrowseTo] http://site.test/b.gif",
+       "b.gif",
        true},
-      {{{bad, 300, 300}, {"http://site.test/y.jpg", 300, 300}},
+      {"ads/x.jpg=300x300|y.jpg=300x300",
        {0.1f, 0.9f},
-       {"[GetImage] there are 2 images", "[GetImage] BadLink " + bad,
-        "[GoodImage (1)] 300x300 (min: 100x100, max: 999999x999999) http://site.test/y.jpg",
-        "[I-BrowseTo] http://site.test/y.jpg"},
-       {"http://site.test/y.jpg"},
+       "[GetImage] BadLink http://site.test/ads/x.jpg|"
+       "[GoodImage (1)] 300x300" +
+           window + "http://site.test/y.jpg|[I-BrowseTo] http://site.test/y.jpg",
+       "y.jpg",
        true},
   };
   for (const Row& r : rows) {
-    SCOPED_TRACE(r.lines.back());
+    SCOPED_TRACE(r.images);
     Picker h;
-    h.platform.random_.script(r.draws);
-    auto doc = PageOf(r.images);
-    GetImage(h.program, doc);
-    EXPECT_EQ(h.status(), r.lines);
-    EXPECT_EQ(h.shown(), r.shown);
+    h.pick(r.images, r.draws);
+    Lines lines = fake::Split(r.lines);
+    const auto count = fake::Split(r.images).size();
+    if (count > 0)
+      lines.insert(lines.begin(), "[GetImage] there are " + std::to_string(count) + " images");
+    EXPECT_EQ(h.status(), lines);
+    EXPECT_EQ(h.shown(), *r.shown ? Lines{kSite + std::string(r.shown)} : Lines{});
     EXPECT_EQ(h.program.nextTimer().enabled(), r.timerArmed);
     EXPECT_EQ(h.trace().back(), "GetImage OUT");
   }
@@ -116,42 +120,28 @@ TEST(GetImage, EachWayOutOfAPage) {
 // Bad links and bad sizes share one budget of twenty rejections; the yield is on the link
 // path only, and the draw after the twentieth rejection is tested but never used.
 TEST(GetImage, GivesUpAPageAtTheTwentiethRejection) {
-  struct Row {
-    std::vector<ImageSpec> images;
-    std::vector<float> draws;
-    int badLinks, badSizes, draws_, yields;
-  };
   // With three images a draw of 0.1 picks 0, 0.5 picks 1 and 0.9 picks 2.
   std::vector<float> mixed;
   for (int i = 0; i < 8; ++i) mixed.insert(mixed.end(), {0.1f, 0.5f});  // 8 links, 8 sizes
   mixed.insert(mixed.end(), {0.1f, 0.1f, 0.1f, 0.1f, 0.9f});            // links 9 to 12
-  const Row rows[] = {
-      {{{"http://site.test/ads/0.jpg", 300, 300},
-        {"http://site.test/small.jpg", 20, 20},
-        {"http://site.test/good.jpg", 300, 300}},
-       mixed,
-       12,
-       8,
-       21,
-       12},
-      {{{"http://site.test/ads/0.jpg", 300, 300}, {"http://site.test/ads/1.jpg", 9, 9}},
-       {},
-       20,
-       0,
-       21,
-       20},
+  struct Row {
+    const char* images;
+    std::vector<float> draws;
+    int badLinks, badSizes;
+  } rows[] = {
+      {"ads/0.jpg=300x300|small.jpg=20x20|good.jpg=300x300", mixed, 12, 8},
+      {"ads/0.jpg=300x300|ads/1.jpg=9x9", {}, 20, 0},
   };
   for (const Row& r : rows) {
+    SCOPED_TRACE(r.images);
     Picker h;
-    h.platform.random_.script(r.draws);
-    auto doc = PageOf(r.images);
-    GetImage(h.program, doc);
+    h.pick(r.images, r.draws);
     EXPECT_EQ(h.countLogged("[GetImage] BadLink "), r.badLinks);
     EXPECT_EQ(h.countLogged("[GetImage-BadImage] "), r.badSizes);
     EXPECT_EQ(h.status().size(), 22u);  // and nothing else but the count and the verdict
     EXPECT_EQ(h.status().back(), "[GetImage] nothing valid on this page");
-    EXPECT_EQ(h.platform.random_.draws, r.draws_);
-    EXPECT_EQ(h.platform.doEventsCalls, r.yields);
+    EXPECT_EQ(h.platform.random_.draws, 21);
+    EXPECT_EQ(h.platform.doEventsCalls, r.badLinks);
     EXPECT_TRUE(h.shown().empty());
     EXPECT_TRUE(h.program.nextTimer().enabled());
   }
@@ -168,26 +158,12 @@ TEST(GetImage, DrawnIndexRoundsHalfToEvenWithinRange) {
   };
   for (const Row& r : rows) {
     Picker h;
-    std::vector<ImageSpec> images;
-    for (int i = 0; i < r.n; ++i)
-      images.push_back({"http://site.test/" + std::to_string(i) + ".jpg", 300, 300});
-    h.platform.random_.script({r.draw});
-    auto doc = PageOf(images);
-    GetImage(h.program, doc);
-    EXPECT_EQ(h.shown(), Lines{images[static_cast<std::size_t>(r.index)].src})
+    std::string images;
+    for (int i = 0; i < r.n; ++i) images += (i ? "|" : "") + std::to_string(i) + ".jpg=300x300";
+    h.pick(images, {r.draw});
+    EXPECT_EQ(h.shown(), Lines{kSite + std::to_string(r.index) + ".jpg"})
         << r.n << " images, draw " << r.draw;
   }
-}
-
-TEST(GetImage, ReadsThePageAfreshAfterItsYield) {
-  Picker h;
-  auto doc =
-      PageOf({{"http://site.test/ads/0.jpg", 300, 300}, {"http://site.test/1.jpg", 300, 300}});
-  h.platform.random_.script({0.1f, 0.9f});
-  // Another event changes the page while the pick yields.
-  h.platform.onDoEvents = [&] { doc.images_[1].src = "http://site.test/changed.jpg"; };
-  GetImage(h.program, doc);
-  EXPECT_EQ(h.shown(), Lines{"http://site.test/changed.jpg"});
 }
 
 }  // namespace
