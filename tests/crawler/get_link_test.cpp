@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "crawler_fixture.h"
 #include "platform/run_time_error.h"
 
@@ -44,84 +46,69 @@ TEST(GetLink, PicksTheAbsoluteRoundedIndex) {
   }
 }
 
+// A result link of an image search ("?imgurl=" or "&imgurl=", up to the next "&") shows the
+// picture it points at; without an "&" the link fails with 5, the first frame's is skipped.
 TEST(GetLink, ImageSearchResultsGoStraightToTheDisplay) {
-  const std::string google = "http://images.google.com/imgres?imgurl=pics.example/cat.jpg&ref=x";
-  const std::string noAmpersand = "http://search.example/r?imgurl=pics.example/a.jpg";
-  const std::string bmp = "http://search.example/r?imgurl=pics.example/a.bmp&h=2";
+  const std::string search = "http://search.example/r?", cat = "imgurl=pics.example/cat.jpg";
   struct Row {
     std::string link;
     bool inFrame;
-    std::string shown;  // "" when nothing is shown
-    Lines status;       // "" when GetLink fails with 5
+    std::string shown;   // "" when nothing is shown
+    const char* status;  // the status lines before the display's own, "!" when GetLink fails
+  } rows[] = {
+      {"http://images.google.com/imgres?" + cat + "&ref=x", false, "pics.example/cat.jpg", ""},
+      {search + "x=1&imgurl=pics.example/dog.JPEG&h=2", false, "pics.example/dog.JPEG", ""},
+      {search + "imgurl=http://pics.example/a.gif&h=2", false, "http://pics.example/a.gif", ""},
+      {search + "imgurl=pics.example/a.bmp&h=2", false, "", "[BadExtension] .bmp"},
+      {search + cat, false, "", "!"},
+      {search + cat + "&h=2", true, "pics.example/cat.jpg",
+       "[F-ImgUrl] http://pics.example/cat.jpg"},
+      {search + "imgurl=pics.example/a.bmp&h=2", true, "", "[BadExtension] .bmp"},
+      {search + cat, true, "", "[BadExtension] "},
   };
-  const Row rows[] = {
-      {google, false, "http://pics.example/cat.jpg", {}},
-      {"http://search.example/r?x=1&imgurl=pics.example/dog.JPEG&h=2",
-       false,
-       "http://pics.example/dog.JPEG",
-       {}},
-      {"http://search.example/r?imgurl=http://pics.example/a.gif&h=2",
-       false,
-       "http://http://pics.example/a.gif",
-       {}},
-      {bmp, false, "", {"[BadExtension] .bmp"}},
-      {noAmpersand, false, "", {""}},
-      {google, true, "http://pics.example/cat.jpg", {"[F-ImgUrl] http://pics.example/cat.jpg"}},
-      {bmp, true, "", {"[BadExtension] .bmp"}},
-      // In a frame the failed extraction is skipped: an empty address, a bad ending.
-      {noAmpersand, true, "", {"[BadExtension] "}},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.link + (row.inFrame ? " in a frame" : ""));
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.link + (r.inFrame ? " in a frame" : ""));
     Crawl h;
     auto doc = Crawl::page();
-    if (row.inFrame) {
-      doc->withFrame(row.link);
+    if (r.inFrame) {
+      doc->withFrame(r.link);
     } else {
-      doc->withLinks({row.link, row.link});
+      doc->withLinks({r.link, r.link});
     }
-    h.platform.random_.script({0.5f});
-    const bool fails = row.status == Lines{""};
+    const bool fails = std::string(r.status) == "!";
     EXPECT_EQ(FailureNumber(h, *doc), fails ? 5 : 0);
     EXPECT_TRUE(h.work().navigations.empty());
-    EXPECT_EQ(h.shown(), row.shown.empty() ? Lines{} : Lines{row.shown});
+    const Lines shown = r.shown.empty() ? Lines{} : Lines{"http://" + r.shown};
+    EXPECT_EQ(h.shown(), shown);
     if (fails) continue;
-    Lines status = row.status;
-    if (!row.shown.empty()) status.push_back("[I-BrowseTo] " + row.shown);
+    Lines status = fake::Split(r.status);
+    if (!shown.empty()) status.push_back("[I-BrowseTo] " + shown[0]);
     EXPECT_EQ(h.status(), status);
     EXPECT_TRUE(h.pacingArmed());
   }
 }
 
+// A refused frame address arms nothing: the clock timer's idle check takes over.
 TEST(GetLink, APageWithoutLinksFallsBackOnFramesThenImages) {
-  const std::string a = "http://site.example/a.html";
-  struct Row {
-    Lines frames, images, navigated, shown;
-    std::string statusLine;
+  const std::string a = "http://site.example/a.html", pic = "http://pics.example/1.jpg";
+  const std::tuple<Lines, std::string, std::string, std::string> rows[] = {
+      {{a, "http://site.example/b.html"}, "", a, "[BrowseTo (depth=0)] " + a},
+      {{a + "#top"}, "", "", "[BrowseTo (depth=0)] " + a + "#top"},  // a bad link
+      {{}, pic, "", "[GoodImage (0)] 300x200 (min: 0x0, max: 999999x999999) " + pic},
+      {{}, "", "", "[GetLink] no links, no frames, no images"},
   };
-  const Row rows[] = {
-      {{a, "http://site.example/b.html"}, {}, {a}, {}, "[BrowseTo (depth=0)] " + a},
-      {{a + "#top"}, {}, {}, {}, "[BrowseTo (depth=0)] " + a + "#top"},  // a bad link
-      {{},
-       {"http://pics.example/1.jpg"},
-       {},
-       {"http://pics.example/1.jpg"},
-       "[GoodImage (0)] 300x200 (min: 0x0, max: 999999x999999) http://pics.example/1.jpg"},
-      {{}, {}, {}, {}, "[GetLink] no links, no frames, no images"},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.statusLine);
+  for (const auto& [frames, image, navigated, line] : rows) {
+    SCOPED_TRACE(line);
     Crawl h;
     h.program.settings.MaxImageWidth = h.program.settings.MaxImageHeight = 999999;
     auto doc = Crawl::page();
-    for (const auto& frame : row.frames) doc->withFrame(frame);
-    for (const auto& image : row.images) doc->withImage(image, 300, 200);
+    for (const auto& frame : frames) doc->withFrame(frame);
+    if (!image.empty()) doc->withImage(image, 300, 200);
     GetLink(h.program, *doc);
-    EXPECT_EQ(h.work().navigations, row.navigated);
-    EXPECT_EQ(h.shown(), row.shown);
-    EXPECT_TRUE(h.logged(row.statusLine));
-    // A refused frame address arms nothing: the clock timer's idle check takes over.
-    EXPECT_EQ(h.pacingArmed(), row.frames.empty());
+    EXPECT_EQ(h.work().navigations, navigated.empty() ? Lines{} : Lines{navigated});
+    EXPECT_EQ(h.shown(), image.empty() ? Lines{} : Lines{image});
+    EXPECT_TRUE(h.logged(line));
+    EXPECT_EQ(h.pacingArmed(), frames.empty());
   }
 }
 
