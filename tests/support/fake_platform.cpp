@@ -159,48 +159,7 @@ void FakeMainWindow::close() {
   if (events.unload) events.unload();
 }
 
-int FakeOptionsView::checkValue(platform::OptionsCheck box) const {
-  const auto it = checks.find(box);
-  return it == checks.end() ? 0 : it->second;
-}
-
-void FakeOptionsView::clearList(platform::OptionsList list) {
-  lists[list].clear();
-  listIndices[list] = -1;
-}
-
-void FakeOptionsView::addListEntry(platform::OptionsList list, const std::string& text) {
-  lists[list].push_back(text);
-}
-
-int FakeOptionsView::listIndex(platform::OptionsList list) const {
-  const auto it = listIndices.find(list);
-  return it == listIndices.end() ? -1 : it->second;
-}
-
-std::string FakeOptionsView::listEntry(platform::OptionsList list, int index) const {
-  const auto it = lists.find(list);
-  if (it == lists.end() || index < 0 || index >= static_cast<int>(it->second.size())) return {};
-  return it->second[static_cast<std::size_t>(index)];
-}
-
-int FakeOptionsView::listCount(platform::OptionsList list) const {
-  const auto it = lists.find(list);
-  return it == lists.end() ? 0 : static_cast<int>(it->second.size());
-}
-
-void FakeOptionsView::showModal() {
-  shown = true;
-  ++modalShows;
-  if (whileModal) whileModal();
-}
-
 FakeMessageView::FakeMessageView(FakePlatform& platform) : timer(platform, "msgTextTimer") {}
-
-void FakeMessageView::setText(const std::string& value) {
-  text = value;
-  textWidth_ = static_cast<int>(value.size()) * 10 * 15;
-}
 
 FakePlatform::FakePlatform() {
   clock_.set(2004, 1, 3, 14, 25, 1);

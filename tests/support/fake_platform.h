@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/platform.h"
@@ -213,48 +214,53 @@ class FakeMainWindow : public FakeControl, public platform::MainWindow {
 };
 
 class FakeOptionsView : public platform::OptionsView {
+  using Check = platform::OptionsCheck;
+  using List = platform::OptionsList;
+
  public:
   std::string title() const override { return title_; }
   void setTitle(const std::string& title) override { title_ = title; }
   int width() const override { return 5295; }
   int height() const override { return 4110; }
-  void setPosition(int x, int y) override {
-    left = x;
-    top = y;
+  void setPosition(int x, int y) override { std::tie(left, top) = std::tie(x, y); }
+  int checkValue(Check box) const override { return checks.count(box) ? checks.at(box) : 0; }
+  void setCheckValue(Check box, int value) override { checks[box] = value; }
+  void setCheckVisible(Check box, bool visible) override { checkVisible[box] = visible; }
+  void clearList(List list) override {
+    lists[list].clear();
+    indices[list] = -1;
   }
-  int checkValue(platform::OptionsCheck box) const override;
-  void setCheckValue(platform::OptionsCheck box, int value) override { checks[box] = value; }
-  void setCheckVisible(platform::OptionsCheck box, bool visible) override {
-    checkVisible[box] = visible;
+  void addListEntry(List list, const std::string& text) override { lists[list].push_back(text); }
+  int listIndex(List list) const override { return indices.count(list) ? indices.at(list) : -1; }
+  void setListIndex(List list, int index) override { indices[list] = index; }
+  std::string listEntry(List list, int index) const override {
+    return index >= 0 && index < listCount(list) ? lists.at(list)[static_cast<std::size_t>(index)]
+                                                 : "";
   }
-  void clearList(platform::OptionsList list) override;
-  void addListEntry(platform::OptionsList list, const std::string& text) override;
-  int listIndex(platform::OptionsList list) const override;
-  void setListIndex(platform::OptionsList list, int index) override { listIndices[list] = index; }
-  std::string listEntry(platform::OptionsList list, int index) const override;
-  int listCount(platform::OptionsList list) const override;
+  int listCount(List list) const override {
+    return lists.count(list) ? static_cast<int>(lists.at(list).size()) : 0;
+  }
   std::string pathText() const override { return path; }
   void setPathText(const std::string& text) override { path = text; }
   void setPathEnabled(bool enabled) override { pathOn = enabled; }
   void setPathButtonEnabled(bool enabled) override { pathButtonOn = enabled; }
   bool pathEnabled() const override { return pathOn; }
   bool pathButtonEnabled() const override { return pathButtonOn; }
-  void showModal() override;
-  void close() override {
-    shown = false;
-    ++closes;
+  void showModal() override {
+    ++modalShows;
+    if (whileModal) whileModal();
   }
+  void close() override { ++closes; }
   void setEvents(Events handlers) override { events = std::move(handlers); }
 
   std::string title_ = "Options";
   int left = 0, top = 0;
-  std::map<platform::OptionsCheck, int> checks;
-  std::map<platform::OptionsCheck, bool> checkVisible;
-  std::map<platform::OptionsList, std::vector<std::string>> lists;
-  std::map<platform::OptionsList, int> listIndices;
+  std::map<Check, int> checks;
+  std::map<Check, bool> checkVisible;
+  std::map<List, std::vector<std::string>> lists;
+  std::map<List, int> indices;
   std::string path;
   bool pathOn = true, pathButtonOn = true;
-  bool shown = false;
   int modalShows = 0, closes = 0;
   Events events;
   std::function<void()> whileModal;  // the user's actions while the dialog is up
@@ -263,18 +269,13 @@ class FakeOptionsView : public platform::OptionsView {
 class FakeMessageView : public platform::MessageView {
  public:
   explicit FakeMessageView(FakePlatform& platform);
-  void setText(const std::string& text) override;
-  int textWidth() const override { return textWidth_; }
+  // Ten pixels a character, one line high.
+  void setText(const std::string& value) override { text = value; }
+  int textWidth() const override { return static_cast<int>(text.size()) * 10 * 15; }
   int textHeight() const override { return 345; }
-  void placeText(int x, int y) override {
-    textLeft = x;
-    textTop = y;
-  }
+  void placeText(int x, int y) override { std::tie(textLeft, textTop) = std::tie(x, y); }
   void setGeometry(int x, int y, int w, int h) override {
-    left = x;
-    top = y;
-    width = w;
-    height = h;
+    std::tie(left, top, width, height) = std::tie(x, y, w, h);
   }
   void show() override { shown = true; }
   void hide() override { shown = false; }
@@ -283,7 +284,6 @@ class FakeMessageView : public platform::MessageView {
   platform::Timer& msgTextTimer() override { return timer; }
 
   std::string text;
-  int textWidth_ = 0;
   int textLeft = 0, textTop = 0, left = 0, top = 0, width = 0, height = 0;
   bool shown = false;
   int frontCalls = 0;
