@@ -171,39 +171,34 @@ TEST(WorkPage, GivesUpMiningAfterTwentyShortPhrases) {
   EXPECT_EQ(h.platform.random_.draws, 20);
 }
 
+// Each number on its own: a newer revision asks for an update even with an older major.
 TEST(WorkPage, ComparesVersionNumbersOneByOne) {
-  struct Row {
-    const char* reply;
-    bool yes;
-    std::string verdict;  // "" when the reply does not parse
-  };
-  const Row rows[] = {
+  const std::tuple<const char*, bool, std::string> rows[] = {
       {"2.0.80", true, "up-to-date"},
       {"2.0.79", true, "up-to-date"},
       {"1.0.0", true, "up-to-date"},
-      {"1.0.81", false, "need update"},  // a newer revision
+      {"1.0.81", false, "need update"},
       {"2.1.0", false, "need update"},
       {"3.0.0", true, "need update"},
       {"2.0", true, ""},
-      {"unknown", true, ""},
+      {"unknown", true, ""},  // no verdict: a failure
   };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.reply);
+  for (const auto& [reply, yes, verdict] : rows) {
+    SCOPED_TRACE(reply);
     Crawl h;
-    h.platform.dialogs_.answerYes = row.yes;
+    h.platform.dialogs_.answerYes = yes;
     h.program.depth = -3;
     auto doc = Crawl::page(VendorUrl("/quorel/bin/version.asp"));
-    doc->withText(row.reply);
+    doc->withText(reply);
     h.work().complete(doc);
 
     EXPECT_EQ(h.program.depth, -4);
-    const bool update = row.verdict == "need update";
-    if (row.verdict.empty()) {
-      EXPECT_EQ(h.status().back().rfind(kError, 0), 0u);
-    } else {
-      EXPECT_EQ(h.status().back(),
-                "[Version] mine: 2.0.80, server: " + std::string(row.reply) + ", " + row.verdict);
-    }
+    const std::string last = h.status().back();
+    EXPECT_EQ(verdict.empty() ? last.substr(0, kError.size()) : last,
+              verdict.empty()
+                  ? kError
+                  : "[Version] mine: 2.0.80, server: " + std::string(reply) + ", " + verdict);
+    const bool update = verdict == "need update", leaves = update && yes;
     const auto& questions = h.platform.dialogs_.questions;
     ASSERT_EQ(questions.size(), update ? 1u : 0u);
     if (update) {
@@ -211,7 +206,6 @@ TEST(WorkPage, ComparesVersionNumbersOneByOne) {
       EXPECT_EQ(questions[0].text,
                 "There is a new version of Quorel available! Do you want to download it now?");
     }
-    const bool leaves = update && row.yes;
     ASSERT_EQ(h.platform.shell_.calls.size(), leaves ? 1u : 0u);
     if (leaves) {
       const auto& call = h.platform.shell_.calls[0];
