@@ -38,14 +38,6 @@ TEST(NextTimer, FiresOnceAndStartsACrawlOnlyWhenNoneIsUnderWay) {
   }
 }
 
-TEST(UpdateUrlBox, OneSpaceBeforeTheAddress) {
-  for (const std::string url : {"", "about:blank", "http://a/b c"}) {
-    fake::Harness h;
-    UpdateUrlBox(h.program, url);
-    EXPECT_EQ(h.window().urlBox().text(), " " + url);
-  }
-}
-
 TEST(DisplayBrowser, NavigationErrorsAreLoggedCancelledAndHideTheSlot) {
   const std::pair<std::int32_t, std::string> rows[] = {
       {platform::kServerNotFound, "cannot find server"},
@@ -73,16 +65,6 @@ TEST(DisplayBrowser, PopUpsAreRefusedAndTheBrowserSizeRepaired) {
   EXPECT_EQ(h.status(), (Lines{"[PopUp] 2 killed", "[B-Bastards!] resize height 11520 -> 1500"}));
   EXPECT_EQ(h.browser(2).height(), 1500);
   EXPECT_EQ(h.work().height(), 5000) << "a slot's pop-up leaves the work browser alone";
-}
-
-TEST(SetBrowser, RaisesOrLowersOnlyTheStacking) {
-  fake::Harness h;
-  h.picbox(4).setVisible(false);
-  SetBrowser(h.program, 4, true);
-  EXPECT_EQ(h.slotStack().back(), '4');
-  SetBrowser(h.program, 4, false);
-  EXPECT_EQ(h.slotStack().front(), '4');
-  EXPECT_FALSE(h.picbox(4).visible());
 }
 
 }  // namespace

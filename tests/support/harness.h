@@ -53,12 +53,17 @@ struct Harness {
       for (const auto& url : browser(k).navigations) all.push_back(url);
     return all;
   }
-  // The entries of the i-th menu shown, as (kind, text) pairs.
-  std::vector<std::pair<platform::MenuEntry::Kind, std::string>> menu(std::size_t i) const {
-    std::vector<std::pair<platform::MenuEntry::Kind, std::string>> entries;
-    for (const auto& entry : platform.dialogs_.menus.at(i))
-      entries.emplace_back(entry.kind, entry.text);
-    return entries;
+  // The entries of the i-th menu shown, "|"-joined: "<->" a separator, "[text]" greyed.
+  std::string menu(std::size_t i) const {
+    std::string text;
+    for (const auto& entry : platform.dialogs_.menus.at(i)) {
+      using Kind = platform::MenuEntry::Kind;
+      text += std::string(text.empty() ? "" : "|") + (entry.kind == Kind::Separator ? "<->"
+                                                      : entry.kind == Kind::Disabled
+                                                          ? "[" + entry.text + "]"
+                                                          : entry.text);
+    }
+    return text;
   }
   // The slots' frames from back to front, one digit per slot.
   std::string slotStack() {
