@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "app/startup.h"
+#include "app/vb_text.h"
 #include "support/harness.h"
 
 namespace {
@@ -63,10 +64,7 @@ TEST(OptionsDialog, LoadsTheStoreAndOkWritesItBack) {
     }
     h.program.settings.MaxImageWidth = 5;
     h.dialog.Load();
-    std::string shown = r.shown;
-    if (shown.find(" P ") != std::string::npos)
-      shown.replace(shown.find(" P "), 3, " " + h.platform.picturesFolder() + " ");
-    EXPECT_EQ(h.state(), shown);
+    EXPECT_EQ(h.state(), vb::Replace(r.shown, " P ", " " + h.platform.picturesFolder() + " "));
     EXPECT_EQ(h.view.title(), "Options");
     EXPECT_FALSE(h.view.checkVisible.at(OptionsCheck::DebugMode));
     for (const auto list : {OptionsList::MinImageSize, OptionsList::MaxImageSize}) {
@@ -75,10 +73,7 @@ TEST(OptionsDialog, LoadsTheStoreAndOkWritesItBack) {
       EXPECT_EQ(h.view.listEntry(list, 10), "Unlimited");
     }
     h.view.events.okClick();
-    std::string written = r.written;
-    if (written.find("=P|") != std::string::npos)
-      written.replace(written.find("=P|"), 3, "=" + h.platform.picturesFolder() + "|");
-    EXPECT_EQ(h.writes(), written);
+    EXPECT_EQ(h.writes(), vb::Replace(r.written, "=P|", "=" + h.platform.picturesFolder() + "|"));
     EXPECT_EQ(h.program.settings.MaxImageWidth, *r.stored ? 5 : 800);
     EXPECT_EQ(h.view.closes, 1);
     EXPECT_FALSE(h.dialog.IsLoaded());
