@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <limits>
 #include <stdexcept>
-#include <tuple>
 
 #include "app/vendor.h"
 #include "crawler_fixture.h"
@@ -199,21 +198,13 @@ TEST(WorkPage, ComparesVersionNumbersOneByOne) {
                   ? kError
                   : "[Version] mine: 2.0.80, server: " + std::string(reply) + ", " + verdict);
     const bool update = verdict == "need update", leaves = update && yes;
-    const auto& questions = h.platform.dialogs_.questions;
-    ASSERT_EQ(questions.size(), update ? 1u : 0u);
-    if (update) {
-      EXPECT_EQ(questions[0].title, "Update");
-      EXPECT_EQ(questions[0].text,
-                "There is a new version of Quorel available! Do you want to download it now?");
-    }
-    ASSERT_EQ(h.platform.shell_.calls.size(), leaves ? 1u : 0u);
-    if (leaves) {
-      const auto& call = h.platform.shell_.calls[0];
-      EXPECT_EQ(std::tie(call.owner, call.verb, call.file, call.parameters, call.folder,
-                         call.showCommand),
-                std::make_tuple(0, std::string("open"), VendorUrl("/quorel/download/"),
-                                std::string(), std::string(), 1));
-    }
+    using Calls = std::vector<fake::ShellCall>;
+    using Boxes = std::vector<fake::MessageBoxCall>;
+    const Boxes question = {
+        {"There is a new version of Quorel available! Do you want to download it now?", "Update"}};
+    const Calls download = {{0, "open", VendorUrl("/quorel/download/"), "", "", 1}};
+    EXPECT_EQ(h.platform.dialogs_.questions, update ? question : Boxes{});
+    EXPECT_EQ(h.platform.shell_.calls, leaves ? download : Calls{});
     EXPECT_EQ(h.window().closeCalls, leaves ? 1 : 0);
     EXPECT_EQ(h.trace().back(), "workBroswer_DocumentComplete OUT");
   }

@@ -40,12 +40,9 @@ TEST(LogoMenu, ActsOnTheChoice) {
     picLogo_Click(h.program);
 
     EXPECT_EQ(h.menu(0), "Config|<->|Quorel Home|Quorel Forums|<->|Exit");
-    const auto& calls = h.platform.shell_.calls;
-    ASSERT_EQ(calls.size(), r.opened.empty() ? 0u : 1u);
-    if (!r.opened.empty()) {
-      EXPECT_EQ(calls[0].file, r.opened);
-      EXPECT_EQ(calls[0].verb, "open");
-    }
+    using Calls = std::vector<fake::ShellCall>;
+    const Calls open = {{0, "open", r.opened, "", "", 1}};
+    EXPECT_EQ(h.platform.shell_.calls, r.opened.empty() ? Calls{} : open);
     EXPECT_EQ(h.window().closeCalls, r.closes ? 1 : 0);
     EXPECT_EQ(options.modalShows, r.options ? 1 : 0);
     if (r.options) {

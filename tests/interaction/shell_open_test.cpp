@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include "support/harness.h"
 
 namespace {
@@ -30,11 +28,9 @@ TEST(GShell, PassesTheRequestAndReadsTheResult) {
     h.platform.shell_.result = r.result;
     EXPECT_EQ(GShell(h.program, r.file, r.showCommand, r.parameters, r.folder, "open", 0),
               r.accepted);
-    ASSERT_EQ(h.platform.shell_.calls.size(), 1u);
-    const auto& call = h.platform.shell_.calls[0];
     EXPECT_EQ(
-        std::tie(call.owner, call.verb, call.file, call.parameters, call.folder, call.showCommand),
-        std::make_tuple(0, std::string("open"), r.file, r.parameters, r.folder, r.passedShow));
+        h.platform.shell_.calls,
+        (std::vector<fake::ShellCall>{{0, "open", r.file, r.parameters, r.folder, r.passedShow}}));
     EXPECT_TRUE(h.platform.dialogs_.messageBoxes.empty());
   }
 }

@@ -86,6 +86,7 @@ struct ShellCall {
   int owner;
   std::string verb, file, parameters, folder;
   int showCommand;
+  bool operator==(const ShellCall&) const = default;
 };
 
 class FakeShell : public platform::Shell {
@@ -108,6 +109,7 @@ class FakeTransfer : public platform::ImageTransfer {
 
 struct MessageBoxCall {
   std::string text, title;
+  bool operator==(const MessageBoxCall&) const = default;
 };
 
 class FakeDialogs : public platform::UserDialogs {
