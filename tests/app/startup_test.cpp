@@ -2,45 +2,37 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <tuple>
+
 #include "dialogs/message_window.h"
 #include "dialogs/options_dialog.h"
 #include "support/harness.h"
 
 namespace {
 
-// How a start ended: the slideshow runs, or the program ended with a status.
-enum class Way { Slideshow, Ended };
-
-TEST(Startup, SwitchesAreTheFirstTwoCharactersFoldedToLowerCase) {
-  const std::pair<const char*, Way> cases[] = {
-      {"", Way::Slideshow},         {"/s", Way::Slideshow},  {"/S", Way::Slideshow},
-      {"anything", Way::Slideshow}, {" /p", Way::Slideshow}, {"/", Way::Slideshow},
-      {"/p", Way::Ended},           {"/P", Way::Ended},      {"/p 1234", Way::Ended},
-      {"/P:123", Way::Ended},       {"/c", Way::Ended},      {"/C:4567", Way::Ended},
-  };
-  for (const auto& [line, way] : cases) {
+// Only the slideshow creates the main window; the switch is the first two characters
+// folded to lower case. A second copy is refused whatever its arguments.
+TEST(Startup, SwitchesAndASecondCopy) {
+  const std::tuple<const char*, bool, bool> rows[] = {
+      {"", false, true},         {"/s", false, true},  {"/S", false, true},
+      {"anything", false, true}, {" /p", false, true}, {"/", false, true},
+      {"/p", false, false},      {"/P", false, false}, {"/p 1234", false, false},
+      {"/P:123", false, false},  {"/c", false, false}, {"/C:4567", false, false},
+      {"", true, false},         {"/p", true, false},  {"/c", true, false}};
+  for (const auto& [line, another, slideshow] : rows) {
+    SCOPED_TRACE(std::string(line) + (another ? ", another running" : ""));
     fake::Harness h;
+    h.platform.otherInstance = another;
     const auto status = Startup(h.program, line);
-    EXPECT_EQ(status.has_value() ? Way::Ended : Way::Slideshow, way) << '"' << line << '"';
-    if (status) {
-      EXPECT_EQ(*status, 0);
-    }
-    // Only the slideshow creates the main window.
-    EXPECT_EQ(h.platform.mainWindowCreated(), way == Way::Slideshow) << line;
-    EXPECT_EQ(h.platform.random_.seeds, 1) << line;
-  }
-}
-
-TEST(Startup, ASecondCopyIsRefusedWhateverItsArguments) {
-  for (const char* line : {"", "/p", "/c", "/s"}) {
-    fake::Harness h;
-    h.platform.otherInstance = true;
-    EXPECT_EQ(Startup(h.program, line), 0) << line;
-    ASSERT_EQ(h.platform.dialogs_.messageBoxes.size(), 1u) << line;
-    EXPECT_EQ(h.platform.dialogs_.messageBoxes[0].text, "Quorel is already running.");
-    EXPECT_EQ(h.platform.dialogs_.messageBoxes[0].title, "Whoa");
-    EXPECT_FALSE(h.platform.mainWindowCreated());
-    EXPECT_EQ(h.platform.options.modalShows, 0);
+    EXPECT_EQ(status, slideshow ? std::nullopt : std::optional(0));
+    EXPECT_EQ(h.platform.mainWindowCreated(), slideshow);
+    EXPECT_EQ(h.platform.random_.seeds, 1);
+    using Boxes = std::vector<fake::MessageBoxCall>;
+    const Boxes refusal = {{"Quorel is already running.", "Whoa"}};
+    EXPECT_EQ(h.platform.dialogs_.messageBoxes, another ? refusal : Boxes{});
+    const std::string head = std::string(line).substr(0, 2);  // "/c" shows the options alone
+    EXPECT_EQ(h.platform.options.modalShows, !another && (head == "/c" || head == "/C") ? 1 : 0);
   }
 }
 
