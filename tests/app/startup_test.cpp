@@ -32,7 +32,9 @@ TEST(Startup, SwitchesAndASecondCopy) {
     const Boxes refusal = {{"Quorel is already running.", "Whoa"}};
     EXPECT_EQ(h.platform.dialogs_.messageBoxes, another ? refusal : Boxes{});
     const std::string head = std::string(line).substr(0, 2);  // "/c" shows the options alone
-    EXPECT_EQ(h.platform.options.modalShows, !another && (head == "/c" || head == "/C") ? 1 : 0);
+    const bool options = !another && (head == "/c" || head == "/C");
+    EXPECT_EQ(h.platform.options.modalShows, options ? 1 : 0);
+    EXPECT_EQ(h.platform.options.left, options ? (1024 * 15 - 5295) / 2 : 0);  // centred
   }
 }
 

@@ -4,7 +4,6 @@
 
 #include <tuple>
 
-#include "app/startup.h"
 #include "app/vb_text.h"
 #include "support/harness.h"
 
@@ -157,21 +156,6 @@ TEST(OptionsDialog, CancelThenEachOpeningReadsTheStoreAgain) {
   h.view.whileModal = nullptr;
   h.dialog.ShowModal();
   EXPECT_FALSE(h.dialog.IsLoaded());
-}
-
-TEST(OptionsDialog, ConfigurationSwitchShowsOnlyTheDialog) {
-  for (const bool ok : {false, true}) {
-    Options h;
-    h.view.whileModal = [&] {
-      h.view.setCheckValue(OptionsCheck::Movies, 1);
-      ok ? h.view.events.okClick() : h.view.events.cancelClick();
-    };
-    EXPECT_EQ(Startup(h.program, "/c:1234"), 0);
-    EXPECT_EQ(h.view.modalShows, 1);
-    EXPECT_EQ(h.view.left, (1024 * 15 - h.view.width()) / 2);
-    EXPECT_FALSE(h.platform.mainWindowCreated());
-    EXPECT_EQ(h.store.values.count("AllowMovies"), ok ? 1u : 0u) << ok;
-  }
 }
 
 }  // namespace
