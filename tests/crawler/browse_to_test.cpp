@@ -50,45 +50,59 @@ TEST(BrowseTo, StartsOneNavigationAtATime) {
   }
 }
 
-TEST(WorkBrowserEvents, ANavigationErrorRestartsFromTheLinkList) {
-  struct Row {
-    std::int32_t code;
-    std::string line;
-  };
-  const Row rows[] = {
-      {platform::kServerNotFound, "[NavError] cannot find server"},
-      {platform::kObjectNotFound, "[NavError] 404"},
-      {404, "[NavError] 404"},
-      {500, "[NavError] unhandled error 500"},
-      {static_cast<std::int32_t>(0x800C000Eu), "[NavError] unhandled error -2146697202"},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.line);
+// A failed navigation is cancelled and logged; the work browser's starts a fresh crawl from
+// the link list, a display browser's hides its slot.
+TEST(BrowserEvents, NavigationErrors) {
+  const std::pair<std::int32_t, std::string> rows[] = {
+      {platform::kServerNotFound, "cannot find server"},
+      {platform::kObjectNotFound, "404"},
+      {404, "404"},
+      {500, "unhandled error 500"},
+      {static_cast<std::int32_t>(0x800C000Eu), "unhandled error -2146697202"}};
+  for (const auto& [code, line] : rows) {
+    SCOPED_TRACE(line);
     Crawl h;
     h.program.navPending = true;
     h.program.depth = 2;
-    EXPECT_TRUE(h.work().fail(row.code, "http://site.example/gone.html"));
-    EXPECT_EQ(h.status().front(), row.line);
+    EXPECT_TRUE(h.work().fail(code, "http://site.example/gone.html"));
+    EXPECT_EQ(h.status().front(), "[NavError] " + line);
     EXPECT_EQ(h.program.depth, -1);
     EXPECT_EQ(h.work().navigations, Lines{VendorUrl("/quorel/bin/getlinks.asp")});
     EXPECT_TRUE(h.program.navPending);  // the new request is under way
     EXPECT_TRUE(h.traced("workBroswer_NavigateError"));
+
+    Crawl d;
+    d.program.navPending = true;
+    EXPECT_TRUE(d.browser(6).fail(code, "http://site.test/x.jpg"));
+    EXPECT_EQ(d.status(), Lines{"[NavError-B] " + line});
+    EXPECT_FALSE(d.program.navPending);
+    EXPECT_FALSE(d.picbox(6).visible());
+    EXPECT_TRUE(d.picbox(5).visible());
   }
 }
 
-TEST(WorkBrowserEvents, PopUpsAreRefused) {
+// Pop-ups are refused; the page may also have blown browsers up to the screen. The work
+// browser's checks every browser, a slot's only its own.
+TEST(BrowserEvents, PopUpsAreRefusedAndBrowserSizesRepaired) {
   for (const bool silent : {true, false}) {
     Crawl h;
     h.work().setSilent(silent);
-    // The page may also have blown a display browser up to the screen: all are checked.
-    h.browser(9).move(0, 0, h.platform.screen().width(), h.platform.screen().height());
+    h.browser(9).setHeight(h.platform.screen().height());
     h.work().setWidth(100);
     EXPECT_TRUE(h.work().requestNewWindow());
-    EXPECT_EQ(h.status().front(), std::string("[PopUp] killed (workBrowser, silent=") +
-                                      (silent ? "True" : "False") + ")");
-    EXPECT_EQ(h.countLogged("[B-Bastards!] resize "), 2);
+    EXPECT_EQ(h.status(), (Lines{std::string("[PopUp] killed (workBrowser, silent=") +
+                                     (silent ? "True" : "False") + ")",
+                                 "[B-Bastards!] resize height 11520 -> 1500"}));
     EXPECT_EQ(h.work().width(), 9000);
   }
+  Crawl h;
+  h.browser(2).setHeight(h.platform.screen().height());
+  h.browser(3).setHeight(h.platform.screen().height());
+  h.work().setHeight(5000);
+  EXPECT_TRUE(h.browser(2).requestNewWindow());
+  EXPECT_EQ(h.status(), (Lines{"[PopUp] 2 killed", "[B-Bastards!] resize height 11520 -> 1500"}));
+  EXPECT_EQ(h.browser(3).height(), 11520);
+  EXPECT_EQ(h.work().height(), 5000);
 }
 
 TEST(RecoveryTimer, RecoversOnlyAfterMoreThanThirtyIdleSecondsWithNoMenuOpen) {

@@ -119,16 +119,12 @@ TEST(DisplayPage, PlacesSizesFramesAndStacksTheSlot) {
 
     auto& browser = h.browser(3);
     auto& frame = h.picbox(3);
-    EXPECT_EQ(browser.width(), r.width * 15 + 600);
-    EXPECT_EQ(browser.height(), r.height * 15 + 720);
-    EXPECT_EQ(frame.width(), browser.width() - 330);
-    EXPECT_EQ(frame.height(), browser.height() - 330);
-    EXPECT_EQ(frame.left(), r.left);
-    EXPECT_EQ(frame.top(), r.top);
     // Inside its frame, two pixels up and left, so its edge is cut off.
+    const int w = r.width * 15 + 600, ht = r.height * 15 + 720;
+    EXPECT_EQ(fake::Box(browser), "-30,-30 " + std::to_string(w) + "x" + std::to_string(ht));
+    EXPECT_EQ(fake::Box(frame), std::to_string(r.left) + "," + std::to_string(r.top) + " " +
+                                    std::to_string(w - 330) + "x" + std::to_string(ht - 330));
     EXPECT_EQ(browser.container(), &frame);
-    EXPECT_EQ(browser.left(), -30);
-    EXPECT_EQ(browser.top(), -30);
     EXPECT_TRUE(frame.visible());
     // The new slot in front; the others stacked in index order, 0 uppermost.
     EXPECT_EQ(h.slotStack(), "9876542103");

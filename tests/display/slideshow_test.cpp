@@ -38,33 +38,4 @@ TEST(NextTimer, FiresOnceAndStartsACrawlOnlyWhenNoneIsUnderWay) {
   }
 }
 
-TEST(DisplayBrowser, NavigationErrorsAreLoggedCancelledAndHideTheSlot) {
-  const std::pair<std::int32_t, std::string> rows[] = {
-      {platform::kServerNotFound, "cannot find server"},
-      {platform::kObjectNotFound, "404"},
-      {404, "404"},
-      {500, "unhandled error 500"},
-      {static_cast<std::int32_t>(0x800C000Eu), "unhandled error -2146697202"},
-  };
-  for (const auto& [status, line] : rows) {
-    Bound h;
-    h.program.navPending = true;
-    EXPECT_TRUE(h.browser(6).fail(status, "http://site.test/x.jpg"));
-    EXPECT_EQ(h.status(), Lines{"[NavError-B] " + line});
-    EXPECT_FALSE(h.program.navPending);
-    EXPECT_FALSE(h.picbox(6).visible());
-    EXPECT_TRUE(h.picbox(5).visible());
-  }
-}
-
-TEST(DisplayBrowser, PopUpsAreRefusedAndTheBrowserSizeRepaired) {
-  Bound h;
-  h.browser(2).setHeight(h.platform.screen_.heightTwips);
-  h.work().setHeight(5000);
-  EXPECT_TRUE(h.browser(2).requestNewWindow());
-  EXPECT_EQ(h.status(), (Lines{"[PopUp] 2 killed", "[B-Bastards!] resize height 11520 -> 1500"}));
-  EXPECT_EQ(h.browser(2).height(), 1500);
-  EXPECT_EQ(h.work().height(), 5000) << "a slot's pop-up leaves the work browser alone";
-}
-
 }  // namespace

@@ -97,10 +97,7 @@ TEST(TimeTimer, WatchdogPutsTheWorkBrowserBack) {
     for (const auto& field : fake::Split(r.fields))
       lines.push_back("[Timer] reset workBrowser." + field);
     EXPECT_EQ(h.status(), lines);
-    EXPECT_EQ(h.work().left(), 6360);
-    EXPECT_EQ(h.work().top(), 12120);
-    EXPECT_EQ(h.work().width(), 9000);
-    EXPECT_EQ(h.work().height(), 1500);
+    EXPECT_EQ(fake::Box(h.work()), "6360,12120 9000x1500");
   }
 }
 

@@ -40,8 +40,8 @@ TEST(ResizeIBrowser, ShrinksOnlyTheDirectionAPageEnlarged) {
     h.browser(7).move(0, 0, r.width, r.height);
     ResizeIBrowser(h.program, 7);
     EXPECT_EQ(h.status(), r.lines);
-    EXPECT_EQ(h.browser(7).width(), r.newWidth);
-    EXPECT_EQ(h.browser(7).height(), r.newHeight);
+    EXPECT_EQ(fake::Box(h.browser(7)),
+              "0,0 " + std::to_string(r.newWidth) + "x" + std::to_string(r.newHeight));
     EXPECT_TRUE(h.browser(7).silent());
   }
 }
@@ -65,10 +65,7 @@ TEST(ResizeBrowsers, TreatsOneSlotOrAllAndTheWorkBrowser) {
     EXPECT_EQ(h.status().size(), index < 0 ? 10u : 1u) << "one line per slot, none for work";
     auto& work = h.work();
     const bool all = index < 0;
-    EXPECT_EQ(work.left(), all ? 6360 : 0);
-    EXPECT_EQ(work.top(), all ? 12120 : 0);
-    EXPECT_EQ(work.width(), all ? 9000 : kScreenWidth);
-    EXPECT_EQ(work.height(), all ? 1500 : kScreenHeight);
+    EXPECT_EQ(fake::Box(work), all ? "6360,12120 9000x1500" : "0,0 15360x11520");
     EXPECT_EQ(work.visible(), all);
     EXPECT_EQ(work.silent(), all);
     EXPECT_EQ(h.window().stacking.order.back() == &work, all) << "in front";

@@ -22,6 +22,12 @@ inline std::vector<std::string> Split(const std::string& text, char separator = 
   return parts;
 }
 
+// A control's place as "left,top widthxheight", in twips.
+inline std::string Box(const platform::Control& c) {
+  return std::to_string(c.left()) + "," + std::to_string(c.top()) + " " +
+         std::to_string(c.width()) + "x" + std::to_string(c.height());
+}
+
 struct Harness {
   FakePlatform platform;
   Program program{platform};
