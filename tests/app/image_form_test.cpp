@@ -80,7 +80,6 @@ TEST(ImageForm, UnloadStopsEverythingAndEndsTheProgram) {
   EXPECT_FALSE(h.platform.hooks.procedure);
   EXPECT_EQ(h.platform.endStatus, 0);
   // Completions still queued afterwards do nothing and write nothing.
-  h.debug();
   h.work().complete();
   h.browser(3).complete();
   EXPECT_TRUE(h.status().empty());

@@ -11,8 +11,9 @@ namespace {
 
 TEST(Logs, LineLayoutAndTheTraceAroundEachStatusLine) {
   fake::Harness h;
-  AddStatus(h.program, "before");  // debug mode off: nothing written
-  h.debug();
+  h.program.settings.DebugMode = false;
+  AddStatus(h.program, "before");  // nothing written
+  h.program.settings.DebugMode = true;
   h.platform.clock_.set(2026, 12, 6, 23, 5, 9);
   AddStatus(h.program, "[NavError] 404");
   h.platform.clock_.set(2000, 2, 29, 0, 0, 0);
@@ -41,7 +42,6 @@ TEST(Logs, NoFileAnywhereInARunWithDebugModeOff) {
 
 TEST(Logs, AnUnwritableFolderDropsTheLine) {
   fake::Harness h;
-  h.debug();
   std::filesystem::create_directory(h.platform.folder / "quorel.log");  // not a file
   EXPECT_NO_THROW(AddStatus(h.program, "lost"));
 }

@@ -14,7 +14,6 @@ namespace crawl {
 
 struct Crawl : fake::Harness {
   Crawl() {
-    debug();
     AddBadLinks(program.badLinks);
     BindFormEvents(program);
     window().next.setInterval(5000);

@@ -43,7 +43,6 @@ TEST(CleanupHTML, RewritesTheMarkupAndWritesItIntoTheWorkBrowser) {
   for (const Row& r : rows) {
     SCOPED_TRACE(r.html);
     fake::Harness h;
-    h.debug();
     fake::FakeDocument doc;
     doc.withUrl(r.url).withHtml(r.html);
     if (r.html == "!") doc.withoutDocumentElement();

@@ -20,7 +20,6 @@ constexpr const char* kImagePage =
 
 struct Slots : fake::Harness {
   Slots() {
-    debug();
     BindFormEvents(program);
     program.badLinks = {"/ads/"};
     program.nextTimer().setInterval(5000);

@@ -16,7 +16,6 @@ constexpr const char* kSite = "http://site.test/";
 
 struct Picker : fake::Harness {
   Picker() {
-    debug();
     program.badLinks = {"/ads/"};
     program.nextTimer().setInterval(5000);
     program.nextTimer().setEnabled(false);

@@ -14,10 +14,7 @@ namespace {
 using Lines = std::vector<std::string>;
 
 struct Bound : fake::Harness {
-  Bound() {
-    debug();
-    BindFormEvents(program);
-  }
+  Bound() { BindFormEvents(program); }
 };
 
 TEST(NextTimer, FiresOnceAndStartsACrawlOnlyWhenNoneIsUnderWay) {

@@ -14,7 +14,6 @@ namespace {
 // or 5 % free, and goes on once both are back; a disk that cannot be told is saved to.
 TEST(AutosaveHasRoom, StopsWhenTheDiskIsNearlyFullAndGoesOnOnceThereIsRoom) {
   fake::Harness h;
-  h.debug();
   BindFormEvents(h.program);
   h.program.settings.AutosaveMode = true;
   h.program.settings.AutosavePath = h.platform.folder.string();

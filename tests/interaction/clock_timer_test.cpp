@@ -16,7 +16,6 @@ using Lines = std::vector<std::string>;
 
 struct Clocked : fake::Harness {
   Clocked() {
-    debug();
     window().move(0, 0, 15360, 11520);
     program.workBrowserLeft = 15360 - 9000;
     program.workBrowserTop = 11520 + 600;

@@ -36,7 +36,6 @@ TEST(ResizeIBrowser, ShrinksOnlyTheDirectionAPageEnlarged) {
   for (const Row& r : rows) {
     SCOPED_TRACE(std::to_string(r.width) + "x" + std::to_string(r.height));
     fake::Harness h;
-    h.debug();
     h.browser(7).move(0, 0, r.width, r.height);
     ResizeIBrowser(h.program, 7);
     EXPECT_EQ(h.status(), r.lines);
@@ -51,7 +50,6 @@ TEST(ResizeBrowsers, TreatsOneSlotOrAllAndTheWorkBrowser) {
   for (const int index : {1, -1}) {
     SCOPED_TRACE(index);
     fake::Harness h;
-    h.debug();
     h.program.workBrowserLeft = 6360;
     h.program.workBrowserTop = 12120;
     h.work().move(0, 0, kScreenWidth, kScreenHeight);
@@ -81,7 +79,6 @@ TEST(FormResize, LaysTheStripAlongTheNewBottomEdgeAndReparks) {
       {0, kScreenWidth, kScreenHeight}, {0, 12000, 9000}, {20000, 9600, 7200}};
   for (const auto& [left, W, H] : rows) {
     fake::Harness h;
-    h.debug();
     auto& form = h.window();
     form.move(left, 0, W, H);
     form.addressBox.setWidth(4000);

@@ -77,7 +77,6 @@ TEST(SaveImage, FetchesEveryImageAndSavesItUnderAFreeName) {
   for (const Row& r : rows) {
     SCOPED_TRACE(r.images);
     fake::Harness h;
-    h.debug();
     const fs::path saved = h.platform.folder / "saved";
     fs::create_directories(saved);
     std::ofstream(saved / "20040103-142501.jpg") << "older";  // saved earlier in the same second

@@ -28,7 +28,9 @@ inline std::string Box(const platform::Control& c) {
          std::to_string(c.width()) + "x" + std::to_string(c.height());
 }
 
+// Debug mode on, so status and trace lines reach the logs the tests read.
 struct Harness {
+  Harness() { program.settings.DebugMode = true; }
   FakePlatform platform;
   Program program{platform};
 
@@ -36,11 +38,6 @@ struct Harness {
   FakeBrowser& work() { return platform.window().work; }
   FakeBrowser& browser(int slot) { return platform.window().fakeBrowser(slot); }
   FakePictureBox& picbox(int slot) { return platform.window().fakePicbox(slot); }
-  // Debug mode on, so status and trace lines reach the logs.
-  Harness& debug() {
-    program.settings.DebugMode = true;
-    return *this;
-  }
   std::vector<std::string> status() const { return platform.statusLines(); }
   std::vector<std::string> trace() const { return platform.traceLines(); }
   bool logged(const std::string& line) const {
