@@ -5,12 +5,13 @@
 #include <tuple>
 
 #include "app/vendor.h"
-#include "crawler_fixture.h"
 #include "platform/browser.h"
+#include "support/harness.h"
 
 namespace {
 
-using crawl::Crawl;
+using Crawl = fake::Wired;
+using fake::Page;
 using Lines = std::vector<std::string>;
 
 TEST(BrowseTo, StartsOneNavigationAtATime) {

@@ -4,12 +4,13 @@
 
 #include <tuple>
 
-#include "crawler_fixture.h"
 #include "platform/run_time_error.h"
+#include "support/harness.h"
 
 namespace {
 
-using crawl::Crawl;
+using Crawl = fake::Wired;
+using fake::Page;
 using Lines = std::vector<std::string>;
 
 // GetLink's run-time failure number, 0 when it returns.
@@ -35,7 +36,7 @@ TEST(GetLink, PicksTheAbsoluteRoundedIndex) {
   for (const auto& row : rows) {
     SCOPED_TRACE(std::to_string(row.links) + " links, draw " + std::to_string(row.draw));
     Crawl h;
-    auto doc = Crawl::page();
+    auto doc = Page();
     for (int i = 0; i < row.links; ++i) doc->withLink("http://site.example/" + std::to_string(i));
     h.platform.random_.script({row.draw});
     EXPECT_EQ(FailureNumber(h, *doc), row.index < 0 ? 91 : 0);
@@ -69,7 +70,7 @@ TEST(GetLink, ImageSearchResultsGoStraightToTheDisplay) {
   for (const auto& r : rows) {
     SCOPED_TRACE(r.link + (r.inFrame ? " in a frame" : ""));
     Crawl h;
-    auto doc = Crawl::page();
+    auto doc = Page();
     if (r.inFrame) {
       doc->withFrame(r.link);
     } else {
@@ -101,7 +102,7 @@ TEST(GetLink, APageWithoutLinksFallsBackOnFramesThenImages) {
     SCOPED_TRACE(line);
     Crawl h;
     h.program.settings.MaxImageWidth = h.program.settings.MaxImageHeight = 999999;
-    auto doc = Crawl::page();
+    auto doc = Page();
     for (const auto& frame : frames) doc->withFrame(frame);
     if (!image.empty()) doc->withImage(image, 300, 200);
     GetLink(h.program, *doc);
@@ -135,7 +136,7 @@ TEST(GetLink, RejectsFilesThatAreNotPagesUnlessAllowed) {
         Crawl h;
         Settings& s = h.program.settings;
         s.AllowMovies = s.AllowSounds = s.AllowDocs = allow;
-        auto doc = Crawl::page();
+        auto doc = Page();
         doc->withLinks({link, "http://site.example/next.html"});
         h.platform.random_.script({0.5f, 0.9f});  // link 0, then link 1
         GetLink(h.program, *doc);
@@ -168,7 +169,7 @@ TEST(GetLink, BadLinksAndRejectedFilesShareTwentyAttempts) {
     Crawl h;
     h.program.settings.DebugMode = row.debugging;
     for (int i = 0; row.alternate && i < 21; ++i) h.platform.random_.script({i % 2 ? 0.9f : 0.5f});
-    auto doc = Crawl::page();
+    auto doc = Page();
     doc->withLinks(row.links);
     GetLink(h.program, *doc);
 

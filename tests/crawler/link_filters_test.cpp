@@ -2,11 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "crawler_fixture.h"
+#include "support/harness.h"
 
 namespace {
 
-using crawl::Crawl;
+using Crawl = fake::Wired;
+using fake::Page;
 
 TEST(BadLinks, TheFiftyEightEntriesInOrder) {
   std::vector<std::string> list;

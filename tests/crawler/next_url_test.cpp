@@ -5,11 +5,12 @@
 #include <algorithm>
 
 #include "app/vendor.h"
-#include "crawler_fixture.h"
+#include "support/harness.h"
 
 namespace {
 
-using crawl::Crawl;
+using Crawl = fake::Wired;
+using fake::Page;
 
 const std::string kGoogle =
     "http://" + std::string(kSearchHosts[0]) + "/images?hl=en&lr=&ie=UTF-8&oe=UTF-8&q=";

@@ -7,12 +7,13 @@
 #include <stdexcept>
 
 #include "app/vendor.h"
-#include "crawler_fixture.h"
+#include "support/harness.h"
 
 namespace {
 
-using crawl::Crawl;
+using Crawl = fake::Wired;
 using fake::FakeDocument;
+using fake::Page;
 using Lines = std::vector<std::string>;
 
 const std::string kError = "[ERROR] workBrowser_DocumentComplete(): ";
@@ -32,7 +33,7 @@ TEST(WorkPage, DispatchesOnTheDecrementedDepth) {
   for (const auto& r : rows) {
     SCOPED_TRACE(std::to_string(r.depth) + " " + r.navigated + r.shown);
     Crawl h;
-    auto doc = Crawl::page("http://site.example/p.html");
+    auto doc = Page("http://site.example/p.html");
     for (int i = 0; i < r.links; ++i)
       doc->withLink("http://site.example/" + std::to_string(i) + ".html");
     for (int i = 0; i < r.images; ++i)
@@ -65,7 +66,7 @@ TEST(WorkPage, EveryPageIsCleanedFirst) {
     SCOPED_TRACE(depth);
     Crawl h;
     h.program.depth = depth;
-    auto doc = Crawl::page();
+    auto doc = Page();
     doc->withHtml("<BODY ONLOAD=go()><SCRIPT>x()</SCRIPT></BODY>").withText("1.2.3|4|5");
     h.work().complete(doc);
     EXPECT_EQ(doc->writes, Lines{"<BODY quorelload=go()><quorel>x()</quorel></BODY>"});
@@ -93,7 +94,7 @@ TEST(WorkPage, ParsesTheLinkListReply) {
     SCOPED_TRACE(row.text);
     Crawl h;
     h.program.depth = -1;
-    auto reply = Crawl::page(VendorUrl("/quorel/bin/getlinks.asp"));
+    auto reply = Page(VendorUrl("/quorel/bin/getlinks.asp"));
     reply->withText(row.text);
     h.work().complete(reply);
     EXPECT_EQ(h.program.startUrl, row.url);
@@ -136,7 +137,7 @@ TEST(WorkPage, MinesTwoWordsForASearch) {
     h.program.depth = -2;
     h.program.phrase = row.pending;
     h.platform.random_.script(row.draws);
-    auto doc = Crawl::page("http://site.example/words.html");
+    auto doc = Page("http://site.example/words.html");
     doc->withText(row.text);
     h.work().complete(doc);
 
@@ -159,7 +160,7 @@ TEST(WorkPage, GivesUpMiningAfterTwentyShortPhrases) {
   h.program.depth = -2;
   // Every draw starts at position 3 of "a b c d e f g h i j": the phrase is "c d".
   h.platform.random_.script(std::vector<float>(20, 0.2f));
-  auto doc = Crawl::page();
+  auto doc = Page();
   doc->withText("a b c d e f g h i j");
   h.work().complete(doc);
   EXPECT_EQ(h.countLogged("[Phrase] c d"), 20);
@@ -187,7 +188,7 @@ TEST(WorkPage, ComparesVersionNumbersOneByOne) {
     Crawl h;
     h.platform.dialogs_.answerYes = yes;
     h.program.depth = -3;
-    auto doc = Crawl::page(VendorUrl("/quorel/bin/version.asp"));
+    auto doc = Page(VendorUrl("/quorel/bin/version.asp"));
     doc->withText(reply);
     h.work().complete(doc);
 
@@ -227,7 +228,7 @@ TEST(WorkPage, TrapsFailuresAndLeavesThroughTheExit) {
   const Row rows[] = {
       {missing, -1, -2, kError + "91, Object variable or With block variable not set"},
       {std::make_shared<BrokenDocument>(), -1, -2, kError + "5, text too long"},
-      {Crawl::page(), kLowest, kLowest, kError + "6, Overflow"},  // no wrapping round
+      {Page(), kLowest, kLowest, kError + "6, Overflow"},  // no wrapping round
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.line);
@@ -248,7 +249,7 @@ TEST(WorkPage, WhileUnloadingOnlyClearsThePendingNavigation) {
   h.program.depth = 3;
   const auto before = h.program.lastActivity;
   h.platform.advanceSeconds(5);
-  auto doc = Crawl::page();
+  auto doc = Page();
   doc->withLinks({"http://site.example/a.html", "http://site.example/b.html"});
   h.work().complete(doc);
   EXPECT_FALSE(h.program.navPending);
@@ -265,7 +266,7 @@ TEST(WorkPage, PutsAMovedWorkBrowserBackOutOfSightUnlessDebugging) {
     h.program.settings.DebugMode = debugging;
     h.program.depth = -10;
     h.work().setTop(100);
-    h.work().complete(Crawl::page());
+    h.work().complete(Page());
     EXPECT_EQ(h.work().top(), debugging ? 100 : h.window().height() + 600) << debugging;
   }
 }

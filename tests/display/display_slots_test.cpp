@@ -18,14 +18,8 @@ using Lines = std::vector<std::string>;
 constexpr const char* kImagePage =
     "<HEAD><TITLE>p.jpg</TITLE></HEAD><BODY><IMG src=\"http://site.test/p.jpg\"></BODY>";
 
-struct Slots : fake::Harness {
-  Slots() {
-    BindFormEvents(program);
-    program.badLinks = {"/ads/"};
-    program.nextTimer().setInterval(5000);
-    program.nextTimer().setEnabled(false);
-    window().move(0, 0, 1024 * 15, 768 * 15);
-  }
+struct Slots : fake::Wired {
+  Slots() { window().move(0, 0, 1024 * 15, 768 * 15); }
   // Display browser k completes with an image document of the given size.
   std::shared_ptr<fake::FakeDocument> show(int k, int width = 200, int height = 100,
                                            const std::string& html = kImagePage) {

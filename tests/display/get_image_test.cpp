@@ -14,13 +14,8 @@ using Lines = std::vector<std::string>;
 
 constexpr const char* kSite = "http://site.test/";
 
-struct Picker : fake::Harness {
-  Picker() {
-    program.badLinks = {"/ads/"};
-    program.nextTimer().setInterval(5000);
-    program.nextTimer().setEnabled(false);
-    program.settings.MinImageWidth = program.settings.MinImageHeight = 100;
-  }
+struct Picker : fake::Wired {
+  Picker() { program.settings.MinImageWidth = program.settings.MinImageHeight = 100; }
   // Picks from a page of images given as "name=WxH|..." under kSite, after the given draws.
   void pick(const std::string& images, std::vector<float> draws = {}) {
     fake::FakeDocument doc;

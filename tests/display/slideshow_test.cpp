@@ -13,13 +13,9 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-struct Bound : fake::Harness {
-  Bound() { BindFormEvents(program); }
-};
-
 TEST(NextTimer, FiresOnceAndStartsACrawlOnlyWhenNoneIsUnderWay) {
   for (const bool navPending : {false, true}) {
-    Bound h;
+    fake::Wired h;
     auto& timer = h.program.nextTimer();
     timer.setInterval(5000);
     timer.setEnabled(true);

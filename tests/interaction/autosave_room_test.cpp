@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <optional>
 
-#include "app/image_form.h"
 #include "support/harness.h"
 
 namespace {
@@ -13,8 +12,7 @@ namespace {
 // Auto-save of display pages while the disk fills up and empties again: it stops under 1 GiB
 // or 5 % free, and goes on once both are back; a disk that cannot be told is saved to.
 TEST(AutosaveHasRoom, StopsWhenTheDiskIsNearlyFullAndGoesOnOnceThereIsRoom) {
-  fake::Harness h;
-  BindFormEvents(h.program);
+  fake::Wired h;
   h.program.settings.AutosaveMode = true;
   h.program.settings.AutosavePath = h.platform.folder.string();
   h.window().move(0, 0, 1024 * 15, 768 * 15);

@@ -2,10 +2,13 @@
 #pragma once
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/image_form.h"
 #include "app/program.h"
+#include "crawler/link_filters.h"
 #include "support/fake_platform.h"
 
 namespace fake {
@@ -77,5 +80,30 @@ struct Harness {
     return order;
   }
 };
+
+// A program as after start-up: the form's events bound, the bad-link list filled, the
+// pacing timer off at its five seconds.
+struct Wired : Harness {
+  Wired() {
+    AddBadLinks(program.badLinks);
+    BindFormEvents(program);
+    window().next.setInterval(5000);
+    window().next.setEnabled(false);
+    program.lastActivity = program.now();
+  }
+  bool pacingArmed() { return window().next.enabled(); }
+  // The procedure's entry and exit lines bracket the trace.
+  bool traced(const std::string& name) const {
+    const auto lines = trace();
+    return !lines.empty() && lines.front() == name + " IN" && lines.back() == name + " OUT";
+  }
+};
+
+// An empty page at the given address, for a browser to complete with.
+inline std::shared_ptr<FakeDocument> Page(const std::string& url = "http://site.example/") {
+  auto doc = std::make_shared<FakeDocument>();
+  doc->withUrl(url);
+  return doc;
+}
 
 }  // namespace fake
