@@ -2,11 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <functional>
 #include <string>
 
-#include "app/settings.h"
 #include "platform/run_time_error.h"
 
 namespace {
@@ -98,20 +96,6 @@ TEST(VbText, NumberConversions) {
   };
   for (const auto& [number, expected] : shorts)
     EXPECT_EQ(Outcome([&] { return std::to_string(vb::CInt(number)); }), expected) << number;
-}
-
-// Qt sets the locale from the environment at start-up; a decimal comma must not change a number.
-TEST(VbText, NumbersIgnoreTheDecimalCommaOfTheLocale) {
-  const std::string before = std::setlocale(LC_NUMERIC, nullptr);
-  if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))
-    GTEST_SKIP() << "no de_DE.UTF-8 locale here (scripts/install-deps.sh generates it)";
-  std::int32_t value = 0;
-  const bool converted = vb::TryCLng("101.5", value);
-  const bool flag = ReadFlag("0.4");
-  std::setlocale(LC_NUMERIC, before.c_str());
-  EXPECT_TRUE(converted);
-  EXPECT_EQ(value, 102);
-  EXPECT_TRUE(flag);
 }
 
 }  // namespace

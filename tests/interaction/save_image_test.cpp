@@ -144,19 +144,4 @@ TEST(SaveImage, ANameTakenJustBeforeTheMoveMovesOn) {
   }
 }
 
-TEST(SaveImage, APageReplacedWhileFetchingStillSavesWhatWasClicked) {
-  fake::Harness h;
-  h.program.settings.AutosavePath = h.platform.folder.string();
-  h.program.settings.AutosaveMode = true;
-  fake::FakeDocument doc;
-  for (const char* url : {"http://h/a.jpg", "http://h/b.jpg"}) {
-    doc.withImage(url, 20, 20);
-    h.platform.transfer_.replies[url] = {true, "X", {}};
-  }
-  // The fetch lets events run; the browser gets a new, image-less page meanwhile.
-  h.platform.transfer_.duringFetch = [&] { doc.images_.clear(); };
-  SaveImage(h.program, doc);
-  EXPECT_EQ(h.platform.files.saved.size(), 2u);
-}
-
 }  // namespace

@@ -84,7 +84,6 @@ int FakeShell::execute(int owner, const std::string& verb, const std::string& fi
 
 platform::TransferResult FakeTransfer::fetch(const std::string& url) {
   fetches.push_back(url);
-  if (duringFetch) duringFetch();
   const auto it = replies.find(url);
   if (it == replies.end()) return {false, {}, "no reply"};
   return it->second;

@@ -104,7 +104,6 @@ class FakeTransfer : public platform::ImageTransfer {
   std::map<std::string, platform::TransferResult> replies;  // missing: a failed fetch
   std::vector<std::string> fetches;
   int cancels = 0;
-  std::function<void()> duringFetch;  // events that run while the bytes arrive
 };
 
 struct MessageBoxCall {
