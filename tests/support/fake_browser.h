@@ -36,7 +36,6 @@ class FakeBrowser : public FakeControl, public platform::Browser {
   bool requestNewWindow();
 
   FakeDocument& fakeDocument() { return *document_; }
-  void setDocument(std::shared_ptr<FakeDocument> document) { document_ = std::move(document); }
 
   std::vector<std::string> navigations;
   int quitCalls = 0;

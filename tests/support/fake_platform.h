@@ -128,17 +128,15 @@ class FakeDialogs : public platform::UserDialogs {
   std::vector<std::string> folderStarts;
 };
 
+// 1024 x 768 pixels of 15 twips, scroll bars 17 pixels wide.
 class FakeScreen : public platform::Screen {
  public:
-  int width() const override { return widthTwips; }
-  int height() const override { return heightTwips; }
+  int width() const override { return 1024 * 15; }
+  int height() const override { return 768 * 15; }
   int twipsPerPixelX() const override { return 15; }
   int twipsPerPixelY() const override { return 15; }
-  int verticalScrollBarWidth() const override { return scrollBar; }
-  int horizontalScrollBarHeight() const override { return scrollBar; }
-  int widthTwips = 1024 * 15;
-  int heightTwips = 768 * 15;
-  int scrollBar = 17;
+  int verticalScrollBarWidth() const override { return 17; }
+  int horizontalScrollBarHeight() const override { return 17; }
 };
 
 class FakeMouseHooks : public platform::MouseHooks {
@@ -311,10 +309,7 @@ class FakePlatform : public platform::Platform {
   platform::MainWindow& mainWindow() override;
   platform::OptionsView& optionsView() override { return options; }
   platform::MessageView& messageView() override { return message; }
-  void doEvents() override {
-    ++doEventsCalls;
-    if (onDoEvents) onDoEvents();
-  }
+  void doEvents() override { ++doEventsCalls; }
   bool anotherInstanceRunning() override { return otherInstance; }
   std::string programFolder() override { return folder.string(); }
   std::string picturesFolder() override { return (folder / "Pictures").string(); }
@@ -350,7 +345,6 @@ class FakePlatform : public platform::Platform {
   bool otherInstance = false;
   std::optional<int> endStatus;
   int doEventsCalls = 0;
-  std::function<void()> onDoEvents;  // runs inside every doEvents()
   std::filesystem::path folder;
 
  private:
