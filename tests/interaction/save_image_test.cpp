@@ -28,13 +28,11 @@ TEST(SavedImageName, StampsTheTimeAndKeepsTheTail) {
   clock.set(2004, 1, 3, 14, 25, 1);
   const std::pair<std::string, std::string> cases[] = {
       {"http://h/photo.jpg", ".jpg"},
-      {"http://h/a/b/anim.gif", ".gif"},
       {"http://h/pic.php?id=3", ".php?id=3"},
       {"http://h/noext", ""},
       {"http://h/a.b/noext", ""},    // the dot is in a folder, not the file
       {"http://h/a.b/../../x", ""},  // no way out of the folder
       {"http://h/get?f=..%2F..%2Fx.jpg", ".jpg"},
-      {"http://h/get.php?f=a/b.png", ".png"},
       {"http://h/x.jp\\..\\..\\g", ""},      // backslashes are separators too
       {"http://h/x.j\tp\x01g\x7F", ".jpg"},  // control bytes dropped
       {"http://h/trail.", "."},

@@ -179,12 +179,8 @@ class FakeMainWindow : public FakeControl, public platform::MainWindow {
   void close() override;
 
   platform::Browser& workBrowser() override { return work; }
-  platform::Browser& browser(int slot) override {
-    return *browsers.at(static_cast<std::size_t>(slot));
-  }
-  platform::PictureBox& picbox(int slot) override {
-    return *picboxes.at(static_cast<std::size_t>(slot));
-  }
+  platform::Browser& browser(int slot) override { return fakeBrowser(slot); }
+  platform::PictureBox& picbox(int slot) override { return fakePicbox(slot); }
   platform::PictureBox& picLogo() override { return logo; }
   platform::Label& timeLab() override { return clockLabel; }
   platform::TextBox& urlBox() override { return addressBox; }
