@@ -108,23 +108,6 @@ TEST(OptionsDialog, AutoSaveBoxEnablesThePathAndItsButtonAsksForAFolder) {
   EXPECT_EQ(h.platform.dialogs_.folderStarts, (std::vector<std::string>{"/start", "/start"}));
 }
 
-TEST(OptionsDialog, PlacesItselfByItsTitle) {
-  Options h;
-  h.window().move(0, 0, 800 * 15, 600 * 15);
-  const int w = h.view.width(), ht = h.view.height();
-  const std::tuple<const char*, int, int> rows[] = {
-      {"Options", (1024 * 15 - w) / 2, (768 * 15 - ht) / 2},
-      {"config", 600, 600 * 15 - ht - 600},
-      {"CONFIG", 600, 600 * 15 - ht - 600},
-  };
-  for (const auto& [title, left, top] : rows) {
-    h.dialog.SetTitle(title);
-    h.dialog.PlaceOptions();
-    EXPECT_EQ(std::make_pair(h.view.left, h.view.top), std::make_pair(left, top)) << title;
-    EXPECT_EQ(h.view.title(), "Options");
-  }
-}
-
 // Cancel writes nothing; each opening after a close reads the store again.
 TEST(OptionsDialog, CancelThenEachOpeningReadsTheStoreAgain) {
   Options h;

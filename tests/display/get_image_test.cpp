@@ -121,23 +121,4 @@ TEST(GetImage, GivesUpAPageAtTheTwentiethRejection) {
   }
 }
 
-TEST(GetImage, DrawnIndexRoundsHalfToEvenWithinRange) {
-  struct Row {
-    int n;
-    float draw;
-    int index;
-  } rows[] = {
-      {2, 0.0f, 0},  {2, 0.5f, 0}, {2, 0.75f, 1},   {3, 0.25f, 0},
-      {3, 0.75f, 2}, {4, 0.5f, 2}, {5, 0.9999f, 4}, {5, 0.1f, 0},
-  };
-  for (const Row& r : rows) {
-    Picker h;
-    std::string images;
-    for (int i = 0; i < r.n; ++i) images += (i ? "|" : "") + std::to_string(i) + ".jpg=300x300";
-    h.pick(images, {r.draw});
-    EXPECT_EQ(h.shown(), Lines{kSite + std::to_string(r.index) + ".jpg"})
-        << r.n << " images, draw " << r.draw;
-  }
-}
-
 }  // namespace

@@ -98,12 +98,4 @@ TEST(FormResize, LaysTheStripAlongTheNewBottomEdgeAndReparks) {
   }
 }
 
-TEST(FormMouseDown, OnlyTheLeftButtonClosesTheWindow) {
-  for (const int button : {1, 2, 3, 4}) {
-    fake::Harness h;
-    Form_MouseDown(h.program, button);
-    EXPECT_EQ(h.window().closeCalls, button == 1 ? 1 : 0) << "button " << button;
-  }
-}
-
 }  // namespace

@@ -56,14 +56,4 @@ TEST(LogoMenu, ActsOnTheChoice) {
   }
 }
 
-TEST(LogoMenu, PressAndReleaseSwapThePicture) {
-  fake::Harness h;
-  for (const int button : {1, 2}) {
-    picLogo_MouseDown(h.program, button);
-    EXPECT_EQ(h.window().logo.picture(), platform::Picture::LogoIn);
-    picLogo_MouseUp(h.program, button);
-    EXPECT_EQ(h.window().logo.picture(), platform::Picture::LogoOut);
-  }
-}
-
 }  // namespace
