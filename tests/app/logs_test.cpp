@@ -27,9 +27,6 @@ TEST(Logs, LineLayoutAndTheTraceAroundEachStatusLine) {
   EXPECT_EQ(h.trace(),
             (std::vector<std::string>{"AddStatus IN", "AddStatus OUT", "AddStatus IN",
                                       "AddStatus OUT", "AddStatus IN", "AddStatus OUT", "x"}));
-  h.program.settings.DebugMode = false;
-  AddStatus(h.program, "after");
-  EXPECT_EQ(h.platform.readLog("quorel.log").find("after"), std::string::npos);
 }
 
 // A whole run, start-up and a minute of crawling, leaves no file behind with DebugMode off.

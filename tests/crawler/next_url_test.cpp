@@ -33,7 +33,6 @@ TEST(NextUrl, ChoosesTheTargetByPhraseDrawAndMode) {
       {"link list", "", 0.5f, false, links, -1},
       {"adult link list", "", 0.5f, true, links + "?mode=adult", -1},
       {"2r at 0.5 is Google", "red cars", 0.25f, false, kGoogle + "red+cars&sa=N&tab=wi", 3},
-      {"lowest draw is Google", "red cars", 0.0f, false, kGoogle + "red+cars&sa=N&tab=wi", 3},
       {"just above 0.5 is AllTheWeb", "red cars", 0.26f, false, kAllTheWeb + "red+cars", 3},
       {"just below 1.5 is AllTheWeb", "red cars", 0.74f, false, kAllTheWeb + "red+cars", 3},
       {"2r at 1.5 is Yahoo", "red cars", 0.75f, false, kYahoo + "red+cars" + kYahooTail, 3},

@@ -88,7 +88,6 @@ TEST(WorkPage, ParsesTheLinkListReply) {
       {page, kInvalidCall, "", "", -2},
       {page + "|3", kInvalidCall, page, "", -2},
       {page + "|x|c", kError + "13, Type mismatch", page, "", -2},
-      {"", kInvalidCall, "", "", -2},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.text);
