@@ -15,8 +15,7 @@ int Stacking::indexAmongSiblings(const FakeControl* control) const {
   return -1;
 }
 
-FakeControl::FakeControl(Stacking* stacking, std::string name)
-    : stacking_(stacking), name_(std::move(name)) {
+FakeControl::FakeControl(Stacking* stacking) : stacking_(stacking) {
   if (stacking_) stacking_->order.push_back(this);
 }
 

@@ -19,7 +19,7 @@ struct Stacking {
 
 class FakeControl : public virtual platform::Control {
  public:
-  explicit FakeControl(Stacking* stacking = nullptr, std::string name = {});
+  explicit FakeControl(Stacking* stacking = nullptr);
 
   int left() const override { return left_; }
   int top() const override { return top_; }
@@ -36,13 +36,11 @@ class FakeControl : public virtual platform::Control {
   void setContainer(platform::Control& container) override { container_ = &container; }
 
   const platform::Control* container() const { return container_; }
-  const std::string& name() const { return name_; }
   // Stacking among siblings: 0 = backmost.
   int stackIndex() const { return stacking_ ? stacking_->indexAmongSiblings(this) : -1; }
 
  private:
   Stacking* stacking_;
-  std::string name_;
   int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
   bool visible_ = true;
   const platform::Control* container_ = nullptr;

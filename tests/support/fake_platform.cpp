@@ -128,11 +128,10 @@ platform::SaveError FakeFileStore::saveNew(const std::string& folder, const std:
 }
 
 FakeMainWindow::FakeMainWindow(FakePlatform& platform)
-    : FakeControl(nullptr, "imageForm"),
-      work(&stacking, "workBrowser"),
-      logo(&stacking, "picLogo"),
-      clockLabel(&stacking, "timeLab"),
-      addressBox(&stacking, "urlBox"),
+    : work(&stacking),
+      logo(&stacking),
+      clockLabel(&stacking),
+      addressBox(&stacking),
       next(platform, "nextTimer"),
       time(platform, "timeTimer"),
       recovery(platform, "recoveryTimer") {
@@ -144,10 +143,8 @@ FakeMainWindow::FakeMainWindow(FakePlatform& platform)
   addressBox.move(0, 0, 4000, 285);
   addressBox.setText("urlBox");
   for (int k = 0; k < kSlots; ++k) {
-    browsers.push_back(
-        std::make_unique<FakeBrowser>(&stacking, "browser(" + std::to_string(k) + ")"));
-    picboxes.push_back(
-        std::make_unique<FakePictureBox>(&stacking, "picbox(" + std::to_string(k) + ")"));
+    browsers.push_back(std::make_unique<FakeBrowser>(&stacking));
+    picboxes.push_back(std::make_unique<FakePictureBox>(&stacking));
     browsers.back()->move(0, 0, 3000, 3000);
     picboxes.back()->move(0, 0, 3000, 3000);
   }
