@@ -170,7 +170,8 @@ TEST(WorkPage, GivesUpMiningAfterTwentyShortPhrases) {
   EXPECT_EQ(h.platform.random_.draws, 20);
 }
 
-// Each number on its own: a newer revision asks for an update even with an older major.
+// Each number on its own: a newer revision asks for an update even with an older major. A
+// reply without a verdict is no version: a failure.
 TEST(WorkPage, ComparesVersionNumbersOneByOne) {
   const std::tuple<const char*, bool, std::string> rows[] = {
       {"2.0.80", true, "up-to-date"},
@@ -180,7 +181,7 @@ TEST(WorkPage, ComparesVersionNumbersOneByOne) {
       {"2.1.0", false, "need update"},
       {"3.0.0", true, "need update"},
       {"2.0", true, ""},
-      {"unknown", true, ""},  // no verdict: a failure
+      {"unknown", true, ""},
   };
   for (const auto& [reply, yes, verdict] : rows) {
     SCOPED_TRACE(reply);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -38,27 +39,43 @@ TEST(FormatInterval, WritesOnlyTheNonZeroParts) {
   EXPECT_EQ(FormatInterval(start, start + milliseconds(999)), "");
 }
 
-TEST(TimeTimer, WritesTheClockAndLaysOutTheStrip) {
+// Each tick writes the clock, lays out the strip, puts a moved work browser back (a line for
+// each field it resets) and restarts a stopped slideshow unless a crawl is under way; an armed
+// pacing timer keeps its count.
+TEST(TimeTimer, WritesTheClockLaysOutTheStripAndWatchesTheShow) {
   struct Row {
     int hour, minute;
     milliseconds up;
     const char* second;  // the label's second line
     int windowWidth;     // a window narrower than the strip gives the box no width
+    const char* work;    // where the work browser was moved to
+    const char* resets;
+    bool nextEnabled, navPending;
   } rows[] = {
-      {0, 30, seconds(1), "12:30 am up 1s", 15360},
-      {12, 30, seconds(1), "12:30 pm up 1s", 15360},
-      {11, 59, seconds(1), "11:59 am up 1s", 15360},
-      {19, 5, seconds(93784), "7:05 pm up 1d 2h 3m 4s", 12000},
-      {9, 0, milliseconds(400), "9:00 am up ", 1000},
+      {0, 30, seconds(1), "12:30 am up 1s", 15360, "6360,12120 9000x1500", "", false, false},
+      {12, 30, seconds(1), "12:30 pm up 1s", 15360, "100,12120 9000x1500", "Left", false, true},
+      {11, 59, seconds(1), "11:59 am up 1s", 15360, "0,0 15360x11520", "Left|Top|Width|Height",
+       true, false},
+      {19, 5, seconds(93784), "7:05 pm up 1d 2h 3m 4s", 12000, "6360,12120 9000x300", "Height",
+       true, true},
+      {9, 0, milliseconds(400), "9:00 am up ", 1000, "6360,12120 9000x1500", "", false, false},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.second);
     Clocked h;
     auto& form = h.window();
     form.setWidth(r.windowWidth);
+    int left, top, width, height;
+    std::sscanf(r.work, "%d,%d %dx%d", &left, &top, &width, &height);
+    h.work().move(left, top, width, height);
+    form.next.setEnabled(r.nextEnabled);
+    h.platform.advance(milliseconds(1000));  // part of an armed timer's count has run
     h.platform.clock_.set(2004, 1, 3, r.hour, r.minute, 0);  // a Saturday
     h.program.startTime = h.platform.clock_.now_ - r.up;
+    const auto deadline = form.next.deadline();
+    h.program.navPending = r.navPending;
     timeTimer_Timer(h.program);
+
     auto& label = form.clockLabel;
     EXPECT_EQ(label.caption(), std::string("Saturday, Jan 3\r\n") + r.second + "\r\nV2.0.80");
     EXPECT_EQ(label.left(), form.logo.width() + 60);
@@ -73,48 +90,16 @@ TEST(TimeTimer, WritesTheClockAndLaysOutTheStrip) {
     EXPECT_EQ(form.stacking.order[0], &form.logo);
     EXPECT_EQ(form.stacking.order[1], &form.addressBox);
     EXPECT_EQ(form.stacking.order[2], &label);
-    EXPECT_EQ(h.trace().back(), "timeTimer OUT");
-  }
-}
-
-TEST(TimeTimer, WatchdogPutsTheWorkBrowserBack) {
-  struct Row {
-    int left, top, width, height;
-    const char* fields;  // the fields reset, in order
-  } rows[] = {
-      {6360, 12120, 9000, 1500, ""},
-      {100, 12120, 9000, 1500, "Left"},
-      {0, 0, 15360, 11520, "Left|Top|Width|Height"},
-      {6360, 12120, 9000, 300, "Height"},
-  };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.fields);
-    Clocked h;
-    h.work().move(r.left, r.top, r.width, r.height);
-    timeTimer_Timer(h.program);
     Lines lines;
-    for (const auto& field : fake::Split(r.fields))
+    for (const auto& field : fake::Split(r.resets))
       lines.push_back("[Timer] reset workBrowser." + field);
     EXPECT_EQ(h.status(), lines);
     EXPECT_EQ(fake::Box(h.work()), "6360,12120 9000x1500");
-  }
-}
-
-TEST(TimeTimer, RestartsAStoppedSlideshowUnlessACrawlIsUnderWay) {
-  for (const bool enabled : {false, true}) {
-    for (const bool navPending : {false, true}) {
-      Clocked h;
-      auto& next = h.window().next;
-      next.setEnabled(enabled);
-      h.platform.advance(milliseconds(1000));  // part of an armed timer's count has run
-      const auto deadline = next.deadline();
-      h.program.navPending = navPending;
-      timeTimer_Timer(h.program);
-      EXPECT_EQ(next.enabled(), enabled || !navPending) << enabled << navPending;
-      if (enabled) {
-        EXPECT_EQ(next.deadline(), deadline) << "an armed timer keeps its count";
-      }
+    EXPECT_EQ(form.next.enabled(), r.nextEnabled || !r.navPending);
+    if (r.nextEnabled) {
+      EXPECT_EQ(form.next.deadline(), deadline);
     }
+    EXPECT_EQ(h.trace().back(), "timeTimer OUT");
   }
 }
 
