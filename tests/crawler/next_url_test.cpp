@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
+#include "app/vb_text.h"
 #include "app/vendor.h"
 #include "support/harness.h"
 
@@ -11,6 +10,7 @@ namespace {
 
 using Crawl = fake::Wired;
 using fake::Page;
+using Lines = std::vector<std::string>;
 
 const std::string kGoogle =
     "http://" + std::string(kSearchHosts[0]) + "/images?hl=en&lr=&ie=UTF-8&oe=UTF-8&q=";
@@ -59,17 +59,14 @@ TEST(NextUrl, ChoosesTheTargetByPhraseDrawAndMode) {
     if (row.url.empty()) {
       EXPECT_TRUE(h.work().navigations.empty());
       EXPECT_EQ(h.program.startUrl, "before");
-      EXPECT_EQ(h.status(), std::vector<std::string>{"[NextUrl] phrase too short"});
+      EXPECT_EQ(h.status(), Lines{"[NextUrl] phrase too short"});
       continue;
     }
     // Our own search addresses must never trip the bad-link list.
-    EXPECT_EQ(h.work().navigations, std::vector<std::string>{row.url});
+    EXPECT_EQ(h.work().navigations, Lines{row.url});
     EXPECT_EQ(h.program.startUrl, row.url);
-    std::vector<std::string> expected;
-    // The caller's phrase now holds the "+"-joined words.
-    std::string joined = row.phrase;
-    std::replace(joined.begin(), joined.end(), ' ', '+');
-    EXPECT_EQ(phrase, joined);
+    Lines expected;
+    EXPECT_EQ(phrase, vb::Replace(row.phrase, " ", "+"));  // the caller's, "+"-joined
     if (!row.phrase.empty()) expected.push_back("[NextURL] phrase=" + phrase + ", url=" + row.url);
     expected.push_back("[BrowseTo (depth=" + std::to_string(row.depth) + ")] " + row.url);
     EXPECT_EQ(h.status(), expected);
