@@ -87,12 +87,19 @@ TEST(BrowserEvents, PopUpsAreRefusedAndBrowserSizesRepaired) {
     Crawl h;
     h.work().setSilent(silent);
     h.browser(9).setHeight(h.platform.screen().height());
-    h.work().setWidth(100);
+    // The work browser dragged into view, hidden and sent back: parked again, in front.
+    h.program.workBrowserLeft = 6360;
+    h.program.workBrowserTop = 12120;
+    h.work().move(0, 0, 100, 11520);
+    h.work().setVisible(false);
+    h.work().zOrder(1);
     EXPECT_TRUE(h.work().requestNewWindow());
     EXPECT_EQ(h.status(), (Lines{std::string("[PopUp] killed (workBrowser, silent=") +
                                      (silent ? "True" : "False") + ")",
                                  "[B-Bastards!] resize height 11520 -> 1500"}));
-    EXPECT_EQ(h.work().width(), 9000);
+    EXPECT_EQ(fake::Box(h.work()), "6360,12120 9000x1500");
+    EXPECT_TRUE(h.work().visible() && h.work().silent());
+    EXPECT_EQ(h.window().stacking.order.back(), &h.work());
   }
   Crawl h;
   h.browser(2).setHeight(h.platform.screen().height());

@@ -78,11 +78,6 @@ TEST(ImageMenu, AClickWhileAMenuIsOpenDoesNothing) {
   EXPECT_FALSE(sinkResult);
   EXPECT_TRUE(h.picbox(5).visible());
   EXPECT_FALSE(h.picbox(kSlot).visible());
-  // Any menu counts, the logo menu too.
-  h.program.menuOpen = true;
-  page_onclick_sink(h.program, 1);
-  EXPECT_EQ(h.platform.dialogs_.menus.size(), 1u);
-  EXPECT_TRUE(h.program.menuOpen);
 }
 
 }  // namespace

@@ -45,33 +45,6 @@ TEST(ResizeIBrowser, ShrinksOnlyTheDirectionAPageEnlarged) {
   }
 }
 
-// A slot index treats that slot alone; -1 every slot, then puts the work browser back.
-TEST(ResizeBrowsers, TreatsOneSlotOrAllAndTheWorkBrowser) {
-  for (const int index : {1, -1}) {
-    SCOPED_TRACE(index);
-    fake::Harness h;
-    h.program.workBrowserLeft = 6360;
-    h.program.workBrowserTop = 12120;
-    h.work().move(0, 0, kScreenWidth, kScreenHeight);
-    h.work().setVisible(false);
-    h.work().zOrder(1);
-    for (int k = 0; k < 10; ++k) h.browser(k).setHeight(kScreenHeight);
-    ResizeBrowsers(h.program, static_cast<std::int16_t>(index));
-
-    for (int k = 0; k < 10; ++k)
-      EXPECT_EQ(h.browser(k).height(), k == index || index < 0 ? 1500 : kScreenHeight) << k;
-    EXPECT_EQ(h.status().size(), index < 0 ? 10u : 1u) << "one line per slot, none for work";
-    auto& work = h.work();
-    const bool all = index < 0;
-    EXPECT_EQ(fake::Box(work), all ? "6360,12120 9000x1500" : "0,0 15360x11520");
-    EXPECT_EQ(work.visible(), all);
-    EXPECT_EQ(work.silent(), all);
-    EXPECT_EQ(h.window().stacking.order.back() == &work, all) << "in front";
-    EXPECT_EQ(h.trace().front(), "ResizeBrowsers IN");
-    EXPECT_EQ(h.trace().back(), "ResizeBrowsers OUT");
-  }
-}
-
 // A window too far right would give the address box a negative width: the resize ends there,
 // keeping what it placed before.
 TEST(FormResize, LaysTheStripAlongTheNewBottomEdgeAndReparks) {
