@@ -102,12 +102,9 @@ TEST(SaveImage, FetchesEveryImageAndSavesItUnderAFreeName) {
     if (*r.status) {
       EXPECT_EQ(h.status(), fake::Split(expand(r.status)));
     }
-    const auto& boxes = h.platform.dialogs_.messageBoxes;
-    ASSERT_EQ(boxes.size(), *r.box ? 1u : 0u);
-    if (*r.box) {
-      EXPECT_EQ(boxes[0].text, expand(r.box));
-      EXPECT_EQ(boxes[0].title, *r.folder ? "Quorel" : "Whoa");
-    }
+    using Boxes = std::vector<fake::MessageBoxCall>;
+    const Boxes box = {{expand(r.box), *r.folder ? "Quorel" : "Whoa"}};
+    EXPECT_EQ(h.platform.dialogs_.messageBoxes, *r.box ? box : Boxes{});
     const bool confirmed = r.byHand && !*r.box;
     EXPECT_EQ(h.platform.message.shown, confirmed);
     EXPECT_EQ(h.platform.message.text, confirmed ? expand("File saved as @.png") : "");
@@ -132,12 +129,10 @@ TEST(SaveImage, ANameTakenJustBeforeTheMoveMovesOn) {
     SaveImage(h.program, doc);
     EXPECT_EQ(readFile(h.platform.folder / "20040103-142501.jpg"), "theirs0");
     EXPECT_EQ(readFile(h.platform.folder / "20040103-142501-1.jpg"), always ? "theirs1" : "A");
-    const auto& boxes = h.platform.dialogs_.messageBoxes;
-    ASSERT_EQ(boxes.size(), always ? 1u : 0u);
-    if (always) {
-      EXPECT_EQ(boxes[0].text, "Cannot save 20040103-142501-100.jpg: 58, File already exists");
-      EXPECT_EQ(planted, 101);
-    }
+    using Boxes = std::vector<fake::MessageBoxCall>;
+    const Boxes box = {{"Cannot save 20040103-142501-100.jpg: 58, File already exists", "Quorel"}};
+    EXPECT_EQ(h.platform.dialogs_.messageBoxes, always ? box : Boxes{});
+    EXPECT_EQ(planted, always ? 101 : 1);
   }
 }
 
