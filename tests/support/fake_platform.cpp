@@ -12,18 +12,6 @@ namespace fake {
 
 using namespace std::chrono;
 
-std::string FakeClock::weekdayName(unsigned weekday) const {
-  static const char* names[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
-                                "Thursday", "Friday", "Saturday"};
-  return names[weekday % 7];
-}
-
-std::string FakeClock::monthShortName(unsigned month) const {
-  static const char* names[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-  return names[(month + 11) % 12];
-}
-
 void FakeClock::set(int y, unsigned m, unsigned d, int hour, int minute, int second) {
   const local_days day{year{y} / month{m} / std::chrono::day{d}};
   now_ = platform::LocalTime{day} + hours{hour} + minutes{minute} + seconds{second};
@@ -87,10 +75,6 @@ platform::TransferResult FakeTransfer::fetch(const std::string& url) {
   const auto it = replies.find(url);
   if (it == replies.end()) return {false, {}, "no reply"};
   return it->second;
-}
-
-void FakeDialogs::messageBox(const std::string& text, const std::string& title) {
-  messageBoxes.push_back({text, title});
 }
 
 bool FakeDialogs::askYesNo(const std::string& text, const std::string& title) {

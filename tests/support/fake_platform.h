@@ -24,8 +24,16 @@ class FakePlatform;
 class FakeClock : public platform::Clock {
  public:
   platform::LocalTime now() const override { return now_; }
-  std::string weekdayName(unsigned weekday) const override;
-  std::string monthShortName(unsigned month) const override;
+  std::string weekdayName(unsigned weekday) const override {
+    static const char* names[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                  "Thursday", "Friday", "Saturday"};
+    return names[weekday % 7];
+  }
+  std::string monthShortName(unsigned month) const override {
+    static const char* names[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                  "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    return names[(month + 11) % 12];
+  }
   // Sets the local time: year, month, day, hour, minute, second.
   void set(int year, unsigned month, unsigned day, int hour = 0, int minute = 0, int second = 0);
   platform::LocalTime now_{};
@@ -113,7 +121,9 @@ struct MessageBoxCall {
 
 class FakeDialogs : public platform::UserDialogs {
  public:
-  void messageBox(const std::string& text, const std::string& title) override;
+  void messageBox(const std::string& text, const std::string& title) override {
+    messageBoxes.push_back({text, title});
+  }
   bool askYesNo(const std::string& text, const std::string& title) override;
   int popupMenu(const std::vector<platform::MenuEntry>& entries) override;
   std::optional<std::string> chooseFolder(const std::string& start) override;
