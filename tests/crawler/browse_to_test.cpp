@@ -134,19 +134,4 @@ TEST(RecoveryTimer, RecoversOnlyAfterMoreThanThirtyIdleSecondsWithNoMenuOpen) {
   }
 }
 
-// Every thirty seconds; five seconds after a recovery the pacing timer starts a new crawl.
-TEST(RecoveryTimer, TicksEveryThirtySecondsThenANewCrawlStarts) {
-  Crawl h;
-  h.window().recovery.setInterval(30000);
-  h.window().recovery.setEnabled(true);
-  h.program.navPending = true;
-  h.platform.advanceSeconds(30);
-  EXPECT_TRUE(h.program.navPending);  // 30 s idle is not yet a stall
-  h.platform.advanceSeconds(30);
-  EXPECT_FALSE(h.program.navPending);
-  EXPECT_TRUE(h.work().navigations.empty());
-  h.platform.advanceSeconds(5);
-  EXPECT_EQ(h.work().navigations, Lines{VendorUrl("/quorel/bin/getlinks.asp")});
-}
-
 }  // namespace
