@@ -9,6 +9,8 @@
 
 #include "app/image_form.h"
 #include "app/vendor.h"
+#include "display/slideshow.h"
+#include "platform/browser.h"
 #include "support/harness.h"
 
 namespace {
@@ -225,6 +227,24 @@ TEST(DisplayPage, NeutralisedCopyGoesToTheWorkBrowserOnly) {
   EXPECT_NE(h.work().fakeDocument().writes[0].find("<quorel>x()</quorel>"), std::string::npos);
   // The slot's own document still held its script when it was checked.
   EXPECT_TRUE(h.logged("[WTF!?!] there's still script!"));
+}
+
+TEST(NextTimer, FiresOnceAndStartsACrawlOnlyWhenNoneIsUnderWay) {
+  for (const bool navPending : {false, true}) {
+    fake::Wired h;
+    auto& timer = h.program.nextTimer();
+    timer.setInterval(5000);
+    timer.setEnabled(true);
+    h.program.navPending = navPending;
+    h.platform.advance(std::chrono::milliseconds(4999));
+    EXPECT_EQ(h.window().next.fired, 0);
+    h.platform.advanceSeconds(1);
+    EXPECT_EQ(h.window().next.fired, 1);
+    EXPECT_FALSE(timer.enabled()) << "one-shot: disarmed by its own tick";
+    // A link-list crawl, not a search.
+    EXPECT_EQ(h.status(),
+              navPending ? Lines{} : Lines{"[BrowseTo (depth=-1)] " + h.program.startUrl});
+  }
 }
 
 }  // namespace
