@@ -2,88 +2,126 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <tuple>
+
 #include "app/startup.h"
+#include "dialogs/message_window.h"
+#include "dialogs/options_dialog.h"
 #include "support/harness.h"
 
 namespace {
 
-struct Loaded : fake::Harness {
-  Loaded() { Startup(program, ""); }
-};
-
-TEST(ImageForm, CaptionIsTheVersionAndADash) {
-  Loaded h;
-  EXPECT_EQ(h.window().caption(), "Quorel v2.0 - ");
-  SetCaption(h.program, "x");
-  EXPECT_EQ(h.window().caption(), "Quorel v2.0 - x");
-}
-
-TEST(ImageForm, LoadCoversTheScreenAndSetsTheTimers) {
-  Loaded h;
-  auto& w = h.window();
-  EXPECT_EQ(w.left(), 0);
-  EXPECT_EQ(w.top(), 0);
-  EXPECT_EQ(w.width(), 1024 * 15);
-  EXPECT_EQ(w.height(), 768 * 15);
-  EXPECT_EQ(w.backColor, 0u);
-  EXPECT_TRUE(w.maximized);
-  EXPECT_EQ(w.recovery.interval(), 30000);
-  EXPECT_TRUE(w.recovery.enabled());
-  EXPECT_EQ(w.time.interval(), 1000);
-  EXPECT_TRUE(w.time.enabled());
-  EXPECT_EQ(w.next.interval(), 5000);
-  EXPECT_TRUE(w.next.enabled());  // the slots' about:blank loads armed it
-  EXPECT_EQ(h.platform.hooks.installed, 1);
-  EXPECT_EQ(h.program.badLinks.size(), 58u);
-  EXPECT_EQ(h.program.settings.AutosavePath,
-            h.platform.picturesFolder());  // first run: the defaults
-}
-
-TEST(ImageForm, LoadParksTheBrowsersBelowTheScreenAndPlacesTheStrip) {
-  Loaded h;
-  auto& work = h.work();
-  EXPECT_EQ(h.program.workBrowserTop, 768 * 15 + 600);
-  EXPECT_EQ(h.program.workBrowserLeft, 1024 * 15 - 9000);
-  EXPECT_EQ(work.top(), h.program.workBrowserTop);
-  EXPECT_EQ(work.left(), h.program.workBrowserLeft);
-  EXPECT_EQ(work.width(), 9000);
-  EXPECT_EQ(work.height(), 1500);
-  EXPECT_TRUE(work.silent());
-  EXPECT_TRUE(work.visible());
-  auto& w = h.window();
-  EXPECT_EQ(w.logo.picture(), platform::Picture::LogoOut);
-  EXPECT_EQ(w.clockLabel.width(), 2000);
-  EXPECT_FALSE(w.clockLabel.autoSize());
-  EXPECT_EQ(w.addressBox.top(), w.height() - w.addressBox.height());
-  EXPECT_EQ(w.addressBox.left(), 2000 + w.clockLabel.left() + 90);
-  EXPECT_EQ(w.addressBox.width(), w.width());
-  EXPECT_EQ(w.addressBox.text(), " about:blank");
-  for (int k = 0; k < 10; ++k) {
-    EXPECT_EQ(h.browser(k).left(), 0) << k;
-    EXPECT_EQ(h.browser(k).top(), w.height() + 600) << k;
-    EXPECT_TRUE(h.browser(k).silent()) << k;
-    EXPECT_EQ(h.picbox(k).top(), w.height() + 600) << k;
-    const SlotInfo& info = h.program.slotInfo[static_cast<std::size_t>(k)];
-    EXPECT_EQ(info.depth, -3) << k;
-    EXPECT_EQ(info.picUrl + info.siteUrl, "") << k;
+// Load covers the screen, sets the timers, parks the browsers below the screen and places the
+// strip. Loaded under an open menu the slots are not sent anywhere and the address box is empty.
+TEST(ImageForm, LoadSetsUpTheWindow) {
+  for (const bool menuOpen : {false, true}) {
+    SCOPED_TRACE(menuOpen);
+    fake::Harness h;
+    h.program.menuOpen = menuOpen;
+    Form_Load(h.program);
+    auto& w = h.window();
+    EXPECT_EQ(w.caption(), "Quorel v2.0 - ");
+    EXPECT_EQ(fake::Box(w), "0,0 15360x11520");
+    EXPECT_EQ(w.backColor, 0u);
+    EXPECT_TRUE(w.maximized);
+    EXPECT_EQ(std::make_tuple(w.recovery.interval(), w.time.interval(), w.next.interval()),
+              std::make_tuple(30000, 1000, 5000));
+    EXPECT_TRUE(w.recovery.enabled() && w.time.enabled());
+    EXPECT_EQ(w.next.enabled(), !menuOpen);  // the slots' about:blank loads armed it
+    EXPECT_TRUE(h.platform.hooks.procedure);
+    EXPECT_EQ(h.program.badLinks.size(), 58u);
+    EXPECT_EQ(h.program.settings.AutosavePath, h.platform.picturesFolder());  // the defaults
+    EXPECT_EQ(h.program.workBrowserTop, 768 * 15 + 600);
+    EXPECT_EQ(h.program.workBrowserLeft, 1024 * 15 - 9000);
+    EXPECT_EQ(fake::Box(h.work()), "6360,12120 9000x1500");
+    EXPECT_TRUE(h.work().silent());
+    EXPECT_TRUE(h.work().visible());
+    EXPECT_EQ(w.logo.picture(), platform::Picture::LogoOut);
+    EXPECT_EQ(w.clockLabel.width(), 2000);
+    EXPECT_FALSE(w.clockLabel.autoSize());
+    EXPECT_EQ(fake::Box(w.addressBox), std::to_string(2000 + w.clockLabel.left() + 90) + "," +
+                                           std::to_string(w.height() - w.addressBox.height()) +
+                                           " 15360x285");
+    EXPECT_EQ(w.addressBox.text(), menuOpen ? "" : " about:blank");
+    EXPECT_EQ(h.shown().size(), menuOpen ? 0u : 10u);
+    for (int k = 0; k < 10; ++k) {
+      EXPECT_EQ(fake::Box(h.browser(k)), "0,12120 3000x3000") << k;
+      EXPECT_TRUE(h.browser(k).silent()) << k;
+      EXPECT_EQ(h.picbox(k).top(), w.height() + 600) << k;
+      const SlotInfo& info = h.program.slotInfo[static_cast<std::size_t>(k)];
+      EXPECT_EQ(info.depth, menuOpen ? 0 : -3) << k;
+      EXPECT_EQ(info.picUrl + info.siteUrl, "") << k;
+    }
+    EXPECT_EQ(h.program.nextSlot, 0);
+    SetCaption(h.program, "x");
+    EXPECT_EQ(w.caption(), "Quorel v2.0 - x");
   }
-  EXPECT_EQ(h.program.nextSlot, 0);
 }
 
 TEST(ImageForm, UnloadStopsEverythingAndEndsTheProgram) {
-  Loaded h;
+  fake::Harness h;
+  Startup(h.program, "");
+  // The timers reach their handlers: a stalled crawl is recovered, the clock written.
+  h.program.settings.DebugMode = true;
+  h.program.lastActivity -= std::chrono::minutes(1);
+  h.window().recovery.fire();
+  h.window().time.fire();
+  EXPECT_TRUE(h.logged("[RecoveryTimer] hmm..."));
+  EXPECT_NE(h.window().clockLabel.caption(), "");
   h.window().close();
   EXPECT_TRUE(h.program.unloading);
-  EXPECT_FALSE(h.window().next.enabled());
-  EXPECT_FALSE(h.window().time.enabled());
-  EXPECT_FALSE(h.window().recovery.enabled());
-  EXPECT_EQ(h.platform.hooks.removed, 1);
+  EXPECT_FALSE(h.window().next.enabled() || h.window().time.enabled() ||
+               h.window().recovery.enabled());
+  EXPECT_FALSE(h.platform.hooks.procedure);
   EXPECT_EQ(h.platform.endStatus, 0);
   // Completions still queued afterwards do nothing and write nothing.
-  h.debug();
+  const auto lines = h.status().size();
   h.work().complete();
   h.browser(3).complete();
-  EXPECT_TRUE(h.status().empty());
+  EXPECT_EQ(h.status().size(), lines);
+}
+
+// Only the slideshow creates the main window; the switch is the first two characters
+// folded to lower case. A second copy is refused whatever its arguments.
+TEST(Startup, SwitchesAndASecondCopy) {
+  const std::tuple<const char*, bool, bool> rows[] = {
+      {"", false, true},         {"/s", false, true},  {"/S", false, true},
+      {"anything", false, true}, {" /p", false, true}, {"/", false, true},
+      {"/p", false, false},      {"/P", false, false}, {"/p 1234", false, false},
+      {"/P:123", false, false},  {"/c", false, false}, {"/C:4567", false, false},
+      {"", true, false},         {"/p", true, false},  {"/c", true, false}};
+  for (const auto& [line, another, slideshow] : rows) {
+    SCOPED_TRACE(std::string(line) + (another ? ", another running" : ""));
+    fake::Harness h;
+    h.platform.otherInstance = another;
+    const auto status = Startup(h.program, line);
+    EXPECT_EQ(status, slideshow ? std::nullopt : std::optional(0));
+    EXPECT_EQ(h.platform.mainWindowCreated(), slideshow);
+    EXPECT_EQ(h.platform.random_.seeds, 1);
+    using Boxes = std::vector<fake::MessageBoxCall>;
+    const Boxes refusal = {{"Quorel is already running.", "Whoa"}};
+    EXPECT_EQ(h.platform.dialogs_.messageBoxes, another ? refusal : Boxes{});
+    const std::string head = std::string(line).substr(0, 2);  // "/c" shows the options alone
+    const bool options = !another && (head == "/c" || head == "/C");
+    EXPECT_EQ(h.platform.options.modalShows, options ? 1 : 0);
+    EXPECT_EQ(h.platform.options.left, options ? (1024 * 15 - 5295) / 2 : 0);  // centred
+  }
+}
+
+TEST(Startup, RecordsTheStartTimeAndShowsTheWindow) {
+  fake::Harness h;
+  h.program.menuOpen = h.program.navPending = true;
+  h.platform.clock_.set(2026, 12, 6, 9, 0, 0);
+  EXPECT_FALSE(Startup(h.program, "").has_value());
+  EXPECT_EQ(h.program.startTime, h.platform.clock_.now());
+  EXPECT_EQ(h.program.lastActivity, h.platform.clock_.now());
+  EXPECT_FALSE(h.program.menuOpen);
+  EXPECT_TRUE(h.window().shown);
+  // Both dialogs are loaded, and neither is shown.
+  EXPECT_TRUE(h.program.options->IsLoaded());
+  EXPECT_TRUE(h.program.message->IsLoaded());
+  EXPECT_EQ(h.platform.options.modalShows, 0);
 }
 
 }  // namespace

@@ -6,41 +6,30 @@
 
 namespace {
 
-struct SizeCase {
-  const char* text;
-  bool parses;
-  std::int32_t width, height;  // for a minimum
-};
-
-TEST(Settings, ParsesMinimumSizeTexts) {
-  const SizeCase cases[] = {
-      {"640x480", true, 640, 480},
-      {" 640 x 480 ", true, 640, 480},
-      {"unlimited", true, 0, 0},
-      {"UnLiMiTeD", true, 0, 0},
-      {"100.5x2.5", true, 100, 2},  // halves go to the even neighbour
-      {"101.5x3.5", true, 102, 4},
-      {"640X480", false, 100, 100},  // an upper-case X is no separator: the default
-      {"x", false, 100, 100},
-      {"abcxdef", false, 100, 100},
-      {"", false, 100, 100},
-      {"99999999999x1", false, 100, 100},
+TEST(Settings, ParsesSizeTexts) {
+  struct Row {
+    const char* text;
+    bool parses;
+    std::int32_t width, height;  // as a minimum; a maximum takes 999999 for these two
+  } rows[] = {
+      {"640x480", true, 640, 480}, {" 640 x 480 ", true, 640, 480},
+      {"unlimited", true, 0, 0},   {"UnLiMiTeD", true, 0, 0},
+      {"100.5x2.5", true, 100, 2},                                // halves to even
+      {"101.5x3.5", true, 102, 4}, {"640X480", false, 100, 100},  // X is no separator
+      {"x", false, 100, 100},      {"abcxdef", false, 100, 100},
+      {"", false, 100, 100},       {"99999999999x1", false, 100, 100},
+      {"12x", false, 100, 100},
   };
-  for (const auto& c : cases) {
-    Settings settings;
-    EXPECT_EQ(ParseMinImageSize(settings, c.text), c.parses) << c.text;
-    EXPECT_EQ(settings.MinImageWidth, c.width) << c.text;
-    EXPECT_EQ(settings.MinImageHeight, c.height) << c.text;
-  }
-}
-
-TEST(Settings, UnlimitedOrGarbageMaximumMeansNoLimit) {
-  for (const char* text : {"Unlimited", "UNLIMITED", "garbage", "12x"}) {
-    Settings settings;
-    settings.MaxImageWidth = settings.MaxImageHeight = 5;
-    ParseMaxImageSize(settings, text);
-    EXPECT_EQ(settings.MaxImageWidth, 999999) << text;
-    EXPECT_EQ(settings.MaxImageHeight, 999999) << text;
+  for (const auto& r : rows) {
+    Settings s;
+    EXPECT_EQ(ParseMinImageSize(s, r.text), r.parses) << r.text;
+    EXPECT_EQ(s.MinImageWidth, r.width) << r.text;
+    EXPECT_EQ(s.MinImageHeight, r.height) << r.text;
+    // A maximum that does not parse, or is unlimited, means no limit.
+    const bool limited = r.parses && r.width != 0;
+    EXPECT_EQ(ParseMaxImageSize(s, r.text), r.parses) << r.text;
+    EXPECT_EQ(s.MaxImageWidth, limited ? r.width : 999999) << r.text;
+    EXPECT_EQ(s.MaxImageHeight, limited ? r.height : 999999) << r.text;
   }
 }
 
@@ -52,49 +41,33 @@ TEST(Settings, FlagsAreNumbers) {
   for (const auto& [text, on] : cases) EXPECT_EQ(ReadFlag(text), on) << text;
 }
 
-TEST(Settings, FirstRunTakesTheDefaults) {
-  fake::FakeSettingsStore store;
-  Settings settings;
-  settings.AdultMode = true;
-  LoadSettings(settings, store, "/home/u/Pictures");
-  EXPECT_EQ(settings.MinImageWidth, 100);
-  EXPECT_EQ(settings.MinImageHeight, 100);
-  EXPECT_EQ(settings.MaxImageWidth, 999999);
-  EXPECT_EQ(settings.MaxImageHeight, 999999);
-  EXPECT_FALSE(settings.AdultMode || settings.DebugMode || settings.AutosaveMode ||
-               settings.AllowMovies || settings.AllowSounds || settings.AllowDocs ||
-               settings.PartridgeMode);
-  EXPECT_EQ(settings.AutosavePath, "/home/u/Pictures");
-  const std::vector<std::string> order = {
+TEST(Settings, LoadsTheStoreOrTheDefaults) {
+  const std::vector<std::string> keys = {
       "MinImageSize", "MaxImageSize", "AdultMode",   "DebugMode", "AutosaveMode",
       "AutosavePath", "AllowMovies",  "AllowSounds", "AllowDocs", "PartridgeMode"};
-  EXPECT_EQ(store.reads, order);
-}
-
-TEST(Settings, StoredValuesAreRead) {
-  fake::FakeSettingsStore store;
-  store.values = {{"MinImageSize", "Unlimited"},
-                  {"MaxImageSize", "800x600"},
-                  {"AdultMode", "1"},
-                  {"DebugMode", "0"},
-                  {"AutosaveMode", "1"},
-                  {"AutosavePath", "/srv/pics"},
-                  {"AllowMovies", "1"},
-                  {"AllowSounds", "0"},
-                  {"AllowDocs", "1"},
-                  {"PartridgeMode", "1"}};
-  Settings settings;
-  LoadSettings(settings, store, "unused");
-  EXPECT_EQ(settings.MinImageWidth, 0);
-  EXPECT_EQ(settings.MaxImageHeight, 600);
-  EXPECT_TRUE(settings.AdultMode);
-  EXPECT_FALSE(settings.DebugMode);
-  EXPECT_TRUE(settings.AutosaveMode);
-  EXPECT_EQ(settings.AutosavePath, "/srv/pics");
-  EXPECT_TRUE(settings.AllowMovies);
-  EXPECT_FALSE(settings.AllowSounds);
-  EXPECT_TRUE(settings.AllowDocs);
-  EXPECT_TRUE(settings.PartridgeMode);
+  // The stored texts in key order, "" for a first run; then what each key gives.
+  const std::pair<std::vector<std::string>, std::string> rows[] = {
+      {{}, "100x100 999999x999999 0 0 0 /home/u/Pictures 0 0 0 0"},
+      {{"Unlimited", "800x600", "1", "0", "1", "/srv/pics", "1", "0", "1", "1"},
+       "0x0 800x600 1 0 1 /srv/pics 1 0 1 1"},
+      {{"50x60", "garbage", "0", "1", "0", "/p", "0", "1", "0", "0"},
+       "50x60 999999x999999 0 1 0 /p 0 1 0 0"},
+  };
+  for (const auto& [stored, expected] : rows) {
+    fake::FakeSettingsStore store;
+    for (std::size_t i = 0; i < stored.size(); ++i) store.values[keys[i]] = stored[i];
+    Settings s;
+    s.AdultMode = true;
+    LoadSettings(s, store, "/home/u/Pictures");
+    const auto size = [](int w, int h) { return std::to_string(w) + "x" + std::to_string(h); };
+    const auto flag = [](bool on) { return on ? " 1" : " 0"; };
+    EXPECT_EQ(size(s.MinImageWidth, s.MinImageHeight) + " " +
+                  size(s.MaxImageWidth, s.MaxImageHeight) + flag(s.AdultMode) + flag(s.DebugMode) +
+                  flag(s.AutosaveMode) + " " + s.AutosavePath + flag(s.AllowMovies) +
+                  flag(s.AllowSounds) + flag(s.AllowDocs) + flag(s.PartridgeMode),
+              expected);
+    EXPECT_EQ(store.reads, keys);
+  }
 }
 
 }  // namespace

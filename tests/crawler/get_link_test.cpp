@@ -2,13 +2,19 @@
 
 #include <gtest/gtest.h>
 
-#include "crawler_fixture.h"
+#include <tuple>
+
+#include "crawler/link_filters.h"
 #include "platform/run_time_error.h"
+#include "support/harness.h"
 
 namespace {
 
-using crawl::Crawl;
+using Crawl = fake::Wired;
+using fake::Page;
+using Lines = std::vector<std::string>;
 
+// GetLink's run-time failure number, 0 when it returns.
 int FailureNumber(Crawl& h, fake::FakeDocument& doc) {
   try {
     GetLink(h.program, doc);
@@ -31,196 +37,140 @@ TEST(GetLink, PicksTheAbsoluteRoundedIndex) {
   for (const auto& row : rows) {
     SCOPED_TRACE(std::to_string(row.links) + " links, draw " + std::to_string(row.draw));
     Crawl h;
-    auto doc = Crawl::page();
+    auto doc = Page();
     for (int i = 0; i < row.links; ++i) doc->withLink("http://site.example/" + std::to_string(i));
     h.platform.random_.script({row.draw});
-    if (row.index < 0) {
-      EXPECT_EQ(FailureNumber(h, *doc), 91);
-      EXPECT_NE(h.trace().back(), "GetLink OUT");
-      continue;
+    EXPECT_EQ(FailureNumber(h, *doc), row.index < 0 ? 91 : 0);
+    EXPECT_EQ(h.trace().back() == "GetLink OUT", row.index >= 0);
+    if (row.index >= 0) {
+      EXPECT_EQ(h.work().navigations, Lines{"http://site.example/" + std::to_string(row.index)});
     }
-    GetLink(h.program, *doc);
-    EXPECT_EQ(h.work().navigations,
-              std::vector<std::string>{"http://site.example/" + std::to_string(row.index)});
-    EXPECT_EQ(h.trace().back(), "GetLink OUT");
   }
 }
 
+// A result link of an image search ("?imgurl=" or "&imgurl=", up to the next "&") shows the
+// picture it points at; without an "&" the link fails with 5, the first frame's is skipped.
 TEST(GetLink, ImageSearchResultsGoStraightToTheDisplay) {
+  const std::string search = "http://search.example/r?", cat = "imgurl=pics.example/cat.jpg";
   struct Row {
-    const char* link;
+    std::string link;
     bool inFrame;
-    std::string shown;       // "" when nothing is shown
-    std::string statusLine;  // expected among the lines, "" for none
-    bool fails;
+    std::string shown;   // "" when nothing is shown
+    const char* status;  // the status lines before the display's own, "!" when GetLink fails
+  } rows[] = {
+      {"http://images.google.com/imgres?" + cat + "&ref=x", false, "pics.example/cat.jpg", ""},
+      {search + "x=1&imgurl=pics.example/dog.JPEG&h=2", false, "pics.example/dog.JPEG", ""},
+      {search + "imgurl=http://pics.example/a.gif&h=2", false, "http://pics.example/a.gif", ""},
+      {search + "imgurl=pics.example/a.bmp&h=2", false, "", "[BadExtension] .bmp"},
+      {search + cat, false, "", "!"},
+      {search + cat + "&h=2", true, "pics.example/cat.jpg",
+       "[F-ImgUrl] http://pics.example/cat.jpg"},
+      {search + "imgurl=pics.example/a.bmp&h=2", true, "", "[BadExtension] .bmp"},
+      {search + cat, true, "", "[BadExtension] "},
   };
-  const Row rows[] = {
-      {"http://images.google.com/imgres?imgurl=pics.example/cat.jpg&imgrefurl=x", false,
-       "http://pics.example/cat.jpg", "", false},
-      {"http://search.example/r?x=1&imgurl=pics.example/dog.JPEG&h=2", false,
-       "http://pics.example/dog.JPEG", "", false},
-      {"http://search.example/r?imgurl=http://pics.example/a.gif&h=2", false,
-       "http://http://pics.example/a.gif", "", false},
-      {"http://search.example/r?imgurl=pics.example/a.bmp&h=2", false, "", "[BadExtension] .bmp",
-       false},
-      {"http://search.example/r?imgurl=pics.example/a.jpg", false, "", "", true},
-      {"http://images.google.com/imgres?imgurl=pics.example/cat.jpg&imgrefurl=x", true,
-       "http://pics.example/cat.jpg", "[F-ImgUrl] http://pics.example/cat.jpg", false},
-      {"http://search.example/r?imgurl=pics.example/a.bmp&h=2", true, "", "[BadExtension] .bmp",
-       false},
-      // In a frame the failed extraction is skipped: an empty address, a bad ending.
-      {"http://search.example/r?imgurl=pics.example/a.jpg", true, "", "[BadExtension] ", false},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(std::string(row.link) + (row.inFrame ? " in a frame" : ""));
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.link + (r.inFrame ? " in a frame" : ""));
     Crawl h;
-    auto doc = Crawl::page();
-    if (row.inFrame) {
-      doc->withFrame(row.link);
+    auto doc = Page();
+    if (r.inFrame) {
+      doc->withFrame(r.link);
     } else {
-      doc->withLinks({row.link, row.link});
+      doc->withLinks({r.link, r.link});
     }
-    if (row.fails) {
-      EXPECT_EQ(FailureNumber(h, *doc), 5);
-      EXPECT_TRUE(h.shown().empty());
-      continue;
-    }
-    GetLink(h.program, *doc);
+    const bool fails = std::string(r.status) == "!";
+    EXPECT_EQ(FailureNumber(h, *doc), fails ? 5 : 0);
     EXPECT_TRUE(h.work().navigations.empty());
-    EXPECT_EQ(h.shown(),
-              row.shown.empty() ? std::vector<std::string>{} : std::vector<std::string>{row.shown});
-    if (!row.statusLine.empty()) {
-      EXPECT_TRUE(h.logged(row.statusLine));
-    }
-    EXPECT_EQ(h.countLogged("[F-ImgUrl] "), row.inFrame && !row.shown.empty() ? 1 : 0);
+    const Lines shown = r.shown.empty() ? Lines{} : Lines{"http://" + r.shown};
+    EXPECT_EQ(h.shown(), shown);
+    if (fails) continue;
+    Lines status = fake::Split(r.status);
+    if (!shown.empty()) status.push_back("[I-BrowseTo] " + shown[0]);
+    EXPECT_EQ(h.status(), status);
+    EXPECT_TRUE(h.pacingArmed());
   }
 }
 
+// A refused frame address arms nothing: the clock timer's idle check takes over.
 TEST(GetLink, APageWithoutLinksFallsBackOnFramesThenImages) {
-  struct Row {
-    const char* name;
-    std::vector<std::string> frames;
-    std::vector<std::string> images;
-    std::vector<std::string> navigated;
-    std::vector<std::string> shown;
-    std::string statusLine;
+  const std::string a = "http://site.example/a.html", pic = "http://pics.example/1.jpg";
+  const std::tuple<Lines, std::string, std::string, std::string> rows[] = {
+      {{a, "http://site.example/b.html"}, "", a, "[BrowseTo (depth=0)] " + a},
+      {{a + "#top"}, "", "", "[BrowseTo (depth=0)] " + a + "#top"},  // a bad link
+      {{}, pic, "", "[GoodImage (0)] 300x200 (min: 0x0, max: 999999x999999) " + pic},
+      {{}, "", "", "[GetLink] no links, no frames, no images"},
   };
-  const Row rows[] = {
-      {"first frame followed",
-       {"http://site.example/a.html", "http://site.example/b.html"},
-       {},
-       {"http://site.example/a.html"},
-       {},
-       "[BrowseTo (depth=0)] http://site.example/a.html"},
-      {"a bad frame address is refused",
-       {"http://site.example/a.html#top"},
-       {},
-       {},
-       {},
-       "[BrowseTo (depth=0)] http://site.example/a.html#top"},
-      {"images picked",
-       {},
-       {"http://pics.example/1.jpg"},
-       {},
-       {"http://pics.example/1.jpg"},
-       "[GoodImage (0)] 300x200 (min: 0x0, max: 999999x999999) http://pics.example/1.jpg"},
-      {"nothing at all", {}, {}, {}, {}, "[GetLink] no links, no frames, no images"},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
+  for (const auto& [frames, image, navigated, line] : rows) {
+    SCOPED_TRACE(line);
     Crawl h;
     h.program.settings.MaxImageWidth = h.program.settings.MaxImageHeight = 999999;
-    auto doc = Crawl::page();
-    for (const auto& frame : row.frames) doc->withFrame(frame);
-    for (const auto& image : row.images) doc->withImage(image, 300, 200);
+    auto doc = Page();
+    for (const auto& frame : frames) doc->withFrame(frame);
+    if (!image.empty()) doc->withImage(image, 300, 200);
     GetLink(h.program, *doc);
-    EXPECT_EQ(h.work().navigations, row.navigated);
-    EXPECT_EQ(h.shown(), row.shown);
-    EXPECT_TRUE(h.logged(row.statusLine));
-    // A refused frame address arms nothing: the clock timer's idle check takes over.
-    EXPECT_EQ(h.pacingArmed(), row.frames.empty());
+    EXPECT_EQ(h.work().navigations, navigated.empty() ? Lines{} : Lines{navigated});
+    EXPECT_EQ(h.shown(), image.empty() ? Lines{} : Lines{image});
+    EXPECT_TRUE(h.logged(line));
+    EXPECT_EQ(h.pacingArmed(), frames.empty());
   }
 }
 
 TEST(GetLink, RejectsFilesThatAreNotPagesUnlessAllowed) {
   struct Row {
-    const char* link;
-    bool movies, sounds, docs;
-    std::string tag;  // "" when the link is followed
+    const char* tag;  // "" when the link is followed
+    bool allowable;   // followed once the user allows its class
+    Lines files;
   };
   const Row rows[] = {
-      {"http://site.example/song.MP3", false, false, false, "[BadFile-Sound] "},
-      {"http://site.example/song.MP3", false, true, false, ""},
-      {"http://site.example/song.wav", true, false, true, "[BadFile-Sound] "},
-      {"http://site.example/clip.mpeg", false, true, true, "[BadFile-Movie] "},
-      {"http://site.example/clip.AVI", false, false, false, "[BadFile-Movie] "},
-      {"http://site.example/clip.wmv", true, false, false, ""},
-      {"http://site.example/paper.PDF", true, true, false, "[BadFile-Doc] "},
-      {"http://site.example/paper.xls", false, false, true, ""},
-      {"http://site.example/x.zip", true, true, true, "[BadFile-Archive] "},
-      {"http://site.example/x.tar.gz", true, true, true, "[BadFile-Archive] "},
-      {"http://site.example/x.tgz", true, true, true, "[BadFile-Archive] "},
-      {"http://site.example/setup.exe", true, true, true, "[BadFile-Script] "},
-      {"http://site.example/run.VBS", true, true, true, "[BadFile-Script] "},
-      {"http://site.example/scan.TIFF", true, true, true, "[BadFile-Iffy] "},
-      {"http://site.example/scan.tif", false, false, false, ""},
-      {"http://site.example/page.html", false, false, false, ""},
+      {"[BadFile-Movie] ", true, {"a.AVI", "a.wmv", "a.mpeg", "a.mpg", "a.asf"}},
+      {"[BadFile-Sound] ", true, {"a.wav", "a.MP3"}},
+      {"[BadFile-Doc] ", true, {"a.PDF", "a.doc", "a.xls"}},
+      {"[BadFile-Archive] ", false, {"a.zip", "a.tar", "a.tgz", "a.bz2", "a.tar.gz"}},
+      {"[BadFile-Script] ", false, {"a.exe", "a.VBS"}},
+      {"[BadFile-Iffy] ", false, {"a.TIFF"}},
+      {"", true, {"a.tif", "a.html"}},
   };
   for (const auto& row : rows) {
-    SCOPED_TRACE(row.link);
-    Crawl h;
-    h.program.settings.AllowMovies = row.movies;
-    h.program.settings.AllowSounds = row.sounds;
-    h.program.settings.AllowDocs = row.docs;
-    auto doc = Crawl::page();
-    doc->withLinks({row.link, "http://site.example/next.html"});
-    h.platform.random_.script({0.5f, 0.9f});  // link 0, then link 1
-    GetLink(h.program, *doc);
+    for (const auto& file : row.files) {
+      for (const bool allow : {false, true}) {
+        const std::string link = "http://site.example/" + file;
+        SCOPED_TRACE(link + (allow ? " allowed" : ""));
+        Crawl h;
+        Settings& s = h.program.settings;
+        s.AllowMovies = s.AllowSounds = s.AllowDocs = allow;
+        auto doc = Page();
+        doc->withLinks({link, "http://site.example/next.html"});
+        h.platform.random_.script({0.5f, 0.9f});  // link 0, then link 1
+        GetLink(h.program, *doc);
 
-    const bool followed = row.tag.empty();
-    EXPECT_EQ(h.work().navigations,
-              std::vector<std::string>{followed ? row.link : "http://site.example/next.html"});
-    if (!followed) {
-      EXPECT_TRUE(h.logged(row.tag + row.link));
+        const bool followed = !*row.tag || (allow && row.allowable);
+        EXPECT_EQ(h.work().navigations, Lines{followed ? link : "http://site.example/next.html"});
+        EXPECT_EQ(h.logged(row.tag + link), !followed);
+        EXPECT_EQ(h.platform.random_.draws, followed ? 1 : 2);
+        EXPECT_FALSE(h.pacingArmed());
+      }
     }
-    EXPECT_EQ(h.platform.random_.draws, followed ? 1 : 2);
-    EXPECT_FALSE(h.pacingArmed());
   }
 }
 
 TEST(GetLink, BadLinksAndRejectedFilesShareTwentyAttempts) {
   struct Row {
-    const char* name;
-    std::vector<std::string> links;
-    std::vector<float> draws;
+    Lines links;
+    bool alternate;  // draws alternate between the two links
     bool debugging;
-    int rejections;
-    int yields;
+    int rejections, yields;
   };
-  std::vector<float> alternating;
-  for (int i = 0; i < 21; ++i) alternating.push_back(i % 2 ? 0.9f : 0.5f);
   const Row rows[] = {
-      {"all bad links",
-       {"http://a.example/#1", "http://a.example/#2", "http://a.example/#3"},
-       {},
-       true,
-       0,
-       20},
-      {"all bad links, quietly", {"http://a.example/#1", "http://a.example/#2"}, {}, false, 0, 20},
-      {"all archives", {"http://a.example/1.zip", "http://a.example/2.zip"}, {}, true, 20, 0},
-      {"bad link and archive by turns",
-       {"http://a.example/#1", "http://a.example/2.zip"},
-       alternating,
-       true,
-       10,
-       10},
+      {{"http://a.example/#1", "http://a.example/#2", "http://a.example/#3"}, false, true, 0, 20},
+      {{"http://a.example/#1", "http://a.example/#2"}, false, false, 0, 20},
+      {{"http://a.example/1.zip", "http://a.example/2.zip"}, false, true, 20, 0},
+      {{"http://a.example/#1", "http://a.example/2.zip"}, true, true, 10, 10},
   };
   for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
+    SCOPED_TRACE(row.links[1]);
     Crawl h;
     h.program.settings.DebugMode = row.debugging;
-    h.platform.random_.script(row.draws);
-    auto doc = Crawl::page();
+    for (int i = 0; row.alternate && i < 21; ++i) h.platform.random_.script({i % 2 ? 0.9f : 0.5f});
+    auto doc = Page();
     doc->withLinks(row.links);
     GetLink(h.program, *doc);
 
@@ -234,17 +184,70 @@ TEST(GetLink, BadLinksAndRejectedFilesShareTwentyAttempts) {
   }
 }
 
-TEST(GetLink, ReadsTheLinksAfreshAfterLettingEventsRun) {
-  Crawl h;
-  auto doc = Crawl::page();
-  doc->withLinks({"http://a.example/#1", "http://a.example/#2"});
-  // Something handled during the yield changes the page under the picker.
-  h.platform.onDoEvents = [&] {
-    doc->links_ = {"http://a.example/fresh.html", "http://a.example/fresh.html"};
+TEST(BadLinks, TheFiftyEightEntriesInOrder) {
+  std::vector<std::string> list;
+  AddBadLinks(list);
+  EXPECT_EQ(
+      list,
+      fake::Split(
+          "preferences? services/ /ads/ options/ logo.gif nav_ # dictionary.com reference.com "
+          "www.google.com google.com/images/ google.com/imghp advanced? mailto: news: "
+          "language_tools services.google toolbar.google spacer.gif javascript /answers/ "
+          "google.com/about google.com/help google.com/jobs googlegroups groups.google.com "
+          "images.google.com/intl/ arrow.gif blank.gif /swr? microsoft.com akamai.net "
+          "shopping.yahoo.com .yimg.com help.yahoo.com alltheweb.com/help www.mozilla.org "
+          "alltheweb.com/advanced rds.yahoo.com dummy.htm dummy.html /members/ "
+          "www.alltheweb.com/customize? www.alltheweb.com/search?c=web "
+          "www.alltheweb.com/search?c=mp3 www.alltheweb.com/search?c=vid "
+          "www.alltheweb.com/search?c=ftp www.alltheweb.com/info/ yp.yahoo.com "
+          "adulthitcounter.com adultlinklist.com maps.yahoo.com a248.e.akamai.net clicks.cgi "
+          "advanced_image_search ?c=mp3 ?c=vid banner.",
+          ' '));
+}
+
+TEST(BadLinks, SubstringMatchIsExactAndCaseSensitive) {
+  const std::pair<const char*, bool> rows[] = {
+      {"", true},  // and leaves without its exit line
+      {"http://site.example/page.html#top", true},
+      {"http://site.example/page.html", false},
+      {"http://site.example/ads/x.html", true},
+      {"http://site.example/ADS/x.html", false},
+      {"mailto:someone@site.example", true},
+      {"MAILTO:someone@site.example", false},
+      {"http://site.example/webservices/list", true},  // "services/" at a segment's end
+      {"http://www.google.com/search?q=x", true},
+      {"http://images.google.com/imgres?imgurl=pics.example/a.jpg&x=1", false},
+      {"http://www.alltheweb.com/search?c=mp3&q=x", true},
+      {"http://pics.example/banner.jpg", true},
   };
-  GetLink(h.program, *doc);
-  EXPECT_EQ(h.platform.doEventsCalls, 1);
-  EXPECT_EQ(h.work().navigations, std::vector<std::string>{"http://a.example/fresh.html"});
+  for (const auto& [url, bad] : rows) {
+    Crawl h;
+    EXPECT_EQ(BadLink(h.program, url), bad) << url;
+    EXPECT_EQ(h.trace().back(), *url ? "BadLink OUT" : "BadLink IN") << url;
+  }
+}
+
+TEST(GoodExtension, AcceptsTheThreeImageTypesInAnyCase) {
+  const std::pair<const char*, bool> rows[] = {
+      {".jpg", true}, {".JPG", true},  {"jpeg", true},  {"JPEG", true}, {".Gif", true},
+      {".png", true}, {".bmp", false}, {"TIFF", false}, {"", false},    {"jpg", false}};
+  for (const auto& [ending, good] : rows) {
+    Crawl h;
+    EXPECT_EQ(GoodExtension(h.program, ending), good) << ending;
+    EXPECT_EQ(h.status(), good ? Lines{} : Lines{std::string("[BadExtension] ") + ending});
+  }
+}
+
+// Character by character: ASCII punctuation becomes a space, an apostrophe vanishes, letters,
+// digits, control characters and the bytes of UTF-8 letters stay.
+TEST(StripPunctuation, PunctuationBecomesSpacesApostrophesVanish) {
+  Crawl h;
+  EXPECT_EQ(StripPunctuation(h.program, ""), "");
+  EXPECT_EQ(StripPunctuation(h.program,
+                             "Hello! well-known don't salt&pepper x...y [a]{b}~|\\^`@ "
+                             "caf\xC3\xA9 tab\there 42 !\"#$%()*+,./:;<=>?"),
+            "Hello  well known dont salt pepper x   y  a  b        caf\xC3\xA9 tab\there 42" +
+                std::string(19, ' '));
 }
 
 }  // namespace

@@ -2,48 +2,37 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cmath>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/image_form.h"
 #include "app/vendor.h"
-#include "interaction/url_encode.h"
+#include "display/cleanup_html.h"
+#include "display/slideshow.h"
+#include "platform/browser.h"
 #include "support/harness.h"
 
 namespace {
 
 using Lines = std::vector<std::string>;
 
-constexpr int kScreenWidth = 1024 * 15;
-constexpr int kScreenHeight = 768 * 15;
+constexpr const char* kImagePage =
+    "<HEAD><TITLE>p.jpg</TITLE></HEAD><BODY><IMG src=\"http://site.test/p.jpg\"></BODY>";
 
-struct Slots : fake::Harness {
-  Slots() {
-    debug();
-    BindFormEvents(program);
-    program.badLinks = {"/ads/"};
-    program.nextTimer().setInterval(5000);
-    program.nextTimer().setEnabled(false);
-    window().move(0, 0, kScreenWidth, kScreenHeight);
-  }
-  // The image document a display browser holds once it has loaded url.
-  std::shared_ptr<fake::FakeDocument> imageDocument(const std::string& url, int width, int height,
-                                                    const std::string& html) {
-    auto doc = std::make_shared<fake::FakeDocument>();
-    doc->withUrl(url).withHtml(html).withImage(url, width, height);
-    return doc;
-  }
+struct Slots : fake::Wired {
+  Slots() { window().move(0, 0, 1024 * 15, 768 * 15); }
+  // Display browser k completes with an image document of the given size.
   std::shared_ptr<fake::FakeDocument> show(int k, int width = 200, int height = 100,
                                            const std::string& html = kImagePage) {
-    auto doc = imageDocument("http://site.test/p.jpg", width, height, html);
+    auto doc = std::make_shared<fake::FakeDocument>();
+    doc->withUrl("http://site.test/p.jpg")
+        .withHtml(html)
+        .withImage("http://site.test/p.jpg", width, height);
     browser(k).complete(doc);
     return doc;
   }
-  static constexpr const char* kImagePage =
-      "<HEAD><TITLE>p.jpg</TITLE></HEAD><BODY><IMG src=\"http://site.test/p.jpg\"></BODY>";
 };
 
 TEST(IBrowseTo, ElevenImagesGoRoundTheTenSlots) {
@@ -58,12 +47,10 @@ TEST(IBrowseTo, ElevenImagesGoRoundTheTenSlots) {
     EXPECT_FALSE(h.picbox(k).visible());
     EXPECT_TRUE(h.browser(k).silent());
     const SlotInfo& info = h.program.slotInfo[static_cast<std::size_t>(k)];
-    EXPECT_EQ(info.depth, -2);
-    EXPECT_EQ(info.picUrl, "http://start.test/");
-    EXPECT_EQ(info.siteUrl, "http://site.test/");
+    EXPECT_EQ(std::tie(info.depth, info.picUrl, info.siteUrl),
+              std::make_tuple(std::int16_t{-2}, "http://start.test/", "http://site.test/"));
   }
   EXPECT_EQ(h.program.nextSlot, 0);
-
   h.picbox(0).setVisible(true);  // its image arrived meanwhile
   IBrowseTo(h.program, "http://site.test/10.jpg");
   EXPECT_EQ(h.browser(0).navigations.back(), "http://site.test/10.jpg");
@@ -75,137 +62,100 @@ TEST(IBrowseTo, ElevenImagesGoRoundTheTenSlots) {
 
 TEST(IBrowseTo, RefusedRequests) {
   struct Row {
-    const char* name;
     bool unloading, menuOpen;
+    int depth;  // the slot keeps a 16-bit copy: out of range fails before anything moves
     std::string url;
     Lines status;
-    bool exitTraced;
   } rows[] = {
-      {"closing", true, false, "http://site.test/a.jpg", {}, false},
-      {"menu open", false, true, "http://site.test/a.jpg", {}, false},
-      {"bad link",
-       false,
-       false,
-       "http://site.test/ads/a.jpg",
-       {"[I-BrowseTo] http://site.test/ads/a.jpg"},
-       true},
+      {true, false, 0, "http://site.test/a.jpg", {}},
+      {false, true, 0, "http://site.test/a.jpg", {}},
+      {false, false, 0, "http://site.test/ads/a.jpg", {"[I-BrowseTo] http://site.test/ads/a.jpg"}},
+      {false, false, 32768, "http://site.test/a.jpg", {"[I-BrowseTo] http://site.test/a.jpg"}},
   };
   for (const Row& r : rows) {
-    SCOPED_TRACE(r.name);
+    SCOPED_TRACE(r.url + std::to_string(r.depth));
     Slots h;
     h.program.unloading = r.unloading;
     h.program.menuOpen = r.menuOpen;
-    IBrowseTo(h.program, r.url);
-    EXPECT_TRUE(h.browser(0).navigations.empty());
+    h.program.depth = r.depth;
+    int failure = 0;
+    try {
+      IBrowseTo(h.program, r.url);
+    } catch (const platform::RunTimeError& error) {
+      failure = error.number();
+    }
+    EXPECT_EQ(failure, r.depth ? 6 : 0);
+    EXPECT_TRUE(h.shown().empty());
     EXPECT_EQ(h.program.nextSlot, 0);
     EXPECT_FALSE(h.program.nextTimer().enabled());
     EXPECT_EQ(h.status(), r.status);
     const Lines trace = h.trace();
-    EXPECT_EQ(!trace.empty() && trace.back() == "IBrowseTo OUT", r.exitTraced);
-  }
-}
-
-// The slot keeps a 16-bit copy of the depth: out of range fails before anything moves.
-TEST(IBrowseTo, DepthOutsideSixteenBitsIsAnOverflow) {
-  for (int depth : {32768, -32769}) {
-    Slots h;
-    h.program.depth = depth;
-    try {
-      IBrowseTo(h.program, "http://site.test/a.jpg");
-      ADD_FAILURE() << depth;
-    } catch (const platform::RunTimeError& failure) {
-      EXPECT_EQ(failure.number(), 6);
-    }
-    EXPECT_TRUE(h.browser(0).navigations.empty());
-    EXPECT_EQ(h.program.nextSlot, 0);
+    EXPECT_EQ(!trace.empty() && trace.back() == "IBrowseTo OUT", r.url.find("ads") < r.url.size());
   }
 }
 
 TEST(DisplayPage, PlacesSizesFramesAndStacksTheSlot) {
-  // The frame's free range is 11760 x 9300 twips; the draws place it within, rounded.
+  // The frame's free range is 11760 x 9300 twips for a 200 x 100 image; the draws place it
+  // within, rounded. A picture larger than the window sticks out top left.
   const struct {
     float draw;
-    int left, top;
-  } rows[] = {{0.0f, 0, 0}, {0.5f, 5880, 4650}, {0.9999f, 11759, 9299}};
+    int width, height, left, top;
+  } rows[] = {
+      {0.0f, 200, 100, 0, 0},
+      {0.5f, 200, 100, 5880, 4650},
+      {0.9999f, 200, 100, 11759, 9299},
+      {0.5f, 2000, 1000, -7620, -2100},
+  };
   for (const auto& r : rows) {
     Slots h;
     h.platform.random_.script({r.draw, r.draw});
-    h.show(3, 200, 100);
+    h.show(3, r.width, r.height);
 
     auto& browser = h.browser(3);
     auto& frame = h.picbox(3);
-    EXPECT_EQ(browser.width(), 3600);
-    EXPECT_EQ(browser.height(), 2220);
-    EXPECT_EQ(frame.width(), 3600 - 330);
-    EXPECT_EQ(frame.height(), 2220 - 330);
-    EXPECT_EQ(frame.left(), r.left);
-    EXPECT_EQ(frame.top(), r.top);
     // Inside its frame, two pixels up and left, so its edge is cut off.
+    const int w = r.width * 15 + 600, ht = r.height * 15 + 720;
+    EXPECT_EQ(fake::Box(browser), "-30,-30 " + std::to_string(w) + "x" + std::to_string(ht));
+    EXPECT_EQ(fake::Box(frame), std::to_string(r.left) + "," + std::to_string(r.top) + " " +
+                                    std::to_string(w - 330) + "x" + std::to_string(ht - 330));
     EXPECT_EQ(browser.container(), &frame);
-    EXPECT_EQ(browser.left(), -30);
-    EXPECT_EQ(browser.top(), -30);
     EXPECT_TRUE(frame.visible());
-
     // The new slot in front; the others stacked in index order, 0 uppermost.
     EXPECT_EQ(h.slotStack(), "9876542103");
   }
 }
 
-TEST(DisplayPage, ImageLargerThanTheWindowSticksOutTopLeft) {
-  Slots h;
-  h.platform.random_.script({0.5f, 0.5f});
-  h.show(0, 2000, 1000);
-  EXPECT_EQ(h.picbox(0).left(), -7620);  // half of 15360 - 30600
-  EXPECT_EQ(h.picbox(0).top(), (kScreenHeight - 15720) / 2);
-}
-
 TEST(DisplayPage, RewritesTheImageDocument) {
-  struct Row {
-    const char* name;
-    std::string html;
-    std::string written;
-  } rows[] = {
-      {"upper case tags", Slots::kImagePage,
-       "<head></head><body bgcolor=black><center><a title='Click for options'>"
-       "<TITLE>p.jpg</TITLE><BODY><IMG border=0 src=\"http://site.test/p.jpg\">"
-       "</a></center></body>"},
-      {"lower case tags", "<head></head><body><img src=\"a.jpg\"><img src=\"b.jpg\"></body>",
-       "<head></head><body bgcolor=black><center><a title='Click for options'><body>"
-       "<IMG border=0 src=\"a.jpg\"><IMG border=0 src=\"b.jpg\"></a></center></body>"},
-      {"mixed case tags", "<Head></hEaD><Body><iMg src=\"a.jpg\"></BoDy>",
-       "<head></head><body bgcolor=black><center><a title='Click for options'><Body>"
-       "<IMG border=0 src=\"a.jpg\"></a></center></body>"},
-  };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.name);
+  // The page written for the slot after loading html, with the colour drawn in partridge mode.
+  const auto rewritten = [](const std::string& html, float colourDraw = -1) {
     Slots h;
-    h.platform.random_.script({0.5f, 0.5f});
-    auto doc = h.show(2, 200, 100, r.html);
-    ASSERT_FALSE(doc->writes.empty());
-    EXPECT_EQ(doc->writes.back(), r.written);
+    h.program.settings.PartridgeMode = colourDraw >= 0;
+    h.platform.random_.script({0.5f, 0.5f, colourDraw});
+    auto doc = h.show(2, 200, 100, html);
     EXPECT_EQ(doc->closeCalls, 2);  // by the neutralising, then before the write
     EXPECT_TRUE(doc->onClick) << "click sink bound";
-    EXPECT_EQ(h.platform.random_.draws, 2) << "no colour drawn without partridge mode";
-  }
-}
-
-TEST(DisplayPage, PartridgeModeColoursTheBackground) {
+    EXPECT_EQ(h.platform.random_.draws, colourDraw >= 0 ? 3 : 2);
+    return doc->writes;
+  };
+  const std::string head = "<head></head><body bgcolor=";
+  const std::string link = "><center><a title='Click for options'>";
+  EXPECT_EQ(rewritten(kImagePage), Lines{head + "black" + link +
+                                         "<TITLE>p.jpg</TITLE><BODY><IMG border=0 "
+                                         "src=\"http://site.test/p.jpg\"></a></center></body>"});
+  EXPECT_EQ(rewritten("<head></head><body><img src=a><img src=b></body>"),
+            Lines{head + "black" + link +
+                  "<body><IMG border=0 src=a><IMG border=0 src=b>"
+                  "</a></center></body>"});
+  EXPECT_EQ(rewritten("<Head></hEaD><Body><iMg src=a></BoDy>"),
+            Lines{head + "black" + link + "<Body><IMG border=0 src=a></a></center></body>"});
   // Seven colours from one draw times six, halves to even: the ends are half as likely.
-  const std::pair<float, const char*> rows[] = {
+  const std::pair<float, const char*> colours[] = {
       {0.0f, "red"},     {0.1f, "yellow"}, {0.25f, "green"}, {0.5f, "blue"},
       {0.75f, "orange"}, {0.85f, "black"}, {0.99f, "white"},
   };
-  for (const auto& [draw, colour] : rows) {
-    Slots h;
-    h.program.settings.PartridgeMode = true;
-    h.platform.random_.script({0.5f, 0.5f, draw});
-    auto doc = h.show(2, 200, 100, "<head></head><body></body>");
-    ASSERT_FALSE(doc->writes.empty());
-    EXPECT_EQ(doc->writes.back(), std::string("<head></head><body bgcolor=") + colour +
-                                      "><center><a title='Click for options'><body>"
-                                      "</a></center></body>")
-        << draw;
-  }
+  for (const auto& [draw, colour] : colours)
+    EXPECT_EQ(rewritten("<head></head><body></body>", draw),
+              Lines{head + colour + link + "<body></a></center></body>"});
 }
 
 TEST(DisplayPage, SlotAddressesBecomeClickThroughAddresses) {
@@ -213,115 +163,140 @@ TEST(DisplayPage, SlotAddressesBecomeClickThroughAddresses) {
   h.program.linkCode = "http://site.test/a page?x=1&y=2";
   IBrowseTo(h.program, "http://site.test/p.jpg");
   h.show(0);
-  const std::string click = VendorUrl("/quorel/bin/click.asp") + "?url=";
-  EXPECT_EQ(h.program.slotInfo[0].picUrl, click + UrlEncode("http://site.test/p.jpg"));
-  EXPECT_EQ(h.program.slotInfo[0].siteUrl, click + UrlEncode("http://site.test/a page?x=1&y=2"));
+  const std::string click = VendorUrl("/quorel/bin/click.asp") + "?url=http%3A%2F%2Fsite%2Etest%2F";
+  EXPECT_EQ(h.program.slotInfo[0].picUrl, click + "p%2Ejpg");
+  EXPECT_EQ(h.program.slotInfo[0].siteUrl, click + "a+page%3Fx%3D1%26y%3D2");
 }
 
-TEST(DisplayPage, AutoSaveOnShowingAsksForAFolderWhenNoneIsSet) {
-  for (const bool autosave : {false, true}) {
-    Slots h;
-    h.program.settings.AutosaveMode = autosave;
-    h.program.settings.AutosavePath = "";
-    h.show(0);
-    const auto& boxes = h.platform.dialogs_.messageBoxes;
-    ASSERT_EQ(boxes.size(), autosave ? 1u : 0u);
-    if (autosave) {
-      EXPECT_EQ(boxes[0].title, "Whoa");
-      EXPECT_TRUE(h.picbox(0).visible());
-    }
-  }
-}
-
-TEST(DisplayPage, LoadedAtAnUnacceptableSizeStaysHidden) {
-  Slots h;
-  h.program.settings.MinImageWidth = 300;
-  h.program.settings.MinImageHeight = 250;
-  h.program.settings.MaxImageWidth = 1600;
-  h.program.settings.MaxImageHeight = 1200;
-  IBrowseTo(h.program, "http://site.test/p.jpg");
-  h.program.nextTimer().setEnabled(false);
-  auto doc = h.show(0, 200, 100);
-  EXPECT_EQ(h.status().back(), "[IBadImage] 200x100 (min: 300x250 max: 1600x1200)");
-  EXPECT_FALSE(h.picbox(0).visible());
-  EXPECT_TRUE(h.program.nextTimer().enabled());
-  EXPECT_TRUE(doc->writes.empty());
-  EXPECT_EQ(h.trace().back(), "browser_DocumentComplete OUT");
-}
-
-TEST(DisplayPage, PageWithoutImages) {
+// A completion that shows no picture: the slot stays hidden, except for a page without images
+// (which searches a phrase still waiting); while closing nothing at all happens.
+TEST(DisplayPage, CompletionsThatShowNoPicture) {
+  const std::string complete = "[I-BrowseComplete] http://site.test/p.jpg|";
+  const std::string notSet = "91, Object variable or With block variable not set";
   struct Row {
-    const char* name;
-    std::string phrase;
-    bool searches;
+    const char* html;   // "!": no document element
+    int width, height;  // 0: no image
+    bool unloading;
+    std::string phrase, status;
+    bool visible, armed;
   } rows[] = {
-      {"no phrase waiting", "", false},
-      {"a phrase waiting is searched", "purple cows", true},
+      {kImagePage, 200, 100, false, "",
+       complete + "[IBadImage] 200x100 (min: 300x250 max: 1600x1200)", false, true},
+      {"<head></head><body>nothing</body>", 0, 0, false, "",
+       complete.substr(0, complete.size() - 1), true, false},
+      {"<head></head><body>nothing</body>", 0, 0, false, "purple cows", "", true, false},
+      {kImagePage, 200, 100, true, "", "", false, false},
+      {"!", 0, 0, false, "",
+       complete + "[ERROR] CleanupHTML(): " + notSet + "|browser_DocumentComplete(): " + notSet,
+       false, false},
+      {"<head></head>", 200000000, 10, false, "",
+       complete + "browser_DocumentComplete(): 6, Overflow", false, false},
   };
   for (const Row& r : rows) {
-    SCOPED_TRACE(r.name);
+    SCOPED_TRACE(r.status);
     Slots h;
+    Settings& s = h.program.settings;
+    std::tie(s.MinImageWidth, s.MinImageHeight, s.MaxImageWidth, s.MaxImageHeight) =
+        std::tuple(300, 250, 1600, 1200);
+    h.program.unloading = r.unloading;
+    h.program.navPending = true;
     h.program.phrase = r.phrase;
-    h.picbox(4).setVisible(false);
+    h.picbox(5).setVisible(false);
     auto doc = std::make_shared<fake::FakeDocument>();
-    doc->withUrl("http://site.test/").withHtml("<head></head><body>nothing</body>");
-    h.browser(4).complete(doc);
-    EXPECT_TRUE(h.picbox(4).visible());
+    doc->withUrl("http://site.test/p.jpg").withHtml(r.html);
+    if (std::string(r.html) == "!") doc->withoutDocumentElement();
+    if (r.width) doc->withImage("http://site.test/p.jpg", r.width, r.height);
+    h.browser(5).complete(doc);
+    EXPECT_EQ(h.program.navPending, !r.phrase.empty());
+    if (r.phrase.empty()) {
+      EXPECT_EQ(h.status(), fake::Split(r.status));
+    }
+    EXPECT_EQ(h.work().navigations.size(), r.phrase.empty() ? 0u : 1u);
+    EXPECT_EQ(h.picbox(5).visible(), r.visible);
+    EXPECT_EQ(h.program.nextTimer().enabled(), r.armed);
     EXPECT_TRUE(doc->writes.empty());
-    EXPECT_EQ(h.work().navigations.size(), r.searches ? 1u : 0u);
+    // Closing leaves at once, without the exit line.
+    EXPECT_EQ(h.trace().back(),
+              r.unloading ? "browser_DocumentComplete IN" : "browser_DocumentComplete OUT");
   }
-}
-
-TEST(DisplayPage, CompletionWhileClosingOnlyClearsTheNavigationFlag) {
-  Slots h;
-  h.program.unloading = true;
-  h.program.navPending = true;
-  h.picbox(1).setVisible(false);
-  auto doc = h.show(1);
-  EXPECT_FALSE(h.program.navPending);
-  EXPECT_FALSE(h.picbox(1).visible());
-  EXPECT_TRUE(h.status().empty());
-  EXPECT_EQ(doc->closeCalls, 0);
-  EXPECT_EQ(h.work().fakeDocument().writes.size(), 0u);
 }
 
 TEST(DisplayPage, NeutralisedCopyGoesToTheWorkBrowserOnly) {
   Slots h;
-  auto doc = h.imageDocument("http://site.test/p.jpg", 200, 100,
-                             "<HEAD></HEAD><BODY><SCRIPT>x()</SCRIPT><IMG src=\"p.jpg\"></BODY>");
-  h.browser(0).complete(doc);
+  h.show(0, 200, 100, "<HEAD></HEAD><BODY><SCRIPT>x()</SCRIPT><IMG src=\"p.jpg\"></BODY>");
   ASSERT_EQ(h.work().fakeDocument().writes.size(), 1u);
   EXPECT_NE(h.work().fakeDocument().writes[0].find("<quorel>x()</quorel>"), std::string::npos);
   // The slot's own document still held its script when it was checked.
-  const Lines lines = h.status();
-  EXPECT_NE(std::find(lines.begin(), lines.end(), "[WTF!?!] there's still script!"), lines.end());
+  EXPECT_TRUE(h.logged("[WTF!?!] there's still script!"));
 }
 
-TEST(DisplayPage, FailuresAreTrappedAndLeaveTheSlotHidden) {
+TEST(NextTimer, FiresOnceAndStartsACrawlOnlyWhenNoneIsUnderWay) {
+  for (const bool navPending : {false, true}) {
+    fake::Wired h;
+    auto& timer = h.program.nextTimer();
+    timer.setInterval(5000);
+    timer.setEnabled(true);
+    h.program.navPending = navPending;
+    h.platform.advance(std::chrono::milliseconds(4999));
+    EXPECT_EQ(h.window().next.fired, 0);
+    h.platform.advanceSeconds(1);
+    EXPECT_EQ(h.window().next.fired, 1);
+    EXPECT_FALSE(timer.enabled()) << "one-shot: disarmed by its own tick";
+    // A link-list crawl, not a search.
+    EXPECT_EQ(h.status(),
+              navPending ? Lines{} : Lines{"[BrowseTo (depth=-1)] " + h.program.startUrl});
+  }
+}
+
+// The markup with script, handlers, plug-ins, inline frames and window calls renamed (in any
+// case; other handlers and script links stay) and, with a base, the page's address as <BASE>
+// after a bare <HEAD>, the end tag dropped; written into the work browser, the given document
+// only closed. Nothing to read leaves the work browser alone.
+TEST(CleanupHTML, RewritesTheMarkupAndWritesItIntoTheWorkBrowser) {
+  const std::string page = "http://site.test/dir/page.html";
   struct Row {
-    const char* name;
-    std::shared_ptr<fake::FakeDocument> doc;
-    std::string line;
+    std::string url, html, cleaned;  // html "!": no document element; cleaned "": none written
+    bool useBase = true;
   } rows[] = {
-      {"no document element",
-       std::make_shared<fake::FakeDocument>(
-           fake::FakeDocument().withUrl("http://site.test/").withoutDocumentElement()),
-       "browser_DocumentComplete(): 91, Object variable or With block variable not set"},
-      {"a size no position can hold",
-       std::make_shared<fake::FakeDocument>(fake::FakeDocument()
-                                                .withUrl("http://site.test/")
-                                                .withHtml("<head></head>")
-                                                .withImage("http://site.test/x", 200000000, 10)),
-       "browser_DocumentComplete(): 6, Overflow"},
+      {page, "<HEAD><TITLE>t</TITLE></HEAD><BODY>x</BODY>",
+       "<HEAD><BASE href='" + page + "'><TITLE>t</TITLE><BODY>x</BODY>"},
+      {page, "<head></head><body></body>", "<HEAD><BASE href='" + page + "'><body></body>"},
+      {page, "<HEAD profile=\"p\"><title>t</title></Head>", "<HEAD profile=\"p\"><title>t</title>"},
+      {"http://site.test/it's.html", "<head></head>",
+       "<HEAD><BASE href='http://site.test/it%27s.html'>"},  // no early end to the address
+      {"u", "<SCRIPT language=\"js\">a()</ScRiPt >", "<quorel language=\"js\">a()</quorel >"},
+      {"u", "<BODY ONLOAD=\"go()\" onUnload=\"x()\" onbeforeunload=\"y()\">",
+       "<BODY quorelload=\"go()\" quorelunload=\"x()\" quorelonbeforeunload=\"y()\">"},
+      {"u", "<a OnClick=\"z()\">", "<a quorelonclick=\"z()\">"},
+      {"u", "<EMBED src=a><object data=b></object><IFRAME src=c></IFrame>",
+       "<quorel-embed src=a><quorel-object data=b></object><quorel-frame src=c></quorel-iframe>"},
+      {"u", "<script>window.resizeTo(1,2); self.moveTo(0,0)</script> see window. and myself.",
+       "<quorel>window-quorel.resizeQUORELo(1,2); self-quorel.moveQUORELo(0,0)</quorel> see "
+       "window-quorel. and myself-quorel."},
+      {"u", "<a href=\"javascript:x()\" onmouseover=\"y()\">",
+       "<a href=\"javascript:x()\" onmouseover=\"y()\">"},
+      {"u", "<head></head><body onload=x>", "<head></head><body quorelload=x>", false},
+      {"u", "", ""},
+      {"u", "!", ""},
   };
   for (const Row& r : rows) {
-    SCOPED_TRACE(r.name);
-    Slots h;
-    h.picbox(5).setVisible(false);
-    h.browser(5).complete(r.doc);
-    EXPECT_EQ(h.status().back(), r.line);
-    EXPECT_EQ(h.trace().back(), "browser_DocumentComplete OUT");
-    EXPECT_FALSE(h.picbox(5).visible());
+    SCOPED_TRACE(r.html);
+    fake::Harness h;
+    fake::FakeDocument doc;
+    doc.withUrl(r.url).withHtml(r.html);
+    if (r.html == "!") doc.withoutDocumentElement();
+    EXPECT_EQ(CleanupHTML(h.program, doc, r.useBase), r.cleaned);
+    auto& work = h.work().fakeDocument();
+    const bool written = !r.cleaned.empty();
+    EXPECT_EQ(work.clearCalls, written ? 1 : 0);
+    EXPECT_EQ(work.writes, written ? std::vector{r.cleaned} : std::vector<std::string>{});
+    EXPECT_EQ(doc.closeCalls, written ? 1 : 0);
+    EXPECT_EQ(doc.html_, r.html) << "the given document is only closed";
+    EXPECT_EQ(h.status(), r.html == "!"
+                              ? std::vector<std::string>{"[ERROR] CleanupHTML(): 91, Object "
+                                                         "variable or With block variable not set"}
+                              : std::vector<std::string>{});
+    EXPECT_EQ(h.trace().back(), "CleanupHTML OUT");
   }
 }
 

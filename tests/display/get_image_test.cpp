@@ -2,50 +2,32 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/vb_text.h"
 #include "support/harness.h"
 
 namespace {
 
 using Lines = std::vector<std::string>;
 
-struct Picker : fake::Harness {
-  Picker() {
-    debug();
-    program.badLinks = {"/ads/"};
-    program.nextTimer().setInterval(5000);
-    program.nextTimer().setEnabled(false);
-    program.settings.MinImageWidth = 100;
-    program.settings.MinImageHeight = 100;
-  }
-  long count(const std::string& prefix) const {
-    const Lines lines = status();
-    return std::count_if(lines.begin(), lines.end(),
-                         [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
-  }
-  std::vector<std::string> shown() {
-    std::vector<std::string> urls;
-    for (int k = 0; k < 10; ++k)
-      for (const auto& url : browser(k).navigations) urls.push_back(url);
-    return urls;
+constexpr const char* kSite = "http://site.test/";
+
+struct Picker : fake::Wired {
+  Picker() { program.settings.MinImageWidth = program.settings.MinImageHeight = 100; }
+  // Picks from a page of images given as "name=WxH|..." under kSite, after the given draws.
+  void pick(const std::string& images, std::vector<float> draws = {}) {
+    fake::FakeDocument doc;
+    for (const auto& image : fake::Split(images)) {
+      const auto equals = image.find('='), x = image.find('x', equals);
+      doc.withImage(kSite + image.substr(0, equals), std::stoi(image.substr(equals + 1)),
+                    std::stoi(image.substr(x + 1)));
+    }
+    platform.random_.script(std::move(draws));
+    GetImage(program, doc);
   }
 };
-
-struct ImageSpec {
-  std::string src;
-  int width, height;
-};
-
-fake::FakeDocument PageOf(const std::vector<ImageSpec>& images) {
-  fake::FakeDocument doc;
-  doc.withUrl("http://site.test/page.html");
-  for (const auto& image : images) doc.withImage(image.src, image.width, image.height);
-  return doc;
-}
 
 TEST(GoodImage, SizeWindowWithBoundsAndTheOneExemptSize) {
   struct Row {
@@ -54,150 +36,89 @@ TEST(GoodImage, SizeWindowWithBoundsAndTheOneExemptSize) {
   } rows[] = {
       {100, 100, 999999, 999999, 100, 100, true},  // at the minimum
       {100, 100, 640, 480, 640, 480, true},        // at the maximum
-      {100, 100, 640, 480, 99, 200, false},         {100, 100, 640, 480, 200, 99, false},
-      {100, 100, 640, 480, 641, 200, false},        {100, 100, 640, 480, 200, 481, false},
+      {100, 100, 640, 480, 99, 200, false},       {100, 100, 640, 480, 200, 99, false},
+      {100, 100, 640, 480, 641, 200, false},      {100, 100, 640, 480, 200, 481, false},
       {100, 100, 640, 480, 28, 30, true},  // exempt whatever the window says
-      {100, 100, 640, 480, 28, 31, false},          {100, 100, 640, 480, 29, 30, false},
-      {0, 0, 999999, 999999, 0, 0, true},  // unlimited both ways
-      {0, 0, 999999, 999999, 999999, 999999, true},
+      {100, 100, 640, 480, 28, 31, false},        {100, 100, 640, 480, 29, 30, false},
+      {0, 0, 999999, 999999, 0, 0, true},         {0, 0, 999999, 999999, 999999, 999999, true},
   };
   for (const Row& r : rows) {
     fake::Harness h;
-    h.program.settings.MinImageWidth = r.minW;
-    h.program.settings.MinImageHeight = r.minH;
-    h.program.settings.MaxImageWidth = r.maxW;
-    h.program.settings.MaxImageHeight = r.maxH;
+    Settings& s = h.program.settings;
+    s.MinImageWidth = r.minW;
+    s.MinImageHeight = r.minH;
+    s.MaxImageWidth = r.maxW;
+    s.MaxImageHeight = r.maxH;
     EXPECT_EQ(GoodImage(h.program, r.width, r.height), r.good) << r.width << "x" << r.height;
   }
 }
 
+// The whole status log of each way out, "$" for the site; a lone image is never link-tested
+// (IBrowseTo refuses the bad link itself), and one of a bad size is given up at once.
 TEST(GetImage, EachWayOutOfAPage) {
+  const std::string window = " (min: 100x100, max: 999999x999999) $";
   struct Row {
-    const char* name;
-    std::vector<ImageSpec> images;
-    std::vector<float> draws;
-    Lines firstLines;  // the status log starts with these
-    std::vector<std::string> shown;
+    const char* images;
+    std::string lines;
+    const char* shown;
     bool timerArmed;
   } rows[] = {
-      {"no images goes to link picking",
-       {},
-       {},
-       {"[GetImage()] no images, trying links"},
-       {},
+      {"", "[GetImage()] no images, trying links|[GetLink] no links, no frames, no images", "",
        true},
-      {"one good image, never link-tested",
-       {{"http://site.test/ads/a.jpg", 200, 150}},
-       {},
-       {"[GetImage] there are 1 images",
-        "[GoodImage (0)] 200x150 (min: 100x100, max: 999999x999999) http://site.test/ads/a.jpg",
-        "[I-BrowseTo] http://site.test/ads/a.jpg"},
-       {},  // IBrowseTo refuses the bad link itself
-       false},
-      {"one image of a bad size is given up at once, its line twice",
-       {{"http://site.test/a.jpg", 50, 50}},
-       {},
-       {"[GetImage] there are 1 images", "[GetImage-BadImage] 50x50 (http://site.test/a.jpg)",
-        "[GetImage-BadImage] 50x50 (http://site.test/a.jpg)"},
-       {},
+      {"ads/x.jpg=200x150",
+       "[GoodImage (0)] 200x150" + window + "ads/x.jpg|[I-BrowseTo] $ads/x.jpg", "", false},
+      {"a.jpg=50x50", "[GetImage-BadImage] 50x50 ($a.jpg)|[GetImage-BadImage] 50x50 ($a.jpg)", "",
        true},
-      {"the exempt size passes a window that excludes it",
-       {{"http://site.test/b.gif", 28, 30}},
-       {},
-       {"[GetImage] there are 1 images",
-        "[GoodImage (0)] 28x30 (min: 100x100, max: 999999x999999) http://site.test/b.gif"},
-       {"http://site.test/b.gif"},
+      {"b.gif=28x30", "[GoodImage (0)] 28x30" + window + "b.gif|[I-BrowseTo] $b.gif", "b.gif",
        true},
-      {"a bad link is drawn again",
-       {{"http://site.test/ads/x.jpg", 300, 300}, {"http://site.test/y.jpg", 300, 300}},
-       {0.1f, 0.9f},
-       {"[GetImage] there are 2 images", "[GetImage] BadLink http://site.test/ads/x.jpg",
-        "[GoodImage (1)] 300x300 (min: 100x100, max: 999999x999999) http://site.test/y.jpg"},
-       {"http://site.test/y.jpg"},
-       true},
+      {"ads/x.jpg=300x300|y.jpg=300x300",
+       "[GetImage] BadLink $ads/x.jpg|[GoodImage (1)] 300x300" + window +
+           "y.jpg|[I-BrowseTo] $y.jpg",
+       "y.jpg", true},
   };
   for (const Row& r : rows) {
-    SCOPED_TRACE(r.name);
+    SCOPED_TRACE(r.images);
     Picker h;
-    h.platform.random_.script(r.draws);
-    auto doc = PageOf(r.images);
-    GetImage(h.program, doc);
-    const Lines lines = h.status();
-    ASSERT_GE(lines.size(), r.firstLines.size());
-    EXPECT_EQ(Lines(lines.begin(), lines.begin() + static_cast<long>(r.firstLines.size())),
-              r.firstLines);
-    EXPECT_EQ(h.shown(), r.shown);
+    h.pick(r.images, {0.1f, 0.9f});
+    Lines lines = fake::Split(vb::Replace(r.lines, "$", kSite));
+    const auto count = fake::Split(r.images).size();
+    if (count > 0)
+      lines.insert(lines.begin(), "[GetImage] there are " + std::to_string(count) + " images");
+    EXPECT_EQ(h.status(), lines);
+    EXPECT_EQ(h.shown(), *r.shown ? Lines{kSite + std::string(r.shown)} : Lines{});
     EXPECT_EQ(h.program.nextTimer().enabled(), r.timerArmed);
+    EXPECT_EQ(h.trace().back(), "GetImage OUT");
   }
 }
 
-TEST(GetImage, BadLinksAndBadSizesShareOneBudgetOfTwenty) {
-  Picker h;
-  // 0: a bad link, 1: a good link of a bad size, 2: acceptable. With three images a draw of
-  // 0.1 picks 0, 0.5 picks 1 and 0.9 picks 2.
-  auto doc = PageOf({{"http://site.test/ads/0.jpg", 300, 300},
-                     {"http://site.test/small.jpg", 20, 20},
-                     {"http://site.test/good.jpg", 300, 300}});
-  std::vector<float> draws;
-  for (int i = 0; i < 8; ++i) draws.insert(draws.end(), {0.1f, 0.5f});  // 8 links, 8 sizes
-  draws.insert(draws.end(), {0.1f, 0.1f, 0.1f, 0.1f});                  // links 9 to 12
-  draws.push_back(0.9f);  // drawn after the twentieth rejection: tested, never used
-  h.platform.random_.script(draws);
-
-  GetImage(h.program, doc);
-
-  EXPECT_EQ(h.count("[GetImage] BadLink "), 12);
-  EXPECT_EQ(h.count("[GetImage-BadImage] "), 8);
-  EXPECT_EQ(h.status().size(), 22u);  // and nothing else but the count and the verdict
-  EXPECT_EQ(h.status().back(), "[GetImage] nothing valid on this page");
-  EXPECT_EQ(h.platform.random_.draws, 21);
-  EXPECT_EQ(h.platform.doEventsCalls, 12);  // the yield is on the link path only
-  EXPECT_TRUE(h.shown().empty());
-  EXPECT_TRUE(h.program.nextTimer().enabled());
-}
-
-TEST(GetImage, APageOfBadLinksOnlyStopsAtTheTwentiethRejection) {
-  Picker h;
-  auto doc =
-      PageOf({{"http://site.test/ads/0.jpg", 300, 300}, {"http://site.test/ads/1.jpg", 9, 9}});
-  GetImage(h.program, doc);
-  EXPECT_EQ(h.count("[GetImage] BadLink "), 20);
-  EXPECT_EQ(h.status().size(), 22u);
-  EXPECT_EQ(h.status().back(), "[GetImage] nothing valid on this page");
-  EXPECT_TRUE(h.shown().empty());
-}
-
-TEST(GetImage, DrawnIndexRoundsHalfToEvenWithinRange) {
+// Bad links and bad sizes share one budget of twenty rejections; the yield is on the link
+// path only, and the draw after the twentieth rejection is tested but never used.
+TEST(GetImage, GivesUpAPageAtTheTwentiethRejection) {
+  // With three images a draw of 0.1 picks 0, 0.5 picks 1 and 0.9 picks 2.
+  std::vector<float> mixed;
+  for (int i = 0; i < 8; ++i) mixed.insert(mixed.end(), {0.1f, 0.5f});  // 8 links, 8 sizes
+  mixed.insert(mixed.end(), {0.1f, 0.1f, 0.1f, 0.1f, 0.9f});            // links 9 to 12
   struct Row {
-    int n;
-    float draw;
-    int index;
+    const char* images;
+    std::vector<float> draws;
+    int badLinks, badSizes;
   } rows[] = {
-      {2, 0.0f, 0},  {2, 0.5f, 0}, {2, 0.75f, 1},   {3, 0.25f, 0},
-      {3, 0.75f, 2}, {4, 0.5f, 2}, {5, 0.9999f, 4}, {5, 0.1f, 0},
+      {"ads/0.jpg=300x300|small.jpg=20x20|good.jpg=300x300", mixed, 12, 8},
+      {"ads/0.jpg=300x300|ads/1.jpg=9x9", {}, 20, 0},
   };
   for (const Row& r : rows) {
+    SCOPED_TRACE(r.images);
     Picker h;
-    std::vector<ImageSpec> images;
-    for (int i = 0; i < r.n; ++i)
-      images.push_back({"http://site.test/" + std::to_string(i) + ".jpg", 300, 300});
-    h.platform.random_.script({r.draw});
-    auto doc = PageOf(images);
-    GetImage(h.program, doc);
-    EXPECT_EQ(h.shown(), std::vector<std::string>{images[static_cast<std::size_t>(r.index)].src})
-        << r.n << " images, draw " << r.draw;
+    h.pick(r.images, r.draws);
+    EXPECT_EQ(h.countLogged("[GetImage] BadLink "), r.badLinks);
+    EXPECT_EQ(h.countLogged("[GetImage-BadImage] "), r.badSizes);
+    EXPECT_EQ(h.status().size(), 22u);  // and nothing else but the count and the verdict
+    EXPECT_EQ(h.status().back(), "[GetImage] nothing valid on this page");
+    EXPECT_EQ(h.platform.random_.draws, 21);
+    EXPECT_EQ(h.platform.doEventsCalls, r.badLinks);
+    EXPECT_TRUE(h.shown().empty());
+    EXPECT_TRUE(h.program.nextTimer().enabled());
   }
-}
-
-TEST(GetImage, ReadsThePageAfreshAfterItsYield) {
-  Picker h;
-  auto doc =
-      PageOf({{"http://site.test/ads/0.jpg", 300, 300}, {"http://site.test/1.jpg", 300, 300}});
-  h.platform.random_.script({0.1f, 0.9f});
-  // Another event changes the page while the pick yields.
-  h.platform.onDoEvents = [&] { doc.images_[1].src = "http://site.test/changed.jpg"; };
-  GetImage(h.program, doc);
-  EXPECT_EQ(h.shown(), std::vector<std::string>{"http://site.test/changed.jpg"});
 }
 
 }  // namespace

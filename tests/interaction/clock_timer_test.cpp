@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -15,143 +17,90 @@ using Lines = std::vector<std::string>;
 
 struct Clocked : fake::Harness {
   Clocked() {
-    debug();
     window().move(0, 0, 15360, 11520);
     program.workBrowserLeft = 15360 - 9000;
     program.workBrowserTop = 11520 + 600;
     work().move(program.workBrowserLeft, program.workBrowserTop, 9000, 1500);
     program.nextTimer().setInterval(5000);
   }
-  // Starts at the given local time, then lets `up` pass.
-  void run(int hour, int minute, platform::LocalTime::duration up) {
-    platform.clock_.set(2004, 1, 3, hour, minute, 0);  // a Saturday
-    program.startTime = platform.clock_.now_ - up;
-  }
 };
 
 TEST(FormatInterval, WritesOnlyTheNonZeroParts) {
-  struct Row {
-    milliseconds interval;
-    const char* text;
-  } rows[] = {
-      {seconds(3661), "1h 1m 1s"},
-      {seconds(3660), "1h 1m"},
-      {seconds(60), "1m"},
-      {seconds(86400), "1d"},
-      {seconds(86401), "1d 1s"},
-      {seconds(90061), "1d 1h 1m 1s"},
-      {seconds(1), "1s"},
-      {milliseconds(999), ""},
-      {seconds(0), ""},
-      {seconds(-5), ""},
-      {hours(24 * 400 + 5), "400d 5h"},
+  const std::pair<std::int64_t, const char*> rows[] = {
+      {3661, "1h 1m 1s"}, {3660, "1h 1m"},
+      {60, "1m"},         {86400, "1d"},
+      {86401, "1d 1s"},   {90061, "1d 1h 1m 1s"},
+      {1, "1s"},          {0, ""},
+      {-5, ""},           {(24 * 400 + 5) * 3600, "400d 5h"},
   };
   const platform::LocalTime start{};
-  for (const Row& r : rows)
-    EXPECT_EQ(FormatInterval(start, start + r.interval), r.text) << r.interval.count() << " ms";
+  for (const auto& [interval, text] : rows)
+    EXPECT_EQ(FormatInterval(start, start + seconds(interval)), text) << interval << " s";
+  EXPECT_EQ(FormatInterval(start, start + milliseconds(999)), "");
 }
 
-TEST(TimeTimer, ClockLabelText) {
+// Each tick writes the clock, lays out the strip, puts a moved work browser back (a line for
+// each field it resets) and restarts a stopped slideshow unless a crawl is under way; an armed
+// pacing timer keeps its count.
+TEST(TimeTimer, WritesTheClockLaysOutTheStripAndWatchesTheShow) {
   struct Row {
     int hour, minute;
     milliseconds up;
-    const char* second;
+    const char* second;  // the label's second line
+    int windowWidth;     // a window narrower than the strip gives the box no width
+    const char* work;    // where the work browser was moved to
+    const char* resets;
+    bool nextEnabled, navPending;
   } rows[] = {
-      {0, 30, seconds(1), "12:30 am up 1s"},    {12, 30, seconds(1), "12:30 pm up 1s"},
-      {11, 59, seconds(1), "11:59 am up 1s"},   {19, 5, seconds(93784), "7:05 pm up 1d 2h 3m 4s"},
-      {9, 0, milliseconds(400), "9:00 am up "},
+      {0, 30, seconds(1), "12:30 am up 1s", 15360, "6360,12120 9000x1500", "", false, false},
+      {12, 30, seconds(1), "12:30 pm up 1s", 15360, "100,12120 9000x1500", "Left", false, true},
+      {11, 59, seconds(1), "11:59 am up 1s", 15360, "0,0 15360x11520", "Left|Top|Width|Height",
+       true, false},
+      {19, 5, seconds(93784), "7:05 pm up 1d 2h 3m 4s", 12000, "6360,12120 9000x300", "Height",
+       true, true},
+      {9, 0, milliseconds(400), "9:00 am up ", 1000, "6360,12120 9000x1500", "", false, false},
   };
   for (const Row& r : rows) {
+    SCOPED_TRACE(r.second);
     Clocked h;
-    h.run(r.hour, r.minute, r.up);
-    timeTimer_Timer(h.program);
-    EXPECT_EQ(h.window().clockLabel.caption(),
-              std::string("Saturday, Jan 3\r\n") + r.second + "\r\nV2.0.80");
-  }
-}
-
-TEST(TimeTimer, LaysOutTheStrip) {
-  Clocked h;
-  timeTimer_Timer(h.program);
-  auto& form = h.window();
-  auto& label = form.clockLabel;
-  EXPECT_EQ(label.left(), form.logo.width() + 60);
-  EXPECT_EQ(label.width(), 2000);
-  EXPECT_FALSE(label.autoSize());
-  // The auto-sized height of the three lines, before the width was fixed.
-  EXPECT_EQ(label.top(), 11520 - 3 * 13 * 15 - 60);
-  EXPECT_EQ(form.addressBox.left(), label.left() + 2000);
-  EXPECT_EQ(form.addressBox.top(), 11520 - form.addressBox.height() - 30);
-  EXPECT_EQ(form.addressBox.width(), 15360 - form.addressBox.left());
-  // Behind everything: the logo backmost, then the address box, then the label.
-  EXPECT_EQ(form.stacking.order[0], &form.logo);
-  EXPECT_EQ(form.stacking.order[1], &form.addressBox);
-  EXPECT_EQ(form.stacking.order[2], &label);
-}
-
-TEST(TimeTimer, WatchdogPutsTheWorkBrowserBack) {
-  struct Row {
-    const char* name;
+    auto& form = h.window();
+    form.setWidth(r.windowWidth);
     int left, top, width, height;
-    Lines lines;
-  } rows[] = {
-      {"in place", 6360, 12120, 9000, 1500, {}},
-      {"moved into view", 100, 12120, 9000, 1500, {"[Timer] reset workBrowser.Left"}},
-      {"all four changed",
-       0,
-       0,
-       15360,
-       11520,
-       {"[Timer] reset workBrowser.Left", "[Timer] reset workBrowser.Top",
-        "[Timer] reset workBrowser.Width", "[Timer] reset workBrowser.Height"}},
-      {"only resized", 6360, 12120, 9000, 300, {"[Timer] reset workBrowser.Height"}},
-  };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.name);
-    Clocked h;
-    h.work().move(r.left, r.top, r.width, r.height);
-    timeTimer_Timer(h.program);
-    EXPECT_EQ(h.status(), r.lines);
-    EXPECT_EQ(h.work().left(), 6360);
-    EXPECT_EQ(h.work().top(), 12120);
-    EXPECT_EQ(h.work().width(), 9000);
-    EXPECT_EQ(h.work().height(), 1500);
-  }
-}
-
-TEST(TimeTimer, RestartsAStoppedSlideshowUnlessACrawlIsUnderWay) {
-  struct Row {
-    bool enabled, navPending, enabledAfter;
-  } rows[] = {
-      {false, false, true},
-      {false, true, false},
-      {true, false, true},
-      {true, true, true},
-  };
-  for (const Row& r : rows) {
-    Clocked h;
-    auto& next = h.window().next;
-    next.setEnabled(false);
-    if (r.enabled) {
-      next.setEnabled(true);
-      h.platform.advance(milliseconds(1000));  // part of its count has run
-    }
-    const auto deadline = next.deadline();
+    std::sscanf(r.work, "%d,%d %dx%d", &left, &top, &width, &height);
+    h.work().move(left, top, width, height);
+    form.next.setEnabled(r.nextEnabled);
+    h.platform.advance(milliseconds(1000));  // part of an armed timer's count has run
+    h.platform.clock_.set(2004, 1, 3, r.hour, r.minute, 0);  // a Saturday
+    h.program.startTime = h.platform.clock_.now_ - r.up;
+    const auto deadline = form.next.deadline();
     h.program.navPending = r.navPending;
     timeTimer_Timer(h.program);
-    EXPECT_EQ(next.enabled(), r.enabledAfter) << r.enabled << r.navPending;
-    if (r.enabled) {
-      EXPECT_EQ(next.deadline(), deadline) << "an armed timer keeps its count";
-    }
-  }
-}
 
-TEST(TimeTimer, ANarrowWindowGivesTheAddressBoxNoWidthInsteadOfFailing) {
-  Clocked h;
-  h.window().move(0, 0, 1000, 11520);
-  EXPECT_NO_THROW(timeTimer_Timer(h.program));
-  EXPECT_EQ(h.window().addressBox.width(), 0);
-  EXPECT_EQ(h.trace().back(), "timeTimer OUT");
+    auto& label = form.clockLabel;
+    EXPECT_EQ(label.caption(), std::string("Saturday, Jan 3\r\n") + r.second + "\r\nV2.0.80");
+    EXPECT_EQ(label.left(), form.logo.width() + 60);
+    EXPECT_EQ(label.width(), 2000);
+    EXPECT_FALSE(label.autoSize());
+    // The auto-sized height of the three lines, before the width was fixed.
+    EXPECT_EQ(label.top(), 11520 - 3 * 13 * 15 - 60);
+    EXPECT_EQ(form.addressBox.left(), label.left() + 2000);
+    EXPECT_EQ(form.addressBox.top(), 11520 - form.addressBox.height() - 30);
+    EXPECT_EQ(form.addressBox.width(), std::max(0, r.windowWidth - form.addressBox.left()));
+    // Behind everything: the logo backmost, then the address box, then the label.
+    EXPECT_EQ(form.stacking.order[0], &form.logo);
+    EXPECT_EQ(form.stacking.order[1], &form.addressBox);
+    EXPECT_EQ(form.stacking.order[2], &label);
+    Lines lines;
+    for (const auto& field : fake::Split(r.resets))
+      lines.push_back("[Timer] reset workBrowser." + field);
+    EXPECT_EQ(h.status(), lines);
+    EXPECT_EQ(fake::Box(h.work()), "6360,12120 9000x1500");
+    EXPECT_EQ(form.next.enabled(), r.nextEnabled || !r.navPending);
+    if (r.nextEnabled) {
+      EXPECT_EQ(form.next.deadline(), deadline);
+    }
+    EXPECT_EQ(h.trace().back(), "timeTimer OUT");
+  }
 }
 
 }  // namespace

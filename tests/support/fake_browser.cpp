@@ -8,10 +8,6 @@ void FakeBrowser::complete(std::shared_ptr<FakeDocument> document, std::string u
   if (events_.documentComplete) events_.documentComplete(url);
 }
 
-void FakeBrowser::completeFrame(const std::string& frameUrl) {
-  if (events_.documentComplete) events_.documentComplete(frameUrl);
-}
-
 bool FakeBrowser::fail(std::int32_t status, std::string url, std::string frame) {
   bool cancel = false;
   if (events_.navigateError) events_.navigateError(url, frame, status, cancel);

@@ -30,15 +30,12 @@ class FakeBrowser : public FakeControl, public platform::Browser {
   // The test's side. complete() installs the document (if given) and raises DocumentComplete
   // with the document's URL (or url when given).
   void complete(std::shared_ptr<FakeDocument> document = nullptr, std::string url = {});
-  // Raises DocumentComplete for a frame: the document stays, only the event's URL differs.
-  void completeFrame(const std::string& frameUrl);
   // Raises NavigateError; returns the Cancel flag the handler left.
   bool fail(std::int32_t status, std::string url = {}, std::string frame = {});
   // Raises NewWindow2; returns the Cancel flag the handler left.
   bool requestNewWindow();
 
   FakeDocument& fakeDocument() { return *document_; }
-  void setDocument(std::shared_ptr<FakeDocument> document) { document_ = std::move(document); }
 
   std::vector<std::string> navigations;
   int quitCalls = 0;

@@ -6,16 +6,6 @@
 
 namespace fake {
 
-void Stacking::toFront(FakeControl* control) {
-  std::erase(order, control);
-  order.push_back(control);
-}
-
-void Stacking::toBack(FakeControl* control) {
-  std::erase(order, control);
-  order.insert(order.begin(), control);
-}
-
 int Stacking::indexAmongSiblings(const FakeControl* control) const {
   int index = 0;
   for (const FakeControl* other : order) {
@@ -25,19 +15,8 @@ int Stacking::indexAmongSiblings(const FakeControl* control) const {
   return -1;
 }
 
-FakeControl::FakeControl(Stacking* stacking, std::string name)
-    : stacking_(stacking), name_(std::move(name)) {
+FakeControl::FakeControl(Stacking* stacking) : stacking_(stacking) {
   if (stacking_) stacking_->order.push_back(this);
-}
-
-void FakeControl::setWidth(int v) {
-  if (v < 0) throw platform::invalidCall();
-  width_ = v;
-}
-
-void FakeControl::setHeight(int v) {
-  if (v < 0) throw platform::invalidCall();
-  height_ = v;
 }
 
 void FakeControl::move(int left, int top, int width, int height) {
@@ -50,15 +29,10 @@ void FakeControl::move(int left, int top, int width, int height) {
 
 void FakeControl::zOrder(int position) {
   if (!stacking_) return;
-  if (position == 0)
-    stacking_->toFront(this);
-  else
-    stacking_->toBack(this);
+  std::erase(stacking_->order, this);
+  // 0 brings it to the front (the end), anything else sends it to the back.
+  stacking_->order.insert(position == 0 ? stacking_->order.end() : stacking_->order.begin(), this);
 }
-
-void FakeControl::setContainer(platform::Control& container) { container_ = &container; }
-
-int FakeControl::stackIndex() const { return stacking_ ? stacking_->indexAmongSiblings(this) : -1; }
 
 void FakeLabel::setCaption(const std::string& text) {
   caption_ = text;
@@ -73,8 +47,7 @@ void FakeLabel::setCaption(const std::string& text) {
       longest = std::max(longest, ++current);
     }
   }
-  FakeControl::setWidth(longest * 7 * 15);
-  FakeControl::setHeight(lines * 13 * 15);
+  FakeControl::move(left(), top(), longest * 7 * 15, lines * 13 * 15);
 }
 
 }  // namespace fake

@@ -13,15 +13,13 @@ class FakeControl;
 // The stacking order of every control of one window, back first, front last.
 struct Stacking {
   std::vector<FakeControl*> order;
-  void toFront(FakeControl* control);
-  void toBack(FakeControl* control);
   // Position among the controls sharing the same container: 0 = backmost.
   int indexAmongSiblings(const FakeControl* control) const;
 };
 
 class FakeControl : public virtual platform::Control {
  public:
-  explicit FakeControl(Stacking* stacking = nullptr, std::string name = {});
+  explicit FakeControl(Stacking* stacking = nullptr);
 
   int left() const override { return left_; }
   int top() const override { return top_; }
@@ -29,22 +27,20 @@ class FakeControl : public virtual platform::Control {
   int height() const override { return height_; }
   void setLeft(int v) override { left_ = v; }
   void setTop(int v) override { top_ = v; }
-  void setWidth(int v) override;
-  void setHeight(int v) override;
+  void setWidth(int v) override { move(left_, top_, v, height_); }
+  void setHeight(int v) override { move(left_, top_, width_, v); }
   void move(int left, int top, int width, int height) override;
   bool visible() const override { return visible_; }
   void setVisible(bool v) override { visible_ = v; }
   void zOrder(int position) override;
-  void setContainer(platform::Control& container) override;
+  void setContainer(platform::Control& container) override { container_ = &container; }
 
   const platform::Control* container() const { return container_; }
-  const std::string& name() const { return name_; }
   // Stacking among siblings: 0 = backmost.
-  int stackIndex() const;
+  int stackIndex() const { return stacking_ ? stacking_->indexAmongSiblings(this) : -1; }
 
  private:
   Stacking* stacking_;
-  std::string name_;
   int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
   bool visible_ = true;
   const platform::Control* container_ = nullptr;

@@ -6,32 +6,31 @@
 #include <vector>
 
 #include "platform/document.h"
+#include "platform/run_time_error.h"
 
 namespace fake {
 
 class FakeDocument : public platform::Document {
  public:
-  FakeDocument() = default;
-
   // Builders, chainable: FakeDocument().withUrl("http://a/").withImage("http://a/x.jpg", 200, 100)
-  FakeDocument& withUrl(std::string url);
-  FakeDocument& withHtml(std::string html);
-  FakeDocument& withText(std::string text);
-  FakeDocument& withImage(std::string src, int width, int height);
-  FakeDocument& withLink(std::string href);
+  FakeDocument& withUrl(std::string url) { return set(url_, std::move(url)); }
+  FakeDocument& withHtml(std::string html) { return set(html_, std::move(html)); }
+  FakeDocument& withText(std::string text) { return set(text_, std::move(text)); }
+  FakeDocument& withImage(std::string src, int w, int h) { return add(images_, {src, src, w, h}); }
+  FakeDocument& withLink(std::string href) { return add(links_, std::move(href)); }
   FakeDocument& withLinks(const std::vector<std::string>& hrefs);
-  FakeDocument& withFrame(std::string location);
+  FakeDocument& withFrame(std::string location) { return add(frames_, std::move(location)); }
   // A document whose documentElement is missing: its reads fail with error 91.
-  FakeDocument& withoutDocumentElement();
+  FakeDocument& withoutDocumentElement() { return set(hasDocumentElement_, false); }
 
-  std::string innerHTML() override;
-  std::string innerText() override;
-  int imageCount() override;
-  platform::ImageElement image(int index) override;
-  int linkCount() override;
-  std::string link(int index) override;
-  int frameCount() override;
-  std::string frameLocation(int index) override;
+  std::string innerHTML() override { return element(html_); }
+  std::string innerText() override { return element(text_); }
+  int imageCount() override { return static_cast<int>(images_.size()); }
+  platform::ImageElement image(int index) override { return at(images_, index); }
+  int linkCount() override { return static_cast<int>(links_.size()); }
+  std::string link(int index) override { return at(links_, index); }
+  int frameCount() override { return static_cast<int>(frames_.size()); }
+  std::string frameLocation(int index) override { return at(frames_, index); }
   std::string url() override { return url_; }
   void close() override { ++closeCalls; }
   void clear() override;
@@ -52,6 +51,27 @@ class FakeDocument : public platform::Document {
   std::vector<std::string> links_;
   std::vector<std::string> frames_;
   bool hasDocumentElement_ = true;
+
+ private:
+  template <class T>
+  FakeDocument& set(T& part, T value) {
+    part = std::move(value);
+    return *this;
+  }
+  template <class T>
+  FakeDocument& add(std::vector<T>& parts, T value) {
+    parts.push_back(std::move(value));
+    return *this;
+  }
+  std::string element(const std::string& part) const {
+    if (!hasDocumentElement_) throw platform::objectNotSet();
+    return part;
+  }
+  template <class T>
+  static T at(const std::vector<T>& items, int index) {
+    if (index < 0 || index >= static_cast<int>(items.size())) throw platform::objectNotSet();
+    return items[static_cast<std::size_t>(index)];
+  }
 };
 
 }  // namespace fake

@@ -12,20 +12,6 @@ namespace fake {
 
 using namespace std::chrono;
 
-// ---- time -------------------------------------------------------------------------------
-
-std::string FakeClock::weekdayName(unsigned weekday) const {
-  static const char* names[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
-                                "Thursday", "Friday", "Saturday"};
-  return names[weekday % 7];
-}
-
-std::string FakeClock::monthShortName(unsigned month) const {
-  static const char* names[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-  return names[(month + 11) % 12];
-}
-
 void FakeClock::set(int y, unsigned m, unsigned d, int hour, int minute, int second) {
   const local_days day{year{y} / month{m} / std::chrono::day{d}};
   now_ = platform::LocalTime{day} + hours{hour} + minutes{minute} + seconds{second};
@@ -55,8 +41,6 @@ void FakeTimer::fire() {
   rearm();
   if (handler_) handler_();
 }
-
-// ---- services ----------------------------------------------------------------------------
 
 float FakeRandom::next() {
   ++draws;
@@ -93,10 +77,6 @@ platform::TransferResult FakeTransfer::fetch(const std::string& url) {
   return it->second;
 }
 
-void FakeDialogs::messageBox(const std::string& text, const std::string& title) {
-  messageBoxes.push_back({text, title});
-}
-
 bool FakeDialogs::askYesNo(const std::string& text, const std::string& title) {
   questions.push_back({text, title});
   return answerYes;
@@ -113,21 +93,6 @@ std::optional<std::string> FakeDialogs::chooseFolder(const std::string& start) {
   return folderChoice;
 }
 
-int FakeMouseHooks::installMouseHook(platform::MouseHookProcedure p) {
-  procedure = std::move(p);
-  ++installed;
-  return 7;
-}
-
-void FakeMouseHooks::removeMouseHook(int) {
-  procedure = nullptr;
-  ++removed;
-}
-
-bool FakeMouseHooks::send(const platform::MouseHookEvent& event) {
-  return procedure ? procedure(event) : false;
-}
-
 bool FakeFileStore::exists(const std::string& folder, const std::string& name) {
   std::error_code error;  // a name too long for the system is simply not there
   return std::filesystem::exists(std::filesystem::symlink_status(folder + "/" + name, error));
@@ -139,34 +104,18 @@ platform::SaveError FakeFileStore::saveNew(const std::string& folder, const std:
   const std::filesystem::path path = std::filesystem::path(folder) / name;
   if (beforeSave) beforeSave(path);
   if (exists(folder, name)) return {platform::kFileExists, "File already exists"};
-  const std::string temporary = path.string() + ".part";
-  {
-    std::ofstream out(temporary, std::ios::binary);
-    if (!out) return {75, "Path/file access error"};
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out) {
-      std::filesystem::remove(temporary);
-      return {75, "Path/file access error"};
-    }
-  }
-  std::error_code error;
-  std::filesystem::rename(temporary, path, error);
-  if (error) {
-    std::filesystem::remove(temporary, error);
+  std::ofstream out(path, std::ios::binary);
+  if (!out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())))
     return {75, "Path/file access error"};
-  }
   saved.push_back(path.string());
   return {};
 }
 
-// ---- windows -----------------------------------------------------------------------------
-
 FakeMainWindow::FakeMainWindow(FakePlatform& platform)
-    : FakeControl(nullptr, "imageForm"),
-      work(&stacking, "workBrowser"),
-      logo(&stacking, "picLogo"),
-      clockLabel(&stacking, "timeLab"),
-      addressBox(&stacking, "urlBox"),
+    : work(&stacking),
+      logo(&stacking),
+      clockLabel(&stacking),
+      addressBox(&stacking),
       next(platform, "nextTimer"),
       time(platform, "timeTimer"),
       recovery(platform, "recoveryTimer") {
@@ -178,10 +127,8 @@ FakeMainWindow::FakeMainWindow(FakePlatform& platform)
   addressBox.move(0, 0, 4000, 285);
   addressBox.setText("urlBox");
   for (int k = 0; k < kSlots; ++k) {
-    browsers.push_back(
-        std::make_unique<FakeBrowser>(&stacking, "browser(" + std::to_string(k) + ")"));
-    picboxes.push_back(
-        std::make_unique<FakePictureBox>(&stacking, "picbox(" + std::to_string(k) + ")"));
+    browsers.push_back(std::make_unique<FakeBrowser>(&stacking));
+    picboxes.push_back(std::make_unique<FakePictureBox>(&stacking));
     browsers.back()->move(0, 0, 3000, 3000);
     picboxes.back()->move(0, 0, 3000, 3000);
   }
@@ -192,50 +139,7 @@ void FakeMainWindow::close() {
   if (events.unload) events.unload();
 }
 
-int FakeOptionsView::checkValue(platform::OptionsCheck box) const {
-  const auto it = checks.find(box);
-  return it == checks.end() ? 0 : it->second;
-}
-
-void FakeOptionsView::clearList(platform::OptionsList list) {
-  lists[list].clear();
-  listIndices[list] = -1;
-}
-
-void FakeOptionsView::addListEntry(platform::OptionsList list, const std::string& text) {
-  lists[list].push_back(text);
-}
-
-int FakeOptionsView::listIndex(platform::OptionsList list) const {
-  const auto it = listIndices.find(list);
-  return it == listIndices.end() ? -1 : it->second;
-}
-
-std::string FakeOptionsView::listEntry(platform::OptionsList list, int index) const {
-  const auto it = lists.find(list);
-  if (it == lists.end() || index < 0 || index >= static_cast<int>(it->second.size())) return {};
-  return it->second[static_cast<std::size_t>(index)];
-}
-
-int FakeOptionsView::listCount(platform::OptionsList list) const {
-  const auto it = lists.find(list);
-  return it == lists.end() ? 0 : static_cast<int>(it->second.size());
-}
-
-void FakeOptionsView::showModal() {
-  shown = true;
-  ++modalShows;
-  if (whileModal) whileModal();
-}
-
 FakeMessageView::FakeMessageView(FakePlatform& platform) : timer(platform, "msgTextTimer") {}
-
-void FakeMessageView::setText(const std::string& value) {
-  text = value;
-  textWidth_ = static_cast<int>(value.size()) * 10 * 15;
-}
-
-// ---- the platform ------------------------------------------------------------------------
 
 FakePlatform::FakePlatform() {
   clock_.set(2004, 1, 3, 14, 25, 1);
@@ -260,22 +164,6 @@ FakeMainWindow& FakePlatform::window() {
 
 void FakePlatform::unregisterTimer(FakeTimer* timer) { std::erase(timers_, timer); }
 
-void FakePlatform::doEvents() {
-  ++doEventsCalls;
-  if (onDoEvents) onDoEvents();
-  runPending();
-}
-
-void FakePlatform::runPending() {
-  // Only what was queued before this call runs; events queued meanwhile wait their turn.
-  std::size_t count = queue_.size();
-  while (count-- > 0 && !queue_.empty()) {
-    auto event = std::move(queue_.front());
-    queue_.pop_front();
-    event();
-  }
-}
-
 void FakePlatform::advance(milliseconds duration) {
   const auto target = clock_.now_ + duration;
   for (;;) {
@@ -287,7 +175,6 @@ void FakePlatform::advance(milliseconds duration) {
     if (!due) break;
     clock_.now_ = std::max(clock_.now_, due->deadline());
     due->fire();
-    runPending();
   }
   clock_.now_ = target;
 }

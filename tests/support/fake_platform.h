@@ -1,5 +1,5 @@
 // The fake platform: virtual time with timers that fire in order when the test advances the
-// clock, an event queue, scripted random draws, and in-memory stand-ins for every service.
+// clock, scripted random draws, and in-memory stand-ins for every service.
 // No logic test ever sleeps.
 #pragma once
 
@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/platform.h"
@@ -20,13 +21,19 @@ namespace fake {
 
 class FakePlatform;
 
-// ---- time -------------------------------------------------------------------------------
-
 class FakeClock : public platform::Clock {
  public:
   platform::LocalTime now() const override { return now_; }
-  std::string weekdayName(unsigned weekday) const override;
-  std::string monthShortName(unsigned month) const override;
+  std::string weekdayName(unsigned weekday) const override {
+    static const char* names[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                  "Thursday", "Friday", "Saturday"};
+    return names[weekday % 7];
+  }
+  std::string monthShortName(unsigned month) const override {
+    static const char* names[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                  "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    return names[(month + 11) % 12];
+  }
   // Sets the local time: year, month, day, hour, minute, second.
   void set(int year, unsigned month, unsigned day, int hour = 0, int minute = 0, int second = 0);
   platform::LocalTime now_{};
@@ -59,8 +66,6 @@ class FakeTimer : public platform::Timer {
   std::function<void()> handler_;
 };
 
-// ---- services ----------------------------------------------------------------------------
-
 class FakeRandom : public platform::RandomSource {
  public:
   void seedFromClock() override { ++seeds; }
@@ -89,6 +94,7 @@ struct ShellCall {
   int owner;
   std::string verb, file, parameters, folder;
   int showCommand;
+  bool operator==(const ShellCall&) const = default;
 };
 
 class FakeShell : public platform::Shell {
@@ -110,11 +116,14 @@ class FakeTransfer : public platform::ImageTransfer {
 
 struct MessageBoxCall {
   std::string text, title;
+  bool operator==(const MessageBoxCall&) const = default;
 };
 
 class FakeDialogs : public platform::UserDialogs {
  public:
-  void messageBox(const std::string& text, const std::string& title) override;
+  void messageBox(const std::string& text, const std::string& title) override {
+    messageBoxes.push_back({text, title});
+  }
   bool askYesNo(const std::string& text, const std::string& title) override;
   int popupMenu(const std::vector<platform::MenuEntry>& entries) override;
   std::optional<std::string> chooseFolder(const std::string& start) override;
@@ -129,31 +138,30 @@ class FakeDialogs : public platform::UserDialogs {
   std::vector<std::string> folderStarts;
 };
 
+// 1024 x 768 pixels of 15 twips, scroll bars 17 pixels wide.
 class FakeScreen : public platform::Screen {
  public:
-  int width() const override { return widthTwips; }
-  int height() const override { return heightTwips; }
+  int width() const override { return 1024 * 15; }
+  int height() const override { return 768 * 15; }
   int twipsPerPixelX() const override { return 15; }
   int twipsPerPixelY() const override { return 15; }
-  int verticalScrollBarWidth() const override { return scrollBar; }
-  int horizontalScrollBarHeight() const override { return scrollBar; }
-  int widthTwips = 1024 * 15;
-  int heightTwips = 768 * 15;
-  int scrollBar = 17;
+  int verticalScrollBarWidth() const override { return 17; }
+  int horizontalScrollBarHeight() const override { return 17; }
 };
 
 class FakeMouseHooks : public platform::MouseHooks {
  public:
-  int installMouseHook(platform::MouseHookProcedure procedure) override;
-  void removeMouseHook(int handle) override;
+  int installMouseHook(platform::MouseHookProcedure p) override {
+    procedure = std::move(p);
+    return 7;
+  }
+  void removeMouseHook(int) override { procedure = nullptr; }
   // Sends a mouse message through the installed hook; true when it was swallowed.
-  bool send(const platform::MouseHookEvent& event);
-  platform::MouseHookProcedure procedure;
-  int installed = 0;
-  int removed = 0;
+  bool send(const platform::MouseHookEvent& event) { return procedure && procedure(event); }
+  platform::MouseHookProcedure procedure;  // empty while none is installed
 };
 
-// Real files (in the test's temporary folder), written whole or not at all, never replacing;
+// Real files (in the test's temporary folder), never replacing an existing one;
 // a scripted failure stands in for a full disk or a read-only folder.
 class FakeFileStore : public platform::FileStore {
  public:
@@ -169,8 +177,6 @@ class FakeFileStore : public platform::FileStore {
   std::vector<std::string> saved;
 };
 
-// ---- windows -----------------------------------------------------------------------------
-
 class FakeMainWindow : public FakeControl, public platform::MainWindow {
  public:
   explicit FakeMainWindow(FakePlatform& platform);
@@ -183,12 +189,8 @@ class FakeMainWindow : public FakeControl, public platform::MainWindow {
   void close() override;
 
   platform::Browser& workBrowser() override { return work; }
-  platform::Browser& browser(int slot) override {
-    return *browsers.at(static_cast<std::size_t>(slot));
-  }
-  platform::PictureBox& picbox(int slot) override {
-    return *picboxes.at(static_cast<std::size_t>(slot));
-  }
+  platform::Browser& browser(int slot) override { return fakeBrowser(slot); }
+  platform::PictureBox& picbox(int slot) override { return fakePicbox(slot); }
   platform::PictureBox& picLogo() override { return logo; }
   platform::Label& timeLab() override { return clockLabel; }
   platform::TextBox& urlBox() override { return addressBox; }
@@ -217,48 +219,53 @@ class FakeMainWindow : public FakeControl, public platform::MainWindow {
 };
 
 class FakeOptionsView : public platform::OptionsView {
+  using Check = platform::OptionsCheck;
+  using List = platform::OptionsList;
+
  public:
   std::string title() const override { return title_; }
   void setTitle(const std::string& title) override { title_ = title; }
   int width() const override { return 5295; }
   int height() const override { return 4110; }
-  void setPosition(int x, int y) override {
-    left = x;
-    top = y;
+  void setPosition(int x, int y) override { std::tie(left, top) = std::tie(x, y); }
+  int checkValue(Check box) const override { return checks.count(box) ? checks.at(box) : 0; }
+  void setCheckValue(Check box, int value) override { checks[box] = value; }
+  void setCheckVisible(Check box, bool visible) override { checkVisible[box] = visible; }
+  void clearList(List list) override {
+    lists[list].clear();
+    indices[list] = -1;
   }
-  int checkValue(platform::OptionsCheck box) const override;
-  void setCheckValue(platform::OptionsCheck box, int value) override { checks[box] = value; }
-  void setCheckVisible(platform::OptionsCheck box, bool visible) override {
-    checkVisible[box] = visible;
+  void addListEntry(List list, const std::string& text) override { lists[list].push_back(text); }
+  int listIndex(List list) const override { return indices.count(list) ? indices.at(list) : -1; }
+  void setListIndex(List list, int index) override { indices[list] = index; }
+  std::string listEntry(List list, int index) const override {
+    return index >= 0 && index < listCount(list) ? lists.at(list)[static_cast<std::size_t>(index)]
+                                                 : "";
   }
-  void clearList(platform::OptionsList list) override;
-  void addListEntry(platform::OptionsList list, const std::string& text) override;
-  int listIndex(platform::OptionsList list) const override;
-  void setListIndex(platform::OptionsList list, int index) override { listIndices[list] = index; }
-  std::string listEntry(platform::OptionsList list, int index) const override;
-  int listCount(platform::OptionsList list) const override;
+  int listCount(List list) const override {
+    return lists.count(list) ? static_cast<int>(lists.at(list).size()) : 0;
+  }
   std::string pathText() const override { return path; }
   void setPathText(const std::string& text) override { path = text; }
   void setPathEnabled(bool enabled) override { pathOn = enabled; }
   void setPathButtonEnabled(bool enabled) override { pathButtonOn = enabled; }
   bool pathEnabled() const override { return pathOn; }
   bool pathButtonEnabled() const override { return pathButtonOn; }
-  void showModal() override;
-  void close() override {
-    shown = false;
-    ++closes;
+  void showModal() override {
+    ++modalShows;
+    if (whileModal) whileModal();
   }
+  void close() override { ++closes; }
   void setEvents(Events handlers) override { events = std::move(handlers); }
 
   std::string title_ = "Options";
   int left = 0, top = 0;
-  std::map<platform::OptionsCheck, int> checks;
-  std::map<platform::OptionsCheck, bool> checkVisible;
-  std::map<platform::OptionsList, std::vector<std::string>> lists;
-  std::map<platform::OptionsList, int> listIndices;
+  std::map<Check, int> checks;
+  std::map<Check, bool> checkVisible;
+  std::map<List, std::vector<std::string>> lists;
+  std::map<List, int> indices;
   std::string path;
   bool pathOn = true, pathButtonOn = true;
-  bool shown = false;
   int modalShows = 0, closes = 0;
   Events events;
   std::function<void()> whileModal;  // the user's actions while the dialog is up
@@ -267,18 +274,13 @@ class FakeOptionsView : public platform::OptionsView {
 class FakeMessageView : public platform::MessageView {
  public:
   explicit FakeMessageView(FakePlatform& platform);
-  void setText(const std::string& text) override;
-  int textWidth() const override { return textWidth_; }
+  // Ten pixels a character, one line high.
+  void setText(const std::string& value) override { text = value; }
+  int textWidth() const override { return static_cast<int>(text.size()) * 10 * 15; }
   int textHeight() const override { return 345; }
-  void placeText(int x, int y) override {
-    textLeft = x;
-    textTop = y;
-  }
+  void placeText(int x, int y) override { std::tie(textLeft, textTop) = std::tie(x, y); }
   void setGeometry(int x, int y, int w, int h) override {
-    left = x;
-    top = y;
-    width = w;
-    height = h;
+    std::tie(left, top, width, height) = std::tie(x, y, w, h);
   }
   void show() override { shown = true; }
   void hide() override { shown = false; }
@@ -287,14 +289,11 @@ class FakeMessageView : public platform::MessageView {
   platform::Timer& msgTextTimer() override { return timer; }
 
   std::string text;
-  int textWidth_ = 0;
   int textLeft = 0, textTop = 0, left = 0, top = 0, width = 0, height = 0;
   bool shown = false;
   int frontCalls = 0;
   FakeTimer timer;
 };
-
-// ---- the platform ------------------------------------------------------------------------
 
 class FakePlatform : public platform::Platform {
   // First, so the timers of members below can register while they are built.
@@ -316,7 +315,7 @@ class FakePlatform : public platform::Platform {
   platform::MainWindow& mainWindow() override;
   platform::OptionsView& optionsView() override { return options; }
   platform::MessageView& messageView() override { return message; }
-  void doEvents() override;
+  void doEvents() override { ++doEventsCalls; }
   bool anotherInstanceRunning() override { return otherInstance; }
   std::string programFolder() override { return folder.string(); }
   std::string picturesFolder() override { return (folder / "Pictures").string(); }
@@ -327,9 +326,6 @@ class FakePlatform : public platform::Platform {
   // Advances virtual time; due timers fire in deadline order (ties in creation order).
   void advance(std::chrono::milliseconds duration);
   void advanceSeconds(int seconds) { advance(std::chrono::seconds(seconds)); }
-  // Queues an event for the next doEvents() (or runPending()).
-  void post(std::function<void()> event) { queue_.push_back(std::move(event)); }
-  void runPending();
   // Contents of a log file in the program folder ("" when missing).
   std::string readLog(const std::string& fileName) const;
   // The status log's texts, without timestamps and line ends.
@@ -355,11 +351,9 @@ class FakePlatform : public platform::Platform {
   bool otherInstance = false;
   std::optional<int> endStatus;
   int doEventsCalls = 0;
-  std::function<void()> onDoEvents;  // runs inside every doEvents()
   std::filesystem::path folder;
 
  private:
-  std::deque<std::function<void()>> queue_;
   std::unique_ptr<FakeMainWindow> window_;
 };
 

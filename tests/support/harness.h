@@ -2,14 +2,38 @@
 #pragma once
 
 #include <algorithm>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "app/image_form.h"
 #include "app/program.h"
+#include "crawler/link_filters.h"
 #include "support/fake_platform.h"
 
 namespace fake {
 
+// "a|b|c" as {"a", "b", "c"}; "" as none: table rows keep their lists on one line.
+inline std::vector<std::string> Split(const std::string& text, char separator = '|') {
+  std::vector<std::string> parts;
+  for (std::size_t from = 0; !text.empty();) {
+    const auto end = text.find(separator, from);
+    parts.push_back(text.substr(from, end - from));
+    if (end == std::string::npos) break;
+    from = end + 1;
+  }
+  return parts;
+}
+
+// A control's place as "left,top widthxheight", in twips.
+inline std::string Box(const platform::Control& c) {
+  return std::to_string(c.left()) + "," + std::to_string(c.top()) + " " +
+         std::to_string(c.width()) + "x" + std::to_string(c.height());
+}
+
+// Debug mode on, so status and trace lines reach the logs the tests read.
 struct Harness {
+  Harness() { program.settings.DebugMode = true; }
   FakePlatform platform;
   Program program{platform};
 
@@ -17,19 +41,35 @@ struct Harness {
   FakeBrowser& work() { return platform.window().work; }
   FakeBrowser& browser(int slot) { return platform.window().fakeBrowser(slot); }
   FakePictureBox& picbox(int slot) { return platform.window().fakePicbox(slot); }
-  // Debug mode on, so status and trace lines reach the logs.
-  Harness& debug() {
-    program.settings.DebugMode = true;
-    return *this;
-  }
   std::vector<std::string> status() const { return platform.statusLines(); }
   std::vector<std::string> trace() const { return platform.traceLines(); }
-  // The entries of the i-th menu shown, as (kind, text) pairs.
-  std::vector<std::pair<platform::MenuEntry::Kind, std::string>> menu(std::size_t i) const {
-    std::vector<std::pair<platform::MenuEntry::Kind, std::string>> entries;
-    for (const auto& entry : platform.dialogs_.menus.at(i))
-      entries.emplace_back(entry.kind, entry.text);
-    return entries;
+  bool logged(const std::string& line) const {
+    const auto lines = status();
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+  }
+  int countLogged(const std::string& prefix) const {
+    const auto lines = status();
+    return static_cast<int>(std::count_if(
+        lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(prefix, 0) == 0; }));
+  }
+  // Every address the ten display browsers were sent to, in slot order.
+  std::vector<std::string> shown() {
+    std::vector<std::string> all;
+    for (int k = 0; k < 10; ++k)
+      for (const auto& url : browser(k).navigations) all.push_back(url);
+    return all;
+  }
+  // The entries of the i-th menu shown, "|"-joined: "<->" a separator, "[text]" greyed.
+  std::string menu(std::size_t i) const {
+    std::string text;
+    for (const auto& entry : platform.dialogs_.menus.at(i)) {
+      using Kind = platform::MenuEntry::Kind;
+      text += std::string(text.empty() ? "" : "|") + (entry.kind == Kind::Separator ? "<->"
+                                                      : entry.kind == Kind::Disabled
+                                                          ? "[" + entry.text + "]"
+                                                          : entry.text);
+    }
+    return text;
   }
   // The slots' frames from back to front, one digit per slot.
   std::string slotStack() {
@@ -40,5 +80,30 @@ struct Harness {
     return order;
   }
 };
+
+// A program as after start-up: the form's events bound, the bad-link list filled, the
+// pacing timer off at its five seconds.
+struct Wired : Harness {
+  Wired() {
+    AddBadLinks(program.badLinks);
+    BindFormEvents(program);
+    window().next.setInterval(5000);
+    window().next.setEnabled(false);
+    program.lastActivity = program.now();
+  }
+  bool pacingArmed() { return window().next.enabled(); }
+  // The procedure's entry and exit lines bracket the trace.
+  bool traced(const std::string& name) const {
+    const auto lines = trace();
+    return !lines.empty() && lines.front() == name + " IN" && lines.back() == name + " OUT";
+  }
+};
+
+// An empty page at the given address, for a browser to complete with.
+inline std::shared_ptr<FakeDocument> Page(const std::string& url = "http://site.example/") {
+  auto doc = std::make_shared<FakeDocument>();
+  doc->withUrl(url);
+  return doc;
+}
 
 }  // namespace fake

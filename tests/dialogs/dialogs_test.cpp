@@ -1,0 +1,194 @@
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+#include "app/vb_text.h"
+#include "dialogs/message_window.h"
+#include "dialogs/options_dialog.h"
+#include "support/harness.h"
+
+namespace {
+
+using platform::OptionsCheck;
+using platform::OptionsList;
+using std::chrono::milliseconds;
+using std::chrono::seconds;
+
+struct Options : fake::Harness {
+  fake::FakeOptionsView& view = platform.options;
+  fake::FakeSettingsStore& store = platform.store;
+  OptionsDialog& dialog = *program.options;
+
+  // The dialog as the user sees it: chosen sizes, the six boxes, the path and its two controls.
+  std::string state() {
+    std::string text;
+    for (const auto list : {OptionsList::MinImageSize, OptionsList::MaxImageSize})
+      text += view.listEntry(list, view.listIndex(list)) + " ";
+    for (const auto box :
+         {OptionsCheck::AdultMode, OptionsCheck::DebugMode, OptionsCheck::AutoSaveMode,
+          OptionsCheck::Movies, OptionsCheck::Sounds, OptionsCheck::Docs})
+      text += std::to_string(view.checkValue(box));
+    return text + " " + view.pathText() + (view.pathEnabled() ? " on" : " off") +
+           (view.pathButtonEnabled() ? " on" : " off");
+  }
+  // The store's writes as "key=text|...".
+  std::string writes() {
+    std::string text;
+    for (const auto& [key, value] : store.writes)
+      text += (text.empty() ? "" : "|") + key + "=" + value;
+    return text;
+  }
+};
+
+// Loads from the store, then OK writes what the dialog shows (a list with no entry chosen
+// writes nothing), in the dialog's order.
+TEST(OptionsDialog, LoadsTheStoreAndOkWritesItBack) {
+  struct Row {
+    const char* stored;
+    const char* shown;
+    const char* written;
+    const char* settings;  // the program's after OK: sizes, the six flags, the path
+  } rows[] = {
+      {"", "100x100 800x600 000000 P off off",
+       "MinImageSize=100x100|MaxImageSize=800x600|AdultMode=0|DebugMode=0|AutosaveMode=0|"
+       "AutosavePath=P|AllowMovies=0|AllowSounds=0|AllowDocs=0",
+       "100x100 800x600 000000 P"},
+      {"MinImageSize=48x48|MaxImageSize=unlimited|AdultMode=1|DebugMode=1|AutosaveMode=1|"
+       "AutosavePath=/u/pics|AllowMovies=1|AllowSounds=0|AllowDocs=7",
+       "48x48  111101 /u/pics on on",
+       "MinImageSize=48x48|AdultMode=1|DebugMode=1|AutosaveMode=1|AutosavePath=/u/pics|"
+       "AllowMovies=1|AllowSounds=0|AllowDocs=1",
+       "48x48 5x5 111101 /u/pics"},
+  };
+  for (const Row& r : rows) {
+    Options h;
+    for (const auto& pair : fake::Split(r.stored)) {
+      const auto equals = pair.find('=');
+      h.store.values[pair.substr(0, equals)] = pair.substr(equals + 1);
+    }
+    h.program.settings.MaxImageWidth = h.program.settings.MaxImageHeight = 5;
+    h.dialog.Load();
+    EXPECT_EQ(h.state(), vb::Replace(r.shown, " P ", " " + h.platform.picturesFolder() + " "));
+    EXPECT_EQ(h.view.title(), "Options");
+    EXPECT_FALSE(h.view.checkVisible.at(OptionsCheck::DebugMode));
+    for (const auto list : {OptionsList::MinImageSize, OptionsList::MaxImageSize}) {
+      ASSERT_EQ(h.view.listCount(list), 11);
+      EXPECT_EQ(h.view.listEntry(list, 0), "48x48");
+      EXPECT_EQ(h.view.listEntry(list, 10), "Unlimited");
+    }
+    h.view.events.okClick();
+    EXPECT_EQ(h.writes(), vb::Replace(r.written, "=P|", "=" + h.platform.picturesFolder() + "|"));
+    const Settings& s = h.program.settings;
+    const auto size = [](int w, int ht) { return std::to_string(w) + "x" + std::to_string(ht); };
+    std::string flags;
+    for (const bool on :
+         {s.AdultMode, s.DebugMode, s.AutosaveMode, s.AllowMovies, s.AllowSounds, s.AllowDocs})
+      flags += on ? "1" : "0";
+    EXPECT_EQ(size(s.MinImageWidth, s.MinImageHeight) + " " +
+                  size(s.MaxImageWidth, s.MaxImageHeight) + " " + flags + " " + s.AutosavePath,
+              vb::Replace(r.settings, " P", " " + h.platform.picturesFolder()));
+    EXPECT_EQ(h.view.closes, 1);
+    EXPECT_FALSE(h.dialog.IsLoaded());
+  }
+}
+
+TEST(OptionsDialog, AutoSaveBoxEnablesThePathAndItsButtonAsksForAFolder) {
+  Options h;
+  h.store.values["AutosavePath"] = "/start";
+  h.dialog.Load();
+  for (const int value : {1, 0, 1}) {
+    h.view.setCheckValue(OptionsCheck::AutoSaveMode, value);
+    h.view.events.autoSaveClick();
+    EXPECT_EQ(h.view.pathEnabled(), value == 1);
+    EXPECT_EQ(h.view.pathButtonEnabled(), value == 1);
+  }
+  h.view.events.pathClick();  // cancelled: the box keeps its folder
+  EXPECT_EQ(h.view.pathText(), "/start");
+  h.platform.dialogs_.folderChoice = "/chosen";
+  h.view.events.pathClick();
+  EXPECT_EQ(h.view.pathText(), "/chosen");
+  EXPECT_EQ(h.platform.dialogs_.folderStarts, (std::vector<std::string>{"/start", "/start"}));
+}
+
+// Cancel writes nothing; each opening after a close reads the store again.
+TEST(OptionsDialog, CancelThenEachOpeningReadsTheStoreAgain) {
+  Options h;
+  h.dialog.Load();
+  h.view.setCheckValue(OptionsCheck::AdultMode, 1);
+  h.view.setPathText("/elsewhere");
+  h.view.events.cancelClick();
+  EXPECT_TRUE(h.store.writes.empty());
+  EXPECT_FALSE(h.program.settings.AdultMode);
+  EXPECT_EQ(h.view.closes, 1);
+  h.store.values["AdultMode"] = "1";
+  h.view.whileModal = [&] { h.view.events.cancelClick(); };
+  h.dialog.PlaceOptions();
+  h.dialog.ShowModal();
+  EXPECT_EQ(h.view.checkValue(OptionsCheck::AdultMode), 1);
+  // Closed by its window frame: unloaded all the same.
+  h.view.whileModal = nullptr;
+  h.dialog.ShowModal();
+  EXPECT_FALSE(h.dialog.IsLoaded());
+}
+
+// Centred on the screen (halves to even), sized to the text with margins around it.
+TEST(MessageWindow, ShowsTheNoticeCentredAndSizedToIt) {
+  fake::Harness h;
+  auto& view = h.platform.message;
+  const std::pair<std::string, const char*> rows[] = {
+      {"File saved as x.jpg", "6075,5288 3210x945"},
+      {std::string(300, 'w'), "-15000,5288 45360x945"}};  // wider than the design size
+  for (const auto& [text, box] : rows) {
+    ShowMessage(h.program, text);
+    EXPECT_TRUE(view.shown);
+    EXPECT_EQ(view.text, text);
+    EXPECT_EQ(std::make_pair(view.textLeft, view.textTop), std::make_pair(60, 60));
+    EXPECT_EQ(std::to_string(view.left) + "," + std::to_string(view.top) + " " +
+                  std::to_string(view.width) + "x" + std::to_string(view.height),
+              box);
+  }
+}
+
+// Five seconds after it loaded it closes; a second notice does not extend it, and a window
+// loaded at start-up (two seconds before) closes three seconds into its first notice.
+TEST(MessageWindow, ClosesFiveSecondsAfterItLoaded) {
+  struct Row {
+    bool loadedBefore;
+    int secondNotice;  // seconds after the first notice; -1: none
+    int closesAt;      // seconds after the first notice
+  } rows[] = {{false, -1, 5}, {false, 3, 5}, {true, -1, 3}};
+  for (const Row& r : rows) {
+    fake::Harness h;
+    auto& view = h.platform.message;
+    if (r.loadedBefore) {
+      h.program.message->Load();
+      EXPECT_FALSE(view.shown);
+      h.platform.advanceSeconds(2);
+    }
+    ShowMessage(h.program, "first");
+    EXPECT_EQ(view.frontCalls, 1);
+    int elapsed = 0;
+    if (r.secondNotice >= 0) {
+      h.platform.advanceSeconds(elapsed = r.secondNotice);
+      ShowMessage(h.program, "second");
+      EXPECT_EQ(view.text, "second");
+    }
+    h.platform.advance(seconds(r.closesAt - elapsed) - milliseconds(1));
+    EXPECT_TRUE(view.shown) << r.closesAt;
+    h.platform.advance(milliseconds(1));
+    EXPECT_FALSE(view.shown) << r.closesAt;
+    EXPECT_FALSE(h.program.message->IsLoaded());
+    EXPECT_FALSE(view.timer.enabled());
+    // Closed, the next notice loads it afresh, for five seconds more.
+    h.platform.advanceSeconds(60);
+    ShowMessage(h.program, "later");
+    EXPECT_EQ(view.frontCalls, 2);
+    h.platform.advance(milliseconds(4999));
+    EXPECT_TRUE(view.shown);
+    h.platform.advance(milliseconds(1));
+    EXPECT_FALSE(view.shown);
+    EXPECT_EQ(view.timer.fired, 2);
+  }
+}
+
+}  // namespace
