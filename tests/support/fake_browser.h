@@ -30,12 +30,17 @@ class FakeBrowser : public FakeControl, public platform::Browser {
   // The test's side. complete() installs the document (if given) and raises DocumentComplete
   // with the document's URL (or url when given).
   void complete(std::shared_ptr<FakeDocument> document = nullptr, std::string url = {});
+  // A frame's DocumentComplete, the page's document staying as it is.
+  void completeFrame(const std::string& frameUrl) {
+    if (events_.documentComplete) events_.documentComplete(frameUrl);
+  }
   // Raises NavigateError; returns the Cancel flag the handler left.
   bool fail(std::int32_t status, std::string url = {}, std::string frame = {});
   // Raises NewWindow2; returns the Cancel flag the handler left.
   bool requestNewWindow();
 
   FakeDocument& fakeDocument() { return *document_; }
+  void setDocument(std::shared_ptr<FakeDocument> document) { document_ = std::move(document); }
 
   std::vector<std::string> navigations;
   int quitCalls = 0;
