@@ -14,7 +14,7 @@
 #include "platform/run_time_error.h"
 #include "qt_test_app.h"
 #include "support/fake_browser.h"
-#include "web/web_test_support.h"
+#include "web/http_fixture.h"
 
 namespace {
 

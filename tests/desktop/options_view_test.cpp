@@ -100,10 +100,4 @@ TEST_F(OptionsViewTest, TheUsersClicksDriveTheDialog) {
   EXPECT_TRUE(platform.store.writes.empty());
 }
 
-TEST_F(OptionsViewTest, PlacesItselfInTwips) {
-  desktop::QtOptionsView view;
-  view.setPosition(600, 1500);
-  EXPECT_EQ(view.dialog().pos(), QPoint(40, 100));
-}
-
 }  // namespace

@@ -1,8 +1,6 @@
 #include "http_fixture.h"
 
 #include <QBuffer>
-#include <QFile>
-#include <QFileInfo>
 #include <QImage>
 #include <QImageWriter>
 #include <QPainter>
@@ -27,10 +25,6 @@ void HttpFixture::route(const QByteArray& path, Reply reply) {
 
 void HttpFixture::route(const QByteArray& path, std::function<Reply(const Request&)> handler) {
   routes_[path] = std::move(handler);
-}
-
-void HttpFixture::serveFolder(const QByteArray& prefix, const QString& folder) {
-  folders_.append({prefix, folder});
 }
 
 void HttpFixture::onConnection() {
@@ -59,32 +53,12 @@ void HttpFixture::onConnection() {
 }
 
 void HttpFixture::respond(QTcpSocket* socket, const Request& request) {
-  QByteArray path = request.path;
-  const qsizetype query = path.indexOf('?');
-  const QByteArray bare = query < 0 ? path : path.left(query);
+  const QByteArray& path = request.path;
+  const QByteArray bare = path.split('?').constFirst();
   ++hits_[bare];
-  Reply reply;
-  if (routes_.contains(path)) {
-    reply = routes_[path](request);
-  } else if (routes_.contains(bare)) {
-    reply = routes_[bare](request);
-  } else {
-    reply.status = 404;
-    reply.body = "<html><body>not here</body></html>";
-    for (const auto& [prefix, folder] : folders_) {
-      if (!bare.startsWith(prefix)) continue;
-      QFile file(folder + "/" + QString::fromUtf8(bare.mid(prefix.size())));
-      if (file.open(QIODevice::ReadOnly)) {
-        reply.status = 200;
-        reply.body = file.readAll();
-        const QString suffix = QFileInfo(file).suffix();
-        reply.contentType = suffix == "png"   ? "image/png"
-                            : suffix == "gif" ? "image/gif"
-                            : suffix == "css" ? "text/css"
-                                              : "text/html";
-      }
-    }
-  }
+  const auto route = routes_.contains(path) ? routes_.find(path) : routes_.find(bare);
+  const Reply reply =
+      route != routes_.end() ? (*route)(request) : Reply{404, "text/html", "<p>not here</p>"};
   if (reply.hang) return;
   QByteArray head = "HTTP/1.1 " + QByteArray::number(reply.status) + " Status\r\n";
   if (!reply.contentType.isEmpty()) head += "Content-Type: " + reply.contentType + "\r\n";
@@ -111,8 +85,6 @@ void HttpFixture::respond(QTcpSocket* socket, const Request& request) {
   socket->disconnectFromHost();
 }
 
-namespace {
-
 quint32 crc32(const QByteArray& data) {
   quint32 crc = 0xFFFFFFFFu;
   for (const char byte : data) {
@@ -121,8 +93,6 @@ quint32 crc32(const QByteArray& data) {
   }
   return ~crc;
 }
-
-}  // namespace
 
 QByteArray deflate(const QByteArray& data) { return qCompress(data).mid(4); }
 
