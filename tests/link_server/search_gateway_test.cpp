@@ -35,11 +35,10 @@ const Row kRows[] = {
 };
 
 QByteArray pictureJson() {
-  QByteArray pages;
+  QByteArrayList pages;
   // Listed from the last rank to the first: the gateway must order by "index".
   for (int i = static_cast<int>(std::size(kRows)) - 1; i >= 0; --i) {
     const Row& row = kRows[i];
-    if (!pages.isEmpty()) pages += ',';
     pages += QStringLiteral(
                  "\"%1\":{\"pageid\":%1,\"ns\":6,\"title\":\"File:P%2\",\"index\":%2,"
                  "\"imageinfo\":[{\"size\":1,\"width\":5000,\"height\":3000,\"thumburl\":\"%3\","
@@ -49,7 +48,7 @@ QByteArray pictureJson() {
                       QString::number(row.thumbWidth), QLatin1String(row.mime))
                  .toUtf8();
   }
-  return "{\"batchcomplete\":\"\",\"query\":{\"pages\":{" + pages + "}}}";
+  return "{\"batchcomplete\":\"\",\"query\":{\"pages\":{" + pages.join(',') + "}}}";
 }
 
 // A picture API on loopback: answers every request after a short pause with the set reply,
@@ -64,9 +63,7 @@ class FakeApi : public QObject {
       }
     });
   }
-  QString url() const {
-    return QStringLiteral("http://127.0.0.1:%1/w/api.php").arg(server.serverPort());
-  }
+  QString url() const { return QString("http://127.0.0.1:%1/w/api.php").arg(server.serverPort()); }
 
   int status = 200;
   QByteArray body = pictureJson();

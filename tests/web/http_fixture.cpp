@@ -110,22 +110,13 @@ QByteArray gzip(const QByteArray& data) {
 
 QByteArray imageBytes(const QByteArray& format, int width, int height) {
   if (format == "gif") {
-    // A one-colour GIF: header, logical screen, one image with a minimal LZW stream.
-    QByteArray gif("GIF89a", 6);
-    auto le16 = [&gif](int v) { gif.append(char(v & 0xFF)).append(char((v >> 8) & 0xFF)); };
-    le16(width);
-    le16(height);
-    gif.append("\x80\x00\x00", 3);              // global colour table of 2 entries
-    gif.append("\xff\x00\x00\x00\x00\x00", 6);  // red, black
-    gif.append(',');
-    le16(0);
-    le16(0);
-    le16(width);
-    le16(height);
-    gif.append('\0');
-    gif.append("\x02\x02\x44\x01\x00", 5);  // min code size 2, one sub-block, end
-    gif.append(';');
-    return gif;
+    // One colour: the screen's size and palette (red, black), then one image of that size
+    // with a minimal LZW stream (code size 2, one sub-block).
+    QByteArray size(4, '\0');
+    qToLittleEndian<quint16>(quint16(width), size.data());
+    qToLittleEndian<quint16>(quint16(height), size.data() + 2);
+    return "GIF89a" + size + QByteArray("\x80\0\0\xff\0\0\0\0\0,\0\0\0\0", 14) + size +
+           QByteArray("\0\x02\x02\x44\x01\0;", 7);
   }
   QImage image(width, height, QImage::Format_RGB32);
   image.fill(Qt::red);

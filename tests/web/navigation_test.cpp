@@ -158,7 +158,7 @@ TEST_F(Navigation, RefusedAddressesAreNavigationErrorsAndNeverOpened) {
   server.route("/frames",
                html("<frameset><frame src='/secret'><frame src='" + lan + "/secret'></frameset>"));
   const QString at = ":" + port + "/secret";
-  struct Case {
+  const struct {
     QString url;
     qint32 status;
   } cases[] = {
@@ -236,14 +236,13 @@ class FloodServer {
     }
   }
   QByteArray head_;
-  int listener_ = -1;
-  quint16 port_ = 0;
+  int listener_ = -1, port_ = 0;
   std::thread thread_;
 };
 
 TEST_F(Navigation, HugeBodiesAreNeverHeldInMemory) {
   server.route("/small", html("<p>small</p>"));
-  struct Case {
+  const struct {
     QByteArray head;
     qint32 status;
   } cases[] = {
@@ -271,15 +270,14 @@ TEST_F(Navigation, CookiesAndUserAgent) {
   web::Engine& engine = makeEngine(webtest::optionsFor(server));
   load(engine, server.url("/set-cookie"));
   EXPECT_EQ(load(engine, server.url("/echo")).text, "session=abc123");
-  const QByteArray agent = server.requests().constLast().headers.value("user-agent");
-  EXPECT_TRUE(agent.contains("Quorel/" QUOREL_VERSION)) << agent.constData();
-  EXPECT_TRUE(server.requests().constFirst().headers.value("accept-encoding").contains("gzip"));
+  const auto& headers = server.requests().constLast().headers;
+  EXPECT_TRUE(headers.value("user-agent").contains("Quorel/" QUOREL_VERSION));
+  EXPECT_TRUE(headers.value("accept-encoding").contains("gzip"));
 }
 
 TEST_F(Navigation, CharsetsFromHeaderBomOrMeta) {
-  struct Case {
-    QByteArray contentType;
-    QByteArray body;
+  const struct {
+    QByteArray contentType, body;
     std::string text;
   } cases[] = {
       {"text/html; charset=windows-1252", "caf\xE9 \x80 5", "caf\xC3\xA9 \xE2\x82\xAC 5"},
