@@ -12,7 +12,6 @@
 namespace {
 
 using webtest::HttpFixture;
-using webtest::Recorder;
 using webtest::Reply;
 
 TEST(DisplayView, ShowsTheWrittenDisplayPageFromOneDecodedCopy) {
@@ -25,9 +24,7 @@ TEST(DisplayView, ShowsTheWrittenDisplayPageFromOneDecodedCopy) {
   view.resize(60 + 40, 40 + 48);
   view.show();
 
-  Recorder recorder(browser);
-  browser.navigate(server.url("/pic.png"));
-  ASSERT_TRUE(recorder.wait());
+  webtest::visit(browser, server.url("/pic.png"));
   const QString address = server.url("/pic.png");
   const QImage decoded = engine.decodedImage(address);
   ASSERT_FALSE(decoded.isNull());
@@ -89,9 +86,7 @@ TEST(DisplayView, KeepsOnlyThePixelsInsideTheWindow) {
   auto* view = new web::DisplayView(browser, &window);
   view->setGeometry(-230, 0, 420, 320);
   window.show();
-  Recorder recorder(browser);
-  browser.navigate(server.url("/wide.png"));
-  ASSERT_TRUE(recorder.wait());
+  webtest::visit(browser, server.url("/wide.png"));
   QCoreApplication::processEvents();
   const QImage shot = window.grab().toImage();
   EXPECT_EQ(QColor(shot.pixel(100, 75)), QColor(Qt::blue));
@@ -130,9 +125,7 @@ TEST(DisplayView, KeepsOnlyThePixelsInsideTheWindow) {
 
   // The next picture: the previous one's pixels are let go.
   server.route("/next.png", halvesPicture());
-  Recorder next(browser);
-  browser.navigate(server.url("/next.png"));
-  ASSERT_TRUE(next.wait());
+  webtest::visit(browser, server.url("/next.png"));
   ASSERT_TRUE(QTest::qWaitFor([&] {
     window.grab();
     return view->keptPart(server.url("/next.png")) == QRect(0, 0, 400, 300);

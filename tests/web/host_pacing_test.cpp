@@ -11,8 +11,6 @@
 
 namespace {
 
-using webtest::Recorder;
-
 TEST(HostPacing, ReadsRetryAfterAsSecondsOrDateCappedAtTenMinutes) {
   const qint64 now = QDateTime::currentMSecsSinceEpoch();
   const auto date = [&](int seconds) {
@@ -74,10 +72,8 @@ TEST(HostPacing, AHostThatAsksForAPauseIsNotAskedAgainMeanwhile) {
   web::Engine engine(webtest::optionsFor(server));
   const auto visit = [&](const char* path) {
     web::WebBrowser browser(engine);
-    Recorder recorder(browser);
-    browser.navigate(server.url(QString::fromLatin1(path)));
-    EXPECT_TRUE(recorder.wait());
-    return recorder.events.empty() ? 0 : recorder.events.front().status;
+    const auto events = webtest::visit(browser, server.url(QString::fromLatin1(path)));
+    return events.empty() ? 0 : events.front().status;
   };
   // A 503 without Retry-After pauses nothing; a 429 with one: the host's addresses fail with
   // 429 and are not asked for.

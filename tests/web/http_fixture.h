@@ -3,6 +3,8 @@
 // pictures, the application object, an event recorder.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QHash>
 #include <QTcpServer>
@@ -85,21 +87,23 @@ class Recorder : public QObject {
               events.push_back({"NavigateError", url, frame, status});
               *cancel = true;
             });
-    connect(&browser, &web::WebBrowser::loadFinished, this,
-            [this](bool ok) { finished = true, succeeded = ok; });
+    connect(&browser, &web::WebBrowser::loadFinished, this, [this] { finished = true; });
   }
   bool wait() {
     return QTest::qWaitFor([this] { return finished; }, 15000);
   }
-  int count(const QString& type) const {
-    int n = 0;
-    for (const Event& event : events) n += event.type == type;
-    return n;
-  }
 
   std::vector<Event> events;
-  bool finished = false, succeeded = false;
+  bool finished = false;
 };
+
+// Navigates and waits for the load to finish: its events.
+inline std::vector<Event> visit(web::WebBrowser& browser, const QString& url) {
+  Recorder recorder(browser);
+  browser.navigate(url);
+  EXPECT_TRUE(recorder.wait()) << url.toStdString();
+  return recorder.events;
+}
 
 // The fixture is on loopback: every request may reach it. The address policy's tests make
 // engines of their own.

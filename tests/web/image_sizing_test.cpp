@@ -7,7 +7,6 @@
 namespace {
 
 using webtest::HttpFixture;
-using webtest::Recorder;
 using webtest::Reply;
 
 Reply image(const QByteArray& type, const QByteArray& bytes) { return Reply{200, type, bytes}; }
@@ -59,9 +58,7 @@ TEST_F(ImageSizing, EveryImageIsSizedBeforeDocumentComplete) {
   server.route("/page", image("text/html", page + "<img>"));
   web::Engine engine(webtest::optionsFor(server));
   web::WebBrowser browser(engine);
-  Recorder recorder(browser);
-  browser.navigate(server.url("/page"));
-  ASSERT_TRUE(recorder.wait() && recorder.succeeded);
+  ASSERT_EQ(webtest::visit(browser, server.url("/page")).size(), 1u);
   platform::Document& document = browser.document();
   ASSERT_EQ(document.imageCount(), n + 2 * many + 1);
   for (int i = 0; i < n; ++i) {

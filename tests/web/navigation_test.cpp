@@ -16,7 +16,6 @@ namespace {
 
 using webtest::Event;
 using webtest::HttpFixture;
-using webtest::Recorder;
 using webtest::Reply;
 
 class Navigation : public ::testing::Test {
@@ -46,17 +45,14 @@ struct Outcome {
 
 Outcome load(web::Engine& engine, const QString& url) {
   web::WebBrowser browser(engine);
-  Recorder recorder(browser);
-  browser.navigate(url);
+  const std::vector<Event> events = webtest::visit(browser, url);
   Outcome out;
-  if (!recorder.wait() || recorder.events.size() != 1) {
+  if (events.size() != 1) {
     ADD_FAILURE() << url.toStdString() << ": not exactly one event";
     return out;
   }
-  const Event& event = recorder.events[0];
-  out.status = event.type == "DocumentComplete" ? 0 : event.status;
-  out.url = event.url;
-  EXPECT_EQ(recorder.succeeded, out.status == 0) << url.toStdString();
+  out.status = events[0].type == "DocumentComplete" ? 0 : events[0].status;
+  out.url = events[0].url;
   if (out.status == 0) {
     out.documentUrl = browser.document().url();
     out.text = browser.document().innerText();
@@ -180,10 +176,10 @@ TEST_F(Navigation, RefusedAddressesAreNavigationErrorsAndNeverOpened) {
     EXPECT_EQ(load(engine, c.url).status, c.status) << c.url.toStdString();
 
   web::WebBrowser browser(engine);
-  Recorder recorder(browser);
-  browser.navigate(server.url("/frames"));
-  ASSERT_TRUE(recorder.wait());
-  EXPECT_EQ(recorder.count("NavigateError"), 2);
+  const auto events = webtest::visit(browser, server.url("/frames"));
+  ASSERT_EQ(events.size(), 3u);  // the frames' two errors, then the page
+  EXPECT_EQ(events[0].type + events[1].type + events[2].type,
+            "NavigateErrorNavigateErrorDocumentComplete");
   for (const QByteArray path : {"/secret", "/a.png", "/b.png", "/c.png"})
     EXPECT_EQ(server.hits(path), 0) << path.constData();
 }
