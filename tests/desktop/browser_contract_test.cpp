@@ -156,10 +156,7 @@ struct QtSide {
   // Nothing is left to wait for: a second browser loads the same page meanwhile.
   void settleAfterQuit(const std::string& url) {
     web::WebBrowser witness(engine);
-    bool done = false;
-    QObject::connect(&witness, &web::WebBrowser::loadFinished, [&] { done = true; });
-    witness.navigate(QString::fromStdString(url));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 15000));
+    webtest::visit(witness, QString::fromStdString(url));
     QTest::qWait(50);
   }
 };
