@@ -2,7 +2,6 @@
 // browsers' signals reaching the logic's events, and covering the screen.
 #include <gtest/gtest.h>
 
-#include <QScreen>
 #include <QTest>
 #include <string>
 
@@ -18,7 +17,7 @@ struct MainWindowTest : ::testing::Test {
   void SetUp() override {
     window.setEvents({
         .unload = [this] { log += "unload;"; },
-        .resize = [this] { ++resizes; },
+        .resize = {},
         .mouseDown = [this](int b) { log += "down" + std::to_string(b) + ";"; },
         .logoClick = [this] { log += "logoClick;"; },
         .logoMouseDown = [this](int b) { log += "logoDown" + std::to_string(b) + ";"; },
@@ -29,7 +28,6 @@ struct MainWindowTest : ::testing::Test {
   desktop::QtScreen screen;
   desktop::QtMainWindow window{engine, screen};
   std::string log;
-  int resizes = 0;
 };
 
 TEST_F(MainWindowTest, PressesReachTheBareSurfaceOnlyWhereNoControlIs) {
@@ -80,27 +78,8 @@ TEST_F(MainWindowTest, EscapeUnloadsUnlessAScreenSaverStartedIt) {
   EXPECT_EQ(log, "unload;");
 }
 
-TEST_F(MainWindowTest, CoversTheScreenFramelessAndCarriesItsCaption) {
-  window.move(0, 0, screen.width(), screen.height());
-  window.setBackColor(0);
-  window.setCaption("Quorel v2.0 - ");
-  window.setMaximized();
-  window.show();
-  QWidget& form = window.form();
-  EXPECT_EQ(form.geometry(),
-            QRect(QPoint(0, 0), QGuiApplication::primaryScreen()->geometry().size()));
-  EXPECT_TRUE(form.windowFlags() & Qt::FramelessWindowHint);
-  EXPECT_EQ(form.windowTitle(), QStringLiteral("Quorel v2.0 - "));
-  EXPECT_EQ(form.palette().color(QPalette::Window), QColor(Qt::black));
-  EXPECT_GT(resizes, 0);
-}
-
-TEST_F(MainWindowTest, TimersWaitForTheLoadAndOnlyDisplayBrowsersRender) {
-  for (platform::Timer* timer :
-       {&window.nextTimer(), &window.timeTimer(), &window.recoveryTimer()}) {
-    EXPECT_TRUE(timer->enabled());
-    EXPECT_EQ(timer->interval(), 0);
-  }
+// (Covering the screen in black with its caption: tests/e2e/startup.sh.)
+TEST_F(MainWindowTest, OnlyDisplayBrowsersRender) {
   // The work browser's pages are never laid out.
   EXPECT_EQ(qobject_cast<web::DisplayView*>(&window.qtWorkBrowser().view()), nullptr);
   EXPECT_NE(qobject_cast<web::DisplayView*>(&window.qtBrowser(9).view()), nullptr);
@@ -130,16 +109,6 @@ TEST_F(MainWindowTest, NewWindowIsRefusableAndAFailingHandlerStaysInside) {
   emit browser.webBrowser().newWindowRequested(&cancel);
   EXPECT_TRUE(cancel);
   EXPECT_NO_THROW(emit browser.webBrowser().documentComplete(QStringLiteral("http://c/")));
-}
-
-TEST_F(MainWindowTest, BrowserGoesIntoItsFrame) {
-  window.show();
-  window.picbox(2).move(1500, 1500, 3000, 3000);
-  window.browser(2).setContainer(window.picbox(2));
-  window.browser(2).move(-30, -30, 3300, 3300);
-  auto& frame = dynamic_cast<desktop::QtPictureBox&>(window.picbox(2)).pictureWidget();
-  EXPECT_EQ(window.qtBrowser(2).view().parentWidget(), &frame);
-  EXPECT_EQ(window.qtBrowser(2).view().geometry(), QRect(-2, -2, 220, 220));
 }
 
 }  // namespace

@@ -44,7 +44,6 @@ TEST_F(OptionsViewTest, LoadedByTheDialogItShowsTheStoredOptions) {
 
   EXPECT_EQ(find<QComboBox>(view, "cboMinImageSize")->currentText(), "100x100");
   EXPECT_EQ(find<QComboBox>(view, "cboMaxImageSize")->currentText(), "1024x768");
-  EXPECT_EQ(find<QComboBox>(view, "cboMaxImageSize")->count(), 11);
   EXPECT_TRUE(find<QCheckBox>(view, "chkAdultMode")->isChecked());
   EXPECT_FALSE(find<QCheckBox>(view, "chkDebugMode")->isVisibleTo(&view.dialog()));
   EXPECT_EQ(find<QLineEdit>(view, "savePathBox")->text(), "/pics");
@@ -98,12 +97,6 @@ TEST_F(OptionsViewTest, TheUsersClicksDriveTheDialog) {
   });
   program.options->ShowModal();
   EXPECT_TRUE(platform.store.writes.empty());
-}
-
-TEST_F(OptionsViewTest, PlacesItselfInTwips) {
-  desktop::QtOptionsView view;
-  view.setPosition(600, 1500);
-  EXPECT_EQ(view.dialog().pos(), QPoint(40, 100));
 }
 
 }  // namespace

@@ -6,7 +6,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
+#include <array>
+#include <map>
 #include <memory>
+#include <sstream>
 #include <string>
 
 #include "desktop/qt_screen.h"
@@ -55,55 +58,49 @@ struct QtSide {
 template <typename Side>
 struct Contract : ::testing::Test {
   Side side;
-  std::string fired;
-  // A one-shot use of a timer, as the logic makes it: it disables itself when it fires.
-  std::unique_ptr<platform::Timer> watched(char name) {
-    auto timer = side.timer();
-    platform::Timer* raw = timer.get();
-    timer->setOnTimer([this, raw, name] {
-      fired += name;
-      raw->setEnabled(false);
-    });
-    return timer;
-  }
 };
 
 using Sides = ::testing::Types<FakeSide, QtSide>;
 TYPED_TEST_SUITE(Contract, Sides);
 
-TYPED_TEST(Contract, ArmingAnArmedTimerKeepsItsDeadline) {
-  auto a = this->watched('a'), b = this->watched('b');
-  a->setEnabled(false);
-  a->setInterval(100);
-  a->setEnabled(true);
-  this->side.wait(60);
-  a->setEnabled(true);  // again: must not restart, or b would come first
-  b->setEnabled(false);
-  b->setInterval(80);
-  b->setEnabled(true);
-  this->side.wait(200);
-  EXPECT_EQ(this->fired, "ab");
-}
-
-TYPED_TEST(Contract, SettingTheIntervalRestartsAnEnabledTimer) {
-  auto a = this->watched('a'), b = this->watched('b');
-  a->setInterval(100);  // enabled as made: armed now
-  this->side.wait(60);
-  a->setInterval(100);
-  b->setInterval(80);
-  this->side.wait(200);
-  EXPECT_EQ(this->fired, "ba");
-}
-
-TYPED_TEST(Contract, IntervalZeroOrDisabledNeverFires) {
-  auto zero = this->watched('z'), off = this->watched('o'), on = this->watched('n');
-  EXPECT_TRUE(zero->enabled());  // enabled as made, yet silent
-  off->setEnabled(false);
-  off->setInterval(10);
-  zero->setInterval(0);
-  on->setInterval(40);
-  this->side.wait(150);
-  EXPECT_EQ(this->fired, "n");
+// Timers used one-shot, as the logic uses them (each disables itself when it fires), driven by
+// a script: "a+" enables a, "a-" disables it, "a100" sets its interval, "w60" waits 60 ms.
+TYPED_TEST(Contract, TimerDeadlinesFollowEnablingAndIntervals) {
+  const struct {
+    const char* script;
+    const char* fired;
+  } cases[] = {
+      // Arming an armed timer keeps its deadline (else b would come first).
+      {"a- a100 a+ w60 a+ b- b80 b+ w200", "ab"},
+      // Setting the interval restarts an enabled timer (enabled as made: armed at once).
+      {"a100 w60 a100 b80 w200", "ba"},
+      // An interval of zero, or disabled, never fires.
+      {"o- o10 z0 n40 w150", "n"},
+  };
+  for (const auto& c : cases) {
+    std::map<char, std::unique_ptr<platform::Timer>> timers;
+    std::string fired;
+    std::istringstream steps(c.script);
+    for (std::string step; steps >> step;) {
+      if (step[0] == 'w') {
+        this->side.wait(std::stoi(step.substr(1)));
+        continue;
+      }
+      std::unique_ptr<platform::Timer>& timer = timers[step[0]];
+      if (!timer) {
+        timer = this->side.timer();
+        timer->setOnTimer([&fired, raw = timer.get(), name = step[0]] {
+          fired += name;
+          raw->setEnabled(false);
+        });
+      }
+      if (step[1] == '+' || step[1] == '-')
+        timer->setEnabled(step[1] == '+');
+      else
+        timer->setInterval(std::stoi(step.substr(1)));
+    }
+    EXPECT_EQ(fired, c.fired) << c.script;
+  }
 }
 
 TYPED_TEST(Contract, ATimerKeepsFiringUntilDisabled) {
@@ -142,22 +139,17 @@ TYPED_TEST(Contract, SettingsComeBackAsWritten) {
 
 TYPED_TEST(Contract, ControlsKeepTheirTwipsAndRefuseNegativeSizes) {
   auto control = this->side.control();
-  const int moves[][4] = {{0, 0, 9000, 1500}, {-30, 11535, 3007, 22}, {7, 8, 0, 0}};
-  for (const auto& m : moves) {
+  const auto twips = [&] {
+    return std::array{control->left(), control->top(), control->width(), control->height()};
+  };
+  for (const auto& m : {std::array{0, 0, 9000, 1500}, {-30, 11535, 3007, 22}, {7, 8, 0, 0}}) {
     control->move(m[0], m[1], m[2], m[3]);
-    EXPECT_EQ(control->left(), m[0]);
-    EXPECT_EQ(control->top(), m[1]);
-    EXPECT_EQ(control->width(), m[2]);
-    EXPECT_EQ(control->height(), m[3]);
+    EXPECT_EQ(twips(), m);
   }
   control->move(150, 300, 4500, 3000);
   control->setLeft(1001);
   control->setHeight(1499);
-  EXPECT_EQ(control->left(), 1001);
-  EXPECT_EQ(control->top(), 300);
-  EXPECT_EQ(control->width(), 4500);
-  EXPECT_EQ(control->height(), 1499);
-
+  EXPECT_EQ(twips(), (std::array{1001, 300, 4500, 1499}));
   const std::function<void()> refused[] = {
       [&] { control->setWidth(-1); },
       [&] { control->setHeight(-15); },
@@ -171,8 +163,7 @@ TYPED_TEST(Contract, ControlsKeepTheirTwipsAndRefuseNegativeSizes) {
     } catch (const platform::RunTimeError& error) {
       EXPECT_EQ(error.number(), 5);
     }
-    EXPECT_EQ(control->left(), 1001);
-    EXPECT_EQ(control->width(), 4500);
+    EXPECT_EQ(twips(), (std::array{1001, 300, 4500, 1499}));
   }
   control->setVisible(false);
   EXPECT_FALSE(control->visible());

@@ -17,11 +17,10 @@ struct TwipsControlTest : ::testing::Test {
 };
 
 TEST_F(TwipsControlTest, ShowsRoundedPixels) {
-  struct Case {
+  const struct {
     int left, top, width, height;
     QRect pixels;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {0, 0, 9000, 1500, {0, 0, 600, 100}},
       {-30, 11535, 3007, 22, {-2, 769, 200, 1}},  // 3007/15 = 200.47, 22/15 = 1.47
       {7, 8, 0, 0, {0, 1, 0, 0}},                 // 8/15 rounds up

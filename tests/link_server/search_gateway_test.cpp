@@ -4,27 +4,20 @@
 
 #include <gtest/gtest.h>
 
-#include <QNetworkAccessManager>
-#include <QNetworkProxy>
-#include <QNetworkReply>
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTest>
 #include <QTimer>
-#include <memory>
 
 #include "link_server/vendor_server.h"
 #include "quorel_version.h"
+#include "vendor_test_support.h"
 
 namespace {
 
-constexpr int kPatienceMs = 10'000;  // a failure guard only
-
 // One picture of the API's answer: what the gateway must keep or leave out.
 struct Row {
-  const char* mime;
-  const char* thumb;
+  const char *mime, *thumb;
   int thumbWidth;
   bool kept;
 };
@@ -42,11 +35,10 @@ const Row kRows[] = {
 };
 
 QByteArray pictureJson() {
-  QByteArray pages;
+  QByteArrayList pages;
   // Listed from the last rank to the first: the gateway must order by "index".
   for (int i = static_cast<int>(std::size(kRows)) - 1; i >= 0; --i) {
     const Row& row = kRows[i];
-    if (!pages.isEmpty()) pages += ',';
     pages += QStringLiteral(
                  "\"%1\":{\"pageid\":%1,\"ns\":6,\"title\":\"File:P%2\",\"index\":%2,"
                  "\"imageinfo\":[{\"size\":1,\"width\":5000,\"height\":3000,\"thumburl\":\"%3\","
@@ -56,7 +48,7 @@ QByteArray pictureJson() {
                       QString::number(row.thumbWidth), QLatin1String(row.mime))
                  .toUtf8();
   }
-  return "{\"batchcomplete\":\"\",\"query\":{\"pages\":{" + pages + "}}}";
+  return "{\"batchcomplete\":\"\",\"query\":{\"pages\":{" + pages.join(',') + "}}}";
 }
 
 // A picture API on loopback: answers every request after a short pause with the set reply,
@@ -71,15 +63,12 @@ class FakeApi : public QObject {
       }
     });
   }
-  QString url() const {
-    return QStringLiteral("http://127.0.0.1:%1/w/api.php").arg(server.serverPort());
-  }
+  QString url() const { return QString("http://127.0.0.1:%1/w/api.php").arg(server.serverPort()); }
 
   int status = 200;
   QByteArray body = pictureJson();
   QList<QByteArray> requests;  // request heads
-  int open = 0;
-  int mostOpen = 0;
+  int open = 0, mostOpen = 0;
 
  private:
   void read(QTcpSocket* socket) {
@@ -104,28 +93,17 @@ class SearchGatewayTest : public testing::Test {
  protected:
   void SetUp() override {
     qunsetenv("http_proxy");
-    api = std::make_unique<vendor::PictureApi>(QUrl(fake.url()));
-    gateway = std::make_unique<vendor::SearchGateway>(*api);
-    vendor::ServerOptions options;
-    options.log = [](const QString&) {};
-    server = std::make_unique<vendor::VendorServer>(
-        vendor::LinkList::parse(QStringLiteral("http://a.test/|1|http://a.test/\n")), options);
-    server->setSearchGateway(gateway.get());
-    ASSERT_TRUE(server->listen(QHostAddress::LocalHost, 0));
-    network.setProxy(QNetworkProxy::NoProxy);
+    server.setSearchGateway(&gateway);
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
   }
-
   QNetworkReply* get(const QString& pathAndQuery) {
-    return network.get(QNetworkRequest(
-        QUrl(QStringLiteral("http://127.0.0.1:%1").arg(server->serverPort()) + pathAndQuery,
-             QUrl::TolerantMode)));
+    return client.send(QString("http://127.0.0.1:%1").arg(server.serverPort()) + pathAndQuery);
   }
   // The body of a finished reply (status 200 expected).
-  QByteArray body(QNetworkReply* reply) {
-    std::unique_ptr<QNetworkReply> owned(reply);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return reply->isFinished(); }, kPatienceMs));
-    EXPECT_EQ(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 200);
-    return reply->readAll();
+  static QByteArray body(QNetworkReply* reply) {
+    const vendortest::Reply finished = vendortest::Client::finish(reply);
+    EXPECT_EQ(finished.status, 200);
+    return finished.body;
   }
   // The picture addresses of the page's result links, as the program takes them.
   static QStringList imgurls(const QByteArray& page) {
@@ -140,44 +118,52 @@ class SearchGatewayTest : public testing::Test {
     return found;
   }
 
+  vendortest::Client client;  // first: the application
   FakeApi fake;
-  std::unique_ptr<vendor::PictureApi> api;
-  std::unique_ptr<vendor::SearchGateway> gateway;
-  std::unique_ptr<vendor::VendorServer> server;
-  QNetworkAccessManager network;
+  vendor::PictureApi api{QUrl(fake.url())};
+  vendor::SearchGateway gateway{api};
+  static vendor::ServerOptions quiet() {
+    vendor::ServerOptions options;
+    options.log = [](const QString&) {};
+    return options;
+  }
+  vendor::VendorServer server{vendor::LinkList::parse("http://a.test/|1|http://a.test/\n"),
+                              quiet()};
 };
 
-TEST_F(SearchGatewayTest, TheThreeSearchFormsGiveResultLinksTheProgramCanUse) {
+// The three search forms, asked at once: result links the program can use, one question to the
+// API at a time and one per phrase however it is spaced or cased, the answer kept for later.
+TEST_F(SearchGatewayTest, SearchFormsGiveResultLinksAskingOncePerPhrase) {
   QStringList expected;
   for (const Row& row : kRows) {
     if (row.kept) expected.append(QString::fromLatin1(row.thumb).section(QStringLiteral("://"), 1));
   }
-  const char* forms[] = {
-      "/images?hl=en&lr=&ie=UTF-8&oe=UTF-8&q=red+old+cars&sa=N&tab=wi",
-      "/search?avkw=fogg&cat=img&cs=utf-8&q=red+old+cars",
-      "/search/images?p=red+old+cars&ei=UTF-8&fr=fp-tab-img-t&cop=mss&tab=3",
-  };
-  for (const char* form : forms) {
-    SCOPED_TRACE(form);
-    const QByteArray page = body(get(QString::fromLatin1(form)));
+  std::vector<QNetworkReply*> replies;
+  for (const char* form : {"/images?hl=en&lr=&ie=UTF-8&oe=UTF-8&q=red+old+cars&sa=N&tab=wi",
+                           "/search?avkw=fogg&cat=img&cs=utf-8&q=blue+sea",
+                           "/search/images?p=+red++old+cars&ei=UTF-8&fr=fp-tab-img-t&cop=mss&tab=3",
+                           "/search?cat=img&q=green+hills"})
+    replies.push_back(get(form));
+  for (QNetworkReply* reply : replies) {
+    const QByteArray page = body(reply);
     EXPECT_EQ(imgurls(page), expected);
     EXPECT_TRUE(page.contains("<a href=\"https://pages.test/wiki/File:P1\">"));
   }
-  // One phrase, one question to the API, whatever the form; the phrase's words reach it.
-  ASSERT_EQ(fake.requests.size(), 1);
-  const QByteArray& head = fake.requests[0];
-  EXPECT_TRUE(head.contains("gsrsearch=red%20old%20cars")) << head.constData();
-  EXPECT_TRUE(head.contains("User-Agent: Quorel-vendor/" QUOREL_VERSION " (+http"))
-      << head.constData();
+  EXPECT_EQ(fake.requests.size(), 3);
+  EXPECT_EQ(fake.mostOpen, 1);
+  const QByteArray heads = fake.requests.join();
+  EXPECT_TRUE(heads.contains("gsrsearch=red%20old%20cars")) << heads.constData();
+  EXPECT_TRUE(heads.contains("User-Agent: Quorel-vendor/" QUOREL_VERSION " (+http"));
+  EXPECT_EQ(imgurls(body(get("/search/images?p=Blue+Sea"))), expected);
+  EXPECT_EQ(fake.requests.size(), 3);
 }
 
 TEST_F(SearchGatewayTest, FailuresAndEmptyAnswersGivePagesWithoutPictures) {
-  struct Case {
+  const struct {
     const char* name;
     int status;
     QByteArray body;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"server error", 500, "{}"},
       {"rate limited", 429, ""},
       {"not JSON", 200, "<html>maintenance</html>"},
@@ -185,7 +171,7 @@ TEST_F(SearchGatewayTest, FailuresAndEmptyAnswersGivePagesWithoutPictures) {
       {"no results", 200, "{\"batchcomplete\":\"\"}"},
   };
   int n = 0;
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     fake.status = c.status;
     fake.body = c.body;
@@ -194,18 +180,6 @@ TEST_F(SearchGatewayTest, FailuresAndEmptyAnswersGivePagesWithoutPictures) {
     EXPECT_FALSE(page.contains("<a ")) << page.constData();
   }
   EXPECT_EQ(fake.requests.size(), n);
-}
-
-TEST_F(SearchGatewayTest, AsksOneAtATimeAndOncePerPhrase) {
-  std::vector<QNetworkReply*> replies;
-  for (const char* phrase : {"first+phrase", "second+phrase", "+first++phrase", "third+phrase"})
-    replies.push_back(get(QStringLiteral("/search?cat=img&q=") + QLatin1String(phrase)));
-  for (QNetworkReply* reply : replies) EXPECT_EQ(imgurls(body(reply)).size(), 4);
-  EXPECT_EQ(fake.requests.size(), 3);
-  EXPECT_EQ(fake.mostOpen, 1);
-  // Kept: asked again, answered from memory.
-  EXPECT_EQ(imgurls(body(get(QStringLiteral("/search/images?p=Second+Phrase")))).size(), 4);
-  EXPECT_EQ(fake.requests.size(), 3);
 }
 
 }  // namespace

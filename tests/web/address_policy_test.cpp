@@ -2,15 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "http_fixture.h"
 #include "web/engine.h"
-#include "web_test_support.h"
 
 namespace {
-
-struct Case {
-  const char* url;
-  qint32 expected;
-};
 
 TEST(AddressPolicy, RefusesOtherSchemesAndPrivateHostsWrittenAnyWay) {
   const std::pair<qint32, std::vector<const char*>> cases[] = {
@@ -47,15 +42,15 @@ TEST(AddressPolicy, RefusesOtherSchemesAndPrivateHostsWrittenAnyWay) {
 
 TEST(AddressPolicy, AllowListMatchesHostOrHostAndPort) {
   const QStringList allowed = {"127.0.0.1:8480", "LocalHost", "[::1]:9000"};
-  const Case cases[] = {{"http://127.0.0.1:8480/quorel/bin/version.asp", 0},
-                        {"http://127.0.0.1:8481/", web::status::kRefusedAddress},
-                        {"http://127.0.0.1/", web::status::kRefusedAddress},
-                        {"http://localhost:1234/", 0},
-                        {"http://[::1]:9000/", 0},
-                        {"http://[::1]:9001/", web::status::kRefusedAddress}};
-  for (const Case& c : cases) {
-    EXPECT_EQ(web::addressRefusal(QUrl(c.url), allowed, false), c.expected) << c.url;
-  }
+  const std::pair<const char*, qint32> cases[] = {
+      {"http://127.0.0.1:8480/quorel/bin/version.asp", 0},
+      {"http://127.0.0.1:8481/", web::status::kRefusedAddress},
+      {"http://127.0.0.1/", web::status::kRefusedAddress},
+      {"http://localhost:1234/", 0},
+      {"http://[::1]:9000/", 0},
+      {"http://[::1]:9001/", web::status::kRefusedAddress}};
+  for (const auto& [url, expected] : cases)
+    EXPECT_EQ(web::addressRefusal(QUrl(url), allowed, false), expected) << url;
   EXPECT_EQ(web::addressRefusal(QUrl("http://10.0.0.1/"), {}, true), 0);
 }
 

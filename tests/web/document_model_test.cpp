@@ -17,10 +17,8 @@ std::shared_ptr<web::DocumentModel> parse(const char* markup,
 }
 
 TEST(DocumentModel, InnerHtmlSerialisesHeadAndBodyFaithfully) {
-  struct Case {
-    const char* markup;
-    const char* expected;
-  } cases[] = {
+  const std::pair<const char*, const char*> cases[] = {
+      // markup, expected
       {"", "<head></head><body></body>"},
       {"<HTML><HEAD><TITLE>T &amp; t</TITLE></HEAD><BODY BGCOLOR=black><IMG SRC=\"a.jpg\" "
        "width=5></BODY></HTML>",
@@ -33,14 +31,13 @@ TEST(DocumentModel, InnerHtmlSerialisesHeadAndBodyFaithfully) {
       {"<body><quorel-embed src=x></quorel-embed><br></body>",
        "<head></head><body><quorel-embed src=\"x\"></quorel-embed><br></body>"},
   };
-  for (const auto& c : cases) EXPECT_EQ(parse(c.markup)->innerHTML, c.expected) << c.markup;
+  for (const auto& [markup, expected] : cases)
+    EXPECT_EQ(parse(markup)->innerHTML, expected) << markup;
 }
 
 TEST(DocumentModel, InnerTextIsTheRenderedTextWithCrLfBetweenBlocks) {
-  struct Case {
-    const char* markup;
-    const char* expected;
-  } cases[] = {
+  const std::pair<const char*, const char*> cases[] = {
+      // markup, expected
       {"<p>one</p><p>two</p>", "one\r\n\r\ntwo"},
       {"<div>a</div><div>b</div>c", "a\r\nb\r\nc"},
       {"line<br>next<br><br>last", "line\r\nnext\r\n\r\nlast"},
@@ -52,7 +49,8 @@ TEST(DocumentModel, InnerTextIsTheRenderedTextWithCrLfBetweenBlocks) {
       {"<ul><li>x</li><li>y</li></ul>", "x\r\ny"},
       {"http://127.0.0.1/a|3|code", "http://127.0.0.1/a|3|code"},
   };
-  for (const auto& c : cases) EXPECT_EQ(parse(c.markup)->innerText, c.expected) << c.markup;
+  for (const auto& [markup, expected] : cases)
+    EXPECT_EQ(parse(markup)->innerText, expected) << markup;
 }
 
 TEST(DocumentModel, AddressesResolveAgainstPageAndBase) {
@@ -104,7 +102,7 @@ TEST(DocumentModel, FramesOfFramesetsAndInlineFrames) {
 }
 
 TEST(DocumentModel, LaidOutSizeFromAttributesAndIntrinsicAspect) {
-  struct Case {
+  const struct {
     int w, h;
     QSize intrinsic, expected;
   } cases[] = {

@@ -1,8 +1,6 @@
 #include "http_fixture.h"
 
 #include <QBuffer>
-#include <QFile>
-#include <QFileInfo>
 #include <QImage>
 #include <QImageWriter>
 #include <QPainter>
@@ -27,10 +25,6 @@ void HttpFixture::route(const QByteArray& path, Reply reply) {
 
 void HttpFixture::route(const QByteArray& path, std::function<Reply(const Request&)> handler) {
   routes_[path] = std::move(handler);
-}
-
-void HttpFixture::serveFolder(const QByteArray& prefix, const QString& folder) {
-  folders_.append({prefix, folder});
 }
 
 void HttpFixture::onConnection() {
@@ -59,32 +53,12 @@ void HttpFixture::onConnection() {
 }
 
 void HttpFixture::respond(QTcpSocket* socket, const Request& request) {
-  QByteArray path = request.path;
-  const qsizetype query = path.indexOf('?');
-  const QByteArray bare = query < 0 ? path : path.left(query);
+  const QByteArray& path = request.path;
+  const QByteArray bare = path.split('?').constFirst();
   ++hits_[bare];
-  Reply reply;
-  if (routes_.contains(path)) {
-    reply = routes_[path](request);
-  } else if (routes_.contains(bare)) {
-    reply = routes_[bare](request);
-  } else {
-    reply.status = 404;
-    reply.body = "<html><body>not here</body></html>";
-    for (const auto& [prefix, folder] : folders_) {
-      if (!bare.startsWith(prefix)) continue;
-      QFile file(folder + "/" + QString::fromUtf8(bare.mid(prefix.size())));
-      if (file.open(QIODevice::ReadOnly)) {
-        reply.status = 200;
-        reply.body = file.readAll();
-        const QString suffix = QFileInfo(file).suffix();
-        reply.contentType = suffix == "png"   ? "image/png"
-                            : suffix == "gif" ? "image/gif"
-                            : suffix == "css" ? "text/css"
-                                              : "text/html";
-      }
-    }
-  }
+  const auto route = routes_.contains(path) ? routes_.find(path) : routes_.find(bare);
+  const Reply reply =
+      route != routes_.end() ? (*route)(request) : Reply{404, "text/html", "<p>not here</p>"};
   if (reply.hang) return;
   QByteArray head = "HTTP/1.1 " + QByteArray::number(reply.status) + " Status\r\n";
   if (!reply.contentType.isEmpty()) head += "Content-Type: " + reply.contentType + "\r\n";
@@ -111,8 +85,6 @@ void HttpFixture::respond(QTcpSocket* socket, const Request& request) {
   socket->disconnectFromHost();
 }
 
-namespace {
-
 quint32 crc32(const QByteArray& data) {
   quint32 crc = 0xFFFFFFFFu;
   for (const char byte : data) {
@@ -121,8 +93,6 @@ quint32 crc32(const QByteArray& data) {
   }
   return ~crc;
 }
-
-}  // namespace
 
 QByteArray deflate(const QByteArray& data) { return qCompress(data).mid(4); }
 
@@ -140,22 +110,13 @@ QByteArray gzip(const QByteArray& data) {
 
 QByteArray imageBytes(const QByteArray& format, int width, int height) {
   if (format == "gif") {
-    // A one-colour GIF: header, logical screen, one image with a minimal LZW stream.
-    QByteArray gif("GIF89a", 6);
-    auto le16 = [&gif](int v) { gif.append(char(v & 0xFF)).append(char((v >> 8) & 0xFF)); };
-    le16(width);
-    le16(height);
-    gif.append("\x80\x00\x00", 3);              // global colour table of 2 entries
-    gif.append("\xff\x00\x00\x00\x00\x00", 6);  // red, black
-    gif.append(',');
-    le16(0);
-    le16(0);
-    le16(width);
-    le16(height);
-    gif.append('\0');
-    gif.append("\x02\x02\x44\x01\x00", 5);  // min code size 2, one sub-block, end
-    gif.append(';');
-    return gif;
+    // One colour: the screen's size and palette (red, black), then one image of that size
+    // with a minimal LZW stream (code size 2, one sub-block).
+    QByteArray size(4, '\0');
+    qToLittleEndian<quint16>(quint16(width), size.data());
+    qToLittleEndian<quint16>(quint16(height), size.data() + 2);
+    return "GIF89a" + size + QByteArray("\x80\0\0\xff\0\0\0\0\0,\0\0\0\0", 14) + size +
+           QByteArray("\0\x02\x02\x44\x01\0;", 7);
   }
   QImage image(width, height, QImage::Format_RGB32);
   image.fill(Qt::red);

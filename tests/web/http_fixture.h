@@ -1,14 +1,18 @@
-// A small HTTP/1.1 server on 127.0.0.1 for the engine tests: fixed routes, one response per
-// connection, optional delays, endless waits and slow dribbles; records what it was sent.
+// Shared pieces of the engine tests: a small HTTP/1.1 server on 127.0.0.1 (fixed routes, one
+// response per connection, endless waits and slow dribbles; records what it was sent), test
+// pictures, the application object, an event recorder.
 #pragma once
 
-#include <QByteArray>
+#include <gtest/gtest.h>
+
+#include <QApplication>
 #include <QHash>
-#include <QList>
-#include <QPair>
-#include <QString>
 #include <QTcpServer>
+#include <QTest>
 #include <functional>
+#include <vector>
+
+#include "web/web_browser.h"
 
 namespace webtest {
 
@@ -35,8 +39,6 @@ class HttpFixture : public QObject {
   quint16 port() const { return server_.serverPort(); }
   void route(const QByteArray& path, Reply reply);
   void route(const QByteArray& path, std::function<Reply(const Request&)> handler);
-  // Serves the files under a folder at the given prefix.
-  void serveFolder(const QByteArray& prefix, const QString& folder);
   int hits(const QByteArray& path) const { return hits_.value(path); }
   QList<Request> requests() const { return requests_; }
 
@@ -45,14 +47,70 @@ class HttpFixture : public QObject {
   void respond(class QTcpSocket* socket, const Request& request);
   QTcpServer server_;
   QHash<QByteArray, std::function<Reply(const Request&)>> routes_;
-  QList<QPair<QByteArray, QString>> folders_;
   QHash<QByteArray, int> hits_;
   QList<Request> requests_;
 };
 
 QByteArray gzip(const QByteArray& data);
 QByteArray deflate(const QByteArray& data);  // zlib-wrapped, as HTTP "deflate" means
+quint32 crc32(const QByteArray& data);
 // Encoded test images of a given size: "png", "jpeg", "progressive", "gif", "bmp", "webp".
 QByteArray imageBytes(const QByteArray& format, int width, int height);
+
+inline QApplication& testApp() {
+  static int argc = 1;
+  static char name[] = "test_web";
+  static char* argv[] = {name, nullptr};
+  static auto* app = new QApplication(argc, argv);  // lives until exit
+  return *app;
+}
+
+// Declared before any server or engine member, so the application exists first.
+struct AppGuard {
+  AppGuard() { testApp(); }
+};
+
+struct Event {
+  QString type, url, frame;  // type: "DocumentComplete" or "NavigateError"
+  qint32 status = 0;
+};
+
+// A browser's events, errors cancelled as the program does, until its load has finished.
+class Recorder : public QObject {
+ public:
+  explicit Recorder(web::WebBrowser& browser) {
+    connect(&browser, &web::WebBrowser::documentComplete, this, [this](const QString& url) {
+      events.push_back({"DocumentComplete", url, {}, 0});
+    });
+    connect(&browser, &web::WebBrowser::navigateError, this,
+            [this](const QString& url, const QString& frame, qint32 status, bool* cancel) {
+              events.push_back({"NavigateError", url, frame, status});
+              *cancel = true;
+            });
+    connect(&browser, &web::WebBrowser::loadFinished, this, [this] { finished = true; });
+  }
+  bool wait() {
+    return QTest::qWaitFor([this] { return finished; }, 15000);
+  }
+
+  std::vector<Event> events;
+  bool finished = false;
+};
+
+// Navigates and waits for the load to finish: its events.
+inline std::vector<Event> visit(web::WebBrowser& browser, const QString& url) {
+  Recorder recorder(browser);
+  browser.navigate(url);
+  EXPECT_TRUE(recorder.wait()) << url.toStdString();
+  return recorder.events;
+}
+
+// The fixture is on loopback: every request may reach it. The address policy's tests make
+// engines of their own.
+inline web::EngineOptions optionsFor(const HttpFixture&) {
+  web::EngineOptions options;
+  options.allowAllPrivateHosts = true;
+  return options;
+}
 
 }  // namespace webtest

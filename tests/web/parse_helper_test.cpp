@@ -8,10 +8,10 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "http_fixture.h"
 #include "web/engine.h"
 #include "web/parse_client.h"
 #include "web/parse_wire.h"
-#include "web_test_support.h"
 
 namespace {
 
