@@ -15,40 +15,36 @@
 
 namespace {
 
-// One picture of the API's answer: what the gateway must keep or leave out.
+// The API's pictures, listed from the last rank to the first (the gateway orders by "index"),
+// with whether the gateway keeps each: only JPEG, PNG and GIF, at most 1024 wide, and an
+// address that survives the program's result-link parsing.
 struct Row {
   const char *mime, *thumb;
-  int thumbWidth;
+  int width;
   bool kept;
 };
 const Row kRows[] = {
-    {"image/jpeg", "https://up.test/thumb/a/Cat.jpg/1024px-Cat.jpg", 1024, true},
-    {"image/png", "https://up.test/thumb/b/Dog%C3%A9.png/800px-Dog%C3%A9.png", 800, true},
-    {"image/gif", "http://up.test/b/Wave.GIF", 300, true},
-    {"image/jpeg", "https://up.test/c/Old.jpeg", 640, true},
-    {"image/svg+xml", "https://up.test/thumb/d/Map.svg/1024px-Map.svg.png", 1024, false},
-    {"image/tiff", "https://up.test/thumb/e/Scan.tif/lossy-1024px-Scan.tif.jpg", 1024, false},
-    {"image/jpeg", "https://up.test/thumb/f/Wide.jpg/2000px-Wide.jpg", 2000, false},
-    {"image/jpeg", "https://up.test/g/Tom_&_Jerry.jpg", 500, false},
-    {"image/jpeg", "https://up.test/g%2Fh/Enc.jpg", 500, false},
     {"image/webp", "https://up.test/g/New.webp", 500, false},
+    {"image/jpeg", "https://up.test/g%2Fh/Enc.jpg", 500, false},
+    {"image/jpeg", "https://up.test/g/Tom_&_Jerry.jpg", 500, false},
+    {"image/jpeg", "https://up.test/f/2000px-Wide.jpg", 2000, false},
+    {"image/tiff", "https://up.test/e/Scan.tif.jpg", 1024, false},
+    {"image/svg+xml", "https://up.test/d/Map.svg.png", 1024, false},
+    {"image/gif", "http://up.test/b/Wave.GIF", 300, true},
+    {"image/png", "https://up.test/b/Dog%C3%A9.png/800px-Dog%C3%A9.png", 800, true},
+    {"image/jpeg", "https://up.test/a/Cat.jpg/1024px-Cat.jpg", 1024, true},
 };
 
 QByteArray pictureJson() {
   QByteArrayList pages;
-  // Listed from the last rank to the first: the gateway must order by "index".
-  for (int i = static_cast<int>(std::size(kRows)) - 1; i >= 0; --i) {
-    const Row& row = kRows[i];
-    pages += QStringLiteral(
-                 "\"%1\":{\"pageid\":%1,\"ns\":6,\"title\":\"File:P%2\",\"index\":%2,"
-                 "\"imageinfo\":[{\"size\":1,\"width\":5000,\"height\":3000,\"thumburl\":\"%3\","
-                 "\"thumbwidth\":%4,\"thumbheight\":600,\"url\":\"%3\",\"descriptionurl\":"
-                 "\"https://pages.test/wiki/File:P%2\",\"mime\":\"%5\"}]}")
-                 .arg(QString::number(100 + i), QString::number(i + 1), QLatin1String(row.thumb),
-                      QString::number(row.thumbWidth), QLatin1String(row.mime))
+  for (int rank = std::size(kRows); const Row& row : kRows) {
+    pages += QString(R"("%1":{"title":"File:P%1","index":%1,"imageinfo":[{"thumburl":"%2",)"
+                     R"("thumbwidth":%3,"descriptionurl":"https://pages.test/P%1","mime":"%4"}]})")
+                 .arg(QString::number(rank--), QLatin1String(row.thumb),
+                      QString::number(row.width), QLatin1String(row.mime))
                  .toUtf8();
   }
-  return "{\"batchcomplete\":\"\",\"query\":{\"pages\":{" + pages.join(',') + "}}}";
+  return R"({"query":{"pages":{)" + pages.join(',') + "}}}";
 }
 
 // A picture API on loopback: answers every request after a short pause with the set reply,
@@ -134,10 +130,10 @@ class SearchGatewayTest : public testing::Test {
 // The three search forms, asked at once: result links the program can use, one question to the
 // API at a time and one per phrase however it is spaced or cased, the answer kept for later.
 TEST_F(SearchGatewayTest, SearchFormsGiveResultLinksAskingOncePerPhrase) {
-  QStringList expected;
-  for (const Row& row : kRows) {
-    if (row.kept) expected.append(QString::fromLatin1(row.thumb).section(QStringLiteral("://"), 1));
-  }
+  QStringList expected;  // first rank first
+  for (const Row& row : kRows)
+    if (row.kept)
+      expected.prepend(QString::fromLatin1(row.thumb).section(QStringLiteral("://"), 1));
   std::vector<QNetworkReply*> replies;
   for (const char* form : {"/images?hl=en&lr=&ie=UTF-8&oe=UTF-8&q=red+old+cars&sa=N&tab=wi",
                            "/search?avkw=fogg&cat=img&cs=utf-8&q=blue+sea",
@@ -147,7 +143,7 @@ TEST_F(SearchGatewayTest, SearchFormsGiveResultLinksAskingOncePerPhrase) {
   for (QNetworkReply* reply : replies) {
     const QByteArray page = body(reply);
     EXPECT_EQ(imgurls(page), expected);
-    EXPECT_TRUE(page.contains("<a href=\"https://pages.test/wiki/File:P1\">"));
+    EXPECT_TRUE(page.contains("<a href=\"https://pages.test/P1\">"));
   }
   EXPECT_EQ(fake.requests.size(), 3);
   EXPECT_EQ(fake.mostOpen, 1);

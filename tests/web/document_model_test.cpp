@@ -16,41 +16,32 @@ std::shared_ptr<web::DocumentModel> parse(const char* markup,
   return buildDocument(QByteArray(markup), QUrl(url));
 }
 
-TEST(DocumentModel, InnerHtmlSerialisesHeadAndBodyFaithfully) {
-  const std::pair<const char*, const char*> cases[] = {
-      // markup, expected
-      {"", "<head></head><body></body>"},
-      {"<HTML><HEAD><TITLE>T &amp; t</TITLE></HEAD><BODY BGCOLOR=black><IMG SRC=\"a.jpg\" "
-       "width=5></BODY></HTML>",
-       "<head><title>T &amp; t</title></head><body bgcolor=\"black\"><img src=\"a.jpg\" "
-       "width=\"5\"></body>"},
-      {"<p title='say \"hi\"'>a&nbsp;b &lt;c&gt;</p>",
-       "<head></head><body><p title=\"say &quot;hi&quot;\">a&nbsp;b &lt;c&gt;</p></body>"},
-      {"<script>if (a < b) x();</script><!-- note -->",
-       "<head><script>if (a < b) x();</script><!-- note --></head><body></body>"},
-      {"<body><quorel-embed src=x></quorel-embed><br></body>",
-       "<head></head><body><quorel-embed src=\"x\"></quorel-embed><br></body>"},
+// Plain pages and preformatted text are held to the real browser by the browser contract;
+// these are the cases it does not reach.
+TEST(DocumentModel, InnerHtmlAndInnerText) {
+  const struct {
+    const char *markup, *html, *text;
+  } cases[] = {
+      {"<p title='say \"hi\"'>a&nbsp;&nbsp;b</p><p>two</p>",
+       "<head></head><body><p title=\"say &quot;hi&quot;\">a&nbsp;&nbsp;b</p><p>two</p></body>",
+       "a  b\r\n\r\ntwo"},
+      {"<HEAD><TITLE>no</TITLE><script>if (a < b) x();</script><!-- c --></HEAD>shown",
+       "<head><title>no</title><script>if (a < b) x();</script><!-- c --></head><body>shown</body>",
+       "shown"},
+      {"<quorel-embed src=x></quorel-embed><div>a</div>line<br><br>  spaced \n\t out ",
+       "<head></head><body><quorel-embed src=\"x\"></quorel-embed><div>a</div>line<br><br>  "
+       "spaced \n\t out </body>",
+       "a\r\nline\r\n\r\nspaced out"},
+      {"<table><tr><td>1</td><td>2</td></tr><tr><td>3</td></tr></table><ul><li>x</li><li>y</ul>",
+       nullptr, "1\t2\r\n3\r\nx\r\ny"},
   };
-  for (const auto& [markup, expected] : cases)
-    EXPECT_EQ(parse(markup)->innerHTML, expected) << markup;
-}
-
-TEST(DocumentModel, InnerTextIsTheRenderedTextWithCrLfBetweenBlocks) {
-  const std::pair<const char*, const char*> cases[] = {
-      // markup, expected
-      {"<p>one</p><p>two</p>", "one\r\n\r\ntwo"},
-      {"<div>a</div><div>b</div>c", "a\r\nb\r\nc"},
-      {"line<br>next<br><br>last", "line\r\nnext\r\n\r\nlast"},
-      {"  spaced \n\t out   words  ", "spaced out words"},
-      {"<pre>a\n  b</pre>after", "a\r\n  b\r\nafter"},
-      {"<table><tr><td>1</td><td>2</td></tr><tr><td>3</td></tr></table>", "1\t2\r\n3"},
-      {"<head><title>no</title><style>p{}</style></head><script>var x;</script>shown", "shown"},
-      {"a&nbsp;&nbsp;b", "a  b"},
-      {"<ul><li>x</li><li>y</li></ul>", "x\r\ny"},
-      {"http://127.0.0.1/a|3|code", "http://127.0.0.1/a|3|code"},
-  };
-  for (const auto& [markup, expected] : cases)
-    EXPECT_EQ(parse(markup)->innerText, expected) << markup;
+  for (const auto& c : cases) {
+    const auto page = parse(c.markup);
+    if (c.html) {
+      EXPECT_EQ(page->innerHTML, c.html) << c.markup;
+    }
+    EXPECT_EQ(page->innerText, c.text) << c.markup;
+  }
 }
 
 TEST(DocumentModel, AddressesResolveAgainstPageAndBase) {
