@@ -40,8 +40,8 @@ QByteArray pictureJson() {
   for (int rank = std::size(kRows); const Row& row : kRows) {
     pages += QString(R"("%1":{"title":"File:P%1","index":%1,"imageinfo":[{"thumburl":"%2",)"
                      R"("thumbwidth":%3,"descriptionurl":"https://pages.test/P%1","mime":"%4"}]})")
-                 .arg(QString::number(rank--), QLatin1String(row.thumb),
-                      QString::number(row.width), QLatin1String(row.mime))
+                 .arg(QString::number(rank--), QLatin1String(row.thumb), QString::number(row.width),
+                      QLatin1String(row.mime))
                  .toUtf8();
   }
   return R"({"query":{"pages":{)" + pages.join(',') + "}}}";
