@@ -17,7 +17,8 @@ void FakeClock::set(int y, unsigned m, unsigned d, int hour, int minute, int sec
   now_ = platform::LocalTime{day} + hours{hour} + minutes{minute} + seconds{second};
 }
 
-FakeTimer::FakeTimer(FakePlatform& platform) : platform_(platform) {
+FakeTimer::FakeTimer(FakePlatform& platform, std::string name)
+    : platform_(platform), name_(std::move(name)) {
   platform_.registerTimer(this);
 }
 
@@ -75,9 +76,9 @@ FakeMainWindow::FakeMainWindow(FakePlatform& platform)
       logo(&stacking),
       clockLabel(&stacking),
       addressBox(&stacking),
-      next(platform),
-      time(platform),
-      recovery(platform) {
+      next(platform, "nextTimer"),
+      time(platform, "timeTimer"),
+      recovery(platform, "recoveryTimer") {
   // Design-time sizes of the controls, in twips.
   FakeControl::move(0, 0, 9600, 7200);
   work.move(0, 0, 9000, 1500);

@@ -41,7 +41,7 @@ class FakeClock : public platform::Clock {
 
 class FakeTimer : public platform::Timer {
  public:
-  explicit FakeTimer(FakePlatform& platform);
+  explicit FakeTimer(FakePlatform& platform, std::string name);
   ~FakeTimer() override;
   int interval() const override { return interval_; }
   void setInterval(int milliseconds) override;
@@ -49,6 +49,7 @@ class FakeTimer : public platform::Timer {
   void setEnabled(bool enabled) override;
   void setOnTimer(std::function<void()> handler) override { handler_ = std::move(handler); }
 
+  const std::string& name() const { return name_; }
   // When it fires next (only meaningful while armed).
   platform::LocalTime deadline() const { return deadline_; }
   bool armed() const { return enabled_ && interval_ > 0; }
@@ -58,6 +59,7 @@ class FakeTimer : public platform::Timer {
  private:
   void rearm();
   FakePlatform& platform_;
+  std::string name_;
   int interval_ = 0;
   bool enabled_ = true;  // as designed: enabled with interval 0, so it never fires
   platform::LocalTime deadline_{};
@@ -293,7 +295,7 @@ class FakeOptionsView : public platform::OptionsView {
 
 class FakeMessageView : public platform::MessageView {
  public:
-  explicit FakeMessageView(FakePlatform& platform) : timer(platform) {}
+  explicit FakeMessageView(FakePlatform& platform) : timer(platform, "msgTextTimer") {}
   // Ten pixels a character, one line high.
   void setText(const std::string& value) override { text = value; }
   int textWidth() const override { return static_cast<int>(text.size()) * 10 * 15; }
