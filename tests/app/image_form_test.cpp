@@ -32,11 +32,8 @@ TEST(ImageForm, LoadSetsUpTheWindow) {
     EXPECT_TRUE(h.platform.hooks.procedure);
     EXPECT_EQ(h.program.badLinks.size(), 58u);
     EXPECT_EQ(h.program.settings.AutosavePath, h.platform.picturesFolder());  // the defaults
-    EXPECT_EQ(h.program.workBrowserTop, 768 * 15 + 600);
-    EXPECT_EQ(h.program.workBrowserLeft, 1024 * 15 - 9000);
-    EXPECT_EQ(fake::Box(h.work()), "6360,12120 9000x1500");
-    EXPECT_TRUE(h.work().silent());
-    EXPECT_TRUE(h.work().visible());
+    EXPECT_EQ(fake::Box(h.work()), "6360,12120 9000x1500");  // parked below the screen
+    EXPECT_TRUE(h.work().silent() && h.work().visible());
     EXPECT_EQ(w.logo.picture(), platform::Picture::LogoOut);
     EXPECT_EQ(w.clockLabel.width(), 2000);
     EXPECT_FALSE(w.clockLabel.autoSize());
@@ -59,9 +56,17 @@ TEST(ImageForm, LoadSetsUpTheWindow) {
   }
 }
 
-TEST(ImageForm, UnloadStopsEverythingAndEndsTheProgram) {
+// Start-up records the time and shows the window, both dialogs loaded but hidden; unloading
+// stops everything.
+TEST(Startup, ShowsTheWindowAndUnloadStopsEverything) {
   fake::Harness h;
-  Startup(h.program, "");
+  h.program.menuOpen = h.program.navPending = true;
+  EXPECT_FALSE(Startup(h.program, "").has_value());
+  EXPECT_EQ(h.program.startTime, h.platform.clock_.now());
+  EXPECT_EQ(h.program.lastActivity, h.platform.clock_.now());
+  EXPECT_FALSE(h.program.menuOpen);
+  EXPECT_TRUE(h.window().shown && h.program.options->IsLoaded() && h.program.message->IsLoaded());
+  EXPECT_EQ(h.platform.options.modalShows, 0);
   // The timers reach their handlers: a stalled crawl is recovered, the clock written.
   h.program.settings.DebugMode = true;
   h.program.lastActivity -= std::chrono::minutes(1);
@@ -107,21 +112,6 @@ TEST(Startup, SwitchesAndASecondCopy) {
     EXPECT_EQ(h.platform.options.modalShows, options ? 1 : 0);
     EXPECT_EQ(h.platform.options.left, options ? (1024 * 15 - 5295) / 2 : 0);  // centred
   }
-}
-
-TEST(Startup, RecordsTheStartTimeAndShowsTheWindow) {
-  fake::Harness h;
-  h.program.menuOpen = h.program.navPending = true;
-  h.platform.clock_.set(2026, 12, 6, 9, 0, 0);
-  EXPECT_FALSE(Startup(h.program, "").has_value());
-  EXPECT_EQ(h.program.startTime, h.platform.clock_.now());
-  EXPECT_EQ(h.program.lastActivity, h.platform.clock_.now());
-  EXPECT_FALSE(h.program.menuOpen);
-  EXPECT_TRUE(h.window().shown);
-  // Both dialogs are loaded, and neither is shown.
-  EXPECT_TRUE(h.program.options->IsLoaded());
-  EXPECT_TRUE(h.program.message->IsLoaded());
-  EXPECT_EQ(h.platform.options.modalShows, 0);
 }
 
 }  // namespace

@@ -171,7 +171,7 @@ TEST(WorkPage, GivesUpMiningAfterTwentyShortPhrases) {
 // Each number on its own: a newer revision asks for an update even with an older major. A
 // reply without a verdict is no version: a failure.
 TEST(WorkPage, ComparesVersionNumbersOneByOne) {
-  const std::tuple<const char*, bool, std::string> rows[] = {
+  const std::tuple<std::string, bool, std::string> rows[] = {
       {"2.0.80", true, "up-to-date"},
       {"2.0.79", true, "up-to-date"},
       {"1.0.0", true, "up-to-date"},
@@ -192,18 +192,18 @@ TEST(WorkPage, ComparesVersionNumbersOneByOne) {
 
     EXPECT_EQ(h.program.depth, -4);
     const std::string last = h.status().back();
-    EXPECT_EQ(verdict.empty() ? last.substr(0, kError.size()) : last,
-              verdict.empty()
-                  ? kError
-                  : "[Version] mine: 2.0.80, server: " + std::string(reply) + ", " + verdict);
+    EXPECT_EQ(
+        verdict.empty() ? last.substr(0, kError.size()) : last,
+        verdict.empty() ? kError : "[Version] mine: 2.0.80, server: " + reply + ", " + verdict);
+    // The question, and the download page before closing, asked and opened once or not at all.
     const bool update = verdict == "need update", leaves = update && yes;
-    using Calls = std::vector<fake::ShellCall>;
-    using Boxes = std::vector<fake::MessageBoxCall>;
-    const Boxes question = {
-        {"There is a new version of Quorel available! Do you want to download it now?", "Update"}};
-    const Calls download = {{0, "open", VendorUrl("/quorel/download/"), "", "", 1}};
-    EXPECT_EQ(h.platform.dialogs_.questions, update ? question : Boxes{});
-    EXPECT_EQ(h.platform.shell_.calls, leaves ? download : Calls{});
+    const std::string question =
+        "There is a new version of Quorel available! Do you want to download it now?";
+    EXPECT_EQ(h.platform.dialogs_.questions,
+              std::vector<fake::MessageBoxCall>(update, {question, "Update"}));
+    EXPECT_EQ(h.platform.shell_.calls,
+              std::vector<fake::ShellCall>(leaves,
+                                           {0, "open", VendorUrl("/quorel/download/"), "", "", 1}));
     EXPECT_EQ(h.window().closeCalls, leaves ? 1 : 0);
     EXPECT_EQ(h.trace().back(), "workBroswer_DocumentComplete OUT");
   }

@@ -78,18 +78,14 @@ TEST(TimeTimer, WritesTheClockLaysOutTheStripAndWatchesTheShow) {
 
     auto& label = form.clockLabel;
     EXPECT_EQ(label.caption(), std::string("Saturday, Jan 3\r\n") + r.second + "\r\nV2.0.80");
-    EXPECT_EQ(label.left(), form.logo.width() + 60);
-    EXPECT_EQ(label.width(), 2000);
+    // Three auto-sized lines high, then fixed at 2000 wide; the box fills the rest of the row.
+    EXPECT_EQ(fake::Box(label), "1380,10875 2000x585");
     EXPECT_FALSE(label.autoSize());
-    // The auto-sized height of the three lines, before the width was fixed.
-    EXPECT_EQ(label.top(), 11520 - 3 * 13 * 15 - 60);
-    EXPECT_EQ(form.addressBox.left(), label.left() + 2000);
-    EXPECT_EQ(form.addressBox.top(), 11520 - form.addressBox.height() - 30);
-    EXPECT_EQ(form.addressBox.width(), std::max(0, r.windowWidth - form.addressBox.left()));
+    EXPECT_EQ(fake::Box(form.addressBox),
+              "3380,11205 " + std::to_string(std::max(0, r.windowWidth - 3380)) + "x285");
     // Behind everything: the logo backmost, then the address box, then the label.
-    EXPECT_EQ(form.stacking.order[0], &form.logo);
-    EXPECT_EQ(form.stacking.order[1], &form.addressBox);
-    EXPECT_EQ(form.stacking.order[2], &label);
+    EXPECT_EQ(std::vector(form.stacking.order.begin(), form.stacking.order.begin() + 3),
+              (std::vector<fake::FakeControl*>{&form.logo, &form.addressBox, &label}));
     Lines lines;
     for (const auto& field : fake::Split(r.resets))
       lines.push_back("[Timer] reset workBrowser." + field);

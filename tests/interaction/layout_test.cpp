@@ -56,12 +56,11 @@ TEST(FormResize, LaysTheStripAlongTheNewBottomEdgeAndReparks) {
     form.move(left, 0, W, H);
     form.addressBox.setWidth(4000);
     Form_Resize(h.program);
-    EXPECT_EQ(h.program.workBrowserTop, H + 600);
-    EXPECT_EQ(h.program.workBrowserLeft, W - 9000);
-    EXPECT_EQ(h.work().top(), H + 600);
-    EXPECT_EQ(h.work().left(), W - 9000);
-    EXPECT_EQ(form.logo.left(), 0);
-    EXPECT_EQ(form.logo.top(), H - form.logo.height() + 60);
+    EXPECT_EQ(std::pair(h.program.workBrowserLeft, h.program.workBrowserTop),
+              std::pair(W - 9000, H + 600));
+    EXPECT_EQ(fake::Box(h.work()),
+              std::to_string(W - 9000) + "," + std::to_string(H + 600) + " 9000x1500");
+    EXPECT_EQ(fake::Box(form.logo), "0," + std::to_string(H - 1170 + 60) + " 1320x1170");
     EXPECT_EQ(form.clockLabel.left(), form.logo.width());
     EXPECT_EQ(form.clockLabel.top(), H - form.clockLabel.height() - 60);
     EXPECT_EQ(form.addressBox.left(), form.clockLabel.left() + form.clockLabel.width());

@@ -29,15 +29,25 @@ class FakeBrowser : public FakeControl, public platform::Browser {
 
   // The test's side. complete() installs the document (if given) and raises DocumentComplete
   // with the document's URL (or url when given).
-  void complete(std::shared_ptr<FakeDocument> document = nullptr, std::string url = {});
+  void complete(std::shared_ptr<FakeDocument> document = nullptr, std::string url = {}) {
+    if (document) document_ = std::move(document);
+    if (events_.documentComplete) events_.documentComplete(url.empty() ? document_->url() : url);
+  }
   // A frame's DocumentComplete, the page's document staying as it is.
   void completeFrame(const std::string& frameUrl) {
     if (events_.documentComplete) events_.documentComplete(frameUrl);
   }
-  // Raises NavigateError; returns the Cancel flag the handler left.
-  bool fail(std::int32_t status, std::string url = {}, std::string frame = {});
-  // Raises NewWindow2; returns the Cancel flag the handler left.
-  bool requestNewWindow();
+  // NavigateError and NewWindow2 return the Cancel flag the handler left.
+  bool fail(std::int32_t status, std::string url = {}, std::string frame = {}) {
+    bool cancel = false;
+    if (events_.navigateError) events_.navigateError(url, frame, status, cancel);
+    return cancel;
+  }
+  bool requestNewWindow() {
+    bool cancel = false;
+    if (events_.newWindow2) events_.newWindow2(cancel);
+    return cancel;
+  }
 
   FakeDocument& fakeDocument() { return *document_; }
   void setDocument(std::shared_ptr<FakeDocument> document) { document_ = std::move(document); }

@@ -18,7 +18,10 @@ class FakeDocument : public platform::Document {
   FakeDocument& withText(std::string text) { return set(text_, std::move(text)); }
   FakeDocument& withImage(std::string src, int w, int h) { return add(images_, {src, src, w, h}); }
   FakeDocument& withLink(std::string href) { return add(links_, std::move(href)); }
-  FakeDocument& withLinks(const std::vector<std::string>& hrefs);
+  FakeDocument& withLinks(const std::vector<std::string>& hrefs) {
+    links_.insert(links_.end(), hrefs.begin(), hrefs.end());
+    return *this;
+  }
   FakeDocument& withFrame(std::string location) { return add(frames_, std::move(location)); }
   // A document whose documentElement is missing: its reads fail with error 91.
   FakeDocument& withoutDocumentElement() { return set(hasDocumentElement_, false); }
@@ -33,8 +36,22 @@ class FakeDocument : public platform::Document {
   std::string frameLocation(int index) override { return at(frames_, index); }
   std::string url() override { return url_; }
   void close() override { ++closeCalls; }
-  void clear() override;
-  void write(const std::string& markup) override;
+  // Nothing to read until written again, as in the engine.
+  void clear() override {
+    ++clearCalls;
+    html_.clear();
+    text_.clear();
+    images_.clear();
+    links_.clear();
+    frames_.clear();
+    hasDocumentElement_ = false;
+  }
+  // The fake does not parse: the markup becomes the document's innerHTML, the rest stays.
+  void write(const std::string& markup) override {
+    writes.push_back(markup);
+    html_ = markup;
+    hasDocumentElement_ = true;
+  }
   void setOnClick(std::function<bool()> handler) override { onClick = std::move(handler); }
 
   // What happened to it, for the test to check.

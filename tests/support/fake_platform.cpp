@@ -53,46 +53,6 @@ float FakeRandom::next() {
   return cycle[static_cast<std::size_t>(draws) % std::size(cycle)];
 }
 
-std::string FakeSettingsStore::read(const std::string& key, const std::string& defaultText) const {
-  reads.push_back(key);
-  const auto it = values.find(key);
-  return it == values.end() ? defaultText : it->second;
-}
-
-void FakeSettingsStore::write(const std::string& key, const std::string& text) {
-  values[key] = text;
-  writes.emplace_back(key, text);
-}
-
-int FakeShell::execute(int owner, const std::string& verb, const std::string& file,
-                       const std::string& parameters, const std::string& folder, int showCommand) {
-  calls.push_back({owner, verb, file, parameters, folder, showCommand});
-  return result;
-}
-
-platform::TransferResult FakeTransfer::fetch(const std::string& url) {
-  fetches.push_back(url);
-  const auto it = replies.find(url);
-  if (it == replies.end()) return {false, {}, "no reply"};
-  return it->second;
-}
-
-bool FakeDialogs::askYesNo(const std::string& text, const std::string& title) {
-  questions.push_back({text, title});
-  return answerYes;
-}
-
-int FakeDialogs::popupMenu(const std::vector<platform::MenuEntry>& entries) {
-  menus.push_back(entries);
-  if (whileMenuOpen) whileMenuOpen();
-  return menuChoice;
-}
-
-std::optional<std::string> FakeDialogs::chooseFolder(const std::string& start) {
-  folderStarts.push_back(start);
-  return folderChoice;
-}
-
 bool FakeFileStore::exists(const std::string& folder, const std::string& name) {
   std::error_code error;  // a name too long for the system is simply not there
   return std::filesystem::exists(std::filesystem::symlink_status(folder + "/" + name, error));
@@ -138,8 +98,6 @@ void FakeMainWindow::close() {
   ++closeCalls;
   if (events.unload) events.unload();
 }
-
-FakeMessageView::FakeMessageView(FakePlatform& platform) : timer(platform, "msgTextTimer") {}
 
 FakePlatform::FakePlatform() {
   clock_.set(2004, 1, 3, 14, 25, 1);

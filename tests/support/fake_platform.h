@@ -83,8 +83,14 @@ class FakeRandom : public platform::RandomSource {
 
 class FakeSettingsStore : public platform::SettingsStore {
  public:
-  std::string read(const std::string& key, const std::string& defaultText) const override;
-  void write(const std::string& key, const std::string& text) override;
+  std::string read(const std::string& key, const std::string& defaultText) const override {
+    reads.push_back(key);
+    return values.count(key) ? values.at(key) : defaultText;
+  }
+  void write(const std::string& key, const std::string& text) override {
+    values[key] = text;
+    writes.emplace_back(key, text);
+  }
   std::map<std::string, std::string> values;
   std::vector<std::pair<std::string, std::string>> writes;  // in order
   mutable std::vector<std::string> reads;                   // keys, in order
@@ -100,7 +106,10 @@ struct ShellCall {
 class FakeShell : public platform::Shell {
  public:
   int execute(int ownerWindow, const std::string& verb, const std::string& file,
-              const std::string& parameters, const std::string& folder, int showCommand) override;
+              const std::string& parameters, const std::string& folder, int showCommand) override {
+    calls.push_back({ownerWindow, verb, file, parameters, folder, showCommand});
+    return result;
+  }
   std::vector<ShellCall> calls;
   int result = 42;
 };
@@ -108,7 +117,10 @@ class FakeShell : public platform::Shell {
 class FakeTransfer : public platform::ImageTransfer {
  public:
   void cancel() override { ++cancels; }
-  platform::TransferResult fetch(const std::string& url) override;
+  platform::TransferResult fetch(const std::string& url) override {
+    fetches.push_back(url);
+    return replies.count(url) ? replies.at(url) : platform::TransferResult{false, {}, "no reply"};
+  }
   std::map<std::string, platform::TransferResult> replies;  // missing: a failed fetch
   std::vector<std::string> fetches;
   int cancels = 0;
@@ -124,9 +136,19 @@ class FakeDialogs : public platform::UserDialogs {
   void messageBox(const std::string& text, const std::string& title) override {
     messageBoxes.push_back({text, title});
   }
-  bool askYesNo(const std::string& text, const std::string& title) override;
-  int popupMenu(const std::vector<platform::MenuEntry>& entries) override;
-  std::optional<std::string> chooseFolder(const std::string& start) override;
+  bool askYesNo(const std::string& text, const std::string& title) override {
+    questions.push_back({text, title});
+    return answerYes;
+  }
+  int popupMenu(const std::vector<platform::MenuEntry>& entries) override {
+    menus.push_back(entries);
+    if (whileMenuOpen) whileMenuOpen();
+    return menuChoice;
+  }
+  std::optional<std::string> chooseFolder(const std::string& start) override {
+    folderStarts.push_back(start);
+    return folderChoice;
+  }
 
   std::vector<MessageBoxCall> messageBoxes;
   std::vector<MessageBoxCall> questions;
@@ -273,7 +295,7 @@ class FakeOptionsView : public platform::OptionsView {
 
 class FakeMessageView : public platform::MessageView {
  public:
-  explicit FakeMessageView(FakePlatform& platform);
+  explicit FakeMessageView(FakePlatform& platform) : timer(platform, "msgTextTimer") {}
   // Ten pixels a character, one line high.
   void setText(const std::string& value) override { text = value; }
   int textWidth() const override { return static_cast<int>(text.size()) * 10 * 15; }
