@@ -140,7 +140,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     p.navPending = true;
     h.work().complete(page);
-    h.platform.runPending();
 
     // The image the handler chose arrives in its slot.
     for (int k = 0; k < 10 && !p.unloading; ++k) {
