@@ -16,8 +16,7 @@ e2e_need curl
 # wallpaper larger than a small screen can cover it all).
 grep '^http://site1\.test/' "$source_dir/data/links/websim.txt" >"$tmp/links.txt"
 grep '^http://site1\.test/images/.*|0|' "$tmp/links.txt" >"$tmp/pictures.txt"
-grep '/images/pattern-' "$tmp/pictures.txt" >"$tmp/patterns.txt" ||
-  lib_fail "no site1.test pattern pictures in data/links/websim.txt"
+e2e_pattern_links "$tmp/patterns.txt"
 
 # Display loads that ended in a picture shown: completions not refused for their size.
 pictures_shown() {

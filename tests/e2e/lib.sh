@@ -135,6 +135,13 @@ e2e_screenshot() {
   cp "$work/$1.png" "$build/e2e-$1.png"
 }
 
+# The demo link list's pattern pictures alone, into FILE: bright, and smaller than any test
+# screen, so that no one picture covers the screen or leaves it dark.
+e2e_pattern_links() {
+  grep '^http://site1\.test/images/pattern-.*|0|' "$source_dir/data/links/websim.txt" >"$1" ||
+    lib_fail "no pattern pictures in data/links/websim.txt"
+}
+
 # How many pixels of the picture (or of its part WxH+X+Y) are not (nearly) black.
 e2e_lit_pixels() {
   # fx prints large counts as 1.2e+06: make it a plain whole number for shell arithmetic.

@@ -29,7 +29,7 @@ two_monitors() {
 
 # --- started by hand: both monitors, Escape --------------------------------------------------
 # Pattern pictures, smaller than one monitor, so that one picture cannot light both.
-grep '^http://site1\.test/images/pattern-.*|0|' "$source_dir/data/links/websim.txt" >"$tmp/patterns.txt"
+e2e_pattern_links "$tmp/patterns.txt"
 E2E_SCREEN=two_monitors e2e_start "$tmp/patterns.txt"
 e2e_main_window || lib_fail "no main window"
 state=$(e2e_window_state "$window")

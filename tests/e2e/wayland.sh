@@ -23,7 +23,7 @@ start_weston() {
 
 # --- headless weston: full screen, pictures -------------------------------------------------------
 # Pattern pictures, smaller than the output: a wallpaper could cover it, top strip and all.
-grep '^http://site1\.test/images/pattern-.*|0|' "$source_dir/data/links/websim.txt" >"$tmp/patterns.txt"
+e2e_pattern_links "$tmp/patterns.txt"
 E2E_SCREEN=start_weston e2e_start "$tmp/patterns.txt"
 e2e_wait_log "[I-BrowseComplete] http" 60 || failures+=("weston: no picture shown")
 sleep 2  # the picture's frame is drawn after its page completes
