@@ -119,7 +119,9 @@ QImage Engine::decodedImage(const QString& address) const {
 }
 
 void Engine::storeDecoded(const QString& address, const QImage& image) {
-  if (!image.isNull()) d->decoded.insert(address, image, image.sizeInBytes());
+  if (image.isNull()) return;
+  d->decoded.insert(address, image, image.sizeInBytes());
+  storeSize(address, image.size());
 }
 
 void Engine::releaseDecoded(const QString& address) { d->decoded.remove(address); }
@@ -149,7 +151,6 @@ void Engine::fetchDecoded(const QString& address, QObject* context, std::functio
       d->failedDecodes.insert(address, true);
     } else if (wanted) {  // nobody left to show it: not kept
       storeDecoded(address, image);
-      storeSize(address, image.size());
     }
     for (const Private::Waiter& waiter : waiters) {
       if (waiter.context) waiter.done();

@@ -95,6 +95,7 @@ class Engine : public QObject {
 
   // Decoded images for display, one copy per address; a null image when absent.
   QImage decodedImage(const QString& address) const;
+  // Keeps a decoded picture (a null one is ignored), and its size as the address's size.
   void storeDecoded(const QString& address, const QImage& image);
   // A panel has cut what it shows of the picture: the full one is no longer needed.
   void releaseDecoded(const QString& address);

@@ -137,10 +137,7 @@ void PageLoad::decodeForPanel(const QString& key, const QByteArray& body, QSize 
   decoder.decode(body, this, [this, key](const QImage& image) {
     decoding_ = false;
     if (cancelled_) return;
-    if (!image.isNull()) {
-      engine_.storeDecoded(key, image);
-      engine_.storeSize(key, image.size());
-    }
+    engine_.storeDecoded(key, image);
     maybeFinish();
   });
 }
