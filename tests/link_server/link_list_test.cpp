@@ -39,20 +39,14 @@ TEST(LinkList, ReportsMalformedLinesByNumberAndKeepsTheRest) {
     const char* line;
     const char* why;  // a fragment of the message
   } cases[] = {
-      {"http://a.test/", "url|depth|code"},
       {"http://a.test/|2", "url|depth|code"},
       {"ftp://a.test/x|2|http://a.test/", "http or https"},
-      {"javascript:alert(1)|2|http://a.test/", "http or https"},
       {"http://a test/|2|http://a.test/", "http or https"},
       {"|2|http://a.test/", "http or https"},
-      {"http://a.test/|two|http://a.test/", "whole number"},
-      {"http://a.test/||http://a.test/", "whole number"},
       {"http://a.test/|2.5|http://a.test/", "whole number"},
       {"http://a.test/|-3|http://a.test/", "outside"},
       {"http://a.test/|11|http://a.test/", "outside"},
-      {"http://a.test/|2|", "code"},
       {"http://a.test/|2|1234", "code"},
-      {"adults http://a.test/|2|http://a.test/", "http or https"},
   };
   QString text = QStringLiteral("http://good.test/|1|http://good.test/\n");
   for (const auto& c : cases) text += QString::fromUtf8(c.line) + u'\n';
@@ -84,7 +78,6 @@ TEST(LinkList, DrawsFromTheSideTheModeAsksFor) {
       {n1 + a1 + n2 + a2, true, {"http://a1.test/", "http://a2.test/"}},
       {n1, true, {"http://n1.test/"}},
       {a1, false, {}},
-      {"# nothing\n", false, {}},
   };
   QRandomGenerator random(42);
   for (const auto& c : cases) {
