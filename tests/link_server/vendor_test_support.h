@@ -1,10 +1,11 @@
-// Shared pieces of the link server's tests: the application, and requests over real HTTP.
+// Shared pieces of the link server's tests: the application, and requests over raw sockets
+// (sent exactly as written, nothing followed: the tests read what the server sent).
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QCoreApplication>
-#include <QNetworkAccessManager>
-#include <QNetworkProxy>
-#include <QNetworkReply>
+#include <QTcpSocket>
 #include <QTest>
 #include <memory>
 
@@ -12,41 +13,56 @@ namespace vendortest {
 
 constexpr int kPatienceMs = 10'000;  // a failure guard only, never a measured time
 
-struct Reply {
-  int status = 0;
-  QByteArray body, contentType, location;
-};
-
-// Redirects are not followed: the tests read them.
-class Client {
- public:
-  Client() {
+// Declared before any server, so the application exists first.
+struct AppGuard {
+  AppGuard() {
     static int argc = 1;
     static char name[] = "test_link_server";
     static char* argv[] = {name, nullptr};
     if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);  // lives until exit
-    network_ = std::make_unique<QNetworkAccessManager>();
-    network_->setProxy(QNetworkProxy::NoProxy);
   }
-  QNetworkReply* send(const QString& url, const QByteArray& verb = "GET") {
-    QNetworkRequest request(QUrl(url, QUrl::TolerantMode));
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::ManualRedirectPolicy);
-    return network_->sendCustomRequest(request, verb);
-  }
-  static Reply finish(QNetworkReply* started) {
-    std::unique_ptr<QNetworkReply> reply(started);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return reply->isFinished(); }, kPatienceMs));
-    return {reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), reply->readAll(),
-            reply->header(QNetworkRequest::ContentTypeHeader).toByteArray(),
-            reply->rawHeader("Location")};
-  }
-  Reply fetch(const QString& url, const QByteArray& verb = "GET") {
-    return finish(send(url, verb));
-  }
-
- private:
-  std::unique_ptr<QNetworkAccessManager> network_;
 };
+
+// A connection to the port on loopback, from the given local address, with the bytes sent.
+inline std::unique_ptr<QTcpSocket> send(quint16 port, const QByteArray& bytes,
+                                        const QHostAddress& from = {}) {
+  auto socket = std::make_unique<QTcpSocket>();
+  if (!from.isNull()) socket->bind(from);
+  socket->connectToHost(QHostAddress::LocalHost, port);
+  EXPECT_TRUE(socket->waitForConnected(kPatienceMs));
+  socket->write(bytes);
+  return socket;
+}
+
+// Whatever comes back before the server closes the connection.
+inline QByteArray received(QTcpSocket& socket) {
+  QByteArray bytes;
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] {
+        bytes += socket.readAll();
+        return socket.state() == QAbstractSocket::UnconnectedState;
+      },
+      kPatienceMs))
+      << "server left it open";
+  return bytes + socket.readAll();
+}
+
+struct Reply {
+  int status = 0;
+  QByteArray head, body;
+  QByteArray header(const QByteArray& name) const {
+    const qsizetype at = head.indexOf("\r\n" + name + ": ");
+    return at < 0 ? QByteArray() : head.mid(at + name.size() + 4).split('\r').front();
+  }
+};
+
+inline Reply reply(const QByteArray& raw) {
+  const qsizetype end = raw.indexOf("\r\n\r\n");
+  return {raw.mid(9, 3).toInt(), raw.left(end), end < 0 ? QByteArray() : raw.mid(end + 4)};
+}
+
+inline Reply fetch(quint16 port, const QByteArray& path, const QByteArray& verb = "GET") {
+  return reply(received(*send(port, verb + " " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n")));
+}
 
 }  // namespace vendortest
