@@ -108,7 +108,7 @@ QByteArray gzip(const QByteArray& data) {
   return out;
 }
 
-QByteArray imageBytes(const QByteArray& format, int width, int height) {
+QByteArray imageBytes(const QByteArray& format, int width, int height, QImage::Format pixels) {
   if (format == "gif") {
     // One colour: the screen's size and palette (red, black), then one image of that size
     // with a minimal LZW stream (code size 2, one sub-block).
@@ -118,7 +118,7 @@ QByteArray imageBytes(const QByteArray& format, int width, int height) {
     return "GIF89a" + size + QByteArray("\x80\0\0\xff\0\0\0\0\0,\0\0\0\0", 14) + size +
            QByteArray("\0\x02\x02\x44\x01\0;", 7);
   }
-  QImage image(width, height, QImage::Format_RGB32);
+  QImage image(width, height, pixels);
   image.fill(Qt::red);
   QByteArray out;
   QBuffer buffer(&out);

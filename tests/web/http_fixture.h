@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QHash>
+#include <QImage>
 #include <QTcpServer>
 #include <QTest>
 #include <functional>
@@ -55,7 +56,8 @@ QByteArray gzip(const QByteArray& data);
 QByteArray deflate(const QByteArray& data);  // zlib-wrapped, as HTTP "deflate" means
 quint32 crc32(const QByteArray& data);
 // Encoded test images of a given size: "png", "jpeg", "progressive", "gif", "bmp", "webp".
-QByteArray imageBytes(const QByteArray& format, int width, int height);
+QByteArray imageBytes(const QByteArray& format, int width, int height,
+                      QImage::Format pixels = QImage::Format_RGB32);
 
 inline QApplication& testApp() {
   static int argc = 1;
