@@ -14,12 +14,16 @@ namespace {
 using webtest::HttpFixture;
 using webtest::Reply;
 
-TEST(DisplayView, ShowsTheWrittenDisplayPageFromOneDecodedCopy) {
-  webtest::testApp();
+class DisplayView : public ::testing::Test {
+ protected:
+  webtest::AppGuard guard;
   HttpFixture server;
+  web::Engine engine{webtest::optionsFor(server)};
+  web::WebBrowser browser{engine};
+};
+
+TEST_F(DisplayView, ShowsTheWrittenDisplayPageFromOneDecodedCopy) {
   server.route("/pic.png", Reply{200, "image/png", webtest::imageBytes("png", 60, 40)});
-  web::Engine engine(webtest::optionsFor(server));
-  web::WebBrowser browser(engine);
   web::DisplayView view(browser);
   view.resize(60 + 40, 40 + 48);
   view.show();
@@ -73,12 +77,8 @@ Reply halvesPicture() {
   return Reply{200, "image/png", png};
 }
 
-TEST(DisplayView, KeepsOnlyThePixelsInsideTheWindow) {
-  webtest::testApp();
-  HttpFixture server;
+TEST_F(DisplayView, KeepsOnlyThePixelsInsideTheWindow) {
   server.route("/wide.png", halvesPicture());
-  web::Engine engine(webtest::optionsFor(server));
-  web::WebBrowser browser(engine);
 
   // A 200x150 window showing the right-hand end of a panel larger than itself.
   QWidget window;
@@ -133,10 +133,7 @@ TEST(DisplayView, KeepsOnlyThePixelsInsideTheWindow) {
   EXPECT_TRUE(view->keptPart(name).isEmpty());
 }
 
-TEST(DisplayView, NeverReadsFiles) {
-  webtest::testApp();
-  web::Engine engine;
-  web::WebBrowser browser(engine);
+TEST_F(DisplayView, NeverReadsFiles) {
   web::DisplayView view(browser);
   for (const int type : {QTextDocument::ImageResource, QTextDocument::StyleSheetResource})
     EXPECT_FALSE(view.loadResource(type, QUrl("file:///etc/passwd")).isValid()) << type;
