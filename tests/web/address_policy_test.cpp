@@ -55,7 +55,7 @@ TEST(AddressPolicy, AllowListMatchesHostOrHostAndPort) {
 }
 
 TEST(AddressPolicy, RepeatedFailuresOfOneHostArePacedUntilASuccess) {
-  webtest::testApp();
+  webtest::AppGuard app;
   web::Engine engine;
   const QUrl host("http://unreachable.example/");
   std::vector<int> delays;

@@ -39,7 +39,7 @@ TEST(HostPacing, ReadsRetryAfterAsSecondsOrDateCappedAtTenMinutes) {
 }
 
 TEST(HostPacing, GivesEachHostSixProbeTurnsInOrder) {
-  webtest::testApp();
+  webtest::AppGuard app;
   web::HostPacing pacing(6);
   std::vector<std::unique_ptr<QObject>> owners;
   std::vector<int> started;

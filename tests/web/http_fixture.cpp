@@ -53,10 +53,9 @@ void HttpFixture::onConnection() {
 }
 
 void HttpFixture::respond(QTcpSocket* socket, const Request& request) {
-  const QByteArray& path = request.path;
-  const QByteArray bare = path.split('?').constFirst();
+  const QByteArray bare = request.path.split('?').constFirst();
   ++hits_[bare];
-  const auto route = routes_.contains(path) ? routes_.find(path) : routes_.find(bare);
+  const auto route = routes_.find(bare);
   const Reply reply =
       route != routes_.end() ? (*route)(request) : Reply{404, "text/html", "<p>not here</p>"};
   if (reply.hang) return;

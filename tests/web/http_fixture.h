@@ -59,17 +59,14 @@ quint32 crc32(const QByteArray& data);
 QByteArray imageBytes(const QByteArray& format, int width, int height,
                       QImage::Format pixels = QImage::Format_RGB32);
 
-inline QApplication& testApp() {
-  static int argc = 1;
-  static char name[] = "test_web";
-  static char* argv[] = {name, nullptr};
-  static auto* app = new QApplication(argc, argv);  // lives until exit
-  return *app;
-}
-
 // Declared before any server or engine member, so the application exists first.
 struct AppGuard {
-  AppGuard() { testApp(); }
+  AppGuard() {
+    static int argc = 1;
+    static char name[] = "test_web";
+    static char* argv[] = {name, nullptr};
+    if (!qApp) new QApplication(argc, argv);  // lives until exit
+  }
 };
 
 struct Event {
