@@ -54,7 +54,20 @@ class FakeApi : public QObject {
     server.listen(QHostAddress::LocalHost, 0);
     connect(&server, &QTcpServer::newConnection, this, [this] {
       while (QTcpSocket* socket = server.nextPendingConnection()) {
-        connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { read(socket); });
+        auto head = std::make_shared<QByteArray>();
+        connect(socket, &QTcpSocket::readyRead, socket, [this, socket, head] {
+          *head += socket->readAll();
+          if (!head->contains("\r\n\r\n")) return;
+          requests.append(*head);
+          mostOpen = std::max(mostOpen, ++open);
+          QTimer::singleShot(100, socket, [this, socket] {
+            --open;
+            socket->write("HTTP/1.1 " + QByteArray::number(status) +
+                          " X\r\nContent-Type: application/json\r\nContent-Length: " +
+                          QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+            socket->disconnectFromHost();
+          });
+        });
       }
     });
   }
@@ -64,24 +77,7 @@ class FakeApi : public QObject {
   QByteArray body = pictureJson();
   QList<QByteArray> requests;  // request heads
   int open = 0, mostOpen = 0;
-
- private:
-  void read(QTcpSocket* socket) {
-    QByteArray& head = heads_[socket];
-    head += socket->readAll();
-    if (!head.contains("\r\n\r\n")) return;
-    requests.append(head);
-    mostOpen = std::max(mostOpen, ++open);
-    QTimer::singleShot(100, socket, [this, socket] {
-      --open;
-      socket->write("HTTP/1.1 " + QByteArray::number(status) +
-                    " X\r\nContent-Type: application/json\r\nContent-Length: " +
-                    QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
-      socket->disconnectFromHost();
-    });
-  }
   QTcpServer server;
-  QHash<QTcpSocket*, QByteArray> heads_;
 };
 
 class SearchGatewayTest : public testing::Test {

@@ -1,4 +1,4 @@
-// Manners per host: probe turns, and pauses asked for with Retry-After (over real HTTP).
+// Manners per host: probe turns, and reading Retry-After (its pause over HTTP: navigation_test).
 #include "web/host_pacing.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +7,6 @@
 #include <QLocale>
 
 #include "http_fixture.h"
-#include "web/engine.h"
 
 namespace {
 
@@ -59,27 +58,6 @@ TEST(HostPacing, GivesEachHostSixProbeTurnsInOrder) {
   owners[1].reset();                // a running probe goes with its turn
   QCoreApplication::processEvents();
   EXPECT_EQ(started, (std::vector<int>{0, 1, 2, 3, 4, 5, 9, 7, 8}));
-}
-
-TEST(HostPacing, AHostThatAsksForAPauseIsNotAskedAgainMeanwhile) {
-  webtest::AppGuard app;
-  webtest::HttpFixture server;
-  server.route("/busy", webtest::Reply{429, "text/html", "", {{"Retry-After", "120"}}});
-  server.route("/down", webtest::Reply{503});
-  server.route("/ok", webtest::Reply{200});
-  web::Engine engine(webtest::optionsFor(server));
-  const auto visit = [&](const char* path) {
-    web::WebBrowser browser(engine);
-    const auto events = webtest::visit(browser, server.url(QString::fromLatin1(path)));
-    return events.empty() ? 0 : events.front().status;
-  };
-  // A 503 without Retry-After pauses nothing; a 429 with one: the host's addresses fail with
-  // 429 and are not asked for.
-  for (const auto& [path, status] :
-       {std::pair{"/down", 503}, {"/ok", 0}, {"/busy", 429}, {"/ok", 429}})
-    EXPECT_EQ(visit(path), status) << path;
-  EXPECT_EQ(server.hits("/ok"), 1);
-  EXPECT_EQ(server.hits("/busy"), 1);
 }
 
 }  // namespace

@@ -110,10 +110,8 @@ TEST_F(ImageSizing, ProbesAskForTheFirstBytesAndReadOnOnlyWhenTheSizeIsNotThere)
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     HttpFixture files;
-    const QByteArray body = c.body;
-    const bool honours = c.honoursRange;
-    files.route("/big.jpg", [body, honours](const webtest::Request& request) {
-      return honours ? ranged(body, request) : image("image/jpeg", body);
+    files.route("/big.jpg", [c](const webtest::Request& request) {
+      return c.honoursRange ? ranged(c.body, request) : image("image/jpeg", c.body);
     });
     web::Engine engine(webtest::optionsFor(files));
     web::SizeProbe probe(engine, files.url("/big.jpg"));

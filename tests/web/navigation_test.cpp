@@ -121,6 +121,20 @@ TEST_F(Navigation, EachOutcomeHasItsStatus) {
   }
 }
 
+// A 503 without Retry-After pauses nothing; a 429 with one: the host's addresses fail with 429
+// and are not asked for.
+TEST_F(Navigation, AHostThatAsksForAPauseIsNotAskedAgainMeanwhile) {
+  server.route("/busy", html({}, 429, {{"Retry-After", "120"}}));
+  server.route("/down", html({}, 503));
+  server.route("/ok", html({}));
+  web::Engine& engine = makeEngine(webtest::optionsFor(server));
+  for (const auto& [path, status] :
+       {std::pair{"/down", 503}, {"/ok", 0}, {"/busy", 429}, {"/ok", 429}})
+    EXPECT_EQ(load(engine, server.url(path)).status, status) << path;
+  EXPECT_EQ(server.hits("/ok"), 1);
+  EXPECT_EQ(server.hits("/busy"), 1);
+}
+
 // Names answer through fake DNS: a private answer must be refused before anything connects.
 const QHash<QString, QList<QHostAddress>> kPrivateNames = {
     {"loop.test", {QHostAddress("127.0.0.1")}},
