@@ -24,7 +24,6 @@ vendor=$(sed -n 's/.* listening on \([0-9.]*:[0-9]*\),.*/\1/p' "$work/vendor.log
 fetch() { curl -s --max-time 15 --noproxy '*' "$@"; }
 via_websim() { curl -s --max-time 15 --noproxy '' -x "http://$websim" "$@"; }
 code() { "$@" -o /dev/null -w '%{http_code} %{redirect_url}'; }
-kind() { "$@" -o /dev/null -w '%{http_code} %{content_type}'; }
 expect() {  # WHAT GOT WANTED
   [[ "${2% }" == "$3" ]] || failures+=("$1: \"$2\", not \"$3\"")
 }
@@ -48,7 +47,7 @@ expect "socket activation" \
 
 # --- websim through the proxy -------------------------------------------------------------------
 via_websim http://site1.test/index.html | grep -q 'Gallery 1' || failures+=("no gallery page through the proxy")
-expect "a picture" "$(kind via_websim http://site1.test/images/pattern-01.png)" "200 image/png"
+expect "a picture" "$(via_websim -o /dev/null -w '%{http_code} %{content_type}' http://site1.test/images/pattern-01.png)" "200 image/png"
 expect "an unknown host" "$(code via_websim http://nowhere.test/)" 502
 via_websim https://site1.test/ >/dev/null && failures+=("an https tunnel was let through")
 status=0
