@@ -12,8 +12,10 @@ lib_start_xvfb
 lib_sandbox_home
 lib_install_quorel
 
-# (The switch's other forms: tests/app/image_form_test.cpp.)
-timeout 10 "$quorel_bin" /p >>"$work/quorel.out" 2>&1 || failures+=("quorel /p ended with $?")
+for args in "/p" "/P:123" "/p 4567"; do
+  # shellcheck disable=SC2086
+  timeout 10 "$quorel_bin" $args >>"$work/quorel.out" 2>&1 || failures+=("quorel $args ended with $?")
+done
 ! xdotool search --name 'Quorel' >/dev/null 2>&1 || failures+=("a preview drew a window")
 
 # No link server and no web: nothing is crawled, so the whole window stays background.
