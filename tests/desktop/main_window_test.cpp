@@ -7,13 +7,11 @@
 
 #include "desktop/qt_main_window.h"
 #include "desktop/qt_screen.h"
-#include "qt_test_app.h"
 #include "web/display_view.h"
 
 namespace {
 
 struct MainWindowTest : ::testing::Test {
-  static void SetUpTestSuite() { desktop_test::ensureApplication(); }
   void SetUp() override {
     window.setEvents({
         .unload = [this] { log += "unload;"; },

@@ -1,7 +1,7 @@
 // The platform's promises, held to the fake platform the logic tests run on and to the Qt
 // implementation alike: a logic test on the fake then means what it says about the program.
 // Qt timers wait for real (short waits, only the order of events is asserted).
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -17,7 +17,6 @@
 #include "desktop/qt_timer.h"
 #include "desktop/twips_control.h"
 #include "platform/run_time_error.h"
-#include "qt_test_app.h"
 #include "support/fake_platform.h"
 
 namespace {
@@ -38,10 +37,6 @@ struct FakeSide {
 };
 
 struct QtSide {
-  // First member: the widgets below need the application before they are made.
-  struct App {
-    App() { desktop_test::ensureApplication(); }
-  } app;
   QTemporaryDir dir;
   desktop::QtScreen screen;
   QWidget window;
@@ -113,7 +108,6 @@ TYPED_TEST(Contract, ATimerKeepsFiringUntilDisabled) {
   this->side.wait(300);
   EXPECT_EQ(ticks, 3);
   EXPECT_FALSE(timer->enabled());
-  EXPECT_EQ(timer->interval(), 20);
 }
 
 TYPED_TEST(Contract, SettingsComeBackAsWritten) {
@@ -152,16 +146,10 @@ TYPED_TEST(Contract, ControlsKeepTheirTwipsAndRefuseNegativeSizes) {
       [&] { control->move(0, 0, 10, -1); },
   };
   for (const auto& call : refused) {
-    try {
-      call();
-      ADD_FAILURE() << "no failure";
-    } catch (const platform::RunTimeError& error) {
-      EXPECT_EQ(error.number(), 5);
-    }
+    EXPECT_THAT(call, testing::Throws<platform::RunTimeError>(
+                          testing::Property(&platform::RunTimeError::number, 5)));
     EXPECT_EQ(twips(), (std::array{1001, 300, 4500, 1499}));
   }
-  control->setVisible(false);
-  EXPECT_FALSE(control->visible());
 }
 
 }  // namespace

@@ -1,26 +1,24 @@
 // The small translations of the desktop layer: menu positions, the screen saver's window,
-// shell targets, clock conversion, random draws, program folders.
+// shell targets, clock conversion, random draws, program folders, the link server watch.
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QMenu>
 #include <QTemporaryDir>
 
+#include "desktop/link_server_watch.h"
 #include "desktop/program_folders.h"
 #include "desktop/qt_clock.h"
 #include "desktop/qt_shell.h"
 #include "desktop/qt_user_dialogs.h"
 #include "desktop/screen_saver_host.h"
 #include "desktop/std_random_source.h"
-#include "qt_test_app.h"
+#include "web/engine.h"
+#include "web/web_browser.h"
 
 namespace {
 
-struct SmallServicesTest : ::testing::Test {
-  static void SetUpTestSuite() { desktop_test::ensureApplication(); }
-};
-
-TEST_F(SmallServicesTest, MenuEntriesKeepTheirPositionsAcrossSeparators) {
+TEST(SmallServices, MenuEntriesKeepTheirPositionsAcrossSeparators) {
   using Kind = platform::MenuEntry::Kind;
   QMenu menu;
   desktop::QtUserDialogs::fillMenu(menu, {{Kind::Plain, "Browse Pic"},
@@ -38,7 +36,7 @@ TEST_F(SmallServicesTest, MenuEntriesKeepTheirPositionsAcrossSeparators) {
 }
 
 // A screen saver says so by an option or its window in the environment.
-TEST_F(SmallServicesTest, ScreenSaverStartAndWindowFromOptionOrEnvironment) {
+TEST(SmallServices, ScreenSaverStartAndWindowFromOptionOrEnvironment) {
   const struct {
     QStringList arguments;
     QString environment;
@@ -46,7 +44,6 @@ TEST_F(SmallServicesTest, ScreenSaverStartAndWindowFromOptionOrEnvironment) {
     std::optional<WId> window;
   } cases[] = {
       {{"quorel"}, "", false, std::nullopt},
-      {{"quorel", "/c"}, "", false, std::nullopt},
       {{"quorel", "x/s"}, "", false, std::nullopt},
       {{"quorel", "/S"}, "", true, std::nullopt},
       {{"quorel", "/s:1"}, "", true, std::nullopt},
@@ -55,7 +52,6 @@ TEST_F(SmallServicesTest, ScreenSaverStartAndWindowFromOptionOrEnvironment) {
       {{"quorel"}, "junk", true, std::nullopt},
       {{"quorel", "-window-id", "0x20"}, "0x10", true, WId(0x20)},
       {{"quorel", "-window-id"}, "0x10", true, WId(0x10)},
-      {{"quorel", "-window-id", "7"}, "", true, WId(7)},
       {{"quorel", "-root"}, "", true, std::nullopt},  // the root window: offscreen has no X server
   };
   for (const auto& c : cases) {
@@ -65,7 +61,7 @@ TEST_F(SmallServicesTest, ScreenSaverStartAndWindowFromOptionOrEnvironment) {
   }
 }
 
-TEST_F(SmallServicesTest, ShellTargets) {
+TEST(SmallServices, ShellTargets) {
   EXPECT_EQ(desktop::QtShell::target("http://127.0.0.1:8480/click.asp?url=x", ""),
             QUrl("http://127.0.0.1:8480/click.asp?url=x"));
   EXPECT_EQ(desktop::QtShell::target("/home/u/a b.jpg", ""),
@@ -75,7 +71,7 @@ TEST_F(SmallServicesTest, ShellTargets) {
   EXPECT_TRUE(desktop::QtShell::target("a.jpg", "").isEmpty());
 }
 
-TEST_F(SmallServicesTest, ClockConvertsLocalDateTimes) {
+TEST(SmallServices, ClockConvertsLocalDateTimes) {
   using namespace std::chrono;
   const QDateTime when(QDate(2004, 2, 29), QTime(23, 59, 58, 250));
   const auto expected = local_days{year{2004} / February / 29} + hours{23} + minutes{59} +
@@ -83,7 +79,7 @@ TEST_F(SmallServicesTest, ClockConvertsLocalDateTimes) {
   EXPECT_EQ(desktop::QtClock::toLocalTime(when), expected);
 }
 
-TEST_F(SmallServicesTest, RandomDrawsSpanTheUnitIntervalWithoutItsEnd) {
+TEST(SmallServices, RandomDrawsSpanTheUnitIntervalWithoutItsEnd) {
   desktop::StdRandomSource random;
   random.seedFromClock();
   float lowest = 1, highest = 0;
@@ -94,7 +90,7 @@ TEST_F(SmallServicesTest, RandomDrawsSpanTheUnitIntervalWithoutItsEnd) {
   EXPECT_TRUE(lowest >= 0 && lowest < 0.01f && highest > 0.99f && highest < 1) << highest;
 }
 
-TEST_F(SmallServicesTest, ProgramFolderFallsBackToTheStateFolder) {
+TEST(SmallServices, ProgramFolderFallsBackToTheStateFolder) {
   QTemporaryDir dir;
   const QByteArray saved = qgetenv("XDG_STATE_HOME");
   qputenv("XDG_STATE_HOME", dir.filePath("state").toUtf8());
@@ -103,6 +99,36 @@ TEST_F(SmallServicesTest, ProgramFolderFallsBackToTheStateFolder) {
   EXPECT_EQ(fallback, dir.filePath("state/quorel"));
   EXPECT_TRUE(QDir(fallback).exists());
   saved.isNull() ? qunsetenv("XDG_STATE_HOME") : qputenv("XDG_STATE_HOME", saved);
+}
+
+// The one line about a link server that does not answer: only for the link server's address,
+// only after a few failures in a row, and only once.
+TEST(SmallServices, LinkServerWatchSaysOnceAfterAFewFailuresInARow) {
+  const QString vendor = QStringLiteral("http://127.0.0.1:8480/quorel/bin/getlinks.asp");
+  const QString other = QStringLiteral("http://127.0.0.1:8481/page.html");
+  struct Case {
+    const char* events;  // f: link server failed, o: another site failed, c: link server page
+    int lines;
+  };
+  const Case cases[] = {
+      {"ff", 0}, {"fff", 1}, {"ffffff", 1}, {"ffcff", 0}, {"foffo", 1}, {"ooooo", 0},
+  };
+  for (const auto& c : cases) {
+    web::Engine engine;
+    web::WebBrowser browser(engine);
+    int lines = 0;
+    new desktop::LinkServerWatch(browser, QStringLiteral("127.0.0.1:8480"),
+                                 [&](const QString& line) {
+                                   EXPECT_TRUE(line.contains(QStringLiteral("quorel-vendor(1)")));
+                                   ++lines;
+                                 });
+    for (const char* e = c.events; *e; ++e) {
+      bool cancel = false;
+      if (*e == 'c') emit browser.documentComplete(vendor);
+      if (*e != 'c') emit browser.navigateError(*e == 'f' ? vendor : other, {}, 404, &cancel);
+    }
+    EXPECT_EQ(lines, c.lines) << c.events;
+  }
 }
 
 }  // namespace

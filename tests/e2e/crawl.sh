@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# The crawl end to end, read from the status log: the version check finds the program up to
-# date, link-list replies are parsed, crawls descend to an image, a phrase mined from a text
-# page goes to an image-search engine, and an image address taken from an imgurl result link
-# is loaded for display. When the link server is the search host (the default), its gateway
-# asks websim's picture API once for the phrase, and the picture from that answer that the
-# display loaded and did not refuse was in the API's answer and served by websim.
+# The crawl end to end, read from the status log (the version check and link-list replies:
+# install.sh): crawls descend to an image, a phrase mined from a text page goes to an
+# image-search engine, and an image address taken from an imgurl result link is loaded for
+# display. When the link server is the search host (the default), a picture of websim's
+# picture API is loaded for display and not refused. (The gateway asks the API once per
+# phrase and answers from it: tests/link_server/search_gateway_test.cpp.)
 set -euo pipefail
 # shellcheck source=lib.sh
 source "$(dirname "$0")/lib.sh"
@@ -39,13 +39,12 @@ imgurl_shown() {
   return 1
 }
 
-# The first picture of the picture API the display loaded and did not refuse: "PHRASE PICTURE".
+# The first picture of the picture API the display loaded and did not refuse.
 search_picture() {
   e2e_status_lines | awk '
-    /^\[NextURL\] phrase=/ { phrase = $2; sub(/^phrase=/, "", phrase); sub(/,$/, "", phrase) }
-    /^\[I-BrowseComplete\] http:\/\/commons\.test\/thumb\// { pending = $2; asked = phrase; next }
+    /^\[I-BrowseComplete\] http:\/\/commons\.test\/thumb\// { pending = $2; next }
     pending != "" && /^\[IBadImage\]/ { pending = ""; next }
-    pending != "" { print asked, pending; exit }'
+    pending != "" { print pending; exit }'
 }
 
 picked() { (($(lib_count "[GetImage] there are ") + $(lib_count "[GoodImage (") > 0)); }
@@ -57,10 +56,7 @@ all_seen() {
 found="" shown=""
 E2E_POLL=1 e2e_until 120 all_seen || true
 
-for text in "[Version] mine: $version, server: $version, up-to-date" "[BrowseComplete] url=" \
-  "[NextURL] phrase="; do
-  (($(lib_count "$text") > 0)) || failures+=("no \"$text\" line")
-done
+(($(lib_count "[NextURL] phrase=") > 0)) || failures+=("no phrase was searched for")
 picked || failures+=("no crawl reached an image pick (no \"[GetImage] there are \" or \"[GoodImage (\" line)")
 [[ -n "$shown" ]] ||
   failures+=("no image from an imgurl result link was loaded for display (engine pages seen: $(lib_count \
@@ -68,16 +64,7 @@ picked || failures+=("no crawl reached an image pick (no \"[GetImage] there are 
 if [[ $gateway == 1 && -z "$found" ]]; then
   failures+=("no picture from the picture API was shown within 120 s")
 elif ((gateway)); then
-  read -r phrase picture <<<"$found"
-  # The phrase reached the API once, as the gateway words it; the picture was in its answer.
-  searched=$(python3 -c 'import sys, urllib.parse; print(urllib.parse.quote(" ".join(sys.argv[1].replace("+", " ").split()), safe=""))' "$phrase")
-  once=$(grep -F "GET http://commons.test/w/api.php?" "$work/websim.log" |
-    grep -cF "gsrsearch=$searched%20filetype" || true)
-  ((once == 1)) || failures+=("the API was asked $once times for \"$phrase\" (gsrsearch=$searched)")
-  grep -qF "GET $picture " "$work/websim.log" || failures+=("websim never served $picture")
-  e2e_fetch "http://commons.test/w/api.php?action=query&format=json&generator=search&gsrnamespace=6&gsrsearch=$searched&gsrlimit=40&prop=imageinfo&iiprop=url%7Csize%7Cmime&iiurlwidth=1024" "$work/api.json"
-  grep -qF "\"thumburl\": \"$picture\"" "$work/api.json" ||
-    failures+=("$picture is not in the API's answer for \"$phrase\"")
+  grep -qF "GET $found " "$work/websim.log" || failures+=("websim never served $found")
 fi
 e2e_alive
 echo "crawl: $(lib_count "[BrowseComplete] url=") link-list replies, $(lib_count "[GetImage] there are ") image picks," \

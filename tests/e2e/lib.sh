@@ -151,20 +151,6 @@ e2e_lit_pixels() {
   printf '%.0f\n' "$count"
 }
 
-# Screenshots NAME until more than the bottom strip (logo, clock, address box) is lit, for up to
-# SECONDS (default 20): a panel paints once its picture is decoded, a moment after its page
-# completes. Sets lit to the lit pixels above the strip; returns 1 when they stay few.
-e2e_shows_pictures() {
-  local size
-  size=$(xdpyinfo | sed -n 's/^ *dimensions: *\([0-9]*x[0-9]*\) pixels.*/\1/p')
-  e2e_lit_top() {
-    e2e_alive && e2e_screenshot "$1"
-    lit=$(e2e_lit_pixels "$work/$1.png" "${size%x*}x$((${size#*x} - 100))+0+0")
-    ((lit > 5000))
-  }
-  E2E_POLL=1 e2e_until "${2:-20}" e2e_lit_top "$1"
-}
-
 # websim's answer for URL into FILE: through websim as a proxy, or directly for loopback.
 e2e_fetch() {
   local route=(--noproxy '' -x "http://$websim")

@@ -39,7 +39,7 @@ lit=$(e2e_lit_pixels "$shot")
 ((lit > 2000)) || failures+=("weston: only $lit pixels lit: nothing shown")
 e2e_alive
 
-# --- sway: full screen, a click on the background ends it ---------------------------------------
+# --- sway: a click on the background ends it ---------------------------------------
 # A headless sway of our own (not as root: it refuses) and wayvnc on it: sets vnc_port.
 start_sway() {
   local dir=$work/sway as=() socket
@@ -65,18 +65,11 @@ start_sway() {
   lib_pids+=("$!")
   lib_wait_port "127.0.0.1:$vnc_port" "$!" wayvnc "$work/wayvnc.log"
 }
-# No link server: nothing is crawled, so the whole window is background.
+# No link server: nothing is crawled, so the whole window is background. (Full screen: weston's
+# run above.)
 E2E_SCREEN=start_sway e2e_start ""
-full_screen() {
-  fullscreen=$(swaymsg -t get_tree -r | python3 -c 'import json, sys
-def walk(n): return [n] + [d for c in n.get("nodes", []) + n.get("floating_nodes", []) for d in walk(c)]
-print(*("%(width)dx%(height)d+%(x)d+%(y)d" % n["rect"] for n in walk(json.load(sys.stdin))
-        if n.get("app_id") and n.get("fullscreen_mode") == 1))')
-  [[ -n "$fullscreen" ]]
-}
-e2e_until 10 full_screen || true
-[[ "$fullscreen" == 1024x768+0+0 ]] ||
-  failures+=("sway: the collage is not full screen on the output (${fullscreen:-no window})")
+app_shown() { swaymsg -t get_tree | grep -q '"app_id": "'; }
+e2e_until 10 app_shown || failures+=("sway: no window of the collage")
 sleep 1  # the first frame
 # A left click at 512,300 through wayvnc (RFB 3.8, no authentication).
 python3 - "$vnc_port" 512 300 <<'EOF' || failures+=("sway: no click given through wayvnc")

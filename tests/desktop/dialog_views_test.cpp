@@ -1,18 +1,21 @@
-// The options dialog's real widgets, offscreen, driven by the dialog's logic and by clicks.
+// The options dialog's and the message window's real widgets, offscreen, driven by their logic
+// (on the fake platform) and by clicks.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
 #include "app/program.h"
+#include "desktop/qt_message_view.h"
 #include "desktop/qt_options_view.h"
+#include "dialogs/message_window.h"
 #include "dialogs/options_dialog.h"
-#include "qt_test_app.h"
 #include "support/fake_platform.h"
 
 namespace {
@@ -23,18 +26,14 @@ struct RealOptionsPlatform : fake::FakePlatform {
   platform::OptionsView& optionsView() override { return view; }
 };
 
-struct OptionsViewTest : ::testing::Test {
-  static void SetUpTestSuite() { desktop_test::ensureApplication(); }
+template <typename Widget>
+Widget* find(const desktop::QtOptionsView& view, const char* name) {
+  auto* widget = view.dialog().findChild<Widget*>(QString::fromLatin1(name));
+  EXPECT_NE(widget, nullptr) << name;
+  return widget;
+}
 
-  template <typename Widget>
-  Widget* find(const desktop::QtOptionsView& view, const char* name) {
-    auto* widget = view.dialog().findChild<Widget*>(QString::fromLatin1(name));
-    EXPECT_NE(widget, nullptr) << name;
-    return widget;
-  }
-};
-
-TEST_F(OptionsViewTest, LoadedByTheDialogItShowsTheStoredOptions) {
+TEST(OptionsView, LoadedByTheDialogItShowsTheStoredOptions) {
   RealOptionsPlatform platform;
   platform.store.values = {
       {"MaxImageSize", "1024x768"}, {"AdultMode", "1"}, {"AutosavePath", "/pics"}};
@@ -56,10 +55,9 @@ TEST_F(OptionsViewTest, LoadedByTheDialogItShowsTheStoredOptions) {
   program.options->cancelBut_Click();
   program.options->Load();
   EXPECT_EQ(find<QComboBox>(view, "cboMinImageSize")->currentIndex(), -1);
-  EXPECT_EQ(find<QComboBox>(view, "cboMinImageSize")->currentText(), "");
 }
 
-TEST_F(OptionsViewTest, TheUsersClicksDriveTheDialog) {
+TEST(OptionsView, TheUsersClicksDriveTheDialog) {
   RealOptionsPlatform platform;
   Program program(platform);
   auto& view = platform.view;
@@ -97,6 +95,30 @@ TEST_F(OptionsViewTest, TheUsersClicksDriveTheDialog) {
   });
   program.options->ShowModal();
   EXPECT_TRUE(platform.store.writes.empty());
+}
+
+struct RealMessagePlatform : fake::FakePlatform {
+  RealMessagePlatform() : view(std::make_unique<fake::FakeTimer>(*this, "msgTextTimer")) {}
+  desktop::QtMessageView view;
+  platform::MessageView& messageView() override { return view; }
+};
+
+TEST(QtMessageView, ShowsANoticeSizedToItsTextAndClosesItself) {
+  RealMessagePlatform platform;
+  Program program(platform);
+  QWidget& window = platform.view.window();
+  QLabel& label = platform.view.label();
+  ShowMessage(program, "File saved as 20040103-142501.jpg");
+  EXPECT_TRUE(window.isVisible());
+  EXPECT_EQ(label.text(), "File saved as 20040103-142501.jpg");
+  const int shortWidth = window.width();
+
+  ShowMessage(program, "A much longer notice that needs a much wider window than the first one");
+  EXPECT_GT(window.width(), shortWidth);
+  EXPECT_EQ(window.width(), label.width() + 24 - (window.frameGeometry().width() - window.width()));
+
+  platform.advanceSeconds(5);
+  EXPECT_FALSE(window.isVisible());
 }
 
 }  // namespace
