@@ -141,25 +141,13 @@ std::string FakePlatform::readLog(const std::string& fileName) const {
   return readFile(folder / fileName);
 }
 
-namespace {
-std::vector<std::string> logTexts(const std::string& log) {
+std::vector<std::string> FakePlatform::logLines(const std::string& fileName) const {
+  const std::string log = readLog(fileName);
   std::vector<std::string> lines;
-  std::size_t from = 0;
-  for (;;) {
-    const auto end = log.find("\r\n", from);
-    if (end == std::string::npos) break;
+  for (std::size_t from = 0, end; (end = log.find("\r\n", from)) != std::string::npos;
+       from = end + 2)
     lines.push_back(log.substr(from + 18, end - from - 18));  // after "mm/dd/yy hh:nn:ss "
-    from = end + 2;
-  }
   return lines;
-}
-}  // namespace
-
-std::vector<std::string> FakePlatform::statusLines() const {
-  return logTexts(readLog("quorel.log"));
-}
-std::vector<std::string> FakePlatform::traceLines() const {
-  return logTexts(readLog("function.log"));
 }
 
 }  // namespace fake

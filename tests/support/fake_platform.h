@@ -34,7 +34,6 @@ class FakeClock : public platform::Clock {
                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     return names[(month + 11) % 12];
   }
-  // Sets the local time: year, month, day, hour, minute, second.
   void set(int year, unsigned month, unsigned day, int hour = 0, int minute = 0, int second = 0);
   platform::LocalTime now_{};
 };
@@ -350,9 +349,8 @@ class FakePlatform : public platform::Platform {
   void advanceSeconds(int seconds) { advance(std::chrono::seconds(seconds)); }
   // Contents of a log file in the program folder ("" when missing).
   std::string readLog(const std::string& fileName) const;
-  // The status log's texts, without timestamps and line ends.
-  std::vector<std::string> statusLines() const;
-  std::vector<std::string> traceLines() const;
+  // Its lines without timestamps and line ends.
+  std::vector<std::string> logLines(const std::string& fileName) const;
 
   void registerTimer(FakeTimer* timer) { timers_.push_back(timer); }
   void unregisterTimer(FakeTimer* timer);
