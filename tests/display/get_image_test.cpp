@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/vb_text.h"
@@ -40,15 +41,12 @@ TEST(GoodImage, SizeWindowWithBoundsAndTheOneExemptSize) {
       {100, 100, 640, 480, 641, 200, false},      {100, 100, 640, 480, 200, 481, false},
       {100, 100, 640, 480, 28, 30, true},  // exempt whatever the window says
       {100, 100, 640, 480, 28, 31, false},        {100, 100, 640, 480, 29, 30, false},
-      {0, 0, 999999, 999999, 0, 0, true},         {0, 0, 999999, 999999, 999999, 999999, true},
   };
   for (const Row& r : rows) {
     fake::Harness h;
     Settings& s = h.program.settings;
-    s.MinImageWidth = r.minW;
-    s.MinImageHeight = r.minH;
-    s.MaxImageWidth = r.maxW;
-    s.MaxImageHeight = r.maxH;
+    std::tie(s.MinImageWidth, s.MinImageHeight, s.MaxImageWidth, s.MaxImageHeight) =
+        std::tie(r.minW, r.minH, r.maxW, r.maxH);
     EXPECT_EQ(GoodImage(h.program, r.width, r.height), r.good) << r.width << "x" << r.height;
   }
 }

@@ -39,9 +39,7 @@ TEST(ImageMenu, ActsOnTheClickedSlot) {
       {1, false, "http://v/click?pic3", false, true, "0123456789"},
       {2, true, "http://v/click?site3", false, true, "0123456789"},
       {2, false, "", false, true, "0123456789"},  // greyed: cannot be chosen
-      {3, true, "", false, true, "0123456789"},
       {4, true, "", true, true, "0123456789"},
-      {5, true, "", false, true, "0123456789"},
       {6, true, "", false, true, "0124567893"},
       {7, true, "", false, true, "3012456789"},
       {8, true, "", false, false, "0123456789"},
