@@ -58,8 +58,8 @@ TEST(ImageMenu, ActsOnTheClickedSlot) {
     EXPECT_FALSE(otherClick);
     EXPECT_EQ(menus.size(), 1u);
 
-    EXPECT_EQ(h.menu(0), std::string("Browse Pic|") + (r.adult ? "Browse Site" : "[Browse Site]") +
-                             "|<->|Save Image|<->|Raise|Lower|Hide");
+    EXPECT_EQ(h.menu(), std::string("Browse Pic|") + (r.adult ? "Browse Site" : "[Browse Site]") +
+                            "|<->|Save Image|<->|Raise|Lower|Hide");
     using Calls = std::vector<fake::ShellCall>;
     const Calls open = {{0, "open", r.opened, "", "", 1}};
     EXPECT_EQ(h.platform.shell_.calls, r.opened.empty() ? Calls{} : open);
@@ -93,7 +93,7 @@ TEST(LogoMenu, ActsOnTheChoice) {
     };
     picLogo_Click(h.program);
 
-    EXPECT_EQ(h.menu(0), "Config|<->|Quorel Home|Quorel Forums|<->|Exit");
+    EXPECT_EQ(h.menu(), "Config|<->|Quorel Home|Quorel Forums|<->|Exit");
     using Calls = std::vector<fake::ShellCall>;
     const Calls open = {{0, "open", opened, "", "", 1}};
     EXPECT_EQ(h.platform.shell_.calls, opened.empty() ? Calls{} : open);
@@ -115,7 +115,7 @@ TEST(LogoMenu, ActsOnTheChoice) {
 TEST(PopupMenu, ItemTextsBecomeEntriesAndOnlyPlainOnesAreChosen) {
   fake::Harness menu;
   cPopupMenu().Popup(menu.program, {"Pic", "-", "  -  ", "--", "!Site", "!", " !x", ""});
-  EXPECT_EQ(menu.menu(0), "Pic|<->|<->|--|[Site]|[]| !x|");
+  EXPECT_EQ(menu.menu(), "Pic|<->|<->|--|[Site]|[]| !x|");
   const std::pair<int, int> rows[] = {{1, 1}, {4, 4}, {0, 0}, {2, 0}, {3, 0}, {5, 0}, {-1, 0}};
   for (const auto& [choice, returned] : rows) {
     fake::Harness h;

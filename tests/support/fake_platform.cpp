@@ -113,9 +113,7 @@ FakePlatform::~FakePlatform() {
   std::filesystem::remove_all(folder, ignored);
 }
 
-platform::MainWindow& FakePlatform::mainWindow() { return window(); }
-
-FakeMainWindow& FakePlatform::window() {
+FakeMainWindow& FakePlatform::mainWindow() {
   if (!window_) window_ = std::make_unique<FakeMainWindow>(*this);
   return *window_;
 }

@@ -209,9 +209,9 @@ class FakeMainWindow : public FakeControl, public platform::MainWindow {
   void show() override { shown = true; }
   void close() override;
 
-  platform::Browser& workBrowser() override { return work; }
-  platform::Browser& browser(int slot) override { return fakeBrowser(slot); }
-  platform::PictureBox& picbox(int slot) override { return fakePicbox(slot); }
+  FakeBrowser& workBrowser() override { return work; }
+  FakeBrowser& browser(int slot) override { return *browsers.at(static_cast<std::size_t>(slot)); }
+  FakePictureBox& picbox(int slot) override { return *picboxes.at(static_cast<std::size_t>(slot)); }
   platform::PictureBox& picLogo() override { return logo; }
   platform::Label& timeLab() override { return clockLabel; }
   platform::TextBox& urlBox() override { return addressBox; }
@@ -219,9 +219,6 @@ class FakeMainWindow : public FakeControl, public platform::MainWindow {
   platform::Timer& timeTimer() override { return time; }
   platform::Timer& recoveryTimer() override { return recovery; }
   void setEvents(Events newEvents) override { events = std::move(newEvents); }
-
-  FakeBrowser& fakeBrowser(int slot) { return *browsers.at(static_cast<std::size_t>(slot)); }
-  FakePictureBox& fakePicbox(int slot) { return *picboxes.at(static_cast<std::size_t>(slot)); }
 
   Stacking stacking;
   FakeBrowser work;
@@ -333,7 +330,7 @@ class FakePlatform : public platform::Platform {
   platform::Screen& screen() override { return screen_; }
   platform::MouseHooks& mouseHooks() override { return hooks; }
   platform::FileStore& fileStore() override { return files; }
-  platform::MainWindow& mainWindow() override;
+  FakeMainWindow& mainWindow() override;
   platform::OptionsView& optionsView() override { return options; }
   platform::MessageView& messageView() override { return message; }
   void doEvents() override { ++doEventsCalls; }
@@ -355,7 +352,6 @@ class FakePlatform : public platform::Platform {
   void registerTimer(FakeTimer* timer) { timers_.push_back(timer); }
   void unregisterTimer(FakeTimer* timer);
   bool mainWindowCreated() const { return window_ != nullptr; }
-  FakeMainWindow& window();
 
   FakeClock clock_;
   FakeRandom random_;

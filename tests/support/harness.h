@@ -49,10 +49,10 @@ struct Harness {
   FakePlatform platform;
   Program program{platform};
 
-  FakeMainWindow& window() { return platform.window(); }
-  FakeBrowser& work() { return platform.window().work; }
-  FakeBrowser& browser(int slot) { return platform.window().fakeBrowser(slot); }
-  FakePictureBox& picbox(int slot) { return platform.window().fakePicbox(slot); }
+  FakeMainWindow& window() { return platform.mainWindow(); }
+  FakeBrowser& work() { return window().work; }
+  FakeBrowser& browser(int slot) { return window().browser(slot); }
+  FakePictureBox& picbox(int slot) { return window().picbox(slot); }
   std::vector<std::string> status() const { return platform.logLines("quorel.log"); }
   std::vector<std::string> trace() const { return platform.logLines("function.log"); }
   bool logged(const std::string& line) const { return std::ranges::count(status(), line) > 0; }
@@ -67,10 +67,10 @@ struct Harness {
       for (const auto& url : browser(k).navigations) all.push_back(url);
     return all;
   }
-  // The entries of the i-th menu shown, "|"-joined: "<->" a separator, "[text]" greyed.
-  std::string menu(std::size_t i) const {
+  // The entries of the first menu shown, "|"-joined: "<->" a separator, "[text]" greyed.
+  std::string menu() const {
     std::string text;
-    for (const auto& entry : platform.dialogs_.menus.at(i)) {
+    for (const auto& entry : platform.dialogs_.menus.at(0)) {
       using Kind = platform::MenuEntry::Kind;
       text += std::string(text.empty() ? "" : "|") + (entry.kind == Kind::Separator ? "<->"
                                                       : entry.kind == Kind::Disabled
