@@ -91,24 +91,6 @@ TEST(OptionsDialog, LoadsTheStoreAndOkWritesItBack) {
   }
 }
 
-TEST(OptionsDialog, AutoSaveBoxEnablesThePathAndItsButtonAsksForAFolder) {
-  Options h;
-  h.store.values["AutosavePath"] = "/start";
-  h.dialog.Load();
-  for (const int value : {1, 0, 1}) {
-    h.view.setCheckValue(OptionsCheck::AutoSaveMode, value);
-    h.view.events.autoSaveClick();
-    EXPECT_EQ(h.view.pathEnabled(), value == 1);
-    EXPECT_EQ(h.view.pathButtonEnabled(), value == 1);
-  }
-  h.view.events.pathClick();  // cancelled: the box keeps its folder
-  EXPECT_EQ(h.view.pathText(), "/start");
-  h.platform.dialogs_.folderChoice = "/chosen";
-  h.view.events.pathClick();
-  EXPECT_EQ(h.view.pathText(), "/chosen");
-  EXPECT_EQ(h.platform.dialogs_.folderStarts, (std::vector<std::string>{"/start", "/start"}));
-}
-
 // Cancel writes nothing; each opening after a close reads the store again.
 TEST(OptionsDialog, CancelThenEachOpeningReadsTheStoreAgain) {
   Options h;

@@ -144,10 +144,7 @@ class FakeDialogs : public platform::UserDialogs {
     if (whileMenuOpen) whileMenuOpen();
     return menuChoice;
   }
-  std::optional<std::string> chooseFolder(const std::string& start) override {
-    folderStarts.push_back(start);
-    return folderChoice;
-  }
+  std::optional<std::string> chooseFolder(const std::string&) override { return folderChoice; }
 
   std::vector<MessageBoxCall> messageBoxes;
   std::vector<MessageBoxCall> questions;
@@ -156,7 +153,6 @@ class FakeDialogs : public platform::UserDialogs {
   int menuChoice = 0;
   std::function<void()> whileMenuOpen;  // runs inside popupMenu, as the modal loop would
   std::optional<std::string> folderChoice;
-  std::vector<std::string> folderStarts;
 };
 
 // 1024 x 768 pixels of 15 twips, scroll bars 17 pixels wide.
@@ -340,7 +336,6 @@ class FakePlatform : public platform::Platform {
   std::string executableName() override { return "quorel"; }
   void endProgram(int status) override { endStatus = status; }
 
-  // ---- the test's side ----
   // Advances virtual time; due timers fire in deadline order (ties in creation order).
   void advance(std::chrono::milliseconds duration);
   void advanceSeconds(int seconds) { advance(std::chrono::seconds(seconds)); }
