@@ -161,7 +161,6 @@ TEST(NextUrl, ChoosesTheTargetByPhraseDrawAndMode) {
       {"2r at 1.5 is Yahoo", "red cars", 0.75f, false, kYahoo + "red+cars" + kYahooTail, 3},
       {"highest draw is Yahoo", "red cars", 0.999f, true, kYahoo + "red+cars" + kYahooTail, 3},
       {"seven characters", "abc def", 0.5f, false, kAllTheWeb + "abc+def", 3},
-      {"every space a plus", "a  b   c", 0.5f, false, kAllTheWeb + "a++b+++c", 3},
       {"six characters", "abcdef", 0.5f, false, "", 7},
       {"six characters in eight bytes", "\xC3\xA9t\xC3\xA9 ab", 0.5f, false, "", 7},
   };

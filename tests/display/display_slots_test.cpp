@@ -112,7 +112,6 @@ TEST(DisplayPage, PlacesSizesFramesAndStacksTheSlot) {
     EXPECT_EQ(fake::Box(frame), std::to_string(r.left) + "," + std::to_string(r.top) + " " +
                                     std::to_string(w - 330) + "x" + std::to_string(ht - 330));
     EXPECT_EQ(browser.container(), &frame);
-    EXPECT_TRUE(frame.visible());
     // The new slot in front; the others stacked in index order, 0 uppermost.
     EXPECT_EQ(h.slotStack(), "9876542103");
   }
