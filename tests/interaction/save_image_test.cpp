@@ -67,7 +67,6 @@ TEST(SaveImage, FetchesEveryImageAndSavesItUnderAFreeName) {
        "[Fetching] http://h/c.gif|[Saving] $/@.gif",
        ""},
       {"saved", "a.png=P", true, 0, "@.jpg|@.png", "", ""},
-      {"saved", "a.b/../../x=1|q?f=../../../etc/x.jpg=2", false, 0, "@|@-1.jpg|@.jpg", "", ""},
       {"saved", "a.png=A|b.jpg=B", true, 61, "@.jpg", "[Fetching] http://h/a.png|[Saving] $/@.png",
        "Cannot save @.png: 61, Disk full"},
       {"gone", "a.png=A", false, 0, "@.jpg", "", "Cannot save @.png: 75, Path/file access error"},
