@@ -25,18 +25,15 @@ struct Clocked : fake::Harness {
   }
 };
 
+// Seconds only, all four parts and under a second: the clock label's rows below.
 TEST(FormatInterval, WritesOnlyTheNonZeroParts) {
   const std::pair<std::int64_t, const char*> rows[] = {
-      {3661, "1h 1m 1s"}, {3660, "1h 1m"},
-      {60, "1m"},         {86400, "1d"},
-      {86401, "1d 1s"},   {90061, "1d 1h 1m 1s"},
-      {1, "1s"},          {0, ""},
-      {-5, ""},           {(24 * 400 + 5) * 3600, "400d 5h"},
+      {3661, "1h 1m 1s"}, {3660, "1h 1m"}, {60, "1m"}, {86400, "1d"},
+      {86401, "1d 1s"},   {0, ""},         {-5, ""},   {(24 * 400 + 5) * 3600, "400d 5h"},
   };
   const platform::LocalTime start{};
   for (const auto& [interval, text] : rows)
     EXPECT_EQ(FormatInterval(start, start + seconds(interval)), text) << interval << " s";
-  EXPECT_EQ(FormatInterval(start, start + milliseconds(999)), "");
 }
 
 // Each tick writes the clock, lays out the strip, puts a moved work browser back (a line for
