@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <ranges>
 #include <string>
 #include <vector>
 
@@ -28,12 +29,9 @@ int FailureNumber(Call call) {
 // "a|b|c" as {"a", "b", "c"}; "" as none: table rows keep their lists on one line.
 inline std::vector<std::string> Split(const std::string& text, char separator = '|') {
   std::vector<std::string> parts;
-  for (std::size_t from = 0; !text.empty();) {
-    const auto end = text.find(separator, from);
-    parts.push_back(text.substr(from, end - from));
-    if (end == std::string::npos) break;
-    from = end + 1;
-  }
+  if (text.empty()) return parts;
+  for (const auto part : std::views::split(text, separator))
+    parts.emplace_back(part.begin(), part.end());
   return parts;
 }
 
