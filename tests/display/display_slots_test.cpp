@@ -59,31 +59,24 @@ TEST(IBrowseTo, ElevenImagesGoRoundTheTenSlots) {
   EXPECT_EQ(h.window().urlBox().text(), " http://site.test/10.jpg");
 }
 
+// Refused while closing or under an open menu; a depth out of the slot's 16-bit range fails
+// before anything moves. A bad link: GetImage.EachWayOutOfAPage.
 TEST(IBrowseTo, RefusedRequests) {
-  struct Row {
-    bool unloading, menuOpen;
-    int depth;  // the slot keeps a 16-bit copy: out of range fails before anything moves
-    std::string url;
-    Lines status;
-  } rows[] = {
-      {true, false, 0, "http://site.test/a.jpg", {}},
-      {false, true, 0, "http://site.test/a.jpg", {}},
-      {false, false, 0, "http://site.test/ads/a.jpg", {"[I-BrowseTo] http://site.test/ads/a.jpg"}},
-      {false, false, 32768, "http://site.test/a.jpg", {"[I-BrowseTo] http://site.test/a.jpg"}},
-  };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.url + std::to_string(r.depth));
+  const std::tuple<bool, bool, int> rows[] = {
+      {true, false, 0}, {false, true, 0}, {false, false, 32768}};
+  for (const auto& [unloading, menuOpen, depth] : rows) {
+    SCOPED_TRACE(depth);
     Slots h;
-    h.program.unloading = r.unloading;
-    h.program.menuOpen = r.menuOpen;
-    h.program.depth = r.depth;
-    EXPECT_EQ(fake::FailureNumber([&] { IBrowseTo(h.program, r.url); }), r.depth ? 6 : 0);
+    h.program.unloading = unloading;
+    h.program.menuOpen = menuOpen;
+    h.program.depth = depth;
+    const std::string url = "http://site.test/a.jpg";
+    EXPECT_EQ(fake::FailureNumber([&] { IBrowseTo(h.program, url); }), depth ? 6 : 0);
     EXPECT_TRUE(h.shown().empty());
     EXPECT_EQ(h.program.nextSlot, 0);
     EXPECT_FALSE(h.program.nextTimer().enabled());
-    EXPECT_EQ(h.status(), r.status);
-    const Lines trace = h.trace();
-    EXPECT_EQ(!trace.empty() && trace.back() == "IBrowseTo OUT", r.url.find("ads") < r.url.size());
+    EXPECT_EQ(h.status(), depth ? Lines{"[I-BrowseTo] " + url} : Lines{});
+    EXPECT_NE(h.trace().back(), "IBrowseTo OUT");
   }
 }
 
