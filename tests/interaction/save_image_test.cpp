@@ -69,7 +69,6 @@ TEST(SaveImage, FetchesEveryImageAndSavesItUnderAFreeName) {
       {"saved", "a.png=P", true, 0, "@.jpg|@.png", "", ""},
       {"saved", "a.png=A|b.jpg=B", true, 61, "@.jpg", "[Fetching] http://h/a.png|[Saving] $/@.png",
        "Cannot save @.png: 61, Disk full"},
-      {"gone", "a.png=A", false, 0, "@.jpg", "", "Cannot save @.png: 75, Path/file access error"},
       {"saved", "x.jpg=|b.jpg=B", false, 0, "@.jpg",
        "[Fetching] http://h/x.jpg|[Fetching] failed: no reply", ""},
   };
