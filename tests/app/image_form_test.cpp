@@ -19,6 +19,7 @@ TEST(ImageForm, LoadSetsUpTheWindow) {
     SCOPED_TRACE(menuOpen);
     fake::Harness h;
     h.program.menuOpen = menuOpen;
+    h.window().move(0, 0, 9600, 7200);  // its design size
     Form_Load(h.program);
     auto& w = h.window();
     EXPECT_EQ(w.caption(), "Quorel v2.0 - ");

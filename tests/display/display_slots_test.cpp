@@ -21,7 +21,6 @@ constexpr const char* kImagePage =
     "<HEAD><TITLE>p.jpg</TITLE></HEAD><BODY><IMG src=\"http://site.test/p.jpg\"></BODY>";
 
 struct Slots : fake::Wired {
-  Slots() { window().move(0, 0, 1024 * 15, 768 * 15); }
   // Display browser k completes with an image document of the given size.
   std::shared_ptr<fake::FakeDocument> show(int k, int width = 200, int height = 100,
                                            const std::string& html = kImagePage) {

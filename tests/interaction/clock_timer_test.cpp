@@ -17,7 +17,6 @@ using Lines = std::vector<std::string>;
 
 struct Clocked : fake::Harness {
   Clocked() {
-    window().move(0, 0, 15360, 11520);
     program.workBrowserLeft = 15360 - 9000;
     program.workBrowserTop = 11520 + 600;
     work().move(program.workBrowserLeft, program.workBrowserTop, 9000, 1500);

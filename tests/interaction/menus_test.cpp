@@ -80,7 +80,6 @@ TEST(LogoMenu, ActsOnTheChoice) {
   for (const auto& [id, opened] : rows) {
     SCOPED_TRACE(id);
     fake::Harness h;
-    h.window().move(0, 0, 1024 * 15, 768 * 15);
     h.program.options->Load();     // as start-up does
     h.platform.shell_.result = 2;  // opening fails: the window closes all the same
     h.platform.dialogs_.menuChoice = id;

@@ -141,7 +141,6 @@ TEST(AutosaveHasRoom, StopsWhenTheDiskIsNearlyFullAndGoesOnOnceThereIsRoom) {
   fake::Wired h;
   h.program.settings.AutosaveMode = true;
   h.program.settings.AutosavePath = h.platform.folder.string();
-  h.window().move(0, 0, 1024 * 15, 768 * 15);
   constexpr std::uint64_t kMiB = std::uint64_t{1} << 20;
   struct Step {
     std::uint64_t freeMiB, totalMiB;  // total 0: cannot be told

@@ -79,8 +79,9 @@ FakeMainWindow::FakeMainWindow(FakePlatform& platform)
       next(platform, "nextTimer"),
       time(platform, "timeTimer"),
       recovery(platform, "recoveryTimer") {
-  // Design-time sizes of the controls, in twips.
-  FakeControl::move(0, 0, 9600, 7200);
+  // Sizes in twips: the window covering the screen, as after loading; the controls at their
+  // design-time sizes.
+  FakeControl::move(0, 0, 1024 * 15, 768 * 15);
   work.move(0, 0, 9000, 1500);
   logo.move(0, 0, 1320, 1170);
   clockLabel.setCaption("This is the time label");
