@@ -87,11 +87,10 @@ TEST(Startup, ShowsTheWindowAndUnloadStopsEverything) {
 // folded to lower case. A second copy is refused whatever its arguments.
 TEST(Startup, SwitchesAndASecondCopy) {
   const std::tuple<const char*, bool, bool> rows[] = {
-      {"", false, true},         {"/s", false, true},  {"/S", false, true},
-      {"anything", false, true}, {" /p", false, true}, {"/", false, true},
-      {"/p", false, false},      {"/P", false, false}, {"/p 1234", false, false},
-      {"/P:123", false, false},  {"/c", false, false}, {"/C:4567", false, false},
-      {"", true, false},         {"/p", true, false},  {"/c", true, false}};
+      {"", false, true},        {"/S", false, true},  {" /p", false, true},
+      {"/", false, true},       {"/p", false, false}, {"/p 1234", false, false},
+      {"/P:123", false, false}, {"/c", false, false}, {"/C:4567", false, false},
+      {"", true, false},        {"/p", true, false},  {"/c", true, false}};
   for (const auto& [line, another, slideshow] : rows) {
     SCOPED_TRACE(std::string(line) + (another ? ", another running" : ""));
     fake::Harness h;

@@ -67,8 +67,6 @@ TEST(GetImage, EachWayOutOfAPage) {
        "[GoodImage (0)] 200x150" + window + "ads/x.jpg|[I-BrowseTo] $ads/x.jpg", "", false},
       {"a.jpg=50x50", "[GetImage-BadImage] 50x50 ($a.jpg)|[GetImage-BadImage] 50x50 ($a.jpg)", "",
        true},
-      {"b.gif=28x30", "[GoodImage (0)] 28x30" + window + "b.gif|[I-BrowseTo] $b.gif", "b.gif",
-       true},
       {"ads/x.jpg=300x300|y.jpg=300x300",
        "[GetImage] BadLink $ads/x.jpg|[GoodImage (1)] 300x300" + window +
            "y.jpg|[I-BrowseTo] $y.jpg",
