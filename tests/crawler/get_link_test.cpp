@@ -197,13 +197,10 @@ TEST(BadLinks, TheFiftyEightEntriesInOrder) {
 TEST(BadLinks, SubstringMatchIsExactAndCaseSensitive) {
   const std::pair<const char*, bool> rows[] = {
       {"", true},  // and leaves without its exit line
-      {"http://site.example/page.html#top", true},
       {"http://site.example/page.html", false},
       {"http://site.example/ads/x.html", true},
       {"http://site.example/ADS/x.html", false},
       {"http://site.example/webservices/list", true},  // "services/" at a segment's end
-      {"http://images.google.com/imgres?imgurl=pics.example/a.jpg&x=1", false},
-      {"http://pics.example/banner.jpg", true},
   };
   for (const auto& [url, bad] : rows) {
     Crawl h;
