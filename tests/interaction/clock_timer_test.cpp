@@ -15,15 +15,6 @@ namespace {
 using namespace std::chrono;
 using Lines = std::vector<std::string>;
 
-struct Clocked : fake::Harness {
-  Clocked() {
-    program.workBrowserLeft = 15360 - 9000;
-    program.workBrowserTop = 11520 + 600;
-    work().move(program.workBrowserLeft, program.workBrowserTop, 9000, 1500);
-    program.nextTimer().setInterval(5000);
-  }
-};
-
 // Seconds only, all four parts and under a second: the clock label's rows below.
 TEST(FormatInterval, WritesOnlyTheNonZeroParts) {
   const std::pair<std::int64_t, const char*> rows[] = {
@@ -58,7 +49,10 @@ TEST(TimeTimer, WritesTheClockLaysOutTheStripAndWatchesTheShow) {
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.second);
-    Clocked h;
+    fake::Harness h;
+    h.program.workBrowserLeft = 15360 - 9000;
+    h.program.workBrowserTop = 11520 + 600;
+    h.program.nextTimer().setInterval(5000);
     auto& form = h.window();
     form.setWidth(r.windowWidth);
     int left, top, width, height;
