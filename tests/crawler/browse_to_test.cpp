@@ -159,7 +159,6 @@ TEST(NextUrl, ChoosesTheTargetByPhraseDrawAndMode) {
       {"just above 0.5 is AllTheWeb", "red cars", 0.26f, false, kAllTheWeb + "red+cars", 3},
       {"just below 1.5 is AllTheWeb", "red cars", 0.74f, false, kAllTheWeb + "red+cars", 3},
       {"2r at 1.5 is Yahoo", "red cars", 0.75f, false, kYahoo + "red+cars" + kYahooTail, 3},
-      {"highest draw is Yahoo", "red cars", 0.999f, true, kYahoo + "red+cars" + kYahooTail, 3},
       {"seven characters", "abc def", 0.5f, false, kAllTheWeb + "abc+def", 3},
       {"six characters", "abcdef", 0.5f, false, "", 7},
       {"six characters in eight bytes", "\xC3\xA9t\xC3\xA9 ab", 0.5f, false, "", 7},

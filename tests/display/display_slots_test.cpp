@@ -87,7 +87,6 @@ TEST(DisplayPage, PlacesSizesFramesAndStacksTheSlot) {
     int width, height, left, top;
   } rows[] = {
       {0.0f, 200, 100, 0, 0},
-      {0.5f, 200, 100, 5880, 4650},
       {0.9999f, 200, 100, 11759, 9299},
       {0.5f, 2000, 1000, -7620, -2100},
   };
