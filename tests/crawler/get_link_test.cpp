@@ -14,25 +14,21 @@ using fake::Page;
 using Lines = std::vector<std::string>;
 
 TEST(GetLink, PicksTheAbsoluteRoundedIndex) {
-  struct Row {
-    int links;
-    float draw;
-    int index;  // -1: past the end, the read fails with 91
-  };
-  const Row rows[] = {
+  // Links, draw, the index picked (-1: past the end, the read fails with 91).
+  const std::tuple<int, float, int> rows[] = {
       {4, 0.0f, 1},   {4, 0.1f, 1},  {4, 0.125f, 0}, {4, 0.3f, 0}, {4, 0.375f, 0},
       {4, 0.625f, 2}, {4, 0.99f, 3}, {1, 0.3f, -1},  {1, 0.5f, 0}, {1, 0.9f, 0},
   };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(std::to_string(row.links) + " links, draw " + std::to_string(row.draw));
+  for (const auto& [links, draw, index] : rows) {
+    SCOPED_TRACE(std::to_string(links) + " links, draw " + std::to_string(draw));
     Crawl h;
     auto doc = Page();
-    for (int i = 0; i < row.links; ++i) doc->withLink("http://site.example/" + std::to_string(i));
-    h.platform.random_.script({row.draw});
-    EXPECT_EQ(fake::FailureNumber([&] { GetLink(h.program, *doc); }), row.index < 0 ? 91 : 0);
-    EXPECT_EQ(h.trace().back() == "GetLink OUT", row.index >= 0);
-    if (row.index >= 0) {
-      EXPECT_EQ(h.work().navigations, Lines{"http://site.example/" + std::to_string(row.index)});
+    for (int i = 0; i < links; ++i) doc->withLink("http://site.example/" + std::to_string(i));
+    h.platform.random_.script({draw});
+    EXPECT_EQ(fake::FailureNumber([&] { GetLink(h.program, *doc); }), index < 0 ? 91 : 0);
+    EXPECT_EQ(h.trace().back() == "GetLink OUT", index >= 0);
+    if (index >= 0) {
+      EXPECT_EQ(h.work().navigations, Lines{"http://site.example/" + std::to_string(index)});
     }
   }
 }

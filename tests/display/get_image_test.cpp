@@ -55,12 +55,8 @@ TEST(GoodImage, SizeWindowWithBoundsAndTheOneExemptSize) {
 // (IBrowseTo refuses the bad link itself), and one of a bad size is given up at once.
 TEST(GetImage, EachWayOutOfAPage) {
   const std::string window = " (min: 100x100, max: 999999x999999) $";
-  struct Row {
-    const char* images;
-    std::string lines;
-    const char* shown;
-    bool timerArmed;
-  } rows[] = {
+  // The images, the status lines, the image shown and whether the pacing timer is armed.
+  const std::tuple<std::string, std::string, std::string, bool> rows[] = {
       {"", "[GetImage()] no images, trying links|[GetLink] no links, no frames, no images", "",
        true},
       {"ads/x.jpg=200x150",
@@ -72,17 +68,17 @@ TEST(GetImage, EachWayOutOfAPage) {
            "y.jpg|[I-BrowseTo] $y.jpg",
        "y.jpg", true},
   };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.images);
+  for (const auto& [images, log, shown, timerArmed] : rows) {
+    SCOPED_TRACE(images);
     Picker h;
-    h.pick(r.images, {0.1f, 0.9f});
-    Lines lines = fake::Split(vb::Replace(r.lines, "$", kSite));
-    const auto count = fake::Split(r.images).size();
+    h.pick(images, {0.1f, 0.9f});
+    Lines lines = fake::Split(vb::Replace(log, "$", kSite));
+    const auto count = fake::Split(images).size();
     if (count > 0)
       lines.insert(lines.begin(), "[GetImage] there are " + std::to_string(count) + " images");
     EXPECT_EQ(h.status(), lines);
-    EXPECT_EQ(h.shown(), *r.shown ? Lines{kSite + std::string(r.shown)} : Lines{});
-    EXPECT_EQ(h.program.nextTimer().enabled(), r.timerArmed);
+    EXPECT_EQ(h.shown(), shown.empty() ? Lines{} : Lines{kSite + shown});
+    EXPECT_EQ(h.program.nextTimer().enabled(), timerArmed);
     EXPECT_EQ(h.trace().back(), "GetImage OUT");
   }
 }
