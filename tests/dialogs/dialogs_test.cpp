@@ -123,15 +123,12 @@ TEST(MessageWindow, ShowsTheNoticeCentredAndSizedToIt) {
 // Five seconds after it loaded it closes; a second notice does not extend it, and a window
 // loaded at start-up (two seconds before) closes three seconds into its first notice.
 TEST(MessageWindow, ClosesFiveSecondsAfterItLoaded) {
-  struct Row {
-    bool loadedBefore;
-    int secondNotice;  // seconds after the first notice; -1: none
-    int closesAt;      // seconds after the first notice
-  } rows[] = {{false, -1, 5}, {false, 3, 5}, {true, -1, 3}};
-  for (const Row& r : rows) {
+  // Loaded before; the second notice and the close, in seconds after the first (-1: none).
+  const std::tuple<bool, int, int> rows[] = {{false, -1, 5}, {false, 3, 5}, {true, -1, 3}};
+  for (const auto& [loadedBefore, secondNotice, closesAt] : rows) {
     fake::Harness h;
     auto& view = h.platform.message;
-    if (r.loadedBefore) {
+    if (loadedBefore) {
       h.program.message->Load();
       EXPECT_FALSE(view.shown);
       h.platform.advanceSeconds(2);
@@ -139,15 +136,15 @@ TEST(MessageWindow, ClosesFiveSecondsAfterItLoaded) {
     ShowMessage(h.program, "first");
     EXPECT_EQ(view.frontCalls, 1);
     int elapsed = 0;
-    if (r.secondNotice >= 0) {
-      h.platform.advanceSeconds(elapsed = r.secondNotice);
+    if (secondNotice >= 0) {
+      h.platform.advanceSeconds(elapsed = secondNotice);
       ShowMessage(h.program, "second");
       EXPECT_EQ(view.text, "second");
     }
-    h.platform.advance(seconds(r.closesAt - elapsed) - milliseconds(1));
-    EXPECT_TRUE(view.shown) << r.closesAt;
+    h.platform.advance(seconds(closesAt - elapsed) - milliseconds(1));
+    EXPECT_TRUE(view.shown) << closesAt;
     h.platform.advance(milliseconds(1));
-    EXPECT_FALSE(view.shown) << r.closesAt;
+    EXPECT_FALSE(view.shown) << closesAt;
     EXPECT_FALSE(h.program.message->IsLoaded());
     EXPECT_FALSE(view.timer.enabled());
     // Closed, the next notice loads it afresh, for five seconds more.

@@ -48,7 +48,6 @@ TEST(IBrowseTo, ElevenImagesGoRoundTheTenSlots) {
     EXPECT_EQ(std::tie(info.depth, info.picUrl, info.siteUrl),
               std::make_tuple(std::int16_t{-2}, "http://start.test/", "http://site.test/"));
   }
-  EXPECT_EQ(h.program.nextSlot, 0);
   h.picbox(0).setVisible(true);  // its image arrived meanwhile
   IBrowseTo(h.program, "http://site.test/10.jpg");
   EXPECT_EQ(h.browser(0).navigations.back(), "http://site.test/10.jpg");
