@@ -5,7 +5,6 @@
 #include <tuple>
 
 #include "crawler/link_filters.h"
-#include "platform/run_time_error.h"
 #include "support/harness.h"
 
 namespace {
@@ -14,42 +13,29 @@ using Crawl = fake::Wired;
 using fake::Page;
 using Lines = std::vector<std::string>;
 
-// GetLink's run-time failure number, 0 when it returns.
-int FailureNumber(Crawl& h, fake::FakeDocument& doc) {
-  try {
-    GetLink(h.program, doc);
-  } catch (const platform::RunTimeError& error) {
-    return error.number();
-  }
-  return 0;
-}
-
 TEST(GetLink, PicksTheAbsoluteRoundedIndex) {
-  struct Row {
-    int links;
-    float draw;
-    int index;  // -1: past the end, the read fails with 91
-  };
-  const Row rows[] = {
+  // Links, draw, the index picked (-1: past the end, the read fails with 91).
+  const std::tuple<int, float, int> rows[] = {
       {4, 0.0f, 1},   {4, 0.1f, 1},  {4, 0.125f, 0}, {4, 0.3f, 0}, {4, 0.375f, 0},
       {4, 0.625f, 2}, {4, 0.99f, 3}, {1, 0.3f, -1},  {1, 0.5f, 0}, {1, 0.9f, 0},
   };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(std::to_string(row.links) + " links, draw " + std::to_string(row.draw));
+  for (const auto& [links, draw, index] : rows) {
+    SCOPED_TRACE(std::to_string(links) + " links, draw " + std::to_string(draw));
     Crawl h;
     auto doc = Page();
-    for (int i = 0; i < row.links; ++i) doc->withLink("http://site.example/" + std::to_string(i));
-    h.platform.random_.script({row.draw});
-    EXPECT_EQ(FailureNumber(h, *doc), row.index < 0 ? 91 : 0);
-    EXPECT_EQ(h.trace().back() == "GetLink OUT", row.index >= 0);
-    if (row.index >= 0) {
-      EXPECT_EQ(h.work().navigations, Lines{"http://site.example/" + std::to_string(row.index)});
+    for (int i = 0; i < links; ++i) doc->withLink("http://site.example/" + std::to_string(i));
+    h.platform.random_.script({draw});
+    EXPECT_EQ(fake::FailureNumber([&] { GetLink(h.program, *doc); }), index < 0 ? 91 : 0);
+    EXPECT_EQ(h.trace().back() == "GetLink OUT", index >= 0);
+    if (index >= 0) {
+      EXPECT_EQ(h.work().navigations, Lines{"http://site.example/" + std::to_string(index)});
     }
   }
 }
 
 // A result link of an image search ("?imgurl=" or "&imgurl=", up to the next "&") shows the
-// picture it points at; without an "&" the link fails with 5, the first frame's is skipped.
+// picture it points at if it ends in .jpg, jpeg, .gif or .png in any case; without an "&" the
+// link fails with 5, the first frame's is skipped.
 TEST(GetLink, ImageSearchResultsGoStraightToTheDisplay) {
   const std::string search = "http://search.example/r?", cat = "imgurl=pics.example/cat.jpg";
   struct Row {
@@ -60,12 +46,11 @@ TEST(GetLink, ImageSearchResultsGoStraightToTheDisplay) {
   } rows[] = {
       {"http://images.google.com/imgres?" + cat + "&ref=x", false, "pics.example/cat.jpg", ""},
       {search + "x=1&imgurl=pics.example/dog.JPEG&h=2", false, "pics.example/dog.JPEG", ""},
-      {search + "imgurl=http://pics.example/a.gif&h=2", false, "http://pics.example/a.gif", ""},
+      {search + "imgurl=http://pics.example/a.Gif&h=2", false, "http://pics.example/a.Gif", ""},
       {search + "imgurl=pics.example/a.bmp&h=2", false, "", "[BadExtension] .bmp"},
       {search + cat, false, "", "!"},
-      {search + cat + "&h=2", true, "pics.example/cat.jpg",
-       "[F-ImgUrl] http://pics.example/cat.jpg"},
-      {search + "imgurl=pics.example/a.bmp&h=2", true, "", "[BadExtension] .bmp"},
+      {search + "imgurl=pics.example/a.png&h=2", true, "pics.example/a.png",
+       "[F-ImgUrl] http://pics.example/a.png"},
       {search + cat, true, "", "[BadExtension] "},
   };
   for (const auto& r : rows) {
@@ -78,7 +63,7 @@ TEST(GetLink, ImageSearchResultsGoStraightToTheDisplay) {
       doc->withLinks({r.link, r.link});
     }
     const bool fails = std::string(r.status) == "!";
-    EXPECT_EQ(FailureNumber(h, *doc), fails ? 5 : 0);
+    EXPECT_EQ(fake::FailureNumber([&] { GetLink(h.program, *doc); }), fails ? 5 : 0);
     EXPECT_TRUE(h.work().navigations.empty());
     const Lines shown = r.shown.empty() ? Lines{} : Lines{"http://" + r.shown};
     EXPECT_EQ(h.shown(), shown);
@@ -156,19 +141,16 @@ TEST(GetLink, BadLinksAndRejectedFilesShareTwentyAttempts) {
   struct Row {
     Lines links;
     bool alternate;  // draws alternate between the two links
-    bool debugging;
     int rejections, yields;
   };
   const Row rows[] = {
-      {{"http://a.example/#1", "http://a.example/#2", "http://a.example/#3"}, false, true, 0, 20},
-      {{"http://a.example/#1", "http://a.example/#2"}, false, false, 0, 20},
-      {{"http://a.example/1.zip", "http://a.example/2.zip"}, false, true, 20, 0},
-      {{"http://a.example/#1", "http://a.example/2.zip"}, true, true, 10, 10},
+      {{"http://a.example/#1", "http://a.example/#2", "http://a.example/#3"}, false, 0, 20},
+      {{"http://a.example/1.zip", "http://a.example/2.zip"}, false, 20, 0},
+      {{"http://a.example/#1", "http://a.example/2.zip"}, true, 10, 10},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.links[1]);
     Crawl h;
-    h.program.settings.DebugMode = row.debugging;
     for (int i = 0; row.alternate && i < 21; ++i) h.platform.random_.script({i % 2 ? 0.9f : 0.5f});
     auto doc = Page();
     doc->withLinks(row.links);
@@ -178,7 +160,6 @@ TEST(GetLink, BadLinksAndRejectedFilesShareTwentyAttempts) {
     EXPECT_TRUE(h.pacingArmed());
     EXPECT_EQ(h.platform.random_.draws, 21);  // the last pick is never looked at
     EXPECT_EQ(h.platform.doEventsCalls, row.yields);
-    if (!row.debugging) continue;
     EXPECT_EQ(h.countLogged("[BadFile-Archive] "), row.rejections);
     EXPECT_EQ(h.status().back(), "[BadLink] nothing valid on this page");
   }
@@ -208,17 +189,10 @@ TEST(BadLinks, TheFiftyEightEntriesInOrder) {
 TEST(BadLinks, SubstringMatchIsExactAndCaseSensitive) {
   const std::pair<const char*, bool> rows[] = {
       {"", true},  // and leaves without its exit line
-      {"http://site.example/page.html#top", true},
       {"http://site.example/page.html", false},
       {"http://site.example/ads/x.html", true},
       {"http://site.example/ADS/x.html", false},
-      {"mailto:someone@site.example", true},
-      {"MAILTO:someone@site.example", false},
       {"http://site.example/webservices/list", true},  // "services/" at a segment's end
-      {"http://www.google.com/search?q=x", true},
-      {"http://images.google.com/imgres?imgurl=pics.example/a.jpg&x=1", false},
-      {"http://www.alltheweb.com/search?c=mp3&q=x", true},
-      {"http://pics.example/banner.jpg", true},
   };
   for (const auto& [url, bad] : rows) {
     Crawl h;
@@ -227,22 +201,10 @@ TEST(BadLinks, SubstringMatchIsExactAndCaseSensitive) {
   }
 }
 
-TEST(GoodExtension, AcceptsTheThreeImageTypesInAnyCase) {
-  const std::pair<const char*, bool> rows[] = {
-      {".jpg", true}, {".JPG", true},  {"jpeg", true},  {"JPEG", true}, {".Gif", true},
-      {".png", true}, {".bmp", false}, {"TIFF", false}, {"", false},    {"jpg", false}};
-  for (const auto& [ending, good] : rows) {
-    Crawl h;
-    EXPECT_EQ(GoodExtension(h.program, ending), good) << ending;
-    EXPECT_EQ(h.status(), good ? Lines{} : Lines{std::string("[BadExtension] ") + ending});
-  }
-}
-
 // Character by character: ASCII punctuation becomes a space, an apostrophe vanishes, letters,
 // digits, control characters and the bytes of UTF-8 letters stay.
 TEST(StripPunctuation, PunctuationBecomesSpacesApostrophesVanish) {
   Crawl h;
-  EXPECT_EQ(StripPunctuation(h.program, ""), "");
   EXPECT_EQ(StripPunctuation(h.program,
                              "Hello! well-known don't salt&pepper x...y [a]{b}~|\\^`@ "
                              "caf\xC3\xA9 tab\there 42 !\"#$%()*+,./:;<=>?"),

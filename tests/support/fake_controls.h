@@ -13,8 +13,6 @@ class FakeControl;
 // The stacking order of every control of one window, back first, front last.
 struct Stacking {
   std::vector<FakeControl*> order;
-  // Position among the controls sharing the same container: 0 = backmost.
-  int indexAmongSiblings(const FakeControl* control) const;
 };
 
 class FakeControl : public virtual platform::Control {
@@ -36,8 +34,6 @@ class FakeControl : public virtual platform::Control {
   void setContainer(platform::Control& container) override { container_ = &container; }
 
   const platform::Control* container() const { return container_; }
-  // Stacking among siblings: 0 = backmost.
-  int stackIndex() const { return stacking_ ? stacking_->indexAmongSiblings(this) : -1; }
 
  private:
   Stacking* stacking_;

@@ -54,7 +54,6 @@ class FakeDocument : public platform::Document {
   }
   void setOnClick(std::function<bool()> handler) override { onClick = std::move(handler); }
 
-  // What happened to it, for the test to check.
   int closeCalls = 0;
   int clearCalls = 0;
   std::vector<std::string> writes;

@@ -79,8 +79,9 @@ FakeMainWindow::FakeMainWindow(FakePlatform& platform)
       next(platform, "nextTimer"),
       time(platform, "timeTimer"),
       recovery(platform, "recoveryTimer") {
-  // Design-time sizes of the controls, in twips.
-  FakeControl::move(0, 0, 9600, 7200);
+  // Sizes in twips: the window covering the screen, as after loading; the controls at their
+  // design-time sizes.
+  FakeControl::move(0, 0, 1024 * 15, 768 * 15);
   work.move(0, 0, 9000, 1500);
   logo.move(0, 0, 1320, 1170);
   clockLabel.setCaption("This is the time label");
@@ -113,9 +114,7 @@ FakePlatform::~FakePlatform() {
   std::filesystem::remove_all(folder, ignored);
 }
 
-platform::MainWindow& FakePlatform::mainWindow() { return window(); }
-
-FakeMainWindow& FakePlatform::window() {
+FakeMainWindow& FakePlatform::mainWindow() {
   if (!window_) window_ = std::make_unique<FakeMainWindow>(*this);
   return *window_;
 }
@@ -141,25 +140,13 @@ std::string FakePlatform::readLog(const std::string& fileName) const {
   return readFile(folder / fileName);
 }
 
-namespace {
-std::vector<std::string> logTexts(const std::string& log) {
+std::vector<std::string> FakePlatform::logLines(const std::string& fileName) const {
+  const std::string log = readLog(fileName);
   std::vector<std::string> lines;
-  std::size_t from = 0;
-  for (;;) {
-    const auto end = log.find("\r\n", from);
-    if (end == std::string::npos) break;
+  for (std::size_t from = 0, end; (end = log.find("\r\n", from)) != std::string::npos;
+       from = end + 2)
     lines.push_back(log.substr(from + 18, end - from - 18));  // after "mm/dd/yy hh:nn:ss "
-    from = end + 2;
-  }
   return lines;
-}
-}  // namespace
-
-std::vector<std::string> FakePlatform::statusLines() const {
-  return logTexts(readLog("quorel.log"));
-}
-std::vector<std::string> FakePlatform::traceLines() const {
-  return logTexts(readLog("function.log"));
 }
 
 }  // namespace fake

@@ -34,7 +34,6 @@ class FakeClock : public platform::Clock {
                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     return names[(month + 11) % 12];
   }
-  // Sets the local time: year, month, day, hour, minute, second.
   void set(int year, unsigned month, unsigned day, int hour = 0, int minute = 0, int second = 0);
   platform::LocalTime now_{};
 };
@@ -145,10 +144,7 @@ class FakeDialogs : public platform::UserDialogs {
     if (whileMenuOpen) whileMenuOpen();
     return menuChoice;
   }
-  std::optional<std::string> chooseFolder(const std::string& start) override {
-    folderStarts.push_back(start);
-    return folderChoice;
-  }
+  std::optional<std::string> chooseFolder(const std::string&) override { return folderChoice; }
 
   std::vector<MessageBoxCall> messageBoxes;
   std::vector<MessageBoxCall> questions;
@@ -157,7 +153,6 @@ class FakeDialogs : public platform::UserDialogs {
   int menuChoice = 0;
   std::function<void()> whileMenuOpen;  // runs inside popupMenu, as the modal loop would
   std::optional<std::string> folderChoice;
-  std::vector<std::string> folderStarts;
 };
 
 // 1024 x 768 pixels of 15 twips, scroll bars 17 pixels wide.
@@ -210,9 +205,9 @@ class FakeMainWindow : public FakeControl, public platform::MainWindow {
   void show() override { shown = true; }
   void close() override;
 
-  platform::Browser& workBrowser() override { return work; }
-  platform::Browser& browser(int slot) override { return fakeBrowser(slot); }
-  platform::PictureBox& picbox(int slot) override { return fakePicbox(slot); }
+  FakeBrowser& workBrowser() override { return work; }
+  FakeBrowser& browser(int slot) override { return *browsers.at(static_cast<std::size_t>(slot)); }
+  FakePictureBox& picbox(int slot) override { return *picboxes.at(static_cast<std::size_t>(slot)); }
   platform::PictureBox& picLogo() override { return logo; }
   platform::Label& timeLab() override { return clockLabel; }
   platform::TextBox& urlBox() override { return addressBox; }
@@ -220,9 +215,6 @@ class FakeMainWindow : public FakeControl, public platform::MainWindow {
   platform::Timer& timeTimer() override { return time; }
   platform::Timer& recoveryTimer() override { return recovery; }
   void setEvents(Events newEvents) override { events = std::move(newEvents); }
-
-  FakeBrowser& fakeBrowser(int slot) { return *browsers.at(static_cast<std::size_t>(slot)); }
-  FakePictureBox& fakePicbox(int slot) { return *picboxes.at(static_cast<std::size_t>(slot)); }
 
   Stacking stacking;
   FakeBrowser work;
@@ -334,7 +326,7 @@ class FakePlatform : public platform::Platform {
   platform::Screen& screen() override { return screen_; }
   platform::MouseHooks& mouseHooks() override { return hooks; }
   platform::FileStore& fileStore() override { return files; }
-  platform::MainWindow& mainWindow() override;
+  FakeMainWindow& mainWindow() override;
   platform::OptionsView& optionsView() override { return options; }
   platform::MessageView& messageView() override { return message; }
   void doEvents() override { ++doEventsCalls; }
@@ -344,20 +336,17 @@ class FakePlatform : public platform::Platform {
   std::string executableName() override { return "quorel"; }
   void endProgram(int status) override { endStatus = status; }
 
-  // ---- the test's side ----
   // Advances virtual time; due timers fire in deadline order (ties in creation order).
   void advance(std::chrono::milliseconds duration);
   void advanceSeconds(int seconds) { advance(std::chrono::seconds(seconds)); }
   // Contents of a log file in the program folder ("" when missing).
   std::string readLog(const std::string& fileName) const;
-  // The status log's texts, without timestamps and line ends.
-  std::vector<std::string> statusLines() const;
-  std::vector<std::string> traceLines() const;
+  // Its lines without timestamps and line ends.
+  std::vector<std::string> logLines(const std::string& fileName) const;
 
   void registerTimer(FakeTimer* timer) { timers_.push_back(timer); }
   void unregisterTimer(FakeTimer* timer);
   bool mainWindowCreated() const { return window_ != nullptr; }
-  FakeMainWindow& window();
 
   FakeClock clock_;
   FakeRandom random_;

@@ -3,25 +3,35 @@
 
 #include <algorithm>
 #include <memory>
+#include <ranges>
 #include <string>
 #include <vector>
 
 #include "app/image_form.h"
 #include "app/program.h"
 #include "crawler/link_filters.h"
+#include "platform/run_time_error.h"
 #include "support/fake_platform.h"
 
 namespace fake {
 
+// The run-time failure number of a call, 0 when it returns.
+template <class Call>
+int FailureNumber(Call call) {
+  try {
+    call();
+  } catch (const platform::RunTimeError& error) {
+    return error.number();
+  }
+  return 0;
+}
+
 // "a|b|c" as {"a", "b", "c"}; "" as none: table rows keep their lists on one line.
 inline std::vector<std::string> Split(const std::string& text, char separator = '|') {
   std::vector<std::string> parts;
-  for (std::size_t from = 0; !text.empty();) {
-    const auto end = text.find(separator, from);
-    parts.push_back(text.substr(from, end - from));
-    if (end == std::string::npos) break;
-    from = end + 1;
-  }
+  if (text.empty()) return parts;
+  for (const auto part : std::views::split(text, separator))
+    parts.emplace_back(part.begin(), part.end());
   return parts;
 }
 
@@ -37,20 +47,16 @@ struct Harness {
   FakePlatform platform;
   Program program{platform};
 
-  FakeMainWindow& window() { return platform.window(); }
-  FakeBrowser& work() { return platform.window().work; }
-  FakeBrowser& browser(int slot) { return platform.window().fakeBrowser(slot); }
-  FakePictureBox& picbox(int slot) { return platform.window().fakePicbox(slot); }
-  std::vector<std::string> status() const { return platform.statusLines(); }
-  std::vector<std::string> trace() const { return platform.traceLines(); }
-  bool logged(const std::string& line) const {
-    const auto lines = status();
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-  }
+  FakeMainWindow& window() { return platform.mainWindow(); }
+  FakeBrowser& work() { return window().work; }
+  FakeBrowser& browser(int slot) { return window().browser(slot); }
+  FakePictureBox& picbox(int slot) { return window().picbox(slot); }
+  std::vector<std::string> status() const { return platform.logLines("quorel.log"); }
+  std::vector<std::string> trace() const { return platform.logLines("function.log"); }
+  bool logged(const std::string& line) const { return std::ranges::count(status(), line) > 0; }
   int countLogged(const std::string& prefix) const {
-    const auto lines = status();
-    return static_cast<int>(std::count_if(
-        lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(prefix, 0) == 0; }));
+    return static_cast<int>(std::ranges::count_if(
+        status(), [&](const std::string& l) { return l.starts_with(prefix); }));
   }
   // Every address the ten display browsers were sent to, in slot order.
   std::vector<std::string> shown() {
@@ -59,10 +65,10 @@ struct Harness {
       for (const auto& url : browser(k).navigations) all.push_back(url);
     return all;
   }
-  // The entries of the i-th menu shown, "|"-joined: "<->" a separator, "[text]" greyed.
-  std::string menu(std::size_t i) const {
+  // The entries of the first menu shown, "|"-joined: "<->" a separator, "[text]" greyed.
+  std::string menu() const {
     std::string text;
-    for (const auto& entry : platform.dialogs_.menus.at(i)) {
+    for (const auto& entry : platform.dialogs_.menus.at(0)) {
       using Kind = platform::MenuEntry::Kind;
       text += std::string(text.empty() ? "" : "|") + (entry.kind == Kind::Separator ? "<->"
                                                       : entry.kind == Kind::Disabled
@@ -73,10 +79,10 @@ struct Harness {
   }
   // The slots' frames from back to front, one digit per slot.
   std::string slotStack() {
-    std::string order = "0123456789";
-    std::sort(order.begin(), order.end(), [&](char a, char b) {
-      return picbox(a - '0').stackIndex() < picbox(b - '0').stackIndex();
-    });
+    std::string order;
+    for (const FakeControl* control : window().stacking.order)
+      for (int k = 0; k < 10; ++k)
+        if (control == &picbox(k)) order += static_cast<char>('0' + k);
     return order;
   }
 };
@@ -101,9 +107,7 @@ struct Wired : Harness {
 
 // An empty page at the given address, for a browser to complete with.
 inline std::shared_ptr<FakeDocument> Page(const std::string& url = "http://site.example/") {
-  auto doc = std::make_shared<FakeDocument>();
-  doc->withUrl(url);
-  return doc;
+  return std::make_shared<FakeDocument>(FakeDocument().withUrl(url));
 }
 
 }  // namespace fake
