@@ -104,7 +104,6 @@ class SearchGatewayTest : public testing::Test {
     return found;
   }
 
-  vendortest::AppGuard app;  // first
   FakeApi fake;
   vendor::PictureApi api{QUrl(fake.url())};
   vendor::SearchGateway gateway{api};

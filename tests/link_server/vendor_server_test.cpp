@@ -33,7 +33,6 @@ class VendorServerTest : public testing::Test {
     return vendortest::received(*vendortest::send(server->serverPort(), bytes, from));
   }
 
-  vendortest::AppGuard app;
   std::unique_ptr<vendor::VendorServer> server;
   QStringList logLines;
 };

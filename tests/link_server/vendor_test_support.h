@@ -1,10 +1,9 @@
-// Shared pieces of the link server's tests: the application, and requests over raw sockets
-// (sent exactly as written, nothing followed: the tests read what the server sent).
+// Shared pieces of the link server's tests: requests over raw sockets (sent exactly as written,
+// nothing followed: the tests read what the server sent).
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QTcpSocket>
 #include <QTest>
 #include <memory>
@@ -12,16 +11,6 @@
 namespace vendortest {
 
 constexpr int kPatienceMs = 10'000;  // a failure guard only, never a measured time
-
-// Declared before any server, so the application exists first.
-struct AppGuard {
-  AppGuard() {
-    static int argc = 1;
-    static char name[] = "test_link_server";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);  // lives until exit
-  }
-};
 
 // A connection to the port on loopback, from the given local address, with the bytes sent.
 inline std::unique_ptr<QTcpSocket> send(quint16 port, const QByteArray& bytes,

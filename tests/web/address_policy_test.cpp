@@ -55,7 +55,6 @@ TEST(AddressPolicy, AllowListMatchesHostOrHostAndPort) {
 }
 
 TEST(AddressPolicy, RepeatedFailuresOfOneHostArePacedUntilASuccess) {
-  webtest::AppGuard app;
   web::Engine engine;
   const QUrl host("http://unreachable.example/");
   std::vector<int> delays;

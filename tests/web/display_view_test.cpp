@@ -16,7 +16,6 @@ using webtest::Reply;
 
 class DisplayView : public ::testing::Test {
  protected:
-  webtest::AppGuard guard;
   HttpFixture server;
   web::Engine engine{webtest::optionsFor(server)};
   web::WebBrowser browser{engine};

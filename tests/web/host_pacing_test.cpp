@@ -38,7 +38,6 @@ TEST(HostPacing, ReadsRetryAfterAsSecondsOrDateCappedAtTenMinutes) {
 }
 
 TEST(HostPacing, GivesEachHostSixProbeTurnsInOrder) {
-  webtest::AppGuard app;
   web::HostPacing pacing(6);
   std::vector<std::unique_ptr<QObject>> owners;
   std::vector<int> started;

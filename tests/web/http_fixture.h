@@ -1,11 +1,10 @@
 // Shared pieces of the engine tests: a small HTTP/1.1 server on 127.0.0.1 (fixed routes, one
 // response per connection, endless waits and slow dribbles; records what it was sent), test
-// pictures, the application object, an event recorder.
+// pictures, an event recorder.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QHash>
 #include <QImage>
 #include <QTcpServer>
@@ -58,16 +57,6 @@ quint32 crc32(const QByteArray& data);
 // Encoded test images of a given size: "png", "jpeg", "progressive", "gif", "bmp", "webp".
 QByteArray imageBytes(const QByteArray& format, int width, int height,
                       QImage::Format pixels = QImage::Format_RGB32);
-
-// Declared before any server or engine member, so the application exists first.
-struct AppGuard {
-  AppGuard() {
-    static int argc = 1;
-    static char name[] = "test_web";
-    static char* argv[] = {name, nullptr};
-    if (!qApp) new QApplication(argc, argv);  // lives until exit
-  }
-};
 
 struct Event {
   QString type, url, frame;  // type: "DocumentComplete" or "NavigateError"

@@ -13,7 +13,6 @@ Reply image(const QByteArray& type, const QByteArray& bytes) { return Reply{200,
 
 class ImageSizing : public ::testing::Test {
  protected:
-  webtest::AppGuard guard;
   HttpFixture server;
 };
 

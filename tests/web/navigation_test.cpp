@@ -16,7 +16,6 @@ using webtest::Reply;
 
 class Navigation : public ::testing::Test {
  protected:
-  webtest::AppGuard guard;
   HttpFixture server;
   std::unique_ptr<web::Engine> engine_;
   web::Engine& makeEngine(web::EngineOptions options) {

@@ -37,7 +37,6 @@ class ParseHelper : public ::testing::Test {
  protected:
   void SetUp() override { qputenv("QUOREL_PARSE_SELFTEST", "1"); }
   void TearDown() override { qunsetenv("QUOREL_PARSE_SELFTEST"); }
-  webtest::AppGuard guard;
   web::ParseClient client{web::ParseClient::locateHelper()};
 };
 

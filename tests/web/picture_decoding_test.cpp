@@ -20,7 +20,6 @@ Reply png(const QByteArray& bytes) { return Reply{200, "image/png", bytes}; }
 
 class PictureDecoding : public ::testing::Test {
  protected:
-  webtest::AppGuard guard;
   HttpFixture server;
   web::Engine engine{webtest::optionsFor(server)};
   web::WebBrowser browser{engine};
