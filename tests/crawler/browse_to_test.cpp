@@ -138,16 +138,9 @@ const std::string kYahoo = "http://" + std::string(kSearchHosts[2]) + "/search/i
 const std::string kYahooTail = "&ei=UTF-8&fr=fp-tab-img-t&cop=mss&tab=3";
 
 TEST(NextUrl, ChoosesTheTargetByPhraseDrawAndMode) {
-  struct Row {
-    const char* name;
-    std::string phrase;
-    float draw;
-    bool adult;
-    std::string url;  // "" when nothing is navigated
-    int depth;
-  };
+  // The case, the phrase, the draw, adult mode, the address navigated ("" for none), the depth.
   const std::string links = VendorUrl("/quorel/bin/getlinks.asp");
-  const Row rows[] = {
+  const std::tuple<const char*, std::string, float, bool, std::string, int> rows[] = {
       {"link list", "", 0.5f, false, links, -1},
       {"adult link list", "", 0.5f, true, links + "?mode=adult", -1},
       {"2r at 0.5 is Google", "red cars", 0.25f, false, kGoogle + "red+cars&sa=N&tab=wi", 3},
@@ -158,34 +151,34 @@ TEST(NextUrl, ChoosesTheTargetByPhraseDrawAndMode) {
       {"six characters", "abcdef", 0.5f, false, "", 7},
       {"six characters in eight bytes", "\xC3\xA9t\xC3\xA9 ab", 0.5f, false, "", 7},
   };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
+  for (const auto& [name, given, draw, adult, url, depth] : rows) {
+    SCOPED_TRACE(name);
     Crawl h;
-    h.program.settings.AdultMode = row.adult;
+    h.program.settings.AdultMode = adult;
     h.program.depth = 7;
     h.program.startUrl = "before";
     h.program.phrase = "pending";
-    h.platform.random_.script({row.draw});
-    std::string phrase = row.phrase;
+    h.platform.random_.script({draw});
+    std::string phrase = given;
     NextUrl(h.program, phrase);
 
-    EXPECT_EQ(h.program.depth, row.depth);
+    EXPECT_EQ(h.program.depth, depth);
     EXPECT_TRUE(h.program.phrase.empty());
-    if (row.url.empty()) {
+    if (url.empty()) {
       EXPECT_TRUE(h.work().navigations.empty());
       EXPECT_EQ(h.program.startUrl, "before");
       EXPECT_EQ(h.status(), Lines{"[NextUrl] phrase too short"});
       continue;
     }
     // Our own search addresses must never trip the bad-link list.
-    EXPECT_EQ(h.work().navigations, Lines{row.url});
-    EXPECT_EQ(h.program.startUrl, row.url);
+    EXPECT_EQ(h.work().navigations, Lines{url});
+    EXPECT_EQ(h.program.startUrl, url);
     Lines expected;
-    EXPECT_EQ(phrase, vb::Replace(row.phrase, " ", "+"));  // the caller's, "+"-joined
-    if (!row.phrase.empty()) expected.push_back("[NextURL] phrase=" + phrase + ", url=" + row.url);
-    expected.push_back("[BrowseTo (depth=" + std::to_string(row.depth) + ")] " + row.url);
+    EXPECT_EQ(phrase, vb::Replace(given, " ", "+"));  // the caller's, "+"-joined
+    if (!given.empty()) expected.push_back("[NextURL] phrase=" + phrase + ", url=" + url);
+    expected.push_back("[BrowseTo (depth=" + std::to_string(depth) + ")] " + url);
     EXPECT_EQ(h.status(), expected);
-    EXPECT_EQ(h.platform.random_.draws, row.phrase.empty() ? 0 : 1);
+    EXPECT_EQ(h.platform.random_.draws, given.empty() ? 0 : 1);
   }
 }
 

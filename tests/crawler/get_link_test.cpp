@@ -38,12 +38,9 @@ TEST(GetLink, PicksTheAbsoluteRoundedIndex) {
 // link fails with 5, the first frame's is skipped.
 TEST(GetLink, ImageSearchResultsGoStraightToTheDisplay) {
   const std::string search = "http://search.example/r?", cat = "imgurl=pics.example/cat.jpg";
-  struct Row {
-    std::string link;
-    bool inFrame;
-    std::string shown;   // "" when nothing is shown
-    const char* status;  // the status lines before the display's own, "!" when GetLink fails
-  } rows[] = {
+  // The link, in a frame, the address shown ("" for none), the status lines before the
+  // display's own ("!" when GetLink fails).
+  const std::tuple<std::string, bool, std::string, std::string> rows[] = {
       {"http://images.google.com/imgres?" + cat + "&ref=x", false, "pics.example/cat.jpg", ""},
       {search + "x=1&imgurl=pics.example/dog.JPEG&h=2", false, "pics.example/dog.JPEG", ""},
       {search + "imgurl=http://pics.example/a.Gif&h=2", false, "http://pics.example/a.Gif", ""},
@@ -53,22 +50,22 @@ TEST(GetLink, ImageSearchResultsGoStraightToTheDisplay) {
        "[F-ImgUrl] http://pics.example/a.png"},
       {search + cat, true, "", "[BadExtension] "},
   };
-  for (const auto& r : rows) {
-    SCOPED_TRACE(r.link + (r.inFrame ? " in a frame" : ""));
+  for (const auto& [link, inFrame, address, lines] : rows) {
+    SCOPED_TRACE(link + (inFrame ? " in a frame" : ""));
     Crawl h;
     auto doc = Page();
-    if (r.inFrame) {
-      doc->withFrame(r.link);
+    if (inFrame) {
+      doc->withFrame(link);
     } else {
-      doc->withLinks({r.link, r.link});
+      doc->withLinks({link, link});
     }
-    const bool fails = std::string(r.status) == "!";
+    const bool fails = lines == "!";
     EXPECT_EQ(fake::FailureNumber([&] { GetLink(h.program, *doc); }), fails ? 5 : 0);
     EXPECT_TRUE(h.work().navigations.empty());
-    const Lines shown = r.shown.empty() ? Lines{} : Lines{"http://" + r.shown};
+    const Lines shown = address.empty() ? Lines{} : Lines{"http://" + address};
     EXPECT_EQ(h.shown(), shown);
     if (fails) continue;
-    Lines status = fake::Split(r.status);
+    Lines status = fake::Split(lines);
     if (!shown.empty()) status.push_back("[I-BrowseTo] " + shown[0]);
     EXPECT_EQ(h.status(), status);
     EXPECT_TRUE(h.pacingArmed());
@@ -100,12 +97,9 @@ TEST(GetLink, APageWithoutLinksFallsBackOnFramesThenImages) {
 }
 
 TEST(GetLink, RejectsFilesThatAreNotPagesUnlessAllowed) {
-  struct Row {
-    const char* tag;  // "" when the link is followed
-    bool allowable;   // followed once the user allows its class
-    Lines files;
-  };
-  const Row rows[] = {
+  // The tag ("" when the link is followed), whether it is followed once the user allows its
+  // class, the files.
+  const std::tuple<std::string, bool, Lines> rows[] = {
       {"[BadFile-Movie] ", true, {"a.AVI", "a.wmv", "a.mpeg", "a.mpg", "a.asf"}},
       {"[BadFile-Sound] ", true, {"a.wav", "a.MP3"}},
       {"[BadFile-Doc] ", true, {"a.PDF", "a.doc", "a.xls"}},
@@ -114,8 +108,8 @@ TEST(GetLink, RejectsFilesThatAreNotPagesUnlessAllowed) {
       {"[BadFile-Iffy] ", false, {"a.TIFF"}},
       {"", true, {"a.tif", "a.html"}},
   };
-  for (const auto& row : rows) {
-    for (const auto& file : row.files) {
+  for (const auto& [tag, allowable, files] : rows) {
+    for (const auto& file : files) {
       for (const bool allow : {false, true}) {
         const std::string link = "http://site.example/" + file;
         SCOPED_TRACE(link + (allow ? " allowed" : ""));
@@ -127,9 +121,9 @@ TEST(GetLink, RejectsFilesThatAreNotPagesUnlessAllowed) {
         h.platform.random_.script({0.5f, 0.9f});  // link 0, then link 1
         GetLink(h.program, *doc);
 
-        const bool followed = !*row.tag || (allow && row.allowable);
+        const bool followed = tag.empty() || (allow && allowable);
         EXPECT_EQ(h.work().navigations, Lines{followed ? link : "http://site.example/next.html"});
-        EXPECT_EQ(h.logged(row.tag + link), !followed);
+        EXPECT_EQ(h.logged(tag + link), !followed);
         EXPECT_EQ(h.platform.random_.draws, followed ? 1 : 2);
         EXPECT_FALSE(h.pacingArmed());
       }
@@ -138,29 +132,25 @@ TEST(GetLink, RejectsFilesThatAreNotPagesUnlessAllowed) {
 }
 
 TEST(GetLink, BadLinksAndRejectedFilesShareTwentyAttempts) {
-  struct Row {
-    Lines links;
-    bool alternate;  // draws alternate between the two links
-    int rejections, yields;
-  };
-  const Row rows[] = {
+  // The links, whether the draws alternate between the first two, rejections and yields.
+  const std::tuple<Lines, bool, int, int> rows[] = {
       {{"http://a.example/#1", "http://a.example/#2", "http://a.example/#3"}, false, 0, 20},
       {{"http://a.example/1.zip", "http://a.example/2.zip"}, false, 20, 0},
       {{"http://a.example/#1", "http://a.example/2.zip"}, true, 10, 10},
   };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.links[1]);
+  for (const auto& [links, alternate, rejections, yields] : rows) {
+    SCOPED_TRACE(links[1]);
     Crawl h;
-    for (int i = 0; row.alternate && i < 21; ++i) h.platform.random_.script({i % 2 ? 0.9f : 0.5f});
+    for (int i = 0; alternate && i < 21; ++i) h.platform.random_.script({i % 2 ? 0.9f : 0.5f});
     auto doc = Page();
-    doc->withLinks(row.links);
+    doc->withLinks(links);
     GetLink(h.program, *doc);
 
     EXPECT_TRUE(h.work().navigations.empty());
     EXPECT_TRUE(h.pacingArmed());
     EXPECT_EQ(h.platform.random_.draws, 21);  // the last pick is never looked at
-    EXPECT_EQ(h.platform.doEventsCalls, row.yields);
-    EXPECT_EQ(h.countLogged("[BadFile-Archive] "), row.rejections);
+    EXPECT_EQ(h.platform.doEventsCalls, yields);
+    EXPECT_EQ(h.countLogged("[BadFile-Archive] "), rejections);
     EXPECT_EQ(h.status().back(), "[BadLink] nothing valid on this page");
   }
 }

@@ -21,25 +21,23 @@ const std::string kError = "[ERROR] workBrowser_DocumentComplete(): ";
 const std::string kInvalidCall = kError + "5, Invalid procedure call or argument";
 
 TEST(WorkPage, DispatchesOnTheDecrementedDepth) {
-  struct Row {
-    int depth, links, images;
-    const char* navigated;  // the link followed by the work browser, "" for none
-    const char* shown;      // the image sent to a display slot, "" for none
-  } rows[] = {
+  // The depth, links, images, the link the work browser follows and the image sent to a
+  // display slot ("" for none).
+  const std::tuple<int, int, int, std::string, std::string> rows[] = {
       {3, 3, 0, "0.html", ""}, {3, 1, 2, "", "0.jpg"},  // one link is no choice: an image
       {1, 3, 1, "", "0.jpg"},  {0, 3, 2, "", "0.jpg"},  // the last page, the image itself
       {0, 0, 1, "", "0.jpg"},  {0, 0, 0, "", ""},       // no image: "[WTF]" and the timer
       {-4, 3, 2, "", ""},                               // below the special values
   };
-  for (const auto& r : rows) {
-    SCOPED_TRACE(std::to_string(r.depth) + " " + r.navigated + r.shown);
+  for (const auto& [depth, links, images, navigated, shown] : rows) {
+    SCOPED_TRACE(std::to_string(depth) + " " + navigated + shown);
     Crawl h;
     auto doc = Page("http://site.example/p.html");
-    for (int i = 0; i < r.links; ++i)
+    for (int i = 0; i < links; ++i)
       doc->withLink("http://site.example/" + std::to_string(i) + ".html");
-    for (int i = 0; i < r.images; ++i)
+    for (int i = 0; i < images; ++i)
       doc->withImage("http://site.example/" + std::to_string(i) + ".jpg", 200, 150);
-    h.program.depth = r.depth;
+    h.program.depth = depth;
     h.program.navPending = true;
     h.platform.random_.script({0.5f});  // half to even: link 0 of 3, image 0 of 2
     h.work().complete(doc);
@@ -47,16 +45,16 @@ TEST(WorkPage, DispatchesOnTheDecrementedDepth) {
     const auto site = [](std::string file) {
       return file.empty() ? Lines{} : Lines{"http://site.example/" + file};
     };
-    const bool wtf = r.depth == 0 && r.images == 0;
-    EXPECT_EQ(h.program.depth, r.depth - 1);
-    EXPECT_EQ(h.status().front(), "[BrowseComplete (depth=" + std::to_string(r.depth) +
-                                      ")] http://site.example/p.html");
+    const bool wtf = depth == 0 && images == 0;
+    EXPECT_EQ(h.program.depth, depth - 1);
+    EXPECT_EQ(h.status().front(),
+              "[BrowseComplete (depth=" + std::to_string(depth) + ")] http://site.example/p.html");
     EXPECT_EQ(h.program.lastActivity, h.program.now());
-    EXPECT_EQ(h.work().navigations, site(r.navigated));
-    EXPECT_EQ(h.program.navPending, *r.navigated != 0);
-    EXPECT_EQ(h.shown(), site(r.shown));
+    EXPECT_EQ(h.work().navigations, site(navigated));
+    EXPECT_EQ(h.program.navPending, !navigated.empty());
+    EXPECT_EQ(h.shown(), site(shown));
     EXPECT_EQ(h.logged("[WTF] depth -1 with no images"), wtf);
-    EXPECT_EQ(h.pacingArmed(), wtf || *r.shown);
+    EXPECT_EQ(h.pacingArmed(), wtf || !shown.empty());
     EXPECT_TRUE(h.traced("workBroswer_DocumentComplete"));
   }
 }
@@ -162,13 +160,9 @@ TEST(WorkPage, GivesUpMiningAfterTwentyShortPhrases) {
 // reply without a verdict is no version: a failure.
 TEST(WorkPage, ComparesVersionNumbersOneByOne) {
   const std::tuple<std::string, bool, std::string> rows[] = {
-      {"2.0.80", true, "up-to-date"},
-      {"2.0.79", true, "up-to-date"},
-      {"1.0.0", true, "up-to-date"},
-      {"1.0.81", false, "need update"},
-      {"2.1.0", false, "need update"},
-      {"3.0.0", true, "need update"},
-      {"2.0", true, ""},
+      {"2.0.80", true, "up-to-date"},   {"1.0.0", true, "up-to-date"},
+      {"1.0.81", false, "need update"}, {"2.1.0", false, "need update"},
+      {"3.0.0", true, "need update"},   {"2.0", true, ""},
   };
   for (const auto& [reply, yes, verdict] : rows) {
     SCOPED_TRACE(reply);
@@ -208,31 +202,28 @@ struct BrokenDocument : FakeDocument {
 // text: the display's and CleanupHTML's rows without a document element.)
 TEST(WorkPage, TrapsFailuresAndLeavesThroughTheExit) {
   constexpr std::int32_t kLowest = std::numeric_limits<std::int32_t>::min();
-  struct Row {
-    std::shared_ptr<FakeDocument> doc;
-    std::int32_t depth, depthAfter;
-    std::string line;  // the last status line, "" for none
-    bool unloading = false;
-  };
+  // The document, the depth before and after, the last status line ("" for none), closing.
+  using Row =
+      std::tuple<std::shared_ptr<FakeDocument>, std::int32_t, std::int32_t, std::string, bool>;
   auto links = Page();
   links->withLinks({"http://site.example/a.html", "http://site.example/b.html"});
   const Row rows[] = {
-      {std::make_shared<BrokenDocument>(), -1, -2, kError + "5, text too long"},
-      {Page(), kLowest, kLowest, kError + "6, Overflow"},  // no wrapping round
+      {std::make_shared<BrokenDocument>(), -1, -2, kError + "5, text too long", false},
+      {Page(), kLowest, kLowest, kError + "6, Overflow", false},  // no wrapping round
       {links, 3, 3, "", true},
   };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.line);
+  for (const auto& [doc, depth, depthAfter, line, unloading] : rows) {
+    SCOPED_TRACE(line);
     Crawl h;
-    h.program.depth = row.depth;
+    h.program.depth = depth;
     h.program.navPending = true;
-    h.program.unloading = row.unloading;
+    h.program.unloading = unloading;
     h.platform.advanceSeconds(5);
-    h.work().complete(row.doc, "http://site.example/");
-    EXPECT_EQ(h.status().empty() ? "" : h.status().back(), row.line);
+    h.work().complete(doc, "http://site.example/");
+    EXPECT_EQ(h.status().empty() ? "" : h.status().back(), line);
     EXPECT_FALSE(h.program.navPending);
-    EXPECT_EQ(h.program.depth, row.depthAfter);
-    EXPECT_EQ(h.program.lastActivity == h.program.now(), !row.unloading);
+    EXPECT_EQ(h.program.depth, depthAfter);
+    EXPECT_EQ(h.program.lastActivity == h.program.now(), !unloading);
     EXPECT_TRUE(h.work().navigations.empty());
     EXPECT_EQ(h.trace().back(), "workBroswer_DocumentComplete OUT");
   }

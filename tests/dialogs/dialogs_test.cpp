@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <tuple>
 
 #include "app/vb_text.h"
@@ -106,17 +107,16 @@ TEST(OptionsDialog, EachOpeningReadsTheStoreAgain) {
 TEST(MessageWindow, ShowsTheNoticeCentredAndSizedToIt) {
   fake::Harness h;
   auto& view = h.platform.message;
-  const std::pair<std::string, const char*> rows[] = {
-      {"File saved as x.jpg", "6075,5288 3210x945"},
-      {std::string(300, 'w'), "-15000,5288 45360x945"}};  // wider than the design size
+  // The text, then the window's left, top, width and height.
+  const std::pair<std::string, std::array<int, 4>> rows[] = {
+      {"File saved as x.jpg", {6075, 5288, 3210, 945}},
+      {std::string(300, 'w'), {-15000, 5288, 45360, 945}}};  // wider than the design size
   for (const auto& [text, box] : rows) {
     ShowMessage(h.program, text);
     EXPECT_TRUE(view.shown);
     EXPECT_EQ(view.text, text);
     EXPECT_EQ(std::make_pair(view.textLeft, view.textTop), std::make_pair(60, 60));
-    EXPECT_EQ(std::to_string(view.left) + "," + std::to_string(view.top) + " " +
-                  std::to_string(view.width) + "x" + std::to_string(view.height),
-              box);
+    EXPECT_EQ((std::array{view.left, view.top, view.width, view.height}), box);
   }
 }
 

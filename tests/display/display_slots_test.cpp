@@ -81,25 +81,22 @@ TEST(IBrowseTo, RefusedRequests) {
 TEST(DisplayPage, PlacesSizesFramesAndStacksTheSlot) {
   // The frame's free range is 11760 x 9300 twips for a 200 x 100 image; the draws place it
   // within, rounded. A picture larger than the window sticks out top left.
-  const struct {
-    float draw;
-    int width, height, left, top;
-  } rows[] = {
+  const std::tuple<float, int, int, int, int> rows[] = {
       {0.0f, 200, 100, 0, 0},
       {0.9999f, 200, 100, 11759, 9299},
       {0.5f, 2000, 1000, -7620, -2100},
   };
-  for (const auto& r : rows) {
+  for (const auto& [draw, width, height, left, top] : rows) {
     Slots h;
-    h.platform.random_.script({r.draw, r.draw});
-    h.show(3, r.width, r.height);
+    h.platform.random_.script({draw, draw});
+    h.show(3, width, height);
 
     auto& browser = h.browser(3);
     auto& frame = h.picbox(3);
     // Inside its frame, two pixels up and left, so its edge is cut off.
-    const int w = r.width * 15 + 600, ht = r.height * 15 + 720;
+    const int w = width * 15 + 600, ht = height * 15 + 720;
     EXPECT_EQ(fake::Box(browser), "-30,-30 " + std::to_string(w) + "x" + std::to_string(ht));
-    EXPECT_EQ(fake::Box(frame), std::to_string(r.left) + "," + std::to_string(r.top) + " " +
+    EXPECT_EQ(fake::Box(frame), std::to_string(left) + "," + std::to_string(top) + " " +
                                     std::to_string(w - 330) + "x" + std::to_string(ht - 330));
     EXPECT_EQ(browser.container(), &frame);
     // The new slot in front; the others stacked in index order, 0 uppermost.
@@ -153,13 +150,9 @@ TEST(DisplayPage, SlotAddressesBecomeClickThroughAddresses) {
 TEST(DisplayPage, CompletionsThatShowNoPicture) {
   const std::string complete = "[I-BrowseComplete] http://site.test/p.jpg|";
   const std::string notSet = "91, Object variable or With block variable not set";
-  struct Row {
-    const char* html;   // "!": no document element
-    int width, height;  // 0: no image
-    bool unloading;
-    std::string phrase, status;
-    bool visible, armed;
-  } rows[] = {
+  // The markup ("!": no document element), the image's size (0: none), closing, the phrase
+  // waiting, the status lines, then whether the slot shows and the pacing timer is armed.
+  const std::tuple<std::string, int, int, bool, std::string, std::string, bool, bool> rows[] = {
       {kImagePage, 200, 100, false, "",
        complete + "[IBadImage] 200x100 (min: 300x250 max: 1600x1200)", false, true},
       {"<head></head><body>nothing</body>", 0, 0, false, "",
@@ -172,32 +165,32 @@ TEST(DisplayPage, CompletionsThatShowNoPicture) {
       {"<head></head>", 200000000, 10, false, "",
        complete + "browser_DocumentComplete(): 6, Overflow", false, false},
   };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.status);
+  for (const auto& [html, width, height, unloading, phrase, status, visible, armed] : rows) {
+    SCOPED_TRACE(status);
     Slots h;
     Settings& s = h.program.settings;
     std::tie(s.MinImageWidth, s.MinImageHeight, s.MaxImageWidth, s.MaxImageHeight) =
         std::tuple(300, 250, 1600, 1200);
-    h.program.unloading = r.unloading;
+    h.program.unloading = unloading;
     h.program.navPending = true;
-    h.program.phrase = r.phrase;
+    h.program.phrase = phrase;
     h.picbox(5).setVisible(false);
     auto doc = std::make_shared<fake::FakeDocument>();
-    doc->withUrl("http://site.test/p.jpg").withHtml(r.html);
-    if (std::string(r.html) == "!") doc->withoutDocumentElement();
-    if (r.width) doc->withImage("http://site.test/p.jpg", r.width, r.height);
+    doc->withUrl("http://site.test/p.jpg").withHtml(html);
+    if (html == "!") doc->withoutDocumentElement();
+    if (width) doc->withImage("http://site.test/p.jpg", width, height);
     h.browser(5).complete(doc);
-    EXPECT_EQ(h.program.navPending, !r.phrase.empty());
-    if (r.phrase.empty()) {
-      EXPECT_EQ(h.status(), fake::Split(r.status));
+    EXPECT_EQ(h.program.navPending, !phrase.empty());
+    if (phrase.empty()) {
+      EXPECT_EQ(h.status(), fake::Split(status));
     }
-    EXPECT_EQ(h.work().navigations.size(), r.phrase.empty() ? 0u : 1u);
-    EXPECT_EQ(h.picbox(5).visible(), r.visible);
-    EXPECT_EQ(h.program.nextTimer().enabled(), r.armed);
+    EXPECT_EQ(h.work().navigations.size(), phrase.empty() ? 0u : 1u);
+    EXPECT_EQ(h.picbox(5).visible(), visible);
+    EXPECT_EQ(h.program.nextTimer().enabled(), armed);
     EXPECT_TRUE(doc->writes.empty());
     // Closing leaves at once, without the exit line.
     EXPECT_EQ(h.trace().back(),
-              r.unloading ? "browser_DocumentComplete IN" : "browser_DocumentComplete OUT");
+              unloading ? "browser_DocumentComplete IN" : "browser_DocumentComplete OUT");
   }
 }
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <tuple>
 
 #include "app/vb_text.h"
 #include "interaction/autosave_room.h"
@@ -40,17 +41,12 @@ TEST(SavedImageName, StampsTheTimeAndKeepsTheTail) {
 }
 
 TEST(SaveImage, FetchesEveryImageAndSavesItUnderAFreeName) {
-  // Images as "address=bytes" under http://h/ (no bytes: the fetch fails), files saved and
-  // status lines "|"-separated, "@" for the time stamp and "$" for the folder.
-  struct Row {
-    const char* folder;  // under the program folder; "" for none set
-    const char* images;
-    bool byHand;  // not auto-saving: each save is confirmed
-    int failWith;
-    const char* files;
-    const char* status;
-    const char* box;
-  };
+  // The folder under the program folder ("" for none set); images as "address=bytes" under
+  // http://h/ (no bytes: the fetch fails); saving by hand (each save confirmed); the save
+  // failure; files saved and status lines "|"-separated, "@" for the time stamp and "$" for the
+  // folder; the message box.
+  using Row =
+      std::tuple<const char*, const char*, bool, int, const char*, const char*, const char*>;
   const Row rows[] = {
       {"", "a.jpg=A", false, 0, "", "",
        "You have to set your auto-save path before you can capture images."},
@@ -64,17 +60,17 @@ TEST(SaveImage, FetchesEveryImageAndSavesItUnderAFreeName) {
       {"saved", "x.jpg=|b.jpg=B", false, 0, "",
        "[Fetching] http://h/x.jpg|[Fetching] failed: no reply", ""},
   };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.images);
+  for (const auto& [folder, images, byHand, failWith, files, status, box] : rows) {
+    SCOPED_TRACE(images);
     fake::Harness h;
     const fs::path saved = h.platform.folder / "saved";
     fs::create_directories(saved);
     std::ofstream(saved / "20040103-142501.jpg") << "older";  // saved earlier in the same second
-    if (*r.folder) h.program.settings.AutosavePath = (h.platform.folder / r.folder).string();
-    h.program.settings.AutosaveMode = !r.byHand;
-    h.platform.files.failWith = {r.failWith, "Disk full"};
+    if (*folder) h.program.settings.AutosavePath = (h.platform.folder / folder).string();
+    h.program.settings.AutosaveMode = !byHand;
+    h.platform.files.failWith = {failWith, "Disk full"};
     fake::FakeDocument doc;
-    for (const auto& image : fake::Split(r.images)) {
+    for (const auto& image : fake::Split(images)) {
       const auto equals = image.rfind('=');
       doc.withImage("http://h/" + image.substr(0, equals), 20, 20);
       if (equals + 1 < image.size())
@@ -86,17 +82,17 @@ TEST(SaveImage, FetchesEveryImageAndSavesItUnderAFreeName) {
     const auto expand = [&](const std::string& text) {
       return vb::Replace(vb::Replace(text, "@", "20040103-142501"), "$", saved.string());
     };
-    Lines files;  // in the order saved
-    for (const auto& file : fake::Split(r.files)) files.push_back(expand("$/" + file));
-    EXPECT_EQ(h.platform.files.saved, files);
+    Lines paths;  // in the order saved
+    for (const auto& file : fake::Split(files)) paths.push_back(expand("$/" + file));
+    EXPECT_EQ(h.platform.files.saved, paths);
     EXPECT_EQ(readFile(saved / "20040103-142501.jpg"), "older");
-    if (*r.status) {
-      EXPECT_EQ(h.status(), fake::Split(expand(r.status)));
+    if (*status) {
+      EXPECT_EQ(h.status(), fake::Split(expand(status)));
     }
     using Boxes = std::vector<fake::MessageBoxCall>;
-    const Boxes box = {{expand(r.box), *r.folder ? "Quorel" : "Whoa"}};
-    EXPECT_EQ(h.platform.dialogs_.messageBoxes, *r.box ? box : Boxes{});
-    const bool confirmed = r.byHand && !*r.box;
+    const Boxes boxes = {{expand(box), *folder ? "Quorel" : "Whoa"}};
+    EXPECT_EQ(h.platform.dialogs_.messageBoxes, *box ? boxes : Boxes{});
+    const bool confirmed = byHand && !*box;
     EXPECT_EQ(h.platform.message.shown, confirmed);
     EXPECT_EQ(h.platform.message.text, confirmed ? expand("File saved as @.png") : "");
     EXPECT_EQ(h.platform.transfer_.cancels, static_cast<int>(h.platform.transfer_.fetches.size()));
@@ -132,11 +128,8 @@ TEST(AutosaveHasRoom, StopsWhenTheDiskIsNearlyFullAndGoesOnOnceThereIsRoom) {
   h.program.settings.AutosaveMode = true;
   h.program.settings.AutosavePath = h.platform.folder.string();
   constexpr std::uint64_t kMiB = std::uint64_t{1} << 20;
-  struct Step {
-    std::uint64_t freeMiB, totalMiB;  // total 0: cannot be told
-    bool saved;
-    const char* line;  // the autosave line written, "" for none
-  } steps[] = {
+  // Free and total MiB (total 0: cannot be told), saved, the autosave line written ("" for none).
+  const std::tuple<std::uint64_t, std::uint64_t, bool, std::string> steps[] = {
       {2048, 10240, true, ""},
       {1023, 10240, false, "[Autosave] stopped, the disk is nearly full: 1023 MiB free"},
       {900, 10240, false, ""},
@@ -146,21 +139,20 @@ TEST(AutosaveHasRoom, StopsWhenTheDiskIsNearlyFullAndGoesOnOnceThereIsRoom) {
       {0, 0, true, ""},
   };
   int k = 0, lines = 0;
-  for (const Step& step : steps) {
+  for (const auto& [freeMiB, totalMiB, saves, line] : steps) {
     SCOPED_TRACE(k);
     h.platform.files.disk =
-        step.totalMiB
-            ? std::optional(platform::DiskSpace{step.freeMiB * kMiB, step.totalMiB * kMiB})
-            : std::nullopt;
+        totalMiB ? std::optional(platform::DiskSpace{freeMiB * kMiB, totalMiB * kMiB})
+                 : std::nullopt;
     const std::size_t before = h.platform.files.saved.size();
     const std::string url = "http://site.test/" + std::to_string(k) + ".jpg";
     auto doc = std::make_shared<fake::FakeDocument>();
     doc->withUrl(url).withHtml("<BODY><IMG src=\"" + url + "\"></BODY>").withImage(url, 200, 100);
     h.platform.transfer_.replies[url] = {true, "JPEG", {}};
     h.browser(k++).complete(doc, url);
-    EXPECT_EQ(h.platform.files.saved.size(), before + (step.saved ? 1 : 0));
-    EXPECT_EQ(h.countLogged("[Autosave]"), lines += *step.line ? 1 : 0);
-    EXPECT_TRUE(!*step.line || h.logged(step.line));
+    EXPECT_EQ(h.platform.files.saved.size(), before + (saves ? 1 : 0));
+    EXPECT_EQ(h.countLogged("[Autosave]"), lines += line.empty() ? 0 : 1);
+    EXPECT_TRUE(line.empty() || h.logged(line));
   }
 }
 
