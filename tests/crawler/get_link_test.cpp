@@ -115,7 +115,11 @@ TEST(GetLink, RejectsFilesThatAreNotPagesUnlessAllowed) {
         SCOPED_TRACE(link + (allow ? " allowed" : ""));
         Crawl h;
         Settings& s = h.program.settings;
-        s.AllowMovies = s.AllowSounds = s.AllowDocs = allow;
+        // The row's own class alone: the others stay refused, whatever else is allowed.
+        const auto only = [&](const char* own) { return allow && (!allowable || tag == own); };
+        s.AllowMovies = only("[BadFile-Movie] ");
+        s.AllowSounds = only("[BadFile-Sound] ");
+        s.AllowDocs = only("[BadFile-Doc] ");
         auto doc = Page();
         doc->withLinks({link, "http://site.example/next.html"});
         h.platform.random_.script({0.5f, 0.9f});  // link 0, then link 1
