@@ -66,7 +66,6 @@ if [[ $gateway == 1 && -z "$found" ]]; then
 elif ((gateway)); then
   grep -qF "GET $found " "$work/websim.log" || failures+=("websim never served $found")
 fi
-e2e_alive
 echo "crawl: $(lib_count "[BrowseComplete] url=") link-list replies, $(lib_count "[GetImage] there are ") image picks," \
   "$(lib_count "[NextURL] phrase=") phrase searches; imgurl shown: ${shown:-none}; searched: ${found:-none}"
 e2e_finish

@@ -1,13 +1,8 @@
 # shellcheck shell=bash disable=SC2034,SC2154  # set here for the caller, or by bench/lib.sh
 # Shared set-up of the end-to-end and package scripts (sourced, not run). bench/lib.sh brings the
 # private loopback network, X servers, websim and quorel-vendor; this adds whole runs of the
-# program, bounded waits, screenshots, staged installations and the final report:
-#   source "$(dirname "$0")/lib.sh"
-#   e2e_init NAME "$@"        # BUILD_DIR SOURCE_DIR: sets build, source_dir, tmp, version
-#   e2e_need TOOL|PROGRAM ...
-#   ... failures+=("what went wrong") ...
-#   e2e_finish
-# A run's files live in $work (at first $tmp). E2E_KEEP=DIR keeps $tmp.
+# program, bounded waits, screenshots, staged installations and the report of the failures+=()
+# gathered. A run's files live in $work (at first $tmp). E2E_KEEP=DIR keeps $tmp.
 
 e2e_init() {
   lib_name=$1
@@ -47,12 +42,10 @@ e2e_finish() {
   exit 1
 }
 
-# A run of the program: a home of our own with DebugMode=1 and the option lines, a display, web
-# and the link server on LINKS, and a copy of quorel started through the web: sets work, websim,
-# quorel_pid and status_log. $E2E_SCREEN picks the display: WIDTHxHEIGHTxDEPTH for Xvfb
-# (1280x1024x24 by default), or a function of the caller's that starts one. The
-# web is websim, or the proxy in $E2E_PROXY; with LINKS empty there is no link server and no web
-# at all. A second call ends the first run's programs and starts afresh.
+# A run of quorel in a home of its own with DebugMode=1 and the option lines, the link server on
+# LINKS (none, and no web, when empty) and websim or $E2E_PROXY as the web: sets work, websim,
+# quorel_pid and status_log. $E2E_SCREEN is WIDTHxHEIGHTxDEPTH for Xvfb (1280x1024x24 by
+# default) or a function of the caller's that starts a display. A second call starts afresh.
 e2e_start() {
   local links=$1
   shift
@@ -85,8 +78,7 @@ e2e_alive() {
     lib_fail "quorel ended: $(tail -n 5 "$work/quorel.out" 2>/dev/null) / log: $(tail -n 5 "$status_log" 2>/dev/null)"
 }
 
-# Runs COMMAND every $E2E_POLL seconds (default 0.2) until it succeeds (0) or SECONDS have
-# passed (1).
+# Runs COMMAND every $E2E_POLL seconds (default 0.2) until it succeeds, or fails after SECONDS.
 e2e_until() {
   local deadline=$((SECONDS + $1))
   shift
@@ -144,11 +136,9 @@ e2e_pattern_links() {
 
 # How many pixels of the picture (or of its part WxH+X+Y) are not (nearly) black.
 e2e_lit_pixels() {
-  # fx prints large counts as 1.2e+06: make it a plain whole number for shell arithmetic.
-  local count
-  count=$(convert "$1" ${2:+-crop "$2" +repage} -colorspace gray -threshold 4% \
-    -format '%[fx:round(mean*w*h)]' info:)
-  printf '%.0f\n' "$count"
+  # fx prints large counts as 1.2e+06: printf makes a whole number for shell arithmetic.
+  printf '%.0f\n' "$(convert "$1" ${2:+-crop "$2" +repage} -colorspace gray -threshold 4% \
+    -format '%[fx:round(mean*w*h)]' info:)"
 }
 
 # websim's answer for URL into FILE: through websim as a proxy, or directly for loopback.

@@ -44,9 +44,7 @@ lib_pids+=($!)
 expect "socket activation" \
   "$(fetch --retry 30 --retry-connrefused --retry-delay 0 "http://127.0.0.1:$port/quorel/bin/version.asp")" "$version"
 
-# --- websim through the proxy -------------------------------------------------------------------
-via_websim http://site1.test/index.html | grep -q 'Gallery 1' || failures+=("no gallery page through the proxy")
-expect "a picture" "$(via_websim -o /dev/null -w '%{http_code} %{content_type}' http://site1.test/images/pattern-01.png)" "200 image/png"
+# --- websim through the proxy (pictures served whole: collage.sh compares what it saved) --------
 expect "an unknown host" "$(code via_websim http://nowhere.test/)" 502
 via_websim https://site1.test/ >/dev/null && failures+=("an https tunnel was let through")
 status=0

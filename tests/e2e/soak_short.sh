@@ -2,7 +2,6 @@
 # A short soak: 90 seconds in websim with its faults on (hanging and dripping servers, resets,
 # redirect loops, huge and bomb pages, broken pictures); the program must still be running
 # at the end and have shown a few pictures. The ten-minute version is bench/soak.sh.
-# Usage: soak_short.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 build=$(cd "${1:?build dir}" && pwd)
 source_dir=$(cd "${2:?source dir}" && pwd)

@@ -40,8 +40,6 @@ lib_pids+=("$second")
 e2e_until 10 xdotool search --name '^Whoa$' || lib_fail "no refusal box for a second copy"
 box=$(xdotool search --name '^Whoa$' | head -1)
 e2e_alive
-sleep 0.5
-e2e_screenshot startup-refused
 xdotool windowfocus --sync "$box" 2>/dev/null || true
 xdotool key --window "$box" Return 2>/dev/null || true
 e2e_until 5 e2e_ended "$second" || lib_fail "the refused copy does not end on Return"

@@ -34,8 +34,6 @@ done
 [[ -e "$root/usr/libexec/xscreensaver/quorel" ]] || failures+=("no xscreensaver hack named quorel")
 grep -q 'Permission is hereby granted' "$root/usr/share/doc/quorel/copyright" ||
   failures+=("the copyright file does not carry the MIT licence")
-grep -qx 'ExecStart=/usr/bin/quorel-vendor --listen .*' "$root/usr/lib/systemd/user/quorel-vendor.service" ||
-  failures+=("the service does not start /usr/bin/quorel-vendor")
 dpkg-deb -f "$deb" Depends | grep -q 'qt6-wayland' || failures+=("the package does not depend on qt6-wayland")
 dpkg-deb -e "$deb" "$tmp/control"
 grep -q "deb-systemd-helper --user enable 'quorel-vendor.socket'" "$tmp/control/postinst" 2>/dev/null ||
