@@ -84,7 +84,7 @@ void HttpFixture::respond(QTcpSocket* socket, const Request& request) {
   socket->disconnectFromHost();
 }
 
-quint32 crc32(const QByteArray& data) {
+static quint32 crc32(const QByteArray& data) {
   quint32 crc = 0xFFFFFFFFu;
   for (const char byte : data) {
     crc ^= quint8(byte);

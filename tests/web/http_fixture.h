@@ -53,7 +53,6 @@ class HttpFixture : public QObject {
 
 QByteArray gzip(const QByteArray& data);
 QByteArray deflate(const QByteArray& data);  // zlib-wrapped, as HTTP "deflate" means
-quint32 crc32(const QByteArray& data);
 // Encoded test images of a given size: "png", "jpeg", "progressive", "gif", "bmp", "webp".
 QByteArray imageBytes(const QByteArray& format, int width, int height,
                       QImage::Format pixels = QImage::Format_RGB32);
