@@ -109,8 +109,9 @@ lib_start_x() {
   lib_fail "no display for $command: $(cat "$log")"
 }
 
+# -noreset: a client that connects just as the last one leaves would find the server resetting.
 lib_start_xvfb() {
-  lib_start_x "$work/xvfb.log" Xvfb -screen 0 "${1:-1280x1024x24}" -nolisten tcp
+  lib_start_x "$work/xvfb.log" Xvfb -screen 0 "${1:-1280x1024x24}" -noreset -nolisten tcp
 }
 
 # A home of our own: no real settings, locks or logs are touched. Extra lines for [Options]
