@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <ranges>
 #include <string>
 #include <vector>
 
@@ -29,9 +28,10 @@ int FailureNumber(Call call) {
 // "a|b|c" as {"a", "b", "c"}; "" as none: table rows keep their lists on one line.
 inline std::vector<std::string> Split(const std::string& text, char separator = '|') {
   std::vector<std::string> parts;
-  if (text.empty()) return parts;
-  for (const auto part : std::views::split(text, separator))
-    parts.emplace_back(part.begin(), part.end());
+  for (std::size_t from = 0, end = 0; !text.empty() && end != text.npos; from = end + 1) {
+    end = text.find(separator, from);
+    parts.push_back(text.substr(from, end - from));
+  }
   return parts;
 }
 
