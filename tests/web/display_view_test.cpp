@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QBuffer>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTextCursor>
@@ -67,11 +66,7 @@ Reply halvesPicture() {
   QImage halves(400, 300, QImage::Format_RGB32);
   halves.fill(Qt::red);
   QPainter(&halves).fillRect(200, 0, 200, 300, Qt::blue);
-  QByteArray png;
-  QBuffer out(&png);
-  out.open(QIODevice::WriteOnly);
-  halves.save(&out, "PNG");
-  return Reply{200, "image/png", png};
+  return Reply{200, "image/png", webtest::encoded(halves, "png")};
 }
 
 TEST_F(DisplayView, KeepsOnlyThePixelsInsideTheWindow) {

@@ -3,7 +3,6 @@
 #include <QBuffer>
 #include <QImage>
 #include <QImageWriter>
-#include <QPainter>
 #include <QTcpSocket>
 #include <QTimer>
 #include <QtEndian>
@@ -119,6 +118,10 @@ QByteArray imageBytes(const QByteArray& format, int width, int height, QImage::F
   }
   QImage image(width, height, pixels);
   image.fill(Qt::red);
+  return encoded(image, format);
+}
+
+QByteArray encoded(const QImage& image, const QByteArray& format) {
   QByteArray out;
   QBuffer buffer(&out);
   buffer.open(QIODevice::WriteOnly);

@@ -56,6 +56,8 @@ QByteArray deflate(const QByteArray& data);  // zlib-wrapped, as HTTP "deflate" 
 // Encoded test images of a given size: "png", "jpeg", "progressive", "gif", "bmp", "webp".
 QByteArray imageBytes(const QByteArray& format, int width, int height,
                       QImage::Format pixels = QImage::Format_RGB32);
+// A picture of the test's own in one of those formats (but "gif").
+QByteArray encoded(const QImage& image, const QByteArray& format);
 
 struct Event {
   QString type, url, frame;  // type: "DocumentComplete" or "NavigateError"
