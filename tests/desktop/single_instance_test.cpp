@@ -45,7 +45,7 @@ TEST_F(SingleInstanceTest, TheRefusedCopyLeavesTheLockAndItGoesWithItsHolder) {
     EXPECT_FALSE(first.anotherRunning());
     EXPECT_FALSE(first.anotherRunning());  // asking again does not refuse ourselves
     EXPECT_TRUE(desktop::SingleInstance(lockPath()).anotherRunning());
-    EXPECT_TRUE(desktop::SingleInstance(lockPath()).anotherRunning());
+    EXPECT_TRUE(desktop::SingleInstance(lockPath()).anotherRunning());  // the lock is still ours
   }
   EXPECT_FALSE(desktop::SingleInstance(lockPath()).anotherRunning());
 }

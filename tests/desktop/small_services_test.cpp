@@ -85,7 +85,8 @@ TEST(SmallServices, RandomDrawsSpanTheUnitIntervalWithoutItsEnd) {
   float lowest = 1, highest = 0;
   for (int i = 0; i < 100000; ++i) {
     const float v = random.next();
-    lowest = std::min(lowest, v), highest = std::max(highest, v);
+    lowest = std::min(lowest, v);
+    highest = std::max(highest, v);
   }
   EXPECT_TRUE(lowest >= 0 && lowest < 0.01f && highest > 0.99f && highest < 1) << highest;
 }

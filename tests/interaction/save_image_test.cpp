@@ -151,7 +151,8 @@ TEST(AutosaveHasRoom, StopsWhenTheDiskIsNearlyFullAndGoesOnOnceThereIsRoom) {
     h.platform.transfer_.replies[url] = {true, "JPEG", {}};
     h.browser(k++).complete(doc, url);
     EXPECT_EQ(h.platform.files.saved.size(), before + (saves ? 1 : 0));
-    EXPECT_EQ(h.countLogged("[Autosave]"), lines += line.empty() ? 0 : 1);
+    if (!line.empty()) ++lines;
+    EXPECT_EQ(h.countLogged("[Autosave]"), lines);
     EXPECT_TRUE(line.empty() || h.logged(line));
   }
 }
