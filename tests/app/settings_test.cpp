@@ -3,39 +3,133 @@
 #include <gtest/gtest.h>
 
 #include "support/fake_platform.h"
+#include "support/scoped_locale.h"
 
 namespace {
 
-TEST(Settings, LoadsTheStoreOrTheDefaults) {
-  const std::vector<std::string> keys = {
-      "MinImageSize", "MaxImageSize", "AdultMode",   "DebugMode", "AutosaveMode",
-      "AutosavePath", "AllowMovies",  "AllowSounds", "AllowDocs", "PartridgeMode"};
-  // The stored texts in key order, "" for a first run; then what each key gives. A size is
-  // two whole numbers (blanks allowed, halves to even) around a lower-case x, or unlimited;
-  // anything else is the default. A flag is any number but zero.
-  const std::pair<std::vector<std::string>, std::string> rows[] = {
-      {{}, "100x100 999999x999999 0 0 0 /home/u/Pictures 0 0 0 0"},
-      {{"Unlimited", "800x600", "-1", "0", " 2 ", "/srv/pics", "0.4", "0", "99999999999", "1"},
-       "0x0 800x600 1 0 1 /srv/pics 1 0 1 1"},
-      {{"640X480", "12x", "-0.0", "1", "yes", "/p", "", "1", "1x", "0"},
-       "100x100 999999x999999 0 1 0 /p 0 1 0 0"},
-      {{" 100.5 x 3.5 ", "unlimited", "0", "0", "0", "/q", "0", "0", "0", "0"},
-       "100x4 999999x999999 0 0 0 /q 0 0 0 0"},
+struct Size {
+  std::int32_t width, height;
+  bool operator==(const Size&) const = default;
+};
+void PrintTo(const Size& s, std::ostream* out) { *out << s.width << "x" << s.height; }
+
+const std::vector<std::string> kKeys = {
+    "MinImageSize", "MaxImageSize", "AdultMode",   "DebugMode", "AutosaveMode",
+    "AutosavePath", "AllowMovies",  "AllowSounds", "AllowDocs", "PartridgeMode"};
+
+// Every key is read once, in order; a missing one gives its default.
+TEST(Settings, AFirstRunGetsTheDefaults) {
+  fake::FakeSettingsStore store;
+  Settings s;
+  s.AdultMode = s.DebugMode = true;  // whatever was there before is overwritten
+  LoadSettings(s, store, "/home/u/Pictures");
+  EXPECT_EQ((Size{s.MinImageWidth, s.MinImageHeight}), (Size{100, 100}));
+  EXPECT_EQ((Size{s.MaxImageWidth, s.MaxImageHeight}), (Size{999999, 999999}));
+  EXPECT_FALSE(s.AdultMode);
+  EXPECT_FALSE(s.DebugMode);
+  EXPECT_EQ(s.AutosavePath, "/home/u/Pictures");
+  EXPECT_EQ(store.reads, kKeys);
+}
+
+// Each stored value reaches its own field and no other.
+TEST(Settings, EachKeyFillsItsOwnField) {
+  fake::FakeSettingsStore store;
+  store.values = {{"MinImageSize", "640x480"}, {"MaxImageSize", "800x600"}, {"AutosavePath", "/p"}};
+  Settings s;
+  LoadSettings(s, store, "/home/u/Pictures");
+  EXPECT_EQ((Size{s.MinImageWidth, s.MinImageHeight}), (Size{640, 480}));
+  EXPECT_EQ((Size{s.MaxImageWidth, s.MaxImageHeight}), (Size{800, 600}));
+  EXPECT_EQ(s.AutosavePath, "/p");
+
+  const struct {
+    const char* key;
+    bool Settings::*field;
+  } flags[] = {
+      {.key = "AdultMode", .field = &Settings::AdultMode},
+      {.key = "DebugMode", .field = &Settings::DebugMode},
+      {.key = "AutosaveMode", .field = &Settings::AutosaveMode},
+      {.key = "AllowMovies", .field = &Settings::AllowMovies},
+      {.key = "AllowSounds", .field = &Settings::AllowSounds},
+      {.key = "AllowDocs", .field = &Settings::AllowDocs},
+      {.key = "PartridgeMode", .field = &Settings::PartridgeMode},
   };
-  for (const auto& [stored, expected] : rows) {
-    fake::FakeSettingsStore store;
-    for (std::size_t i = 0; i < stored.size(); ++i) store.values[keys[i]] = stored[i];
-    Settings s;
-    s.AdultMode = true;
-    LoadSettings(s, store, "/home/u/Pictures");
-    const auto size = [](int w, int h) { return std::to_string(w) + "x" + std::to_string(h); };
-    const auto flag = [](bool on) { return on ? " 1" : " 0"; };
-    EXPECT_EQ(size(s.MinImageWidth, s.MinImageHeight) + " " +
-                  size(s.MaxImageWidth, s.MaxImageHeight) + flag(s.AdultMode) + flag(s.DebugMode) +
-                  flag(s.AutosaveMode) + " " + s.AutosavePath + flag(s.AllowMovies) +
-                  flag(s.AllowSounds) + flag(s.AllowDocs) + flag(s.PartridgeMode),
-              expected);
-    EXPECT_EQ(store.reads, keys);
+  for (const auto& on : flags) {
+    SCOPED_TRACE(on.key);
+    fake::FakeSettingsStore one;
+    one.values[on.key] = "1";
+    Settings loaded;
+    LoadSettings(loaded, one, "/home/u/Pictures");
+    for (const auto& flag : flags) EXPECT_EQ(loaded.*flag.field, flag.key == on.key) << flag.key;
+  }
+}
+
+// Two whole numbers (blanks allowed, halves to even) around a lower-case x, or "unlimited" in
+// any case; anything else is the key's default. A point is the decimal mark in every locale.
+TEST(Settings, SizeTextsInEveryLocale) {
+  const struct {
+    const char* name;
+    std::string text;
+    Size min;
+  } rows[] = {
+      {.name = "a size", .text = "640x480", .min = {640, 480}},
+      {.name = "blanks and halves", .text = " 100.5 x 3.5 ", .min = {100, 4}},
+      {.name = "unlimited", .text = "unLIMITED", .min = {0, 0}},
+      {.name = "an upper-case X", .text = "640X480", .min = {100, 100}},
+      {.name = "no height", .text = "12x", .min = {100, 100}},
+      {.name = "a decimal comma", .text = "100,5x3", .min = {100, 100}},
+      {.name = "empty", .text = "", .min = {100, 100}},
+  };
+  const struct {
+    const char* name;
+    std::string text;
+    Size max;
+  } maxRows[] = {
+      {.name = "a size", .text = "800x600", .max = {800, 600}},
+      {.name = "unlimited", .text = "Unlimited", .max = {999999, 999999}},
+      {.name = "no height", .text = "12x", .max = {999999, 999999}},
+  };
+  for (const char* locale : fake::kNumberLocales) {
+    const fake::ScopedLocale scoped(locale);
+    for (const auto& r : rows) {
+      SCOPED_TRACE(std::string("min, ") + r.name + " in " + locale);
+      Settings s;
+      ParseMinImageSize(s, r.text);
+      EXPECT_EQ((Size{s.MinImageWidth, s.MinImageHeight}), r.min);
+    }
+    for (const auto& r : maxRows) {
+      SCOPED_TRACE(std::string("max, ") + r.name + " in " + locale);
+      Settings s;
+      ParseMaxImageSize(s, r.text);
+      EXPECT_EQ((Size{s.MaxImageWidth, s.MaxImageHeight}), r.max);
+    }
+  }
+}
+
+// Any number but zero is on, unrounded; anything that is no number is off.
+TEST(Settings, FlagTextsInEveryLocale) {
+  const struct {
+    const char* name;
+    std::string text;
+    bool on;
+  } rows[] = {
+      {.name = "zero", .text = "0", .on = false},
+      {.name = "one", .text = "1", .on = true},
+      {.name = "negative", .text = "-1", .on = true},
+      {.name = "blanks around", .text = " 2 ", .on = true},
+      {.name = "a fraction", .text = "0.4", .on = true},
+      {.name = "negative zero", .text = "-0.0", .on = false},
+      {.name = "beyond a whole number", .text = "99999999999", .on = true},
+      {.name = "a word", .text = "yes", .on = false},
+      {.name = "a letter after", .text = "1x", .on = false},
+      {.name = "a decimal comma", .text = "0,4", .on = false},
+      {.name = "empty", .text = "", .on = false},
+  };
+  for (const char* locale : fake::kNumberLocales) {
+    const fake::ScopedLocale scoped(locale);
+    for (const auto& r : rows) {
+      SCOPED_TRACE(std::string(r.name) + " in " + locale);
+      EXPECT_EQ(ReadFlag(r.text), r.on);
+    }
   }
 }
 

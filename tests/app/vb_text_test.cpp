@@ -2,89 +2,186 @@
 
 #include <gtest/gtest.h>
 
+#include <concepts>
 #include <functional>
+#include <ostream>
 #include <string>
 
 #include "platform/run_time_error.h"
-#include "support/harness.h"
+#include "support/scoped_locale.h"
 
 namespace {
 
-// What a call gives: its result as text, or "error N" for a run-time failure.
-std::string Outcome(const std::function<std::string()>& call) {
+// A run-time failure a call is expected to raise, by its number.
+struct Failure {
+  int number;
+};
+constexpr Failure kInvalidCall{5}, kOverflow{6}, kTypeMismatch{13};
+
+// What a call gave: its value, or the number of the run-time failure it raised instead.
+template <class T>
+struct Outcome {
+  T value{};
+  int failure = 0;
+  Outcome(Failure f) : failure(f.number) {}
+  template <class U>
+  requires std::convertible_to<U, T> Outcome(U v) : value(v) {}
+  bool operator==(const Outcome&) const = default;
+};
+
+template <class T>
+std::ostream& operator<<(std::ostream& out, const Outcome<T>& o) {
+  if (o.failure != 0) return out << "failure " << o.failure;
+  return out << '"' << o.value << '"';
+}
+
+template <class T>
+Outcome<T> Attempt(const std::function<T()>& call) {
   try {
     return call();
   } catch (const platform::RunTimeError& failure) {
-    return "error " + std::to_string(failure.number());
+    return Failure{failure.number()};
   }
 }
 
-TEST(VbText, TextFunctions) {
+template <class T>
+struct Row {
+  const char* name;
+  std::function<T()> call;
+  Outcome<T> gives;
+};
+
+template <class T, std::size_t N>
+void ExpectRows(const Row<T> (&rows)[N]) {
+  for (const Row<T>& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(Attempt(r.call), r.gives);
+  }
+}
+
+TEST(VbText, PositionsAndLengths) {
+  const Row<std::int64_t> rows[] = {
+      {.name = "the first match", .call = [] { return vb::InStr("abcabc", "c"); }, .gives = 3},
+      {.name = "from a start", .call = [] { return vb::InStr(4, "abcabc", "c"); }, .gives = 6},
+      {.name = "start past the end",
+       .call = [] { return vb::InStr(7, "abcabc", "c"); },
+       .gives = 0},
+      {.name = "empty, past end + 1", .call = [] { return vb::InStr(9, "abc", ""); }, .gives = 0},
+      {.name = "empty, at end + 1", .call = [] { return vb::InStr(4, "abc", ""); }, .gives = 4},
+      {.name = "start 0", .call = [] { return vb::InStr(0, "abc", "a"); }, .gives = kInvalidCall},
+      {.name = "Len: characters",
+       .call = [] { return vb::Len("a\xC3\xA9\xE2\x82\xAC"); },
+       .gives = 3},
+  };
+  ExpectRows(rows);
+}
+
+TEST(VbText, PiecesCaseBlanksAndReplacing) {
   using S = std::string;
-  const std::pair<std::function<S()>, S> cases[] = {
-      {[] { return S(std::to_string(vb::InStr("abcabc", "c"))); }, "3"},
-      {[] { return S(std::to_string(vb::InStr(4, "abcabc", "c"))); }, "6"},
-      {[] { return S(std::to_string(vb::InStr(7, "abcabc", "c"))); }, "0"},
-      {[] { return S(std::to_string(vb::InStr(9, "abc", ""))); }, "0"},
-      {[] { return S(std::to_string(vb::InStr(4, "abc", ""))); }, "4"},
-      {[] { return S(std::to_string(vb::InStr(0, "abc", "a"))); }, "error 5"},
-      {[] { return vb::Mid("abcdef", 2); }, "bcdef"},
-      {[] { return vb::Mid("abcdef", 2, 3); }, "bcd"},
-      {[] { return vb::Mid("abc", 3, 9); }, "c"},
-      {[] { return vb::Mid("abc", 4); }, ""},
-      {[] { return vb::Mid("abc", 1) + vb::Mid("abc", 5) + vb::Mid("abc", 5, 1); }, "abc"},
-      {[] { return vb::Mid("abc", 4, 1); }, ""},
-      {[] { return vb::Mid("abc", 0); }, "error 5"},
-      {[] { return vb::Mid("abc", 1, -1); }, "error 5"},
-      {[] { return vb::Left("abc", 2) + "|" + vb::Left("abc", 9); }, "ab|abc"},
-      {[] { return vb::Right("abc", 2) + "|" + vb::Right("abc", 3) + "|" + vb::Right("abc", 0); },
-       "bc|abc|"},
-      {[] { return vb::Left("abc", -1); }, "error 5"},
-      {[] { return vb::Right("abc", -1); }, "error 5"},
-      {[] { return vb::LCase("AbZ@[") + vb::UCase("aBz`{"); }, "abz@[ABZ`{"},
-      {[] { return "<" + vb::Trim("  a b \t") + ">" + vb::Trim("   "); }, "<a b \t>"},
-      {[] { return vb::Replace("aXbxc", "x", "--"); }, "aXb--c"},
-      {[] { return vb::Replace("aXbxc", "x", "--", true); }, "a--b--c"},
-      {[] { return vb::Replace("aaa", "a", "aa"); }, "aaaaaa"},
-      {[] { return vb::Replace("abab", "ab", ""); }, ""},
-      {[] { return vb::Replace("abc", "", "x"); }, "abc"},
-      {[] { return S(std::to_string(vb::Len("aé€"))); }, "3"},
+  const Row<S> rows[] = {
+      {.name = "Mid to the end", .call = [] { return vb::Mid("abcdef", 2); }, .gives = "bcdef"},
+      {.name = "Mid of a length", .call = [] { return vb::Mid("abcdef", 2, 3); }, .gives = "bcd"},
+      {.name = "Mid cut at the end", .call = [] { return vb::Mid("abc", 3, 9); }, .gives = "c"},
+      {.name = "Mid just past the end", .call = [] { return vb::Mid("abc", 4); }, .gives = ""},
+      {.name = "Mid further past", .call = [] { return vb::Mid("abc", 5); }, .gives = ""},
+      {.name = "Mid of a length past", .call = [] { return vb::Mid("abc", 4, 1); }, .gives = ""},
+      {.name = "Mid from 0", .call = [] { return vb::Mid("abc", 0); }, .gives = kInvalidCall},
+      {.name = "Mid length -1",
+       .call = [] { return vb::Mid("abc", 1, -1); },
+       .gives = kInvalidCall},
+      {.name = "Left", .call = [] { return vb::Left("abc", 2); }, .gives = "ab"},
+      {.name = "Left beyond", .call = [] { return vb::Left("abc", 9); }, .gives = "abc"},
+      {.name = "Left -1", .call = [] { return vb::Left("abc", -1); }, .gives = kInvalidCall},
+      {.name = "Right", .call = [] { return vb::Right("abc", 2); }, .gives = "bc"},
+      {.name = "Right of all", .call = [] { return vb::Right("abc", 3); }, .gives = "abc"},
+      {.name = "Right of none", .call = [] { return vb::Right("abc", 0); }, .gives = ""},
+      {.name = "Right -1", .call = [] { return vb::Right("abc", -1); }, .gives = kInvalidCall},
+      {.name = "LCase: letters only", .call = [] { return vb::LCase("AbZ@["); }, .gives = "abz@["},
+      {.name = "UCase: letters only", .call = [] { return vb::UCase("aBz`{"); }, .gives = "ABZ`{"},
+      {.name = "Trim: spaces only", .call = [] { return vb::Trim("  a b \t"); }, .gives = "a b \t"},
+      {.name = "Trim of blanks", .call = [] { return vb::Trim("   "); }, .gives = ""},
+      {.name = "Replace: exact case",
+       .call = [] { return vb::Replace("aXbxc", "x", "--"); },
+       .gives = "aXb--c"},
+      {.name = "Replace: any case",
+       .call = [] { return vb::Replace("aXbxc", "x", "--", true); },
+       .gives = "a--b--c"},
+      {.name = "Replace: no rescan",
+       .call = [] { return vb::Replace("aaa", "a", "aa"); },
+       .gives = "aaaaaa"},
+      {.name = "Replace by nothing",
+       .call = [] { return vb::Replace("abab", "ab", ""); },
+       .gives = ""},
+      {.name = "Replace nothing",
+       .call = [] { return vb::Replace("abc", "", "x"); },
+       .gives = "abc"},
   };
-  for (std::size_t i = 0; i < std::size(cases); ++i)
-    EXPECT_EQ(Outcome(cases[i].first), cases[i].second) << "case " << i;
+  ExpectRows(rows);
 }
 
-TEST(VbText, NumberConversions) {
-  // Text to whole number, "text=outcome|...": surrounding blanks and a sign allowed, halves to
-  // even, out of range an overflow (6), anything else a type mismatch (13).
-  for (const auto& row : fake::Split(
-           "12=12| 12 =12|\t7=7|+3=3|-3=-3|2.5=2|3.5=4|-2.5=-2|.5=0|1.=1|2147483647=2147483647|"
-           "2147483648=error 6|-2147483649=error 6|1e400=error 6|=error 13|abc=error 13|"
-           "1x=error 13|1,5=error 13")) {
-    const auto equals = row.find('=');
-    const std::string text = row.substr(0, equals);
-    EXPECT_EQ(Outcome([&] { return std::to_string(vb::CLng(std::string_view(text))); }),
-              row.substr(equals + 1))
-        << '"' << text << '"';
+// Text to whole number: surrounding blanks and a sign allowed, halves to even, out of range an
+// overflow, anything else a type mismatch. A point is the decimal mark whatever the locale says.
+TEST(VbText, TextToWholeNumberInEveryLocale) {
+  const struct {
+    const char* name;
+    std::string text;
+    Outcome<std::int32_t> gives;
+  } rows[] = {
+      {.name = "plain", .text = "12", .gives = 12},
+      {.name = "spaces around", .text = " 12 ", .gives = 12},
+      {.name = "a tab before", .text = "\t7", .gives = 7},
+      {.name = "a plus", .text = "+3", .gives = 3},
+      {.name = "a minus", .text = "-3", .gives = -3},
+      {.name = "a half down to even", .text = "2.5", .gives = 2},
+      {.name = "a half up to even", .text = "3.5", .gives = 4},
+      {.name = "a negative half", .text = "-2.5", .gives = -2},
+      {.name = "no whole part", .text = ".5", .gives = 0},
+      {.name = "no fraction digits", .text = "1.", .gives = 1},
+      {.name = "the largest", .text = "2147483647", .gives = 2147483647},
+      {.name = "one above", .text = "2147483648", .gives = kOverflow},
+      {.name = "one below the smallest", .text = "-2147483649", .gives = kOverflow},
+      {.name = "beyond a double", .text = "1e400", .gives = kOverflow},
+      {.name = "empty", .text = "", .gives = kTypeMismatch},
+      {.name = "letters", .text = "abc", .gives = kTypeMismatch},
+      {.name = "a letter after", .text = "1x", .gives = kTypeMismatch},
+      {.name = "a decimal comma", .text = "1,5", .gives = kTypeMismatch},
+  };
+  for (const char* locale : fake::kNumberLocales) {
+    const fake::ScopedLocale scoped(locale);
+    for (const auto& r : rows) {
+      SCOPED_TRACE(std::string(r.name) + " in " + locale);
+      EXPECT_EQ(Attempt<std::int32_t>([&] { return vb::CLng(std::string_view(r.text)); }), r.gives);
+    }
   }
+}
 
-  const std::pair<double, const char*> numbers[] = {
-      {0.5, "0"},
-      {1.5, "2"},
-      {-1.5, "-2"},
-      {2147483647.4, "2147483647"},
-      {2147483647.5, "error 6"},
-      {-2147483648.5, "-2147483648"},
-      {-2147483649.0, "error 6"},
+TEST(VbText, NumberToWholeNumber) {
+  const Row<std::int32_t> longs[] = {
+      {.name = "a half to even", .call = [] { return vb::CLng(0.5); }, .gives = 0},
+      {.name = "a half up", .call = [] { return vb::CLng(1.5); }, .gives = 2},
+      {.name = "a negative half", .call = [] { return vb::CLng(-1.5); }, .gives = -2},
+      {.name = "just below the top",
+       .call = [] { return vb::CLng(2147483647.4); },
+       .gives = 2147483647},
+      {.name = "rounded over the top",
+       .call = [] { return vb::CLng(2147483647.5); },
+       .gives = kOverflow},
+      {.name = "rounded to the bottom",
+       .call = [] { return vb::CLng(-2147483648.5); },
+       .gives = -2147483648},
+      {.name = "below the bottom",
+       .call = [] { return vb::CLng(-2147483649.0); },
+       .gives = kOverflow},
   };
-  for (const auto& [number, expected] : numbers)
-    EXPECT_EQ(Outcome([&] { return std::to_string(vb::CLng(number)); }), expected) << number;
-
-  const std::pair<double, const char*> shorts[] = {
-      {32767, "32767"}, {-32768, "-32768"}, {32768, "error 6"}, {-32769, "error 6"}, {2.5, "2"},
+  ExpectRows(longs);
+  const Row<std::int16_t> shorts[] = {
+      {.name = "the top", .call = [] { return vb::CInt(32767); }, .gives = 32767},
+      {.name = "the bottom", .call = [] { return vb::CInt(-32768); }, .gives = -32768},
+      {.name = "above the top", .call = [] { return vb::CInt(32768); }, .gives = kOverflow},
+      {.name = "below the bottom", .call = [] { return vb::CInt(-32769); }, .gives = kOverflow},
+      {.name = "a half to even", .call = [] { return vb::CInt(2.5); }, .gives = 2},
   };
-  for (const auto& [number, expected] : shorts)
-    EXPECT_EQ(Outcome([&] { return std::to_string(vb::CInt(number)); }), expected) << number;
+  ExpectRows(shorts);
 }
 
 }  // namespace
