@@ -11,6 +11,10 @@ namespace {
 
 constexpr int kSlot = 3;
 
+// The entries as the menus number them, from 1, separators included; 0 is a dismissed menu.
+enum class ImageChoice { Dismissed, BrowsePic, BrowseSite, Save = 4, Raise = 6, Lower, Hide };
+enum class LogoChoice { Dismissed, Config, Separator, Home, Forums, Exit = 6 };
+
 // A program whose slot kSlot shows a complete display page, where the image menu opens.
 struct ImageMenu : fake::Harness {
   ImageMenu() {
@@ -22,30 +26,36 @@ struct ImageMenu : fake::Harness {
   }
 };
 
-// Browse Site is greyed unless in adult mode.
+// Browse Site is greyed unless in adult mode. An address opened closes the window.
 TEST(ImageMenu, ActsOnTheClickedSlot) {
   struct Row {
-    int id;
-    bool adult;
-    std::string opened;  // "" when nothing is opened (and the window stays)
-    bool saves, visible;
-    const char* stack;  // the frames from back to front afterwards
+    const char* name;
+    ImageChoice choice;
+    bool adult = true;
+    std::string opened = "";  // in the default web browser
+    bool saves = false, hidden = false;
+    const char* stack = "0123456789";  // the frames from back to front afterwards
   };
   const Row rows[] = {
-      {0, true, "", false, true, "0123456789"},
-      {1, false, "http://v/click?pic3", false, true, "0123456789"},
-      {2, true, "http://v/click?site3", false, true, "0123456789"},
-      {2, false, "", false, true, "0123456789"},  // greyed: cannot be chosen
-      {4, true, "", true, true, "0123456789"},
-      {6, true, "", false, true, "0124567893"},
-      {7, true, "", false, true, "3012456789"},
-      {8, true, "", false, false, "0123456789"},
+      {.name = "dismissed", .choice = ImageChoice::Dismissed},
+      {
+          .name = "Browse Pic",
+          .choice = ImageChoice::BrowsePic,
+          .adult = false,
+          .opened = "http://v/click?pic3",
+      },
+      {.name = "Browse Site", .choice = ImageChoice::BrowseSite, .opened = "http://v/click?site3"},
+      {.name = "Browse Site greyed out", .choice = ImageChoice::BrowseSite, .adult = false},
+      {.name = "Save Image", .choice = ImageChoice::Save, .saves = true},
+      {.name = "Raise", .choice = ImageChoice::Raise, .stack = "0124567893"},
+      {.name = "Lower", .choice = ImageChoice::Lower, .stack = "3012456789"},
+      {.name = "Hide", .choice = ImageChoice::Hide, .hidden = true},
   };
   for (const auto& r : rows) {
-    SCOPED_TRACE(r.id);
+    SCOPED_TRACE(r.name);
     ImageMenu h;
     h.program.settings.AdultMode = r.adult;
-    h.platform.dialogs_.menuChoice = r.id;
+    h.platform.dialogs_.menuChoice = static_cast<int>(r.choice);
     bool otherClick = true;  // a click on another image while the menu is up does nothing
     auto& menus = h.platform.dialogs_.menus;
     h.platform.dialogs_.whileMenuOpen = [&] {
@@ -62,48 +72,83 @@ TEST(ImageMenu, ActsOnTheClickedSlot) {
     EXPECT_EQ(h.platform.shell_.calls, r.opened.empty() ? Calls{} : open);
     EXPECT_EQ(h.window().closeCalls, r.opened.empty() ? 0 : 1);
     EXPECT_EQ(h.platform.files.saved.size(), r.saves ? 1u : 0u);
-    for (int k = 0; k < platform::MainWindow::kSlots; ++k)
-      EXPECT_EQ(h.picbox(k).visible(), k != kSlot || r.visible) << k;
+    EXPECT_EQ(h.picbox(kSlot).visible(), !r.hidden);
+    for (int k = 0; k < platform::MainWindow::kSlots; ++k) {
+      if (k == kSlot) continue;
+      EXPECT_TRUE(h.picbox(k).visible()) << "slot " << k;  // the others stay
+    }
     EXPECT_EQ(h.slotStack(), r.stack);
     EXPECT_FALSE(h.program.menuOpen);
+    EXPECT_EQ(h.trace().front(), "page_onclick IN");
+    EXPECT_EQ(h.trace().back(), "page_onclick OUT");
   }
 }
 
+// An entry that opens a page closes the window, whether the page opened or not.
 TEST(LogoMenu, ActsOnTheChoice) {
-  // The choice, and the page it opens before closing the window.
-  const std::pair<int, std::string> rows[] = {
-      {0, ""}, {1, ""}, {2, ""}, {3, VendorUrl("/quorel")}, {4, VendorUrl("/forums")},
-      {5, ""}, {6, ""}};
-  for (const auto& [id, opened] : rows) {
-    SCOPED_TRACE(id);
+  struct Row {
+    const char* name;
+    LogoChoice choice;
+    std::string opened = "";
+    bool closes = false;
+  };
+  const Row rows[] = {
+      {.name = "dismissed", .choice = LogoChoice::Dismissed},
+      {.name = "a separator", .choice = LogoChoice::Separator},
+      {
+          .name = "Quorel Home",
+          .choice = LogoChoice::Home,
+          .opened = VendorUrl("/quorel"),
+          .closes = true,
+      },
+      {
+          .name = "Quorel Forums",
+          .choice = LogoChoice::Forums,
+          .opened = VendorUrl("/forums"),
+          .closes = true,
+      },
+      {.name = "Exit", .choice = LogoChoice::Exit, .closes = true},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
     fake::Harness h;
-    h.program.options->Load();     // as start-up does
-    h.platform.shell_.result = 2;  // opening fails: the window closes all the same
-    h.platform.dialogs_.menuChoice = id;
-    auto& options = h.platform.options;
-    bool menuOpenBehindDialog = true;
-    std::string title;
-    options.whileModal = [&] {
-      menuOpenBehindDialog = h.program.menuOpen;
-      title = options.title();
-    };
+    h.platform.shell_.result = 2;  // opening fails
+    h.platform.dialogs_.menuChoice = static_cast<int>(r.choice);
     picLogo_Click(h.program);
 
     EXPECT_EQ(h.menu(), "Config|<->|Quorel Home|Quorel Forums|<->|Exit");
     using Calls = std::vector<fake::ShellCall>;
-    const Calls open = {{0, "open", opened, "", "", 1}};
-    EXPECT_EQ(h.platform.shell_.calls, opened.empty() ? Calls{} : open);
-    EXPECT_EQ(h.window().closeCalls, opened.empty() && id != 6 ? 0 : 1);  // 6: Exit
-    EXPECT_EQ(options.modalShows, id == 1 ? 1 : 0);                       // Config
-    if (id == 1) {
-      EXPECT_FALSE(menuOpenBehindDialog) << "the show goes on behind the dialog";
-      // In the window's corner, under its own title.
-      EXPECT_EQ(options.left, 600);
-      EXPECT_EQ(options.top, 768 * 15 - options.height() - 600);
-      EXPECT_EQ(title, "Options");
-    }
+    const Calls open = {{0, "open", r.opened, "", "", 1}};
+    EXPECT_EQ(h.platform.shell_.calls, r.opened.empty() ? Calls{} : open);
+    EXPECT_EQ(h.window().closeCalls, r.closes ? 1 : 0);
+    EXPECT_EQ(h.platform.options.modalShows, 0);
     EXPECT_FALSE(h.program.menuOpen);
+    EXPECT_EQ(h.trace().front(), "picLogo_Click IN");
+    EXPECT_EQ(h.trace().back(), "picLogo_Click OUT");
   }
+}
+
+// Config shows the options dialog in the window's corner, under its own title, while the show
+// goes on behind it.
+TEST(LogoMenu, ConfigShowsTheOptions) {
+  fake::Harness h;
+  h.program.options->Load();  // as start-up does
+  h.platform.dialogs_.menuChoice = static_cast<int>(LogoChoice::Config);
+  auto& options = h.platform.options;
+  bool menuOpenBehindDialog = true;
+  std::string title;
+  options.whileModal = [&] {
+    menuOpenBehindDialog = h.program.menuOpen;
+    title = options.title();
+  };
+  picLogo_Click(h.program);
+  EXPECT_EQ(options.modalShows, 1);
+  EXPECT_FALSE(menuOpenBehindDialog);
+  EXPECT_EQ(options.left, 600);
+  EXPECT_EQ(options.top, 768 * 15 - options.height() - 600);
+  EXPECT_EQ(title, "Options");
+  EXPECT_EQ(h.window().closeCalls, 0);
+  EXPECT_FALSE(h.program.menuOpen);
 }
 
 // "-" alone, spaces around it or not, is a separator; a leading "!" greys the rest out. Only
@@ -112,13 +157,25 @@ TEST(PopupMenu, ItemTextsBecomeEntriesAndOnlyPlainOnesAreChosen) {
   fake::Harness menu;
   cPopupMenu().Popup(menu.program, {"Pic", "-", "  -  ", "--", "!Site", "!", " !x", ""});
   EXPECT_EQ(menu.menu(), "Pic|<->|<->|--|[Site]|[]| !x|");
-  const std::pair<int, int> rows[] = {{1, 1}, {4, 4}, {0, 0}, {2, 0}, {3, 0}, {5, 0}, {-1, 0}};
-  for (const auto& [choice, returned] : rows) {
+  const struct {
+    const char* name;
+    int choice, returned;
+  } rows[] = {
+      {.name = "the first", .choice = 1, .returned = 1},
+      {.name = "the last", .choice = 4, .returned = 4},
+      {.name = "dismissed", .choice = 0, .returned = 0},
+      {.name = "a separator", .choice = 2, .returned = 0},
+      {.name = "a greyed entry", .choice = 3, .returned = 0},
+      {.name = "past the last", .choice = 5, .returned = 0},
+      {.name = "a negative number", .choice = -1, .returned = 0},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
     fake::Harness h;
     bool openWhileShown = false;
     h.platform.dialogs_.whileMenuOpen = [&] { openWhileShown = h.program.menuOpen; };
-    h.platform.dialogs_.menuChoice = choice;
-    EXPECT_EQ(cPopupMenu().Popup(h.program, {"A", "-", "!B", "C"}), returned) << choice;
+    h.platform.dialogs_.menuChoice = r.choice;
+    EXPECT_EQ(cPopupMenu().Popup(h.program, {"A", "-", "!B", "C"}), r.returned);
     EXPECT_TRUE(openWhileShown);
     EXPECT_FALSE(h.program.menuOpen);
   }
