@@ -2,11 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
-#include <tuple>
 #include <vector>
 
-#include "app/vb_text.h"
 #include "support/harness.h"
 
 namespace {
@@ -15,70 +14,109 @@ using Lines = std::vector<std::string>;
 
 constexpr const char* kSite = "http://site.test/";
 
+struct Image {
+  const char* file;  // under kSite
+  int width, height;
+};
+
 struct Picker : fake::Wired {
   Picker() { program.settings.MinImageWidth = program.settings.MinImageHeight = 100; }
-  // Picks from a page of images given as "name=WxH|..." under kSite, after the given draws.
-  void pick(const std::string& images, std::vector<float> draws = {}) {
+  // Picks from a page of the given images, after the given draws.
+  void pick(const std::vector<Image>& images, std::vector<float> draws = {}) {
     fake::FakeDocument doc;
-    for (const auto& image : fake::Split(images)) {
-      const auto equals = image.find('='), x = image.find('x', equals);
-      doc.withImage(kSite + image.substr(0, equals), std::stoi(image.substr(equals + 1)),
-                    std::stoi(image.substr(x + 1)));
-    }
+    for (const Image& i : images) doc.withImage(kSite + std::string(i.file), i.width, i.height);
     platform.random_.script(std::move(draws));
     GetImage(program, doc);
   }
 };
 
+struct Size {
+  int width, height;
+};
+
+// The window is 100x100 to 640x480, bounds included.
 TEST(GoodImage, SizeWindowWithBoundsAndTheOneExemptSize) {
-  struct Row {
-    int minW, minH, maxW, maxH, width, height;
+  const struct {
+    const char* name;
+    Size size;
     bool good;
   } rows[] = {
-      {100, 100, 999999, 999999, 100, 100, true},  // at the minimum
-      {100, 100, 640, 480, 640, 480, true},        // at the maximum
-      {100, 100, 640, 480, 99, 200, false},       {100, 100, 640, 480, 200, 99, false},
-      {100, 100, 640, 480, 641, 200, false},      {100, 100, 640, 480, 200, 481, false},
-      {100, 100, 640, 480, 28, 30, true},  // exempt whatever the window says
-      {100, 100, 640, 480, 28, 31, false},        {100, 100, 640, 480, 29, 30, false},
+      {.name = "at the minimum", .size = {100, 100}, .good = true},
+      {.name = "at the maximum", .size = {640, 480}, .good = true},
+      {.name = "too narrow", .size = {99, 200}, .good = false},
+      {.name = "too low", .size = {200, 99}, .good = false},
+      {.name = "too wide", .size = {641, 200}, .good = false},
+      {.name = "too high", .size = {200, 481}, .good = false},
+      {.name = "the exempt size", .size = {28, 30}, .good = true},
+      {.name = "one higher than it", .size = {28, 31}, .good = false},
+      {.name = "one wider than it", .size = {29, 30}, .good = false},
   };
-  for (const Row& r : rows) {
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
     fake::Harness h;
     Settings& s = h.program.settings;
-    std::tie(s.MinImageWidth, s.MinImageHeight, s.MaxImageWidth, s.MaxImageHeight) =
-        std::tie(r.minW, r.minH, r.maxW, r.maxH);
-    EXPECT_EQ(GoodImage(h.program, r.width, r.height), r.good) << r.width << "x" << r.height;
+    s.MinImageWidth = s.MinImageHeight = 100;
+    s.MaxImageWidth = 640;
+    s.MaxImageHeight = 480;
+    EXPECT_EQ(GoodImage(h.program, r.size.width, r.size.height), r.good);
+    EXPECT_EQ(h.trace(), (Lines{"GoodImage IN", "GoodImage OUT"}));
   }
 }
 
-// The whole status log of each way out, "$" for the site; a lone image is never link-tested
-// (IBrowseTo refuses the bad link itself), and one of a bad size is given up at once.
+// The whole status log of each way out; a lone image is never link-tested (IBrowseTo refuses
+// the bad link itself), and one of a bad size is given up at once.
 TEST(GetImage, EachWayOutOfAPage) {
-  const std::string window = " (min: 100x100, max: 999999x999999) $";
-  // The images, the status lines, the image shown and whether the pacing timer is armed.
-  const std::tuple<std::string, std::string, std::string, bool> rows[] = {
-      {"", "[GetImage()] no images, trying links|[GetLink] no links, no frames, no images", "",
-       true},
-      {"ads/x.jpg=200x150",
-       "[GoodImage (0)] 200x150" + window + "ads/x.jpg|[I-BrowseTo] $ads/x.jpg", "", false},
-      {"a.jpg=50x50", "[GetImage-BadImage] 50x50 ($a.jpg)|[GetImage-BadImage] 50x50 ($a.jpg)", "",
-       true},
-      {"ads/x.jpg=300x300|y.jpg=300x300",
-       "[GetImage] BadLink $ads/x.jpg|[GoodImage (1)] 300x300" + window +
-           "y.jpg|[I-BrowseTo] $y.jpg",
-       "y.jpg", true},
+  struct Row {
+    const char* name;
+    std::vector<Image> images;
+    Lines status;
+    std::optional<std::string> shown = std::nullopt;
+    bool pacingArmed;
   };
-  for (const auto& [images, log, shown, timerArmed] : rows) {
-    SCOPED_TRACE(images);
+  const Row rows[] = {
+      {
+          .name = "no images",
+          .images = {},
+          .status = {"[GetImage()] no images, trying links",
+                     "[GetLink] no links, no frames, no images"},
+          .pacingArmed = true,
+      },
+      {
+          .name = "a lone image at a bad address",
+          .images = {{"ads/x.jpg", 200, 150}},
+          .status = {"[GetImage] there are 1 images",
+                     "[GoodImage (0)] 200x150 (min: 100x100, max: 999999x999999) "
+                     "http://site.test/ads/x.jpg",
+                     "[I-BrowseTo] http://site.test/ads/x.jpg"},
+          .pacingArmed = false,
+      },
+      {
+          .name = "a lone image too small",
+          .images = {{"a.jpg", 50, 50}},
+          .status = {"[GetImage] there are 1 images",
+                     "[GetImage-BadImage] 50x50 (http://site.test/a.jpg)",
+                     "[GetImage-BadImage] 50x50 (http://site.test/a.jpg)"},
+          .pacingArmed = true,
+      },
+      {
+          .name = "a bad address, then a good image",
+          .images = {{"ads/x.jpg", 300, 300}, {"y.jpg", 300, 300}},
+          .status = {"[GetImage] there are 2 images",
+                     "[GetImage] BadLink http://site.test/ads/x.jpg",
+                     "[GoodImage (1)] 300x300 (min: 100x100, max: 999999x999999) "
+                     "http://site.test/y.jpg",
+                     "[I-BrowseTo] http://site.test/y.jpg"},
+          .shown = "http://site.test/y.jpg",
+          .pacingArmed = true,
+      },
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
     Picker h;
-    h.pick(images, {0.1f, 0.9f});
-    Lines lines = fake::Split(vb::Replace(log, "$", kSite));
-    const auto count = fake::Split(images).size();
-    if (count > 0)
-      lines.insert(lines.begin(), "[GetImage] there are " + std::to_string(count) + " images");
-    EXPECT_EQ(h.status(), lines);
-    EXPECT_EQ(h.shown(), shown.empty() ? Lines{} : Lines{kSite + shown});
-    EXPECT_EQ(h.program.nextTimer().enabled(), timerArmed);
+    h.pick(r.images, {0.1f, 0.9f});
+    EXPECT_EQ(h.status(), r.status);
+    EXPECT_EQ(h.shown(), r.shown ? Lines{*r.shown} : Lines{});
+    EXPECT_EQ(h.program.nextTimer().enabled(), r.pacingArmed);
     EXPECT_EQ(h.trace().back(), "GetImage OUT");
   }
 }
@@ -91,7 +129,7 @@ TEST(GetImage, GivesUpAPageAtTheTwentiethRejection) {
   for (int i = 0; i < 8; ++i) mixed.insert(mixed.end(), {0.1f, 0.5f});  // 8 links, 8 sizes
   mixed.insert(mixed.end(), {0.1f, 0.1f, 0.1f, 0.1f, 0.9f});            // links 9 to 12
   Picker h;
-  h.pick("ads/0.jpg=300x300|small.jpg=20x20|good.jpg=300x300", mixed);
+  h.pick({{"ads/0.jpg", 300, 300}, {"small.jpg", 20, 20}, {"good.jpg", 300, 300}}, mixed);
   EXPECT_EQ(h.countLogged("[GetImage] BadLink "), 12);
   EXPECT_EQ(h.countLogged("[GetImage-BadImage] "), 8);
   EXPECT_EQ(h.status().size(), 22u);  // and nothing else but the count and the verdict
