@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <tuple>
+#include <optional>
 
 #include "app/vb_text.h"
 #include "app/vendor.h"
@@ -16,60 +16,88 @@ using Crawl = fake::Wired;
 using fake::Page;
 using Lines = std::vector<std::string>;
 
+const std::string kPage = "http://site.example/p.html";
+
 TEST(BrowseTo, StartsOneNavigationAtATime) {
-  const std::string page = "http://site.example/p.html";
-  const std::string anchored = "http://site.example/p.html#top";
-  // The state, the address, the one status line ("" for none), what it does.
-  const std::tuple<bool, bool, bool, std::string, std::string, bool, bool> rows[] = {
-      {false, false, false, page, "[BrowseTo (depth=4)] " + page, true, true},
-      {false, false, false, "", "", false, false},
-      {true, false, false, page, "", false, false},
-      {false, true, false, page, "", false, false},
-      {false, false, true, page, "[WTF] BrowseTo called before complete", false, true},
-      {false, false, false, anchored, "[BrowseTo (depth=4)] " + anchored, false, false},
+  struct Row {
+    const char* name;
+    bool unloading = false, menuOpen = false, pending = false;
+    std::string url = kPage;
+    std::optional<std::string> status = std::nullopt;  // the one status line
+    bool navigates = false, pendingAfter = false;
   };
-  for (const auto& [unloading, menuOpen, pending, url, status, navigates, pendingAfter] : rows) {
-    SCOPED_TRACE(url + status);
+  const Row rows[] = {
+      {
+          .name = "an address",
+          .status = "[BrowseTo (depth=4)] " + kPage,
+          .navigates = true,
+          .pendingAfter = true,
+      },
+      {.name = "no address", .url = ""},
+      {.name = "while closing", .unloading = true},
+      {.name = "under a menu", .menuOpen = true},
+      {
+          .name = "while another is under way",
+          .pending = true,
+          .status = "[WTF] BrowseTo called before complete",
+          .pendingAfter = true,
+      },
+      {.name = "a bad link",
+       .url = kPage + "#top",
+       .status = "[BrowseTo (depth=4)] " + kPage + "#top"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
     Crawl h;
     h.program.depth = 4;
-    h.program.unloading = unloading;
-    h.program.menuOpen = menuOpen;
-    h.program.navPending = pending;
-    BrowseTo(h.program, url);
+    h.program.unloading = r.unloading;
+    h.program.menuOpen = r.menuOpen;
+    h.program.navPending = r.pending;
+    BrowseTo(h.program, r.url);
 
-    EXPECT_EQ(h.status(), status.empty() ? Lines{} : Lines{status});
-    EXPECT_EQ(h.work().navigations, navigates ? Lines{url} : Lines{});
-    EXPECT_EQ(h.work().silent(), navigates);
-    EXPECT_EQ(h.program.navPending, pendingAfter);
-    // The address line shows every address that got as far as being logged.
-    const bool shownInBox = status.rfind("[BrowseTo", 0) == 0;
-    EXPECT_EQ(h.window().addressBox.text() == " " + url, shownInBox);
-    EXPECT_TRUE(h.traced("BrowseTo"));
+    EXPECT_EQ(h.status(), r.status ? Lines{*r.status} : Lines{});
+    EXPECT_EQ(h.work().navigations, r.navigates ? Lines{r.url} : Lines{});
+    EXPECT_EQ(h.work().silent(), r.navigates);
+    EXPECT_EQ(h.program.navPending, r.pendingAfter);
+    // The address line shows every address that got as far as being logged; otherwise it keeps
+    // its text (here the one it was designed with).
+    const bool logged = r.status && r.status->starts_with("[BrowseTo");
+    EXPECT_EQ(h.window().addressBox.text(), logged ? " " + r.url : "urlBox");
+    EXPECT_EQ(h.trace().front(), "BrowseTo IN");
+    EXPECT_EQ(h.trace().back(), "BrowseTo OUT");
   }
 }
 
 // A failed navigation is cancelled and logged; the work browser's starts a fresh crawl from
 // the link list, a display browser's hides its slot.
 TEST(BrowserEvents, NavigationErrors) {
-  const std::pair<std::int32_t, std::string> rows[] = {
-      {platform::kServerNotFound, "cannot find server"},
-      {platform::kObjectNotFound, "404"},
-      {404, "404"},
-      {static_cast<std::int32_t>(0x800C000Eu), "unhandled error -2146697202"}};
-  for (const auto& [code, line] : rows) {
-    SCOPED_TRACE(line);
+  const struct {
+    const char* name;
+    std::int32_t status;
+    std::string line;  // the failure as logged
+  } rows[] = {
+      {.name = "no server", .status = platform::kServerNotFound, .line = "cannot find server"},
+      {.name = "no object", .status = platform::kObjectNotFound, .line = "404"},
+      {.name = "HTTP 404", .status = 404, .line = "404"},
+      {.name = "another failure",
+       .status = static_cast<std::int32_t>(0x800C000Eu),
+       .line = "unhandled error -2146697202"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
     Crawl h;
     h.program.navPending = true;
     h.program.depth = 2;
     const std::string links = VendorUrl("/quorel/bin/getlinks.asp");
-    EXPECT_TRUE(h.work().fail(code, "http://site.example/gone.html"));
+    EXPECT_TRUE(h.work().fail(r.status, "http://site.example/gone.html"));
     EXPECT_EQ(h.program.depth, -1);
     EXPECT_EQ(h.work().navigations, Lines{links});
     EXPECT_TRUE(h.program.navPending);  // the new request is under way
-    EXPECT_TRUE(h.traced("workBroswer_NavigateError"));
-    EXPECT_TRUE(h.browser(6).fail(code, "http://site.test/x.jpg"));
-    EXPECT_EQ(h.status(), (Lines{"[NavError] " + line, "[BrowseTo (depth=-1)] " + links,
-                                 "[NavError-B] " + line}));
+    EXPECT_EQ(h.trace().front(), "workBroswer_NavigateError IN");
+    EXPECT_EQ(h.trace().back(), "workBroswer_NavigateError OUT");
+    EXPECT_TRUE(h.browser(6).fail(r.status, "http://site.test/x.jpg"));
+    EXPECT_EQ(h.status(), (Lines{"[NavError] " + r.line, "[BrowseTo (depth=-1)] " + links,
+                                 "[NavError-B] " + r.line}));
     EXPECT_FALSE(h.program.navPending);
     EXPECT_FALSE(h.picbox(6).visible());
     EXPECT_TRUE(h.picbox(5).visible());
@@ -80,6 +108,7 @@ TEST(BrowserEvents, NavigationErrors) {
 // browser's checks every browser, a slot's only its own.
 TEST(BrowserEvents, PopUpsAreRefusedAndBrowserSizesRepaired) {
   for (const bool silent : {true, false}) {
+    SCOPED_TRACE(silent ? "silent" : "not silent");
     Crawl h;
     h.work().setSilent(silent);
     h.browser(9).setHeight(h.platform.screen().height());
@@ -94,7 +123,8 @@ TEST(BrowserEvents, PopUpsAreRefusedAndBrowserSizesRepaired) {
                                      (silent ? "True" : "False") + ")",
                                  "[B-Bastards!] resize height 11520 -> 1500"}));
     EXPECT_EQ(fake::Box(h.work()), "6360,12120 9000x1500");
-    EXPECT_TRUE(h.work().visible() && h.work().silent());
+    EXPECT_TRUE(h.work().visible());
+    EXPECT_TRUE(h.work().silent());
     EXPECT_EQ(h.window().stacking.order.back(), &h.work());
   }
   Crawl h;
@@ -107,26 +137,39 @@ TEST(BrowserEvents, PopUpsAreRefusedAndBrowserSizesRepaired) {
   EXPECT_EQ(h.work().height(), 5000);
 }
 
+// 30.999 idle seconds are still 30 whole ones. One control refusing to stop does not keep the
+// others going.
 TEST(RecoveryTimer, RecoversOnlyAfterMoreThanThirtyIdleSecondsWithNoMenuOpen) {
-  // Idle milliseconds (30.999 s is still 30 whole seconds), menu open, recovers.
-  const std::tuple<int, bool, bool> rows[] = {
-      {30000, false, false}, {30999, false, false}, {31000, false, true}, {600000, true, false}};
-  for (const auto& [idle, menuOpen, recovers] : rows) {
-    SCOPED_TRACE(idle);
+  struct Row {
+    const char* name;
+    int idleMs;
+    bool menuOpen = false;
+    bool recovers;
+  };
+  const Row rows[] = {
+      {.name = "thirty seconds", .idleMs = 30000, .recovers = false},
+      {.name = "just under thirty-one", .idleMs = 30999, .recovers = false},
+      {.name = "thirty-one", .idleMs = 31000, .recovers = true},
+      {.name = "ten minutes under a menu", .idleMs = 600000, .menuOpen = true, .recovers = false},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
     Crawl h;
     h.program.navPending = true;
-    h.program.menuOpen = menuOpen;
-    h.program.lastActivity = h.program.now() - std::chrono::milliseconds(idle);
-    h.browser(3).failQuit = true;  // one control refusing does not stop the others
+    h.program.menuOpen = r.menuOpen;
+    const auto lastActivity = h.program.now() - std::chrono::milliseconds(r.idleMs);
+    h.program.lastActivity = lastActivity;
+    h.browser(3).failQuit = true;
     recoveryTimer_Timer(h.program);
 
-    EXPECT_EQ(h.status(), recovers ? Lines{"[RecoveryTimer] hmm..."} : Lines{});
-    EXPECT_EQ(h.work().quitCalls, recovers ? 1 : 0);
-    for (int k = 0; k < 10; ++k) EXPECT_EQ(h.browser(k).quitCalls, recovers ? 1 : 0) << k;
-    EXPECT_EQ(h.program.navPending, !recovers);
-    EXPECT_EQ(h.pacingArmed(), recovers);
-    EXPECT_EQ(h.program.lastActivity == h.program.now(), recovers);
-    EXPECT_TRUE(h.traced("recoveryTimer_Timer"));
+    EXPECT_EQ(h.status(), r.recovers ? Lines{"[RecoveryTimer] hmm..."} : Lines{});
+    EXPECT_EQ(h.work().quitCalls, r.recovers ? 1 : 0);
+    for (int k = 0; k < 10; ++k) EXPECT_EQ(h.browser(k).quitCalls, r.recovers ? 1 : 0) << k;
+    EXPECT_EQ(h.program.navPending, !r.recovers);
+    EXPECT_EQ(h.pacingArmed(), r.recovers);
+    EXPECT_EQ(h.program.lastActivity, r.recovers ? h.program.now() : lastActivity);
+    EXPECT_EQ(h.trace().front(), "recoveryTimer_Timer IN");
+    EXPECT_EQ(h.trace().back(), "recoveryTimer_Timer OUT");
   }
 }
 
@@ -137,48 +180,97 @@ const std::string kAllTheWeb =
 const std::string kYahoo = "http://" + std::string(kSearchHosts[2]) + "/search/images?p=";
 const std::string kYahooTail = "&ei=UTF-8&fr=fp-tab-img-t&cop=mss&tab=3";
 
-TEST(NextUrl, ChoosesTheTargetByPhraseDrawAndMode) {
-  // The case, the phrase, the draw, adult mode, the address navigated ("" for none), the depth.
-  const std::string links = VendorUrl("/quorel/bin/getlinks.asp");
-  const std::tuple<const char*, std::string, float, bool, std::string, int> rows[] = {
-      {"link list", "", 0.5f, false, links, -1},
-      {"adult link list", "", 0.5f, true, links + "?mode=adult", -1},
-      {"2r at 0.5 is Google", "red cars", 0.25f, false, kGoogle + "red+cars&sa=N&tab=wi", 3},
-      {"just above 0.5 is AllTheWeb", "red cars", 0.26f, false, kAllTheWeb + "red+cars", 3},
-      {"just below 1.5 is AllTheWeb", "red cars", 0.74f, false, kAllTheWeb + "red+cars", 3},
-      {"2r at 1.5 is Yahoo", "red cars", 0.75f, false, kYahoo + "red+cars" + kYahooTail, 3},
-      {"seven characters", "abc def", 0.5f, false, kAllTheWeb + "abc+def", 3},
-      {"six characters", "abcdef", 0.5f, false, "", 7},
-      {"six characters in eight bytes", "\xC3\xA9t\xC3\xA9 ab", 0.5f, false, "", 7},
-  };
-  for (const auto& [name, given, draw, adult, url, depth] : rows) {
-    SCOPED_TRACE(name);
-    Crawl h;
-    h.program.settings.AdultMode = adult;
-    h.program.depth = 7;
-    h.program.startUrl = "before";
-    h.program.phrase = "pending";
-    h.platform.random_.script({draw});
-    std::string phrase = given;
-    NextUrl(h.program, phrase);
+// Each navigation from NextUrl starts from this state.
+struct Next : Crawl {
+  Next() {
+    program.depth = 7;
+    program.startUrl = "before";
+    program.phrase = "pending";
+  }
+};
 
-    EXPECT_EQ(h.program.depth, depth);
+// No phrase: the link list, its adult form in adult mode; nothing is drawn.
+TEST(NextUrl, WithoutAPhraseAsksForTheLinkList) {
+  const std::string links = VendorUrl("/quorel/bin/getlinks.asp");
+  const struct {
+    const char* name;
+    bool adult;
+    std::string url;
+  } rows[] = {
+      {.name = "link list", .adult = false, .url = links},
+      {.name = "adult link list", .adult = true, .url = links + "?mode=adult"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    Next h;
+    h.program.settings.AdultMode = r.adult;
+    std::string phrase;
+    NextUrl(h.program, phrase);
+    EXPECT_EQ(h.program.depth, -1);
     EXPECT_TRUE(h.program.phrase.empty());
-    if (url.empty()) {
-      EXPECT_TRUE(h.work().navigations.empty());
-      EXPECT_EQ(h.program.startUrl, "before");
-      EXPECT_EQ(h.status(), Lines{"[NextUrl] phrase too short"});
-      continue;
-    }
-    // Our own search addresses must never trip the bad-link list.
-    EXPECT_EQ(h.work().navigations, Lines{url});
-    EXPECT_EQ(h.program.startUrl, url);
-    Lines expected;
-    EXPECT_EQ(phrase, vb::Replace(given, " ", "+"));  // the caller's, "+"-joined
-    if (!given.empty()) expected.push_back("[NextURL] phrase=" + phrase + ", url=" + url);
-    expected.push_back("[BrowseTo (depth=" + std::to_string(depth) + ")] " + url);
-    EXPECT_EQ(h.status(), expected);
-    EXPECT_EQ(h.platform.random_.draws, given.empty() ? 0 : 1);
+    EXPECT_EQ(h.work().navigations, Lines{r.url});
+    EXPECT_EQ(h.program.startUrl, r.url);
+    EXPECT_EQ(h.status(), Lines{"[BrowseTo (depth=-1)] " + r.url});
+    EXPECT_EQ(h.platform.random_.draws, 0);
+  }
+}
+
+// A phrase of seven characters or more goes to a search engine chosen by rounding 2r half to
+// even; the caller's phrase is "+"-joined. Our own search addresses never trip the bad links.
+TEST(NextUrl, APhraseGoesToTheSearchTheDrawChooses) {
+  struct Row {
+    const char* name;
+    std::string phrase = "red cars";
+    float draw;
+    std::string url;
+  };
+  const Row rows[] = {
+      {.name = "2r at 0.5 is Google", .draw = 0.25f, .url = kGoogle + "red+cars&sa=N&tab=wi"},
+      {.name = "just above 0.5 is AllTheWeb", .draw = 0.26f, .url = kAllTheWeb + "red+cars"},
+      {.name = "just below 1.5 is AllTheWeb", .draw = 0.74f, .url = kAllTheWeb + "red+cars"},
+      {.name = "2r at 1.5 is Yahoo", .draw = 0.75f, .url = kYahoo + "red+cars" + kYahooTail},
+      {.name = "seven characters",
+       .phrase = "abc def",
+       .draw = 0.5f,
+       .url = kAllTheWeb + "abc+def"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    Next h;
+    h.platform.random_.script({r.draw});
+    std::string phrase = r.phrase;
+    NextUrl(h.program, phrase);
+    EXPECT_EQ(h.program.depth, 3);
+    EXPECT_TRUE(h.program.phrase.empty());
+    EXPECT_EQ(h.work().navigations, Lines{r.url});
+    EXPECT_EQ(h.program.startUrl, r.url);
+    EXPECT_EQ(phrase, vb::Replace(r.phrase, " ", "+"));
+    EXPECT_EQ(h.status(), (Lines{"[NextURL] phrase=" + phrase + ", url=" + r.url,
+                                 "[BrowseTo (depth=3)] " + r.url}));
+    EXPECT_EQ(h.platform.random_.draws, 1);
+  }
+}
+
+// Characters, not bytes, are counted; a phrase too short changes nothing but the pending one.
+TEST(NextUrl, APhraseUnderSevenCharactersIsDropped) {
+  const struct {
+    const char* name;
+    std::string phrase;
+  } rows[] = {
+      {.name = "six characters", .phrase = "abcdef"},
+      {.name = "six characters in eight bytes", .phrase = "\xC3\xA9t\xC3\xA9 ab"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    Next h;
+    std::string phrase = r.phrase;
+    NextUrl(h.program, phrase);
+    EXPECT_EQ(h.program.depth, 7);
+    EXPECT_TRUE(h.program.phrase.empty());
+    EXPECT_TRUE(h.work().navigations.empty());
+    EXPECT_EQ(h.program.startUrl, "before");
+    EXPECT_EQ(h.status(), Lines{"[NextUrl] phrase too short"});
+    EXPECT_EQ(h.platform.random_.draws, 0);
   }
 }
 
@@ -190,7 +282,8 @@ TEST(NextUrl, ThePendingPhraseItselfIsSearched) {
   NextUrl(h.program, h.program.phrase);
   EXPECT_TRUE(h.program.phrase.empty());
   EXPECT_EQ(h.work().navigations, std::vector<std::string>{kAllTheWeb + "green+hills"});
-  EXPECT_TRUE(h.traced("NextUrl"));
+  EXPECT_EQ(h.trace().front(), "NextUrl IN");
+  EXPECT_EQ(h.trace().back(), "NextUrl OUT");
 }
 
 }  // namespace
