@@ -4,8 +4,8 @@
 
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <stdexcept>
-#include <tuple>
 
 #include "app/vendor.h"
 #include "support/harness.h"
@@ -20,43 +20,63 @@ using Lines = std::vector<std::string>;
 const std::string kError = "[ERROR] workBrowser_DocumentComplete(): ";
 const std::string kInvalidCall = kError + "5, Invalid procedure call or argument";
 
+// A page's link or image by its file name (they are numbered from 0), or none.
+Lines Site(const std::optional<std::string>& file) {
+  return file ? Lines{"http://site.example/" + *file} : Lines{};
+}
+
 TEST(WorkPage, DispatchesOnTheDecrementedDepth) {
-  // The depth, links, images, the link the work browser follows and the image sent to a
-  // display slot ("" for none).
-  const std::tuple<int, int, int, std::string, std::string> rows[] = {
-      {3, 3, 0, "0.html", ""}, {3, 1, 2, "", "0.jpg"},  // one link is no choice: an image
-      {1, 3, 1, "", "0.jpg"},  {0, 3, 2, "", "0.jpg"},  // the last page, the image itself
-      {0, 0, 1, "", "0.jpg"},  {0, 0, 0, "", ""},       // no image: "[WTF]" and the timer
-      {-4, 3, 2, "", ""},                               // below the special values
+  struct Row {
+    const char* name;
+    int depth, links = 3, images = 2;
+    std::optional<std::string> follows = std::nullopt, shows = std::nullopt;
   };
-  for (const auto& [depth, links, images, navigated, shown] : rows) {
-    SCOPED_TRACE(std::to_string(depth) + " " + navigated + shown);
+  const Row rows[] = {
+      {.name = "a page on the way follows a link", .depth = 3, .follows = "0.html"},
+      {
+          .name = "one link is no choice: an image",
+          .depth = 3,
+          .links = 1,
+          .shows = "0.jpg",
+      },
+      {.name = "the page before the last: an image", .depth = 1, .shows = "0.jpg"},
+      {.name = "the last page: its first image", .depth = 0, .shows = "0.jpg"},
+      {.name = "below the special values: nothing", .depth = -4},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
     Crawl h;
     auto doc = Page("http://site.example/p.html");
-    for (int i = 0; i < links; ++i)
+    for (int i = 0; i < r.links; ++i)
       doc->withLink("http://site.example/" + std::to_string(i) + ".html");
-    for (int i = 0; i < images; ++i)
+    for (int i = 0; i < r.images; ++i)
       doc->withImage("http://site.example/" + std::to_string(i) + ".jpg", 200, 150);
-    h.program.depth = depth;
+    h.program.depth = r.depth;
     h.program.navPending = true;
     h.platform.random_.script({0.5f});  // half to even: link 0 of 3, image 0 of 2
     h.work().complete(doc);
 
-    const auto site = [](std::string file) {
-      return file.empty() ? Lines{} : Lines{"http://site.example/" + file};
-    };
-    const bool wtf = depth == 0 && images == 0;
-    EXPECT_EQ(h.program.depth, depth - 1);
-    EXPECT_EQ(h.status().front(),
-              "[BrowseComplete (depth=" + std::to_string(depth) + ")] http://site.example/p.html");
+    EXPECT_EQ(h.program.depth, r.depth - 1);
+    EXPECT_EQ(h.status().front(), "[BrowseComplete (depth=" + std::to_string(r.depth) +
+                                      ")] http://site.example/p.html");
     EXPECT_EQ(h.program.lastActivity, h.program.now());
-    EXPECT_EQ(h.work().navigations, site(navigated));
-    EXPECT_EQ(h.program.navPending, !navigated.empty());
-    EXPECT_EQ(h.shown(), site(shown));
-    EXPECT_EQ(h.logged("[WTF] depth -1 with no images"), wtf);
-    EXPECT_EQ(h.pacingArmed(), wtf || !shown.empty());
-    EXPECT_TRUE(h.traced("workBroswer_DocumentComplete"));
+    EXPECT_EQ(h.work().navigations, Site(r.follows));
+    EXPECT_EQ(h.program.navPending, r.follows.has_value());
+    EXPECT_EQ(h.shown(), Site(r.shows));
+    EXPECT_EQ(h.pacingArmed(), r.shows.has_value());  // a slot loading arms the slideshow
+    EXPECT_EQ(h.trace().front(), "workBroswer_DocumentComplete IN");
+    EXPECT_EQ(h.trace().back(), "workBroswer_DocumentComplete OUT");
   }
+}
+
+// The last page without an image to show: the slideshow timer takes over.
+TEST(WorkPage, TheLastPageWithoutImagesArmsTheSlideshow) {
+  Crawl h;
+  h.program.depth = 0;
+  h.work().complete(Page("http://site.example/p.html"));
+  EXPECT_EQ(h.status().back(), "[WTF] depth -1 with no images");
+  EXPECT_TRUE(h.pacingArmed());
+  EXPECT_TRUE(h.shown().empty());
 }
 
 // Cleaned before the depth is looked at, so one depth stands for all.
@@ -69,117 +89,205 @@ TEST(WorkPage, EveryPageIsCleanedFirst) {
   EXPECT_EQ(doc->writes, Lines{"<BODY quorelload=go()><quorel>x()</quorel></BODY>"});
 }
 
+// The first line of the reply is "address|depth|link code"; the crawl starts at the address.
 TEST(WorkPage, ParsesTheLinkListReply) {
   const std::string page = "http://site.example/p.html";
-  // The reply, the error ("" when it parses), then the start address, link code and depth.
-  const std::tuple<std::string, std::string, std::string, std::string, int> rows[] = {
-      {page + "|3|abc", "", page, "abc", 3},
-      {page + "|0|c1\r\nhttp://other|5|c2", "", page, "c1", 0},  // only the first line counts
-      {page + "|-2|a|b|c", "", page, "a|b|c", -2},               // the code keeps further bars
-      {page, kInvalidCall, "", "", -2},
-      {page + "|3", kInvalidCall, page, "", -2},
-      {page + "|x|c", kError + "13, Type mismatch", page, "", -2},
+  struct Row {
+    const char* name;
+    std::string text;
+    std::string linkCode;
+    int depth;
   };
-  for (const auto& [text, error, url, linkCode, depth] : rows) {
-    SCOPED_TRACE(text);
+  const Row rows[] = {
+      {.name = "one line", .text = page + "|3|abc", .linkCode = "abc", .depth = 3},
+      {
+          .name = "only the first line counts",
+          .text = page + "|0|c1\r\nhttp://other|5|c2",
+          .linkCode = "c1",
+          .depth = 0,
+      },
+      {
+          .name = "the code keeps further bars",
+          .text = page + "|-2|a|b|c",
+          .linkCode = "a|b|c",
+          .depth = -2,
+      },
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
     Crawl h;
     h.program.depth = -1;
     auto reply = Page(VendorUrl("/quorel/bin/getlinks.asp"));
-    reply->withText(text);
+    reply->withText(r.text);
     h.work().complete(reply);
-    EXPECT_EQ(h.program.startUrl, url);
-    EXPECT_EQ(h.program.depth, depth);
-    EXPECT_EQ(h.program.linkCode, linkCode);
+    EXPECT_EQ(h.program.startUrl, page);
+    EXPECT_EQ(h.program.depth, r.depth);
+    EXPECT_EQ(h.program.linkCode, r.linkCode);
+    EXPECT_TRUE(h.program.navPending);
+    EXPECT_TRUE(h.logged("[BrowseComplete] url=" + page + ", depth=" + std::to_string(r.depth) +
+                         ", linkcode=" + r.linkCode));
+    EXPECT_EQ(h.work().navigations, Lines{page});
     EXPECT_EQ(h.trace().back(), "workBroswer_DocumentComplete OUT");
-    EXPECT_EQ(h.program.navPending, error.empty());
-    if (!error.empty()) {
-      EXPECT_EQ(h.status().back(), error);
-      EXPECT_TRUE(h.work().navigations.empty());
-      continue;
-    }
-    EXPECT_TRUE(h.logged("[BrowseComplete] url=" + url + ", depth=" + std::to_string(depth) +
-                         ", linkcode=" + linkCode));
-    EXPECT_EQ(h.work().navigations, Lines{url});
   }
+}
+
+// A reply without two bars or with a depth that is no number fails, logged; what was read
+// before the failure stays.
+TEST(WorkPage, ABrokenLinkListReplyIsLogged) {
+  const std::string page = "http://site.example/p.html";
+  const struct {
+    const char* name;
+    std::string text;
+    std::string error;
+    std::string startUrl;
+  } rows[] = {
+      {.name = "no bar", .text = page, .error = kInvalidCall, .startUrl = ""},
+      {.name = "one bar", .text = page + "|3", .error = kInvalidCall, .startUrl = page},
+      {
+          .name = "a depth that is no number",
+          .text = page + "|x|c",
+          .error = kError + "13, Type mismatch",
+          .startUrl = page,
+      },
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    Crawl h;
+    h.program.depth = -1;
+    auto reply = Page(VendorUrl("/quorel/bin/getlinks.asp"));
+    reply->withText(r.text);
+    h.work().complete(reply);
+    EXPECT_EQ(h.program.startUrl, r.startUrl);
+    EXPECT_EQ(h.program.depth, -2);
+    EXPECT_EQ(h.program.linkCode, "");
+    EXPECT_FALSE(h.program.navPending);
+    EXPECT_EQ(h.status().back(), r.error);
+    EXPECT_TRUE(h.work().navigations.empty());
+    EXPECT_EQ(h.trace().back(), "workBroswer_DocumentComplete OUT");
+  }
+}
+
+// The status lines that begin with the tag.
+Lines Tagged(const Crawl& h, const std::string& tag) {
+  Lines lines;
+  for (const auto& line : h.status())
+    if (line.starts_with(tag)) lines.push_back(line);
+  return lines;
 }
 
 TEST(WorkPage, MinesTwoWordsForASearch) {
   // Spaces of "one two three four five six seven eight" at 4, 8, 14, 19, ...
   const std::string words = "one two three four five six seven eight";
-  // The text, a phrase pending, the draws, the "[Phrase] " line ("" when none) and the phrase
-  // as searched ("" when it fails).
-  using Row = std::tuple<std::string, std::string, std::vector<float>, std::string, std::string>;
-  const Row rows[] = {
-      {words, "", {0.15f, 0.5f}, "three four", "three+four"},  // a start inside a word
-      {"one\r\ntwo  three\n    four five six", "", {0.074f, 0.5f}, "three  four", "three++four"},
-      {"Hi, you're bold-faced here!", "", {0.12f, 0.5f}, "youre bold faced", "youre+bold+faced"},
-      {words, "pending words", {0.5f}, "", "pending+words"},  // no mining
-      {"hi there", "", {0.1f}, "", ""},                       // a start below 1
-      {"one two", "", {0.5f}, "", ""},                        // no third space: a negative length
+  struct Row {
+    const char* name;
+    std::string text, pending = "";
+    std::vector<float> draws;
+    std::optional<std::string> phrase = std::nullopt;  // mined, as logged
+    std::optional<std::string> search = std::nullopt;  // as searched; none: mining fails
   };
-  for (const auto& [text, pending, draws, phrase, search] : rows) {
-    SCOPED_TRACE(text);
+  const Row rows[] = {
+      {
+          .name = "a start inside a word",
+          .text = words,
+          .draws = {0.15f, 0.5f},
+          .phrase = "three four",
+          .search = "three+four",
+      },
+      {
+          .name = "line ends go, double spaces become one",
+          .text = "one\r\ntwo  three\n    four five six",
+          .draws = {0.074f, 0.5f},
+          .phrase = "three  four",
+          .search = "three++four",
+      },
+      {
+          .name = "punctuation stripped",
+          .text = "Hi, you're bold-faced here!",
+          .draws = {0.12f, 0.5f},
+          .phrase = "youre bold faced",
+          .search = "youre+bold+faced",
+      },
+      {
+          .name = "a phrase pending: no mining",
+          .text = words,
+          .pending = "pending words",
+          .draws = {0.5f},
+          .search = "pending+words",
+      },
+      {.name = "a start below 1", .text = "hi there", .draws = {0.1f}},
+      {.name = "no third space: a negative length", .text = "one two", .draws = {0.5f}},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
     Crawl h;
     h.program.depth = -2;
-    h.program.phrase = pending;
-    h.platform.random_.script(draws);
+    h.program.phrase = r.pending;
+    h.platform.random_.script(r.draws);
     auto doc = Page("http://site.example/words.html");
-    doc->withText(text);
+    doc->withText(r.text);
     h.work().complete(doc);
 
-    EXPECT_EQ(h.program.depth, search.empty() ? -3 : 3);
-    EXPECT_EQ(h.countLogged("[Phrase] " + phrase), phrase.empty() ? 0 : 1);
-    if (search.empty()) {
+    EXPECT_EQ(Tagged(h, "[Phrase] "), r.phrase ? Lines{"[Phrase] " + *r.phrase} : Lines{});
+    if (!r.search) {
+      EXPECT_EQ(h.program.depth, -3);
       EXPECT_EQ(h.status().back(), kInvalidCall);
       EXPECT_TRUE(h.work().navigations.empty());
       continue;
     }
+    EXPECT_EQ(h.program.depth, 3);
     EXPECT_TRUE(h.program.phrase.empty());
     EXPECT_EQ(h.work().navigations.size(), 1u);
-    EXPECT_EQ(h.countLogged("[NextURL] phrase=" + search + ", url="), 1);
+    EXPECT_EQ(Tagged(h, "[NextURL] phrase=").size(), 1u);
+    EXPECT_EQ(Tagged(h, "[NextURL] phrase=" + *r.search + ", url=").size(), 1u);
   }
-}
-
-TEST(WorkPage, GivesUpMiningAfterTwentyShortPhrases) {
-  Crawl h;
-  h.program.depth = -2;
-  // Every draw starts at position 3 of "a b c d e f g h i j": the phrase is "c d".
-  h.platform.random_.script(std::vector<float>(20, 0.2f));
-  auto doc = Page();
-  doc->withText("a b c d e f g h i j");
-  h.work().complete(doc);
-  EXPECT_EQ(h.countLogged("[Phrase] c d"), 20);
-  EXPECT_EQ(h.status().back(), "[Phrase] can't find one!");
-  EXPECT_TRUE(h.pacingArmed());
-  EXPECT_EQ(h.program.phrase, "c d");  // left pending for the display
-  EXPECT_TRUE(h.work().navigations.empty());
-  EXPECT_EQ(h.platform.random_.draws, 20);
 }
 
 // Each number on its own: a newer revision asks for an update even with an older major. A
 // reply without a verdict is no version: a failure.
+enum class Verdict { UpToDate, NeedUpdate, NoVersion };
+
 TEST(WorkPage, ComparesVersionNumbersOneByOne) {
-  const std::tuple<std::string, bool, std::string> rows[] = {
-      {"2.0.80", true, "up-to-date"},   {"1.0.0", true, "up-to-date"},
-      {"1.0.81", false, "need update"}, {"2.1.0", false, "need update"},
-      {"3.0.0", true, "need update"},   {"2.0", true, ""},
+  struct Row {
+    const char* name;
+    std::string reply;
+    bool answerYes = true;  // to the update question
+    Verdict verdict;
   };
-  for (const auto& [reply, yes, verdict] : rows) {
-    SCOPED_TRACE(reply);
+  const Row rows[] = {
+      {.name = "the same", .reply = "2.0.80", .verdict = Verdict::UpToDate},
+      {.name = "an older major", .reply = "1.0.0", .verdict = Verdict::UpToDate},
+      {
+          .name = "a newer revision, an older major",
+          .reply = "1.0.81",
+          .answerYes = false,
+          .verdict = Verdict::NeedUpdate,
+      },
+      {
+          .name = "a newer minor, declined",
+          .reply = "2.1.0",
+          .answerYes = false,
+          .verdict = Verdict::NeedUpdate,
+      },
+      {.name = "a newer major, accepted", .reply = "3.0.0", .verdict = Verdict::NeedUpdate},
+      {.name = "no revision", .reply = "2.0", .verdict = Verdict::NoVersion},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
     Crawl h;
-    h.platform.dialogs_.answerYes = yes;
+    h.platform.dialogs_.answerYes = r.answerYes;
     h.program.depth = -3;
     auto doc = Page(VendorUrl("/quorel/bin/version.asp"));
-    doc->withText(reply);
+    doc->withText(r.reply);
     h.work().complete(doc);
 
     EXPECT_EQ(h.program.depth, -4);
-    const std::string last = h.status().back();
-    EXPECT_EQ(
-        verdict.empty() ? last.substr(0, kError.size()) : last,
-        verdict.empty() ? kError : "[Version] mine: 2.0.80, server: " + reply + ", " + verdict);
+    const std::string version = "[Version] mine: 2.0.80, server: " + r.reply;
+    const std::string line = r.verdict == Verdict::UpToDate     ? version + ", up-to-date"
+                             : r.verdict == Verdict::NeedUpdate ? version + ", need update"
+                                                                : kError + "13, Type mismatch";
+    EXPECT_EQ(h.status().back(), line);
     // The question, and the download page before closing, asked and opened once or not at all.
-    const bool update = verdict == "need update", leaves = update && yes;
+    const bool update = r.verdict == Verdict::NeedUpdate, leaves = update && r.answerYes;
     const std::string question =
         "There is a new version of Quorel available! Do you want to download it now?";
     EXPECT_EQ(h.platform.dialogs_.questions,
@@ -202,28 +310,53 @@ struct BrokenDocument : FakeDocument {
 // text: the display's and CleanupHTML's rows without a document element.)
 TEST(WorkPage, TrapsFailuresAndLeavesThroughTheExit) {
   constexpr std::int32_t kLowest = std::numeric_limits<std::int32_t>::min();
-  // The document, the depth before and after, the last status line ("" for none), closing.
-  using Row =
-      std::tuple<std::shared_ptr<FakeDocument>, std::int32_t, std::int32_t, std::string, bool>;
   auto links = Page();
   links->withLinks({"http://site.example/a.html", "http://site.example/b.html"});
-  const Row rows[] = {
-      {std::make_shared<BrokenDocument>(), -1, -2, kError + "5, text too long", false},
-      {Page(), kLowest, kLowest, kError + "6, Overflow", false},  // no wrapping round
-      {links, 3, 3, "", true},
+  struct Row {
+    const char* name;
+    std::shared_ptr<FakeDocument> doc;
+    std::int32_t depth, depthAfter;
+    Lines lastStatus;  // none or one
+    bool unloading = false;
   };
-  for (const auto& [doc, depth, depthAfter, line, unloading] : rows) {
-    SCOPED_TRACE(line);
+  const Row rows[] = {
+      {
+          .name = "an unreadable text",
+          .doc = std::make_shared<BrokenDocument>(),
+          .depth = -1,
+          .depthAfter = -2,
+          .lastStatus = {kError + "5, text too long"},
+      },
+      {
+          .name = "the lowest depth does not wrap round",
+          .doc = Page(),
+          .depth = kLowest,
+          .depthAfter = kLowest,
+          .lastStatus = {kError + "6, Overflow"},
+      },
+      {
+          .name = "while closing",
+          .doc = links,
+          .depth = 3,
+          .depthAfter = 3,
+          .lastStatus = {},
+          .unloading = true,
+      },
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
     Crawl h;
-    h.program.depth = depth;
+    h.program.depth = r.depth;
     h.program.navPending = true;
-    h.program.unloading = unloading;
+    h.program.unloading = r.unloading;
+    const auto before = h.program.lastActivity;
     h.platform.advanceSeconds(5);
-    h.work().complete(doc, "http://site.example/");
-    EXPECT_EQ(h.status().empty() ? "" : h.status().back(), line);
+    h.work().complete(r.doc, "http://site.example/");
+    const Lines status = h.status();
+    EXPECT_EQ(status.empty() ? Lines{} : Lines{status.back()}, r.lastStatus);
     EXPECT_FALSE(h.program.navPending);
-    EXPECT_EQ(h.program.depth, depthAfter);
-    EXPECT_EQ(h.program.lastActivity == h.program.now(), !unloading);
+    EXPECT_EQ(h.program.depth, r.depthAfter);
+    EXPECT_EQ(h.program.lastActivity, r.unloading ? before : h.program.now());
     EXPECT_TRUE(h.work().navigations.empty());
     EXPECT_EQ(h.trace().back(), "workBroswer_DocumentComplete OUT");
   }
@@ -231,12 +364,13 @@ TEST(WorkPage, TrapsFailuresAndLeavesThroughTheExit) {
 
 TEST(WorkPage, PutsAMovedWorkBrowserBackOutOfSightUnlessDebugging) {
   for (const bool debugging : {false, true}) {
+    SCOPED_TRACE(debugging ? "debugging" : "not debugging");
     Crawl h;
     h.program.settings.DebugMode = debugging;
     h.program.depth = -10;
     h.work().setTop(100);
     h.work().complete(Page());
-    EXPECT_EQ(h.work().top(), debugging ? 100 : h.window().height() + 600) << debugging;
+    EXPECT_EQ(h.work().top(), debugging ? 100 : h.window().height() + 600);
   }
 }
 
