@@ -89,6 +89,14 @@ TEST(WorkPage, EveryPageIsCleanedFirst) {
   EXPECT_EQ(doc->writes, Lines{"<BODY quorelload=go()><quorel>x()</quorel></BODY>"});
 }
 
+// The link server answers a request made at depth -1 with this text.
+void CompleteLinkList(Crawl& h, const std::string& text) {
+  h.program.depth = -1;
+  auto reply = Page(VendorUrl("/quorel/bin/getlinks.asp"));
+  reply->withText(text);
+  h.work().complete(reply);
+}
+
 // The first line of the reply is "address|depth|link code"; the crawl starts at the address.
 TEST(WorkPage, ParsesTheLinkListReply) {
   const std::string page = "http://site.example/p.html";
@@ -116,10 +124,7 @@ TEST(WorkPage, ParsesTheLinkListReply) {
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);
     Crawl h;
-    h.program.depth = -1;
-    auto reply = Page(VendorUrl("/quorel/bin/getlinks.asp"));
-    reply->withText(r.text);
-    h.work().complete(reply);
+    CompleteLinkList(h, r.text);
     EXPECT_EQ(h.program.startUrl, page);
     EXPECT_EQ(h.program.depth, r.depth);
     EXPECT_EQ(h.program.linkCode, r.linkCode);
@@ -153,10 +158,7 @@ TEST(WorkPage, ABrokenLinkListReplyIsLogged) {
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);
     Crawl h;
-    h.program.depth = -1;
-    auto reply = Page(VendorUrl("/quorel/bin/getlinks.asp"));
-    reply->withText(r.text);
-    h.work().complete(reply);
+    CompleteLinkList(h, r.text);
     EXPECT_EQ(h.program.startUrl, r.startUrl);
     EXPECT_EQ(h.program.depth, -2);
     EXPECT_EQ(h.program.linkCode, "");
