@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <optional>
-#include <tuple>
 
 #include "app/startup.h"
 #include "dialogs/message_window.h"
@@ -26,15 +25,18 @@ TEST(ImageForm, LoadSetsUpTheWindow) {
     EXPECT_EQ(fake::Box(w), "0,0 15360x11520");
     EXPECT_EQ(w.backColor, 0u);
     EXPECT_TRUE(w.maximized);
-    EXPECT_EQ(std::make_tuple(w.recovery.interval(), w.time.interval(), w.next.interval()),
-              std::make_tuple(30000, 1000, 5000));
-    EXPECT_TRUE(w.recovery.enabled() && w.time.enabled());
+    EXPECT_EQ(w.recovery.interval(), 30000);
+    EXPECT_EQ(w.time.interval(), 1000);
+    EXPECT_EQ(w.next.interval(), 5000);
+    EXPECT_TRUE(w.recovery.enabled());
+    EXPECT_TRUE(w.time.enabled());
     EXPECT_EQ(w.next.enabled(), !menuOpen);  // the slots' about:blank loads armed it
     EXPECT_TRUE(h.platform.hooks.procedure);
     EXPECT_EQ(h.program.badLinks.size(), 58u);
     EXPECT_EQ(h.program.settings.AutosavePath, h.platform.picturesFolder());  // the defaults
     EXPECT_EQ(fake::Box(h.work()), "6360,12120 9000x1500");  // parked below the screen
-    EXPECT_TRUE(h.work().silent() && h.work().visible());
+    EXPECT_TRUE(h.work().silent());
+    EXPECT_TRUE(h.work().visible());
     EXPECT_EQ(w.logo.picture(), platform::Picture::LogoOut);
     EXPECT_EQ(w.clockLabel.width(), 2000);
     EXPECT_FALSE(w.clockLabel.autoSize());
@@ -49,7 +51,8 @@ TEST(ImageForm, LoadSetsUpTheWindow) {
       EXPECT_EQ(h.picbox(k).top(), w.height() + 600) << k;
       const SlotInfo& info = h.program.slotInfo[static_cast<std::size_t>(k)];
       EXPECT_EQ(info.depth, menuOpen ? 0 : -3) << k;
-      EXPECT_EQ(info.picUrl + info.siteUrl, "") << k;
+      EXPECT_EQ(info.picUrl, "") << k;
+      EXPECT_EQ(info.siteUrl, "") << k;
     }
     EXPECT_EQ(h.program.nextSlot, 0);
   }
@@ -65,7 +68,9 @@ TEST(Startup, ShowsTheWindowAndUnloadStopsEverything) {
   EXPECT_EQ(h.program.startTime, h.platform.clock_.now());
   EXPECT_EQ(h.program.lastActivity, h.platform.clock_.now());
   EXPECT_FALSE(h.program.menuOpen);
-  EXPECT_TRUE(h.window().shown && h.program.options->IsLoaded() && h.program.message->IsLoaded());
+  EXPECT_TRUE(h.window().shown);
+  EXPECT_TRUE(h.program.options->IsLoaded());
+  EXPECT_TRUE(h.program.message->IsLoaded());
   // The timers reach their handlers: a stalled crawl is recovered, the clock written.
   h.program.settings.DebugMode = true;
   h.program.lastActivity -= std::chrono::minutes(1);
@@ -75,35 +80,67 @@ TEST(Startup, ShowsTheWindowAndUnloadStopsEverything) {
   EXPECT_NE(h.window().clockLabel.caption(), "");
   h.window().close();
   EXPECT_TRUE(h.program.unloading);
-  EXPECT_FALSE(h.window().next.enabled() || h.window().time.enabled() ||
-               h.window().recovery.enabled());
+  EXPECT_FALSE(h.window().next.enabled());
+  EXPECT_FALSE(h.window().time.enabled());
+  EXPECT_FALSE(h.window().recovery.enabled());
   EXPECT_FALSE(h.platform.hooks.procedure);
   EXPECT_EQ(h.platform.endStatus, 0);
 }
 
-// Only the slideshow creates the main window; the switch is the first two characters
-// folded to lower case. A second copy is refused whatever its arguments.
-TEST(Startup, SwitchesAndASecondCopy) {
-  const std::tuple<const char*, bool, bool> rows[] = {
-      {"", false, true},        {"/S", false, true},  {" /p", false, true},
-      {"/", false, true},       {"/p", false, false}, {"/p 1234", false, false},
-      {"/P:123", false, false}, {"/c", false, false}, {"/C:4567", false, false},
-      {"", true, false},        {"/p", true, false},  {"/c", true, false}};
-  for (const auto& [line, another, slideshow] : rows) {
-    SCOPED_TRACE(std::string(line) + (another ? ", another running" : ""));
+// The caption names the version before the text.
+TEST(ImageForm, SetCaptionNamesTheVersion) {
+  fake::Harness h;
+  SetCaption(h.program, "x");
+  EXPECT_EQ(h.window().caption(), "Quorel v2.0 - x");
+  EXPECT_EQ(h.trace(), (std::vector<std::string>{"SetCaption IN", "SetCaption OUT"}));
+}
+
+enum class Start { Slideshow, Preview, OptionsAlone };
+
+// Only the slideshow creates the main window; the switch is the first two characters folded
+// to lower case.
+TEST(Startup, TheSwitchChoosesWhatStarts) {
+  const struct {
+    const char* name;
+    std::string line;
+    Start start;
+  } rows[] = {
+      {.name = "no switch", .line = "", .start = Start::Slideshow},
+      {.name = "/S", .line = "/S", .start = Start::Slideshow},
+      {.name = "a blank first", .line = " /p", .start = Start::Slideshow},
+      {.name = "a slash alone", .line = "/", .start = Start::Slideshow},
+      {.name = "/p", .line = "/p", .start = Start::Preview},
+      {.name = "/p and a window", .line = "/p 1234", .start = Start::Preview},
+      {.name = "/P: and a window", .line = "/P:123", .start = Start::Preview},
+      {.name = "/c", .line = "/c", .start = Start::OptionsAlone},
+      {.name = "/C: and a window", .line = "/C:4567", .start = Start::OptionsAlone},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
     fake::Harness h;
-    h.platform.otherInstance = another;
-    const auto status = Startup(h.program, line);
+    const auto status = Startup(h.program, r.line);
+    const bool slideshow = r.start == Start::Slideshow, options = r.start == Start::OptionsAlone;
     EXPECT_EQ(status, slideshow ? std::nullopt : std::optional(0));
     EXPECT_EQ(h.platform.mainWindowCreated(), slideshow);
     EXPECT_EQ(h.platform.random_.seeds, 1);
-    using Boxes = std::vector<fake::MessageBoxCall>;
-    const Boxes refusal = {{"Quorel is already running.", "Whoa"}};
-    EXPECT_EQ(h.platform.dialogs_.messageBoxes, another ? refusal : Boxes{});
-    const std::string head = std::string(line).substr(0, 2);  // "/c" shows the options alone
-    const bool options = !another && (head == "/c" || head == "/C");
+    EXPECT_TRUE(h.platform.dialogs_.messageBoxes.empty());
     EXPECT_EQ(h.platform.options.modalShows, options ? 1 : 0);
     EXPECT_EQ(h.platform.options.left, options ? (1024 * 15 - 5295) / 2 : 0);  // centred
+  }
+}
+
+// A second copy is refused whatever its switch: it says so and creates nothing.
+TEST(Startup, ASecondCopyIsRefused) {
+  for (const std::string line : {"", "/p", "/c"}) {
+    SCOPED_TRACE("switch \"" + line + "\"");
+    fake::Harness h;
+    h.platform.otherInstance = true;
+    EXPECT_EQ(Startup(h.program, line), std::optional(0));
+    EXPECT_FALSE(h.platform.mainWindowCreated());
+    EXPECT_EQ(h.platform.random_.seeds, 1);
+    EXPECT_EQ(h.platform.dialogs_.messageBoxes,
+              (std::vector<fake::MessageBoxCall>{{"Quorel is already running.", "Whoa"}}));
+    EXPECT_EQ(h.platform.options.modalShows, 0);
   }
 }
 
