@@ -7,31 +7,65 @@
 
 namespace {
 
-// Without parameters and folder the show command given is not used; an .EXE anywhere hides;
-// results above 32 and below 0 are accepted, refusals stay silent.
-TEST(GShell, PassesTheRequestAndReadsTheResult) {
+// Without parameters and folder the show command given is not used; an .EXE anywhere hides.
+TEST(GShell, PassesTheRequest) {
   struct Row {
-    std::string file, parameters, folder;
-    int showCommand, result;
-    bool accepted;
-    int passedShow;
+    const char* name;
+    std::string file = "http://h/x", parameters = "", folder = "";
+    int showCommand = 10, passedShow = 1;
   };
   const Row rows[] = {
-      {"http://h/x", "", "", 10, 42, true, 1},    {"C:\\A.exe", "", "", 10, 42, true, 1},
-      {"x.txt", "-v", "", 10, 42, true, 10},      {"x.txt", "", "/tmp", 3, 42, true, 3},
-      {"run.Exe.txt", "-v", "", 10, 42, true, 0}, {"http://h/x", "", "", 10, 33, true, 1},
-      {"http://h/x", "", "", 10, -5, true, 1},    {"http://h/x", "", "", 10, 32, false, 1},
-      {"http://h/x", "", "", 10, 31, false, 1},   {"http://h/x", "", "", 10, 0, false, 1},
+      {.name = "an address, shown normally"},
+      {.name = "a program without parameters", .file = "C:\\A.exe"},
+      {
+          .name = "parameters",
+          .file = "x.txt",
+          .parameters = "-v",
+          .passedShow = 10,
+      },
+      {
+          .name = "a folder",
+          .file = "x.txt",
+          .folder = "/tmp",
+          .showCommand = 3,
+          .passedShow = 3,
+      },
+      {
+          .name = "an .EXE within the name",
+          .file = "run.Exe.txt",
+          .parameters = "-v",
+          .passedShow = 0,
+      },
   };
   for (const auto& r : rows) {
-    SCOPED_TRACE(r.file + " " + std::to_string(r.result));
+    SCOPED_TRACE(r.name);
     fake::Harness h;
-    h.platform.shell_.result = r.result;
-    EXPECT_EQ(GShell(h.program, r.file, r.showCommand, r.parameters, r.folder, "open", 0),
-              r.accepted);
+    h.platform.shell_.result = 42;
+    EXPECT_TRUE(GShell(h.program, r.file, r.showCommand, r.parameters, r.folder, "open", 0));
     EXPECT_EQ(
         h.platform.shell_.calls,
         (std::vector<fake::ShellCall>{{0, "open", r.file, r.parameters, r.folder, r.passedShow}}));
+  }
+}
+
+// Results above 32 and below 0 are accepted; refusals stay silent.
+TEST(GShell, ReadsTheResult) {
+  const struct {
+    const char* name;
+    int result;
+    bool accepted;
+  } rows[] = {
+      {.name = "33", .result = 33, .accepted = true},
+      {.name = "negative", .result = -5, .accepted = true},
+      {.name = "32", .result = 32, .accepted = false},
+      {.name = "31", .result = 31, .accepted = false},
+      {.name = "0", .result = 0, .accepted = false},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    fake::Harness h;
+    h.platform.shell_.result = r.result;
+    EXPECT_EQ(GShell(h.program, "http://h/x", 10, "", "", "open", 0), r.accepted);
     EXPECT_TRUE(h.platform.dialogs_.messageBoxes.empty());
   }
 }
@@ -39,14 +73,31 @@ TEST(GShell, PassesTheRequestAndReadsTheResult) {
 // A refusal's number; the ones not of the runtime's own are offset from the application range.
 TEST(GShell, ClassifiesRefusals) {
   constexpr int base = -2147220456;
-  const std::pair<int, int> rows[] = {{0, 7},    {2, 53},         {3, 76},        {5, 75},
-                                      {8, 7},    {11, base + 11}, {26, 75},       {27, base + 27},
-                                      {28, 286}, {29, 285},       {30, 285},      {31, base + 31},
-                                      {32, 48},  {1, base + 1},   {17, base + 17}};
+  const struct {
+    const char* name;
+    int result, number;
+  } rows[] = {
+      {.name = "out of memory", .result = 0, .number = 7},
+      {.name = "file not found", .result = 2, .number = 53},
+      {.name = "path not found", .result = 3, .number = 76},
+      {.name = "access denied", .result = 5, .number = 75},
+      {.name = "out of memory too", .result = 8, .number = 7},
+      {.name = "a broken program", .result = 11, .number = base + 11},
+      {.name = "a sharing violation", .result = 26, .number = 75},
+      {.name = "an incomplete association", .result = 27, .number = base + 27},
+      {.name = "a time-out", .result = 28, .number = 286},
+      {.name = "a failed exchange", .result = 29, .number = 285},
+      {.name = "busy", .result = 30, .number = 285},
+      {.name = "no association", .result = 31, .number = base + 31},
+      {.name = "a missing library", .result = 32, .number = 48},
+      {.name = "an unlisted one", .result = 1, .number = base + 1},
+      {.name = "another unlisted one", .result = 17, .number = base + 17},
+  };
   fake::Harness h;
-  for (const auto& [result, number] : rows) {
-    EXPECT_EQ(ClassifyShellResult(h.program, result).number, number) << result;
-    EXPECT_EQ(ClassifyShellResult(h.program, result).source, "quorel.GShell");
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(ClassifyShellResult(h.program, r.result).number, r.number);
+    EXPECT_EQ(ClassifyShellResult(h.program, r.result).source, "quorel.GShell");
   }
   EXPECT_EQ(ClassifyShellResult(h.program, 2).description, "File not found");
   EXPECT_EQ(ClassifyShellResult(h.program, 17).description,
