@@ -150,7 +150,12 @@ TEST(RecoveryTimer, RecoversOnlyAfterMoreThanThirtyIdleSecondsWithNoMenuOpen) {
       {.name = "thirty seconds", .idleMs = 30000, .recovers = false},
       {.name = "just under thirty-one", .idleMs = 30999, .recovers = false},
       {.name = "thirty-one", .idleMs = 31000, .recovers = true},
-      {.name = "ten minutes under a menu", .idleMs = 600000, .menuOpen = true, .recovers = false},
+      {
+          .name = "ten minutes under a menu",
+          .idleMs = 600000,
+          .menuOpen = true,
+          .recovers = false,
+      },
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);

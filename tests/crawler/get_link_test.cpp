@@ -18,28 +18,31 @@ using Lines = std::vector<std::string>;
 TEST(GetLink, PicksTheAbsoluteRoundedIndex) {
   struct Row {
     const char* name;
-    int links = 4;
-    float draw;
+    struct {
+      int links;
+      float draw;
+    } from;                     // so many links, then the draw
     std::optional<int> picked;  // none: the read fails
   };
   const Row rows[] = {
-      {.name = "-1 made positive", .draw = 0.0f, .picked = 1},
-      {.name = "-0.6 rounded to -1", .draw = 0.1f, .picked = 1},
-      {.name = "-0.5 to even", .draw = 0.125f, .picked = 0},
-      {.name = "0.2 rounded down", .draw = 0.3f, .picked = 0},
-      {.name = "0.5 to even", .draw = 0.375f, .picked = 0},
-      {.name = "1.5 to even", .draw = 0.625f, .picked = 2},
-      {.name = "2.96 rounded up", .draw = 0.99f, .picked = 3},
-      {.name = "one link, -0.7 gives 1", .links = 1, .draw = 0.3f, .picked = std::nullopt},
-      {.name = "one link, -0.5 to even", .links = 1, .draw = 0.5f, .picked = 0},
-      {.name = "one link, -0.1 rounded up", .links = 1, .draw = 0.9f, .picked = 0},
+      {.name = "-1 made positive", .from = {4, 0.0f}, .picked = 1},
+      {.name = "-0.6 rounded to -1", .from = {4, 0.1f}, .picked = 1},
+      {.name = "-0.5 to even", .from = {4, 0.125f}, .picked = 0},
+      {.name = "0.2 rounded down", .from = {4, 0.3f}, .picked = 0},
+      {.name = "0.5 to even", .from = {4, 0.375f}, .picked = 0},
+      {.name = "1.5 to even", .from = {4, 0.625f}, .picked = 2},
+      {.name = "2.96 rounded up", .from = {4, 0.99f}, .picked = 3},
+      {.name = "one link, -0.7 gives 1", .from = {1, 0.3f}, .picked = std::nullopt},
+      {.name = "one link, -0.5 to even", .from = {1, 0.5f}, .picked = 0},
+      {.name = "one link, -0.1 rounded up", .from = {1, 0.9f}, .picked = 0},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);
     Crawl h;
     auto doc = Page();
-    for (int i = 0; i < r.links; ++i) doc->withLink("http://site.example/" + std::to_string(i));
-    h.platform.random_.script({r.draw});
+    for (int i = 0; i < r.from.links; ++i)
+      doc->withLink("http://site.example/" + std::to_string(i));
+    h.platform.random_.script({r.from.draw});
     EXPECT_EQ(fake::FailureNumber([&] { GetLink(h.program, *doc); }), r.picked ? 0 : 91);
     if (!r.picked) {
       EXPECT_EQ(h.trace(), Lines{"GetLink IN"});  // the read fails before anything else

@@ -107,7 +107,12 @@ TEST(WorkPage, ParsesTheLinkListReply) {
     int depth;
   };
   const Row rows[] = {
-      {.name = "one line", .text = page + "|3|abc", .linkCode = "abc", .depth = 3},
+      {
+          .name = "one line",
+          .text = page + "|3|abc",
+          .linkCode = "abc",
+          .depth = 3,
+      },
       {
           .name = "only the first line counts",
           .text = page + "|0|c1\r\nhttp://other|5|c2",
@@ -146,8 +151,18 @@ TEST(WorkPage, ABrokenLinkListReplyIsLogged) {
     std::string error;
     std::string startUrl;
   } rows[] = {
-      {.name = "no bar", .text = page, .error = kInvalidCall, .startUrl = ""},
-      {.name = "one bar", .text = page + "|3", .error = kInvalidCall, .startUrl = page},
+      {
+          .name = "no bar",
+          .text = page,
+          .error = kInvalidCall,
+          .startUrl = "",
+      },
+      {
+          .name = "one bar",
+          .text = page + "|3",
+          .error = kInvalidCall,
+          .startUrl = page,
+      },
       {
           .name = "a depth that is no number",
           .text = page + "|x|c",
