@@ -63,6 +63,8 @@ install(FILES docs/screensaver.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 # quorel-vendor looks for its link list in ../share/quorel/links beside its binary.
 install(DIRECTORY data/links/ DESTINATION ${CMAKE_INSTALL_DATADIR}/quorel/links
         FILES_MATCHING PATTERN "default.txt" PATTERN "README.md")
+# ... and the words its family filter leaves pictures out for in ../share/quorel/filters.
+install(FILES data/filters/unsafe-words.txt DESTINATION ${CMAKE_INSTALL_DATADIR}/quorel/filters)
 # The link server for every user session: the socket starts the service on the first request.
 foreach(unit quorel-vendor.socket quorel-vendor.service)
   quorel_install_configured(data/${unit}.in lib/systemd/user ${unit})

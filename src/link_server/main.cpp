@@ -1,5 +1,6 @@
 // quorel-vendor: the link server the collage asks for its version and its next link.
-//   quorel-vendor [--listen ADDRESS:PORT] [--links FILE] [--commons-api URL]
+//   quorel-vendor [--listen ADDRESS:PORT] [--links FILE] [--commons-api URL] [--contact TEXT]
+//                 [--thumb-width N] [--api-per-minute N] [--filter FILE | --unfiltered]
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -14,7 +15,9 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <optional>
 
+#include "link_server/family_filter.h"
 #include "link_server/link_list.h"
 #include "link_server/picture_api.h"
 #include "link_server/search_gateway.h"
@@ -120,14 +123,22 @@ int systemdSocket() {
   return ours && one ? 3 : -1;
 }
 
-// The list next to the build (build/../data/links) or in the installed share folder.
-QString defaultLinkFile() {
+// A data file next to the build (build/../data/NAME) or in the installed share folder.
+QString dataFile(const QString& name) {
   const QDir bin(QCoreApplication::applicationDirPath());
-  for (const char* relative : {"../data/links/default.txt", "../share/quorel/links/default.txt"}) {
-    const QString path = bin.absoluteFilePath(QString::fromLatin1(relative));
+  const QString installed = bin.absoluteFilePath(QStringLiteral("../share/quorel/") + name);
+  for (const QString& path : {bin.absoluteFilePath(QStringLiteral("../data/") + name), installed}) {
     if (QFileInfo::exists(path)) return QDir::cleanPath(path);
   }
-  return QDir::cleanPath(bin.absoluteFilePath(QStringLiteral("../share/quorel/links/default.txt")));
+  return QDir::cleanPath(installed);
+}
+
+// A contact fit for a header: printable ASCII, no parentheses, not too long.
+bool fitsUserAgent(const QString& contact) {
+  if (contact.trimmed().isEmpty() || contact.size() > 200) return false;
+  return std::all_of(contact.begin(), contact.end(), [](QChar c) {
+    return c.unicode() >= 0x20 && c.unicode() < 0x7f && c != u'(' && c != u')';
+  });
 }
 
 }  // namespace
@@ -153,9 +164,29 @@ int main(int argc, char* argv[]) {
       QStringLiteral("commons-api"),
       QStringLiteral("The MediaWiki API the image searches ask (http_proxy is honoured)."),
       QStringLiteral("URL"), QStringLiteral("https://commons.wikimedia.org/w/api.php"));
-  parser.addOption(listenOption);
-  parser.addOption(linksOption);
-  parser.addOption(apiOption);
+  const QCommandLineOption contactOption(
+      QStringLiteral("contact"),
+      QStringLiteral("How the picture API's operators reach whoever runs this server: an e-mail "
+                     "address or a web page, sent in the User-Agent. Set it when the server "
+                     "serves others."),
+      QStringLiteral("TEXT"));
+  const QCommandLineOption widthOption(
+      QStringLiteral("thumb-width"),
+      QStringLiteral("The width of the thumbnails handed out, one of the image servers' steps."),
+      QStringLiteral("N"), QString::number(vendor::kDefaultThumbWidth));
+  const QCommandLineOption perMinuteOption(
+      QStringLiteral("api-per-minute"),
+      QStringLiteral("At most this many picture API requests in any 60 seconds."),
+      QStringLiteral("N"), QStringLiteral("20"));
+  const QCommandLineOption filterOption(
+      QStringLiteral("filter"),
+      QStringLiteral("The words and phrases that keep a picture out of the results (one a line)."),
+      QStringLiteral("FILE"));
+  const QCommandLineOption unfilteredOption(
+      QStringLiteral("unfiltered"),
+      QStringLiteral("Hand out every picture the API finds, whatever its subject."));
+  parser.addOptions({listenOption, linksOption, apiOption, contactOption, widthOption,
+                     perMinuteOption, filterOption, unfilteredOption});
   parser.process(app);
 
   QHostAddress address;
@@ -165,8 +196,9 @@ int main(int argc, char* argv[]) {
             .arg(parser.value(listenOption)));
     return 2;
   }
-  const QString linkFile =
-      parser.isSet(linksOption) ? parser.value(linksOption) : defaultLinkFile();
+  const QString linkFile = parser.isSet(linksOption)
+                               ? parser.value(linksOption)
+                               : dataFile(QStringLiteral("links/default.txt"));
   vendor::LinkList links;
   if (!loadLinks(linkFile, links)) return 1;
 
@@ -176,7 +208,50 @@ int main(int argc, char* argv[]) {
             .arg(parser.value(apiOption)));
     return 2;
   }
-  vendor::PictureApi pictures(api);
+  vendor::PictureApi::Options apiOptions;
+  bool number = false;
+  apiOptions.thumbWidth = parser.value(widthOption).toInt(&number);
+  if (!number || !vendor::IsThumbStep(apiOptions.thumbWidth)) {
+    QStringList steps;
+    for (const int step : vendor::kThumbSteps) steps += QString::number(step);
+    say(QStringLiteral("quorel-vendor: --thumb-width takes one of the image servers' widths, %1; "
+                       "not \"%2\"")
+            .arg(steps.join(QStringLiteral(", ")), parser.value(widthOption)));
+    return 2;
+  }
+  apiOptions.perMinute = parser.value(perMinuteOption).toInt(&number);
+  if (!number || apiOptions.perMinute < 1 || apiOptions.perMinute > 600) {
+    say(QStringLiteral("quorel-vendor: --api-per-minute takes a number from 1 to 600, not \"%1\"")
+            .arg(parser.value(perMinuteOption)));
+    return 2;
+  }
+  if (parser.isSet(contactOption)) {
+    apiOptions.contact = parser.value(contactOption).trimmed();
+    if (!fitsUserAgent(apiOptions.contact)) {
+      say(
+          QStringLiteral("quorel-vendor: --contact takes an e-mail address or a web address in "
+                         "plain ASCII, without parentheses"));
+      return 2;
+    }
+  }
+  if (parser.isSet(filterOption) && parser.isSet(unfilteredOption)) {
+    say(QStringLiteral("quorel-vendor: --filter and --unfiltered exclude each other"));
+    return 2;
+  }
+  std::optional<vendor::FamilyFilter> filter;
+  QString filterFile;
+  if (!parser.isSet(unfilteredOption)) {
+    filterFile = parser.isSet(filterOption) ? parser.value(filterOption)
+                                            : dataFile(QStringLiteral("filters/unsafe-words.txt"));
+    QString error;
+    filter = vendor::FamilyFilter::load(filterFile, &error);
+    if (!filter) {
+      say(QStringLiteral("quorel-vendor: %1 (--unfiltered runs without a filter)").arg(error));
+      return 1;
+    }
+    apiOptions.filter = &*filter;
+  }
+  vendor::PictureApi pictures(api, apiOptions);
   vendor::SearchGateway search(pictures);
   vendor::ServerOptions options;
   options.maxConnections = connectionRoom(options.maxConnections);
@@ -189,12 +264,21 @@ int main(int argc, char* argv[]) {
     return 1;
   }
   say(QStringLiteral("quorel-vendor %1 listening on %2:%3, %4 links (%5 adult) from %6, "
-                     "searching %7")
+                     "searching %7 for %8-pixel thumbnails, %9")
           .arg(QStringLiteral(QUOREL_VERSION), server.serverAddress().toString())
           .arg(server.serverPort())
           .arg(links.entries().size())
           .arg(links.count(true))
-          .arg(linkFile, api.toString()));
+          .arg(linkFile, api.toString())
+          .arg(apiOptions.thumbWidth)
+          .arg(filter ? QStringLiteral("leaving out what %1 lists (%2 entries)")
+                            .arg(filterFile)
+                            .arg(filter->entries())
+                      : QStringLiteral("unfiltered")));
+  if (apiOptions.contact.isEmpty())
+    say(
+        QStringLiteral("quorel-vendor: no --contact: the picture API sees only the project's "
+                       "page; set it when this server serves others"));
 
   quitOnSignals();
 

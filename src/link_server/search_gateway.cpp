@@ -87,13 +87,17 @@ void SearchGateway::answer(const QString& phrase, std::function<void(const Respo
     return;
   }
   const auto kept = cache_.constFind(key);
-  if (kept != cache_.constEnd() && kept->until > QDateTime::currentMSecsSinceEpoch()) {
+  const bool known = kept != cache_.constEnd();
+  if (known && kept->until > QDateTime::currentMSecsSinceEpoch()) {
     reply(page(kept->answer));
     return;
   }
-  const bool asked = asking_.contains(key);
-  if (!asked && api_.waiting() >= options_.maxWaiting) {
-    reply(page({}));
+  const auto waiters = asking_.find(key);
+  const bool asked = waiters != asking_.end();
+  if (asked ? waiters->size() >= options_.maxWaitersPerPhrase
+            : api_.waiting() >= options_.maxWaiting || !api_.canAsk()) {
+    // An older answer beats none while the source rests.
+    reply(page(known ? kept->answer : PictureAnswer{}));
     return;
   }
   // Whichever comes first, the source's answer or the client's patience, answers it.
@@ -114,12 +118,40 @@ void SearchGateway::answer(const QString& phrase, std::function<void(const Respo
 
 void SearchGateway::store(const QString& key, const PictureAnswer& answer) {
   const qint64 now = QDateTime::currentMSecsSinceEpoch();
-  if (cache_.size() >= options_.maxCached) {
-    for (auto it = cache_.begin(); it != cache_.end();)
-      it = it->until <= now ? cache_.erase(it) : ++it;
-    if (cache_.size() >= options_.maxCached) cache_.clear();
+  if (const auto old = cache_.constFind(key); old != cache_.constEnd()) {
+    // A failure does not push out the last good answer, which serves during pauses.
+    if (!answer.ok && old->answer.ok) return;
+    cachedBytes_ -= old->bytes;
+    cache_.erase(old);
   }
-  cache_.insert(key, {answer, now + (answer.ok ? options_.keepMs : options_.keepFailureMs)});
+  qint64 bytes = 64 + 2 * key.size();
+  for (const Picture& picture : answer.pictures)
+    bytes += 64 + 2 * (picture.address.size() + picture.page.size() + picture.title.size());
+  cache_.insert(key, {answer, now + (answer.ok ? options_.keepMs : options_.keepFailureMs), bytes});
+  cachedBytes_ += bytes;
+  evict(now);
+}
+
+void SearchGateway::evict(qint64 now) {
+  const auto over = [this] {
+    return cache_.size() > options_.maxCached || cachedBytes_ > options_.maxCachedBytes;
+  };
+  if (!over()) return;
+  for (auto it = cache_.begin(); it != cache_.end();) {
+    if (it->until > now) {
+      ++it;
+      continue;
+    }
+    cachedBytes_ -= it->bytes;
+    it = cache_.erase(it);
+  }
+  // Then the answers nearest their end, failures first as they are kept for less.
+  while (over() && !cache_.isEmpty()) {
+    auto soonest = std::min_element(cache_.begin(), cache_.end(),
+                                    [](const Kept& a, const Kept& b) { return a.until < b.until; });
+    cachedBytes_ -= soonest->bytes;
+    cache_.erase(soonest);
+  }
 }
 
 }  // namespace vendor

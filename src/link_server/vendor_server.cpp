@@ -179,16 +179,23 @@ class Connection : public QObject {
   bool answered_ = false;
 };
 
-// Whose connections count together: an IPv4 address (also when mapped into IPv6), or the
-// /64 an IPv6 address lies in.
-QString clientOf(const QHostAddress& peer) {
+// The prefix of the peer's address (also when an IPv4 address comes mapped into IPv6) as a key:
+// an IPv4 prefix of v4Bits or an IPv6 one of v6Bits.
+QString prefixOf(const QHostAddress& peer, int v4Bits, int v6Bits) {
   bool v4 = false;
   const quint32 address = peer.toIPv4Address(&v4);
-  if (v4) return QHostAddress(address).toString();
+  if (v4) {
+    const quint32 mask = v4Bits >= 32 ? ~quint32{0} : ~(~quint32{0} >> v4Bits);
+    return QHostAddress(address & mask).toString() + u'/' + QString::number(v4Bits);
+  }
   Q_IPV6ADDR v6 = peer.toIPv6Address();
-  std::fill(v6.c + 8, v6.c + 16, quint8{0});
-  return QHostAddress(v6).toString() + QStringLiteral("/64");
+  std::fill(v6.c + v6Bits / 8, v6.c + 16, quint8{0});
+  return QHostAddress(v6).toString() + u'/' + QString::number(v6Bits);
 }
+
+// Whose connections count together: an IPv4 address or an IPv6 /64.
+QString clientOf(const QHostAddress& peer) { return prefixOf(peer, 32, 64); }
+QString networkOf(const QHostAddress& peer) { return prefixOf(peer, 24, 48); }
 
 // After the process ran out of descriptors, accepting is tried again this much later.
 constexpr int kAcceptRetryMs = 1'000;
@@ -232,28 +239,48 @@ QString VendorServer::errorString() const { return server_->errorString(); }
 void VendorServer::acceptConnections() {
   while (QTcpSocket* socket = server_->nextPendingConnection()) {
     const QString client = clientOf(socket->peerAddress());
+    const QString network = networkOf(socket->peerAddress());
     const char* full = connections_ >= options_.maxConnections ? "too many connections"
                        : perClient_.value(client) >= options_.maxPerClient
                            ? "too many connections from this client"
+                       : perNetwork_.value(network) >= options_.maxPerNetwork
+                           ? "too many connections from this network"
                            : nullptr;
     if (full) {
-      log(QStringLiteral("%1 %2 \"-\" 503 %3, closed")
-              .arg(QDateTime::currentDateTime().toString(Qt::ISODate),
-                   socket->peerAddress().toString(), QLatin1String(full)));
+      refused(socket->peerAddress(), full);
       socket->abort();
       socket->deleteLater();
       continue;
     }
-    serve(socket, client);
+    serve(socket, client, network);
   }
 }
 
-void VendorServer::serve(QTcpSocket* socket, const QString& client) {
+void VendorServer::refused(const QHostAddress& peer, const char* why) {
+  const qint64 now = QDateTime::currentMSecsSinceEpoch();
+  if (now - lastRefusalLogged_ < 1000) {
+    ++refusalsUnlogged_;
+    return;
+  }
+  QString line = QStringLiteral("%1 %2 \"-\" 503 %3, closed")
+                     .arg(QDateTime::currentDateTime().toString(Qt::ISODate), peer.toString(),
+                          QLatin1String(why));
+  if (refusalsUnlogged_ > 0)
+    line +=
+        QStringLiteral(" (and %1 more refused since the last such line)").arg(refusalsUnlogged_);
+  log(line);
+  lastRefusalLogged_ = now;
+  refusalsUnlogged_ = 0;
+}
+
+void VendorServer::serve(QTcpSocket* socket, const QString& client, const QString& network) {
   ++connections_;
   ++perClient_[client];
-  connect(socket, &QObject::destroyed, this, [this, client] {
+  ++perNetwork_[network];
+  connect(socket, &QObject::destroyed, this, [this, client, network] {
     --connections_;
     if (--perClient_[client] <= 0) perClient_.remove(client);
+    if (--perNetwork_[network] <= 0) perNetwork_.remove(network);
   });
   connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
   auto respond = [this](const RequestLine& request) {

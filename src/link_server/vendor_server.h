@@ -24,9 +24,11 @@ struct ServerOptions {
   int maxHeadBytes = 16 * 1024;  // request line and headers together
   int headTimeoutMs = 10'000;    // the whole request head, however it trickles in
   // Beyond these new connections are closed at once. A client is one IPv4 address, or one
-  // IPv6 /64 (a single machine usually holds a whole /64).
+  // IPv6 /64 (a single machine usually holds a whole /64); a network, an IPv4 /24 or an IPv6
+  // /48, bounds the clients of one site or one attacker's block together.
   int maxConnections = 1024;
   int maxPerClient = 16;
+  int maxPerNetwork = 64;
   // One line per request; stderr when empty.
   std::function<void(const QString&)> log;
 };
@@ -55,7 +57,8 @@ class VendorServer : public QObject {
 
  private:
   void acceptConnections();
-  void serve(QTcpSocket* socket, const QString& client);
+  void serve(QTcpSocket* socket, const QString& client, const QString& network);
+  void refused(const QHostAddress& peer, const char* why);
   void log(const QString& line) const;
 
   LinkList links_;
@@ -66,6 +69,10 @@ class VendorServer : public QObject {
   QRandomGenerator ownRandom_;
   int connections_ = 0;
   QHash<QString, int> perClient_;
+  QHash<QString, int> perNetwork_;
+  // Refusals are logged at most once a second, with how many went unlogged.
+  qint64 lastRefusalLogged_ = 0;
+  int refusalsUnlogged_ = 0;
   SearchGateway* search_ = nullptr;
 };
 

@@ -3,17 +3,13 @@
 // isPrivateAddress (see web/destination.h).
 #pragma once
 
-#include <QHostAddress>
 #include <QStringList>
 #include <QUrl>
 
+#include "web/private_address.h"
+
 namespace web {
 
-// Loopback, private, shared, link-local, unique-local, unspecified, multicast or reserved,
-// also when carried inside an IPv6 form (mapped, compatible, NAT64, 6to4, Teredo).
-bool isPrivateAddress(const QHostAddress& address);
-// A literal such address, or "localhost".
-bool isPrivateHost(const QString& host);
 // The url's host (and port, when the entry names one) is on the list.
 bool isAllowedHost(const QUrl& url, const QStringList& allowed);
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QTcpSocket>
+#include <algorithm>
 #include <vector>
 
 #include "quorel_version.h"
@@ -171,6 +172,32 @@ TEST_F(VendorServerTest, ConnectionsAreCappedPerClientAndInAll) {
   held.clear();
   EXPECT_TRUE(open(0));
   EXPECT_EQ(fetch(kVersion).status, 200);
+}
+
+// One network (an IPv4 /24) holding sockets from many addresses is bounded together; the
+// refusals make one log line a second, counting those not logged.
+TEST_F(VendorServerTest, ConnectionsAreCappedPerNetworkAndRefusalsLoggedSparingly) {
+  vendor::ServerOptions options;
+  options.maxPerClient = 4;
+  options.maxPerNetwork = 6;
+  start(options);
+  std::vector<std::unique_ptr<QTcpSocket>> held;
+  for (const char* from : {"127.0.0.1", "127.0.0.2", "127.0.0.3"})
+    for (int i = 0; i < 4; ++i)
+      held.push_back(vendortest::send(server->serverPort(), {}, QHostAddress(from)));
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return server->openConnections() == 6; }, vendortest::kPatienceMs));
+  EXPECT_TRUE(exchange(kVersionRequest, QHostAddress("127.0.1.1")).startsWith("HTTP/1.1 200 "));
+  const auto refusals = [&] {
+    return std::count_if(logLines.begin(), logLines.end(),
+                         [](const QString& line) { return line.contains(u"503 too many"); });
+  };
+  EXPECT_EQ(refusals(), 1);  // six refused within the second
+  QTest::qWait(1100);
+  EXPECT_TRUE(exchange(kVersionRequest, QHostAddress("127.0.0.4")).isEmpty());
+  ASSERT_EQ(refusals(), 2);
+  EXPECT_TRUE(logLines.filter(u"503 too many").back().contains(u"(and 5 more refused"))
+      << logLines.filter(u"503 too many").back().toStdString();
 }
 
 }  // namespace

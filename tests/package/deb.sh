@@ -28,7 +28,8 @@ for file in usr/share/applications/quorel.desktop usr/share/metainfo/org.example
   usr/share/man/man1/quorel.1.gz usr/share/man/man1/quorel-vendor.1.gz \
   usr/share/man/man1/quorel-screensaver.1.gz usr/lib/systemd/user/quorel-vendor.socket \
   usr/lib/systemd/user/quorel-vendor.service usr/share/xscreensaver/config/quorel.xml \
-  usr/share/quorel/links/default.txt usr/share/doc/quorel/copyright; do
+  usr/share/quorel/links/default.txt usr/share/quorel/filters/unsafe-words.txt \
+  usr/share/doc/quorel/copyright; do
   [[ -s "$root/$file" ]] || failures+=("$file is missing or empty")
 done
 [[ -e "$root/usr/libexec/xscreensaver/quorel" ]] || failures+=("no xscreensaver hack named quorel")

@@ -18,6 +18,8 @@ import json
 import html.parser
 import os
 import random
+import threading
+import time
 import urllib.parse
 
 import imagegen
@@ -230,9 +232,15 @@ BAD_LINKS = ["/preferences?hl=en", "/services/", "/ads/spring.html", "/options/"
 
 
 class Web:
-    def __init__(self, faults=False, fault_rate=0.0, seed=None):
+    def __init__(self, faults=False, fault_rate=0.0, seed=None, api_per_minute=30, api_faults=0.0,
+                 clock=time.monotonic):
         self.faults = faults  # the fault host answers
         self.fault_rate = fault_rate  # share of ordinary requests turned into faults
+        self.api_per_minute = api_per_minute  # the picture API's limit, as the real one has
+        self.api_faults = api_faults  # share of picture API requests answered with a fault
+        self.clock = clock
+        self.api_sent = []  # when the API was asked, within the last minute
+        self.api_lock = threading.Lock()
         self.random = random.Random(seed)
         real = real_pictures()
         self.gallery = real + pattern_pictures("pattern", 1, 12, 4)
@@ -731,30 +739,93 @@ function annoy() { window.open("http://site3.test/frames.html"); window.resizeTo
     COMMONS_OTHERS = [("Map of the coast.svg", "image/svg+xml", ".svg.png"),
                       ("Old scan.tif", "image/tiff", ".tif.jpg"),
                       ("Interview.ogv", "video/ogg", ".ogv.jpg")]
+    # The only widths the image servers make thumbnails in.
+    THUMB_STEPS = (20, 40, 60, 120, 250, 330, 500, 960, 1280, 1920, 3840)
+    THUMB_REFUSAL = ("Use thumbnail steps listed on https://w.wiki/GHai. "
+                     "Please contact noc@wikimedia.org for further information")
+    # Categories as the files carry them: visible ones, some a family screen must not show,
+    # and hidden ones (licences, maintenance) the API leaves out when asked for visible only.
+    SAFE_CATEGORIES = ["Patterns", "Abstract art", "Tiles", "Colourful images", "Geometry in art"]
+    UNSAFE_CATEGORIES = ["Nude women in art", "Surgical procedures", "Corpses"]
+    HIDDEN_CATEGORIES = ["CC-BY-SA-4.0", "Self-published work"]
 
     def commons_site(self, path, q, raw):
         if path == "/w/api.php":
             return self.commons_api(q)
         if path.startswith("/thumb/"):
-            picture = self.commons_by_name.get(path.rsplit("px-", 1)[-1])
+            width, _, name = path[len("/thumb/"):].partition("px-")
+            picture = self.commons_by_name.get(name)
+            if picture is None:
+                return error_page(404, "No such file")
+            if not width.isdigit() or int(width) not in self.THUMB_STEPS:
+                return Reply(429, self.THUMB_REFUSAL, "text/plain; charset=utf-8", cache=False)
+            return self.thumbnail(picture, int(width))
+        if path.startswith("/files/"):
+            picture = self.commons_by_name.get(path[len("/files/"):])
             return self.picture_reply(picture) if picture else error_page(404, "No such file")
         if path.startswith("/wiki/File:"):
             picture = self.commons_by_name.get(path[len("/wiki/File:"):])
             if picture is None:
                 return error_page(404, "No such file")
-            thumb = "/thumb/%dpx-%s" % (picture.size[0], picture.name)
+            original = "/files/" + picture.name
             return page("File:" + picture.name, "<p>%s</p>\n<p>%s</p>\n%s" % (
-                img_tag(thumb, picture), html.escape(self.sentence(picture.name)),
-                link_list([(thumb, "Full size"), ("/wiki/Main_Page", "Main page")])))
+                img_tag(original, picture), html.escape(self.sentence(picture.name)),
+                link_list([(original, "Full size"), ("/wiki/Main_Page", "Main page")])))
         if path in ("/", "/wiki/Main_Page"):
             return page("Commons", "<p>A simulated picture archive.</p>")
         return error_page(404, "Not found")
 
+    def thumbnail(self, picture, width):
+        w, h = picture.size
+        if width >= w or picture.ctype != "image/png":
+            return self.picture_reply(picture)
+        return Reply(200, imagegen.pattern_png(width, max(1, h * width // w), w + h), "image/png")
+
+    def api_over_limit(self):
+        """Seconds until the API may be asked again when over its per-minute limit, else 0."""
+        with self.api_lock:
+            now = self.clock()
+            self.api_sent = [t for t in self.api_sent if t > now - 60]
+            if self.api_per_minute and len(self.api_sent) >= self.api_per_minute:
+                return max(1, int(self.api_sent[0] + 60 - now + 0.999))
+            self.api_sent.append(now)
+            return 0
+
+    def api_fault(self):
+        """With --api-faults, now and then an answer a careful client must survive."""
+        if not self.api_faults or self.random.random() >= self.api_faults:
+            return None
+        kind = self.random.choice(["429", "503", "huge", "redirect", "private", "slow"])
+        if kind == "429":
+            return Reply(429, "Too many requests", "text/plain", [("Retry-After", "30")], cache=False)
+        if kind == "503":
+            return Reply(503, "Service unavailable", "text/plain", cache=False)
+        if kind == "huge":
+            return self.json_reply({"batchcomplete": "", "padding": "x" * (6 * 1024 * 1024)})
+        if kind == "redirect":
+            return Reply(302, "", headers=[("Location", "http://127.0.0.1:8480/quorel/bin/version.asp")],
+                         cache=False)
+        if kind == "private":
+            info = {"mime": "image/png", "thumburl": "http://10.0.0.1/thumb/960px-private.png",
+                    "thumbwidth": 300, "url": "http://10.0.0.1/private.png", "width": 300}
+            return self.json_reply({"query": {"pages": {"1": {
+                "pageid": 1, "ns": 6, "title": "File:Private.png", "index": 1, "imageinfo": [info],
+                "categories": [{"ns": 14, "title": "Category:Patterns"}]}}}})
+        return Reply(200, json.dumps({"batchcomplete": ""}), "application/json", delay=25, cache=False)
+
     def commons_api(self, q):
-        """generator=search over the File namespace with imageinfo url|size|mime: the same
-        phrase finds the same files; a phrase with "nothing" in it finds none."""
+        """generator=search over the File namespace with imageinfo url|size|mime and, when asked,
+        categories: the same phrase finds the same files; a phrase with "nothing" in it finds
+        none. Over the per-minute limit the answer is 429 with Retry-After."""
         def arg(name, default=""):
             return q.get(name, [default])[0]
+        wait = self.api_over_limit()
+        if wait:
+            return Reply(429, json.dumps({"error": {"code": "ratelimited", "info": "Too many requests."}}),
+                         "application/json", [("Retry-After", str(wait))], cache=False)
+        fault = self.api_fault()
+        if fault is not None:
+            return fault
         if arg("action") != "query" or arg("format") != "json":
             return self.json_reply({"error": {"code": "badparams", "info": "Unsupported query."}})
         phrase = arg("gsrsearch").replace("filetype:bitmap", "").strip()
@@ -765,6 +836,10 @@ function annoy() { window.open("http://site3.test/frames.html"); window.resizeTo
             width = int(arg("iiurlwidth", "0"))
         except ValueError:
             return self.json_reply({"error": {"code": "badinteger", "info": "Not a number."}})
+        # Another width is served as the next larger step, while thumbwidth reports the one asked.
+        step = next((s for s in self.THUMB_STEPS if s >= width), self.THUMB_STEPS[-1])
+        props = arg("prop").split("|")
+        visible_only = arg("clshow") == "!hidden"
         rng = random.Random("commons " + phrase.lower())
         pages = {}
         for index in range(1, limit + 1):
@@ -772,22 +847,30 @@ function annoy() { window.open("http://site3.test/frames.html"); window.resizeTo
             if rng.random() < 0.08:
                 name, mime, thumb_end = rng.choice(self.COMMONS_OTHERS)
                 w, h = 3000, 2000
-                thumb = "http://commons.test/thumb/%dpx-%s%s" % (width or w, name.rsplit(".", 1)[0], thumb_end)
+                stem = name.rsplit(".", 1)[0]
+                original = "http://commons.test/files/" + stem + thumb_end
+                thumb = "http://commons.test/thumb/%dpx-%s%s" % (step, stem, thumb_end)
             else:
                 picture = rng.choice(self.commons)
                 name, mime = picture.name, picture.ctype
                 w, h = picture.size
-                thumb = "http://commons.test/thumb/%dpx-%s" % (w, name)
-            info = {"size": w * h // 4, "width": w, "height": h, "mime": mime,
-                    "url": "http://commons.test/thumb/%dpx-%s" % (w, name),
+                original = "http://commons.test/files/" + name
+                thumb = original if w <= width else "http://commons.test/thumb/%dpx-%s" % (step, name)
+            info = {"size": w * h // 4, "width": w, "height": h, "mime": mime, "url": original,
                     "descriptionurl": "http://commons.test/wiki/File:" + name.replace(" ", "_"),
                     "descriptionshorturl": "http://commons.test/w/index.php?curid=%d" % pageid}
             if width:
-                # Pictures no wider than asked are their own thumbnail.
-                info.update(thumburl=thumb, thumbwidth=min(w, width),
-                            thumbheight=h * min(w, width) // w)
-            pages[str(pageid)] = {"pageid": pageid, "ns": 6, "title": "File:" + name,
-                                  "index": index, "imagerepository": "local", "imageinfo": [info]}
+                info.update(thumburl=thumb, thumbwidth=min(w, width), thumbheight=h * min(w, width) // w)
+            result = {"pageid": pageid, "ns": 6, "title": "File:" + name, "index": index,
+                      "imagerepository": "local", "imageinfo": [info]}
+            if "categories" in props:
+                names = [rng.choice(self.SAFE_CATEGORIES)]
+                if rng.random() < 0.15:
+                    names.append(rng.choice(self.UNSAFE_CATEGORIES))
+                if not visible_only:
+                    names += self.HIDDEN_CATEGORIES
+                result["categories"] = [{"ns": 14, "title": "Category:" + c} for c in sorted(names)]
+            pages[str(pageid)] = result
         return self.json_reply({"batchcomplete": "", "continue": {"gsroffset": limit, "continue": "gsroffset||"},
                                 "query": {"pages": pages}})
 

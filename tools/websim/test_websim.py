@@ -101,16 +101,63 @@ class Crawl(unittest.TestCase):
                 # The same phrase finds the same pictures.
                 self.assertEqual(get(self.web, url).body, get(self.web, url).body)
 
+    API = ("http://commons.test/w/api.php?action=query&format=json&generator=search&gsrnamespace=6"
+           "&gsrsearch=%s&gsrlimit=40&prop=imageinfo%%7Ccategories&iiprop=url%%7Csize%%7Cmime"
+           "&iiurlwidth=%d&clshow=%%21hidden&cllimit=max")
+
+    def pages(self, web, phrase="blue%20river", width=960):
+        return json.loads(get(web, self.API % (phrase, width)).body)["query"]["pages"].values()
+
     def test_the_picture_api_names_thumbnails_and_pages_that_answer(self):
-        api = ("http://commons.test/w/api.php?action=query&format=json&generator=search&gsrnamespace=6"
-               "&gsrsearch=%s&gsrlimit=40&prop=imageinfo&iiprop=url%%7Csize%%7Cmime&iiurlwidth=1024")
-        pages = json.loads(get(self.web, api % "blue%20river").body)["query"]["pages"].values()
+        pages = self.pages(self.web)
         self.assertEqual(sorted(p["index"] for p in pages), list(range(1, 41)))
         for info in (p["imageinfo"][0] for p in pages):
             if info["mime"] in ("image/png", "image/gif"):
                 self.assertTrue(get(self.web, info["thumburl"]).ctype.startswith(info["mime"]))
                 self.assertEqual(get(self.web, info["descriptionurl"]).status, 200)
-        self.assertEqual(json.loads(get(self.web, api % "nothing%20at%20all").body), {"batchcomplete": ""})
+        self.assertEqual(json.loads(get(self.web, self.API % ("nothing%20at%20all", 960)).body),
+                         {"batchcomplete": ""})
+
+    def test_thumbnails_come_in_standard_widths_only(self):
+        cases = [("/thumb/500px-commons-01.png", 200), ("/thumb/330px-commons-01.png", 200),
+                 ("/thumb/800px-commons-01.png", 429), ("/thumb/1024px-commons-01.png", 429)]
+        for path, status in cases:
+            with self.subTest(path=path):
+                reply = get(self.web, "http://commons.test" + path)
+                self.assertEqual(reply.status, status)
+                if status == 429:
+                    self.assertIn(b"Use thumbnail steps", reply.body)
+        # Asked for another width, the API names the next larger step and reports the width asked.
+        wide = [p["imageinfo"][0] for p in self.pages(self.web, width=300)
+                if p["imageinfo"][0]["width"] > 300 and p["imageinfo"][0]["mime"] == "image/png"]
+        self.assertTrue(wide)
+        for info in wide:
+            self.assertIn("/330px-", info["thumburl"])
+            self.assertEqual(info["thumbwidth"], 300)
+
+    def test_answers_carry_visible_categories_some_unsafe(self):
+        titles = [c["title"] for phrase in ("red%20boat", "old%20house", "blue%20river")
+                  for p in self.pages(self.web, phrase) for c in p["categories"]]
+        self.assertTrue(any(t[len("Category:"):] in content.Web.UNSAFE_CATEGORIES for t in titles))
+        self.assertFalse(any(t[len("Category:"):] in content.Web.HIDDEN_CATEGORIES for t in titles))
+
+    def test_the_api_limits_requests_per_minute(self):
+        now = [1000.0]
+        web = content.Web(seed=1, api_per_minute=3, clock=lambda: now[0])
+        statuses = []
+        for step in (0, 10, 20, 30, 61):
+            now[0] = 1000.0 + step
+            reply = get(web, self.API % ("red%20boat", 960))
+            statuses.append((reply.status, dict(reply.headers).get("Retry-After")))
+        self.assertEqual(statuses, [(200, None), (200, None), (200, None), (429, "30"), (200, None)])
+
+    def test_api_faults_mode_answers_with_faults(self):
+        web = content.Web(seed=3, api_per_minute=0, api_faults=1.0)
+        seen = set()
+        for i in range(60):
+            reply = web.commons_api({"action": ["query"], "format": ["json"], "gsrsearch": ["x%d" % i]})
+            seen.add(reply.status if not reply.delay else "slow")
+        self.assertTrue({429, 503, 302, "slow"} <= seen, seen)
 
     def test_unknown_hosts_are_not_simulated(self):
         self.assertIsNone(get(self.web, "http://nowhere.test/"))

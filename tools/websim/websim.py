@@ -6,7 +6,8 @@ port, so the real program runs unchanged with http_proxy pointing here. The site
 in content.py and README.md; unknown hosts get a quick 502 so the program sees a navigation
 error. One log line per request goes to stderr.
 
-    websim.py [--listen 127.0.0.1:8481] [--faults [RATE]] [--ready-file FILE] [--seed N]
+    websim.py [--listen 127.0.0.1:8481] [--faults [RATE]] [--api-per-minute N]
+              [--api-faults [RATE]] [--ready-file FILE] [--seed N]
 """
 
 import argparse
@@ -236,13 +237,23 @@ def main(argv=None):
     parser.add_argument("--hostile", metavar="DIR",
                         help="serve the hostile corpus (scripts/make-hostile-corpus DIR) under "
                              "/hostile/ and answer every third .test page with one of its pages")
+    parser.add_argument("--api-per-minute", type=int, default=30, metavar="N",
+                        help="commons.test's picture API answers 429 with Retry-After past N "
+                             "requests in any minute (0: no limit; default 30)")
+    parser.add_argument("--api-faults", type=float, nargs="?", const=0.3, default=0.0, metavar="RATE",
+                        help="answer RATE of the picture API's requests (default 0.3) with a fault: "
+                             "429, 503, a 6 MiB answer, a redirect to loopback, a thumbnail on a "
+                             "private host, an answer after 25 s")
     parser.add_argument("--seed", type=int, default=None, help="seed for the random choices")
     parser.add_argument("--ready-file", help="write ADDRESS:PORT here once listening")
     args = parser.parse_args(argv)
     if args.faults is not None and not 0.0 <= args.faults <= 1.0:
         parser.error("--faults RATE lies between 0 and 1")
+    if not 0.0 <= args.api_faults <= 1.0:
+        parser.error("--api-faults RATE lies between 0 and 1")
 
-    web = content.Web(faults=args.faults is not None, fault_rate=args.faults or 0.0, seed=args.seed)
+    web = content.Web(faults=args.faults is not None, fault_rate=args.faults or 0.0, seed=args.seed,
+                      api_per_minute=max(0, args.api_per_minute), api_faults=args.api_faults)
     if web.faults:
         # The bomb takes seconds to build: have it ready before the first request for it.
         threading.Thread(target=faults.prepare, daemon=True).start()
