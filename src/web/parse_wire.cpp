@@ -28,7 +28,7 @@ class Writer {
 
 class Reader {
  public:
-  explicit Reader(const QByteArray& in) : in_(in) {}
+  explicit Reader(QByteArrayView in) : in_(in) {}
   bool ok() const { return ok_; }
   bool atEnd() const { return ok_ && at_ == in_.size(); }
   std::uint8_t u8() {
@@ -49,7 +49,7 @@ class Reader {
   QByteArray bytes() {
     const std::uint32_t size = u32();
     if (!take(size)) return {};
-    return in_.mid(at_ - size, size);
+    return in_.sliced(at_ - size, size).toByteArray();
   }
   // A count of items of at least minBytes each: never more than the rest could hold.
   std::uint32_t count(qsizetype minBytes) {
@@ -67,7 +67,7 @@ class Reader {
     at_ += size;
     return true;
   }
-  const QByteArray& in_;
+  QByteArrayView in_;
   qsizetype at_ = 0;
   bool ok_ = true;
 };
@@ -104,14 +104,14 @@ QByteArray encodeModel(const DocumentModel& model) {
   return out.frame();
 }
 
-std::optional<std::uint32_t> frameLength(const QByteArray& buffer) {
+std::optional<std::uint32_t> frameLength(QByteArrayView buffer) {
   if (buffer.size() < kHeaderBytes) return std::nullopt;
   std::uint32_t length = 0;
   std::memcpy(&length, buffer.constData(), 4);
   return length;
 }
 
-std::optional<Request> decodeRequest(const QByteArray& payload) {
+std::optional<Request> decodeRequest(QByteArrayView payload) {
   Reader in(payload);
   Request request;
   request.url = QUrl::fromEncoded(in.bytes());
@@ -120,7 +120,7 @@ std::optional<Request> decodeRequest(const QByteArray& payload) {
   return request;
 }
 
-std::shared_ptr<DocumentModel> decodeModel(const QByteArray& payload) {
+std::shared_ptr<DocumentModel> decodeModel(QByteArrayView payload) {
   Reader in(payload);
   auto model = std::make_shared<DocumentModel>();
   const std::uint8_t hasRoot = in.u8();

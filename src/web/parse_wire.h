@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QUrl>
 #include <cstdint>
 #include <memory>
@@ -15,8 +16,19 @@
 namespace web::wire {
 
 constexpr qsizetype kHeaderBytes = 4;
-// Far above any page the engine fetches (8 MiB) and its model, far below the helper's limit.
+// Requests: far above any page the engine fetches (8 MiB), far below the helper's limit.
 constexpr std::uint32_t kMaxFrameBytes = 256u * 1024 * 1024;
+
+// The largest model the engine takes back for markupBytes of markup. A page's model is two to
+// three times its markup (the markup written back, its text, every address resolved against
+// the page); six times covers text of nothing but ampersands (each written back as "&amp;")
+// and a bare listing of links under a long address, and the constant a small page with many
+// long addresses. A reply past it comes from a helper gone wrong: it is refused at its header.
+constexpr std::uint32_t replyLimit(qsizetype markupBytes) {
+  constexpr std::uint64_t kSlack = 1024 * 1024;
+  const std::uint64_t limit = 6 * std::uint64_t(markupBytes) + kSlack;
+  return limit < kMaxFrameBytes ? std::uint32_t(limit) : kMaxFrameBytes;
+}
 
 struct Request {
   QUrl url;
@@ -29,10 +41,10 @@ QByteArray encodeModel(const DocumentModel& model);
 
 // The payload length announced at the start of buffer: nullopt while the header is
 // incomplete; a length above kMaxFrameBytes is returned as is for the caller to refuse.
-std::optional<std::uint32_t> frameLength(const QByteArray& buffer);
+std::optional<std::uint32_t> frameLength(QByteArrayView buffer);
 
-// Payloads (without the header); nullopt / null when malformed.
-std::optional<Request> decodeRequest(const QByteArray& payload);
-std::shared_ptr<DocumentModel> decodeModel(const QByteArray& payload);
+// Payloads (without the header), read where they lie; nullopt / null when malformed.
+std::optional<Request> decodeRequest(QByteArrayView payload);
+std::shared_ptr<DocumentModel> decodeModel(QByteArrayView payload);
 
 }  // namespace web::wire
