@@ -84,8 +84,8 @@ std::shared_ptr<DocumentModel> ParseClient::parseNow(const QByteArray& utf8, con
 void ParseClient::submit(const QByteArray& utf8, const QUrl& url, int budgetMs, QObject* context,
                          Done done, bool sync) {
   const QByteArray frame = wire::encodeRequest({url, utf8});
-  jobs_.push_back({nextId_++, frame, wire::replyLimit(utf8.size()), budgetMs, context,
-                   std::move(done), sync, url.toString()});
+  jobs_.push_back({nextId_++, frame, wire::replyLimit(utf8.size()), wire::itemLimit(utf8.size()),
+                   budgetMs, context, std::move(done), sync, url.toString()});
   const bool first = jobs_.size() == 1;
   ensureRunning();
   if (!process_) return;
@@ -135,8 +135,8 @@ void ParseClient::onReadable() {
       if (received_.capacity() < whole) received_.reserve(whole);
       return;
     }
-    std::shared_ptr<DocumentModel> model =
-        wire::decodeModel(QByteArrayView(received_).sliced(wire::kHeaderBytes, *length));
+    std::shared_ptr<DocumentModel> model = wire::decodeModel(
+        QByteArrayView(received_).sliced(wire::kHeaderBytes, *length), jobs_.front().itemLimit);
     if (!model) {
       restart("answered garbage");
       return;

@@ -3,9 +3,9 @@
 // budget from the moment the helper starts on it; past it, or when the helper dies or answers
 // garbage, the helper is killed, that document fails and the ones queued behind it go to a
 // fresh helper. Why a process: a parse cannot be stopped mid-way inside a thread, and a thread's
-// memory cannot be capped. The helper is not trusted either: its reply may be no larger than
-// its document allows (wire::replyLimit) and is refused from its header on; its error output
-// is read here and passed on up to kMaxErrorBytes per document, the rest dropped.
+// memory cannot be capped. The helper is not trusted either: its reply may be no larger and
+// hold no more items than its document allows (wire::replyLimit, wire::itemLimit), and its
+// error output is read here and passed on up to kMaxErrorBytes per document, the rest dropped.
 #pragma once
 
 #include <QByteArray>
@@ -57,6 +57,7 @@ class ParseClient : public QObject {
     quint64 id = 0;
     QByteArray frame;
     std::uint32_t replyLimit = 0;
+    std::uint32_t itemLimit = 0;
     int budgetMs = 0;
     QPointer<QObject> context;
     Done done;

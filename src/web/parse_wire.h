@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QUrl>
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -20,14 +21,23 @@ constexpr qsizetype kHeaderBytes = 4;
 constexpr std::uint32_t kMaxFrameBytes = 256u * 1024 * 1024;
 
 // The largest model the engine takes back for markupBytes of markup. A page's model is two to
-// three times its markup (the markup written back, its text, every address resolved against
-// the page); six times covers text of nothing but ampersands (each written back as "&amp;")
-// and a bare listing of links under a long address, and the constant a small page with many
-// long addresses. A reply past it comes from a helper gone wrong: it is refused at its header.
+// four times its markup (the markup written back, its text, every address resolved against
+// the page); a gallery under a long address comes to five, text of nothing but ampersands
+// (each written back as "&amp;") to six, a bare list of links to eight. The constant is for
+// small pages with many long addresses. Past it the helper has gone wrong: the reply is
+// refused at its header, before it is read.
 constexpr std::uint32_t replyLimit(qsizetype markupBytes) {
   constexpr std::uint64_t kSlack = 1024 * 1024;
-  const std::uint64_t limit = 6 * std::uint64_t(markupBytes) + kSlack;
+  const std::uint64_t limit = 8 * std::uint64_t(markupBytes) + kSlack;
   return limit < kMaxFrameBytes ? std::uint32_t(limit) : kMaxFrameBytes;
+}
+
+// The most images, links and frames together a model of markupBytes of markup can hold: each
+// takes a tag of its own, and a link the parser copies ("<p><a href=x>" then "<p>y" again and
+// again) four bytes at least. Each costs the engine a vector entry however short its reply
+// bytes, so this, not the reply's size, bounds the decoding's time and memory.
+constexpr std::uint32_t itemLimit(qsizetype markupBytes) {
+  return std::uint32_t(std::min<qsizetype>(markupBytes / 3 + 1024, kMaxFrameBytes));
 }
 
 struct Request {
@@ -45,6 +55,6 @@ std::optional<std::uint32_t> frameLength(QByteArrayView buffer);
 
 // Payloads (without the header), read where they lie; nullopt / null when malformed.
 std::optional<Request> decodeRequest(QByteArrayView payload);
-std::shared_ptr<DocumentModel> decodeModel(QByteArrayView payload);
+std::shared_ptr<DocumentModel> decodeModel(QByteArrayView payload, std::uint32_t maxItems);
 
 }  // namespace web::wire

@@ -124,8 +124,9 @@ TEST_F(ParseHelper, AForbiddenCallKillsTheHelper) {
   }
 }
 
-// The limits the engine keeps against its own helper: a reply no larger than its page allows,
-// refused from its header on, and 64 KiB of error output per document passed on.
+// The limits the engine keeps against its own helper: a reply no larger and with no more items
+// than its page allows, refused as soon as it says more, and 64 KiB of error output per
+// document passed on.
 TEST_F(ParseHelper, AHelperGoneBadCostsItsDocumentAndBoundedMemory) {
   const struct Row {
     const char* name;
@@ -134,9 +135,12 @@ TEST_F(ParseHelper, AHelperGoneBadCostsItsDocumentAndBoundedMemory) {
   } rows[] = {
       {.name = "floods its error output", .markup = "flood-stderr", .answered = true},
       {.name = "sends a 200 MiB reply", .markup = "oversized-reply", .answered = false},
-      {.name = "sends 100 MiB of empty strings", .markup = "tiny-strings-past", .answered = false},
-      {.name = "sends as many empty strings as its page allows",
-       .markup = "tiny-strings-at",
+      {.name = "sends 100 MiB of empty links", .markup = "empty-links", .answered = false},
+      {.name = "fills its reply's limit with empty links",
+       .markup = "empty-links-bytes",
+       .answered = false},
+      {.name = "sends as many empty links as its page may hold",
+       .markup = "empty-links-items",
        .answered = true},
   };
   for (const Row& row : rows) {
@@ -147,7 +151,7 @@ TEST_F(ParseHelper, AHelperGoneBadCostsItsDocumentAndBoundedMemory) {
     const qint64 growth = peakGrowth([&] { model = parseAsync(bad, row.markup, 8000); });
     EXPECT_EQ(bool(model), row.answered);
     EXPECT_GE(growth, 0);
-    // At the limit, its 256 K strings of 32 bytes; each 200 MiB reply, ten times this.
+    // Either large reply, buffered, would be ten times this.
     EXPECT_LT(growth, 20 * kMiB);
     const auto next = parseAsync(bad, "<p>fine</p>");
     ASSERT_TRUE(next);

@@ -1,10 +1,11 @@
 // A parse helper gone bad, for the engine's tests: what code an attacker ran inside
 // quorel-parse could do, from inside the same sandbox. Each request's markup starts with what
 // to do; any other markup gets a small honest model whose text is "fine".
-//   flood-stderr        32 MiB on stderr, then the honest model
+//   flood-stderr        8 MiB on stderr, then the honest model
 //   oversized-reply     announces and sends a 200 MiB model
-//   tiny-strings-past   100 MiB of empty links (4 bytes each on the pipe)
-//   tiny-strings-at     as many empty links as the request's size allows
+//   empty-links         100 MiB of empty links (4 bytes each on the pipe)
+//   empty-links-bytes   as many empty links as the reply limit of the request leaves room for
+//   empty-links-items   as many as its item limit allows
 //   signal-parent       a signal (0: harmless) to the process that started it
 //   abort               abort(), a signal to itself
 #include <sys/syscall.h>
@@ -36,8 +37,7 @@ bool writeZeros(std::size_t size) {
 }
 
 // A model that is nothing but empty links: 21 bytes around them.
-bool sendTinyStrings(std::uint32_t payloadBytes) {
-  const std::uint32_t links = (payloadBytes - 21) / 4;
+bool sendEmptyLinks(std::uint32_t links) {
   return writeU32(21 + 4 * links) && parse_helper::writeFully(1, "\1", 1) && writeZeros(12) &&
          writeU32(links) && writeZeros(4 * std::size_t(links)) && writeU32(0);
 }
@@ -63,15 +63,17 @@ int main() {
     bool sent = true;
     if (markup.startsWith("flood-stderr")) {
       const QByteArray line = QByteArray(1023, 'x') + '\n';
-      for (int i = 0; i < 32 * 1024 && sent; ++i)
+      for (int i = 0; i < 8 * 1024 && sent; ++i)
         sent = parse_helper::writeFully(2, line.constData(), 1024);
       sent = sent && sendHonest();
     } else if (markup.startsWith("oversized-reply")) {
       sent = writeU32(200 * kMiB) && writeZeros(200 * kMiB);
-    } else if (markup.startsWith("tiny-strings-past")) {
-      sent = sendTinyStrings(100 * kMiB);
-    } else if (markup.startsWith("tiny-strings-at")) {
-      sent = sendTinyStrings(web::wire::replyLimit(markup.size()));
+    } else if (markup.startsWith("empty-links-bytes")) {
+      sent = sendEmptyLinks((web::wire::replyLimit(markup.size()) - 21) / 4);
+    } else if (markup.startsWith("empty-links-items")) {
+      sent = sendEmptyLinks(web::wire::itemLimit(markup.size()));
+    } else if (markup.startsWith("empty-links")) {
+      sent = sendEmptyLinks(100 * kMiB / 4);
     } else if (markup.startsWith("signal-parent")) {
       syscall(SYS_tgkill, parent, parent, 0);
       return 4;  // the sandbox let it through
