@@ -54,7 +54,8 @@ void Page(web::Engine& engine, const QByteArray& utf8, const QUrl& url) {
   const auto model = web::buildDocument(utf8, url);
   FUZZ_CHECK(CrLfOnly(model->innerText), "innerText breaks lines with CR LF");
   const QByteArray frame = web::wire::encodeModel(*model);
-  const auto back = web::wire::decodeModel(frame.mid(web::wire::kHeaderBytes));
+  const auto back =
+      web::wire::decodeModel(frame.mid(web::wire::kHeaderBytes), web::wire::itemLimit(utf8.size()));
   FUZZ_CHECK(back && back->innerHTML == model->innerHTML && back->links == model->links &&
                  back->images.size() == model->images.size() &&
                  back->frames.size() == model->frames.size(),
@@ -100,7 +101,7 @@ void Sizes(fuzz::Input& in, const std::string& text) {
 
 void Synthetic(const QByteArray& bytes, const QUrl& url) {
   (void)web::imageSizeOf(bytes);
-  (void)web::wire::decodeModel(bytes);
+  (void)web::wire::decodeModel(bytes, web::wire::itemLimit(bytes.size()));
 
   // Any address stays one image in the image document: its quoting holds.
   const std::string address = bytes.toStdString();

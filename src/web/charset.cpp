@@ -2,8 +2,9 @@
 
 #include <QList>
 #include <QStringDecoder>
+#include <algorithm>
 
-#include "web/gumbo_tree.h"
+#include "web/meta_charset.h"
 
 namespace web {
 namespace {
@@ -23,23 +24,14 @@ QByteArray normalisedLabel(QByteArray label) {
   return label;
 }
 
-QByteArray charsetFromMeta(const QByteArray& head) {
-  GumboTree tree(head);
-  QByteArray found;
-  forEachElement(tree.document(), [&](GumboNode* node) {
-    if (!found.isEmpty() || node->v.element.tag != GUMBO_TAG_META) return;
-    if (const char* charset = attribute(node, "charset")) {
-      found = charset;
-      return;
-    }
-    const char* equiv = attribute(node, "http-equiv");
-    const char* content = attribute(node, "content");
-    if (equiv && content && QByteArray(equiv).trimmed().toLower() == "content-type") {
-      found = charsetParameter(content);
-    }
+QByteArray charsetFromMeta(QByteArrayView head) {
+  const QByteArray found = metaCharset(head, [](const QByteArray& label) {
+    return label == "x-user-defined" ||
+           QStringDecoder(normalisedLabel(label).constData()).isValid();
   });
   // A page that says UTF-16 in ASCII-compatible bytes is not UTF-16.
   if (normalisedLabel(found).startsWith("utf-16")) return "utf-8";
+  if (found == "x-user-defined") return "windows-1252";
   return found;
 }
 
@@ -73,7 +65,9 @@ QByteArray decodeToUtf8(const QByteArray& body, const QByteArray& contentType, b
     skip = 2;
   }
   if (label.isEmpty()) label = charsetParameter(contentType);
-  if (label.isEmpty() && isHtml) label = normalisedLabel(charsetFromMeta(body.left(1024)));
+  if (label.isEmpty() && isHtml)
+    label = normalisedLabel(
+        charsetFromMeta(QByteArrayView(body).first(std::min<qsizetype>(body.size(), 1024))));
   QStringDecoder decoder(label.isEmpty() ? "utf-8" : label.constData());
   if (label.isEmpty() || !decoder.isValid()) {
     if (isValidUtf8(body)) return body.mid(skip);

@@ -112,21 +112,14 @@ void PageLoad::parseUntrusted(const QUrl& url, const QByteArray& utf8,
                          });
 }
 
-std::shared_ptr<DocumentModel> PageLoad::documentFor(Kind kind, const QUrl& url,
-                                                     const QByteArray& body,
-                                                     const QByteArray& contentType) {
-  switch (kind) {
-    case Kind::Image: {
-      const std::string src = resolveAddress(url, url.toString(QUrl::FullyEncoded));
-      const QString key = QString::fromStdString(src);
-      const QSize size = keepDecoded_ ? shownSizeOf(body) : imageSizeOf(body);
-      engine_.storeSize(key, size.isValid() ? size : QSize(0, 0));
-      if (keepDecoded_) decodeForPanel(key, body, size);
-      return buildDocument(imageDocumentMarkup(src), url);
-    }
-    default:
-      return buildDocument(textDocumentMarkup(decodeToUtf8(body, contentType, false)), url);
-  }
+std::shared_ptr<DocumentModel> PageLoad::imageDocument(const QUrl& url, const QByteArray& body) {
+  const std::string src = resolveAddress(url, url.toString(QUrl::FullyEncoded));
+  const QString key = QString::fromStdString(src);
+  const QSize size = keepDecoded_ ? shownSizeOf(body) : imageSizeOf(body);
+  engine_.storeSize(key, size.isValid() ? size : QSize(0, 0));
+  if (keepDecoded_) decodeForPanel(key, body, size);
+  // Our own markup around an address that is fully encoded: nothing of the stranger's.
+  return buildDocument(imageDocumentMarkup(src), url);
 }
 
 void PageLoad::decodeForPanel(const QString& key, const QByteArray& body, QSize shown) {
@@ -165,22 +158,25 @@ void PageLoad::onPageFetched() {
   }
   engine_.noteSuccess(result.finalUrl);
   pageUrl_ = result.finalUrl.toString(QUrl::FullyEncoded);
-  if (kind != Kind::Html) {
-    model_ = documentFor(kind, result.finalUrl, result.body, result.contentType);
+  if (kind == Kind::Image) {
+    model_ = imageDocument(result.finalUrl, result.body);
     maybeFinish();
     return;
   }
-  // The page's own markup is parsed by the helper, away from the event loop.
+  // The page's own markup is parsed by the helper, away from the event loop; so is plain
+  // text, escaped into a preformatted block first, as its size is the stranger's choice too.
   const QUrl finalUrl = result.finalUrl;
-  parseUntrusted(finalUrl, decodeToUtf8(result.body, result.contentType, true),
-                 [this, finalUrl](std::shared_ptr<DocumentModel> model) {
-                   if (!model) {
-                     fail(finalUrl, status::kParseFailed, {}, {});
-                     return;
-                   }
-                   model_ = std::move(model);
-                   onPageParsed();
-                 });
+  const QByteArray markup =
+      kind == Kind::Html ? decodeToUtf8(result.body, result.contentType, true)
+                         : textDocumentMarkup(decodeToUtf8(result.body, result.contentType, false));
+  parseUntrusted(finalUrl, markup, [this, finalUrl](std::shared_ptr<DocumentModel> model) {
+    if (!model) {
+      fail(finalUrl, status::kParseFailed, {}, {});
+      return;
+    }
+    model_ = std::move(model);
+    onPageParsed();
+  });
 }
 
 void PageLoad::onPageParsed() {

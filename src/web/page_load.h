@@ -53,8 +53,7 @@ class PageLoad : public QObject {
                       std::function<void(std::shared_ptr<DocumentModel>)> then);
   void frameDone(const QString& url, const QString& frameName, qint32 status);
   void fail(const QUrl& url, qint32 status, const QByteArray& body, const QByteArray& contentType);
-  std::shared_ptr<DocumentModel> documentFor(Kind kind, const QUrl& url, const QByteArray& body,
-                                             const QByteArray& contentType);
+  std::shared_ptr<DocumentModel> imageDocument(const QUrl& url, const QByteArray& body);
   // Display browsers: the picture is decoded off the UI thread before the page completes.
   void decodeForPanel(const QString& key, const QByteArray& body, QSize shown);
   void loadFrame(const std::string& location, const std::string& name, int topIndex, int level);

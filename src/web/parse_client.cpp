@@ -6,6 +6,18 @@
 #include <algorithm>
 
 namespace web {
+namespace {
+
+// The helper's words reach a terminal or a log: nothing in them may steer either.
+QByteArray printable(QByteArrayView bytes) {
+  QByteArray out = bytes.toByteArray();
+  for (char& c : out) {
+    if ((c < ' ' || c > '~') && c != '\n' && c != '\t') c = '?';
+  }
+  return out;
+}
+
+}  // namespace
 
 ParseClient::ParseClient(QString helperPath, QObject* parent)
     : QObject(parent), helperPath_(std::move(helperPath)) {
@@ -72,7 +84,8 @@ std::shared_ptr<DocumentModel> ParseClient::parseNow(const QByteArray& utf8, con
 void ParseClient::submit(const QByteArray& utf8, const QUrl& url, int budgetMs, QObject* context,
                          Done done, bool sync) {
   const QByteArray frame = wire::encodeRequest({url, utf8});
-  jobs_.push_back({nextId_++, frame, budgetMs, context, std::move(done), sync, url.toString()});
+  jobs_.push_back({nextId_++, frame, wire::replyLimit(utf8.size()), wire::itemLimit(utf8.size()),
+                   budgetMs, context, std::move(done), sync, url.toString()});
   const bool first = jobs_.size() == 1;
   ensureRunning();
   if (!process_) return;
@@ -92,9 +105,11 @@ void ParseClient::ensureRunning() {
   auto* process = new QProcess(this);
   process_ = process;
   received_.clear();
+  errorBytes_ = 0;
   process->setProgram(helperPath_);
-  process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  process->setProcessChannelMode(QProcess::SeparateChannels);
   connect(process, &QProcess::readyReadStandardOutput, this, &ParseClient::onReadable);
+  connect(process, &QProcess::readyReadStandardError, this, &ParseClient::onErrorOutput);
   connect(process, &QProcess::finished, this, [this, process] { onDied(process); });
   connect(process, &QProcess::errorOccurred, this, [this, process](QProcess::ProcessError error) {
     if (error == QProcess::FailedToStart || error == QProcess::Crashed) onDied(process);
@@ -106,20 +121,49 @@ void ParseClient::onReadable() {
   if (!process_) return;
   received_ += process_->readAllStandardOutput();
   while (const std::optional<std::uint32_t> length = wire::frameLength(received_)) {
-    if (*length > wire::kMaxFrameBytes || jobs_.empty()) {
+    if (jobs_.empty()) {
       restart("answered garbage");
       return;
     }
-    if (received_.size() < wire::kHeaderBytes + qsizetype(*length)) return;
-    std::shared_ptr<DocumentModel> model =
-        wire::decodeModel(received_.mid(wire::kHeaderBytes, *length));
+    if (*length > jobs_.front().replyLimit) {
+      restart("answered more than its page allows");
+      return;
+    }
+    const qsizetype whole = wire::kHeaderBytes + qsizetype(*length);
+    if (received_.size() < whole) {
+      // One allocation for the whole reply, not a doubling series of copies.
+      if (received_.capacity() < whole) received_.reserve(whole);
+      return;
+    }
+    std::shared_ptr<DocumentModel> model = wire::decodeModel(
+        QByteArrayView(received_).sliced(wire::kHeaderBytes, *length), jobs_.front().itemLimit);
     if (!model) {
       restart("answered garbage");
       return;
     }
-    received_.remove(0, wire::kHeaderBytes + qsizetype(*length));
+    // A large reply's buffer is not kept for the next one.
+    received_ = received_.size() == whole ? QByteArray() : received_.sliced(whole);
     finishHead(std::move(model));
     armHead();
+  }
+}
+
+void ParseClient::onErrorOutput() {
+  if (!process_) return;
+  const QByteArray chunk = process_->readAllStandardError();
+  const qsizetype room = std::max<qsizetype>(0, kMaxErrorBytes - errorBytes_);
+  errorBytes_ += chunk.size();
+  errorLine_ += printable(QByteArrayView(chunk).first(std::min(room, chunk.size())));
+  for (qsizetype end; (end = errorLine_.indexOf('\n')) >= 0; errorLine_.remove(0, end + 1))
+    qWarning("%s", errorLine_.first(end).constData());
+  if (chunk.size() > room && errorBytes_ - chunk.size() <= kMaxErrorBytes) {
+    if (!errorLine_.isEmpty()) qWarning("%s", errorLine_.constData());
+    errorLine_.clear();
+    qWarning(
+        "quorel: the parse helper wrote more than %lld KiB of errors on %s; the rest is "
+        "dropped",
+        qlonglong(kMaxErrorBytes / 1024),
+        jobs_.empty() ? "no page" : qPrintable(jobs_.front().label));
   }
 }
 
@@ -162,6 +206,7 @@ void ParseClient::armHead() {
   }
   headClock_.start();
   headDeadline_.start(jobs_.front().budgetMs);
+  errorBytes_ = 0;
 }
 
 void ParseClient::finishHead(std::shared_ptr<DocumentModel> model) {
@@ -178,7 +223,9 @@ void ParseClient::finishHead(std::shared_ptr<DocumentModel> model) {
 
 void ParseClient::stopProcess() {
   headDeadline_.stop();
-  received_.clear();
+  received_ = QByteArray();
+  if (!errorLine_.isEmpty()) qWarning("%s", errorLine_.constData());
+  errorLine_.clear();
   if (!process_) return;
   QProcess* process = process_;
   process_ = nullptr;

@@ -3,7 +3,9 @@
 // budget from the moment the helper starts on it; past it, or when the helper dies or answers
 // garbage, the helper is killed, that document fails and the ones queued behind it go to a
 // fresh helper. Why a process: a parse cannot be stopped mid-way inside a thread, and a thread's
-// memory cannot be capped.
+// memory cannot be capped. The helper is not trusted either: its reply may be no larger and
+// hold no more items than its document allows (wire::replyLimit, wire::itemLimit), and its
+// error output is read here and passed on up to kMaxErrorBytes per document, the rest dropped.
 #pragma once
 
 #include <QByteArray>
@@ -29,6 +31,8 @@ class ParseClient : public QObject {
   // A null model: the helper failed on this document (overrun, crash, garbage) or is missing.
   using Done = std::function<void(std::shared_ptr<DocumentModel>)>;
 
+  static constexpr qsizetype kMaxErrorBytes = 64 * 1024;
+
   explicit ParseClient(QString helperPath, QObject* parent = nullptr);
   ~ParseClient() override;
 
@@ -52,6 +56,8 @@ class ParseClient : public QObject {
   struct Job {
     quint64 id = 0;
     QByteArray frame;
+    std::uint32_t replyLimit = 0;
+    std::uint32_t itemLimit = 0;
     int budgetMs = 0;
     QPointer<QObject> context;
     Done done;
@@ -62,6 +68,7 @@ class ParseClient : public QObject {
               bool sync);
   void ensureRunning();
   void onReadable();
+  void onErrorOutput();
   void onDied(QProcess* which);
   void armHead();
   void restart(const char* why);
@@ -72,6 +79,8 @@ class ParseClient : public QObject {
   QProcess* process_ = nullptr;
   std::deque<Job> jobs_;  // all sent to the current helper; the front is being parsed
   QByteArray received_;
+  qsizetype errorBytes_ = 0;  // written to stderr since the current document started
+  QByteArray errorLine_;      // a line not yet ended
   QElapsedTimer headClock_;
   QTimer headDeadline_;
   QTimer idleStop_;

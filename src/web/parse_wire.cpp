@@ -28,7 +28,7 @@ class Writer {
 
 class Reader {
  public:
-  explicit Reader(const QByteArray& in) : in_(in) {}
+  explicit Reader(QByteArrayView in) : in_(in) {}
   bool ok() const { return ok_; }
   bool atEnd() const { return ok_ && at_ == in_.size(); }
   std::uint8_t u8() {
@@ -49,13 +49,16 @@ class Reader {
   QByteArray bytes() {
     const std::uint32_t size = u32();
     if (!take(size)) return {};
-    return in_.mid(at_ - size, size);
+    return in_.sliced(at_ - size, size).toByteArray();
   }
-  // A count of items of at least minBytes each: never more than the rest could hold.
-  std::uint32_t count(qsizetype minBytes) {
+  // A count of items of at least minBytes each: never more than the rest could hold, nor
+  // than are left of budget.
+  std::uint32_t count(qsizetype minBytes, std::uint32_t& budget) {
     const std::uint32_t n = u32();
-    if (ok_ && qsizetype(n) > (in_.size() - at_) / minBytes) ok_ = false;
-    return ok_ ? n : 0;
+    if (ok_ && (qsizetype(n) > (in_.size() - at_) / minBytes || n > budget)) ok_ = false;
+    if (!ok_) return 0;
+    budget -= n;
+    return n;
   }
 
  private:
@@ -67,7 +70,7 @@ class Reader {
     at_ += size;
     return true;
   }
-  const QByteArray& in_;
+  QByteArrayView in_;
   qsizetype at_ = 0;
   bool ok_ = true;
 };
@@ -104,14 +107,14 @@ QByteArray encodeModel(const DocumentModel& model) {
   return out.frame();
 }
 
-std::optional<std::uint32_t> frameLength(const QByteArray& buffer) {
+std::optional<std::uint32_t> frameLength(QByteArrayView buffer) {
   if (buffer.size() < kHeaderBytes) return std::nullopt;
   std::uint32_t length = 0;
   std::memcpy(&length, buffer.constData(), 4);
   return length;
 }
 
-std::optional<Request> decodeRequest(const QByteArray& payload) {
+std::optional<Request> decodeRequest(QByteArrayView payload) {
   Reader in(payload);
   Request request;
   request.url = QUrl::fromEncoded(in.bytes());
@@ -120,22 +123,22 @@ std::optional<Request> decodeRequest(const QByteArray& payload) {
   return request;
 }
 
-std::shared_ptr<DocumentModel> decodeModel(const QByteArray& payload) {
+std::shared_ptr<DocumentModel> decodeModel(QByteArrayView payload, std::uint32_t maxItems) {
   Reader in(payload);
   auto model = std::make_shared<DocumentModel>();
   const std::uint8_t hasRoot = in.u8();
   model->hasRoot = hasRoot == 1;
   model->innerHTML = in.str();
   model->innerText = in.str();
-  model->images.resize(in.count(12));
+  model->images.resize(in.count(12, maxItems));
   for (ImageRef& image : model->images) {
     image.src = in.str();
     image.attrWidth = in.i32();
     image.attrHeight = in.i32();
   }
-  model->links.resize(in.count(4));
+  model->links.resize(in.count(4, maxItems));
   for (std::string& link : model->links) link = in.str();
-  model->frames.resize(in.count(9));
+  model->frames.resize(in.count(9, maxItems));
   for (FrameRef& frame : model->frames) {
     frame.location = in.str();
     frame.name = in.str();

@@ -5,7 +5,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QUrl>
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -15,8 +17,28 @@
 namespace web::wire {
 
 constexpr qsizetype kHeaderBytes = 4;
-// Far above any page the engine fetches (8 MiB) and its model, far below the helper's limit.
+// Requests: far above any page the engine fetches (8 MiB), far below the helper's limit.
 constexpr std::uint32_t kMaxFrameBytes = 256u * 1024 * 1024;
+
+// The largest model the engine takes back for markupBytes of markup. A page's model is two to
+// four times its markup (the markup written back, its text, every address resolved against
+// the page); a gallery under a long address comes to five, text of nothing but ampersands
+// (each written back as "&amp;") to six, a bare list of links to eight. The constant is for
+// small pages with many long addresses. Past it the helper has gone wrong: the reply is
+// refused at its header, before it is read.
+constexpr std::uint32_t replyLimit(qsizetype markupBytes) {
+  constexpr std::uint64_t kSlack = 1024 * 1024;
+  const std::uint64_t limit = 8 * std::uint64_t(markupBytes) + kSlack;
+  return limit < kMaxFrameBytes ? std::uint32_t(limit) : kMaxFrameBytes;
+}
+
+// The most images, links and frames together a model of markupBytes of markup can hold: each
+// takes a tag of its own, and a link the parser copies ("<p><a href=x>" then "<p>y" again and
+// again) four bytes at least. Each costs the engine a vector entry however short its reply
+// bytes, so this, not the reply's size, bounds the decoding's time and memory.
+constexpr std::uint32_t itemLimit(qsizetype markupBytes) {
+  return std::uint32_t(std::min<qsizetype>(markupBytes / 3 + 1024, kMaxFrameBytes));
+}
 
 struct Request {
   QUrl url;
@@ -29,10 +51,10 @@ QByteArray encodeModel(const DocumentModel& model);
 
 // The payload length announced at the start of buffer: nullopt while the header is
 // incomplete; a length above kMaxFrameBytes is returned as is for the caller to refuse.
-std::optional<std::uint32_t> frameLength(const QByteArray& buffer);
+std::optional<std::uint32_t> frameLength(QByteArrayView buffer);
 
-// Payloads (without the header); nullopt / null when malformed.
-std::optional<Request> decodeRequest(const QByteArray& payload);
-std::shared_ptr<DocumentModel> decodeModel(const QByteArray& payload);
+// Payloads (without the header), read where they lie; nullopt / null when malformed.
+std::optional<Request> decodeRequest(QByteArrayView payload);
+std::shared_ptr<DocumentModel> decodeModel(QByteArrayView payload, std::uint32_t maxItems);
 
 }  // namespace web::wire

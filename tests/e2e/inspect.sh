@@ -20,7 +20,8 @@ python3 "$source_dir/scripts/make-hostile-corpus" "$work/corpus"
 lib_start_websim --hostile "$work/corpus"
 
 addresses=()
-for page in "$work"/corpus/*.html "$work"/corpus/*.html.gz "$work"/corpus/*.png "$work"/corpus/*.jpg; do
+for page in "$work"/corpus/*.html "$work"/corpus/*.html.gz "$work"/corpus/*.txt "$work"/corpus/*.png \
+  "$work"/corpus/*.jpg; do
   addresses+=("http://$websim/hostile/$(basename "$page")" "http://$websim/")
 done
 rc=0

@@ -6,12 +6,12 @@
 #include <malloc.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "web/document_model.h"
+#include "web/parse_helper/pipe_io.h"
 #include "web/parse_helper/sandbox.h"
 #include "web/parse_wire.h"
 
@@ -21,28 +21,6 @@ constexpr std::size_t kMemoryLimit = 512u * 1024 * 1024;
 // With QUOREL_PARSE_SELFTEST=1 in its environment, a document starting with this makes the
 // helper try a call its sandbox forbids, so a test can watch the sandbox at work.
 constexpr char kSandboxProbe[] = "<!--quorel-parse:sandbox-probe-->";
-
-bool readFully(char* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t got = read(0, data, size);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return false;
-    data += got;
-    size -= std::size_t(got);
-  }
-  return true;
-}
-
-bool writeFully(const char* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t put = write(1, data, size);
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
-    data += put;
-    size -= std::size_t(put);
-  }
-  return true;
-}
 
 void say(const char* line) { (void)!write(2, line, std::strlen(line)); }
 
@@ -63,14 +41,14 @@ int main() {
   if (!parse_helper::limitMemory(kMemoryLimit) || !parse_helper::enterSandbox()) return 2;
 
   QByteArray header(web::wire::kHeaderBytes, '\0');
-  while (readFully(header.data(), std::size_t(header.size()))) {
+  while (parse_helper::readFully(0, header.data(), std::size_t(header.size()))) {
     const std::uint32_t length = *web::wire::frameLength(header);
     if (length > web::wire::kMaxFrameBytes) {
       say("quorel-parse: request too large\n");
       return 3;
     }
     QByteArray payload(qsizetype(length), Qt::Uninitialized);
-    if (!readFully(payload.data(), length)) break;
+    if (!parse_helper::readFully(0, payload.data(), length)) break;
     std::optional<web::wire::Request> request = web::wire::decodeRequest(payload);
     if (!request) {
       say("quorel-parse: malformed request\n");
@@ -85,7 +63,7 @@ int main() {
       return 4;
     }
     QByteArray reply = web::wire::encodeModel(*web::buildDocument(request->markup, request->url));
-    if (!writeFully(reply.constData(), std::size_t(reply.size()))) break;
+    if (!parse_helper::writeFully(1, reply.constData(), std::size_t(reply.size()))) break;
     // Between pages the helper holds nothing: give the heap back rather than keep its peak.
     reply = QByteArray();
     request.reset();

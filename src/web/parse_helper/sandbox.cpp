@@ -4,6 +4,7 @@
 #include <sys/mman.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -34,8 +35,9 @@ bool enterSandbox() {
   auto allow = [&](int call) {
     if (rc == 0) rc = seccomp_rule_add(filter, SCMP_ACT_ALLOW, call, 0);
   };
-  auto allowOn = [&](int call, scmp_datum_t fd) {
-    if (rc == 0) rc = seccomp_rule_add(filter, SCMP_ACT_ALLOW, call, 1, SCMP_A0(SCMP_CMP_EQ, fd));
+  auto allowOn = [&](int call, scmp_datum_t first) {
+    if (rc == 0)
+      rc = seccomp_rule_add(filter, SCMP_ACT_ALLOW, call, 1, SCMP_A0(SCMP_CMP_EQ, first));
   };
   allowOn(SCMP_SYS(read), 0);
   allowOn(SCMP_SYS(write), 1);
@@ -48,12 +50,14 @@ bool enterSandbox() {
       rc = seccomp_rule_add(filter, SCMP_ACT_ALLOW, call, 1,
                             SCMP_A2(SCMP_CMP_MASKED_EQ, PROT_EXEC, 0));
   }
-  for (int call : {SCMP_SYS(futex), SCMP_SYS(clock_gettime), SCMP_SYS(gettimeofday),
-                   SCMP_SYS(sched_yield), SCMP_SYS(getrandom), SCMP_SYS(exit), SCMP_SYS(exit_group),
-                   SCMP_SYS(rt_sigreturn), SCMP_SYS(rt_sigprocmask),
-                   // abort() on a failed allocation raises SIGABRT at itself
-                   SCMP_SYS(getpid), SCMP_SYS(gettid), SCMP_SYS(tgkill)})
+  for (int call :
+       {SCMP_SYS(futex), SCMP_SYS(clock_gettime), SCMP_SYS(gettimeofday), SCMP_SYS(sched_yield),
+        SCMP_SYS(getrandom), SCMP_SYS(exit), SCMP_SYS(exit_group), SCMP_SYS(rt_sigreturn),
+        SCMP_SYS(rt_sigprocmask), SCMP_SYS(getpid), SCMP_SYS(gettid)})
     allow(call);
+  // abort() on a failed allocation raises SIGABRT at itself; a signal to any other process
+  // (the program, or anything else of the same user) is a forbidden call like the rest.
+  allowOn(SCMP_SYS(tgkill), scmp_datum_t(getpid()));
   if (rc == 0) rc = seccomp_load(filter);
   seccomp_release(filter);
   if (rc != 0) return fail("seccomp", -rc);
