@@ -1,11 +1,11 @@
 # SPDX-License-Identifier: MIT
 # Install rules: the programs and their helpers, the artwork and icons, the desktop entry and
-# AppStream metadata, the manual pages, the link server's user units and link list, the
-# screen-saver wrapper and its xscreensaver hack description.
+# AppStream metadata, the manual pages, the link server's and quorel-idle's user units, the link
+# list, the screen-saver wrapper and its xscreensaver hack description.
 #   cmake --install build [--prefix /usr/local]     (make install / make uninstall)
 include(GNUInstallDirs)
 
-foreach(program quorel quorel-vendor)
+foreach(program quorel quorel-vendor quorel-idle)
   if(TARGET ${program})
     install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   endif()
@@ -55,7 +55,7 @@ quorel_install_configured(data/org.example.Quorel.metainfo.xml ${CMAKE_INSTALL_D
                           org.example.Quorel.metainfo.xml)
 
 # Manual pages, with the paths of this installation.
-foreach(page quorel quorel-vendor quorel-screensaver)
+foreach(page quorel quorel-vendor quorel-screensaver quorel-idle)
   quorel_install_configured(docs/${page}.1.in ${CMAKE_INSTALL_MANDIR}/man1 ${page}.1)
 endforeach()
 install(FILES docs/screensaver.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
@@ -66,7 +66,8 @@ install(DIRECTORY data/links/ DESTINATION ${CMAKE_INSTALL_DATADIR}/quorel/links
 # ... and the words its family filter leaves pictures out for in ../share/quorel/filters.
 install(FILES data/filters/unsafe-words.txt DESTINATION ${CMAKE_INSTALL_DATADIR}/quorel/filters)
 # The link server for every user session: the socket starts the service on the first request.
-foreach(unit quorel-vendor.socket quorel-vendor.service)
+# quorel-idle's unit is installed too, but enabled only by the user who wants it.
+foreach(unit quorel-vendor.socket quorel-vendor.service quorel-idle.service)
   quorel_install_configured(data/${unit}.in lib/systemd/user ${unit})
 endforeach()
 

@@ -18,6 +18,9 @@ packages=(
   debhelper dpkg-dev lintian desktop-file-utils appstream libxml2-utils man-db systemd
   # the collage under Wayland compositors; sway and wayvnc give the headless one a pointer
   weston sway wayvnc
+  # quorel-idle: the Wayland idle protocols, X11's screen-saver extension, the session bus
+  libwayland-dev wayland-protocols plasma-wayland-protocols libxcb-screensaver0-dev
+  dbus dbus-daemon python3-dbus python3-gi
   # a desktop of two monitors for the end-to-end tests
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   # a decimal-comma locale for the number tests

@@ -7,6 +7,7 @@
 #include "app/startup.h"
 #include "app/vendor.h"
 #include "desktop/desktop_platform.h"
+#include "desktop/inert_input.h"
 #include "desktop/link_server_watch.h"
 #include "desktop/qt_main_window.h"
 #include "desktop/screen_saver_host.h"
@@ -66,6 +67,8 @@ int main(int argc, char** argv) {
   if (const auto status = platform.endStatus()) return *status;
   auto& window = static_cast<desktop::QtMainWindow&>(platform.mainWindow());
   window.setEscapeCloses(!desktop::startedByScreenSaver(arguments, saverWindow));
+  // quorel-idle ends this run at the first input, which must do nothing else meanwhile.
+  if (arguments.contains(QStringLiteral("--started-by-idle"))) desktop::makeInputInert();
   new desktop::LinkServerWatch(window.qtWorkBrowser().webBrowser(),
                                QString::fromLatin1(kVendorHost));
   return app.exec();

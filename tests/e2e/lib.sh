@@ -157,3 +157,120 @@ e2e_stage_install() {
   DESTDIR=$stage cmake --install "$build" --prefix "$prefix" >"$stage.log" 2>&1 ||
     lib_fail "cmake --install --prefix $prefix failed: $(tail -n 5 "$stage.log")"
 }
+
+# A headless sway of our own (not as root: it refuses) and wayvnc on it, which gives it a
+# pointer: sets SWAYSOCK, WAYLAND_DISPLAY (QT_QPA_PLATFORM=wayland) and vnc_port.
+e2e_start_sway() {
+  local dir=$work/sway as=() socket
+  mkdir -p "$dir/run"
+  printf 'output HEADLESS-1 resolution 1024x768\ndefault_border none\n' >"$dir/config"
+  if (($(id -u) == 0)); then
+    chmod 755 "$tmp" "$work" "$dir"
+    chown nobody "$dir/run"
+    as=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+  fi
+  chmod 700 "$dir/run"
+  "${as[@]}" env -i PATH="$PATH" HOME="$dir" XDG_RUNTIME_DIR="$dir/run" WLR_BACKENDS=headless \
+    WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman sway -c "$dir/config" >"$work/sway.log" 2>&1 &
+  lib_pids+=("$!")
+  sway_started() {
+    SWAYSOCK=$(compgen -G "$dir/run/sway-ipc.*.sock" | head -n 1) &&
+      socket=$(compgen -G "$dir/run/wayland-?" | head -n 1) && [[ -S "$SWAYSOCK" && -S "$socket" ]]
+  }
+  e2e_until 10 sway_started || lib_fail "sway did not start: $(tail -n 5 "$work/sway.log")"
+  export SWAYSOCK QT_QPA_PLATFORM=wayland WAYLAND_DISPLAY=$socket
+  vnc_port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+  wayvnc 127.0.0.1 "$vnc_port" >"$work/wayvnc.log" 2>&1 &
+  lib_pids+=("$!")
+  lib_wait_port "127.0.0.1:$vnc_port" "$!" wayvnc "$work/wayvnc.log"
+}
+
+# Pointer events through wayvnc (RFB 3.8, no authentication), 0.2 s apart: each argument is
+# X,Y,BUTTONS (a mask: 1 the left button).
+e2e_vnc_pointer() {
+  python3 - "$vnc_port" "$@" <<'EOF'
+import socket, struct, sys, time
+port, events = int(sys.argv[1]), [tuple(map(int, a.split(","))) for a in sys.argv[2:]]
+with socket.create_connection(("127.0.0.1", port), timeout=10) as sock:
+    read = sock.makefile("rb").read
+    read(12)  # the server's version
+    sock.sendall(b"RFB 003.008\n")
+    assert 1 in read(read(1)[0]), "the server wants authentication"
+    sock.sendall(b"\x01")
+    assert read(4) == bytes(4), "the server refused the session"
+    sock.sendall(b"\x01")  # shared session
+    read(20)  # size and pixel format
+    read(struct.unpack(">I", read(4))[0])  # the desktop's name
+    for x, y, buttons in events:
+        sock.sendall(struct.pack(">BBHH", 5, buttons, x, y))
+        time.sleep(0.2)
+EOF
+}
+
+# A collage for quorel-idle's --command that only notes "start ARGS" and "TERM" (when it is
+# ended) in $work/collage.log: sets stand_in.
+e2e_collage_stand_in() {
+  stand_in=$work/collage
+  cat >"$stand_in" <<STANDIN
+#!/bin/sh
+trap 'echo TERM >>"$work/collage.log"; exit 0' TERM
+echo "start \$*" >>"$work/collage.log"
+while :; do sleep 0.1; done
+STANDIN
+  chmod +x "$stand_in"
+  : >"$work/collage.log"
+}
+
+# How many lines of the stand-in's log hold TEXT.
+e2e_collage_count() { grep -c -F -- "$1" "$work/collage.log" || true; }
+# Succeeds when COUNT lines hold TEXT (for e2e_until, which runs it again and again).
+e2e_collage_count_is() { [[ "$(e2e_collage_count "$2")" == "$1" ]]; }
+
+# quorel-idle ARGS... in the background, what it prints in $work/idle.out: sets idle_pid once
+# it watches.
+e2e_start_idle() {
+  "$build/quorel-idle" "$@" >"$work/idle.out" 2>&1 &
+  idle_pid=$!
+  lib_pids+=("$idle_pid")
+  e2e_until 10 grep -qs "watching" "$work/idle.out" ||
+    lib_fail "quorel-idle does not watch: $(cat "$work/idle.out")"
+}
+
+# A private session bus for this run: exports DBUS_SESSION_BUS_ADDRESS.
+e2e_start_session_bus() {
+  dbus-daemon --session --nofork --print-address=3 3>"$work/bus.addr" 2>"$work/bus.log" &
+  lib_pids+=("$!")
+  e2e_until 10 test -s "$work/bus.addr" || lib_fail "no session bus: $(cat "$work/bus.log")"
+  DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$work/bus.addr")
+  export DBUS_SESSION_BUS_ADDRESS
+}
+
+# Seconds (with a decimal) until none of the processes runs, at most SECONDS; 1 on time-out.
+e2e_seconds_until_ended() {
+  local start deadline=$((SECONDS + $1))
+  shift
+  start=$(date +%s.%N)
+  until e2e_ended "$@"; do
+    ((SECONDS < deadline)) || return 1
+    sleep 0.05
+  done
+  awk -v start="$start" -v end="$(date +%s.%N)" 'BEGIN { printf "%.1f\n", end - start }'
+}
+
+# After the user's input: the collage quorel-idle started (PID) ends, ended by quorel-idle and
+# not by that input, and the settings are as they were ($work/conf.before). Notes how long it
+# took; WHERE names the run in failures.
+e2e_idle_collage_ends() {
+  local where=$1 collage=$2 took
+  if [[ -z "$collage" ]]; then
+    failures+=("$where: quorel-idle started no collage of its own")
+  elif took=$(e2e_seconds_until_ended 10 "$collage"); then
+    lib_note "$where: the collage ended ${took} s after the input"
+  else
+    failures+=("$where: the collage still runs 10 s after the input")
+  fi
+  ! grep -q "ended by itself" "$work/idle.out" ||
+    failures+=("$where: the input reached the collage, which ended itself: $(cat "$work/idle.out")")
+  cmp -s "$work/conf.before" "$XDG_CONFIG_HOME/quorel/quorel.conf" ||
+    failures+=("$where: the settings were written")
+}

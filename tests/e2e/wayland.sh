@@ -38,55 +38,14 @@ lit=$(e2e_lit_pixels "$shot")
 e2e_alive
 
 # --- sway: a click on the background ends it ---------------------------------------
-# A headless sway of our own (not as root: it refuses) and wayvnc on it: sets vnc_port.
-start_sway() {
-  local dir=$work/sway as=() socket
-  mkdir -p "$dir/run"
-  printf 'output HEADLESS-1 resolution 1024x768\ndefault_border none\n' >"$dir/config"
-  if (($(id -u) == 0)); then
-    chmod 755 "$tmp" "$work" "$dir"
-    chown nobody "$dir/run"
-    as=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
-  fi
-  chmod 700 "$dir/run"
-  "${as[@]}" env -i PATH="$PATH" HOME="$dir" XDG_RUNTIME_DIR="$dir/run" WLR_BACKENDS=headless \
-    WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman sway -c "$dir/config" >"$work/sway.log" 2>&1 &
-  lib_pids+=("$!")
-  sway_started() {
-    SWAYSOCK=$(compgen -G "$dir/run/sway-ipc.*.sock" | head -n 1) &&
-      socket=$(compgen -G "$dir/run/wayland-?" | head -n 1) && [[ -S "$SWAYSOCK" && -S "$socket" ]]
-  }
-  e2e_until 10 sway_started || lib_fail "sway did not start: $(tail -n 5 "$work/sway.log")"
-  export SWAYSOCK QT_QPA_PLATFORM=wayland WAYLAND_DISPLAY=$socket
-  vnc_port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-  wayvnc 127.0.0.1 "$vnc_port" >"$work/wayvnc.log" 2>&1 &
-  lib_pids+=("$!")
-  lib_wait_port "127.0.0.1:$vnc_port" "$!" wayvnc "$work/wayvnc.log"
-}
 # No link server: nothing is crawled, so the whole window is background. (Full screen: weston's
 # run above.)
-E2E_SCREEN=start_sway e2e_start ""
+E2E_SCREEN=e2e_start_sway e2e_start ""
 app_shown() { swaymsg -t get_tree | grep -q '"app_id": "'; }
 e2e_until 10 app_shown || failures+=("sway: no window of the collage")
 sleep 1  # the first frame
-# A left click at 512,300 through wayvnc (RFB 3.8, no authentication).
-python3 - "$vnc_port" 512 300 <<'EOF' || failures+=("sway: no click given through wayvnc")
-import socket, struct, sys, time
-port, x, y = map(int, sys.argv[1:4])
-with socket.create_connection(("127.0.0.1", port), timeout=10) as sock:
-    read = sock.makefile("rb").read
-    read(12)  # the server's version
-    sock.sendall(b"RFB 003.008\n")
-    assert 1 in read(read(1)[0]), "the server wants authentication"
-    sock.sendall(b"\x01")
-    assert read(4) == bytes(4), "the server refused the session"
-    sock.sendall(b"\x01")  # shared session
-    read(20)  # size and pixel format
-    read(struct.unpack(">I", read(4))[0])  # the desktop's name
-    for buttons in (0, 1, 0):  # move there, press, release
-        sock.sendall(struct.pack(">BBHH", 5, buttons, x, y))
-        time.sleep(0.2)
-EOF
+# A left click at 512,300: move there, press, release.
+e2e_vnc_pointer 512,300,0 512,300,1 512,300,0 || failures+=("sway: no click given through wayvnc")
 if e2e_until 10 e2e_ended "$quorel_pid"; then
   wait "$quorel_pid" || failures+=("sway: the collage ended with status $? after the click")
 else

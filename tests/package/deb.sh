@@ -2,8 +2,8 @@
 # SPDX-License-Identifier: MIT
 # make deb builds quorel_<version>_<arch>.deb; unpacked into a scratch root it holds the
 # programs, the helpers under /usr/libexec/quorel, the desktop entry, metainfo, icons, manual
-# pages, the user units (enabled for every user on installation), the xscreensaver hack and
-# the licence as its copyright; it depends on the Wayland platform plugin, and lintian finds
+# pages, the user units (the link server's enabled for every user on installation,
+# quorel-idle's not), the xscreensaver hack and the licence as its copyright; it depends on the Wayland platform plugin, and lintian finds
 # no error in it.
 # DEB_KEEP=DIR keeps the package.
 set -euo pipefail
@@ -18,7 +18,7 @@ deb=$tmp/out/quorel_${version}_$(dpkg-architecture -qDEB_HOST_ARCH).deb
 [[ -z "${DEB_KEEP:-}" ]] || cp "$deb" "$DEB_KEEP/"
 root=$tmp/root
 dpkg -x "$deb" "$root"
-for program in usr/bin/quorel usr/bin/quorel-vendor usr/bin/quorel-screensaver \
+for program in usr/bin/quorel usr/bin/quorel-vendor usr/bin/quorel-screensaver usr/bin/quorel-idle \
   usr/libexec/quorel/quorel-inspect usr/libexec/quorel/quorel-parse; do
   [[ -x "$root/$program" && ! -d "$root/$program" ]] || failures+=("$program is not a program in the package")
 done
@@ -28,6 +28,7 @@ for file in usr/share/applications/quorel.desktop usr/share/metainfo/org.example
   usr/share/man/man1/quorel.1.gz usr/share/man/man1/quorel-vendor.1.gz \
   usr/share/man/man1/quorel-screensaver.1.gz usr/lib/systemd/user/quorel-vendor.socket \
   usr/lib/systemd/user/quorel-vendor.service usr/share/xscreensaver/config/quorel.xml \
+  usr/share/man/man1/quorel-idle.1.gz usr/lib/systemd/user/quorel-idle.service \
   usr/share/quorel/links/default.txt usr/share/quorel/filters/unsafe-words.txt \
   usr/share/doc/quorel/copyright; do
   [[ -s "$root/$file" ]] || failures+=("$file is missing or empty")
@@ -39,6 +40,8 @@ dpkg-deb -f "$deb" Depends | grep -q 'qt6-wayland' || failures+=("the package do
 dpkg-deb -e "$deb" "$tmp/control"
 grep -q "deb-systemd-helper --user enable 'quorel-vendor.socket'" "$tmp/control/postinst" 2>/dev/null ||
   failures+=("installing does not enable the link server's units for every user")
+! grep -q "enable 'quorel-idle.service'" "$tmp/control/postinst" 2>/dev/null ||
+  failures+=("installing enables quorel-idle for every user")
 
 lintian --no-tag-display-limit "$deb" >"$tmp/lintian.log" 2>&1 || true
 errors=$(grep '^E: ' "$tmp/lintian.log" || true)

@@ -28,7 +28,7 @@ for prefix in /usr /opt/quorel; do
       fail "the xscreensaver hack does not lead to the wrapper"
   fi
 
-  for page in quorel quorel-vendor quorel-screensaver; do
+  for page in quorel quorel-vendor quorel-screensaver quorel-idle; do
     file=$root/share/man/man1/$page.1
     warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$file" 2>&1 >/dev/null) ||
       warnings="man failed $warnings"
@@ -43,6 +43,8 @@ for prefix in /usr /opt/quorel; do
     fail "the service ($prefix) does not start the installed quorel-vendor"
   grep -qx 'ListenStream=[0-9.]*:[0-9]*' "$root/lib/systemd/user/quorel-vendor.socket" ||
     fail "the socket ($prefix) listens nowhere"
+  grep -qx "ExecStart=$prefix/bin/quorel-idle" "$root/lib/systemd/user/quorel-idle.service" ||
+    fail "quorel-idle.service ($prefix) does not start the installed quorel-idle"
 
   # Everything installed is in the manifest, and make uninstall removes it.
   make -s -C "$source_dir" BUILD="$build" DESTDIR="$stage" uninstall >"$tmp/uninstall.log" 2>&1 ||
