@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config make
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev qt6-image-formats-plugins qt6-wayland
-  libgumbo-dev libxcb1-dev libjemalloc-dev libseccomp-dev
+  libgumbo-dev libxcb1-dev libxcb-xinerama0-dev libjemalloc-dev libseccomp-dev
   libgtest-dev libgmock-dev
   xvfb xauth x11-apps x11-utils xdotool imagemagick
   python3 openssl iproute2 util-linux
@@ -23,6 +23,8 @@ packages=(
   dbus dbus-daemon python3-dbus python3-gi
   # a desktop of two monitors for the end-to-end tests
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
+  # a small window manager that honours full screen over several monitors
+  icewm
   # a decimal-comma locale for the number tests
   locales
 )

@@ -1,6 +1,7 @@
 #include "app/image_form.h"
 
 #include "app/logs.h"
+#include "app/monitors.h"
 #include "app/program.h"
 #include "app/vendor.h"
 #include "app/version.h"
@@ -23,6 +24,7 @@ void BindFormEvents(Program& p) {
       .logoClick = [&p] { picLogo_Click(p); },
       .logoMouseDown = [&p](int button) { picLogo_MouseDown(p, button); },
       .logoMouseUp = [&p](int button) { picLogo_MouseUp(p, button); },
+      .monitorsChanged = [&p] { Form_MonitorsChanged(p); },
   });
   form.workBrowser().setEvents({
       .documentComplete = [&p](const std::string& url) { workBrowser_DocumentComplete(p, url); },
@@ -90,8 +92,9 @@ void Form_Load(Program& p) {
 
   auto& urlBox = form.urlBox();
   urlBox.setLeft(timeLab.width() + timeLab.left() + 90);
-  urlBox.setTop(form.height() - urlBox.height());
-  urlBox.setWidth(form.width() - form.left());
+  const platform::Monitor strip = StripArea(screen, form);
+  urlBox.setTop(strip.top + strip.height - urlBox.height());
+  urlBox.setWidth(strip.width - form.left());
   urlBox.setText("");
 
   for (int k = 0; k < platform::MainWindow::kSlots; ++k) {

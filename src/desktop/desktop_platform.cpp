@@ -36,9 +36,9 @@ DesktopPlatform::~DesktopPlatform() {
   options_.reset();
 }
 
-void DesktopPlatform::setHostWindow(QWindow* host, QSize size) {
+void DesktopPlatform::setHostWindow(QWindow* host, QRect area) {
   host_ = host;
-  if (host) screen_.setOverride(size);
+  if (host) screen_.setOverride(area);
 }
 
 platform::MainWindow& DesktopPlatform::mainWindow() {

@@ -40,7 +40,7 @@ class DesktopPlatform : public platform::Platform {
 
   // The main window goes into this foreign window of the given size (screen-saver mode);
   // call before the main window is made.
-  void setHostWindow(QWindow* host, QSize size);
+  void setHostWindow(QWindow* host, QRect area);
 
   platform::Clock& clock() override { return clock_; }
   platform::RandomSource& random() override { return random_; }

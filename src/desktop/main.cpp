@@ -42,15 +42,15 @@ int main(int argc, char** argv) {
 
   // Made before the platform, so it outlives the window put into it.
   std::unique_ptr<QWindow> host;
-  std::optional<QSize> hostSize;
+  std::optional<QRect> hostArea;
   const QString saverWindow = qEnvironmentVariable("XSCREENSAVER_WINDOW");
   if (const auto id = desktop::screenSaverWindow(arguments, saverWindow)) {
-    hostSize = desktop::foreignWindowSize(*id);
-    if (hostSize) host.reset(QWindow::fromWinId(*id));  // a window that is gone: our own instead
+    hostArea = desktop::foreignWindowArea(*id);
+    if (hostArea) host.reset(QWindow::fromWinId(*id));  // a window that is gone: our own instead
   }
 
   desktop::DesktopPlatform platform;
-  if (host) platform.setHostWindow(host.get(), *hostSize);
+  if (host) platform.setHostWindow(host.get(), *hostArea);
   Program program(platform);
   // Pictures a panel would hide are not decoded; the window is read live, so options apply.
   web::PictureDecoder& decoder = platform.engine().decoder();

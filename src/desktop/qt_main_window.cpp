@@ -1,10 +1,13 @@
 #include "desktop/qt_main_window.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QShortcut>
 #include <QWindow>
 
+#include "desktop/fullscreen_monitors.h"
 #include "desktop/guarded_call.h"
 #include "desktop/mouse_buttons.h"
 #include "desktop/qt_screen.h"
@@ -78,6 +81,8 @@ QtMainWindow::QtMainWindow(web::Engine& engine, const QtScreen& screen, QWindow*
   new QShortcut(QKeySequence(Qt::Key_Escape), &form, [this] {
     if (escapeCloses_) close();
   });
+  // A host window is the screen saver's to size; a window of our own follows the monitors.
+  if (!host_) watchMonitors();
 }
 
 QtMainWindow::~QtMainWindow() {
@@ -89,6 +94,10 @@ QtMainWindow::~QtMainWindow() {
   form_->onClose = nullptr;
   form_->onResize = nullptr;
   form_->onMouseDown = nullptr;
+  monitorsSettled_.stop();
+  QObject::disconnect(qGuiApp, nullptr, form_.get(), nullptr);
+  for (QScreen* screen : QGuiApplication::screens())
+    QObject::disconnect(screen, nullptr, form_.get(), nullptr);
 }
 
 platform::Browser& QtMainWindow::browser(int slot) {
@@ -124,21 +133,45 @@ void QtMainWindow::coverScreen() {
     form_->setGeometry(0, 0, size.width(), size.height());
     return;
   }
-  // A window manager honours the full-screen state; without one only the geometry counts.
-  // The state keeps a window to one monitor, so a window over several goes without it.
-  if (!QtScreen::spansMonitors()) {
-    form_->setWindowState(form_->windowState() | Qt::WindowFullScreen);
-  }
-  form_->setGeometry(QRect(QPoint(0, 0), size));
+  // A window manager honours the full-screen state, which keeps docks and panels below; it
+  // holds a window to one monitor until it is asked to stretch it over all of them. Without
+  // a window manager only the geometry counts.
+  form_->setWindowState(form_->windowState() | Qt::WindowFullScreen);
+  form_->setGeometry(QRect(screen_.origin(), size));
+  if (QtScreen::spansMonitors()) requestFullScreenOverMonitors(*form_);
 }
 
 void QtMainWindow::show() {
   TwipsControl::setVisible(true);
   if (maximized_) coverScreen();
   form_->show();
-  if (maximized_ && !host_) form_->setGeometry(QRect(QPoint(0, 0), screen_.pixelSize()));
+  if (maximized_ && !host_) coverScreen();
   form_->raise();  // over whatever else the host window holds
   if (!host_) form_->activateWindow();
+}
+
+void QtMainWindow::watchMonitors() {
+  // Several signals come for one change (a monitor switched off resizes the desktop too):
+  // they are answered once, when they have settled.
+  monitorsSettled_.setSingleShot(true);
+  monitorsSettled_.setInterval(200);
+  QObject::connect(&monitorsSettled_, &QTimer::timeout, form_.get(), [this] {
+    if (unloaded_ || !maximized_) return;
+    coverScreen();
+    guardedCall("Form_MonitorsChanged", events_.monitorsChanged);
+  });
+  auto changed = [this] { monitorsSettled_.start(); };
+  auto watch = [this, changed](QScreen* screen) {
+    QObject::connect(screen, &QScreen::geometryChanged, form_.get(), changed);
+  };
+  for (QScreen* screen : QGuiApplication::screens()) watch(screen);
+  auto* app = qGuiApp;
+  QObject::connect(app, &QGuiApplication::screenAdded, form_.get(), [watch, changed](QScreen* s) {
+    watch(s);
+    changed();
+  });
+  QObject::connect(app, &QGuiApplication::screenRemoved, form_.get(), changed);
+  QObject::connect(app, &QGuiApplication::primaryScreenChanged, form_.get(), changed);
 }
 
 void QtMainWindow::close() {

@@ -3,12 +3,14 @@
 // the clock label, the address box and the three timers.
 //
 // [X] caption, background colour, full screen with or without a window manager
+// [X] full screen over every monitor; monitors that come, go or change are followed
 // [X] unload once, by close() or by the window manager's close; resize; bare-surface presses
 // [X] logo press, release and click
 // [X] a foreign host window (screen-saver mode): the window becomes its child, sized to it
 // [X] Escape closes it, unless a screen saver started it
 #pragma once
 
+#include <QTimer>
 #include <QWidget>
 #include <array>
 #include <memory>
@@ -85,6 +87,7 @@ class QtMainWindow : private FormHolder, public TwipsControl, public platform::M
  private:
   void unload();
   void coverScreen();
+  void watchMonitors();
 
   const QtScreen& screen_;
   QWindow* host_;
@@ -95,6 +98,7 @@ class QtMainWindow : private FormHolder, public TwipsControl, public platform::M
   std::unique_ptr<QtLabel> timeLab_;
   std::unique_ptr<QtTextBox> urlBox_;
   QtTimer nextTimer_, timeTimer_, recoveryTimer_;
+  QTimer monitorsSettled_;
   Events events_;
   bool escapeCloses_ = true;
   bool maximized_ = false;

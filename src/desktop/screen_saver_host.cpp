@@ -48,15 +48,20 @@ std::optional<WId> rootWindow() {
   return static_cast<WId>(screen->root);
 }
 
-std::optional<QSize> foreignWindowSize(WId window) {
+std::optional<QRect> foreignWindowArea(WId window) {
   xcb_connection_t* connection = x11Connection();
   if (!connection) return std::nullopt;
-  xcb_get_geometry_reply_t* reply = xcb_get_geometry_reply(
-      connection, xcb_get_geometry(connection, static_cast<xcb_drawable_t>(window)), nullptr);
+  const auto drawable = static_cast<xcb_drawable_t>(window);
+  xcb_get_geometry_reply_t* reply =
+      xcb_get_geometry_reply(connection, xcb_get_geometry(connection, drawable), nullptr);
   if (!reply) return std::nullopt;
-  const QSize size(reply->width, reply->height);
+  QRect area(0, 0, reply->width, reply->height);
+  xcb_translate_coordinates_reply_t* place = xcb_translate_coordinates_reply(
+      connection, xcb_translate_coordinates(connection, drawable, reply->root, 0, 0), nullptr);
+  if (place) area.moveTo(place->dst_x, place->dst_y);
+  std::free(place);
   std::free(reply);
-  return size;
+  return area;
 }
 
 }  // namespace desktop

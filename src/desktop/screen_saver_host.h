@@ -6,6 +6,7 @@
 // [ ] following the foreign window when it is resized later
 #pragma once
 
+#include <QRect>
 #include <QSize>
 #include <QStringList>
 #include <QWindow>
@@ -20,6 +21,7 @@ bool startedByScreenSaver(const QStringList& arguments, const QString& environme
 
 // The X server's answers; nullopt when not on X11 or the window is gone.
 std::optional<WId> rootWindow();
-std::optional<QSize> foreignWindowSize(WId window);
+// A foreign window's place on the root window and its size, in device pixels.
+std::optional<QRect> foreignWindowArea(WId window);
 
 }  // namespace desktop

@@ -1,5 +1,6 @@
 #include "dialogs/message_window.h"
 
+#include "app/monitors.h"
 #include "app/program.h"
 #include "app/vb_text.h"
 
@@ -21,12 +22,12 @@ void MessageWindow::ShowMessage(const std::string& text) {
 
 void MessageWindow::PlaceMessage() {
   auto& view = program_.platform.messageView();
-  const auto& screen = program_.platform.screen();
+  const platform::Monitor screen = PrimaryMonitor(program_.platform.screen());
   view.placeText(60, 60);
   const int width = view.textWidth() + 360;
   const int height = view.textHeight() + 600;
-  view.setGeometry(vb::CLng(screen.width() / 2.0 - width / 2.0),
-                   vb::CLng(screen.height() / 2.0 - height / 2.0), width, height);
+  view.setGeometry(screen.left + vb::CLng(screen.width / 2.0 - width / 2.0),
+                   screen.top + vb::CLng(screen.height / 2.0 - height / 2.0), width, height);
 }
 
 void MessageWindow::Form_Load() {

@@ -1,5 +1,6 @@
 #include "dialogs/options_dialog.h"
 
+#include "app/monitors.h"
 #include "app/program.h"
 #include "app/settings.h"
 #include "app/vb_text.h"
@@ -83,12 +84,15 @@ void OptionsDialog::PlaceOptions() {
   int left = 0;
   int top = 0;
   if (vb::LCase(view.title()) == "config") {
-    left = 600;
-    top = program_.form().height() - view.height() - 600;
+    // The bottom-left corner of the window's part of the primary monitor.
+    const auto& form = program_.form();
+    const platform::Monitor strip = StripArea(program_.platform.screen(), form);
+    left = form.left() + strip.left + 600;
+    top = form.top() + strip.top + strip.height - view.height() - 600;
   } else {
-    const auto& screen = program_.platform.screen();
-    left = vb::CLng(screen.width() / 2.0 - view.width() / 2.0);
-    top = vb::CLng(screen.height() / 2.0 - view.height() / 2.0);
+    const platform::Monitor screen = PrimaryMonitor(program_.platform.screen());
+    left = screen.left + vb::CLng(screen.width / 2.0 - view.width() / 2.0);
+    top = screen.top + vb::CLng(screen.height / 2.0 - view.height() / 2.0);
   }
   view.setPosition(left, top);
   view.setTitle("Options");

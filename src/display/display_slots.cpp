@@ -1,10 +1,12 @@
 #include "display/display_slots.h"
 
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <string>
 
 #include "app/logs.h"
+#include "app/monitors.h"
 #include "app/program.h"
 #include "app/vb_text.h"
 #include "app/vendor.h"
@@ -29,8 +31,8 @@ constexpr std::int64_t kBrowserMarginY = 720;
 
 // A pixel count in twips plus a margin; a size too large for a position is an overflow,
 // which the handler's trap reports, not a wrapped-around number.
-std::int32_t Twips(std::int32_t pixels, int twipsPerPixel, std::int64_t margin) {
-  const std::int64_t twips = static_cast<std::int64_t>(pixels) * twipsPerPixel + margin;
+std::int32_t Twips(std::int32_t pixels, double twipsPerPixel, std::int64_t margin) {
+  const double twips = std::round(pixels * twipsPerPixel) + static_cast<double>(margin);
   if (twips < std::numeric_limits<std::int32_t>::min() ||
       twips > std::numeric_limits<std::int32_t>::max())
     throw platform::overflow();
@@ -57,10 +59,13 @@ void PlaceSlot(Program& program, int k, std::int32_t w, std::int32_t h) {
   auto& browser = program.browser(k);
   auto& picbox = program.picbox(k);
 
+  // Two draws as ever; they are spread over the monitors, so a panel never lands where no
+  // monitor shows it.
   const double r1 = program.rnd();
-  browser.setLeft(vb::CLng(r1 * (static_cast<double>(form.width()) - w)));
   const double r2 = program.rnd();
-  browser.setTop(vb::CLng(r2 * (static_cast<double>(form.height()) - h)));
+  const Corner corner = PanelCorner(screen, r1, r2, w, h);
+  browser.setLeft(corner.first - form.left());
+  browser.setTop(corner.second - form.top());
 
   if (w > kBrowserMarginX) picbox.setWidth(w - static_cast<std::int32_t>(kBrowserMarginX));
   picbox.setHeight(h);
@@ -137,8 +142,10 @@ void browser_DocumentComplete(Program& program, int k, const std::string& url) {
       const std::int32_t height = doc.image(0).height;
       const std::int32_t width = doc.image(0).width;
       auto& screen = program.platform.screen();
-      const std::int32_t w = Twips(width, screen.twipsPerPixelX(), kBrowserMarginX);
-      const std::int32_t h = Twips(height, screen.twipsPerPixelY(), kBrowserMarginY);
+      // One picture pixel to one device pixel: a scaled screen shows it in fewer twips.
+      const double ratio = screen.devicePixelRatio();
+      const std::int32_t w = Twips(width, screen.twipsPerPixelX() / ratio, kBrowserMarginX);
+      const std::int32_t h = Twips(height, screen.twipsPerPixelY() / ratio, kBrowserMarginY);
 
       if (!GoodImage(program, width, height)) {
         const Settings& s = program.settings;

@@ -7,6 +7,7 @@
 
 #include "app/local_time.h"
 #include "app/logs.h"
+#include "app/monitors.h"
 #include "app/program.h"
 #include "app/vb_text.h"
 #include "app/version.h"
@@ -49,8 +50,10 @@ std::string FormatInterval(platform::LocalTime start, platform::LocalTime end) {
 void timeTimer_Timer(Program& program) {
   AddTrace(program, "timeTimer IN");
   auto& form = program.form();
-  const int H = form.height();
-  const int W = form.width();
+  // The strip's own area: the primary monitor's part of the window.
+  const platform::Monitor strip = StripArea(program.platform.screen(), form);
+  const int H = strip.top + strip.height;
+  const int W = strip.left + strip.width;
 
   const platform::LocalTime now = program.now();
   auto& label = form.timeLab();
@@ -58,7 +61,7 @@ void timeTimer_Timer(Program& program) {
   label.setCaption(ClockText(program, now, FormatInterval(program.startTime, program.now())));
 
   auto& logo = form.picLogo();
-  label.setLeft(logo.width() + 60);
+  label.setLeft(strip.left + logo.width() + 60);
   label.setTop(H - label.height() - 60);
   label.setAutoSize(false);
   label.setWidth(kLabelWidth);

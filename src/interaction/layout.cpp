@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/logs.h"
+#include "app/monitors.h"
 #include "app/program.h"
 
 namespace {
@@ -25,18 +26,21 @@ void Form_Resize(Program& program) {
     work.setTop(program.workBrowserTop);
     work.setLeft(program.workBrowserLeft);
 
+    // The strip runs along the bottom of the primary monitor, however the others lie.
+    const platform::Monitor strip = StripArea(program.platform.screen(), form);
+    const int bottom = strip.top + strip.height;
     auto& logo = form.picLogo();
-    logo.setLeft(0);
-    logo.setTop(H - logo.height() + 60);
+    logo.setLeft(strip.left);
+    logo.setTop(bottom - logo.height() + 60);
 
     auto& label = form.timeLab();
     label.setLeft(logo.left() + logo.width());
-    label.setTop(H - label.height() - 60);
+    label.setTop(bottom - label.height() - 60);
 
     auto& box = form.urlBox();
     box.setLeft(label.left() + label.width());
-    box.setTop(H - box.height() + 60);
-    box.setWidth(W - form.left());
+    box.setTop(bottom - box.height() + 60);
+    box.setWidth(strip.width - form.left());
   } catch (...) {
   }
 }
@@ -62,19 +66,38 @@ void ResizeBrowsers(Program& program, std::int16_t index) {
 void ResizeIBrowser(Program& program, std::int32_t index) {
   AddTrace(program, "ResizeIBrowser IN");
   auto& browser = program.browser(index);
-  const auto& screen = program.platform.screen();
-  if (browser.height() >= screen.height() - kScreenMargin) {
+  // Measured against the monitor its frame is on.
+  const auto& frame = program.picbox(index);
+  const platform::Monitor screen = MonitorOf(program.platform.screen(), frame.left(), frame.top(),
+                                             frame.width(), frame.height());
+  if (browser.height() >= screen.height - kScreenMargin) {
     AddStatus(program, "[B-Bastards!] resize height " + std::to_string(browser.height()) + " -> " +
                            std::to_string(kWorkBrowserHeight));
     browser.setHeight(kWorkBrowserHeight);
   }
-  if (browser.width() >= screen.width() - kScreenMargin) {
+  if (browser.width() >= screen.width - kScreenMargin) {
     AddStatus(program, "[B-Bastards!] resize width " + std::to_string(browser.width()) + " -> " +
                            std::to_string(kWorkBrowserWidth));
     browser.setWidth(kWorkBrowserWidth);
   }
   browser.setSilent(true);
   AddTrace(program, "ResizeIBrowser OUT");
+}
+
+void Form_MonitorsChanged(Program& program) {
+  Form_Resize(program);
+  // A panel left where no monitor shows it whole goes onto the one showing most of it; one no
+  // monitor shows at all waits, hidden, for its slot's next picture.
+  const auto& screen = program.platform.screen();
+  for (int k = 0; k < platform::MainWindow::kSlots; ++k) {
+    auto& frame = program.picbox(k);
+    if (!frame.visible()) continue;
+    const auto home = PanelHome(screen, frame.left(), frame.top(), frame.width(), frame.height());
+    if (!home)
+      frame.setVisible(false);
+    else if (*home != Corner{frame.left(), frame.top()})
+      frame.move(home->first, home->second, frame.width(), frame.height());
+  }
 }
 
 void Form_MouseDown(Program& program, int button) {

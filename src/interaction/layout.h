@@ -15,4 +15,7 @@ inline constexpr int kParkingDrop = 600;
 void Form_Resize(Program& program);
 void ResizeBrowsers(Program& program, std::int16_t index);
 void ResizeIBrowser(Program& program, std::int32_t index);
+// Monitors were added, removed or resized: the strip follows the primary one, and no panel
+// stays where no monitor shows it.
+void Form_MonitorsChanged(Program& program);
 void Form_MouseDown(Program& program, int button);

@@ -41,6 +41,9 @@ class MainWindow : public virtual Control {
     std::function<void()> logoClick;
     std::function<void(int button)> logoMouseDown;
     std::function<void(int button)> logoMouseUp;
+    // A monitor was added or removed, or one changed its size, place or the primary mark; the
+    // window already covers the new arrangement.
+    std::function<void()> monitorsChanged;
   };
   virtual void setEvents(Events events) = 0;
 };

@@ -16,7 +16,8 @@ DisplayView::DisplayView(WebBrowser& browser, QWidget* parent)
       images_(new VisibleImages(
           {[this](const QString& name) { return picture(name); },
            [this] { return reachableArea(); },
-           [this](const QString& name) { browser_.engine().releaseDecoded(addressOf(name)); }},
+           [this](const QString& name) { browser_.engine().releaseDecoded(addressOf(name)); },
+           [this] { return devicePixelRatioF(); }},
           this)) {
   setFrameShape(QFrame::NoFrame);
   setOpenLinks(false);

@@ -26,7 +26,9 @@ QSizeF VisibleImages::intrinsicSize(QTextDocument*, int, const QTextFormat& form
   const Entry* e = entry(image.name());
   if (!e || e->full.isEmpty())
     return {hasWidth ? image.width() : 0.0, hasHeight ? image.height() : 0.0};
-  const QSizeF full(e->full);
+  // One picture pixel to one device pixel: never resampled, however the screen is scaled.
+  const double ratio = sources_.ratio ? sources_.ratio() : 1.0;
+  const QSizeF full = QSizeF(e->full) / (ratio > 0 ? ratio : 1.0);
   // One dimension given: the other keeps the picture's proportions.
   if (hasWidth) return {image.width(), image.width() * full.height() / full.width()};
   if (hasHeight) return {image.height() * full.width() / full.height(), image.height()};

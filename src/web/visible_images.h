@@ -26,6 +26,8 @@ class VisibleImages : public QObject, public QTextObjectInterface {
     std::function<QRectF()> reachable;
     // An image's part is cut and drawn: the full picture is no longer needed.
     std::function<void(const QString& name)> drawn;
+    // Device pixels per layout pixel: a picture pixel is laid out as one device pixel.
+    std::function<double()> ratio;
   };
   explicit VisibleImages(Sources sources, QObject* parent = nullptr);
 

@@ -20,6 +20,7 @@ struct MainWindowTest : ::testing::Test {
         .logoClick = [this] { log += "logoClick;"; },
         .logoMouseDown = [this](int b) { log += "logoDown" + std::to_string(b) + ";"; },
         .logoMouseUp = [this](int b) { log += "logoUp" + std::to_string(b) + ";"; },
+        .monitorsChanged = {},
     });
   }
   web::Engine engine;

@@ -120,6 +120,48 @@ TEST(MessageWindow, ShowsTheNoticeCentredAndSizedToIt) {
   }
 }
 
+// Both dialogs are centred on the primary monitor (the largest when none is marked); opened
+// from the logo menu the options sit 600 twips in from the primary monitor's bottom-left corner.
+TEST(Dialogs, SitOnThePrimaryMonitor) {
+  const platform::Monitor left{0, 0, 19200, 15360, false};
+  const platform::Monitor rightLower{19200, 3000, 28800, 16200, false};
+  struct Row {
+    const char* name;
+    bool rightPrimary;
+    std::string title;
+    std::array<int, 2> options, message;  // left, top
+  } rows[] = {
+      {.name = "right one marked primary",
+       .rightPrimary = true,
+       .title = "",
+       .options = {30952, 9045},
+       .message = {31995, 10628}},
+      {.name = "none marked: the larger",
+       .rightPrimary = false,
+       .title = "",
+       .options = {30952, 9045},
+       .message = {31995, 10628}},
+      {.name = "from the logo menu",
+       .rightPrimary = true,
+       .title = "config",
+       .options = {19800, 14490},
+       .message = {31995, 10628}},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    Options h;
+    auto second = rightLower;
+    second.primary = r.rightPrimary;
+    h.platform.screen_.monitors_ = {left, second};
+    h.window().move(0, 0, 48000, 19200);
+    if (!r.title.empty()) h.dialog.SetTitle(r.title.c_str());
+    h.dialog.PlaceOptions();
+    EXPECT_EQ((std::array{h.view.left, h.view.top}), r.options);
+    ShowMessage(h.program, "File saved as x.jpg");
+    EXPECT_EQ((std::array{h.platform.message.left, h.platform.message.top}), r.message);
+  }
+}
+
 // Five seconds after it loaded it closes; a second notice does not extend it, and a window
 // loaded at start-up (two seconds before) closes three seconds into its first notice.
 TEST(MessageWindow, ClosesFiveSecondsAfterItLoaded) {

@@ -80,28 +80,140 @@ TEST(IBrowseTo, RefusedRequests) {
 
 TEST(DisplayPage, PlacesSizesFramesAndStacksTheSlot) {
   // The frame's free range is 11760 x 9300 twips for a 200 x 100 image; the draws place it
-  // within, rounded. A picture larger than the window sticks out top left.
-  const std::tuple<float, int, int, int, int> rows[] = {
-      {0.0f, 200, 100, 0, 0},
-      {0.9999f, 200, 100, 11759, 9299},
-      {0.5f, 2000, 1000, -7620, -2100},
+  // within, rounded. A picture larger than the screen starts at its top-left corner.
+  struct Row {
+    const char* name;
+    float draw;
+    int width, height;
+    int left, top;
+  } rows[] = {
+      {.name = "lowest draws", .draw = 0.0f, .width = 200, .height = 100, .left = 0, .top = 0},
+      {.name = "highest draws",
+       .draw = 0.9999f,
+       .width = 200,
+       .height = 100,
+       .left = 11759,
+       .top = 9299},
+      {.name = "larger than the screen",
+       .draw = 0.5f,
+       .width = 2000,
+       .height = 1000,
+       .left = 0,
+       .top = 0},
   };
-  for (const auto& [draw, width, height, left, top] : rows) {
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
     Slots h;
-    h.platform.random_.script({draw, draw});
-    h.show(3, width, height);
+    h.platform.random_.script({r.draw, r.draw});
+    h.show(3, r.width, r.height);
 
     auto& browser = h.browser(3);
     auto& frame = h.picbox(3);
     // Inside its frame, two pixels up and left, so its edge is cut off.
-    const int w = width * 15 + 600, ht = height * 15 + 720;
+    const int w = r.width * 15 + 600, ht = r.height * 15 + 720;
     EXPECT_EQ(fake::Box(browser), "-30,-30 " + std::to_string(w) + "x" + std::to_string(ht));
-    EXPECT_EQ(fake::Box(frame), std::to_string(left) + "," + std::to_string(top) + " " +
+    EXPECT_EQ(fake::Box(frame), std::to_string(r.left) + "," + std::to_string(r.top) + " " +
                                     std::to_string(w - 330) + "x" + std::to_string(ht - 330));
     EXPECT_EQ(browser.container(), &frame);
     // The new slot in front; the others stacked in index order, 0 uppermost.
     EXPECT_EQ(h.slotStack(), "9876542103");
   }
+}
+
+// Two monitors in twips: 1280 x 1024 on the left, 1920 x 1080 on the right and 200 lower; or a
+// portrait one beside a landscape one.
+constexpr platform::Monitor kLeft{0, 0, 19200, 15360, false};
+constexpr platform::Monitor kRightLower{19200, 3000, 28800, 16200, true};
+constexpr platform::Monitor kPortrait{0, 0, 16200, 28800, false};
+constexpr platform::Monitor kBeside{16200, 0, 28800, 16200, true};
+
+// The first draw runs along the free widths of the monitors that can hold the panel, left one
+// first, the second down the chosen one's free height: no panel reaches where no monitor shows.
+// For a 200 x 100 picture (3600 x 2220 twips) the free widths are 15600 and 25200.
+TEST(DisplayPage, APanelLiesWhollyOnOneMonitor) {
+  struct Row {
+    const char* name;
+    std::vector<platform::Monitor> monitors;
+    float r1, r2;
+    int width, height;  // the picture, in pixels
+    std::string corner;
+  } rows[] = {
+      {.name = "lowest draws: the left monitor's corner",
+       .monitors = {kLeft, kRightLower},
+       .r1 = 0.0f,
+       .r2 = 0.0f,
+       .width = 200,
+       .height = 100,
+       .corner = "0,0"},
+      {.name = "within the left monitor's share",
+       .monitors = {kLeft, kRightLower},
+       .r1 = 0.25f,
+       .r2 = 0.75f,
+       .width = 200,
+       .height = 100,
+       .corner = "10200,9855"},
+      {.name = "past the left monitor's share: on the right one, below its top",
+       .monitors = {kLeft, kRightLower},
+       .r1 = 0.75f,
+       .r2 = 0.25f,
+       .width = 200,
+       .height = 100,
+       .corner = "34200,6495"},
+      {.name = "highest draws: flush with the right monitor's far corner",
+       .monitors = {kLeft, kRightLower},
+       .r1 = 0.99999f,
+       .r2 = 0.99999f,
+       .width = 200,
+       .height = 100,
+       .corner = "44400,16980"},
+      {.name = "wider than the left monitor: only the right one",
+       .monitors = {kLeft, kRightLower},
+       .r1 = 0.0f,
+       .r2 = 0.0f,
+       .width = 1500,
+       .height = 100,
+       .corner = "19200,3000"},
+      {.name = "taller than the landscape monitor: only the portrait one",
+       .monitors = {kPortrait, kBeside},
+       .r1 = 0.5f,
+       .r2 = 0.5f,
+       .width = 200,
+       .height = 1100,
+       .corner = "6300,5790"},
+      {.name = "larger than every monitor: the corner of the one showing most",
+       .monitors = {kLeft, kRightLower},
+       .r1 = 0.5f,
+       .r2 = 0.5f,
+       .width = 2000,
+       .height = 1200,
+       .corner = "19200,3000"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    Slots h;
+    h.platform.screen_.monitors_ = r.monitors;
+    h.window().move(0, 0, h.platform.screen_.width(), h.platform.screen_.height());
+    h.platform.random_.script({r.r1, r.r2});
+    h.show(3, r.width, r.height);
+    EXPECT_EQ(h.platform.random_.draws, 2);
+    const auto& frame = h.picbox(3);
+    EXPECT_EQ(std::to_string(frame.left()) + "," + std::to_string(frame.top()), r.corner);
+  }
+}
+
+TEST(DisplayPage, AScaledScreenGivesEachPicturePixelOneDevicePixel) {
+  // At a ratio of 2 a pixel of the picture takes half a screen pixel's 15 twips; the margins
+  // stay, and the size window still counts the picture's own pixels.
+  Slots h;
+  h.platform.screen_.ratio_ = 2;
+  h.program.settings.MaxImageWidth = 400;
+  h.program.settings.MaxImageHeight = 400;
+  h.platform.random_.script({0.0f, 0.0f});
+  h.show(3, 401, 100);
+  EXPECT_FALSE(h.picbox(3).visible());
+  h.platform.random_.script({0.0f, 0.0f});
+  h.show(4, 201, 100);
+  EXPECT_EQ(fake::Box(h.browser(4)), "-30,-30 2108x1470");
 }
 
 TEST(DisplayPage, RewritesTheImageDocument) {

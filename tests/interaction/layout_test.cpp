@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "interaction/clock_timer.h"
 #include "support/harness.h"
 
 namespace {
@@ -66,6 +68,142 @@ TEST(FormResize, LaysTheStripAlongTheNewBottomEdgeAndReparks) {
     EXPECT_EQ(form.addressBox.top(), H - form.addressBox.height() + 60);
     EXPECT_EQ(form.addressBox.width(), left ? 4000 : W);
     EXPECT_TRUE(h.status().empty());
+  }
+}
+
+// 1280 x 1024 on the left, 1920 x 1080 on the right and 200 lower, in twips.
+constexpr platform::Monitor kLeft{0, 0, 19200, 15360, false};
+constexpr platform::Monitor kRightLower{19200, 3000, 28800, 16200, false};
+
+platform::Monitor Marked(platform::Monitor m) {
+  m.primary = true;
+  return m;
+}
+
+// The strip runs along the bottom of the primary monitor (the larger one when none is marked),
+// first laid out by the resize, then by the clock; the work browser stays below the window.
+TEST(FormResize, TheStripSitsOnThePrimaryMonitor) {
+  struct Row {
+    const char* name;
+    std::vector<platform::Monitor> monitors;
+    int left, bottom, right;  // the primary monitor's edges
+  } rows[] = {
+      {.name = "right one primary, lower",
+       .monitors = {kLeft, Marked(kRightLower)},
+       .left = 19200,
+       .bottom = 19200,
+       .right = 48000},
+      {.name = "left one primary, shorter than the window",
+       .monitors = {Marked(kLeft), kRightLower},
+       .left = 0,
+       .bottom = 15360,
+       .right = 19200},
+      {.name = "none marked: the larger",
+       .monitors = {kLeft, kRightLower},
+       .left = 19200,
+       .bottom = 19200,
+       .right = 48000},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    fake::Harness h;
+    h.platform.screen_.monitors_ = r.monitors;
+    auto& form = h.window();
+    form.move(0, 0, 48000, 19200);
+    Form_Resize(h.program);
+    EXPECT_EQ(fake::Box(h.work()), "39000,19800 9000x1500");
+    EXPECT_EQ(fake::Box(form.logo),
+              std::to_string(r.left) + "," + std::to_string(r.bottom - 1110) + " 1320x1170");
+    EXPECT_EQ(form.clockLabel.top(), r.bottom - form.clockLabel.height() - 60);
+    EXPECT_EQ(form.addressBox.top(), r.bottom - form.addressBox.height() + 60);
+
+    timeTimer_Timer(h.program);
+    EXPECT_EQ(form.clockLabel.left(), r.left + 1320 + 60);
+    EXPECT_EQ(form.clockLabel.top(), r.bottom - form.clockLabel.height() - 60);
+    EXPECT_EQ(form.addressBox.top(), r.bottom - form.addressBox.height() - 30);
+    EXPECT_EQ(form.addressBox.left() + form.addressBox.width(), r.right);
+  }
+}
+
+// "Screen minus 500" is the size of the monitor the browser's frame is on (the primary one
+// while it is parked below the window).
+TEST(ResizeIBrowser, MeasuresAgainstTheFramesMonitor) {
+  struct Row {
+    const char* name;
+    int frameLeft, frameTop;
+    int newHeight;
+  } rows[] = {
+      {.name = "on the left monitor, 1024 high", .frameLeft = 0, .frameTop = 0, .newHeight = 1500},
+      {.name = "on the right monitor, 1080 high",
+       .frameLeft = 20000,
+       .frameTop = 3000,
+       .newHeight = 14860},
+      {.name = "parked below the window: the primary one",
+       .frameLeft = 0,
+       .frameTop = 19800,
+       .newHeight = 14860},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    fake::Harness h;
+    h.platform.screen_.monitors_ = {kLeft, Marked(kRightLower)};
+    h.picbox(7).move(r.frameLeft, r.frameTop, 3000, 3000);
+    h.browser(7).move(0, 0, 3600, 14860);
+    ResizeIBrowser(h.program, 7);
+    EXPECT_EQ(h.browser(7).height(), r.newHeight);
+  }
+}
+
+// After a change of monitors a shown panel that no monitor shows whole goes onto the one
+// showing most of it; one that no monitor shows at all is hidden until its next picture.
+TEST(FormMonitorsChanged, KeepsShownPanelsOnTheMonitors) {
+  struct Row {
+    const char* name;
+    std::string frame;  // before: "left,top widthxheight"
+    bool shown;
+    std::string after;  // "" when hidden
+  } rows[] = {
+      {.name = "wholly on a monitor: stays",
+       .frame = "1000,1000 3000x2000",
+       .shown = true,
+       .after = "1000,1000 3000x2000"},
+      {.name = "across the seam: onto the monitor showing most",
+       .frame = "18000,4000 3000x2000",
+       .shown = true,
+       .after = "19200,4000 3000x2000"},
+      {.name = "partly in the dead zone below the left monitor",
+       .frame = "1000,14000 3000x2000",
+       .shown = true,
+       .after = "1000,13360 3000x2000"},
+      {.name = "larger than its monitor: at its top-left corner",
+       .frame = "100,100 20000x2000",
+       .shown = true,
+       .after = "0,100 20000x2000"},
+      {.name = "on no monitor: hidden",
+       .frame = "1000,16000 3000x2000",
+       .shown = true,
+       .after = ""},
+      {.name = "hidden: left alone",
+       .frame = "1000,16000 3000x2000",
+       .shown = false,
+       .after = "1000,16000 3000x2000"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    fake::Harness h;
+    h.platform.screen_.monitors_ = {kLeft, Marked(kRightLower)};
+    h.window().move(0, 0, 48000, 19200);
+    int left, top, width, height;
+    ASSERT_EQ(std::sscanf(r.frame.c_str(), "%d,%d %dx%d", &left, &top, &width, &height), 4);
+    h.picbox(2).move(left, top, width, height);
+    h.picbox(2).setVisible(r.shown);
+    Form_MonitorsChanged(h.program);
+    EXPECT_EQ(h.picbox(2).visible(), !r.after.empty() && r.shown);
+    if (!r.after.empty()) {
+      EXPECT_EQ(fake::Box(h.picbox(2)), r.after);
+    }
+    // The strip has moved to the primary monitor with it.
+    EXPECT_EQ(h.window().logo.left(), 19200);
   }
 }
 

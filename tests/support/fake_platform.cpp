@@ -12,6 +12,18 @@ namespace fake {
 
 using namespace std::chrono;
 
+int FakeScreen::width() const {
+  int right = 0;
+  for (const platform::Monitor& m : monitors_) right = std::max(right, m.left + m.width);
+  return right;
+}
+
+int FakeScreen::height() const {
+  int bottom = 0;
+  for (const platform::Monitor& m : monitors_) bottom = std::max(bottom, m.top + m.height);
+  return bottom;
+}
+
 void FakeClock::set(int y, unsigned m, unsigned d, int hour, int minute, int second) {
   const local_days day{year{y} / month{m} / std::chrono::day{d}};
   now_ = platform::LocalTime{day} + hours{hour} + minutes{minute} + seconds{second};

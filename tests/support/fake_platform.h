@@ -155,15 +155,21 @@ class FakeDialogs : public platform::UserDialogs {
   std::optional<std::string> folderChoice;
 };
 
-// 1024 x 768 pixels of 15 twips, scroll bars 17 pixels wide.
+// 1024 x 768 pixels of 15 twips on one monitor unless a test sets others, scroll bars 17
+// pixels wide; the size is the monitors' bounding box from the desktop's corner.
 class FakeScreen : public platform::Screen {
  public:
-  int width() const override { return 1024 * 15; }
-  int height() const override { return 768 * 15; }
+  int width() const override;
+  int height() const override;
+  std::vector<platform::Monitor> monitors() const override { return monitors_; }
+  double devicePixelRatio() const override { return ratio_; }
   int twipsPerPixelX() const override { return 15; }
   int twipsPerPixelY() const override { return 15; }
   int verticalScrollBarWidth() const override { return 17; }
   int horizontalScrollBarHeight() const override { return 17; }
+
+  std::vector<platform::Monitor> monitors_ = {{0, 0, 1024 * 15, 768 * 15, true}};
+  double ratio_ = 1;
 };
 
 class FakeMouseHooks : public platform::MouseHooks {

@@ -1,0 +1,63 @@
+#include "desktop/fullscreen_monitors.h"
+
+#include <xcb/xcb.h>
+#include <xcb/xinerama.h>
+
+#include <QGuiApplication>
+#include <QWidget>
+#include <cstdlib>
+#include <cstring>
+
+namespace desktop {
+namespace {
+
+xcb_atom_t atom(xcb_connection_t* connection, const char* name) {
+  xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+      connection, xcb_intern_atom(connection, 0, std::strlen(name), name), nullptr);
+  const xcb_atom_t value = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+  std::free(reply);
+  return value;
+}
+
+}  // namespace
+
+bool requestFullScreenOverMonitors(QWidget& window) {
+  auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+  xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+  if (!connection || !window.isWindow() || !window.isVisible()) return false;
+
+  // The hint counts monitors as Xinerama numbers them.
+  xcb_xinerama_query_screens_reply_t* screens =
+      xcb_xinerama_query_screens_reply(connection, xcb_xinerama_query_screens(connection), nullptr);
+  if (!screens) return false;
+  const xcb_xinerama_screen_info_t* info = xcb_xinerama_query_screens_screen_info(screens);
+  const int count = xcb_xinerama_query_screens_screen_info_length(screens);
+  int top = 0, bottom = 0, left = 0, right = 0;
+  for (int i = 1; i < count; ++i) {
+    if (info[i].y_org < info[top].y_org) top = i;
+    if (info[i].y_org + info[i].height > info[bottom].y_org + info[bottom].height) bottom = i;
+    if (info[i].x_org < info[left].x_org) left = i;
+    if (info[i].x_org + info[i].width > info[right].x_org + info[right].width) right = i;
+  }
+  std::free(screens);
+  if (count < 1) return false;
+
+  const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+  xcb_client_message_event_t message{};
+  message.response_type = XCB_CLIENT_MESSAGE;
+  message.format = 32;
+  message.window = static_cast<xcb_window_t>(window.winId());
+  message.type = atom(connection, "_NET_WM_FULLSCREEN_MONITORS");
+  message.data.data32[0] = static_cast<uint32_t>(top);
+  message.data.data32[1] = static_cast<uint32_t>(bottom);
+  message.data.data32[2] = static_cast<uint32_t>(left);
+  message.data.data32[3] = static_cast<uint32_t>(right);
+  message.data.data32[4] = 1;  // an ordinary application asks
+  xcb_send_event(connection, 0, root,
+                 XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                 reinterpret_cast<const char*>(&message));
+  xcb_flush(connection);
+  return true;
+}
+
+}  // namespace desktop
