@@ -55,7 +55,8 @@ void Page(web::Engine& engine, const QByteArray& utf8, const QUrl& url) {
   FUZZ_CHECK(CrLfOnly(model->innerText), "innerText breaks lines with CR LF");
   const QByteArray frame = web::wire::encodeModel(*model);
   const auto back = web::wire::decodeModel(frame.mid(web::wire::kHeaderBytes));
-  FUZZ_CHECK(back && back->innerHTML == model->innerHTML && back->links == model->links &&
+  FUZZ_CHECK(back && back->innerHTML == model->innerHTML &&
+                 back->panelMarkup == model->panelMarkup && back->links == model->links &&
                  back->images.size() == model->images.size() &&
                  back->frames.size() == model->frames.size(),
              "a model survives the trip from the parse helper");
