@@ -56,7 +56,8 @@ void Page(web::Engine& engine, const QByteArray& utf8, const QUrl& url) {
   const QByteArray frame = web::wire::encodeModel(*model);
   const auto back =
       web::wire::decodeModel(frame.mid(web::wire::kHeaderBytes), web::wire::itemLimit(utf8.size()));
-  FUZZ_CHECK(back && back->innerHTML == model->innerHTML && back->links == model->links &&
+  FUZZ_CHECK(back && back->innerHTML == model->innerHTML &&
+                 back->panelMarkup == model->panelMarkup && back->links == model->links &&
                  back->images.size() == model->images.size() &&
                  back->frames.size() == model->frames.size(),
              "a model survives the trip from the parse helper");

@@ -34,16 +34,17 @@ DisplayView::DisplayView(WebBrowser& browser, QWidget* parent)
 }
 
 void DisplayView::render() {
-  std::string html;
+  // Never the page's own markup: Qt's layout of nested tables can outlast the program.
+  std::string markup;
   try {
-    html = browser_.document().innerHTML();
+    markup = browser_.panelMarkup();
   } catch (const std::exception&) {
     clear();  // a cleared document has nothing to show
     images_->keepOnly({});
     return;
   }
   document()->setBaseUrl(QUrl(QString::fromStdString(browser_.document().url())));
-  setHtml("<html>" + QString::fromStdString(html) + "</html>");
+  setHtml(QString::fromStdString(markup));
   // Pictures of the previous document are let go at once, not when the panel is next used.
   QSet<QString> shown;
   for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {

@@ -4,6 +4,7 @@
 
 #include "web/gumbo_tree.h"
 #include "web/nesting_guard.h"
+#include "web/panel_markup.h"
 
 namespace web {
 namespace {
@@ -454,6 +455,7 @@ std::shared_ptr<DocumentModel> buildDocument(const QByteArray& utf8, const QUrl&
     stack.pop_back();
   }
   model->innerText = text.take();
+  model->panelMarkup = panelMarkup(root);
 
   const QUrl base = refs.hasBase
                         ? documentUrl.resolved(QUrl(refs.base.trimmed(), QUrl::TolerantMode))

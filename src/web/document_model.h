@@ -1,6 +1,7 @@
-// What a parsed page offers the document model, computed in one walk over gumbo's tree:
-// the documentElement's markup and rendered text, and the images, links and frames with
-// their addresses resolved against the page address and its <base>.
+// What a parsed page offers the document model, computed from gumbo's tree: the
+// documentElement's markup and rendered text, the images, links and frames with their
+// addresses resolved against the page address and its <base>, and the markup a display panel
+// lays out.
 #pragma once
 
 #include <QByteArray>
@@ -30,6 +31,7 @@ struct DocumentModel {
   bool hasRoot = true;
   std::string innerHTML;
   std::string innerText;
+  std::string panelMarkup;  // what a display panel lays out (web/panel_markup.h)
   std::vector<ImageRef> images;
   std::vector<std::string> links;
   std::vector<FrameRef> frames;

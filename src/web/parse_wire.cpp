@@ -90,6 +90,7 @@ QByteArray encodeModel(const DocumentModel& model) {
   out.u8(model.hasRoot ? 1 : 0);
   out.str(model.innerHTML);
   out.str(model.innerText);
+  out.str(model.panelMarkup);
   out.u32(std::uint32_t(model.images.size()));
   for (const ImageRef& image : model.images) {
     out.str(image.src);
@@ -130,6 +131,7 @@ std::shared_ptr<DocumentModel> decodeModel(QByteArrayView payload, std::uint32_t
   model->hasRoot = hasRoot == 1;
   model->innerHTML = in.str();
   model->innerText = in.str();
+  model->panelMarkup = in.str();
   model->images.resize(in.count(12, maxItems));
   for (ImageRef& image : model->images) {
     image.src = in.str();

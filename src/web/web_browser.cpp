@@ -105,6 +105,7 @@ void WebBrowser::navigate(const QString& url) {
 void WebBrowser::quit() { d->stopAll(); }
 
 platform::Document& WebBrowser::document() { return d->document; }
+std::string WebBrowser::panelMarkup() const { return d->document.panelMarkup(); }
 Engine& WebBrowser::engine() { return d->engine; }
 void WebBrowser::setKeepsDecodedImages(bool on) { d->keepsDecoded = on; }
 bool WebBrowser::click() { return d->document.click(); }

@@ -33,6 +33,9 @@ class WebBrowser : public QObject {
   // Stops everything in flight; no event follows for it.
   void quit();
   platform::Document& document();
+  // The document as a display panel lays it out (web/panel_markup.h); throws like innerHTML
+  // when there is none.
+  std::string panelMarkup() const;
   Engine& engine();
 
   // Display browsers keep the decoded pixels of an image they navigate to.

@@ -46,6 +46,7 @@ const DocumentModel& WebDocument::requireRoot() const {
 }
 
 std::string WebDocument::innerHTML() { return requireRoot().innerHTML; }
+std::string WebDocument::panelMarkup() const { return requireRoot().panelMarkup; }
 std::string WebDocument::innerText() { return requireRoot().innerText; }
 
 int WebDocument::imageCount() { return model_ ? int(model_->images.size()) : 0; }

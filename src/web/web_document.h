@@ -37,6 +37,9 @@ class WebDocument : public platform::Document {
   void write(const std::string& markup) override;
   void setOnClick(std::function<bool()> handler) override;
 
+  // What a display panel lays out: the document rewritten with its size and nesting capped.
+  std::string panelMarkup() const;
+
   // A newly loaded document (its onclick binding goes with the old one).
   void load(std::shared_ptr<DocumentModel> model, const QString& url);
   // Raises onclick; false when the handler cancelled the default action.

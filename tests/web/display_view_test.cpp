@@ -5,8 +5,11 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QTextCursor>
+#include <QTextFrame>
+#include <QTextTable>
 
 #include "http_fixture.h"
+#include "web/panel_markup.h"
 
 namespace {
 
@@ -120,6 +123,48 @@ TEST_F(DisplayView, KeepsOnlyThePixelsInsideTheWindow) {
   webtest::visit(browser, server.url("/next.png"));
   ASSERT_TRUE(heldWhole(server.url("/next.png")));
   EXPECT_TRUE(view->keptPart(name).isEmpty());
+}
+
+// How deeply tables nest under frame (Qt's tables are frames).
+int tableDepth(QTextFrame* frame) {
+  int deepest = 0;
+  for (QTextFrame* child : frame->childFrames()) deepest = std::max(deepest, tableDepth(child));
+  return deepest + (qobject_cast<QTextTable*>(frame) ? 1 : 0);
+}
+
+// Pages whose own markup a panel would lay out for seconds or forever: written as the display
+// side writes a page, each is shown capped (the test finishes), its innermost text included.
+TEST_F(DisplayView, ShowsAnyWrittenPageCapped) {
+  web::DisplayView view(browser);
+  view.resize(400, 300);
+  view.show();
+  const struct Case {
+    const char* name;
+    int depth;
+    std::string open, close;
+  } cases[] = {
+      {.name = "tables 30 deep",
+       .depth = 30,
+       .open = "<table><tr><td>",
+       .close = "</td></tr></table>"},
+      {.name = "tables 1000 deep",
+       .depth = 1000,
+       .open = "<table><tr><td>",
+       .close = "</td></tr></table>"},
+      {.name = "lists 1000 deep", .depth = 1000, .open = "<ul><li>", .close = "</li></ul>"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string page = "<body bgcolor=black>";
+    for (int i = 0; i < c.depth; ++i) page += c.open;
+    page += "innermost";
+    for (int i = 0; i < c.depth; ++i) page += c.close;
+    browser.document().close();
+    browser.document().write(page);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(view.document()->toPlainText().contains("innermost"));
+    EXPECT_LE(tableDepth(view.document()->rootFrame()), web::PanelCaps{}.tableDepth);
+  }
 }
 
 TEST_F(DisplayView, NeverReadsFiles) {
