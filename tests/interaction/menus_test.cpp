@@ -14,10 +14,11 @@ constexpr int kSlot = 3;
 // A program whose slot kSlot shows a complete display page, where the image menu opens.
 struct ImageMenu : fake::Harness {
   ImageMenu() {
-    program.slotInfo[kSlot] = {"http://v/click?pic3", 2, "http://v/click?site3"};
+    program.slotInfo[kSlot] = {"http://v/click?pic3", 2, "http://v/click?site3",
+                               "http://site3.test/gallery.html"};
     program.settings.AutosavePath = platform.folder.string();
     browser(kSlot).fakeDocument().withImage("http://img/x.png", 10, 10);
-    platform.transfer_.replies["http://img/x.png"] = {true, "PNG", {}};
+    platform.transfer_.replies["http://img/x.png"] = {true, "PNG", {}, "png"};
     platform.shell_.result = 31;  // no browser registered: the window closes all the same
   }
 };
@@ -62,6 +63,9 @@ TEST(ImageMenu, ActsOnTheClickedSlot) {
     EXPECT_EQ(h.platform.shell_.calls, r.opened.empty() ? Calls{} : open);
     EXPECT_EQ(h.window().closeCalls, r.opened.empty() ? 0 : 1);
     EXPECT_EQ(h.platform.files.saved.size(), r.saves ? 1u : 0u);
+    if (r.saves) {
+      EXPECT_EQ(h.platform.files.origins[0].referrer, "http://site3.test/gallery.html");
+    }
     for (int k = 0; k < platform::MainWindow::kSlots; ++k)
       EXPECT_EQ(h.picbox(k).visible(), k != kSlot || r.visible) << k;
     EXPECT_EQ(h.slotStack(), r.stack);
