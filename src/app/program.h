@@ -20,6 +20,7 @@ struct SlotInfo {
   std::string picUrl;
   std::int16_t depth = 0;
   std::string siteUrl;
+  std::string pageUrl;  // the page the picture was found on, kept with a saved copy
 };
 
 struct Program {

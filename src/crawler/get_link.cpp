@@ -12,6 +12,7 @@
 #include "crawler/link_filters.h"
 #include "display/display_slots.h"
 #include "display/get_image.h"
+#include "interaction/url_encode.h"
 
 namespace {
 
@@ -57,12 +58,23 @@ std::string ImageUrlFrom(const std::string& address, const std::string& marker) 
   return "http://" + vb::Left(rest, q);
 }
 
-void ShowImageUrl(Program& program, const std::string& imageUrl) {
+// The page a search result names as its picture's home ("imgrefurl="), empty when none.
+std::string ReferringPage(const std::string& address) {
+  for (const std::string marker : {"?imgrefurl=", "&imgrefurl="}) {
+    const auto at = address.find(marker);
+    if (at == std::string::npos) continue;
+    const auto start = at + marker.size();
+    return UrlDecode(address.substr(start, address.find('&', start) - start));
+  }
+  return {};
+}
+
+void ShowImageUrl(Program& program, const std::string& imageUrl, const std::string& page) {
   if (!GoodExtension(program, vb::Right(imageUrl, 4))) {
     program.nextTimer().setEnabled(true);
     return;
   }
-  IBrowseTo(program, imageUrl);
+  IBrowseTo(program, imageUrl, page);
 }
 
 // A step of the frame path: a failure skips the step and the handling goes on.
@@ -89,7 +101,7 @@ void FollowFirstFrame(Program& program, platform::Document& doc) {
     return;
   }
   AddStatus(program, "[F-ImgUrl] " + imageUrl);
-  IgnoringFailures([&] { IBrowseTo(program, imageUrl); });
+  IgnoringFailures([&] { IBrowseTo(program, imageUrl, ReferringPage(location)); });
 }
 
 void PickLink(Program& program, platform::Document& doc) {
@@ -128,11 +140,11 @@ void PickLink(Program& program, platform::Document& doc) {
     }
     const std::string address = doc.link(i);
     if (vb::InStr(address, "?imgurl=") > 0) {
-      ShowImageUrl(program, ImageUrlFrom(address, "?imgurl="));
+      ShowImageUrl(program, ImageUrlFrom(address, "?imgurl="), ReferringPage(address));
       return;
     }
     if (vb::InStr(address, "&imgurl=") > 0) {
-      ShowImageUrl(program, ImageUrlFrom(address, "&imgurl="));
+      ShowImageUrl(program, ImageUrlFrom(address, "&imgurl="), ReferringPage(address));
       return;
     }
     const auto fileClass = Classify(program.settings, address);

@@ -3,12 +3,14 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <random>
+#include <utility>
 
 namespace desktop {
 
@@ -79,6 +81,18 @@ std::string temporaryName() {
   return name;
 }
 
+// Labels the open file with its origin; false when any label could not be written.
+bool keepOrigin(int fd, const platform::FileOrigin& origin) {
+  bool kept = true;
+  const std::pair<const char*, const std::string*> labels[] = {
+      {"user.xdg.origin.url", &origin.url}, {"user.xdg.referrer.url", &origin.referrer}};
+  for (const auto& [label, value] : labels) {
+    if (!value->empty() && ::fsetxattr(fd, label, value->data(), value->size(), 0) != 0)
+      kept = false;
+  }
+  return kept;
+}
+
 }  // namespace
 
 bool QtFileStore::exists(const std::string& folder, const std::string& name) {
@@ -100,7 +114,8 @@ int QtFileStore::moveWithoutReplacing(int dir, const char* from, const char* to,
 }
 
 platform::SaveError QtFileStore::saveNew(const std::string& folder, const std::string& name,
-                                         const std::string& bytes) {
+                                         const std::string& bytes,
+                                         const platform::FileOrigin& origin) {
   if (!isOneEntry(name)) return {52, "Bad file name or number"};
   // The folder itself may be a link (a Pictures folder kept elsewhere): it is opened as given.
   Descriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -122,6 +137,7 @@ platform::SaveError QtFileStore::saveNew(const std::string& folder, const std::s
     return {75, "Path/file access error: " + reason(errno)};
   }
   Descriptor file(fd);
+  const bool originKept = keepOrigin(file.get(), origin);
 
   if (const int error = writeWhole(file, bytes); error != 0) {
     ::unlinkat(dir.get(), temporary.c_str(), 0);
@@ -133,7 +149,7 @@ platform::SaveError QtFileStore::saveNew(const std::string& folder, const std::s
     return moveFailure(moved);
   }
   ::fsync(dir.get());  // the new name survives a crash; the file is whole either way
-  return {};
+  return {0, {}, originKept};
 }
 
 std::optional<platform::DiskSpace> QtFileStore::space(const std::string& folder) {

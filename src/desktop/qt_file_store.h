@@ -6,6 +6,8 @@
 // [X] a taken name, a planted link or a folder in the way is never written through or replaced
 // [X] failures as number and description: 76 missing folder, 75 refused, 61 disk full,
 //     58 name taken, 57 any other write failure
+// [X] the origin as user.xdg.origin.url and user.xdg.referrer.url; a file system without
+//     user extended attributes (or refusing one this long) gets the picture without them
 #pragma once
 
 #include "platform/file_store.h"
@@ -17,7 +19,8 @@ class QtFileStore : public platform::FileStore {
   QtFileStore() = default;
   bool exists(const std::string& folder, const std::string& name) override;
   platform::SaveError saveNew(const std::string& folder, const std::string& name,
-                              const std::string& bytes) override;
+                              const std::string& bytes,
+                              const platform::FileOrigin& origin) override;
   std::optional<platform::DiskSpace> space(const std::string& folder) override;
 
   // Moves from to to inside the folder dir, failing with EEXIST rather than replacing. Where

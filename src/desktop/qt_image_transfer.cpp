@@ -73,11 +73,12 @@ platform::TransferResult QtImageTransfer::fetch(const std::string& address) {
     result.error = "interrupted";
   } else if (status != 0 || reply.httpStatus < 200 || reply.httpStatus >= 300) {
     result.error = reasonFor(status ? status : reply.httpStatus, address);
-  } else if (!web::isWebImage(reply.body)) {
+  } else if (const QByteArray format = web::webImageFormatOf(reply.body); format.isEmpty()) {
     result.error = "not a picture";
   } else {
     result.ok = true;
     result.bytes.assign(reply.body.constData(), static_cast<std::size_t>(reply.body.size()));
+    result.format = format.toStdString();
   }
   return result;
 }

@@ -16,7 +16,6 @@
 #include "display/get_image.h"
 #include "display/slideshow.h"
 #include "display/trapped_error.h"
-#include "interaction/autosave_room.h"
 #include "interaction/image_menu.h"
 #include "interaction/save_image.h"
 #include "interaction/url_encode.h"
@@ -90,7 +89,7 @@ void PlaceSlot(Program& program, int k, std::int32_t w, std::int32_t h) {
 
 }  // namespace
 
-void IBrowseTo(Program& program, const std::string& url) {
+void IBrowseTo(Program& program, const std::string& url, const std::string& page) {
   AddTrace(program, "IBrowseTo IN");
   // Closing, or the user is choosing from a menu: nothing may change under them.
   if (program.unloading || program.menuOpen) return;
@@ -107,6 +106,7 @@ void IBrowseTo(Program& program, const std::string& url) {
   info.depth = vb::CInt(program.depth);
   info.siteUrl = program.linkCode;
   info.picUrl = program.startUrl;
+  info.pageUrl = page;
 
   program.picbox(k).setVisible(false);
   auto& browser = program.browser(k);
@@ -160,7 +160,9 @@ void browser_DocumentComplete(Program& program, int k, const std::string& url) {
 
       PlaceSlot(program, k, w, h);
 
-      if (program.settings.AutosaveMode && AutosaveHasRoom(program)) SaveImage(program, doc);
+      if (program.settings.AutosaveMode)
+        SaveImage(program, doc, SaveBy::Autosave,
+                  program.slotInfo[static_cast<std::size_t>(k)].pageUrl);
 
       std::string html = doc.innerHTML();
       const std::string head = "<head></head><body bgcolor=" + PageColour(program) +

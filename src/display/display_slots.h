@@ -5,5 +5,6 @@
 
 struct Program;
 
-void IBrowseTo(Program& program, const std::string& url);
+// page: the page the image was found on, where known.
+void IBrowseTo(Program& program, const std::string& url, const std::string& page = {});
 void browser_DocumentComplete(Program& program, int slot, const std::string& url);

@@ -95,6 +95,6 @@ void GetImage(Program& program, platform::Document& doc) {
   AddStatus(program, "[GoodImage (" + std::to_string(index) + ")] " + SizeText(width, height) +
                          " (min: " + SizeText(s.MinImageWidth, s.MinImageHeight) + ", max: " +
                          SizeText(s.MaxImageWidth, s.MaxImageHeight) + ") " + doc.image(index).src);
-  IBrowseTo(program, doc.image(index).src);
+  IBrowseTo(program, doc.image(index).src, doc.url());
   AddTrace(program, "GetImage OUT");
 }

@@ -41,7 +41,7 @@ void page_onclick(Program& program, std::int32_t index) {
         openAndClose(program, info.siteUrl);
         break;
       case Save:
-        SaveImage(program, program.browser(index).document());
+        SaveImage(program, program.browser(index).document(), SaveBy::User, info.pageUrl);
         break;
       case Raise:
         SetBrowser(program, index, true);

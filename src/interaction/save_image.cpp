@@ -7,36 +7,52 @@
 #include "app/local_time.h"
 #include "app/logs.h"
 #include "app/program.h"
+#include "app/vb_text.h"
 #include "dialogs/message_window.h"
+#include "interaction/autosave_room.h"
 #include "platform/run_time_error.h"
 
 namespace {
 
-// Longest tail kept: with the time stamp and a "-N" it stays well inside a file name's 255
-// bytes, so a long query string cannot make the picture unsaveable.
-constexpr std::size_t kLongestTail = 200;
+// The endings a picture's file may have, by the format its bytes are in; the first is the one
+// given when the address has none of them.
+struct PictureEndings {
+  const char* format;
+  std::vector<const char*> endings;
+};
+const PictureEndings kPictureEndings[] = {
+    {"jpeg", {".jpg", ".jpeg", ".jpe", ".jfif"}},
+    {"png", {".png"}},
+    {"gif", {".gif"}},
+    {"bmp", {".bmp"}},
+    {"webp", {".webp"}},
+    {"ico", {".ico"}},
+};
 
-// The extension tail of an address, taken only from its last segment so that no part of the
-// address can steer the file out of the folder; separators and control bytes are dropped.
+// The address's extension tail: from the last "." of its last segment (query included).
 std::string extensionTail(const std::string& address) {
   const auto slash = address.find_last_of("/\\");
   const std::string segment = slash == std::string::npos ? address : address.substr(slash + 1);
   const auto dot = segment.rfind('.');
-  if (dot == std::string::npos) return {};
-  std::string tail;
-  for (const char c : segment.substr(dot)) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F || c == '/' || c == '\\') continue;
-    tail += c;
-  }
-  if (tail.size() > kLongestTail) {
-    std::size_t cut = kLongestTail;
-    while (cut > 0 && (static_cast<unsigned char>(tail[cut]) & 0xC0) == 0x80)
-      --cut;  // whole characters
-    tail.resize(cut);
-  }
-  return tail;
+  return dot == std::string::npos ? std::string() : segment.substr(dot);
 }
+
+// The address's tail when it names the bytes' format (in any case), else the format's own
+// ending: a file's name never claims to be what its bytes are not (a page, a launcher).
+std::string pictureEnding(const std::string& tail, const std::string& format) {
+  const std::string lower = vb::LCase(tail);
+  for (const auto& known : kPictureEndings) {
+    if (!format.empty() && format != known.format) continue;
+    for (const char* ending : known.endings)
+      if (lower == ending) return tail;
+    if (!format.empty()) return known.endings.front();
+  }
+  return {};
+}
+
+// What one page may put into the folder, however many pictures it holds.
+constexpr int kMostPicturesPerPage = 20;
+constexpr std::size_t kMostBytesPerPage = std::size_t{64} << 20;
 
 // A name taken after it was found free (another program, a link planted meanwhile) moves the
 // save on to the next one; this many times at most.
@@ -51,14 +67,15 @@ std::string numberedName(const std::string& stem, int n, const std::string& tail
 // in name for the failure box.
 platform::SaveError saveUnderFreeName(Program& program, const std::string& folder,
                                       const std::string& stem, const std::string& tail,
-                                      const std::string& bytes, std::string& name) {
+                                      const std::string& bytes, const platform::FileOrigin& origin,
+                                      std::string& name) {
   auto& files = program.platform.fileStore();
   platform::SaveError error;
   for (int n = 0, taken = 0; taken <= kTakenNamesSkipped; ++n) {
     name = numberedName(stem, n, tail);
     if (files.exists(folder, name)) continue;
     AddStatus(program, "[Saving] " + folder + "/" + name);
-    error = files.saveNew(folder, name, bytes);
+    error = files.saveNew(folder, name, bytes, origin);
     if (error.number != platform::kFileExists) break;
     ++taken;
   }
@@ -71,7 +88,7 @@ platform::TransferResult fetchImage(Program& program, const std::string& href) {
     transfer.cancel();  // one shared transfer: whatever it still did is dropped
     return transfer.fetch(href);
   } catch (const std::exception& failure) {
-    return {false, {}, failure.what()};
+    return {false, {}, failure.what(), {}};
   }
 }
 
@@ -84,13 +101,23 @@ std::string timeStamp(platform::LocalTime when) {
   return stamp;
 }
 
-}  // namespace
-
-std::string SavedImageName(platform::LocalTime when, const std::string& address) {
-  return timeStamp(when) + extensionTail(address);
+// Only a web page is worth remembering as the picture's referrer.
+std::string webAddress(const std::string& address) {
+  const std::string lower = vb::LCase(vb::Left(address, 8));
+  return lower.rfind("http://", 0) == 0 || lower.rfind("https://", 0) == 0 ? address
+                                                                           : std::string();
 }
 
-void SaveImage(Program& program, platform::Document& doc) {
+std::string mebibytes(std::size_t bytes) { return std::to_string(bytes >> 20) + " MiB"; }
+
+}  // namespace
+
+std::string SavedImageName(platform::LocalTime when, const std::string& address,
+                           const std::string& format) {
+  return timeStamp(when) + pictureEnding(extensionTail(address), format);
+}
+
+void SaveImage(Program& program, platform::Document& doc, SaveBy by, const std::string& page) {
   auto& dialogs = program.platform.dialogs();
   const std::string folder = program.settings.AutosavePath;
   if (folder.empty()) {
@@ -105,20 +132,42 @@ void SaveImage(Program& program, platform::Document& doc) {
   const int count = doc.imageCount();
   for (int i = 0; i < count; ++i) addresses.push_back(doc.image(i).href);
 
+  const bool automatic = by == SaveBy::Autosave;
+  int pictures = 0;
+  std::size_t written = 0;
+  const auto limitReached = [&] {
+    AddStatus(program, "[SaveLimit] the rest of this page is not saved: " +
+                           std::to_string(pictures) + " saved, " + mebibytes(written));
+  };
   for (const auto& href : addresses) {
+    if (pictures == kMostPicturesPerPage) {
+      limitReached();
+      return;
+    }
+    // Checked before every file: one page's pictures can fill what was left.
+    if (automatic && !AutosaveHasRoom(program, 0)) return;
     AddStatus(program, "[Fetching] " + href);
     const platform::TransferResult reply = fetchImage(program, href);
     if (!reply.ok) {
       AddStatus(program, "[Fetching] failed: " + reply.error);
       return;
     }
+    if (written + reply.bytes.size() > kMostBytesPerPage) {
+      limitReached();
+      return;
+    }
+    if (automatic && !AutosaveHasRoom(program, reply.bytes.size())) return;
 
     const std::string stem = timeStamp(program.now());
-    const std::string tail = extensionTail(href);
+    const std::string tail = pictureEnding(extensionTail(href), reply.format);
+    const platform::FileOrigin origin{href, webAddress(page)};
     std::string name = stem + tail;
     platform::SaveError error;
     try {
-      error = saveUnderFreeName(program, folder, stem, tail, reply.bytes, name);
+      error = saveUnderFreeName(program, folder, stem, tail, reply.bytes, origin, name);
+      if (error.number == 0 && !error.originKept)
+        AddStatus(program, "[SaveOrigin] not kept with " + name +
+                               ": the folder's file system refuses extended attributes");
       // Confirmed only once it is true: a failed save shows its box and nothing else.
       if (error.number == 0 && !program.settings.AutosaveMode)
         ShowMessage(program, "File saved as " + name);
@@ -133,5 +182,7 @@ void SaveImage(Program& program, platform::Document& doc) {
           "Quorel");
       return;
     }
+    ++pictures;
+    written += reply.bytes.size();
   }
 }

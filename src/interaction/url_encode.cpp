@@ -7,6 +7,13 @@ bool keptAsIs(unsigned char byte) {
          (byte >= 'a' && byte <= 'z');
 }
 
+int hexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
 }  // namespace
 
 std::string UrlEncode(const std::string& text) {
@@ -23,6 +30,22 @@ std::string UrlEncode(const std::string& text) {
       result += '%';
       result += hex[byte >> 4];
       result += hex[byte & 0x0F];
+    }
+  }
+  return result;
+}
+
+std::string UrlDecode(const std::string& text) {
+  std::string result;
+  result.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const int high = i + 2 < text.size() && text[i] == '%' ? hexValue(text[i + 1]) : -1;
+    const int low = high >= 0 ? hexValue(text[i + 2]) : -1;
+    if (low >= 0) {
+      result += static_cast<char>(high * 16 + low);
+      i += 2;
+    } else {
+      result += text[i] == '+' ? ' ' : text[i];
     }
   }
   return result;

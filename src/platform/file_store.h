@@ -10,6 +10,16 @@ namespace platform {
 struct SaveError {
   int number = 0;           // 0: saved
   std::string description;  // why not
+  bool originKept = true;   // saved, and its origin with it (see FileOrigin)
+};
+
+// Where a saved picture came from, kept with the file as the freedesktop extended attributes
+// user.xdg.origin.url (the picture's address) and user.xdg.referrer.url (the page it was shown
+// from); an empty field is not written. A file system that cannot keep them still gets the
+// picture, reported as originKept false.
+struct FileOrigin {
+  std::string url;
+  std::string referrer;
 };
 
 // The number a save fails with when its name is already taken.
@@ -30,9 +40,10 @@ class FileStore {
   virtual bool exists(const std::string& folder, const std::string& name) = 0;
   // Writes the bytes to a new file under name: first to a temporary file in the folder, then
   // moved to its name without replacing anything, so no reader ever sees a partial file and a
-  // failure leaves nothing behind. A taken name fails with kFileExists.
+  // failure leaves nothing behind. A taken name fails with kFileExists. The origin is on the
+  // file before it gets its name.
   virtual SaveError saveNew(const std::string& folder, const std::string& name,
-                            const std::string& bytes) = 0;
+                            const std::string& bytes, const FileOrigin& origin) = 0;
   // The space on the folder's file system; none when it cannot be told.
   virtual std::optional<DiskSpace> space(const std::string& folder) = 0;
 };

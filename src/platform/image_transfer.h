@@ -8,8 +8,9 @@ namespace platform {
 
 struct TransferResult {
   bool ok = false;
-  std::string bytes;  // the body as received (an error page's bytes too, when ok)
-  std::string error;  // why it failed, when !ok
+  std::string bytes;   // the body as received (an error page's bytes too, when ok)
+  std::string error;   // why it failed, when !ok
+  std::string format;  // what the bytes are, when ok: "jpeg", "png", "gif", "bmp", "webp", "ico"
 };
 
 class ImageTransfer {

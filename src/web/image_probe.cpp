@@ -43,7 +43,8 @@ struct QuietReads {
 // number and would take any page for an image.
 QByteArray webImageFormat(QIODevice& device) {
   const QByteArray format = QImageReader::imageFormat(&device).toLower();
-  for (const char* known : {"jpeg", "jpg", "png", "gif", "bmp", "webp", "ico"}) {
+  if (format == "jpg") return "jpeg";  // one name for one format
+  for (const char* known : {"jpeg", "png", "gif", "bmp", "webp", "ico"}) {
     if (format == known) return format;
   }
   return {};
@@ -79,13 +80,15 @@ class HeaderReader {
 
 }  // namespace
 
-bool isWebImage(const QByteArray& bytes) {
+QByteArray webImageFormatOf(const QByteArray& bytes) {
   QuietReads quiet;
   QByteArray copy = bytes.left(64);
   QBuffer buffer(&copy);
   buffer.open(QIODevice::ReadOnly);
-  return !webImageFormat(buffer).isEmpty();
+  return webImageFormat(buffer);
 }
+
+bool isWebImage(const QByteArray& bytes) { return !webImageFormatOf(bytes).isEmpty(); }
 
 QSize imageSizeOf(const QByteArray& bytes) { return HeaderReader(bytes).size(); }
 

@@ -23,6 +23,8 @@ QSize shownSizeOf(const QByteArray& bytes);
 QImage decodeImage(const QByteArray& bytes, qint64 maxPixels);
 // The bytes start like a JPEG, PNG, GIF, BMP, WebP or icon image.
 bool isWebImage(const QByteArray& bytes);
+// Which of those: "jpeg", "png", "gif", "bmp", "webp" or "ico"; empty for anything else.
+QByteArray webImageFormatOf(const QByteArray& bytes);
 
 // Reads just enough of one image to learn its size, then stores it in the engine's cache
 // (0x0 when it cannot be learned). done() always follows from the event loop.

@@ -2,13 +2,20 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "desktop/qt_file_store.h"
 #include "support/read_file.h"
@@ -26,6 +33,25 @@ std::vector<std::string> entries(const fs::path& folder) {
     names.push_back(entry.path().lexically_relative(folder).generic_string());
   std::sort(names.begin(), names.end());
   return names;
+}
+
+// A user attribute of a file; none when the file has none by that name.
+std::optional<std::string> attribute(const fs::path& file, const char* name) {
+  const ssize_t size = ::getxattr(file.c_str(), name, nullptr, 0);
+  if (size < 0) return std::nullopt;
+  std::string value(static_cast<std::size_t>(size), '\0');
+  if (::getxattr(file.c_str(), name, value.data(), value.size()) != size) return std::nullopt;
+  return value;
+}
+
+// Whether the file system of the folder keeps user attributes; when not, why.
+std::string userAttributesRefused(const fs::path& folder) {
+  const fs::path probe = folder / "probe";
+  std::ofstream(probe) << "probe";
+  const int result = ::setxattr(probe.c_str(), "user.probe", "1", 1, 0);
+  const std::string why = result == 0 ? "" : std::strerror(errno);
+  fs::remove(probe);
+  return why;
 }
 
 struct QtFileStoreTest : ::testing::Test {
@@ -47,7 +73,7 @@ TEST_F(QtFileStoreTest, WritesNewFilesWholeAndNeverReplacesOrFollows) {
   const std::string bytes("\x89PNG\0\r\n", 7);
   fs::create_directory_symlink(folder, root / "pictures");
   EXPECT_FALSE(store.exists(folder, "a.png"));
-  EXPECT_EQ(store.saveNew((root / "pictures").string(), "a.png", bytes).number, 0);
+  EXPECT_EQ(store.saveNew((root / "pictures").string(), "a.png", bytes, {}).number, 0);
   EXPECT_EQ(readFile(folder / "a.png"), bytes);
 
   std::ofstream(outside / "kept.txt") << "kept";
@@ -58,7 +84,7 @@ TEST_F(QtFileStoreTest, WritesNewFilesWholeAndNeverReplacesOrFollows) {
   for (const char* name :
        {"a.png", "dangling.desktop", "to-a-file.txt", "to-a-folder", "a-folder"}) {
     EXPECT_TRUE(store.exists(folder, name)) << name;
-    const auto error = store.saveNew(folder, name, "planted");
+    const auto error = store.saveNew(folder, name, "planted", {});
     EXPECT_EQ(error.number, platform::kFileExists) << name << ": " << error.description;
   }
   EXPECT_EQ(readFile(folder / "a.png"), bytes);
@@ -89,7 +115,7 @@ TEST_F(QtFileStoreTest, FailuresLeaveNothingBehind) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     if (::getuid() == 0 && c.number == 75 && c.folder == root / "locked") continue;  // root writes
-    const auto error = store.saveNew(c.folder, c.name, "bytes");
+    const auto error = store.saveNew(c.folder, c.name, "bytes", {});
     EXPECT_EQ(error.number, c.number) << error.description;
     EXPECT_FALSE(error.description.empty());
   }
@@ -118,6 +144,105 @@ TEST_F(QtFileStoreTest, TellsTheFreeSpace) {
   const auto space = store.space(folder);
   EXPECT_TRUE(space && space->total > 0 && space->available <= space->total);
   EXPECT_FALSE(store.space((root / "gone").string()).has_value());
+}
+
+// Where the file system keeps user attributes, each file carries its origin; what is empty or
+// too long to keep is left out, and the picture is saved all the same.
+TEST_F(QtFileStoreTest, LabelsEachFileWithItsOrigin) {
+  if (const std::string why = userAttributesRefused(folder); !why.empty())
+    GTEST_SKIP() << "the temporary folder's file system keeps no user attributes: " << why;
+  using Attribute = std::optional<std::string>;
+  struct Row {
+    const char* name;
+    platform::FileOrigin origin;
+    bool kept;
+    Attribute url = {}, referrer = {};
+  };
+  const std::string tooLong(70000, 'a');  // past what any file system keeps in one attribute
+  const Row rows[] = {
+      {.name = "both",
+       .origin = {"http://pics.test/a.jpg", "http://site.test/gallery.html"},
+       .kept = true,
+       .url = "http://pics.test/a.jpg",
+       .referrer = "http://site.test/gallery.html"},
+      {.name = "no page known",
+       .origin = {"http://pics.test/a.jpg", ""},
+       .kept = true,
+       .url = "http://pics.test/a.jpg"},
+      {.name = "an address too long to keep",
+       .origin = {"http://pics.test/" + tooLong, "http://site.test/"},
+       .kept = false,
+       .referrer = "http://site.test/"},
+  };
+  int n = 0;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const std::string name = std::to_string(n++) + ".jpg";
+    const auto result = store.saveNew(folder, name, "JFIF", row.origin);
+    EXPECT_EQ(result.number, 0) << result.description;
+    EXPECT_EQ(result.originKept, row.kept);
+    EXPECT_EQ(readFile(folder / name), "JFIF");
+    EXPECT_EQ(attribute(folder / name, "user.xdg.origin.url"), row.url);
+    EXPECT_EQ(attribute(folder / name, "user.xdg.referrer.url"), row.referrer);
+  }
+}
+
+// What a child process with a mount namespace of its own saw when it saved into a ramfs, a
+// file system that keeps no extended attributes.
+struct RamfsOutcome {
+  char refused[160] = {};  // why the ramfs could not be made; empty when it was
+  int number = -1;
+  bool originKept = true;
+  bool whole = false;
+};
+
+RamfsOutcome saveIntoRamfs(const fs::path& mountPoint) {
+  RamfsOutcome outcome;
+  int channel[2];
+  if (::pipe(channel) != 0) return outcome;
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::close(channel[0]);
+    const auto refuse = [&](const char* step) {
+      std::snprintf(outcome.refused, sizeof outcome.refused, "%s: %s", step, std::strerror(errno));
+    };
+    // Not root: a user namespace of its own may still mount one.
+    if (::unshare(CLONE_NEWNS) != 0 && ::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) {
+      refuse("unshare");
+    } else if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+      refuse("making the mounts private");
+    } else if (::mount("none", mountPoint.c_str(), "ramfs", 0, nullptr) != 0) {
+      refuse("mounting a ramfs");
+    } else {
+      desktop::QtFileStore store;
+      const auto result = store.saveNew(mountPoint, "a.jpg", "JFIF",
+                                        {"http://pics.test/a.jpg", "http://site.test/"});
+      outcome.number = result.number;
+      outcome.originKept = result.originKept;
+      outcome.whole = readFile(mountPoint / "a.jpg") == "JFIF";
+    }
+    const bool sent = ::write(channel[1], &outcome, sizeof outcome) == sizeof outcome;
+    ::_exit(sent ? 0 : 1);
+  }
+  ::close(channel[1]);
+  if (child > 0 && ::read(channel[0], &outcome, sizeof outcome) != sizeof outcome)
+    std::snprintf(outcome.refused, sizeof outcome.refused, "the child sent nothing");
+  ::close(channel[0]);
+  if (child > 0)
+    ::waitpid(child, nullptr, 0);
+  else
+    std::snprintf(outcome.refused, sizeof outcome.refused, "fork failed");
+  return outcome;
+}
+
+TEST_F(QtFileStoreTest, AFileSystemWithoutAttributesStillGetsThePicture) {
+  fs::create_directories(root / "ramfs");
+  const RamfsOutcome outcome = saveIntoRamfs(root / "ramfs");
+  if (outcome.refused[0] != '\0')
+    GTEST_SKIP() << "no file system without extended attributes could be made: " << outcome.refused;
+  EXPECT_EQ(outcome.number, 0);
+  EXPECT_FALSE(outcome.originKept);
+  EXPECT_TRUE(outcome.whole);
 }
 
 }  // namespace

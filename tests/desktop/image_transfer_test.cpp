@@ -26,19 +26,38 @@ struct ImageTransferTest : ::testing::Test {
   std::string url(const char* path) { return server.url(path).toStdString(); }
 };
 
+// The format comes from the bytes, whatever the address or the server says.
 TEST_F(ImageTransferTest, SavesOnlyPicturesAnsweredWith2xx) {
+  const QByteArray jpeg = webtest::imageBytes("jpeg", 4, 3), gif = webtest::imageBytes("gif", 4, 3);
   server.route("/a.png", reply(200, png()));
   server.route("/moved", reply(302, "", {{"Location", "/a.png"}}));
+  server.route("/a.html", Reply{200, "text/html", jpeg});
+  server.route("/a.desktop", reply(200, gif));
   server.route("/page", Reply{200, "text/html", "<html><p>no picture</p></html>"});
   server.route("/gone.png", reply(404, png()));
+  struct Row {
+    std::string address;
+    QByteArray bytes = {};    // none: the fetch fails
+    std::string format = {};  // as the bytes tell it
+  };
   // Failures of the engine's own (caps, redirects, time-outs: navigation_test.cpp) take one way.
-  for (const std::string& address : {url("/a.png"), url("/moved"), url("/page"), url("/gone.png"),
-                                     std::string("http://127.0.0.1:1/closed")}) {
-    const bool ok = address == url("/a.png") || address == url("/moved");
-    const auto result = transfer.fetch(address);
-    EXPECT_EQ(result.ok, ok) << address << ": " << result.error;
-    EXPECT_EQ(result.bytes, ok ? png().toStdString() : "") << address;
-    EXPECT_EQ(result.error.empty(), ok) << address;
+  const Row rows[] = {
+      {.address = url("/a.png"), .bytes = png(), .format = "png"},
+      {.address = url("/moved"), .bytes = png(), .format = "png"},
+      {.address = url("/a.html"), .bytes = jpeg, .format = "jpeg"},
+      {.address = url("/a.desktop"), .bytes = gif, .format = "gif"},
+      {.address = url("/page")},
+      {.address = url("/gone.png")},
+      {.address = "http://127.0.0.1:1/closed"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.address);
+    const bool ok = !row.bytes.isEmpty();
+    const auto result = transfer.fetch(row.address);
+    EXPECT_EQ(result.ok, ok) << result.error;
+    EXPECT_EQ(result.bytes, row.bytes.toStdString());
+    EXPECT_EQ(result.format, row.format);
+    EXPECT_EQ(result.error.empty(), ok);
   }
 }
 

@@ -9,7 +9,9 @@
 
 #include "app/image_form.h"
 #include "app/vendor.h"
+#include "crawler/get_link.h"
 #include "display/cleanup_html.h"
+#include "display/get_image.h"
 #include "platform/browser.h"
 #include "support/harness.h"
 
@@ -303,6 +305,55 @@ TEST(DisplayPage, CompletionsThatShowNoPicture) {
     // Closing leaves at once, without the exit line.
     EXPECT_EQ(h.trace().back(),
               unloading ? "browser_DocumentComplete IN" : "browser_DocumentComplete OUT");
+  }
+}
+
+// The page a picture was found on travels with it to its slot and into the auto-saved file,
+// and stays once the slot's addresses have become click-through ones: the crawled page it was
+// picked from, or the page a search result names for it.
+TEST(DisplayPage, AutosaveKeepsThePageThePictureWasFoundOn) {
+  struct Row {
+    const char* name;
+    std::string link = {};  // a search result on the page; none: the page's own picture is picked
+    bool inFrame = false;
+    std::string page;
+  };
+  const std::string result = "http://search.example/r?imgurl=pics.test/cat.jpg";
+  const Row rows[] = {
+      {.name = "a crawled page's picture", .page = "http://site.test/gallery.html"},
+      {.name = "a search result",
+       .link = result + "&imgrefurl=http%3A//commons.test/wiki/File%3ACat+1.jpg&h=2",
+       .page = "http://commons.test/wiki/File:Cat 1.jpg"},
+      {.name = "a search result in a frame",
+       .link = result + "&imgrefurl=http://site1.test/cat.html",
+       .inFrame = true,
+       .page = "http://site1.test/cat.html"},
+      {.name = "a result naming no page", .link = result + "&h=2", .page = ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    Slots h;
+    h.program.settings.AutosaveMode = true;
+    h.program.settings.AutosavePath = h.platform.folder.string();
+    h.program.settings.MaxImageWidth = h.program.settings.MaxImageHeight = 999999;
+    auto found = fake::Page("http://site.test/gallery.html");
+    if (row.link.empty()) {
+      found->withImage("http://pics.test/cat.jpg", 200, 100);
+      GetImage(h.program, *found);
+    } else {
+      if (row.inFrame)
+        found->withFrame(row.link);
+      else
+        found->withLinks({row.link, row.link});
+      GetLink(h.program, *found);
+    }
+    EXPECT_EQ(h.shown(), Lines{"http://pics.test/cat.jpg"});
+    h.platform.transfer_.replies["http://site.test/p.jpg"] = {true, "J", {}, "jpeg"};
+    h.show(0);
+    ASSERT_EQ(h.platform.files.origins.size(), 1u);
+    EXPECT_EQ(h.platform.files.origins[0].url, "http://site.test/p.jpg");
+    EXPECT_EQ(h.platform.files.origins[0].referrer, row.page);
+    EXPECT_EQ(h.program.slotInfo[0].pageUrl, row.page);
   }
 }
 

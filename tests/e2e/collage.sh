@@ -4,8 +4,10 @@
 # no more than ten panels are on screen. (Other screens: startup.sh, monitors.sh, wayland.sh;
 # pictures larger than the window: tests/display/display_slots_test.cpp.) With auto-save on,
 # every picture shown is saved into the folder under a time-stamped name (yyyymmdd-hhnnss, -1,
-# -2 ... when the second is taken, then the address's extension), byte for byte what the web
-# served, with no temporary files left beside them. Screenshots: BUILD_DIR/e2e-collage*.png.
+# -2 ... when the second is taken, then the address's extension when it names the format of the
+# bytes, else that format's own), byte for byte what the web served, with no temporary files
+# left beside them, and labelled with its address (user.xdg.origin.url) and the page it was
+# found on where there was one (user.xdg.referrer.url). Screenshots: BUILD_DIR/e2e-collage*.png.
 set -euo pipefail
 # shellcheck source=lib.sh
 source "$(dirname "$0")/lib.sh"
@@ -63,12 +65,42 @@ pairs=$(e2e_status_lines | awk '
   /^\[Fetching\] / { address = substr($0, 12); next }
   /^\[Saving\] / { print address "\t" substr($0, 10); address = "" }')
 days="$(date +%Y%m%d) $(date -d yesterday +%Y%m%d)"
+# The endings a file of these bytes may have, the usual one first.
+endings_for() {
+  case $(head -c 4 "$1" | od -An -tx1 | tr -d ' \n') in
+    ffd8ff*) echo ".jpg .jpeg .jpe .jfif" ;;
+    89504e47) echo ".png" ;;
+    47494638) echo ".gif" ;;
+    *) echo "unknown" ;;
+  esac
+}
+# An extended attribute of a file ("" when it has none).
+attribute() {
+  python3 -c 'import os, sys
+try: print(os.getxattr(sys.argv[1], sys.argv[2]).decode())
+except OSError: print("")' "$1" "$2"
+}
+referrers=0
 while IFS=$'\t' read -r address path; do
   name=${path##*/}
   [[ "${path%/*}" == "$saved" ]] || failures+=("saved outside the folder: $path")
   [[ "$name" =~ ^([0-9]{8})-[0-2][0-9][0-5][0-9][0-5][0-9](-[1-9][0-9]*)?(\.[A-Za-z0-9]+)$ &&
     " $days " == *" ${BASH_REMATCH[1]} "* ]] || failures+=("not named for today's time: $name")
-  [[ "${BASH_REMATCH[3]:-}" == ".${address##*.}" ]] || failures+=("$name does not keep the extension of $address")
+  ending=${BASH_REMATCH[3]:-}
+  endings=$(endings_for "$path")
+  own=$(tr '[:upper:]' '[:lower:]' <<<".${address##*.}")
+  if [[ " $endings " == *" $own "* ]]; then
+    [[ "$ending" == ".${address##*.}" ]] || failures+=("$name does not keep the extension of $address")
+  else
+    [[ "$ending" == "${endings%% *}" ]] || failures+=("$name is not named for its bytes ($endings)")
+  fi
+  # (A folder whose file system keeps no attributes says so in one line instead.)
+  e2e_status_lines | grep -qF "[SaveOrigin] not kept with $name:" ||
+    [[ $(attribute "$path" user.xdg.origin.url) == "$address" ]] ||
+    failures+=("$name does not remember its address $address")
+  referrer=$(attribute "$path" user.xdg.referrer.url)
+  [[ -z "$referrer" || "$referrer" == http://site1.test/* ]] || failures+=("$name remembers a page it was not found on: $referrer")
+  [[ -z "$referrer" ]] || referrers=$((referrers + 1))
   e2e_fetch "$address" "$tmp/served" || failures+=("websim does not serve $address")
   cmp -s "$path" "$tmp/served" || failures+=("$name differs from $address, or is missing")
 done <<<"$pairs"
@@ -77,7 +109,7 @@ while IFS= read -r file; do
   grep -qxF "$file" <<<"$logged" || failures+=("a file no save logged: ${file##*/}")
 done < <(find "$saved" -mindepth 1 | sort)
 kill -CONT "$quorel_pid"
-echo "collage: $(wc -l <<<"$pairs") saved pictures compared with what websim serves"
+echo "collage: $(wc -l <<<"$pairs") saved pictures compared with what websim serves, $referrers with the page they were found on"
 
 # --- at most ten panels -------------------------------------------------------------------------
 # Panels are not windows of their own; with every widget made native, each panel is a child

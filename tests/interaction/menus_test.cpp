@@ -18,10 +18,11 @@ enum class LogoChoice { Dismissed, Config, Separator, Home, Forums, Exit = 6 };
 // A program whose slot kSlot shows a complete display page, where the image menu opens.
 struct ImageMenu : fake::Harness {
   ImageMenu() {
-    program.slotInfo[kSlot] = {"http://v/click?pic3", 2, "http://v/click?site3"};
+    program.slotInfo[kSlot] = {"http://v/click?pic3", 2, "http://v/click?site3",
+                               "http://site3.test/gallery.html"};
     program.settings.AutosavePath = platform.folder.string();
     browser(kSlot).fakeDocument().withImage("http://img/x.png", 10, 10);
-    platform.transfer_.replies["http://img/x.png"] = {true, "PNG", {}};
+    platform.transfer_.replies["http://img/x.png"] = {true, "PNG", {}, "png"};
     platform.shell_.result = 31;  // no browser registered: the window closes all the same
   }
 };
@@ -76,6 +77,9 @@ TEST(ImageMenu, ActsOnTheClickedSlot) {
     for (int k = 0; k < platform::MainWindow::kSlots; ++k) {
       if (k == kSlot) continue;
       EXPECT_TRUE(h.picbox(k).visible()) << "slot " << k;  // the others stay
+    }
+    if (r.saves) {
+      EXPECT_EQ(h.platform.files.origins[0].referrer, "http://site3.test/gallery.html");
     }
     EXPECT_EQ(h.slotStack(), r.stack);
     EXPECT_FALSE(h.program.menuOpen);

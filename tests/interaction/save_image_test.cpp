@@ -5,10 +5,8 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <tuple>
 
 #include "app/vb_text.h"
-#include "interaction/autosave_room.h"
 #include "support/harness.h"
 #include "support/read_file.h"
 
@@ -19,83 +17,234 @@ using fake::readFile;
 
 namespace fs = std::filesystem;
 
-TEST(SavedImageName, StampsTheTimeAndKeepsTheTail) {
+constexpr std::uint64_t kMiB = std::uint64_t{1} << 20;
+
+TEST(SavedImageName, StampsTheTimeAndEndsAsTheBytesAre) {
+  struct Row {
+    const char* name;
+    std::string address;
+    const char* format;  // as the bytes tell it; "" when unknown
+    std::string ending;
+  };
+  const Row rows[] = {
+      {.name = "the address names the format",
+       .address = "http://h/photo.jpg",
+       .format = "jpeg",
+       .ending = ".jpg"},
+      {.name = "another of its endings, any case",
+       .address = "http://h/x.JPEG",
+       .format = "jpeg",
+       .ending = ".JPEG"},
+      {.name = "a page's ending", .address = "http://h/x.html", .format = "png", .ending = ".png"},
+      {.name = "a launcher's ending",
+       .address = "http://h/x.desktop",
+       .format = "gif",
+       .ending = ".gif"},
+      {.name = "another picture format's ending",
+       .address = "http://h/x.png",
+       .format = "jpeg",
+       .ending = ".jpg"},
+      {.name = "a query tail",
+       .address = "http://h/pic.php?id=3",
+       .format = "webp",
+       .ending = ".webp"},
+      {.name = "no ending", .address = "http://h/a.b/noext", .format = "bmp", .ending = ".bmp"},
+      {.name = "an ending hidden in the query",
+       .address = "http://h/get?f=..%2F..%2Fx.ico",
+       .format = "ico",
+       .ending = ".ico"},
+      {.name = "backslashes are separators",
+       .address = "http://h/x.jp\\..\\..\\g",
+       .format = "jpeg",
+       .ending = ".jpg"},
+      {.name = "unknown bytes keep a picture ending",
+       .address = "http://h/x.Gif",
+       .format = "",
+       .ending = ".Gif"},
+      {.name = "unknown bytes drop any other",
+       .address = "http://h/x.desktop",
+       .format = "",
+       .ending = ""},
+  };
   fake::FakeClock clock;
   clock.set(2004, 1, 3, 14, 25, 1);
-  const std::pair<std::string, std::string> cases[] = {
-      {"http://h/photo.jpg", ".jpg"},
-      {"http://h/pic.php?id=3", ".php?id=3"},
-      {"http://h/a.b/noext", ""},    // the dot is in a folder, not the file
-      {"http://h/a.b/../../x", ""},  // no way out of the folder
-      {"http://h/get?f=..%2F..%2Fx.jpg", ".jpg"},
-      {"http://h/x.jp\\..\\..\\g", ""},      // backslashes are separators too
-      {"http://h/x.j\tp\x01g\x7F", ".jpg"},  // control bytes dropped
-      {"http://h/trail.", "."},
-      {"http://h/x." + std::string(300, 'q'), "." + std::string(199, 'q')},
-      {"http://h/x." + std::string(198, 'q') + "\xC3\xA9\xC3\xA9", "." + std::string(198, 'q')},
-  };
-  for (const auto& [address, tail] : cases)
-    EXPECT_EQ(SavedImageName(clock.now(), address), "20040103-142501" + tail) << address;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(SavedImageName(clock.now(), row.address, row.format), "20040103-142501" + row.ending);
+  }
   clock.set(1999, 12, 31, 9, 5, 7);
-  EXPECT_EQ(SavedImageName(clock.now(), "http://h/x.PNG"), "19991231-090507.PNG");
+  EXPECT_EQ(SavedImageName(clock.now(), "http://h/x.png", "png"), "19991231-090507.png");
 }
 
-TEST(SaveImage, FetchesEveryImageAndSavesItUnderAFreeName) {
-  // The folder under the program folder ("" for none set); images as "address=bytes" under
-  // http://h/ (no bytes: the fetch fails); saving by hand (each save confirmed); the save
-  // failure; files saved and status lines "|"-separated, "@" for the time stamp and "$" for the
-  // folder; the message box.
-  using Row =
-      std::tuple<const char*, const char*, bool, int, const char*, const char*, const char*>;
-  const Row rows[] = {
-      {"", "a.jpg=A", false, 0, "", "",
-       "You have to set your auto-save path before you can capture images."},
-      {"saved", "a.jpg=A|b.jpg=B|c.gif=C", false, 0, "@-1.jpg|@-2.jpg|@.gif",
-       "[Fetching] http://h/a.jpg|[Saving] $/@-1.jpg|[Fetching] http://h/b.jpg|[Saving] $/@-2.jpg|"
-       "[Fetching] http://h/c.gif|[Saving] $/@.gif",
-       ""},
-      {"saved", "a.png=P", true, 0, "@.png", "", ""},
-      {"saved", "a.png=A|b.jpg=B", true, 61, "", "[Fetching] http://h/a.png|[Saving] $/@.png",
-       "Cannot save @.png: 61, Disk full"},
-      {"saved", "x.jpg=|b.jpg=B", false, 0, "",
-       "[Fetching] http://h/x.jpg|[Fetching] failed: no reply", ""},
-  };
-  for (const auto& [folder, images, byHand, failWith, files, status, box] : rows) {
-    SCOPED_TRACE(images);
-    fake::Harness h;
-    const fs::path saved = h.platform.folder / "saved";
-    fs::create_directories(saved);
-    std::ofstream(saved / "20040103-142501.jpg") << "older";  // saved earlier in the same second
-    if (*folder) h.program.settings.AutosavePath = (h.platform.folder / folder).string();
-    h.program.settings.AutosaveMode = !byHand;
-    h.platform.files.failWith = {failWith, "Disk full"};
-    fake::FakeDocument doc;
-    for (const auto& image : fake::Split(images)) {
-      const auto equals = image.rfind('=');
-      doc.withImage("http://h/" + image.substr(0, equals), 20, 20);
-      if (equals + 1 < image.size())
-        h.platform.transfer_.replies["http://h/" + image.substr(0, equals)] = {
-            true, image.substr(equals + 1), {}};
-    }
-    SaveImage(h.program, doc);
+// A picture served at http://h/NAME.
+struct Served {
+  std::string name;
+  std::string bytes;  // none: the fetch fails
+  std::string format = "jpeg";
+};
 
-    const auto expand = [&](const std::string& text) {
-      return vb::Replace(vb::Replace(text, "@", "20040103-142501"), "$", saved.string());
-    };
-    Lines paths;  // in the order saved
-    for (const auto& file : fake::Split(files)) paths.push_back(expand("$/" + file));
+// A program saving into a folder that already holds a picture saved earlier in the same
+// second; "@" stands for that second's stamp and "$" for the folder in expected texts.
+struct Saving : fake::Harness {
+  fs::path folder = platform.folder / "saved";
+  explicit Saving(bool byHand = false) {
+    fs::create_directories(folder);
+    std::ofstream(folder / "20040103-142501.jpg") << "older";
+    program.settings.AutosavePath = folder.string();
+    program.settings.AutosaveMode = !byHand;
+  }
+  void save(const std::vector<Served>& pictures, SaveBy by, const std::string& page = {}) {
+    fake::FakeDocument doc;
+    for (const Served& picture : pictures) {
+      const std::string address = "http://h/" + picture.name;
+      doc.withImage(address, 20, 20);
+      if (!picture.bytes.empty())
+        platform.transfer_.replies[address] = {true, picture.bytes, {}, picture.format};
+    }
+    SaveImage(program, doc, by, page);
+  }
+  std::string expand(const std::string& text) const {
+    return vb::Replace(vb::Replace(text, "@", "20040103-142501"), "$", folder.string());
+  }
+  Lines expand(const Lines& texts) const {
+    Lines out;
+    for (const auto& text : texts) out.push_back(expand(text));
+    return out;
+  }
+};
+
+TEST(SaveImage, FetchesEachPictureOfThePageAndSavesItUnderAFreeName) {
+  struct Row {
+    const char* name;
+    std::vector<Served> pictures;
+    bool byHand = false;  // each save confirmed
+    bool noFolder = false;
+    int failWith = 0;      // every save fails with this number
+    Lines files = {};      // in the order saved
+    Lines status = {};     // the status log, when checked
+    std::string box = {};  // the message box, if any
+  };
+  const Row rows[] = {
+      {.name = "no folder set",
+       .pictures = {{"a.jpg", "A"}},
+       .noFolder = true,
+       .box = "You have to set your auto-save path before you can capture images."},
+      {.name = "every picture, past the taken names",
+       .pictures = {{"a.jpg", "A"}, {"b.jpg", "B"}, {"c.gif", "C", "gif"}},
+       .files = {"@-1.jpg", "@-2.jpg", "@.gif"},
+       .status = {"[Fetching] http://h/a.jpg", "[Saving] $/@-1.jpg", "[Fetching] http://h/b.jpg",
+                  "[Saving] $/@-2.jpg", "[Fetching] http://h/c.gif", "[Saving] $/@.gif"}},
+      {.name = "by hand", .pictures = {{"a.png", "P", "png"}}, .byHand = true, .files = {"@.png"}},
+      {.name = "named for its bytes, not its address",
+       .pictures = {{"a.html", "P", "png"}},
+       .byHand = true,
+       .files = {"@.png"}},
+      {.name = "a failed save ends the page",
+       .pictures = {{"a.png", "A", "png"}, {"b.jpg", "B"}},
+       .byHand = true,
+       .failWith = 61,
+       .status = {"[Fetching] http://h/a.png", "[Saving] $/@.png"},
+       .box = "Cannot save @.png: 61, Disk full"},
+      {.name = "a failed fetch ends the page",
+       .pictures = {{"x.jpg", ""}, {"b.jpg", "B"}},
+       .status = {"[Fetching] http://h/x.jpg", "[Fetching] failed: no reply"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    Saving h(row.byHand);
+    if (row.noFolder) h.program.settings.AutosavePath.clear();
+    h.platform.files.failWith = {row.failWith, "Disk full"};
+    h.save(row.pictures, SaveBy::User);
+
+    Lines paths;
+    for (const auto& file : row.files) paths.push_back(h.expand("$/" + file));
     EXPECT_EQ(h.platform.files.saved, paths);
-    EXPECT_EQ(readFile(saved / "20040103-142501.jpg"), "older");
-    if (*status) {
-      EXPECT_EQ(h.status(), fake::Split(expand(status)));
+    EXPECT_EQ(readFile(h.folder / "20040103-142501.jpg"), "older");
+    if (!row.status.empty()) {
+      EXPECT_EQ(h.status(), h.expand(row.status));
     }
     using Boxes = std::vector<fake::MessageBoxCall>;
-    const Boxes boxes = {{expand(box), *folder ? "Quorel" : "Whoa"}};
-    EXPECT_EQ(h.platform.dialogs_.messageBoxes, *box ? boxes : Boxes{});
-    const bool confirmed = byHand && !*box;
+    const Boxes boxes = {{h.expand(row.box), row.noFolder ? "Whoa" : "Quorel"}};
+    EXPECT_EQ(h.platform.dialogs_.messageBoxes, row.box.empty() ? Boxes{} : boxes);
+    const bool confirmed = row.byHand && row.box.empty();
     EXPECT_EQ(h.platform.message.shown, confirmed);
-    EXPECT_EQ(h.platform.message.text, confirmed ? expand("File saved as @.png") : "");
+    EXPECT_EQ(h.platform.message.text, confirmed ? h.expand("File saved as @.png") : "");
     EXPECT_EQ(h.platform.transfer_.cancels, static_cast<int>(h.platform.transfer_.fetches.size()));
+  }
+}
+
+// However many pictures a page holds, it puts at most 20 files or 64 MiB into the folder.
+TEST(SaveImage, APageSavesABoundedShare) {
+  struct Row {
+    const char* name;
+    int pictures;
+    std::size_t mebibytes;  // each
+    std::size_t saved;
+    std::string line = {};  // the one limit line, if any
+  };
+  const Row rows[] = {
+      {.name = "twenty small ones", .pictures = 20, .mebibytes = 0, .saved = 20},
+      {.name = "the twenty-first",
+       .pictures = 25,
+       .mebibytes = 0,
+       .saved = 20,
+       .line = "[SaveLimit] the rest of this page is not saved: 20 saved, 0 MiB"},
+      {.name = "64 MiB exactly", .pictures = 2, .mebibytes = 32, .saved = 2},
+      {.name = "past 64 MiB",
+       .pictures = 3,
+       .mebibytes = 30,
+       .saved = 2,
+       .line = "[SaveLimit] the rest of this page is not saved: 2 saved, 60 MiB"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    Saving h;
+    std::vector<Served> pictures;
+    const std::string bytes(std::max<std::size_t>(1, row.mebibytes * kMiB), 'J');
+    for (int i = 0; i < row.pictures; ++i) pictures.push_back({std::to_string(i) + ".jpg", bytes});
+    h.save(pictures, SaveBy::Autosave);
+    EXPECT_EQ(h.platform.files.saved.size(), row.saved);
+    EXPECT_EQ(h.countLogged("[SaveLimit]"), row.line.empty() ? 0 : 1);
+    EXPECT_TRUE(row.line.empty() || h.logged(row.line));
+  }
+}
+
+// Each file carries the picture's address, and the page it was shown from when that is a web
+// page; a file system that cannot keep them gets the picture all the same, and one line.
+TEST(SaveImage, KeepsWhereEachPictureCameFrom) {
+  struct Row {
+    const char* name;
+    std::string page;
+    bool keepsOrigins = true;
+    std::string referrer = {};
+    std::string line = {};  // the status line, if any
+  };
+  const Row rows[] = {
+      {.name = "a web page",
+       .page = "http://site.test/gallery.html",
+       .referrer = "http://site.test/gallery.html"},
+      {.name = "https, in capitals",
+       .page = "HTTPS://site.test/",
+       .referrer = "HTTPS://site.test/"},
+      {.name = "no page known", .page = ""},
+      {.name = "not a web page", .page = "about:blank"},
+      {.name = "a file system without extended attributes",
+       .page = "http://site.test/",
+       .keepsOrigins = false,
+       .referrer = "http://site.test/",
+       .line = "[SaveOrigin] not kept with @.png: the folder's file system refuses extended "
+               "attributes"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    Saving h;
+    h.platform.files.keepsOrigins = row.keepsOrigins;
+    h.save({{"a.png", "P", "png"}}, SaveBy::Autosave, row.page);
+    ASSERT_EQ(h.platform.files.origins.size(), 1u);
+    EXPECT_EQ(h.platform.files.origins[0].url, "http://h/a.png");
+    EXPECT_EQ(h.platform.files.origins[0].referrer, row.referrer);
+    EXPECT_EQ(h.countLogged("[SaveOrigin]"), row.line.empty() ? 0 : 1);
+    EXPECT_TRUE(row.line.empty() || h.logged(h.expand(row.line)));
   }
 }
 
@@ -107,12 +256,12 @@ TEST(SaveImage, ANameTakenJustBeforeTheMoveMovesOn) {
   h.program.settings.AutosaveMode = true;
   fake::FakeDocument doc;
   doc.withImage("http://h/a.jpg", 20, 20);
-  h.platform.transfer_.replies["http://h/a.jpg"] = {true, "A", {}};
+  h.platform.transfer_.replies["http://h/a.jpg"] = {true, "A", {}, "jpeg"};
   int planted = 0;
   h.platform.files.beforeSave = [&](const fs::path& path) {
     std::ofstream(path) << "theirs" << planted++;
   };
-  SaveImage(h.program, doc);
+  SaveImage(h.program, doc, SaveBy::User, {});
   EXPECT_EQ(readFile(h.platform.folder / "20040103-142501.jpg"), "theirs0");
   EXPECT_EQ(readFile(h.platform.folder / "20040103-142501-1.jpg"), "theirs1");
   EXPECT_EQ(planted, 101);
@@ -121,39 +270,73 @@ TEST(SaveImage, ANameTakenJustBeforeTheMoveMovesOn) {
                 {"Cannot save 20040103-142501-100.jpg: 58, File already exists", "Quorel"}}));
 }
 
-// Auto-save of display pages while the disk fills up and empties again: it stops under 1 GiB
-// or 5 % free, and goes on once both are back; a disk that cannot be told is saved to.
-TEST(AutosaveHasRoom, StopsWhenTheDiskIsNearlyFullAndGoesOnOnceThereIsRoom) {
+// Auto-save of display pages while the disk fills up and empties again, one page after the
+// other: a file is saved when 1 GiB stays free after it (5 % of a disk under 20 GiB), checked
+// before every file; a disk whose space cannot be told is saved to.
+TEST(AutosaveHasRoom, SavesWhileThereIsRoomAfterEachFile) {
+  struct Step {
+    const char* name;
+    std::uint64_t freeMiB, totalMiB;  // total 0: cannot be told
+    int pictures = 1;                 // of 1 MiB each
+    std::size_t saved;
+    std::string line = {};  // the autosave line written, if any
+  };
+  const Step steps[] = {
+      {.name = "2 GiB free", .freeMiB = 2048, .totalMiB = 40960, .saved = 1},
+      {.name = "1 GiB after the file", .freeMiB = 1025, .totalMiB = 40960, .saved = 1},
+      {.name = "less after the file",
+       .freeMiB = 1024,
+       .totalMiB = 40960,
+       .saved = 0,
+       .line = "[Autosave] stopped, the disk is nearly full: 1024 MiB free"},
+      {.name = "still too little", .freeMiB = 900, .totalMiB = 40960, .saved = 0},
+      {.name = "150 GB free of 4 TB",
+       .freeMiB = 143051,
+       .totalMiB = 3814697,
+       .saved = 1,
+       .line = "[Autosave] resumed, 143051 MiB free"},
+      {.name = "a page that would cross the line",
+       .freeMiB = 1027,
+       .totalMiB = 40960,
+       .pictures = 5,
+       .saved = 3,
+       .line = "[Autosave] stopped, the disk is nearly full: 1024 MiB free"},
+      {.name = "over 5 % of a small disk",
+       .freeMiB = 300,
+       .totalMiB = 4096,
+       .saved = 1,
+       .line = "[Autosave] resumed, 300 MiB free"},
+      {.name = "under 5 % of a small disk",
+       .freeMiB = 200,
+       .totalMiB = 4096,
+       .saved = 0,
+       .line = "[Autosave] stopped, the disk is nearly full: 200 MiB free"},
+      {.name = "cannot be told", .freeMiB = 0, .totalMiB = 0, .saved = 1},
+  };
   fake::Wired h;
   h.program.settings.AutosaveMode = true;
   h.program.settings.AutosavePath = h.platform.folder.string();
-  constexpr std::uint64_t kMiB = std::uint64_t{1} << 20;
-  // Free and total MiB (total 0: cannot be told), saved, the autosave line written ("" for none).
-  const std::tuple<std::uint64_t, std::uint64_t, bool, std::string> steps[] = {
-      {2048, 10240, true, ""},
-      {1023, 10240, false, "[Autosave] stopped, the disk is nearly full: 1023 MiB free"},
-      {900, 10240, false, ""},
-      {4096, 102400, false, ""},
-      {5120, 102400, true, "[Autosave] resumed, 5120 MiB free"},
-      {1024, 10240, true, ""},
-      {0, 0, true, ""},
-  };
   int k = 0, lines = 0;
-  for (const auto& [freeMiB, totalMiB, saves, line] : steps) {
-    SCOPED_TRACE(k);
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.name);
     h.platform.files.disk =
-        totalMiB ? std::optional(platform::DiskSpace{freeMiB * kMiB, totalMiB * kMiB})
-                 : std::nullopt;
+        step.totalMiB
+            ? std::optional(platform::DiskSpace{step.freeMiB * kMiB, step.totalMiB * kMiB})
+            : std::nullopt;
     const std::size_t before = h.platform.files.saved.size();
     const std::string url = "http://site.test/" + std::to_string(k) + ".jpg";
     auto doc = std::make_shared<fake::FakeDocument>();
-    doc->withUrl(url).withHtml("<BODY><IMG src=\"" + url + "\"></BODY>").withImage(url, 200, 100);
-    h.platform.transfer_.replies[url] = {true, "JPEG", {}};
-    h.browser(k++).complete(doc, url);
-    EXPECT_EQ(h.platform.files.saved.size(), before + (saves ? 1 : 0));
-    if (!line.empty()) ++lines;
+    doc->withUrl(url).withHtml("<BODY><IMG src=\"" + url + "\"></BODY>");
+    for (int i = 0; i < step.pictures; ++i) {
+      const std::string picture = url + "?" + std::to_string(i);
+      doc->withImage(picture, 200, 100);
+      h.platform.transfer_.replies[picture] = {true, std::string(kMiB, 'J'), {}, "jpeg"};
+    }
+    h.browser(k++ % 10).complete(doc, url);
+    EXPECT_EQ(h.platform.files.saved.size(), before + step.saved);
+    if (!step.line.empty()) ++lines;
     EXPECT_EQ(h.countLogged("[Autosave]"), lines);
-    EXPECT_TRUE(line.empty() || h.logged(line));
+    EXPECT_TRUE(step.line.empty() || h.logged(step.line));
   }
 }
 

@@ -112,4 +112,25 @@ TEST(UrlEncode, EncodesEveryByteButLettersAndDigits) {
       "AZaz09+a+b%2Fc%2Ejpg%09%00%0F%10%7E%2D%5F%2E%2B%25%7Fcaf%C3%A9%FF");
 }
 
+// The other way, for addresses carried in a query: what cannot be a byte stays as it is.
+TEST(UrlDecode, TurnsEscapesBackIntoBytes) {
+  struct Row {
+    const char* name;
+    std::string text, decoded;
+  };
+  const Row rows[] = {
+      {.name = "what UrlEncode made",
+       .text = "a+b%2Fc%2Ejpg%09%00%C3%A9",
+       .decoded = std::string("a b/c.jpg\t\0\xC3\xA9", 13)},
+      {.name = "lower-case digits", .text = "http%3a%2f%2fh", .decoded = "http://h"},
+      {.name = "no digits", .text = "100%", .decoded = "100%"},
+      {.name = "one digit at the end", .text = "x%4", .decoded = "x%4"},
+      {.name = "not hexadecimal", .text = "%zz%4g", .decoded = "%zz%4g"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(UrlDecode(row.text), row.decoded);
+  }
+}
+
 }  // namespace

@@ -71,7 +71,8 @@ bool FakeFileStore::exists(const std::string& folder, const std::string& name) {
 }
 
 platform::SaveError FakeFileStore::saveNew(const std::string& folder, const std::string& name,
-                                           const std::string& bytes) {
+                                           const std::string& bytes,
+                                           const platform::FileOrigin& origin) {
   if (failWith.number != 0) return failWith;
   const std::filesystem::path path = std::filesystem::path(folder) / name;
   if (beforeSave) beforeSave(path);
@@ -80,7 +81,9 @@ platform::SaveError FakeFileStore::saveNew(const std::string& folder, const std:
   if (!out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())))
     return {75, "Path/file access error"};
   saved.push_back(path.string());
-  return {};
+  origins.push_back(origin);
+  if (disk) disk->available -= std::min<std::uint64_t>(disk->available, bytes.size());
+  return {0, {}, keepsOrigins};
 }
 
 FakeMainWindow::FakeMainWindow(FakePlatform& platform)

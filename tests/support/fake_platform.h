@@ -118,7 +118,8 @@ class FakeTransfer : public platform::ImageTransfer {
   void cancel() override { ++cancels; }
   platform::TransferResult fetch(const std::string& url) override {
     fetches.push_back(url);
-    return replies.count(url) ? replies.at(url) : platform::TransferResult{false, {}, "no reply"};
+    return replies.count(url) ? replies.at(url)
+                              : platform::TransferResult{false, {}, "no reply", {}};
   }
   std::map<std::string, platform::TransferResult> replies;  // missing: a failed fetch
   std::vector<std::string> fetches;
@@ -190,14 +191,18 @@ class FakeFileStore : public platform::FileStore {
  public:
   bool exists(const std::string& folder, const std::string& name) override;
   platform::SaveError saveNew(const std::string& folder, const std::string& name,
-                              const std::string& bytes) override;
+                              const std::string& bytes,
+                              const platform::FileOrigin& origin) override;
   std::optional<platform::DiskSpace> space(const std::string&) override { return disk; }
   platform::SaveError failWith;  // number != 0: every save fails with it
   // Runs as a save begins, after the name was found free: another program taking it.
   std::function<void(const std::filesystem::path&)> beforeSave;
+  // Each file saved takes its bytes from it.
   std::optional<platform::DiskSpace> disk =
       platform::DiskSpace{std::uint64_t{100} << 30, std::uint64_t{200} << 30};
   std::vector<std::string> saved;
+  std::vector<platform::FileOrigin> origins;  // of each file saved
+  bool keepsOrigins = true;                   // false: a file system without extended attributes
 };
 
 class FakeMainWindow : public FakeControl, public platform::MainWindow {
