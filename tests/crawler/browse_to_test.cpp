@@ -27,21 +27,17 @@ TEST(BrowseTo, StartsOneNavigationAtATime) {
     bool navigates = false, pendingAfter = false;
   };
   const Row rows[] = {
-      {
-          .name = "an address",
-          .status = "[BrowseTo (depth=4)] " + kPage,
-          .navigates = true,
-          .pendingAfter = true,
-      },
+      {.name = "an address",
+       .status = "[BrowseTo (depth=4)] " + kPage,
+       .navigates = true,
+       .pendingAfter = true},
       {.name = "no address", .url = ""},
       {.name = "while closing", .unloading = true},
       {.name = "under a menu", .menuOpen = true},
-      {
-          .name = "while another is under way",
-          .pending = true,
-          .status = "[WTF] BrowseTo called before complete",
-          .pendingAfter = true,
-      },
+      {.name = "while another is under way",
+       .pending = true,
+       .status = "[WTF] BrowseTo called before complete",
+       .pendingAfter = true},
       {.name = "a bad link",
        .url = kPage + "#top",
        .status = "[BrowseTo (depth=4)] " + kPage + "#top"},

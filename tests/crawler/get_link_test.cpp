@@ -83,19 +83,15 @@ TEST(GetLink, ImageSearchResultsGoStraightToTheDisplay) {
        .link = search + "imgurl=pics.example/a.BMP&h=2",
        .status = {"[BadExtension] .BMP"}},
       {.name = "no & after it", .link = search + cat, .failure = 5},
-      {
-          .name = "in a frame",
-          .link = search + "imgurl=pics.example/a.png&h=2",
-          .inFrame = true,
-          .shown = "http://pics.example/a.png",
-          .status = {"[F-ImgUrl] http://pics.example/a.png"},
-      },
-      {
-          .name = "in a frame, no & after it",
-          .link = search + cat,
-          .inFrame = true,
-          .status = {"[BadExtension] "},
-      },
+      {.name = "in a frame",
+       .link = search + "imgurl=pics.example/a.png&h=2",
+       .inFrame = true,
+       .shown = "http://pics.example/a.png",
+       .status = {"[F-ImgUrl] http://pics.example/a.png"}},
+      {.name = "in a frame, no & after it",
+       .link = search + cat,
+       .inFrame = true,
+       .status = {"[BadExtension] "}},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);
@@ -127,12 +123,10 @@ TEST(GetLink, APageWithoutLinksFallsBackOnFramesThenImages) {
     std::string line;  // among the status lines
   };
   const Row rows[] = {
-      {
-          .name = "the first frame is followed",
-          .frames = {a, "http://site.example/b.html"},
-          .navigated = {a},
-          .line = "[BrowseTo (depth=0)] " + a,
-      },
+      {.name = "the first frame is followed",
+       .frames = {a, "http://site.example/b.html"},
+       .navigated = {a},
+       .line = "[BrowseTo (depth=0)] " + a},
       {.name = "a bad frame address",
        .frames = {a + "#top"},
        .line = "[BrowseTo (depth=0)] " + a + "#top"},
@@ -210,27 +204,21 @@ TEST(GetLink, BadLinksAndRejectedFilesShareTwentyAttempts) {
     bool alternate;  // the draws alternate between the first two links
     int rejections, yields;
   } rows[] = {
-      {
-          .name = "bad links only",
-          .links = {"http://a.example/#1", "http://a.example/#2", "http://a.example/#3"},
-          .alternate = false,
-          .rejections = 0,
-          .yields = 20,
-      },
-      {
-          .name = "rejected files only",
-          .links = {"http://a.example/1.zip", "http://a.example/2.zip"},
-          .alternate = false,
-          .rejections = 20,
-          .yields = 0,
-      },
-      {
-          .name = "both in turn",
-          .links = {"http://a.example/#1", "http://a.example/2.zip"},
-          .alternate = true,
-          .rejections = 10,
-          .yields = 10,
-      },
+      {.name = "bad links only",
+       .links = {"http://a.example/#1", "http://a.example/#2", "http://a.example/#3"},
+       .alternate = false,
+       .rejections = 0,
+       .yields = 20},
+      {.name = "rejected files only",
+       .links = {"http://a.example/1.zip", "http://a.example/2.zip"},
+       .alternate = false,
+       .rejections = 20,
+       .yields = 0},
+      {.name = "both in turn",
+       .links = {"http://a.example/#1", "http://a.example/2.zip"},
+       .alternate = true,
+       .rejections = 10,
+       .yields = 10},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);

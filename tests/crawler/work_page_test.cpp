@@ -113,18 +113,14 @@ TEST(WorkPage, ParsesTheLinkListReply) {
           .linkCode = "abc",
           .depth = 3,
       },
-      {
-          .name = "only the first line counts",
-          .text = page + "|0|c1\r\nhttp://other|5|c2",
-          .linkCode = "c1",
-          .depth = 0,
-      },
-      {
-          .name = "the code keeps further bars",
-          .text = page + "|-2|a|b|c",
-          .linkCode = "a|b|c",
-          .depth = -2,
-      },
+      {.name = "only the first line counts",
+       .text = page + "|0|c1\r\nhttp://other|5|c2",
+       .linkCode = "c1",
+       .depth = 0},
+      {.name = "the code keeps further bars",
+       .text = page + "|-2|a|b|c",
+       .linkCode = "a|b|c",
+       .depth = -2},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);
@@ -163,12 +159,10 @@ TEST(WorkPage, ABrokenLinkListReplyIsLogged) {
           .error = kInvalidCall,
           .startUrl = page,
       },
-      {
-          .name = "a depth that is no number",
-          .text = page + "|x|c",
-          .error = kError + "13, Type mismatch",
-          .startUrl = page,
-      },
+      {.name = "a depth that is no number",
+       .text = page + "|x|c",
+       .error = kError + "13, Type mismatch",
+       .startUrl = page},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);
@@ -203,34 +197,26 @@ TEST(WorkPage, MinesTwoWordsForASearch) {
     std::optional<std::string> search = std::nullopt;  // as searched; none: mining fails
   };
   const Row rows[] = {
-      {
-          .name = "a start inside a word",
-          .text = words,
-          .draws = {0.15f, 0.5f},
-          .phrase = "three four",
-          .search = "three+four",
-      },
-      {
-          .name = "line ends go, double spaces become one",
-          .text = "one\r\ntwo  three\n    four five six",
-          .draws = {0.074f, 0.5f},
-          .phrase = "three  four",
-          .search = "three++four",
-      },
-      {
-          .name = "punctuation stripped",
-          .text = "Hi, you're bold-faced here!",
-          .draws = {0.12f, 0.5f},
-          .phrase = "youre bold faced",
-          .search = "youre+bold+faced",
-      },
-      {
-          .name = "a phrase pending: no mining",
-          .text = words,
-          .pending = "pending words",
-          .draws = {0.5f},
-          .search = "pending+words",
-      },
+      {.name = "a start inside a word",
+       .text = words,
+       .draws = {0.15f, 0.5f},
+       .phrase = "three four",
+       .search = "three+four"},
+      {.name = "line ends go, double spaces become one",
+       .text = "one\r\ntwo  three\n    four five six",
+       .draws = {0.074f, 0.5f},
+       .phrase = "three  four",
+       .search = "three++four"},
+      {.name = "punctuation stripped",
+       .text = "Hi, you're bold-faced here!",
+       .draws = {0.12f, 0.5f},
+       .phrase = "youre bold faced",
+       .search = "youre+bold+faced"},
+      {.name = "a phrase pending: no mining",
+       .text = words,
+       .pending = "pending words",
+       .draws = {0.5f},
+       .search = "pending+words"},
       {.name = "a start below 1", .text = "hi there", .draws = {0.1f}},
       {.name = "no third space: a negative length", .text = "one two", .draws = {0.5f}},
   };
@@ -273,18 +259,14 @@ TEST(WorkPage, ComparesVersionNumbersOneByOne) {
   const Row rows[] = {
       {.name = "the same", .reply = "2.0.80", .verdict = Verdict::UpToDate},
       {.name = "an older major", .reply = "1.0.0", .verdict = Verdict::UpToDate},
-      {
-          .name = "a newer revision, an older major",
-          .reply = "1.0.81",
-          .answerYes = false,
-          .verdict = Verdict::NeedUpdate,
-      },
-      {
-          .name = "a newer minor, declined",
-          .reply = "2.1.0",
-          .answerYes = false,
-          .verdict = Verdict::NeedUpdate,
-      },
+      {.name = "a newer revision, an older major",
+       .reply = "1.0.81",
+       .answerYes = false,
+       .verdict = Verdict::NeedUpdate},
+      {.name = "a newer minor, declined",
+       .reply = "2.1.0",
+       .answerYes = false,
+       .verdict = Verdict::NeedUpdate},
       {.name = "a newer major, accepted", .reply = "3.0.0", .verdict = Verdict::NeedUpdate},
       {.name = "no revision", .reply = "2.0", .verdict = Verdict::NoVersion},
   };
@@ -337,28 +319,22 @@ TEST(WorkPage, TrapsFailuresAndLeavesThroughTheExit) {
     bool unloading = false;
   };
   const Row rows[] = {
-      {
-          .name = "an unreadable text",
-          .doc = std::make_shared<BrokenDocument>(),
-          .depth = -1,
-          .depthAfter = -2,
-          .lastStatus = {kError + "5, text too long"},
-      },
-      {
-          .name = "the lowest depth does not wrap round",
-          .doc = Page(),
-          .depth = kLowest,
-          .depthAfter = kLowest,
-          .lastStatus = {kError + "6, Overflow"},
-      },
-      {
-          .name = "while closing",
-          .doc = links,
-          .depth = 3,
-          .depthAfter = 3,
-          .lastStatus = {},
-          .unloading = true,
-      },
+      {.name = "an unreadable text",
+       .doc = std::make_shared<BrokenDocument>(),
+       .depth = -1,
+       .depthAfter = -2,
+       .lastStatus = {kError + "5, text too long"}},
+      {.name = "the lowest depth does not wrap round",
+       .doc = Page(),
+       .depth = kLowest,
+       .depthAfter = kLowest,
+       .lastStatus = {kError + "6, Overflow"}},
+      {.name = "while closing",
+       .doc = links,
+       .depth = 3,
+       .depthAfter = 3,
+       .lastStatus = {},
+       .unloading = true},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);

@@ -37,27 +37,29 @@ struct Page {
 };
 
 const Page kPages[] = {
-    {"/page",
-     "text/html",
-     "<p>Hello</p><a href=a.html></a><a href='/b/c.html'></a><img src=pic.png>"
-     "<img src=/img/sized.png width=40 height=30>",
-     "<head></head><body><p>Hello</p><a href=\"a.html\"></a><a href=\"/b/c.html\"></a>"
-     "<img src=\"pic.png\"><img src=\"/img/sized.png\" width=\"40\" height=\"30\"></body>",
-     "Hello",
-     {},
-     {{"/pic.png", 60, 50}, {"/img/sized.png", 40, 30}},
-     {"/a.html", "/b/c.html"}},
-    {"/reply.txt", "text/plain", "http://x.test/|2|code <b>\nnext",
-     "<head></head><body><pre>http://x.test/|2|code &lt;b&gt;\nnext</pre></body>",
-     "http://x.test/|2|code <b>\r\nnext"},
-    {"/frames",
-     "text/html",
-     "<frameset cols='*,*,*'><frame src=a.html><frame src=/b/c.html>"
-     "<frame name=dead src=gone.html></frameset>",
-     "<head></head><frameset cols=\"*,*,*\"><frame src=\"a.html\"><frame src=\"/b/c.html\">"
-     "<frame name=\"dead\" src=\"gone.html\"></frameset>",
-     "",
-     {{"/a.html", "", 200}, {"/b/c.html", "", 200}, {"/gone.html", "dead", 404}}}};
+    {.path = "/page",
+     .contentType = "text/html",
+     .markup = "<p>Hello</p><a href=a.html></a><a href='/b/c.html'></a><img src=pic.png>"
+               "<img src=/img/sized.png width=40 height=30>",
+     .html = "<head></head><body><p>Hello</p><a href=\"a.html\"></a><a href=\"/b/c.html\"></a>"
+             "<img src=\"pic.png\"><img src=\"/img/sized.png\" width=\"40\" height=\"30\"></body>",
+     .text = "Hello",
+     .images = {{"/pic.png", 60, 50}, {"/img/sized.png", 40, 30}},
+     .links = {"/a.html", "/b/c.html"}},
+    {.path = "/reply.txt",
+     .contentType = "text/plain",
+     .markup = "http://x.test/|2|code <b>\nnext",
+     .html = "<head></head><body><pre>http://x.test/|2|code &lt;b&gt;\nnext</pre></body>",
+     .text = "http://x.test/|2|code <b>\r\nnext"},
+    {.path = "/frames",
+     .contentType = "text/html",
+     .markup = "<frameset cols='*,*,*'><frame src=a.html><frame src=/b/c.html>"
+               "<frame name=dead src=gone.html></frameset>",
+     .html = "<head></head><frameset cols=\"*,*,*\"><frame src=\"a.html\"><frame "
+             "src=\"/b/c.html\"><frame name=\"dead\" src=\"gone.html\"></frameset>",
+     .text = "",
+     .frames = {{"/a.html", "", 200}, {"/b/c.html", "", 200}, {"/gone.html", "dead", 404}}},
+};
 
 const Page& page(const std::string& path) {
   return *std::find_if(std::begin(kPages), std::end(kPages),
@@ -227,10 +229,19 @@ TYPED_TEST(BrowserContract, APageCompletesOnceFromTheLoopWithItsPartsResolved) {
     for (const char* link : p.links) expected.push_back(this->side.url(link));
     EXPECT_EQ(parts, expected);
     EXPECT_EQ(doc.frameCount(), 0);
-    for (const auto& read : std::vector<std::function<void()>>{
-             [&] { doc.image(-1); }, [&] { doc.image(doc.imageCount()); },
-             [&] { doc.link(doc.linkCount()); }, [&] { doc.frameLocation(0); }})
-      this->expectMissing(read);
+    const struct {
+      const char* name;
+      std::function<void()> read;
+    } missing[] = {
+        {.name = "image -1", .read = [&] { doc.image(-1); }},
+        {.name = "the image past the last", .read = [&] { doc.image(doc.imageCount()); }},
+        {.name = "the link past the last", .read = [&] { doc.link(doc.linkCount()); }},
+        {.name = "a frame where there is none", .read = [&] { doc.frameLocation(0); }},
+    };
+    for (const auto& m : missing) {
+      SCOPED_TRACE(m.name);
+      this->expectMissing(m.read);
+    }
   }
 }
 
@@ -258,11 +269,17 @@ TYPED_TEST(BrowserContract, EachFrameCompletesThenThePageLast) {
 TYPED_TEST(BrowserContract, FailuresAreOneErrorAndLeaveTheDocument) {
   this->load("/page");
   const struct {
+    const char* name;
     std::string url;
     std::int32_t status;
-  } cases[] = {{this->side.unreachable(), platform::kServerNotFound},
-               {this->side.url("/missing"), 404}};
+  } cases[] = {
+      {.name = "nobody listens",
+       .url = this->side.unreachable(),
+       .status = platform::kServerNotFound},
+      {.name = "not found", .url = this->side.url("/missing"), .status = 404},
+  };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     this->events.clear();
     this->go(c.url);
     this->side.settle();
@@ -299,7 +316,10 @@ TYPED_TEST(BrowserContract, WriteReplacesTheDocumentAtOnceAndANewPageDropsOnclic
   this->load("/page");
   platform::Document& doc = this->document();
   int clicks = 0;
-  doc.setOnClick([&] { return ++clicks, false; });
+  doc.setOnClick([&] {
+    ++clicks;
+    return false;
+  });
   const std::size_t raised = this->events.size();
   doc.close();
   doc.write("<head></head><body bgcolor=black><p>new</p><IMG border=0 src=pic.png></body>");
@@ -315,7 +335,9 @@ TYPED_TEST(BrowserContract, WriteReplacesTheDocumentAtOnceAndANewPageDropsOnclic
   EXPECT_EQ(clicks, 1);
 
   doc.clear();
-  EXPECT_EQ(doc.imageCount() + doc.linkCount() + doc.frameCount(), 0);
+  EXPECT_EQ(doc.imageCount(), 0);
+  EXPECT_EQ(doc.linkCount(), 0);
+  EXPECT_EQ(doc.frameCount(), 0);
   this->expectMissing([&] { doc.innerHTML(); });
   this->expectMissing([&] { doc.innerText(); });
   doc.write("<p>again</p>");

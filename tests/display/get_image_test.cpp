@@ -74,41 +74,32 @@ TEST(GetImage, EachWayOutOfAPage) {
     bool pacingArmed;
   };
   const Row rows[] = {
-      {
-          .name = "no images",
-          .images = {},
-          .status = {"[GetImage()] no images, trying links",
-                     "[GetLink] no links, no frames, no images"},
-          .pacingArmed = true,
-      },
-      {
-          .name = "a lone image at a bad address",
-          .images = {{"ads/x.jpg", 200, 150}},
-          .status = {"[GetImage] there are 1 images",
-                     "[GoodImage (0)] 200x150 (min: 100x100, max: 999999x999999) "
-                     "http://site.test/ads/x.jpg",
-                     "[I-BrowseTo] http://site.test/ads/x.jpg"},
-          .pacingArmed = false,
-      },
-      {
-          .name = "a lone image too small",
-          .images = {{"a.jpg", 50, 50}},
-          .status = {"[GetImage] there are 1 images",
-                     "[GetImage-BadImage] 50x50 (http://site.test/a.jpg)",
-                     "[GetImage-BadImage] 50x50 (http://site.test/a.jpg)"},
-          .pacingArmed = true,
-      },
-      {
-          .name = "a bad address, then a good image",
-          .images = {{"ads/x.jpg", 300, 300}, {"y.jpg", 300, 300}},
-          .status = {"[GetImage] there are 2 images",
-                     "[GetImage] BadLink http://site.test/ads/x.jpg",
-                     "[GoodImage (1)] 300x300 (min: 100x100, max: 999999x999999) "
-                     "http://site.test/y.jpg",
-                     "[I-BrowseTo] http://site.test/y.jpg"},
-          .shown = "http://site.test/y.jpg",
-          .pacingArmed = true,
-      },
+      {.name = "no images",
+       .images = {},
+       .status = {"[GetImage()] no images, trying links",
+                  "[GetLink] no links, no frames, no images"},
+       .pacingArmed = true},
+      {.name = "a lone image at a bad address",
+       .images = {{"ads/x.jpg", 200, 150}},
+       .status = {"[GetImage] there are 1 images",
+                  "[GoodImage (0)] 200x150 (min: 100x100, max: 999999x999999) "
+                  "http://site.test/ads/x.jpg",
+                  "[I-BrowseTo] http://site.test/ads/x.jpg"},
+       .pacingArmed = false},
+      {.name = "a lone image too small",
+       .images = {{"a.jpg", 50, 50}},
+       .status = {"[GetImage] there are 1 images",
+                  "[GetImage-BadImage] 50x50 (http://site.test/a.jpg)",
+                  "[GetImage-BadImage] 50x50 (http://site.test/a.jpg)"},
+       .pacingArmed = true},
+      {.name = "a bad address, then a good image",
+       .images = {{"ads/x.jpg", 300, 300}, {"y.jpg", 300, 300}},
+       .status = {"[GetImage] there are 2 images", "[GetImage] BadLink http://site.test/ads/x.jpg",
+                  "[GoodImage (1)] 300x300 (min: 100x100, max: 999999x999999) "
+                  "http://site.test/y.jpg",
+                  "[I-BrowseTo] http://site.test/y.jpg"},
+       .shown = "http://site.test/y.jpg",
+       .pacingArmed = true},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);

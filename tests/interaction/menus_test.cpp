@@ -39,12 +39,10 @@ TEST(ImageMenu, ActsOnTheClickedSlot) {
   };
   const Row rows[] = {
       {.name = "dismissed", .choice = ImageChoice::Dismissed},
-      {
-          .name = "Browse Pic",
-          .choice = ImageChoice::BrowsePic,
-          .adult = false,
-          .opened = "http://v/click?pic3",
-      },
+      {.name = "Browse Pic",
+       .choice = ImageChoice::BrowsePic,
+       .adult = false,
+       .opened = "http://v/click?pic3"},
       {.name = "Browse Site", .choice = ImageChoice::BrowseSite, .opened = "http://v/click?site3"},
       {.name = "Browse Site greyed out", .choice = ImageChoice::BrowseSite, .adult = false},
       {.name = "Save Image", .choice = ImageChoice::Save, .saves = true},
@@ -99,18 +97,14 @@ TEST(LogoMenu, ActsOnTheChoice) {
   const Row rows[] = {
       {.name = "dismissed", .choice = LogoChoice::Dismissed},
       {.name = "a separator", .choice = LogoChoice::Separator},
-      {
-          .name = "Quorel Home",
-          .choice = LogoChoice::Home,
-          .opened = VendorUrl("/quorel"),
-          .closes = true,
-      },
-      {
-          .name = "Quorel Forums",
-          .choice = LogoChoice::Forums,
-          .opened = VendorUrl("/forums"),
-          .closes = true,
-      },
+      {.name = "Quorel Home",
+       .choice = LogoChoice::Home,
+       .opened = VendorUrl("/quorel"),
+       .closes = true},
+      {.name = "Quorel Forums",
+       .choice = LogoChoice::Forums,
+       .opened = VendorUrl("/forums"),
+       .closes = true},
       {.name = "Exit", .choice = LogoChoice::Exit, .closes = true},
   };
   for (const auto& r : rows) {

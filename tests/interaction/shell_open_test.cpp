@@ -30,12 +30,10 @@ TEST(GShell, PassesTheRequest) {
           .showCommand = 3,
           .passedShow = 3,
       },
-      {
-          .name = "an .EXE within the name",
-          .file = "run.Exe.txt",
-          .parameters = "-v",
-          .passedShow = 0,
-      },
+      {.name = "an .EXE within the name",
+       .file = "run.Exe.txt",
+       .parameters = "-v",
+       .passedShow = 0},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);
