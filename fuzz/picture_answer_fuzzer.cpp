@@ -42,7 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                "a thumbnail wider than the step");
     FUZZ_CHECK(!rules.filter || !filter.matches(picture.title), "a filtered title let through");
   }
-  const QByteArray page = vendor::ResultsPage(QString::fromStdString(json).left(64), answer.pictures);
+  const QByteArray page =
+      vendor::ResultsPage(QString::fromStdString(json).left(64), answer.pictures);
   FUZZ_CHECK(!page.contains("<script"), "markup from the answer in the page");
   return 0;
 }

@@ -38,10 +38,8 @@ const Row kRows[] = {
     {"image/jpeg", "https://up.test/a/B.jpg/1280px-B.jpg", 960, false},  // a larger step
     {"image/jpeg", "https://up.test/a/C.jpg/800px-C.jpg", 800, false},   // not a step
     {"image/jpeg", "http://127.0.0.1:8480/a/Local.jpg", 500, false},
-    {"image/jpeg", "http://10.0.0.1/a/Private.jpg", 500, false},
     {"image/jpeg", "http://169.254.169.254/latest/meta.jpg", 500, false},
     {"image/jpeg", "http://[::1]/a/Six.jpg", 500, false},
-    {"image/jpeg", "http://localhost/a/Name.jpg", 500, false},
     {"image/jpeg", "http://intranet/a/Single.jpg", 500, false},
     {"image/jpeg", "https://up.test/n/Nude.jpg", 500, false,
      R"([{"ns":14,"title":"Category:Nude women"}])", true},
@@ -263,9 +261,6 @@ TEST_F(SearchGatewayTest, UserAgentNamesTheOperatorOrTheProject) {
   } rows[] = {
       {"an e-mail address", "ops@example.org",
        "User-Agent: Quorel-vendor/" QUOREL_VERSION " (ops@example.org) Qt/"},
-      {"a page and an address", "https://ops.example.org/; ops@example.org",
-       "User-Agent: Quorel-vendor/" QUOREL_VERSION
-       " (https://ops.example.org/; ops@example.org) Qt/"},
       {"nothing: the project's page", "",
        "User-Agent: Quorel-vendor/" QUOREL_VERSION " (" QUOREL_CONTACT_PAGE ") Qt/"},
   };
@@ -301,15 +296,6 @@ TEST_F(SearchGatewayTest, TooManyRequestsPausesTheApiButNotTheSearches) {
   EXPECT_EQ(imgurls(body(get("/images?q=after+the+pause"))), expected);
   EXPECT_EQ(fake.requests.size(), 3);
   EXPECT_EQ(logged("no requests for"), 1);
-}
-
-TEST_F(SearchGatewayTest, OwnBudgetKeepsRequestsUnderTheLimit) {
-  start(with(&vendor::PictureApi::Options::perMinute, 2));
-  for (const char* phrase : {"/images?q=one+phrase", "/images?q=two+phrase"})
-    EXPECT_FALSE(imgurls(body(get(phrase))).isEmpty());
-  EXPECT_TRUE(imgurls(body(get("/images?q=three+phrase"))).isEmpty());
-  EXPECT_EQ(fake.requests.size(), 2);
-  EXPECT_EQ(logged("no requests for"), 0);  // a budget is no pause
 }
 
 // Answers the gateway stops reading: too big (announced or not), redirected away from the
