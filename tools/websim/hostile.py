@@ -7,7 +7,7 @@ import threading
 
 import content
 
-TYPES = {".html": content.HTML, ".png": "image/png", ".jpg": "image/jpeg"}
+TYPES = {".html": content.HTML, ".txt": "text/plain", ".png": "image/png", ".jpg": "image/jpeg"}
 
 
 class Corpus:

@@ -1,7 +1,7 @@
 // A parse helper gone bad, for the engine's tests: what code an attacker ran inside
 // quorel-parse could do, from inside the same sandbox. Each request's markup starts with what
 // to do; any other markup gets a small honest model whose text is "fine".
-//   flood-stderr        8 MiB on stderr, then the honest model
+//   flood-stderr        8 MiB on stderr, terminal escapes in each line, then the honest model
 //   oversized-reply     announces and sends a 200 MiB model
 //   empty-links         100 MiB of empty links (4 bytes each on the pipe)
 //   empty-links-bytes   as many empty links as the reply limit of the request leaves room for
@@ -62,7 +62,7 @@ int main() {
     const QByteArray markup = web::wire::decodeRequest(payload)->markup;
     bool sent = true;
     if (markup.startsWith("flood-stderr")) {
-      const QByteArray line = QByteArray(1023, 'x') + '\n';
+      const QByteArray line = "\x1b]0;taken\x07\x1b[2J" + QByteArray(1009, 'x') + '\n';
       for (int i = 0; i < 8 * 1024 && sent; ++i)
         sent = parse_helper::writeFully(2, line.constData(), 1024);
       sent = sent && sendHonest();
