@@ -131,7 +131,7 @@ e2e_until 10 e2e_ended "$quorel_pid" || failures+=("Escape did not end the colla
 # The options dialog alone, centred on the primary monitor (its frame's title bar aside).
 "$quorel_bin" /c >"$work/options.out" 2>&1 &
 options_pid=$!
-lib_pids+=($options_pid)
+lib_pids+=("$options_pid")
 find_options() {
   options=$(xwininfo -root -tree | sed -n 's/^ *\(0x[0-9a-f]*\) "Options".*/\1/p' | head -n 1)
   [[ -n "$options" ]]
