@@ -24,7 +24,7 @@ xcb_atom_t atom(xcb_connection_t* connection, const char* name) {
 bool requestFullScreenOverMonitors(QWidget& window) {
   auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
   xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
-  if (!connection || !window.isWindow() || !window.isVisible()) return false;
+  if (!connection || !window.isWindow()) return false;
 
   // The hint counts monitors as Xinerama numbers them.
   xcb_xinerama_query_screens_reply_t* screens =
@@ -42,20 +42,27 @@ bool requestFullScreenOverMonitors(QWidget& window) {
   std::free(screens);
   if (count < 1) return false;
 
-  const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
-  xcb_client_message_event_t message{};
-  message.response_type = XCB_CLIENT_MESSAGE;
-  message.format = 32;
-  message.window = static_cast<xcb_window_t>(window.winId());
-  message.type = atom(connection, "_NET_WM_FULLSCREEN_MONITORS");
-  message.data.data32[0] = static_cast<uint32_t>(top);
-  message.data.data32[1] = static_cast<uint32_t>(bottom);
-  message.data.data32[2] = static_cast<uint32_t>(left);
-  message.data.data32[3] = static_cast<uint32_t>(right);
-  message.data.data32[4] = 1;  // an ordinary application asks
-  xcb_send_event(connection, 0, root,
-                 XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                 reinterpret_cast<const char*>(&message));
+  const auto id = static_cast<xcb_window_t>(window.winId());
+  const xcb_atom_t hint = atom(connection, "_NET_WM_FULLSCREEN_MONITORS");
+  const uint32_t monitors[4] = {static_cast<uint32_t>(top), static_cast<uint32_t>(bottom),
+                                static_cast<uint32_t>(left), static_cast<uint32_t>(right)};
+  // Some window managers read the hint from the window when they take it on; the others
+  // answer the request, which counts only for a window they already manage.
+  xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, hint, XCB_ATOM_CARDINAL, 32, 4,
+                      monitors);
+  if (window.isVisible()) {
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = id;
+    message.type = hint;
+    for (int i = 0; i < 4; ++i) message.data.data32[i] = monitors[i];
+    message.data.data32[4] = 1;  // an ordinary application asks
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    xcb_send_event(connection, 0, root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&message));
+  }
   xcb_flush(connection);
   return true;
 }

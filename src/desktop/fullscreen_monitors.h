@@ -8,7 +8,8 @@ class QWidget;
 
 namespace desktop {
 
-// Sends the request for a shown top-level window; false off X11 or without Xinerama.
+// Sets the hint on a top-level window and, once it is shown, asks for it; false off X11 or
+// without Xinerama.
 bool requestFullScreenOverMonitors(QWidget& window);
 
 }  // namespace desktop

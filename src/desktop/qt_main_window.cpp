@@ -145,7 +145,13 @@ void QtMainWindow::show() {
   TwipsControl::setVisible(true);
   if (maximized_) coverScreen();
   form_->show();
-  if (maximized_ && !host_) coverScreen();
+  if (maximized_ && !host_) {
+    coverScreen();
+    // Asked again once the window manager has surely taken the window on.
+    QTimer::singleShot(500, form_.get(), [this] {
+      if (!unloaded_ && QtScreen::spansMonitors()) requestFullScreenOverMonitors(*form_);
+    });
+  }
   form_->raise();  // over whatever else the host window holds
   if (!host_) form_->activateWindow();
 }
