@@ -75,19 +75,4 @@ TEST(CollageRunner, StartsOnIdleAndEndsOnlyItsOwnCollage) {
   }
 }
 
-// The user comes back and goes idle again: a new collage each time.
-TEST(CollageRunner, EachIdlePeriodHasItsCollage) {
-  QTemporaryDir dir;
-  const QString standIn = writeStandIn(dir);
-  idle::CollageRunner runner(standIn, {QStringLiteral("/s")}, dir.filePath(QStringLiteral("lock")));
-  for (int period = 0; period < 2; ++period) {
-    runner.userIdle();
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return logOf(standIn).count(QStringLiteral("/s")) > period; }, 3000));
-    runner.userActive();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !runner.running(); }, 3000));
-  }
-  EXPECT_EQ(logOf(standIn), QStringLiteral("/s\nTERM\n/s\nTERM\n"));
-}
-
 }  // namespace
