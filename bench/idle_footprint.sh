@@ -18,7 +18,7 @@ lib_need Xvfb xdpyinfo python3
 work=$(mktemp -d)
 trap 'lib_cleanup; rm -rf "$work"' EXIT
 export XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent
-mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 
 # Watches for SECONDS with the default threshold (10 minutes: nothing starts), then reports.
 measure() {

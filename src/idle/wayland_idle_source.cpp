@@ -47,7 +47,11 @@ bool WaylandIdleSource::start(std::uint32_t thresholdMs) {
   if (!display_) return false;
   registry_ = wl_display_get_registry(display_);
   wl_registry_add_listener(registry_, &registryListener, this);
-  if (wl_display_roundtrip(display_) < 0 || !seat_ || (!notifier_ && !kdeIdle_)) {
+  if (wl_display_roundtrip(display_) >= 0 && !notifier_ && kdeIdleName_) {
+    kdeIdle_ = static_cast<org_kde_kwin_idle*>(
+        wl_registry_bind(registry_, kdeIdleName_, &org_kde_kwin_idle_interface, 1));
+  }
+  if (wl_display_get_error(display_) || !seat_ || (!notifier_ && !kdeIdle_)) {
     disconnect();
     return false;
   }
@@ -75,8 +79,7 @@ void WaylandIdleSource::announce(wl_registry* registry, std::uint32_t id, const 
     notifier_ = static_cast<ext_idle_notifier_v1*>(
         wl_registry_bind(registry, id, &ext_idle_notifier_v1_interface, 1));
   } else if (std::strcmp(interface, org_kde_kwin_idle_interface.name) == 0) {
-    kdeIdle_ = static_cast<org_kde_kwin_idle*>(
-        wl_registry_bind(registry, id, &org_kde_kwin_idle_interface, 1));
+    kdeIdleName_ = id;  // bound only when the newer protocol is missing
   }
 }
 

@@ -49,6 +49,7 @@ class WaylandIdleSource : public IdleSource {
   ext_idle_notification_v1* notification_ = nullptr;
   org_kde_kwin_idle* kdeIdle_ = nullptr;
   org_kde_kwin_idle_timeout* kdeTimeout_ = nullptr;
+  std::uint32_t kdeIdleName_ = 0;
   std::unique_ptr<QSocketNotifier> readable_;
   bool idle_ = false;
 };

@@ -42,7 +42,7 @@ lib_sandbox_home
 "$build/idle_notifier_stub" quorel-idle-test >"$work/stub.log" 2>&1 &
 stub=$!
 lib_pids+=("$stub")
-e2e_until 10 grep -q ready "$work/stub.log" || lib_fail "the stub compositor did not start: $(cat "$work/stub.log")"
+e2e_until 10 grep -qs ready "$work/stub.log" || lib_fail "the stub compositor did not start: $(cat "$work/stub.log")"
 export WAYLAND_DISPLAY=quorel-idle-test
 e2e_collage_stand_in
 e2e_start_idle --minutes 0.05 --command "$stand_in"

@@ -2,8 +2,9 @@
 # quorel-idle on X11 and GNOME, and with no idle service at all. Under Xvfb (MIT-SCREEN-SAVER)
 # the real collage comes after the idle threshold and goes at the first input, which does
 # nothing else; the X server's screen saver turned off, an application's inhibitor on the
-# session bus, and a collage started by hand each keep it away. Against a stand-in for GNOME's
-# idle monitor on a private session bus, a stand-in collage comes, goes and is inhibited.
+# session bus (held by quorel-idle, or reported by the desktop's own service), and a collage
+# started by hand each keep it away. Against a stand-in for GNOME's idle monitor on a private
+# session bus, a stand-in collage comes, goes and is inhibited.
 set -euo pipefail
 # shellcheck source=lib.sh
 source "$(dirname "$0")/lib.sh"
@@ -75,7 +76,7 @@ print("held", flush=True)
 time.sleep(60)' >"$work/player.out" 2>&1 &
 player=$!
 lib_pids+=("$player")
-e2e_until 10 grep -q held "$work/player.out" || failures+=("x11: no inhibitor taken: $(cat "$work/player.out")")
+e2e_until 10 grep -qs held "$work/player.out" || failures+=("x11: no inhibitor taken: $(cat "$work/player.out")")
 sleep 6
 [[ $(e2e_collage_count start) == 1 ]] || failures+=("x11: a collage started while a player held the screen saver back")
 kill "$player" 2>/dev/null || true
@@ -93,13 +94,44 @@ sleep 1.5
 [[ $(e2e_collage_count start) == 2 ]] || failures+=("x11: a second collage started beside one started by hand")
 kill -0 "$by_hand" || failures+=("x11: the collage started by hand was ended")
 
+# --- X11 on a desktop with its own screen saver service ---------------------------------------
+# Its power manager reports the inhibitors (HasInhibit) until told otherwise (SIGUSR2).
+fresh_run x11-desktop
+lib_start_xvfb
+"$py" -c 'import dbus, dbus.mainloop.glib, dbus.service, signal
+from gi.repository import GLib
+dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
+bus = dbus.SessionBus()
+held = [True]
+class Power(dbus.service.Object):
+    @dbus.service.method("org.freedesktop.PowerManagement.Inhibit", out_signature="b")
+    def HasInhibit(self):
+        return held[0]
+power = Power(bus, "/org/freedesktop/PowerManagement/Inhibit")
+names = [dbus.service.BusName(n, bus) for n in ("org.freedesktop.ScreenSaver", "org.freedesktop.PowerManagement")]
+def release():
+    held[0] = False
+    return True
+GLib.unix_signal_add(GLib.PRIORITY_DEFAULT, signal.SIGUSR2, release)
+print("ready", flush=True)
+GLib.MainLoop().run()' >"$work/desktop.log" 2>&1 &
+desktop=$!
+lib_pids+=("$desktop")
+e2e_until 10 grep -qs ready "$work/desktop.log" || lib_fail "the desktop stand-in did not start: $(cat "$work/desktop.log")"
+e2e_collage_stand_in
+e2e_start_idle --minutes 0.05 --command "$stand_in"
+sleep 6
+[[ $(e2e_collage_count start) == 0 ]] || failures+=("x11: a collage started while the desktop reported an inhibitor")
+kill -USR2 "$desktop"
+e2e_until 10 e2e_collage_count_is 1 start || failures+=("x11: no collage once the desktop's inhibitor went")
+
 # --- GNOME's idle monitor -----------------------------------------------------------------------
 fresh_run gnome
 unset DISPLAY
 "$py" "$source_dir/tests/idle/mutter_idle_monitor_stub.py" >"$work/monitor.log" 2>&1 &
 monitor=$!
 lib_pids+=("$monitor")
-e2e_until 10 grep -q ready "$work/monitor.log" || lib_fail "the idle monitor stand-in did not start: $(cat "$work/monitor.log")"
+e2e_until 10 grep -qs ready "$work/monitor.log" || lib_fail "the idle monitor stand-in did not start: $(cat "$work/monitor.log")"
 e2e_collage_stand_in
 e2e_start_idle --minutes 0.05 --command "$stand_in"
 grep -q "org.gnome.Mutter.IdleMonitor" "$work/idle.out" || failures+=("gnome: not watched through the idle monitor")

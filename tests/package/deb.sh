@@ -3,8 +3,8 @@
 # make deb builds quorel_<version>_<arch>.deb; unpacked into a scratch root it holds the
 # programs, the helpers under /usr/libexec/quorel, the desktop entry, metainfo, icons, manual
 # pages, the user units (the link server's enabled for every user on installation,
-# quorel-idle's not), the xscreensaver hack and the licence as its copyright; it depends on the Wayland platform plugin, and lintian finds
-# no error in it.
+# quorel-idle's not), the xscreensaver hack and the licence as its copyright; it depends on
+# the Wayland platform plugin, and lintian finds no error in it.
 # DEB_KEEP=DIR keeps the package.
 set -euo pipefail
 # shellcheck source=../e2e/lib.sh
