@@ -206,12 +206,21 @@ RamfsOutcome saveIntoRamfs(const fs::path& mountPoint) {
     const auto refuse = [&](const char* step) {
       std::snprintf(outcome.refused, sizeof outcome.refused, "%s: %s", step, std::strerror(errno));
     };
-    // Not root: a user namespace of its own may still mount one.
-    if (::unshare(CLONE_NEWNS) != 0 && ::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) {
+    // Not root: a user namespace of its own may still mount one, with this user as its root.
+    const uid_t uid = ::getuid();
+    const gid_t gid = ::getgid();
+    bool isolated = ::unshare(CLONE_NEWNS) == 0;
+    if (!isolated && ::unshare(CLONE_NEWUSER | CLONE_NEWNS) == 0) {
+      std::ofstream("/proc/self/setgroups") << "deny";
+      std::ofstream("/proc/self/uid_map") << "0 " << uid << " 1";
+      std::ofstream("/proc/self/gid_map") << "0 " << gid << " 1";
+      isolated = true;
+    }
+    if (!isolated) {
       refuse("unshare");
     } else if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
       refuse("making the mounts private");
-    } else if (::mount("none", mountPoint.c_str(), "ramfs", 0, nullptr) != 0) {
+    } else if (::mount("none", mountPoint.c_str(), "ramfs", 0, "mode=0777") != 0) {
       refuse("mounting a ramfs");
     } else {
       desktop::QtFileStore store;

@@ -2,9 +2,10 @@
 # Hostile pages: the program crawls a site whose scripts, frames and refreshes would call a
 # canary if anything ran them, whose links and pictures point at file:, data:, loopback and
 # private addresses (through redirects: tests/web/navigation_test.cpp), and whose picture
-# addresses are built to climb out of the auto-save folder, one of them cut short. Afterwards:
-# the canary heard nothing, no private host was asked through the proxy, every saved file lies
-# in the save folder and is the whole picture, and the program still runs.
+# addresses are built to climb out of the auto-save folder, one of them cut short, two of them
+# ending like a page or a launcher. Afterwards: the canary heard nothing, no private host was
+# asked through the proxy, every saved file lies in the save folder, is the whole picture and
+# ends in .png, and the program still runs.
 set -euo pipefail
 # shellcheck source=lib.sh
 source "$(dirname "$0")/lib.sh"
@@ -57,7 +58,8 @@ LINKS = ["file:///etc/passwd", "data:text/html,<script>alert(1)</script>", "ftp:
 PRIVATE_PICTURES = ["http://%s/picture.png" % CANARY, "http://10.1.2.3/picture.png"]
 # (Every way out of the folder a name can try: tests/interaction/save_image_test.cpp.)
 ESCAPES = ["/images/..%2F..%2F..%2Fescape-a.png", "/images/a%5C..%5C..%5Cescape-d.png",
-           "/images/escape-e.png?name=../../../escape-e.png", "/images/truncated.png"]
+           "/images/escape-e.png?name=../../../escape-e.png", "/images/truncated.png",
+           "/images/launcher.desktop", "/images/page.html"]
 
 def page(title, body):
     return ("<html><head><title>%s</title></head>%s\n%s</body></html>" % (title, SCRIPTS, body)).encode()
@@ -116,6 +118,7 @@ http://evil.test/pictures.html|1|http://evil.test/
 http://evil.test/pictures.html|1|http://evil.test/
 http://evil.test/images/..%2F..%2F..%2Fescape-i.png|0|http://evil.test/
 http://evil.test/images/truncated.png|0|http://evil.test/
+http://evil.test/images/launcher.desktop|0|http://evil.test/
 EOF
 
 E2E_PROXY=$evil e2e_start "$tmp/links.txt" "AutosaveMode=1" "AutosavePath=$tmp/save"
@@ -135,6 +138,9 @@ leaks=$({ cat "$tmp/canary.log" 2>/dev/null || true; grep -E '^(PRIVATE|asked (f
 while IFS= read -r -d '' file; do
   cmp -s "$file" "$tmp/picture.png" || failures+=("saved file is not the whole picture: $file ($(stat -c %s "$file") bytes)")
 done < <(find "$tmp/save" -type f -print0)
+# Whatever ending the address gave it, a picture is saved under its format's (PNG here).
+misnamed=$(find "$tmp/save" -type f -not -name '*.png' -printf '%f ' || true)
+[[ -z "$misnamed" ]] || failures+=("saved under an ending that is not the picture's: $misnamed")
 # Files named by the saver (a time stamp) or by the hostile names outside the save folder:
 # anywhere in this run's folder (home and working folder included), or one or two levels up.
 outside=$({
