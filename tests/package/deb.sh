@@ -40,7 +40,9 @@ dpkg-deb -f "$deb" Depends | grep -q 'qt6-wayland' || failures+=("the package do
 dpkg-deb -e "$deb" "$tmp/control"
 grep -q "deb-systemd-helper --user enable 'quorel-vendor.socket'" "$tmp/control/postinst" 2>/dev/null ||
   failures+=("installing does not enable the link server's units for every user")
-! grep -q "enable 'quorel-idle.service'" "$tmp/control/postinst" 2>/dev/null ||
+# quorel-idle's unit is enabled again on upgrades only where a user had it enabled.
+[[ $(grep -c "enable 'quorel-idle.service'" "$tmp/control/postinst") == 1 ]] &&
+  grep -q "debian-installed 'quorel-idle.service'" "$tmp/control/postinst" ||
   failures+=("installing enables quorel-idle for every user")
 
 lintian --no-tag-display-limit "$deb" >"$tmp/lintian.log" 2>&1 || true
