@@ -1,8 +1,9 @@
 // The markup a display panel lays out, from any page: it is well formed, tables hold rows and
 // rows hold cells, nothing that runs or styles gets through, and every cap holds (nesting of
-// tables, of lists and quotes, of all elements, the element count, the text and the bytes).
+// tables, of lists and quotes, of all elements, the element and cell counts, the text and the
+// bytes).
 //
-// Input: a caps byte (0: the program's caps, else small ones drawn from the next five bytes, so
+// Input: a caps byte (0: the program's caps, else small ones drawn from the next six bytes, so
 // that the cuts are reached), then the page's markup.
 #include <gumbo.h>
 
@@ -29,6 +30,7 @@ web::PanelCaps CapsFrom(fuzz::Input& in) {
   caps.indentDepth = in.byte() % 9;
   caps.depth = 1 + in.byte() % 40;
   caps.elements = 1 + in.byte() * 8;
+  caps.cells = in.byte() % 64;
   caps.textBytes = in.byte() * 16;
   caps.bytes = 64 + caps.textBytes * 4;
   return caps;
@@ -62,7 +64,7 @@ void CheckAttributes(const std::string& attributes) {
 void CheckMarkup(const std::string& markup, const web::PanelCaps& caps) {
   FUZZ_CHECK(markup.size() <= std::size_t(caps.bytes), "the markup is within its byte cap");
   std::vector<std::string> open;
-  int tables = 0, indents = 0, elements = 0;
+  int tables = 0, indents = 0, elements = 0, cells = 0;
   std::size_t text = 0;
   const int deepest = caps.depth + 2 * caps.tableDepth + caps.indentDepth;
   for (std::size_t at = 0; at < markup.size();) {
@@ -70,6 +72,10 @@ void CheckMarkup(const std::string& markup, const web::PanelCaps& caps) {
       const std::string& parent = open.empty() ? std::string() : open.back();
       FUZZ_CHECK(parent != "table" && parent != "tr", "no text between rows or cells");
       FUZZ_CHECK(markup[at] != '>', "text has no bare >");
+      if (markup.compare(at, 3, "\xE2\x80\x8B") == 0) {  // a break the builder adds
+        at += 3;
+        continue;
+      }
       if (markup[at] == '&') at = markup.find(';', at);
       FUZZ_CHECK(at != std::string::npos, "every entity ends");
       ++at;
@@ -95,6 +101,8 @@ void CheckMarkup(const std::string& markup, const web::PanelCaps& caps) {
     FUZZ_CHECK((parent == "table") == (name == "tr"), "tables hold rows, rows sit in tables");
     FUZZ_CHECK((parent == "tr") == (name == "td" || name == "th"), "rows hold cells only");
     FUZZ_CHECK(++elements <= caps.elements, "the element cap holds");
+    cells += name == "td" || name == "th";
+    FUZZ_CHECK(cells <= caps.cells, "the cell cap holds");
     if (IsVoid(name)) continue;
     open.push_back(name);
     tables += name == "table";

@@ -157,7 +157,6 @@ enum class Value : unsigned char {
   kAddress,  // as written, up to 8 KiB
   kLength,   // pixels up to 10000 or a percentage
   kSpacing,  // 0..64
-  kSpan,     // 1..16 rows or columns
   kAlign,
   kVAlign,
   kFontSize,  // 1..7, or +n / -n
@@ -172,14 +171,17 @@ constexpr AttributeRule kAttributeRules[] = {
     {"bgcolor", Value::kColour},      {"color", Value::kColour},        {"text", Value::kColour},
     {"title", Value::kTitle},         {"href", Value::kAddress},        {"src", Value::kAddress},
     {"width", Value::kLength},        {"height", Value::kLength},       {"border", Value::kSpacing},
-    {"cellspacing", Value::kSpacing}, {"cellpadding", Value::kSpacing}, {"colspan", Value::kSpan},
-    {"rowspan", Value::kSpan},        {"align", Value::kAlign},         {"valign", Value::kVAlign},
-    {"size", Value::kFontSize},
+    {"cellspacing", Value::kSpacing}, {"cellpadding", Value::kSpacing}, {"align", Value::kAlign},
+    {"valign", Value::kVAlign},       {"size", Value::kFontSize},
 };
 
 constexpr std::size_t kMaxTitle = 1024;
 constexpr std::size_t kMaxAddress = 8192;
 constexpr long kMaxPixels = 10000;
+// Qt's line breaking is quadratic in the length of a word (64 KiB of one word: seconds), so
+// long words get an invisible break opportunity, a zero-width space, every so many bytes.
+constexpr std::size_t kMaxWordBytes = 64;
+constexpr char kBreakOpportunity[] = "\xE2\x80\x8B";
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
 
@@ -234,10 +236,6 @@ std::optional<std::string> checkedValue(Value kind, const char* raw) {
     case Value::kSpacing: {
       const auto n = leadingNumber(value, 64, &end);
       return n ? std::optional<std::string>(std::to_string(*n)) : std::nullopt;
-    }
-    case Value::kSpan: {
-      const auto n = leadingNumber(value, 16, &end);
-      return n ? std::optional<std::string>(std::to_string(*n < 1 ? 1 : *n)) : std::nullopt;
     }
     case Value::kAlign:
       return oneOf(value, {"left", "right", "center", "justify"}) ? std::optional(value)
@@ -398,6 +396,8 @@ class Writer {
   // Writes the opening tag, or stops the page when it would pass a cap.
   bool write(const GumboNode* node, const TagRule& rule, bool isVoid) {
     if (elements_ >= caps_.elements) return stop();
+    const bool cell = rule.role == Role::kRow && node->v.element.tag != GUMBO_TAG_TR;
+    if (cell && cells_++ >= caps_.cells) return stop();
     const char* name = nameOf(node, rule);
     const std::string tag = openingTag(node, name);
     const std::size_t closing = isVoid ? 0 : std::strlen(name) + 3;
@@ -421,6 +421,12 @@ class Writer {
              (static_cast<unsigned char>(raw[taken + size]) & 0xC0) == 0x80)
         ++size;
       const std::size_t before = escaped.size();
+      if (isSpace(raw[taken])) {
+        word_ = 0;
+      } else if ((word_ += size) > kMaxWordBytes) {
+        escaped += kBreakOpportunity;
+        word_ = size;
+      }
       appendEscaped(escaped, std::string(raw + taken, size), false);
       if (textBytes_ + taken + size > std::size_t(caps_.textBytes) || escaped.size() > room) {
         escaped.resize(before);
@@ -455,7 +461,8 @@ class Writer {
   std::string out_;
   std::vector<Open> stack_;
   std::size_t closingBytes_ = 0, textBytes_ = 0;
-  int depth_ = 0, tables_ = 0, indents_ = 0, elements_ = 0;
+  int depth_ = 0, tables_ = 0, indents_ = 0, elements_ = 0, cells_ = 0;
+  std::size_t word_ = 0;  // bytes since the last space or break
   bool stopped_ = false;
 };
 

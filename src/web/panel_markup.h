@@ -7,12 +7,14 @@
 // - Only what the panel draws is kept: text, images, links, the formatting and block tags Qt
 //   understands, tables and lists. Scripts, styles, forms, frames, foreign (SVG, MathML) and
 //   hidden subtrees go; other tags are unwrapped, their content kept.
-// - Attributes come from a fixed list, each value checked and numbers clamped; style sheets
-//   and font faces never reach the panel.
+// - Attributes come from a fixed list, each value checked and numbers clamped; style sheets,
+//   font faces and cell spans (Qt's table layout grows with the span grid) never reach the
+//   panel.
 // - Tables nested deeper than tableDepth, and lists or quotes deeper than indentDepth, are
 //   flattened into their content; any element deeper than depth is unwrapped.
-// - After `elements` elements, textBytes of text or `bytes` of markup, the rest of the page is
-//   cut. Every element opened is closed, so the result is always well formed.
+// - After `elements` elements, `cells` table cells, textBytes of text or `bytes` of markup, the
+//   rest of the page is cut. Every element opened is closed, so the result is always well
+//   formed. Long words get invisible break opportunities.
 #pragma once
 
 #include <gumbo.h>
@@ -25,8 +27,9 @@ struct PanelCaps {
   int tableDepth = 3;
   int indentDepth = 8;
   int depth = 32;
-  int elements = 2000;
-  int textBytes = 64 * 1024;
+  int elements = 1500;
+  int cells = 400;
+  int textBytes = 32 * 1024;
   int bytes = 256 * 1024;
 };
 
