@@ -3,7 +3,8 @@
 // Every path the saver hands to the file store is checked before anything is written.
 //
 // Input: mode byte (0x01 auto-save on, 0x02 folder with a trailing "/", 0x04 fetches fail,
-// 0x08 every save fails), then the image addresses, one per line.
+// 0x08 every save fails, 0x30 the format the bytes are in: unknown, JPEG, PNG or GIF), then
+// the image addresses, one per line.
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -36,14 +37,15 @@ class GuardedStore : public platform::FileStore {
     return inner_.exists(folder, name);
   }
   platform::SaveError saveNew(const std::string& folder, const std::string& name,
-                              const std::string& bytes) override {
+                              const std::string& bytes,
+                              const platform::FileOrigin& origin) override {
     const std::string path = folder + "/" + name;
     if (name.find('/') != std::string::npos || !Inside(path, folder_)) {
       std::fprintf(stderr, "save outside the auto-save folder: %s\n", path.c_str());
       std::abort();
     }
     ++saves;
-    return inner_.saveNew(folder, name, bytes);
+    return inner_.saveNew(folder, name, bytes, origin);
   }
   std::optional<platform::DiskSpace> space(const std::string& folder) override {
     return inner_.space(folder);
@@ -90,22 +92,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   program.settings.AutosavePath = platform.saved.string() + ((mode & 0x02) ? "/" : "");
   if (mode & 0x08) platform.files.failWith = {75, "Path/file access error"};
   const std::size_t before = CountEntries(platform.folder);
+  const char* const formats[] = {"", "jpeg", "png", "gif"};
+  const std::string format = formats[(mode >> 4) & 0x03];
 
   fake::FakeDocument page;
   page.withUrl("http://display.test/");
   for (const std::string& address : fuzz::Lines(text, 8)) {
     // The name alone: the moment, then a tail that cannot name another folder.
-    const std::string name = SavedImageName(platform.clock_.now(), address);
+    const std::string name = SavedImageName(platform.clock_.now(), address, format);
     FUZZ_CHECK(name.compare(0, 15, "20040103-142501") == 0,
                "the name starts with the moment of saving");
     for (const char c : name)
       FUZZ_CHECK(c != '/' && c != '\\' && static_cast<unsigned char>(c) >= 0x20,
                  "no separator or control byte in the name");
     page.withImage(address, 120, 90);
-    if (!(mode & 0x04)) platform.transfer_.replies[address] = {true, "GIF89a" + address, {}};
+    if (!(mode & 0x04))
+      platform.transfer_.replies[address] = {true, "GIF89a" + address, {}, format};
   }
 
-  SaveImage(program, page);
+  SaveImage(program, page, (mode & 0x01) ? SaveBy::Autosave : SaveBy::User, page.url());
 
   // Files appear only in the auto-save folder (the logs are off).
   const std::size_t inFolder = CountEntries(platform.saved);
