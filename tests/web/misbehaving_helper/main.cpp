@@ -36,10 +36,12 @@ bool writeZeros(std::size_t size) {
   return true;
 }
 
-// A model that is nothing but empty links: 21 bytes around them.
+// A model that is nothing but empty links: the root flag, three empty texts (markup, text,
+// panel), no images, the links, no frames.
+constexpr std::uint32_t kAroundLinks = 1 + 3 * 4 + 4 + 4 + 4;
 bool sendEmptyLinks(std::uint32_t links) {
-  return writeU32(21 + 4 * links) && parse_helper::writeFully(1, "\1", 1) && writeZeros(12) &&
-         writeU32(links) && writeZeros(4 * std::size_t(links)) && writeU32(0);
+  return writeU32(kAroundLinks + 4 * links) && parse_helper::writeFully(1, "\1", 1) &&
+         writeZeros(16) && writeU32(links) && writeZeros(4 * std::size_t(links)) && writeU32(0);
 }
 
 bool sendHonest() {
@@ -69,7 +71,7 @@ int main() {
     } else if (markup.startsWith("oversized-reply")) {
       sent = writeU32(200 * kMiB) && writeZeros(200 * kMiB);
     } else if (markup.startsWith("empty-links-bytes")) {
-      sent = sendEmptyLinks((web::wire::replyLimit(markup.size()) - 21) / 4);
+      sent = sendEmptyLinks((web::wire::replyLimit(markup.size()) - kAroundLinks) / 4);
     } else if (markup.startsWith("empty-links-items")) {
       sent = sendEmptyLinks(web::wire::itemLimit(markup.size()));
     } else if (markup.startsWith("empty-links")) {
