@@ -9,6 +9,11 @@
 
 namespace web {
 
+// The longest address the engine opens or keeps in a cache (characters, fully encoded), and the
+// longest name DNS can hold: anything longer is refused before it costs a request or memory.
+constexpr qsizetype kMaxAddressLength = 8192;
+constexpr qsizetype kMaxHostLength = 253;
+
 // Loopback, private, shared, link-local, unique-local, unspecified, multicast or reserved,
 // also when carried inside an IPv6 form (mapped, compatible, NAT64, 6to4, Teredo).
 bool isPrivateAddress(const QHostAddress& address);
