@@ -39,6 +39,7 @@ TEST(BrowseTo, StartsOneNavigationAtATime) {
 
     EXPECT_EQ(h.status(), status.empty() ? Lines{} : Lines{status});
     EXPECT_EQ(h.work().navigations, navigates ? Lines{url} : Lines{});
+    EXPECT_TRUE(h.work().ownNavigations.empty());  // an address from a page
     EXPECT_EQ(h.work().silent(), navigates);
     EXPECT_EQ(h.program.navPending, pendingAfter);
     // The address line shows every address that got as far as being logged.
@@ -170,8 +171,9 @@ TEST(NextUrl, ChoosesTheTargetByPhraseDrawAndMode) {
       EXPECT_EQ(h.status(), Lines{"[NextUrl] phrase too short"});
       continue;
     }
-    // Our own search addresses must never trip the bad-link list.
+    // Our own search addresses must never trip the bad-link list, and may reach the link server.
     EXPECT_EQ(h.work().navigations, Lines{url});
+    EXPECT_EQ(h.work().ownNavigations, Lines{url});
     EXPECT_EQ(h.program.startUrl, url);
     Lines expected;
     EXPECT_EQ(phrase, vb::Replace(given, " ", "+"));  // the caller's, "+"-joined
