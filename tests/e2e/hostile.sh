@@ -142,15 +142,19 @@ http://evil.test/images/..%2F..%2F..%2Fescape-i.png|0|http://evil.test/
 http://evil.test/images/truncated.png|0|http://evil.test/
 http://evil.test/cookies.html|2|http://evil.test/
 http://evil.test/long-pictures.html|1|http://evil.test/
+http://evil.test/long-pictures.html|1|http://evil.test/
+http://evil.test/to-link-server.html|2|http://evil.test/
 http://evil.test/to-link-server.html|2|http://evil.test/
 http://evil.test/to-link-server.html|2|http://evil.test/
 EOF
 
 E2E_PROXY=$evil e2e_start "$tmp/links.txt" "AutosaveMode=1" "AutosavePath=$tmp/save"
 
-# Until a few pictures have been saved (or two minutes have passed, or the program ended).
+# Until a few pictures have been saved and the cookie, long-address and link-server pages were
+# crawled (or two minutes have passed, or the program ended).
 saved() { find "$tmp/save" -type f | wc -l; }
-enough_saved() { (($(saved) >= 4)) || e2e_ended "$quorel_pid"; }
+unvisited() { for page in cookies long-pictures to-link-server; do grep -q "^asked http://evil.test/$page.html" "$tmp/evil.log" || echo "$page"; done; }
+enough_saved() { { (($(saved) >= 4)) && [[ -z "$(unvisited)" ]]; } || e2e_ended "$quorel_pid"; }
 e2e_until 120 enough_saved || true
 sleep 3  # let a save under way finish (or not) before looking
 
@@ -178,6 +182,7 @@ outside=$({
 } 2>/dev/null | grep -E '/(20[0-9]{6}-[^/]*|[^/]*escape[^/]*)$' | sort -u | tr '\n' ' ' || true)
 [[ -z "$outside" ]] || failures+=("files outside the save folder: $outside")
 echo "hostile: $(saved) pictures saved; $(grep -c '^asked' "$tmp/evil.log" || true) requests to the" \
-  "hostile site (cookies at most $cookies bytes, addresses at most $longest characters);" \
+  "hostile site (cookies at most $cookies bytes, addresses at most $longest characters;" \
+  "not crawled: $(unvisited | tr '\n' ' '));" \
   "$(lib_count '[NavError') navigation errors logged"
 e2e_finish
