@@ -81,7 +81,7 @@ void Form_Load(Program& p) {
   work.setSilent(true);
 
   p.depth = -3;
-  BrowseTo(p, VendorUrl("/quorel/bin/version.asp"));
+  BrowseTo(p, VendorUrl("/quorel/bin/version.asp"), ChosenBy::Program);
 
   form.picLogo().setPicture(platform::Picture::LogoOut);
 

@@ -13,7 +13,7 @@
 
 namespace {
 
-void Navigate(Program& program, const std::string& url) {
+void Navigate(Program& program, const std::string& url, ChosenBy chosenBy) {
   if (program.unloading || program.menuOpen || url.empty()) return;
   if (program.navPending) {
     // One navigation at a time: the one under way wins.
@@ -29,7 +29,10 @@ void Navigate(Program& program, const std::string& url) {
   }
   auto& work = program.workBrowser();
   work.setSilent(true);
-  work.navigate2(url);
+  if (chosenBy == ChosenBy::Program)
+    work.navigateOwn(url);
+  else
+    work.navigate2(url);
 }
 
 void QuitIgnoringFailures(platform::Browser& browser) {
@@ -55,9 +58,9 @@ void Recover(Program& program) {
 
 }  // namespace
 
-void BrowseTo(Program& program, const std::string& url) {
+void BrowseTo(Program& program, const std::string& url, ChosenBy chosenBy) {
   AddTrace(program, "BrowseTo IN");
-  Navigate(program, url);
+  Navigate(program, url, chosenBy);
   AddTrace(program, "BrowseTo OUT");
 }
 

@@ -35,7 +35,7 @@ void NextUrl(Program& program, std::string& phrase) {
         VendorUrl("/quorel/bin/getlinks.asp") + (program.settings.AdultMode ? "?mode=adult" : "");
     program.phrase.clear();
     const std::string url = program.startUrl;
-    BrowseTo(program, url);
+    BrowseTo(program, url, ChosenBy::Program);
   } else if (length >= 7) {
     phrase = vb::Replace(phrase, " ", "+");
     // Rounding 2r half to even: Google and Yahoo get a quarter each, AllTheWeb half.
@@ -45,7 +45,7 @@ void NextUrl(Program& program, std::string& phrase) {
     program.depth = 3;
     program.phrase.clear();
     const std::string url = program.startUrl;
-    BrowseTo(program, url);
+    BrowseTo(program, url, ChosenBy::Program);
   } else {
     AddStatus(program, "[NextUrl] phrase too short");
     program.phrase.clear();

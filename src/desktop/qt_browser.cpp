@@ -49,6 +49,10 @@ void QtBrowser::navigate2(const std::string& url) {
   browser_->navigate(QString::fromStdString(url));
 }
 
+void QtBrowser::navigateOwn(const std::string& url) {
+  browser_->navigate(QString::fromStdString(url), web::WebBrowser::Origin::Program);
+}
+
 void QtBrowser::quit() { browser_->quit(); }
 
 platform::Document& QtBrowser::document() { return browser_->document(); }

@@ -2,10 +2,10 @@
 // web::DisplayView that shows its document, placed in twips; engine signals become the
 // browser events the logic handles.
 //
-// [X] navigate2, quit, document, silent, geometry/visibility/z-order/container
-// [X] DocumentComplete, NavigateError (with its cancel flag), NewWindow2 (refusable)
-// [X] an unseen browser (the work browser) renders nothing
-// [ ] dialogs of the page's own (our engine shows none, so silent changes nothing)
+// [X] navigate2 (and navigateOwn, which may reach the link server), quit, document, silent,
+// geometry/visibility/z-order/container [X] DocumentComplete, NavigateError (with its cancel flag),
+// NewWindow2 (refusable) [X] an unseen browser (the work browser) renders nothing [ ] dialogs of
+// the page's own (our engine shows none, so silent changes nothing)
 #pragma once
 
 #include <QPointer>
@@ -29,6 +29,7 @@ class QtBrowser : public TwipsControl, public platform::Browser {
   ~QtBrowser() override;
 
   void navigate2(const std::string& url) override;
+  void navigateOwn(const std::string& url) override;
   bool silent() const override { return silent_; }
   void setSilent(bool silent) override { silent_ = silent; }
   void quit() override;

@@ -18,6 +18,9 @@ constexpr std::int32_t kObjectNotFound = static_cast<std::int32_t>(0x800C0006u);
 class Browser : public virtual Control {
  public:
   virtual void navigate2(const std::string& url) = 0;
+  // The same, for an address the program built itself (its link list, its version, a search):
+  // only these may reach the link server, whose address is private. What a page names never is.
+  virtual void navigateOwn(const std::string& url) = 0;
   virtual bool silent() const = 0;
   virtual void setSilent(bool silent) = 0;
   // Stops everything the browser has in flight; no event follows for it.

@@ -25,10 +25,11 @@ bool isAllowedHost(const QUrl& url, const QStringList& allowed) {
 }
 
 qint32 addressRefusal(const QUrl& url, const QStringList& allowedPrivateHosts, bool allowAll) {
-  if (!url.isValid()) return status::kInvalidAddress;
+  if (!url.isValid() || url.toEncoded().size() > kMaxAddressLength) return status::kInvalidAddress;
   const QString scheme = url.scheme().toLower();
   if (scheme != "http" && scheme != "https") return status::kRefusedScheme;
-  if (url.host().isEmpty()) return status::kInvalidAddress;
+  const QString host = url.host(QUrl::FullyEncoded);
+  if (host.isEmpty() || bareHost(host).size() > kMaxHostLength) return status::kInvalidAddress;
   if (!allowAll && isPrivateHost(url.host()) && !isAllowedHost(url, allowedPrivateHosts)) {
     return status::kRefusedAddress;
   }

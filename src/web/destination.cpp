@@ -3,6 +3,7 @@
 #include <QHostInfo>
 #include <QNetworkProxyFactory>
 #include <QTimer>
+#include <algorithm>
 
 #include "platform/browser.h"
 #include "web/address_policy.h"
@@ -17,23 +18,34 @@ bool throughProxy(const QUrl& url) {
          proxies.first().type() != QNetworkProxy::DefaultProxy;
 }
 
+bool anyPrivate(const QList<QHostAddress>& answers) {
+  return std::any_of(answers.begin(), answers.end(), isPrivateAddress);
+}
+
 Destination pinned(const QUrl& url, const QList<QHostAddress>& answers) {
   Destination destination;
   if (answers.isEmpty()) {
     destination.refusal = platform::kServerNotFound;
     return destination;
   }
-  for (const QHostAddress& answer : answers) {
-    if (isPrivateAddress(answer)) {
-      destination.refusal = status::kRefusedAddress;
-      return destination;
-    }
+  if (anyPrivate(answers)) {
+    destination.refusal = status::kRefusedAddress;
+    return destination;
   }
   destination.connectUrl = url;
   destination.connectUrl.setHost(answers.first().toString());
   destination.hostHeader = url.host(QUrl::FullyEncoded).toLatin1();
   if (url.port() >= 0) destination.hostHeader += ':' + QByteArray::number(url.port());
   destination.verifyName = url.host();
+  return destination;
+}
+
+// The proxy connects, by name: refused when our own answers name a private address; a name we
+// cannot resolve is the proxy's to resolve (it may see names we do not).
+Destination proxied(const QUrl& url, const QList<QHostAddress>& answers) {
+  Destination destination;
+  destination.connectUrl = url;
+  if (anyPrivate(answers)) destination.refusal = status::kRefusedAddress;
   return destination;
 }
 
@@ -48,19 +60,21 @@ void findDestination(Engine& engine, const QUrl& url, bool ownRequest, QObject* 
   const bool allowed = options.allowAllPrivateHosts ||
                        (ownRequest && isAllowedHost(url, options.allowedPrivateHosts));
   const bool literal = !QHostAddress(url.host()).isNull();
-  if (destination.refusal || allowed || literal || throughProxy(url)) {
+  if (destination.refusal || allowed || literal) {
     QTimer::singleShot(0, context, [destination, done = std::move(done)] { done(destination); });
     return;
   }
+  const auto judge = throughProxy(url) ? proxied : pinned;
   if (options.resolver) {
     const QList<QHostAddress> answers = options.resolver(url.host());
-    QTimer::singleShot(0, context,
-                       [url, answers, done = std::move(done)] { done(pinned(url, answers)); });
+    QTimer::singleShot(
+        0, context, [url, answers, judge, done = std::move(done)] { done(judge(url, answers)); });
     return;
   }
-  QHostInfo::lookupHost(url.host(), context, [url, done = std::move(done)](const QHostInfo& info) {
-    done(pinned(url, info.addresses()));
-  });
+  QHostInfo::lookupHost(url.host(), context,
+                        [url, judge, done = std::move(done)](const QHostInfo& info) {
+                          done(judge(url, info.addresses()));
+                        });
 }
 
 }  // namespace web

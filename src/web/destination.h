@@ -1,8 +1,9 @@
 // Where one request may connect: a name is resolved first and refused when any answer is a
 // private, local or reserved address; otherwise the request goes to the checked address itself
 // (the name kept in the Host header and, for https, for SNI and the certificate), so a second
-// DNS answer cannot slip in between check and connect. Behind an http proxy the proxy resolves
-// names, so only the host as written is checked there.
+// DNS answer cannot slip in between check and connect. Behind an http proxy the proxy connects
+// by name: the name is still resolved here and refused when an answer is private, but a name
+// only the proxy knows goes through, and what the proxy's own lookup answers is its affair.
 #pragma once
 
 #include <QByteArray>

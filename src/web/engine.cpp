@@ -10,6 +10,7 @@
 
 #include "quorel_version.h"
 #include "web/address_policy.h"
+#include "web/cookie_jar.h"
 #include "web/host_pacing.h"
 #include "web/http_fetch.h"
 #include "web/image_probe.h"
@@ -34,9 +35,9 @@ QString hostKey(const QUrl& url) {
 
 struct Engine::Private {
   explicit Private(const EngineOptions& options)
-      : sizes(options.sizeCacheEntries),
-        decoded(options.decodedCacheBytes),
-        failedDecodes(512),
+      : sizes(options.sizeCacheEntries, options.sizeCacheBytes),
+        decoded(options.decodedCacheEntries, options.decodedCacheBytes),
+        failedDecodes(options.failedDecodeEntries, options.failedDecodeBytes),
         pacing(options.maxProbesPerHost) {}
 
   QNetworkAccessManager network;
@@ -67,6 +68,7 @@ Engine::Engine(EngineOptions options, QObject* parent)
   // Honours http_proxy, https_proxy and no_proxy.
   QNetworkProxyFactory::setUseSystemConfiguration(true);
   d->network.setAutoDeleteReplies(false);
+  d->network.setCookieJar(new CookieJar);  // the network stack owns it
 }
 
 Engine::~Engine() = default;
@@ -111,7 +113,9 @@ QSize Engine::cachedSize(const QString& address) const {
   return size ? *size : QSize();
 }
 
-void Engine::storeSize(const QString& address, QSize size) { d->sizes.insert(address, size); }
+void Engine::storeSize(const QString& address, QSize size) {
+  if (address.size() <= kMaxAddressLength) d->sizes.insert(address, size);
+}
 
 QImage Engine::decodedImage(const QString& address) const {
   const QImage* image = d->decoded.find(address);
@@ -119,7 +123,7 @@ QImage Engine::decodedImage(const QString& address) const {
 }
 
 void Engine::storeDecoded(const QString& address, const QImage& image) {
-  if (image.isNull()) return;
+  if (image.isNull() || address.size() > kMaxAddressLength) return;
   d->decoded.insert(address, image, image.sizeInBytes());
   storeSize(address, image.size());
 }
@@ -129,6 +133,7 @@ void Engine::releaseDecoded(const QString& address) { d->decoded.remove(address)
 PictureDecoder& Engine::decoder() { return d->decoder; }
 
 void Engine::fetchDecoded(const QString& address, QObject* context, std::function<void()> done) {
+  if (address.size() > kMaxAddressLength) return;  // never fetched, so never to be shown
   if (!decodedImage(address).isNull()) {
     QTimer::singleShot(0, context, std::move(done));
     return;

@@ -1,9 +1,11 @@
-// The engine the eleven browsers share: the network stack (system proxy, cookies), the address
-// policy, the image size and decoded-picture caches, and the pacing of repeated failures.
+// The engine the eleven browsers share: the network stack (system proxy, cookies kept as
+// web/cookie_jar.h says), the address policy, the image size and decoded-picture caches, and
+// the pacing of repeated failures.
 //
 // Private addresses: a host that is, or resolves to, a loopback, private, link-local, reserved
 // ... address (or "localhost") is refused (web/destination.h); the allow-list applies only to
-// the program's own navigations, never to frames, pictures or redirect hops.
+// the program's own navigations (WebBrowser::Origin::Program), never to what a page links to,
+// frames or shows, nor to redirect hops.
 #pragma once
 
 #include <QHostAddress>
@@ -51,9 +53,14 @@ struct EngineOptions {
   int maxProbesPerHost = 6;     // probes running at once per host, all pages together
   qint64 probeLimitBytes = 1024 * 1024;  // bytes read per image before giving up on its header
   qint64 probeFirstBytes = 16 * 1024;    // asked for first (Range); 0 reads from the start
+  // Every cache is bounded in bytes as well as entries: its keys are addresses a site chooses.
   int sizeCacheEntries = 8192;
+  qint64 sizeCacheBytes = 4 * 1024 * 1024;
+  int failedDecodeEntries = 512;  // pictures that would not decode: not fetched again
+  qint64 failedDecodeBytes = 512 * 1024;
   // The panels keep their own copy of what can be seen; the cache only bridges the load to the
   // panel's first paint, where the panel cuts its part and the cache lets the picture go.
+  int decodedCacheEntries = 64;
   qint64 decodedCacheBytes = 4 * 1024 * 1024;
   // Tests: answers a name instead of DNS, so private answers can be tried without a network.
   std::function<QList<QHostAddress>(const QString& host)> resolver;

@@ -1,7 +1,8 @@
-// A small least-recently-used map, bounded by a total cost (entries count 1 each unless a
-// cost is given). Used for the image size cache and the decoded image cache. The newest entry
-// is always kept, even when it alone costs more than the bound: a picture too big for the
-// cache must still reach the panel that is about to show it.
+// A small least-recently-used map, bounded both by a number of entries and by bytes: what a
+// site chooses (long addresses, big pictures) can fill it only up to the byte bound. An entry's
+// bytes are its key's, a fixed bookkeeping share, and what the caller says its value holds. The
+// newest entry is always kept, even when it alone is over the byte bound: a picture too big for
+// the cache must still reach the panel that is about to show it.
 #pragma once
 
 #include <QHash>
@@ -14,7 +15,11 @@ namespace web {
 template <typename Value>
 class LruCache {
  public:
-  explicit LruCache(qint64 capacity) : capacity_(capacity) {}
+  // The list node, the hash node and the key's header, roughly: what an entry costs beyond its
+  // key's characters and its value's own bytes.
+  static constexpr qint64 kEntryOverheadBytes = 128;
+
+  LruCache(int maxEntries, qint64 maxBytes) : maxEntries_(maxEntries), maxBytes_(maxBytes) {}
 
   const Value* find(const QString& key) {
     auto it = index_.find(key);
@@ -23,13 +28,15 @@ class LruCache {
     return &it.value()->value;
   }
 
-  void insert(const QString& key, Value value, qint64 cost = 1) {
+  void insert(const QString& key, Value value, qint64 valueBytes = 0) {
     remove(key);
-    order_.push_front(Entry{key, std::move(value), cost});
+    const qint64 bytes = kEntryOverheadBytes + qint64(sizeof(Value)) +
+                         key.size() * qint64(sizeof(QChar)) + valueBytes;
+    order_.push_front(Entry{key, std::move(value), bytes});
     index_.insert(key, order_.begin());
-    total_ += cost;
-    while (total_ > capacity_ && order_.size() > 1) {
-      total_ -= order_.back().cost;
+    bytes_ += bytes;
+    while ((bytes_ > maxBytes_ || int(order_.size()) > maxEntries_) && order_.size() > 1) {
+      bytes_ -= order_.back().bytes;
       index_.remove(order_.back().key);
       order_.pop_back();
     }
@@ -38,22 +45,23 @@ class LruCache {
   void remove(const QString& key) {
     auto it = index_.find(key);
     if (it == index_.end()) return;
-    total_ -= it.value()->cost;
+    bytes_ -= it.value()->bytes;
     order_.erase(it.value());
     index_.erase(it);
   }
 
-  qint64 totalCost() const { return total_; }
+  qint64 bytes() const { return bytes_; }
   int size() const { return int(index_.size()); }
 
  private:
   struct Entry {
     QString key;
     Value value;
-    qint64 cost;
+    qint64 bytes;
   };
-  qint64 capacity_;
-  qint64 total_ = 0;
+  int maxEntries_;
+  qint64 maxBytes_;
+  qint64 bytes_ = 0;
   std::list<Entry> order_;
   QHash<QString, typename std::list<Entry>::iterator> index_;
 };

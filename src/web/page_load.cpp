@@ -67,7 +67,7 @@ void PageLoad::start() {
     return;
   }
   page_ = new Fetch(engine_, QUrl(address_.trimmed(), QUrl::TolerantMode), Fetch::Kind::Page, this);
-  page_->setOwnRequest(true);
+  page_->setOwnRequest(ownRequest_);
   connect(page_, &Fetch::finished, this, &PageLoad::onPageFetched);
   page_->start();
 }

@@ -40,6 +40,8 @@ class PageLoad : public QObject {
   PageLoad(Engine& engine, const QString& address, bool keepDecoded, Reports reports,
            QObject* parent);
   ~PageLoad() override;
+  // The program's own navigation: its first hop may use the engine's allow-list.
+  void setOwnRequest(bool own) { ownRequest_ = own; }
   void start();
   void cancel();
   bool finished() const { return finished_ || cancelled_; }
@@ -65,6 +67,7 @@ class PageLoad : public QObject {
   Engine& engine_;
   QString address_;
   bool keepDecoded_;
+  bool ownRequest_ = false;
   Reports reports_;
   Fetch* page_ = nullptr;
   std::shared_ptr<DocumentModel> model_;

@@ -70,7 +70,7 @@ WebBrowser::WebBrowser(Engine& engine, QObject* parent)
 
 WebBrowser::~WebBrowser() { d->stopAll(); }
 
-void WebBrowser::navigate(const QString& url) {
+void WebBrowser::navigate(const QString& url, Origin origin) {
   d->stopAll();
   const quint64 generation = d->generation;
   PageLoad::Reports reports;
@@ -99,6 +99,7 @@ void WebBrowser::navigate(const QString& url) {
     if (d->generation == generation) emit loadFinished(false);
   };
   d->load = new PageLoad(d->engine, url, d->keepsDecoded, std::move(reports), this);
+  d->load->setOwnRequest(origin == Origin::Program);
   d->load->start();
 }
 

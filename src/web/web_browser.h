@@ -28,8 +28,11 @@ class WebBrowser : public QObject {
   explicit WebBrowser(Engine& engine, QObject* parent = nullptr);
   ~WebBrowser() override;
 
+  // Who chose an address: a page, or the program itself, whose navigations alone may use the
+  // engine's allow-list of private hosts (the link server).
+  enum class Origin { Page, Program };
   // Starts loading; returns at once. Events follow from the event loop.
-  void navigate(const QString& url);
+  void navigate(const QString& url, Origin origin = Origin::Page);
   // Stops everything in flight; no event follows for it.
   void quit();
   platform::Document& document();

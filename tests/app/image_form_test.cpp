@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "app/startup.h"
+#include "app/vendor.h"
 #include "dialogs/message_window.h"
 #include "dialogs/options_dialog.h"
 #include "support/harness.h"
@@ -37,6 +38,10 @@ TEST(ImageForm, LoadSetsUpTheWindow) {
     EXPECT_EQ(fake::Box(h.work()), "6360,12120 9000x1500");  // parked below the screen
     EXPECT_TRUE(h.work().silent());
     EXPECT_TRUE(h.work().visible());
+    // The version request is the program's own, so it may reach the link server.
+    EXPECT_EQ(h.work().ownNavigations, menuOpen
+                                           ? std::vector<std::string>{}
+                                           : std::vector{VendorUrl("/quorel/bin/version.asp")});
     EXPECT_EQ(w.logo.picture(), platform::Picture::LogoOut);
     EXPECT_EQ(w.clockLabel.width(), 2000);
     EXPECT_FALSE(w.clockLabel.autoSize());

@@ -53,6 +53,7 @@ TEST(BrowseTo, StartsOneNavigationAtATime) {
 
     EXPECT_EQ(h.status(), r.status ? Lines{*r.status} : Lines{});
     EXPECT_EQ(h.work().navigations, r.navigates ? Lines{r.url} : Lines{});
+    EXPECT_TRUE(h.work().ownNavigations.empty());  // an address from a page
     EXPECT_EQ(h.work().silent(), r.navigates);
     EXPECT_EQ(h.program.navPending, r.pendingAfter);
     // The address line shows every address that got as far as being logged; otherwise it keeps
@@ -210,6 +211,7 @@ TEST(NextUrl, WithoutAPhraseAsksForTheLinkList) {
     EXPECT_EQ(h.program.depth, -1);
     EXPECT_TRUE(h.program.phrase.empty());
     EXPECT_EQ(h.work().navigations, Lines{r.url});
+    EXPECT_EQ(h.work().ownNavigations, Lines{r.url});  // ours: it may reach the link server
     EXPECT_EQ(h.program.startUrl, r.url);
     EXPECT_EQ(h.status(), Lines{"[BrowseTo (depth=-1)] " + r.url});
     EXPECT_EQ(h.platform.random_.draws, 0);
@@ -244,6 +246,7 @@ TEST(NextUrl, APhraseGoesToTheSearchTheDrawChooses) {
     EXPECT_EQ(h.program.depth, 3);
     EXPECT_TRUE(h.program.phrase.empty());
     EXPECT_EQ(h.work().navigations, Lines{r.url});
+    EXPECT_EQ(h.work().ownNavigations, Lines{r.url});  // ours: it may reach the link server
     EXPECT_EQ(h.program.startUrl, r.url);
     EXPECT_EQ(phrase, vb::Replace(r.phrase, " ", "+"));
     EXPECT_EQ(h.status(), (Lines{"[NextURL] phrase=" + phrase + ", url=" + r.url,

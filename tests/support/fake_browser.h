@@ -18,6 +18,10 @@ class FakeBrowser : public FakeControl, public platform::Browser {
   using FakeControl::FakeControl;
 
   void navigate2(const std::string& url) override { navigations.push_back(url); }
+  void navigateOwn(const std::string& url) override {
+    navigations.push_back(url);
+    ownNavigations.push_back(url);
+  }
   bool silent() const override { return silent_; }
   void setSilent(bool silent) override { silent_ = silent; }
   void quit() override {
@@ -52,7 +56,8 @@ class FakeBrowser : public FakeControl, public platform::Browser {
   FakeDocument& fakeDocument() { return *document_; }
   void setDocument(std::shared_ptr<FakeDocument> document) { document_ = std::move(document); }
 
-  std::vector<std::string> navigations;
+  std::vector<std::string> navigations;  // all of them, the program's own included
+  std::vector<std::string> ownNavigations;
   int quitCalls = 0;
   bool failQuit = false;  // quit() fails, as a control in a bad state can
 

@@ -40,6 +40,28 @@ TEST(AddressPolicy, RefusesOtherSchemesAndPrivateHostsWrittenAnyWay) {
   }
 }
 
+// Addresses and names longer than the engine keeps are refused before any look-up.
+TEST(AddressPolicy, RefusesAddressesAndNamesTooLongToKeep) {
+  const QString start = "http://example.com/?";
+  const QString label = QString(60, 'a') + '.';  // four make 244 characters of a name
+  const struct Row {
+    const char* name;
+    QString url;
+    qint32 status;
+  } rows[] = {
+      {"an address at the bound", start + QString(web::kMaxAddressLength - start.size(), 'q'), 0},
+      {"an address past the bound", start + QString(web::kMaxAddressLength - start.size() + 1, 'q'),
+       web::status::kInvalidAddress},
+      {"a name at the bound", "http://" + label.repeated(4) + "abcd.test/", 0},
+      {"a name past the bound", "http://" + label.repeated(4) + "abcde.test/",
+       web::status::kInvalidAddress},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(web::addressRefusal(QUrl(row.url), {}, false), row.status);
+  }
+}
+
 TEST(AddressPolicy, AllowListMatchesHostOrHostAndPort) {
   const QStringList allowed = {"127.0.0.1:8480", "LocalHost", "[::1]:9000"};
   const std::pair<const char*, qint32> cases[] = {

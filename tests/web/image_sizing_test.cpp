@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "http_fixture.h"
+#include "web/address_policy.h"
 #include "web/image_probe.h"
 #include "web/web_browser.h"
 
@@ -71,6 +72,38 @@ TEST_F(ImageSizing, EveryImageIsSizedBeforeDocumentComplete) {
   document.write("<img src=late.png>");
   EXPECT_EQ(document.image(0).width, 0);
   EXPECT_TRUE(QTest::qWaitFor([&] { return document.image(0).width == 77; }, 10000));
+}
+
+// Pictures whose addresses are longer than any the engine keeps are never asked for nor cached:
+// they stay 0x0, and the page completes with the others sized.
+TEST_F(ImageSizing, AddressesTooLongToKeepAreNeitherFetchedNorCached) {
+  server.route("/small.png", image("image/png", webtest::imageBytes("png", 20, 10)));
+  const struct Row {
+    const char* name;
+    QString path;
+    QSize size;
+  } rows[] = {
+      {"a short address", "/small.png?", {20, 10}},
+      {"just at the bound", "/small.png?" + QString(web::kMaxAddressLength - 40, 'a'), {20, 10}},
+      {"26 KB", "/small.png?" + QString(26 * 1024, 'b'), {0, 0}},
+  };
+  QByteArray page;
+  for (const Row& row : rows) {
+    for (int copy = 0; copy < 10; ++copy)
+      page += "<img src='" + row.path.toLatin1() + QByteArray::number(copy) + "'>";
+  }
+  server.route("/page", image("text/html", page));
+  web::Engine engine(webtest::optionsFor(server));
+  web::WebBrowser browser(engine);
+  ASSERT_EQ(webtest::visit(browser, server.url("/page")).size(), 1u);
+  for (size_t i = 0; i < std::size(rows); ++i) {
+    SCOPED_TRACE(rows[i].name);
+    const platform::ImageElement element = browser.document().image(int(i) * 10);
+    EXPECT_EQ(QSize(element.width, element.height), rows[i].size);
+    EXPECT_EQ(engine.cachedSize(QString::fromStdString(element.src)).isValid(),
+              !rows[i].size.isEmpty());
+  }
+  EXPECT_EQ(server.hits("/small.png"), 20);
 }
 
 // A static file server that honours "Range: bytes=0-N", as most do for pictures.

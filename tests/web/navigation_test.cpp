@@ -6,6 +6,7 @@
 #include "http_fixture.h"
 #include "platform/browser.h"
 #include "quorel_version.h"
+#include "web/address_policy.h"
 #include "web/web_browser.h"
 
 namespace {
@@ -38,9 +39,14 @@ struct Outcome {
   std::string documentUrl, text;
 };
 
-Outcome load(web::Engine& engine, const QString& url) {
+using Origin = web::WebBrowser::Origin;
+
+Outcome load(web::Engine& engine, const QString& url, Origin origin = Origin::Page) {
   web::WebBrowser browser(engine);
-  const std::vector<Event> events = webtest::visit(browser, url);
+  webtest::Recorder recorder(browser);
+  browser.navigate(url, origin);
+  EXPECT_TRUE(recorder.wait()) << url.toStdString();
+  const std::vector<Event>& events = recorder.events;
   Outcome out;
   if (events.size() != 1) {
     ADD_FAILURE() << url.toStdString() << ": not exactly one event";
@@ -108,6 +114,7 @@ TEST_F(Navigation, EachOutcomeHasItsStatus) {
       {server.url("/big-unannounced"), web::status::kTooLarge},
       {server.url("/big-image"), web::status::kTooLarge},
       {server.url("/tangled"), web::status::kParseFailed},
+      {server.url("/hop12?" + QString(web::kMaxAddressLength, 'q')), web::status::kInvalidAddress},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.url.toStdString());
@@ -142,8 +149,9 @@ const QHash<QString, QList<QHostAddress>> kPrivateNames = {
 };
 
 // Private addresses are refused before anything connects, however a name resolves. The
-// allow-list (the link server) covers the program's own navigations only: what a page on it
-// redirects to, frames or shows is checked like anything else. (Schemes: address_policy_test.)
+// allow-list (the link server) covers the program's own navigations only: a page's link to it,
+// and what a page on it redirects to, frames or shows, is checked like anything else.
+// (Schemes: address_policy_test.)
 TEST_F(Navigation, RefusedAddressesAreNavigationErrorsAndNeverOpened) {
   web::EngineOptions options;
   options.allowedPrivateHosts = {QString("127.0.0.1:%1").arg(server.port())};
@@ -159,29 +167,70 @@ TEST_F(Navigation, RefusedAddressesAreNavigationErrorsAndNeverOpened) {
   server.route("/frames",
                html("<frameset><frame src='/secret'><frame src='" + lan + "/secret'></frameset>"));
   const QString at = ":" + port + "/secret";
-  const struct {
+  const struct Row {
+    const char* name;
     QString url;
     qint32 status;
-  } cases[] = {
-      {"http://loop.test" + at, web::status::kRefusedAddress},
-      {"http://lan.test/secret", web::status::kRefusedAddress},
-      {"http://mixed.test" + at, web::status::kRefusedAddress},
-      {"http://nowhere.test/", platform::kServerNotFound},
-      {server.url("/to-self"), web::status::kRefusedAddress},
-      {server.url("/to-name"), web::status::kRefusedAddress},
-      {server.url("/to-private"), web::status::kRefusedAddress},
-      {server.url("/pictures"), 0},
+    Origin origin = Origin::Program;
+  } rows[] = {
+      {"a name with a loopback answer", "http://loop.test" + at, web::status::kRefusedAddress},
+      {"a name with a private answer", "http://lan.test/secret", web::status::kRefusedAddress},
+      {"a name with one private answer", "http://mixed.test" + at, web::status::kRefusedAddress},
+      {"a name without answers", "http://nowhere.test/", platform::kServerNotFound},
+      {"a redirect to the allowed host", server.url("/to-self"), web::status::kRefusedAddress},
+      {"a redirect to a loopback name", server.url("/to-name"), web::status::kRefusedAddress},
+      {"a redirect to a private address", server.url("/to-private"), web::status::kRefusedAddress},
+      {"the program's own request", server.url("/pictures"), 0},
+      {"a page's link to the allowed host", server.url("/pictures"), web::status::kRefusedAddress,
+       Origin::Page},
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(load(engine, c.url).status, c.status) << c.url.toStdString();
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(load(engine, row.url, row.origin).status, row.status);
+  }
 
   web::WebBrowser browser(engine);
-  const auto events = webtest::visit(browser, server.url("/frames"));
+  webtest::Recorder recorder(browser);
+  browser.navigate(server.url("/frames"), Origin::Program);
+  ASSERT_TRUE(recorder.wait());
+  const auto& events = recorder.events;
   ASSERT_EQ(events.size(), 3u);  // the frames' two errors, then the page
   EXPECT_EQ(events[0].type + events[1].type + events[2].type,
             "NavigateErrorNavigateErrorDocumentComplete");
   for (const QByteArray path : {"/secret", "/a.png", "/b.png", "/c.png"})
     EXPECT_EQ(server.hits(path), 0) << path.constData();
+  EXPECT_EQ(server.hits("/pictures"), 1);  // the program's own request only
+}
+
+// Behind an http proxy the proxy connects, by name; a name is still resolved here first and
+// refused when an answer is private. A name only the proxy knows is left to it. (The fixture
+// plays the proxy: its requests name whole addresses.)
+TEST_F(Navigation, BehindAProxyNamesAreCheckedWhereTheyResolve) {
+  web::EngineOptions options;
+  options.resolver = [](const QString& host) {
+    return host == "public.test" ? QList<QHostAddress>{QHostAddress("203.0.113.5")}
+                                 : kPrivateNames.value(host);
+  };
+  const struct Row {
+    const char* name;
+    QString url;
+    qint32 status;
+  } rows[] = {
+      {"a name with a public answer", "http://public.test/page", 0},
+      {"a name only the proxy knows", "http://proxied.test/page", 0},
+      {"a name with a loopback answer", "http://loop.test/page", web::status::kRefusedAddress},
+      {"a name with one private answer", "http://mixed.test/page", web::status::kRefusedAddress},
+      {"a private address", "http://10.1.2.3/page", web::status::kRefusedAddress},
+  };
+  for (const Row& row : rows) server.route(row.url.toLatin1(), html("<p>through</p>"));
+  qputenv("http_proxy", server.url("/").toLatin1());
+  web::Engine& engine = makeEngine(options);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(load(engine, row.url).status, row.status);
+    EXPECT_EQ(server.hits(row.url.toLatin1()), row.status == 0 ? 1 : 0);
+  }
+  qunsetenv("http_proxy");
 }
 
 // Resident memory in MiB: "VmRSS" now, or "VmHWM", the peak since a reset (clear_refs).
@@ -253,6 +302,11 @@ TEST_F(Navigation, HugeBodiesAreNeverHeldInMemory) {
 
 TEST_F(Navigation, CookiesAndUserAgent) {
   server.route("/set-cookie", html("", 200, {{"Set-Cookie", "session=abc123; Path=/"}}));
+  // Sixty cookies of 4,000 bytes in one answer: the site keeps its newest fifty.
+  QList<QPair<QByteArray, QByteArray>> many;
+  for (int i = 0; i < 60; ++i)
+    many.append({"Set-Cookie", "c" + QByteArray::number(i) + "=" + QByteArray(4000, 'v')});
+  server.route("/set-many", html("", 200, many));
   server.route("/echo", [](const webtest::Request& request) {
     return html("<p>" + request.headers.value("cookie") + "</p>");
   });
@@ -262,6 +316,13 @@ TEST_F(Navigation, CookiesAndUserAgent) {
   const auto& headers = server.requests().constLast().headers;
   EXPECT_TRUE(headers.value("user-agent").contains("Quorel/" QUOREL_VERSION));
   EXPECT_TRUE(headers.value("accept-encoding").contains("gzip"));
+
+  EXPECT_EQ(load(engine, server.url("/set-many")).status, 0);
+  EXPECT_EQ(load(engine, server.url("/echo")).status, 0);
+  const QByteArray sent = server.requests().constLast().headers.value("cookie");
+  EXPECT_EQ(sent.count("=" + QByteArray(4000, 'v')), 50);
+  EXPECT_FALSE(sent.contains("c9="));
+  EXPECT_TRUE(sent.contains("c59="));
 }
 
 TEST_F(Navigation, CharsetsFromHeaderBomOrMeta) {
