@@ -1,9 +1,9 @@
 // The markup a display panel lays out, from any page: it is well formed, tables hold rows and
 // rows hold cells, nothing that runs or styles gets through, and every cap holds (nesting of
-// tables, of lists and quotes, of all elements, the element and cell counts, the text and the
-// bytes).
+// tables, of lists and quotes, of all elements, the element, cell and picture counts, the text and
+// the bytes).
 //
-// Input: a caps byte (0: the program's caps, else small ones drawn from the next six bytes, so
+// Input: a caps byte (0: the program's caps, else small ones drawn from the next seven bytes, so
 // that the cuts are reached), then the page's markup.
 #include <gumbo.h>
 
@@ -31,6 +31,7 @@ web::PanelCaps CapsFrom(fuzz::Input& in) {
   caps.depth = 1 + in.byte() % 40;
   caps.elements = 1 + in.byte() * 8;
   caps.cells = in.byte() % 64;
+  caps.images = in.byte() % 16;
   caps.textBytes = in.byte() * 16;
   caps.bytes = 64 + caps.textBytes * 4;
   return caps;
@@ -64,7 +65,7 @@ void CheckAttributes(const std::string& attributes) {
 void CheckMarkup(const std::string& markup, const web::PanelCaps& caps) {
   FUZZ_CHECK(markup.size() <= std::size_t(caps.bytes), "the markup is within its byte cap");
   std::vector<std::string> open;
-  int tables = 0, indents = 0, elements = 0, cells = 0;
+  int tables = 0, indents = 0, elements = 0, cells = 0, images = 0;
   std::size_t text = 0;
   const int deepest = caps.depth + 2 * caps.tableDepth + caps.indentDepth;
   for (std::size_t at = 0; at < markup.size();) {
@@ -103,6 +104,8 @@ void CheckMarkup(const std::string& markup, const web::PanelCaps& caps) {
     FUZZ_CHECK(++elements <= caps.elements, "the element cap holds");
     cells += name == "td" || name == "th";
     FUZZ_CHECK(cells <= caps.cells, "the cell cap holds");
+    images += name == "img";
+    FUZZ_CHECK(images <= caps.images, "the picture cap holds");
     if (IsVoid(name)) continue;
     open.push_back(name);
     tables += name == "table";

@@ -12,9 +12,9 @@
 //   panel.
 // - Tables nested deeper than tableDepth, and lists or quotes deeper than indentDepth, are
 //   flattened into their content; any element deeper than depth is unwrapped.
-// - After `elements` elements, `cells` table cells, textBytes of text or `bytes` of markup, the
-//   rest of the page is cut. Every element opened is closed, so the result is always well
-//   formed. Long words get invisible break opportunities.
+// - After `elements` elements, `cells` table cells, `images` pictures, textBytes of text or
+//   `bytes` of markup, the rest of the page is cut. Every element opened is closed, so the result
+//   is always well formed. Long words get invisible break opportunities.
 #pragma once
 
 #include <gumbo.h>
@@ -28,7 +28,8 @@ struct PanelCaps {
   int indentDepth = 8;
   int depth = 32;
   int elements = 1500;
-  int cells = 400;
+  int cells = 300;
+  int images = 100;  // a row of pictures lays out in more than linear time
   int textBytes = 32 * 1024;
   int bytes = 256 * 1024;
 };
