@@ -39,10 +39,11 @@ imgurl_shown() {
   return 1
 }
 
-# The first picture of the picture API the display loaded and did not refuse.
+# The first picture of the picture API (a thumbnail, or the file itself when it is no wider
+# than the step asked for) the display loaded and did not refuse.
 search_picture() {
   e2e_status_lines | awk '
-    /^\[I-BrowseComplete\] http:\/\/commons\.test\/thumb\// { pending = $2; next }
+    /^\[I-BrowseComplete\] http:\/\/commons\.test\/(thumb|files)\// { pending = $2; next }
     pending != "" && /^\[IBadImage\]/ { pending = ""; next }
     pending != "" { print pending; exit }'
 }
