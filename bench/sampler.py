@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Samples processes while they run, every INTERVAL seconds into a CSV: CPU seconds
-(user+system, waited-for children included), RSS and PSS (smaps_rollup), peak RSS (VmHWM) and
-the number of pictures shown so far (lines of its log holding a marker). Polling ten times a
+(user+system, waited-for children included), RSS and PSS (smaps_rollup), peak RSS (VmHWM),
+open file descriptors and threads, parse helpers started so far, and the number of pictures
+shown so far (lines of its log holding a marker). Polling ten times a
 second, it also notes when each shows its first picture, counted from its start.
 
     sampler.py --out runs.csv --interval 10 --duration 600 \
@@ -38,6 +39,13 @@ def memory_kib(pid):
     return rss, pss, hwm, private
 
 
+def fds_and_threads(pid):
+    fds = len(os.listdir("/proc/%d/fd" % pid))
+    with open("/proc/%d/status" % pid) as f:
+        threads = next(int(line.split()[1]) for line in f if line.startswith("Threads:"))
+    return fds, threads
+
+
 def helpers(pid):
     """The program's parse helpers (children named quorel-parse): their figures count as its."""
     found = []
@@ -62,6 +70,7 @@ class Watched:
         self.first = None
         self.alive = True
         self.peak_rss = 0
+        self.helpers_seen = set()
 
     def scan(self, now):
         try:
@@ -95,7 +104,7 @@ def main():
         # libraries the program has resident already: rss_kib adds only their private pages
         # (peak_rss_kib adds their peaks whole); helper_rss_kib is the helpers' own RSS.
         out.write("seconds,name,cpu_s,rss_kib,pss_kib,peak_rss_kib,images,helper_rss_kib,"
-                  "helper_private_kib\n")
+                  "helper_private_kib,fds,threads,helpers_started\n")
         while time.time() - began <= args.duration and any(w.alive for w in watched):
             now = time.time()
             for w in watched:
@@ -108,12 +117,14 @@ def main():
                     try:
                         cpu = cpu_seconds(w.pid)
                         rss, pss, hwm, _ = memory_kib(w.pid)
+                        fds, threads = fds_and_threads(w.pid)
                     except OSError:
                         w.alive = False
                         print("sampler: %s (%d) has ended" % (w.name, w.pid), file=sys.stderr)
                         continue
                     helper_rss = helper_private = 0
                     for helper in helpers(w.pid):
+                        w.helpers_seen.add(helper)
                         try:
                             helper_cpu = cpu_seconds(helper)
                             h_rss, h_pss, h_hwm, h_private = memory_kib(helper)
@@ -124,8 +135,9 @@ def main():
                         helper_rss += h_rss
                         helper_private += h_private
                     w.peak_rss = max(w.peak_rss, rss)
-                    out.write("%.1f,%s,%.3f,%d,%d,%d,%d,%d,%d\n" % (
-                        now - began, w.name, cpu, rss, pss, hwm, w.count, helper_rss, helper_private))
+                    out.write("%.1f,%s,%.3f,%d,%d,%d,%d,%d,%d,%d,%d,%d\n" % (
+                        now - began, w.name, cpu, rss, pss, hwm, w.count, helper_rss, helper_private,
+                        fds, threads, len(w.helpers_seen)))
                 next_sample += args.interval
             time.sleep(0.1)
     if args.first_out:
