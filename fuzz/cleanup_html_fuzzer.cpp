@@ -10,8 +10,8 @@
 #include <memory>
 #include <string>
 
-#include "app/program.h"
-#include "app/vb_text.h"
+#include "core/program.h"
+#include "core/vb_text.h"
 #include "display/cleanup_html.h"
 #include "fuzz_check.h"
 #include "fuzz_input.h"

@@ -11,8 +11,8 @@
 #include <memory>
 #include <string>
 
-#include "app/program.h"
 #include "app/startup.h"
+#include "core/program.h"
 #include "fuzz_check.h"
 #include "fuzz_input.h"
 #include "interaction/save_image.h"

@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <string>
 
-#include "app/program.h"
-#include "app/settings.h"
-#include "app/vb_text.h"
+#include "core/program.h"
+#include "core/settings.h"
+#include "core/vb_text.h"
 #include "crawler/link_filters.h"
 #include "fuzz_check.h"
 #include "fuzz_input.h"

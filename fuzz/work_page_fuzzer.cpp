@@ -21,8 +21,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/program.h"
 #include "app/startup.h"
+#include "core/program.h"
 #include "fuzz_input.h"
 #include "support/harness.h"
 

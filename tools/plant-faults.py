@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Plants one-line faults in the logic, one at a time, and counts how many the logic tests catch.
 
-Each fault is a small change to one line of src/{app,crawler,display,interaction,dialogs}:
+Each fault is a small change to one line of src/{core,crawler,display,interaction,dialogs,app}:
 a flipped comparison, a whole-number constant off by one, a dropped statement or a changed
 text. For each: write it, rebuild the logic test programs, run them, record caught (some test
 program fails or times out) or missed, and put the line back. A fault that does not compile is
@@ -25,7 +25,7 @@ import re
 import subprocess
 import sys
 
-LOGIC = ["app", "crawler", "display", "interaction", "dialogs"]
+LOGIC = ["core", "crawler", "display", "interaction", "dialogs", "app"]
 TESTS = ["test_" + name for name in LOGIC]
 
 COMPARISONS = [("<=", "<"), (">=", ">"), ("==", "!="), ("!=", "=="), ("<", "<="), (">", ">=")]

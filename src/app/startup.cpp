@@ -1,8 +1,8 @@
 #include "app/startup.h"
 
 #include "app/image_form.h"
-#include "app/program.h"
-#include "app/vb_text.h"
+#include "core/program.h"
+#include "core/vb_text.h"
 #include "dialogs/message_window.h"
 #include "dialogs/options_dialog.h"
 

@@ -3,8 +3,8 @@
 #include <chrono>
 #include <exception>
 
-#include "app/logs.h"
-#include "app/program.h"
+#include "core/logs.h"
+#include "core/program.h"
 #include "crawler/link_filters.h"
 #include "crawler/next_url.h"
 #include "display/slideshow.h"

@@ -5,9 +5,9 @@
 #include <exception>
 #include <optional>
 
-#include "app/logs.h"
-#include "app/program.h"
-#include "app/vb_text.h"
+#include "core/logs.h"
+#include "core/program.h"
+#include "core/vb_text.h"
 #include "crawler/browse_to.h"
 #include "crawler/link_filters.h"
 #include "display/display_slots.h"

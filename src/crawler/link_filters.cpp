@@ -1,8 +1,8 @@
 #include "crawler/link_filters.h"
 
-#include "app/logs.h"
-#include "app/program.h"
-#include "app/vb_text.h"
+#include "core/logs.h"
+#include "core/program.h"
+#include "core/vb_text.h"
 
 void AddBadLinks(std::vector<std::string>& badLinks) {
   // Navigation, help, advertising, mail and script links, and sites whose pages never lead to

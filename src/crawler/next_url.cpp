@@ -1,9 +1,9 @@
 #include "crawler/next_url.h"
 
-#include "app/logs.h"
-#include "app/program.h"
-#include "app/vb_text.h"
-#include "app/vendor.h"
+#include "core/logs.h"
+#include "core/program.h"
+#include "core/vb_text.h"
+#include "core/vendor.h"
 #include "crawler/browse_to.h"
 
 namespace {

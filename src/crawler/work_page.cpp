@@ -4,11 +4,12 @@
 #include <exception>
 #include <limits>
 
-#include "app/logs.h"
-#include "app/program.h"
-#include "app/vb_text.h"
-#include "app/vendor.h"
-#include "app/version.h"
+#include "core/logs.h"
+#include "core/program.h"
+#include "core/trapped_error.h"
+#include "core/vb_text.h"
+#include "core/vendor.h"
+#include "core/version.h"
 #include "crawler/browse_to.h"
 #include "crawler/get_link.h"
 #include "crawler/link_filters.h"
@@ -16,7 +17,6 @@
 #include "display/cleanup_html.h"
 #include "display/display_slots.h"
 #include "display/get_image.h"
-#include "display/trapped_error.h"
 #include "interaction/layout.h"
 #include "interaction/shell_open.h"
 #include "platform/run_time_error.h"

@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <QWindow>
 
-#include "app/vendor.h"
+#include "core/vendor.h"
 #include "desktop/program_folders.h"
 #include "desktop/qt_main_window.h"
 #include "desktop/qt_message_view.h"

@@ -3,9 +3,9 @@
 #include <QWindow>
 #include <memory>
 
-#include "app/program.h"
 #include "app/startup.h"
-#include "app/vendor.h"
+#include "core/program.h"
+#include "core/vendor.h"
 #include "desktop/desktop_platform.h"
 #include "desktop/inert_input.h"
 #include "desktop/link_server_watch.h"

@@ -1,8 +1,8 @@
 #include "dialogs/message_window.h"
 
-#include "app/monitors.h"
-#include "app/program.h"
-#include "app/vb_text.h"
+#include "core/monitors.h"
+#include "core/program.h"
+#include "core/vb_text.h"
 
 MessageWindow::MessageWindow(Program& program) : program_(program) {}
 

@@ -1,9 +1,9 @@
 #include "dialogs/options_dialog.h"
 
-#include "app/monitors.h"
-#include "app/program.h"
-#include "app/settings.h"
-#include "app/vb_text.h"
+#include "core/monitors.h"
+#include "core/program.h"
+#include "core/settings.h"
+#include "core/vb_text.h"
 
 namespace {
 

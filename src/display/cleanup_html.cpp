@@ -3,10 +3,10 @@
 #include <string>
 #include <string_view>
 
-#include "app/logs.h"
-#include "app/program.h"
-#include "app/vb_text.h"
-#include "display/trapped_error.h"
+#include "core/logs.h"
+#include "core/program.h"
+#include "core/trapped_error.h"
+#include "core/vb_text.h"
 
 namespace {
 

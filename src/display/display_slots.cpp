@@ -5,17 +5,17 @@
 #include <limits>
 #include <string>
 
-#include "app/logs.h"
-#include "app/monitors.h"
-#include "app/program.h"
-#include "app/vb_text.h"
-#include "app/vendor.h"
+#include "core/logs.h"
+#include "core/monitors.h"
+#include "core/program.h"
+#include "core/trapped_error.h"
+#include "core/vb_text.h"
+#include "core/vendor.h"
 #include "crawler/link_filters.h"
 #include "crawler/next_url.h"
 #include "display/cleanup_html.h"
 #include "display/get_image.h"
 #include "display/slideshow.h"
-#include "display/trapped_error.h"
 #include "interaction/image_menu.h"
 #include "interaction/save_image.h"
 #include "interaction/url_encode.h"

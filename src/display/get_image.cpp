@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "app/logs.h"
-#include "app/program.h"
-#include "app/vb_text.h"
+#include "core/logs.h"
+#include "core/program.h"
+#include "core/vb_text.h"
 #include "crawler/get_link.h"
 #include "crawler/link_filters.h"
 #include "display/display_slots.h"

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "app/logs.h"
-#include "app/program.h"
+#include "core/logs.h"
+#include "core/program.h"
 #include "crawler/next_url.h"
 #include "interaction/layout.h"
 #include "platform/browser.h"

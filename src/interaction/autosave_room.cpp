@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string>
 
-#include "app/logs.h"
-#include "app/program.h"
+#include "core/logs.h"
+#include "core/program.h"
 
 namespace {
 

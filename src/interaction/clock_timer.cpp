@@ -5,12 +5,12 @@
 #include <cstdio>
 #include <string>
 
-#include "app/local_time.h"
-#include "app/logs.h"
-#include "app/monitors.h"
-#include "app/program.h"
-#include "app/vb_text.h"
-#include "app/version.h"
+#include "core/local_time.h"
+#include "core/logs.h"
+#include "core/monitors.h"
+#include "core/program.h"
+#include "core/vb_text.h"
+#include "core/version.h"
 #include "interaction/layout.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "app/logs.h"
-#include "app/program.h"
+#include "core/logs.h"
+#include "core/program.h"
 #include "display/slideshow.h"
 #include "interaction/popup_menu.h"
 #include "interaction/save_image.h"

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "app/logs.h"
-#include "app/monitors.h"
-#include "app/program.h"
+#include "core/logs.h"
+#include "core/monitors.h"
+#include "core/program.h"
 
 namespace {
 

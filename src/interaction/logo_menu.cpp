@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "app/logs.h"
-#include "app/program.h"
-#include "app/vendor.h"
+#include "core/logs.h"
+#include "core/program.h"
+#include "core/vendor.h"
 #include "dialogs/options_dialog.h"
 #include "interaction/popup_menu.h"
 #include "interaction/shell_open.h"

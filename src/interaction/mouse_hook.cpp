@@ -1,6 +1,6 @@
 #include "interaction/mouse_hook.h"
 
-#include "app/program.h"
+#include "core/program.h"
 
 void InstallMouseHook(Program& program) {
   program.hookHandle = program.platform.mouseHooks().installMouseHook(

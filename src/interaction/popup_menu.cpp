@@ -1,7 +1,7 @@
 #include "interaction/popup_menu.h"
 
-#include "app/program.h"
-#include "app/vb_text.h"
+#include "core/program.h"
+#include "core/vb_text.h"
 #include "platform/user_dialogs.h"
 
 namespace {

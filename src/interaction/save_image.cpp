@@ -4,10 +4,10 @@
 #include <exception>
 #include <vector>
 
-#include "app/local_time.h"
-#include "app/logs.h"
-#include "app/program.h"
-#include "app/vb_text.h"
+#include "core/local_time.h"
+#include "core/logs.h"
+#include "core/program.h"
+#include "core/vb_text.h"
 #include "dialogs/message_window.h"
 #include "interaction/autosave_room.h"
 #include "platform/run_time_error.h"

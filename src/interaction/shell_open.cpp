@@ -2,8 +2,8 @@
 
 #include <exception>
 
-#include "app/program.h"
-#include "app/vb_text.h"
+#include "core/program.h"
+#include "core/vb_text.h"
 #include "platform/run_time_error.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "app/startup.h"
-#include "app/vendor.h"
+#include "core/vendor.h"
 #include "dialogs/message_window.h"
 #include "dialogs/options_dialog.h"
 #include "support/harness.h"

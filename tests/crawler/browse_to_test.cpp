@@ -4,8 +4,8 @@
 
 #include <optional>
 
-#include "app/vb_text.h"
-#include "app/vendor.h"
+#include "core/vb_text.h"
+#include "core/vendor.h"
 #include "crawler/next_url.h"
 #include "platform/browser.h"
 #include "support/harness.h"

@@ -7,7 +7,7 @@
 #include <optional>
 #include <stdexcept>
 
-#include "app/vendor.h"
+#include "core/vendor.h"
 #include "support/harness.h"
 
 namespace {

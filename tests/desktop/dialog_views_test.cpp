@@ -11,7 +11,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/program.h"
+#include "core/program.h"
 #include "desktop/qt_message_view.h"
 #include "desktop/qt_options_view.h"
 #include "dialogs/message_window.h"

@@ -3,7 +3,7 @@
 #include <array>
 #include <tuple>
 
-#include "app/vb_text.h"
+#include "core/vb_text.h"
 #include "dialogs/message_window.h"
 #include "dialogs/options_dialog.h"
 #include "support/harness.h"

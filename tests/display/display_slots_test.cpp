@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/image_form.h"
-#include "app/vendor.h"
+#include "core/vendor.h"
 #include "crawler/get_link.h"
 #include "display/cleanup_html.h"
 #include "display/get_image.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/vendor.h"
+#include "core/vendor.h"
 #include "dialogs/options_dialog.h"
 #include "interaction/image_menu.h"
 #include "interaction/logo_menu.h"

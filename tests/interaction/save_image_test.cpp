@@ -6,7 +6,7 @@
 #include <fstream>
 #include <optional>
 
-#include "app/vb_text.h"
+#include "core/vb_text.h"
 #include "support/harness.h"
 #include "support/read_file.h"
 

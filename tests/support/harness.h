@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/image_form.h"
-#include "app/program.h"
+#include "core/program.h"
 #include "crawler/link_filters.h"
 #include "platform/run_time_error.h"
 #include "support/fake_platform.h"

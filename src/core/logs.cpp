@@ -1,9 +1,9 @@
-#include "app/logs.h"
+#include "core/logs.h"
 
 #include <cstdio>
 
-#include "app/local_time.h"
-#include "app/program.h"
+#include "core/local_time.h"
+#include "core/program.h"
 
 namespace {
 

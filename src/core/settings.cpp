@@ -1,6 +1,6 @@
-#include "app/settings.h"
+#include "core/settings.h"
 
-#include "app/vb_text.h"
+#include "core/vb_text.h"
 #include "platform/settings_store.h"
 
 namespace {

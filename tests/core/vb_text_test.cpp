@@ -1,4 +1,4 @@
-#include "app/vb_text.h"
+#include "core/vb_text.h"
 
 #include <gtest/gtest.h>
 

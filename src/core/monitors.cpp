@@ -1,9 +1,9 @@
-#include "app/monitors.h"
+#include "core/monitors.h"
 
 #include <algorithm>
 #include <cstdint>
 
-#include "app/vb_text.h"
+#include "core/vb_text.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/program.h"
+#include "core/program.h"
 
 #include "dialogs/message_window.h"
 #include "dialogs/options_dialog.h"

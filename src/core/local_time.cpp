@@ -1,4 +1,4 @@
-#include "app/local_time.h"
+#include "core/local_time.h"
 
 LocalFields BreakDown(platform::LocalTime time) {
   using namespace std::chrono;

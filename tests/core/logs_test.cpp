@@ -1,4 +1,4 @@
-#include "app/logs.h"
+#include "core/logs.h"
 
 #include <gtest/gtest.h>
 
