@@ -19,21 +19,21 @@
 #include "web/private_address.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const vendor::FamilyFilter filter =
-      vendor::FamilyFilter::parse(QStringLiteral("nude*\nsurgery\nhuman remains\n"));
+  static const link_server::FamilyFilter filter =
+      link_server::FamilyFilter::parse(QStringLiteral("nude*\nsurgery\nhuman remains\n"));
   fuzz::Input input(data, size);
   const std::uint8_t choices = input.byte();
-  vendor::ParseRules rules;
-  rules.thumbWidth = vendor::kThumbSteps[(choices & 0x0F) % vendor::kThumbSteps.size()];
+  link_server::ParseRules rules;
+  rules.thumbWidth = link_server::kThumbSteps[(choices & 0x0F) % link_server::kThumbSteps.size()];
   rules.filter = (choices & 0x10) ? &filter : nullptr;
   const std::string json = input.rest();
 
-  const vendor::PictureAnswer answer =
-      vendor::ParsePictures(QByteArray::fromRawData(json.data(), qsizetype(json.size())), rules);
+  const link_server::PictureAnswer answer = link_server::ParsePictures(
+      QByteArray::fromRawData(json.data(), qsizetype(json.size())), rules);
   FUZZ_CHECK(answer.ok || answer.pictures.isEmpty(), "a failure with pictures");
-  FUZZ_CHECK(answer.pictures.size() <= vendor::kPicturesAsked, "more pictures than asked for");
+  FUZZ_CHECK(answer.pictures.size() <= link_server::kPicturesAsked, "more pictures than asked for");
   static const QRegularExpression named(QStringLiteral("/(\\d+)px-[^/]*$"));
-  for (const vendor::Picture& picture : answer.pictures) {
+  for (const link_server::Picture& picture : answer.pictures) {
     const QUrl url(picture.address, QUrl::StrictMode);
     FUZZ_CHECK(url.scheme() == u"http" || url.scheme() == u"https", "not a web address");
     FUZZ_CHECK(!web::isPrivateHost(url.host()), "a thumbnail on a private host");
@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(!rules.filter || !filter.matches(picture.title), "a filtered title let through");
   }
   const QByteArray page =
-      vendor::ResultsPage(QString::fromStdString(json).left(64), answer.pictures);
+      link_server::ResultsPage(QString::fromStdString(json).left(64), answer.pictures);
   FUZZ_CHECK(!page.contains("<script"), "markup from the answer in the page");
   return 0;
 }

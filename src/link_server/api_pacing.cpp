@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace vendor {
+namespace link_server {
 
 bool ApiPacing::mayAsk(qint64 now, int queued) {
   while (!sent_.empty() && sent_.front() <= now - kWindowMs) sent_.pop_front();
@@ -38,4 +38,4 @@ std::optional<qint64> RetryAfterMs(const QByteArray& value, const QDateTime& now
   return std::max<qint64>(0, now.msecsTo(when));
 }
 
-}  // namespace vendor
+}  // namespace link_server

@@ -12,7 +12,7 @@
 #include <deque>
 #include <optional>
 
-namespace vendor {
+namespace link_server {
 
 class ApiPacing {
  public:
@@ -44,4 +44,4 @@ class ApiPacing {
 // already past); nothing when it is neither.
 std::optional<qint64> RetryAfterMs(const QByteArray& value, const QDateTime& now);
 
-}  // namespace vendor
+}  // namespace link_server

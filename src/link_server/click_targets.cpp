@@ -4,7 +4,7 @@
 
 #include "link_server/link_list.h"
 
-namespace vendor {
+namespace link_server {
 
 namespace {
 
@@ -45,4 +45,4 @@ bool ClickTargets::allows(const QUrl& address) const {
   return !host.isEmpty() && (onSite(host, current_) || onSite(host, previous_));
 }
 
-}  // namespace vendor
+}  // namespace link_server

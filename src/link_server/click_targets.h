@@ -11,7 +11,7 @@
 
 class QUrl;
 
-namespace vendor {
+namespace link_server {
 
 class LinkList;
 
@@ -29,4 +29,4 @@ class ClickTargets {
   QSet<QString> previous_;
 };
 
-}  // namespace vendor
+}  // namespace link_server

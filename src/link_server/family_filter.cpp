@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QStringList>
 
-namespace vendor {
+namespace link_server {
 
 FamilyFilter FamilyFilter::parse(const QString& list) {
   QStringList alternatives;
@@ -48,4 +48,4 @@ bool FamilyFilter::matches(const QString& text) const {
   return entries_ > 0 && pattern_.match(text).hasMatch();
 }
 
-}  // namespace vendor
+}  // namespace link_server

@@ -10,7 +10,7 @@
 #include <QString>
 #include <optional>
 
-namespace vendor {
+namespace link_server {
 
 class FamilyFilter {
  public:
@@ -26,4 +26,4 @@ class FamilyFilter {
   int entries_ = 0;
 };
 
-}  // namespace vendor
+}  // namespace link_server

@@ -6,7 +6,7 @@
 #include <QUrl>
 #include <algorithm>
 
-namespace vendor {
+namespace link_server {
 
 namespace {
 
@@ -89,4 +89,4 @@ const LinkEntry* LinkList::draw(bool adultMode, QRandomGenerator& random) const 
   return nullptr;
 }
 
-}  // namespace vendor
+}  // namespace link_server

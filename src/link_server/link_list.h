@@ -7,7 +7,7 @@
 
 class QRandomGenerator;
 
-namespace vendor {
+namespace link_server {
 
 struct LinkEntry {
   QString url;    // http or https address the crawl starts from
@@ -45,4 +45,4 @@ class LinkList {
   QList<LinkEntry> entries_;
 };
 
-}  // namespace vendor
+}  // namespace link_server

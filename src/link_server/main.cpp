@@ -19,9 +19,9 @@
 
 #include "link_server/family_filter.h"
 #include "link_server/link_list.h"
+#include "link_server/link_server.h"
 #include "link_server/picture_api.h"
 #include "link_server/search_gateway.h"
-#include "link_server/vendor_server.h"
 #include "quorel_version.h"
 
 namespace {
@@ -32,14 +32,15 @@ void say(const QString& text) {
 }
 
 // Reads and parses a list, reporting every skipped line; false when the file cannot be used.
-bool loadLinks(const QString& path, vendor::LinkList& links) {
+bool loadLinks(const QString& path, link_server::LinkList& links) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
     say(QStringLiteral("quorel-vendor: cannot read %1: %2").arg(path, file.errorString()));
     return false;
   }
-  QList<vendor::LinkListProblem> problems;
-  vendor::LinkList parsed = vendor::LinkList::parse(QString::fromUtf8(file.readAll()), &problems);
+  QList<link_server::LinkListProblem> problems;
+  link_server::LinkList parsed =
+      link_server::LinkList::parse(QString::fromUtf8(file.readAll()), &problems);
   for (const auto& problem : problems) {
     say(QStringLiteral("%1:%2: skipped: %3").arg(path).arg(problem.line).arg(problem.message));
   }
@@ -173,7 +174,7 @@ int main(int argc, char* argv[]) {
   const QCommandLineOption widthOption(
       QStringLiteral("thumb-width"),
       QStringLiteral("The width of the thumbnails handed out, one of the image servers' steps."),
-      QStringLiteral("N"), QString::number(vendor::kDefaultThumbWidth));
+      QStringLiteral("N"), QString::number(link_server::kDefaultThumbWidth));
   const QCommandLineOption perMinuteOption(
       QStringLiteral("api-per-minute"),
       QStringLiteral("At most this many picture API requests in any 60 seconds."),
@@ -199,7 +200,7 @@ int main(int argc, char* argv[]) {
   const QString linkFile = parser.isSet(linksOption)
                                ? parser.value(linksOption)
                                : dataFile(QStringLiteral("links/default.txt"));
-  vendor::LinkList links;
+  link_server::LinkList links;
   if (!loadLinks(linkFile, links)) return 1;
 
   const QUrl api(parser.value(apiOption), QUrl::StrictMode);
@@ -208,12 +209,12 @@ int main(int argc, char* argv[]) {
             .arg(parser.value(apiOption)));
     return 2;
   }
-  vendor::PictureApi::Options apiOptions;
+  link_server::PictureApi::Options apiOptions;
   bool number = false;
   apiOptions.thumbWidth = parser.value(widthOption).toInt(&number);
-  if (!number || !vendor::IsThumbStep(apiOptions.thumbWidth)) {
+  if (!number || !link_server::IsThumbStep(apiOptions.thumbWidth)) {
     QStringList steps;
-    for (const int step : vendor::kThumbSteps) steps += QString::number(step);
+    for (const int step : link_server::kThumbSteps) steps += QString::number(step);
     say(QStringLiteral("quorel-vendor: --thumb-width takes one of the image servers' widths, %1; "
                        "not \"%2\"")
             .arg(steps.join(QStringLiteral(", ")), parser.value(widthOption)));
@@ -238,24 +239,24 @@ int main(int argc, char* argv[]) {
     say(QStringLiteral("quorel-vendor: --filter and --unfiltered exclude each other"));
     return 2;
   }
-  std::optional<vendor::FamilyFilter> filter;
+  std::optional<link_server::FamilyFilter> filter;
   QString filterFile;
   if (!parser.isSet(unfilteredOption)) {
     filterFile = parser.isSet(filterOption) ? parser.value(filterOption)
                                             : dataFile(QStringLiteral("filters/unsafe-words.txt"));
     QString error;
-    filter = vendor::FamilyFilter::load(filterFile, &error);
+    filter = link_server::FamilyFilter::load(filterFile, &error);
     if (!filter) {
       say(QStringLiteral("quorel-vendor: %1 (--unfiltered runs without a filter)").arg(error));
       return 1;
     }
     apiOptions.filter = &*filter;
   }
-  vendor::PictureApi pictures(api, apiOptions);
-  vendor::SearchGateway search(pictures);
-  vendor::ServerOptions options;
+  link_server::PictureApi pictures(api, apiOptions);
+  link_server::SearchGateway search(pictures);
+  link_server::ServerOptions options;
   options.maxConnections = connectionRoom(options.maxConnections);
-  vendor::VendorServer server(links, options);
+  link_server::LinkServer server(links, options);
   server.setSearchGateway(&search);
   const int handedOver = systemdSocket();
   if (handedOver >= 0 ? !server.listen(handedOver) : !server.listen(address, port)) {
@@ -285,7 +286,7 @@ int main(int argc, char* argv[]) {
   // An edited list takes effect without a restart; a broken edit keeps the old list.
   QFileSystemWatcher watcher({linkFile});
   QObject::connect(&watcher, &QFileSystemWatcher::fileChanged, &server, [&](const QString& path) {
-    vendor::LinkList fresh;
+    link_server::LinkList fresh;
     if (QFileInfo::exists(path) && loadLinks(path, fresh)) {
       server.setLinks(std::move(fresh));
       say(QStringLiteral("quorel-vendor: reloaded %1, %2 links (%3 adult)")

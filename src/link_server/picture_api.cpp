@@ -17,7 +17,7 @@
 #include "quorel_version.h"
 #include "web/private_address.h"
 
-namespace vendor {
+namespace link_server {
 namespace {
 
 constexpr int kMaxRedirects = 5;
@@ -280,4 +280,4 @@ void PictureApi::log(const QString& line) const {
   }
 }
 
-}  // namespace vendor
+}  // namespace link_server

@@ -18,7 +18,7 @@
 class QNetworkAccessManager;
 class QNetworkReply;
 
-namespace vendor {
+namespace link_server {
 
 class FamilyFilter;
 
@@ -104,4 +104,4 @@ class PictureApi : public QObject {
   QElapsedTimer clock_;
 };
 
-}  // namespace vendor
+}  // namespace link_server

@@ -6,7 +6,7 @@
 #include <memory>
 #include <utility>
 
-namespace vendor {
+namespace link_server {
 namespace {
 
 constexpr int kPageLinks = 3;
@@ -154,4 +154,4 @@ void SearchGateway::evict(qint64 now) {
   }
 }
 
-}  // namespace vendor
+}  // namespace link_server

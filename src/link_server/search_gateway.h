@@ -13,9 +13,9 @@
 #include <optional>
 
 #include "link_server/picture_api.h"
-#include "link_server/vendor_pages.h"
+#include "link_server/server_pages.h"
 
-namespace vendor {
+namespace link_server {
 
 // The phrase of a search address ("/images?...&q=", "/search?...&q=", "/search/images?p="),
 // "+" read as a space; nothing for any other address.
@@ -60,4 +60,4 @@ class SearchGateway : public QObject {
   QHash<QString, QList<std::function<void(const PictureAnswer&)>>> asking_;
 };
 
-}  // namespace vendor
+}  // namespace link_server

@@ -2,7 +2,7 @@
 # The offline demo's two servers end to end: websim as an http proxy and quorel-vendor on the
 # websim link list, both on free loopback ports, talked to with curl, then stopped. (websim's
 # content and imgurl results: tools/websim/test_websim.py; the version page, the click-through,
-# bad requests and the request log: tests/link_server/vendor_server_test.cpp.)
+# bad requests and the request log: tests/link_server/link_server_test.cpp.)
 # scripts/check-links against websim: a gallery and a text page are kept with their counts, a
 # missing host, a missing page and a gallery of tiny pictures are marked to go.
 set -euo pipefail

@@ -8,7 +8,7 @@
 
 namespace {
 
-using vendor::ApiPacing;
+using link_server::ApiPacing;
 constexpr qint64 kS = 1000;
 
 // A sequence of steps on one pacing of 3 requests a minute; each step happens at `at`.
@@ -95,7 +95,7 @@ TEST(ApiPacing, RetryAfterReadsSecondsAndDates) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
-    EXPECT_EQ(vendor::RetryAfterMs(row.value, now), row.ms);
+    EXPECT_EQ(link_server::RetryAfterMs(row.value, now), row.ms);
   }
 }
 

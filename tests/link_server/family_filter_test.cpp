@@ -10,7 +10,7 @@
 
 namespace {
 
-using vendor::FamilyFilter;
+using link_server::FamilyFilter;
 
 TEST(FamilyFilter, MatchesWholeWordsAndPhrases) {
   const FamilyFilter filter =

@@ -7,8 +7,8 @@
 
 namespace {
 
-using vendor::LinkList;
-using vendor::LinkListProblem;
+using link_server::LinkList;
+using link_server::LinkListProblem;
 
 TEST(LinkList, ReadsEntriesAndSkipsCommentsAndBlanks) {
   const QString text = QStringLiteral(

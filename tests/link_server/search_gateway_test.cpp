@@ -12,9 +12,9 @@
 #include <algorithm>
 
 #include "link_server/family_filter.h"
-#include "link_server/vendor_server.h"
+#include "link_server/link_server.h"
 #include "quorel_version.h"
-#include "vendor_test_support.h"
+#include "server_test_support.h"
 
 namespace {
 
@@ -119,31 +119,31 @@ class SearchGatewayTest : public testing::Test {
     start();
   }
   // A new picture API client and gateway with these options, behind the same server.
-  void start(vendor::PictureApi::Options options = {}, vendor::SearchGateway::Options kept = {},
-             bool filtered = true) {
+  void start(link_server::PictureApi::Options options = {},
+             link_server::SearchGateway::Options kept = {}, bool filtered = true) {
     options.filter = filtered ? &filter : nullptr;
     options.log = [this](const QString& line) { logLines.append(line); };
     gateway.reset();
-    api = std::make_unique<vendor::PictureApi>(QUrl(fake.url()), options);
-    gateway = std::make_unique<vendor::SearchGateway>(*api, kept);
+    api = std::make_unique<link_server::PictureApi>(QUrl(fake.url()), options);
+    gateway = std::make_unique<link_server::SearchGateway>(*api, kept);
     server.setSearchGateway(gateway.get());
     if (!server.serverPort()) {
       ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
     }
   }
   std::unique_ptr<QTcpSocket> get(const QByteArray& pathAndQuery) {
-    return vendortest::send(server.serverPort(), "GET " + pathAndQuery + " HTTP/1.1\r\n\r\n");
+    return servertest::send(server.serverPort(), "GET " + pathAndQuery + " HTTP/1.1\r\n\r\n");
   }
   // The body of a finished reply (status 200 expected).
   static QByteArray body(const std::unique_ptr<QTcpSocket>& socket) {
-    const vendortest::Reply finished = vendortest::reply(vendortest::received(*socket));
+    const servertest::Reply finished = servertest::reply(servertest::received(*socket));
     EXPECT_EQ(finished.status, 200);
     return finished.body;
   }
   // Options of the picture API client with one change made.
   template <typename Member, typename Value>
-  static vendor::PictureApi::Options with(Member member, Value value) {
-    vendor::PictureApi::Options options;
+  static link_server::PictureApi::Options with(Member member, Value value) {
+    link_server::PictureApi::Options options;
     options.*member = value;
     return options;
   }
@@ -162,12 +162,12 @@ class SearchGatewayTest : public testing::Test {
   }
 
   FakeApi fake;
-  const vendor::FamilyFilter filter = vendor::FamilyFilter::parse("nude*\nsurgery\n");
+  const link_server::FamilyFilter filter = link_server::FamilyFilter::parse("nude*\nsurgery\n");
   QStringList logLines;
-  std::unique_ptr<vendor::PictureApi> api;
-  std::unique_ptr<vendor::SearchGateway> gateway;
-  vendor::VendorServer server{vendor::LinkList::parse("http://a.test/|1|http://a.test/\n"),
-                              {.log = [](const QString&) {}}};
+  std::unique_ptr<link_server::PictureApi> api;
+  std::unique_ptr<link_server::SearchGateway> gateway;
+  link_server::LinkServer server{link_server::LinkList::parse("http://a.test/|1|http://a.test/\n"),
+                                 {.log = [](const QString&) {}}};
 };
 
 // The three search forms, asked at once: result links the program can use, one question to the
@@ -267,7 +267,7 @@ TEST_F(SearchGatewayTest, UserAgentNamesTheOperatorOrTheProject) {
   int n = 0;
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
-    start(with(&vendor::PictureApi::Options::contact, row.contact));
+    start(with(&link_server::PictureApi::Options::contact, row.contact));
     body(get("/images?q=phrase+" + QByteArray::number(++n)));
     ASSERT_EQ(fake.requests.size(), n);
     EXPECT_TRUE(fake.requests.back().contains(row.agent)) << fake.requests.back().constData();
@@ -290,7 +290,7 @@ TEST_F(SearchGatewayTest, TooManyRequestsPausesTheApiButNotTheSearches) {
   EXPECT_EQ(fake.requests.size(), 2);
   EXPECT_EQ(logged("no requests for 1 s"), 1);
   EXPECT_EQ(logged("pause over"), 0);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return logged("pause over") == 1; }, vendortest::kPatienceMs));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return logged("pause over") == 1; }, servertest::kPatienceMs));
   fake.status = 200;
   fake.headers.clear();
   EXPECT_EQ(imgurls(body(get("/images?q=after+the+pause"))), expected);
@@ -328,7 +328,7 @@ TEST_F(SearchGatewayTest, AnswersAreCutShort) {
   int n = 0;
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
-    start(with(&vendor::PictureApi::Options::deadlineMs, row.deadlineMs));
+    start(with(&link_server::PictureApi::Options::deadlineMs, row.deadlineMs));
     logLines.clear();
     fake.status = row.status;
     fake.headers = row.headers;

@@ -16,7 +16,7 @@
 class QTcpServer;
 class QTcpSocket;
 
-namespace vendor {
+namespace link_server {
 
 class SearchGateway;
 
@@ -33,11 +33,11 @@ struct ServerOptions {
   std::function<void(const QString&)> log;
 };
 
-class VendorServer : public QObject {
+class LinkServer : public QObject {
   Q_OBJECT
  public:
-  explicit VendorServer(LinkList links, ServerOptions options = {}, QObject* parent = nullptr);
-  ~VendorServer() override;
+  explicit LinkServer(LinkList links, ServerOptions options = {}, QObject* parent = nullptr);
+  ~LinkServer() override;
 
   bool listen(const QHostAddress& address, quint16 port);
   // Takes over a socket already listening (handed over by systemd).
@@ -76,4 +76,4 @@ class VendorServer : public QObject {
   SearchGateway* search_ = nullptr;
 };
 
-}  // namespace vendor
+}  // namespace link_server

@@ -8,7 +8,7 @@
 #include <QTest>
 #include <memory>
 
-namespace vendortest {
+namespace servertest {
 
 constexpr int kPatienceMs = 10'000;  // a failure guard only, never a measured time
 
@@ -54,4 +54,4 @@ inline Reply fetch(quint16 port, const QByteArray& path, const QByteArray& verb 
   return reply(received(*send(port, verb + " " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n")));
 }
 
-}  // namespace vendortest
+}  // namespace servertest

@@ -1,5 +1,5 @@
 // The link server over real HTTP on a loopback port.
-#include "link_server/vendor_server.h"
+#include "link_server/link_server.h"
 
 #include <gtest/gtest.h>
 
@@ -8,38 +8,38 @@
 #include <vector>
 
 #include "quorel_version.h"
-#include "vendor_test_support.h"
+#include "server_test_support.h"
 
 namespace {
 
 const char kVersion[] = "/quorel/bin/version.asp";
 const QByteArray kVersionRequest = "GET /quorel/bin/version.asp HTTP/1.1\r\n\r\n";
 
-class VendorServerTest : public testing::Test {
+class LinkServerTest : public testing::Test {
  protected:
-  void start(vendor::ServerOptions options = {}) {
+  void start(link_server::ServerOptions options = {}) {
     options.log = [this](const QString& line) { logLines.append(line); };
-    server = std::make_unique<vendor::VendorServer>(
-        vendor::LinkList::parse("http://site1.test/index.html|2|http://site1.test/\n"
-                                "http://site2.test/images/a.jpg|0|http://site2.test/\n"
-                                "adult http://night.test/|3|http://night.test/\n"),
+    server = std::make_unique<link_server::LinkServer>(
+        link_server::LinkList::parse("http://site1.test/index.html|2|http://site1.test/\n"
+                                     "http://site2.test/images/a.jpg|0|http://site2.test/\n"
+                                     "adult http://night.test/|3|http://night.test/\n"),
         options);
     ASSERT_TRUE(server->listen(QHostAddress::LocalHost, 0)) << server->errorString().toStdString();
   }
-  vendortest::Reply fetch(const QByteArray& path, const QByteArray& verb = "GET") {
-    return vendortest::fetch(server->serverPort(), path, verb);
+  servertest::Reply fetch(const QByteArray& path, const QByteArray& verb = "GET") {
+    return servertest::fetch(server->serverPort(), path, verb);
   }
   // Sends raw bytes and returns whatever comes back before the server closes the connection.
   QByteArray exchange(const QByteArray& bytes, const QHostAddress& from = {}) {
-    return vendortest::received(*vendortest::send(server->serverPort(), bytes, from));
+    return servertest::received(*servertest::send(server->serverPort(), bytes, from));
   }
 
-  std::unique_ptr<vendor::VendorServer> server;
+  std::unique_ptr<link_server::LinkServer> server;
   QStringList logLines;
 };
 
 // (That every line handed out is listed, of the mode's side: tests/e2e/servers.sh.)
-TEST_F(VendorServerTest, ServesItsPagesAndRefusesTheRest) {
+TEST_F(LinkServerTest, ServesItsPagesAndRefusesTheRest) {
   start();
   const struct {
     const char* path;
@@ -58,12 +58,12 @@ TEST_F(VendorServerTest, ServesItsPagesAndRefusesTheRest) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.verb) + " " + c.path);
-    const vendortest::Reply reply = fetch(c.path, c.verb);
+    const servertest::Reply reply = fetch(c.path, c.verb);
     EXPECT_EQ(reply.status, c.status);
     EXPECT_TRUE(reply.body.contains(c.text)) << reply.body.toStdString();
     EXPECT_TRUE(QByteArray(c.verb) != "HEAD" || reply.body.isEmpty());
   }
-  const vendortest::Reply version = fetch(kVersion);
+  const servertest::Reply version = fetch(kVersion);
   EXPECT_EQ(version.body, QUOREL_VERSION);
   EXPECT_TRUE(version.header("Content-Type").startsWith("text/plain"));
   ASSERT_EQ(logLines.size(), qsizetype(std::size(cases)) + 1);  // every request, one line
@@ -71,7 +71,7 @@ TEST_F(VendorServerTest, ServesItsPagesAndRefusesTheRest) {
       << logLines.back().toStdString();
 }
 
-TEST_F(VendorServerTest, ClickThroughRedirectsToTheListedSitesOnly) {
+TEST_F(LinkServerTest, ClickThroughRedirectsToTheListedSitesOnly) {
   start();
   const struct {
     const char* url;  // as the program encodes: every byte but letters and digits, spaces '+'
@@ -94,7 +94,7 @@ TEST_F(VendorServerTest, ClickThroughRedirectsToTheListedSitesOnly) {
       {"", 400, ""},
   };
   for (const auto& c : cases) {
-    const vendortest::Reply reply = fetch(QByteArray("/quorel/bin/click.asp?url=") + c.url);
+    const servertest::Reply reply = fetch(QByteArray("/quorel/bin/click.asp?url=") + c.url);
     EXPECT_EQ(reply.status, c.status) << c.url;
     EXPECT_EQ(reply.header("Location"), QByteArray(c.location)) << c.url;
   }
@@ -104,16 +104,16 @@ TEST_F(VendorServerTest, ClickThroughRedirectsToTheListedSitesOnly) {
 
   // A reloaded list: the sites of the one before stay for the pictures still shown.
   const char* const site1 = "/quorel/bin/click.asp?url=http%3A%2F%2Fsite1%2Etest%2F";
-  server->setLinks(vendor::LinkList::parse("http://site3.test/|2|http://site3.test/"));
+  server->setLinks(link_server::LinkList::parse("http://site3.test/|2|http://site3.test/"));
   EXPECT_EQ(fetch(site1).status, 302);
-  server->setLinks(vendor::LinkList::parse("http://site4.test/|2|http://site4.test/"));
+  server->setLinks(link_server::LinkList::parse("http://site4.test/|2|http://site4.test/"));
   EXPECT_EQ(fetch(site1).status, 404);
 }
 
 // Malformed, oversized, silent or trickling (one byte at a time: the deadline covers the whole
 // head): each is answered and closed, and the server keeps serving.
-TEST_F(VendorServerTest, RefusesBadRequestsAndKeepsServing) {
-  vendor::ServerOptions options;
+TEST_F(LinkServerTest, RefusesBadRequestsAndKeepsServing) {
+  link_server::ServerOptions options;
   options.maxHeadBytes = 4096;
   options.headTimeoutMs = 300;
   start(options);
@@ -130,7 +130,7 @@ TEST_F(VendorServerTest, RefusesBadRequestsAndKeepsServing) {
   for (const auto& [request, status] : cases)
     EXPECT_TRUE(exchange(request).startsWith(QByteArray("HTTP/1.1 ") + status + " "))
         << request.left(40).toStdString();
-  auto socket = vendortest::send(server->serverPort(), {});
+  auto socket = servertest::send(server->serverPort(), {});
   QByteArray received;
   for (int i = 0; i < 200 && socket->state() == QAbstractSocket::ConnectedState; ++i) {
     socket->write("X");
@@ -141,20 +141,20 @@ TEST_F(VendorServerTest, RefusesBadRequestsAndKeepsServing) {
   EXPECT_TRUE(received.startsWith("HTTP/1.1 408 ")) << received.left(40).toStdString();
   EXPECT_EQ(fetch(kVersion).status, 200);
   EXPECT_TRUE(
-      QTest::qWaitFor([&] { return server->openConnections() == 0; }, vendortest::kPatienceMs));
+      QTest::qWaitFor([&] { return server->openConnections() == 0; }, servertest::kPatienceMs));
 }
 
-TEST_F(VendorServerTest, ConnectionsAreCappedPerClientAndInAll) {
+TEST_F(LinkServerTest, ConnectionsAreCappedPerClientAndInAll) {
   const auto hold = [&](int n, const char* from) {
     std::vector<std::unique_ptr<QTcpSocket>> held;
     for (int i = 0; i < n; ++i)
-      held.push_back(vendortest::send(server->serverPort(), {}, QHostAddress(from)));
+      held.push_back(servertest::send(server->serverPort(), {}, QHostAddress(from)));
     return held;
   };
   const auto open = [&](int n) {
-    return QTest::qWaitFor([&] { return server->openConnections() == n; }, vendortest::kPatienceMs);
+    return QTest::qWaitFor([&] { return server->openConnections() == n; }, servertest::kPatienceMs);
   };
-  vendor::ServerOptions options;
+  link_server::ServerOptions options;
   options.maxPerClient = 16;
   start(options);
   // One client holding sockets: only its first sixteen stay; another client is answered.
@@ -176,17 +176,17 @@ TEST_F(VendorServerTest, ConnectionsAreCappedPerClientAndInAll) {
 
 // One network (an IPv4 /24) holding sockets from many addresses is bounded together; the
 // refusals make one log line a second, counting those not logged.
-TEST_F(VendorServerTest, ConnectionsAreCappedPerNetworkAndRefusalsLoggedSparingly) {
-  vendor::ServerOptions options;
+TEST_F(LinkServerTest, ConnectionsAreCappedPerNetworkAndRefusalsLoggedSparingly) {
+  link_server::ServerOptions options;
   options.maxPerClient = 4;
   options.maxPerNetwork = 6;
   start(options);
   std::vector<std::unique_ptr<QTcpSocket>> held;
   for (const char* from : {"127.0.0.1", "127.0.0.2", "127.0.0.3"})
     for (int i = 0; i < 4; ++i)
-      held.push_back(vendortest::send(server->serverPort(), {}, QHostAddress(from)));
+      held.push_back(servertest::send(server->serverPort(), {}, QHostAddress(from)));
   EXPECT_TRUE(
-      QTest::qWaitFor([&] { return server->openConnections() == 6; }, vendortest::kPatienceMs));
+      QTest::qWaitFor([&] { return server->openConnections() == 6; }, servertest::kPatienceMs));
   EXPECT_TRUE(exchange(kVersionRequest, QHostAddress("127.0.1.1")).startsWith("HTTP/1.1 200 "));
   const auto refusals = [&] {
     return std::count_if(logLines.begin(), logLines.end(),

@@ -1,4 +1,4 @@
-#include "link_server/vendor_pages.h"
+#include "link_server/server_pages.h"
 
 #include <QRandomGenerator>
 #include <QUrl>
@@ -7,7 +7,7 @@
 #include "link_server/link_list.h"
 #include "quorel_version.h"
 
-namespace vendor {
+namespace link_server {
 
 namespace {
 
@@ -190,4 +190,4 @@ Response Respond(const QString& path, const QByteArray& query, const LinkList& l
   return ErrorPage(404, QStringLiteral("Nothing here."));
 }
 
-}  // namespace vendor
+}  // namespace link_server

@@ -10,7 +10,7 @@
 
 class QRandomGenerator;
 
-namespace vendor {
+namespace link_server {
 
 class ClickTargets;
 class LinkList;
@@ -37,4 +37,4 @@ QString FormDecode(const QByteArray& encoded);
 Response Respond(const QString& path, const QByteArray& query, const LinkList& links,
                  const ClickTargets& clickTargets, QRandomGenerator& random);
 
-}  // namespace vendor
+}  // namespace link_server

@@ -1,4 +1,4 @@
-#include "link_server/vendor_server.h"
+#include "link_server/link_server.h"
 
 #include <QDateTime>
 #include <QPointer>
@@ -9,10 +9,10 @@
 #include <cstdio>
 
 #include "link_server/search_gateway.h"
-#include "link_server/vendor_pages.h"
+#include "link_server/server_pages.h"
 #include "quorel_version.h"
 
-namespace vendor {
+namespace link_server {
 
 namespace {
 
@@ -202,7 +202,7 @@ constexpr int kAcceptRetryMs = 1'000;
 
 }  // namespace
 
-VendorServer::VendorServer(LinkList links, ServerOptions options, QObject* parent)
+LinkServer::LinkServer(LinkList links, ServerOptions options, QObject* parent)
     : QObject(parent),
       links_(std::move(links)),
       clickTargets_(links_),
@@ -211,7 +211,7 @@ VendorServer::VendorServer(LinkList links, ServerOptions options, QObject* paren
       ownRandom_(QRandomGenerator::securelySeeded()) {
   // A burst of connections waits in the kernel's queue rather than being dropped.
   server_->setListenBacklogSize(options_.maxConnections);
-  connect(server_, &QTcpServer::newConnection, this, &VendorServer::acceptConnections);
+  connect(server_, &QTcpServer::newConnection, this, &LinkServer::acceptConnections);
   // Qt stops accepting when accept() fails (no descriptors left); start again shortly.
   connect(server_, &QTcpServer::acceptError, this, [this](QAbstractSocket::SocketError) {
     log(QStringLiteral("quorel-vendor: cannot accept: %1").arg(server_->errorString()));
@@ -219,24 +219,24 @@ VendorServer::VendorServer(LinkList links, ServerOptions options, QObject* paren
   });
 }
 
-void VendorServer::setLinks(LinkList links) {
+void LinkServer::setLinks(LinkList links) {
   links_ = std::move(links);
   clickTargets_.update(links_);
 }
 
-VendorServer::~VendorServer() = default;
+LinkServer::~LinkServer() = default;
 
-bool VendorServer::listen(const QHostAddress& address, quint16 port) {
+bool LinkServer::listen(const QHostAddress& address, quint16 port) {
   return server_->listen(address, port);
 }
 
-bool VendorServer::listen(qintptr descriptor) { return server_->setSocketDescriptor(descriptor); }
+bool LinkServer::listen(qintptr descriptor) { return server_->setSocketDescriptor(descriptor); }
 
-quint16 VendorServer::serverPort() const { return server_->serverPort(); }
-QHostAddress VendorServer::serverAddress() const { return server_->serverAddress(); }
-QString VendorServer::errorString() const { return server_->errorString(); }
+quint16 LinkServer::serverPort() const { return server_->serverPort(); }
+QHostAddress LinkServer::serverAddress() const { return server_->serverAddress(); }
+QString LinkServer::errorString() const { return server_->errorString(); }
 
-void VendorServer::acceptConnections() {
+void LinkServer::acceptConnections() {
   while (QTcpSocket* socket = server_->nextPendingConnection()) {
     const QString client = clientOf(socket->peerAddress());
     const QString network = networkOf(socket->peerAddress());
@@ -256,7 +256,7 @@ void VendorServer::acceptConnections() {
   }
 }
 
-void VendorServer::refused(const QHostAddress& peer, const char* why) {
+void LinkServer::refused(const QHostAddress& peer, const char* why) {
   const qint64 now = QDateTime::currentMSecsSinceEpoch();
   if (now - lastRefusalLogged_ < 1000) {
     ++refusalsUnlogged_;
@@ -273,7 +273,7 @@ void VendorServer::refused(const QHostAddress& peer, const char* why) {
   refusalsUnlogged_ = 0;
 }
 
-void VendorServer::serve(QTcpSocket* socket, const QString& client, const QString& network) {
+void LinkServer::serve(QTcpSocket* socket, const QString& client, const QString& network) {
   ++connections_;
   ++perClient_[client];
   ++perNetwork_[network];
@@ -293,7 +293,7 @@ void VendorServer::serve(QTcpSocket* socket, const QString& client, const QStrin
   new Connection(socket, options_, respond, [this](const QString& line) { log(line); });
 }
 
-void VendorServer::log(const QString& line) const {
+void LinkServer::log(const QString& line) const {
   if (options_.log) {
     options_.log(line);
   } else {
@@ -302,4 +302,4 @@ void VendorServer::log(const QString& line) const {
   }
 }
 
-}  // namespace vendor
+}  // namespace link_server
