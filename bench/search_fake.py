@@ -6,7 +6,9 @@ www.livejournal.com, imgur.com and www.tumblr.com are made up here, each listing
 websim's gallery (http://site1.test/images/NAME), so both programs show the same pictures.
 Picture addresses that those sites would serve themselves (*.gstatic.com, i.imgur.com) are
 fetched from websim under the gallery name; every other request goes to websim unchanged.
-Requests are logged by the counting relay in front (tally_proxy.py), not here.
+Requests are logged by the counting relay in front (tally_proxy.py), not here. Quorel's own
+search forms are not among these: they are listed in src/core/search_forms.h and websim answers
+them.
 """
 import argparse
 import html

@@ -1,29 +1,15 @@
 #include "crawler/next_url.h"
 
+#include <iterator>
+
 #include "core/logs.h"
 #include "core/program.h"
+#include "core/search_forms.h"
 #include "core/vb_text.h"
 #include "core/vendor.h"
 #include "crawler/browse_to.h"
 
-namespace {
-
-// The search engines' query addresses around the "+"-joined phrase.
-std::string SearchUrl(int engine, const std::string& phrase) {
-  switch (engine) {
-    case 0:
-      return std::string("http://") + kSearchHosts[0] +
-             "/images?hl=en&lr=&ie=UTF-8&oe=UTF-8&q=" + phrase + "&sa=N&tab=wi";
-    case 1:
-      return std::string("http://") + kSearchHosts[1] +
-             "/search?avkw=fogg&cat=img&cs=utf-8&q=" + phrase;
-    default:
-      return std::string("http://") + kSearchHosts[2] + "/search/images?p=" + phrase +
-             "&ei=UTF-8&fr=fp-tab-img-t&cop=mss&tab=3";
-  }
-}
-
-}  // namespace
+static_assert(kSearchForms.size() == std::size(kSearchHosts), "a search host for every form");
 
 void NextUrl(Program& program, std::string& phrase) {
   AddTrace(program, "NextUrl IN");
@@ -40,7 +26,7 @@ void NextUrl(Program& program, std::string& phrase) {
     phrase = vb::Replace(phrase, " ", "+");
     // Rounding 2r half to even: Google and Yahoo get a quarter each, AllTheWeb half.
     const int engine = vb::CLng(2.0 * program.rnd());
-    program.startUrl = SearchUrl(engine, phrase);
+    program.startUrl = SearchAddress(kSearchForms[engine], kSearchHosts[engine], phrase);
     AddStatus(program, "[NextURL] phrase=" + phrase + ", url=" + program.startUrl);
     program.depth = 3;
     program.phrase.clear();

@@ -6,6 +6,8 @@
 #include <memory>
 #include <utility>
 
+#include "core/search_forms.h"
+
 namespace link_server {
 namespace {
 
@@ -24,11 +26,9 @@ QString withoutScheme(const QString& address) { return address.mid(address.index
 }  // namespace
 
 std::optional<QString> SearchPhrase(const QString& path, const QByteArray& query) {
-  QString p = path.toLower();
-  if (p.size() > 1 && p.endsWith(u'/')) p.chop(1);
-  if (p == u"/images" || p == u"/search") return queryValue(query, "q");
-  if (p == u"/search/images") return queryValue(query, "p");
-  return std::nullopt;
+  const SearchForm* form = FindSearchForm(path.toStdString());
+  if (!form) return std::nullopt;
+  return queryValue(query, QByteArray(form->phraseName.data(), qsizetype(form->phraseName.size())));
 }
 
 QByteArray ResultsPage(const QString& phrase, const QList<Picture>& pictures) {

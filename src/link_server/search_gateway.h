@@ -17,8 +17,8 @@
 
 namespace link_server {
 
-// The phrase of a search address ("/images?...&q=", "/search?...&q=", "/search/images?p="),
-// "+" read as a space; nothing for any other address.
+// The phrase of a search address (one of kSearchForms, core/search_forms.h), "+" read as a
+// space; nothing for any other address.
 std::optional<QString> SearchPhrase(const QString& path, const QByteArray& query);
 
 // The results page: a link for every picture, then links to a few of their pages.

@@ -6,14 +6,10 @@
 #include <QStringList>
 #include <QUrl>
 
+#include "web/engine_limits.h"
 #include "web/private_address.h"
 
 namespace web {
-
-// The longest address the engine opens or keeps in a cache (characters, fully encoded), and the
-// longest name DNS can hold: anything longer is refused before it costs a request or memory.
-constexpr qsizetype kMaxAddressLength = 8192;
-constexpr qsizetype kMaxHostLength = 253;
 
 // The url's host (and port, when the entry names one) is on the list.
 bool isAllowedHost(const QUrl& url, const QStringList& allowed);

@@ -33,7 +33,8 @@ bool belongsTo(const QNetworkCookie& cookie, const QString& rawHost) {
 
 bool CookieJar::validateCookie(const QNetworkCookie& cookie, const QUrl& url) const {
   if (cookie.name().size() + cookie.value().size() > kMaxCookieBytes) return false;
-  if (cookie.path().size() > kMaxAttributeBytes || cookie.domain().size() > kMaxAttributeBytes)
+  if (cookie.path().size() > kMaxCookieAttributeBytes ||
+      cookie.domain().size() > kMaxCookieAttributeBytes)
     return false;
   const QString host = url.host().toLower();
   const QString domain = withoutDot(cookie.domain()).toLower();
@@ -43,8 +44,9 @@ bool CookieJar::validateCookie(const QNetworkCookie& cookie, const QUrl& url) co
 }
 
 bool CookieJar::setCookiesFromUrl(const QList<QNetworkCookie>& cookies, const QUrl& url) {
-  // All belong to one site: only the last kPerSite could stay anyway.
-  return QNetworkCookieJar::setCookiesFromUrl(cookies.mid(qMax(0, cookies.size() - kPerSite)), url);
+  // All belong to one site: only the last kMaxCookiesPerSite could stay anyway.
+  return QNetworkCookieJar::setCookiesFromUrl(
+      cookies.mid(qMax(0, cookies.size() - kMaxCookiesPerSite)), url);
 }
 
 bool CookieJar::insertCookie(const QNetworkCookie& cookie) {
@@ -55,7 +57,7 @@ bool CookieJar::insertCookie(const QNetworkCookie& cookie) {
   for (const QNetworkCookie& kept : all) ofSite += siteOf(kept.domain()) == site;
   qsizetype total = all.size();
   for (const QNetworkCookie& kept : all) {
-    if (ofSite <= kPerSite && total <= kMaxCookies) break;
+    if (ofSite <= kMaxCookiesPerSite && total <= kMaxCookies) break;
     const bool sameSite = siteOf(kept.domain()) == site;
     if (!sameSite && total <= kMaxCookies) continue;
     deleteCookie(kept);

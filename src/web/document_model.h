@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-namespace web {
+#include "web/engine_limits.h"
 
-constexpr int kMaxTreeDepth = 4096;  // deeper elements are flattened into their ancestor
+namespace web {
 
 struct ImageRef {
   std::string src;     // resolved and fully encoded; empty when the element has no src

@@ -17,6 +17,8 @@
 #include <functional>
 #include <memory>
 
+#include "web/engine_limits.h"
+
 class QNetworkAccessManager;
 
 namespace web {
@@ -38,35 +40,32 @@ constexpr qint32 kRedirectFailed = static_cast<qint32>(0x800C0014u);
 constexpr qint32 kParseFailed = static_cast<qint32>(0x800C0100u);
 }  // namespace status
 
+// The engine's tunables; their defaults and why: web/engine_limits.h.
 struct EngineOptions {
   // Host or host:port that the program's own navigations may open although private (the link
   // server); a page's frames and pictures and every redirect hop never may.
   QStringList allowedPrivateHosts;
   bool allowAllPrivateHosts = false;  // for local tools: every private address is allowed
-  int requestTimeoutMs = 15000;       // the whole request, redirects and body included; a
-                                      // slideshow has no use for a page slower than this
-  qint64 pageLimitBytes = 8 * 1024 * 1024;
-  qint64 imageLimitBytes = 32 * 1024 * 1024;
-  int maxRedirects = 10;
-  int maxProbesPerPage = 300;   // distinct image addresses sized per page; the rest are 0x0
-  int maxParallelProbes = 100;  // probes in flight per page
-  int maxProbesPerHost = 6;     // probes running at once per host, all pages together
-  qint64 probeLimitBytes = 1024 * 1024;  // bytes read per image before giving up on its header
-  qint64 probeFirstBytes = 16 * 1024;    // asked for first (Range); 0 reads from the start
-  // Every cache is bounded in bytes as well as entries: its keys are addresses a site chooses.
-  int sizeCacheEntries = 8192;
-  qint64 sizeCacheBytes = 4 * 1024 * 1024;
-  int failedDecodeEntries = 512;  // pictures that would not decode: not fetched again
-  qint64 failedDecodeBytes = 512 * 1024;
-  // The panels keep their own copy of what can be seen; the cache only bridges the load to the
-  // panel's first paint, where the panel cuts its part and the cache lets the picture go.
-  int decodedCacheEntries = 64;
-  qint64 decodedCacheBytes = 4 * 1024 * 1024;
+  int requestTimeoutMs = kRequestTimeoutMs;
+  qint64 pageLimitBytes = kPageLimitBytes;
+  qint64 imageLimitBytes = kImageLimitBytes;
+  int maxRedirects = kMaxRedirects;
+  int maxProbesPerPage = kMaxProbesPerPage;
+  int maxParallelProbes = kMaxParallelProbes;
+  int maxProbesPerHost = kMaxProbesPerHost;
+  qint64 probeLimitBytes = kProbeLimitBytes;
+  qint64 probeFirstBytes = kProbeFirstBytes;
+  int sizeCacheEntries = kSizeCacheEntries;
+  qint64 sizeCacheBytes = kSizeCacheBytes;
+  int failedDecodeEntries = kFailedDecodeEntries;
+  qint64 failedDecodeBytes = kFailedDecodeBytes;
+  int decodedCacheEntries = kDecodedCacheEntries;
+  qint64 decodedCacheBytes = kDecodedCacheBytes;
   // Tests: answers a name instead of DNS, so private answers can be tried without a network.
   std::function<QList<QHostAddress>(const QString& host)> resolver;
-  int parseBudgetMs = 2000;      // a fetched page's parse in the helper
-  int writeParseBudgetMs = 200;  // written markup: the UI thread waits for it
-  bool parseInProcess = false;   // written markup parsed here (fuzzing the model itself)
+  int parseBudgetMs = kParseBudgetMs;
+  int writeParseBudgetMs = kWriteParseBudgetMs;
+  bool parseInProcess = false;  // written markup parsed here (fuzzing the model itself)
 };
 
 class Fetch;

@@ -5,7 +5,7 @@
 // - At most maxProbes probes per host run at once; the others wait their turn in order. A probe
 //   holds its turn from whenProbeSlotFree() until release() or until its owner is destroyed.
 // - A 429 or 503 answer with a Retry-After of seconds or an HTTP date pauses its host for that
-//   long, at most ten minutes; a longer pause already running is kept. Without the header, or
+//   long, at most kLongestPauseMs; a longer pause already running is kept. Without the header, or
 //   with one that does not parse or lies in the past, nothing is paused.
 // - While a host is paused, waitingStatus() names the status it answered, and the engine opens
 //   nothing there: each such request fails at once with that status.
@@ -19,14 +19,14 @@
 #include <deque>
 #include <functional>
 
+#include "web/engine_limits.h"
+
 namespace web {
 
 class ProbeSlot;
 
 class HostPacing : public QObject {
  public:
-  static constexpr qint64 kLongestPauseMs = 10 * 60 * 1000;
-
   explicit HostPacing(int maxProbes, QObject* parent = nullptr)
       : QObject(parent), maxProbes_(maxProbes) {}
 

@@ -9,14 +9,11 @@
 #include "platform/browser.h"
 #include "web/destination.h"
 #include "web/engine.h"
+#include "web/engine_limits.h"
 #include "web/host_pacing.h"
 
 namespace web {
 namespace {
-
-// What Qt may hold of a reply beyond what we have read: the caps are checked as bytes are read,
-// so no transfer holds more than its cap and this.
-constexpr qint64 kReadBufferBytes = 64 * 1024;
 
 bool isRedirect(int status) {
   return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
@@ -122,7 +119,7 @@ void Fetch::send(const QUrl& url, const Destination& destination) {
       request.setHeader(QNetworkRequest::CookieHeader, QVariant::fromValue(cookies));
   }
   reply_ = engine_.network().get(request);
-  reply_->setReadBufferSize(progress_ ? 16 * 1024 : kReadBufferBytes);
+  reply_->setReadBufferSize(progress_ ? kProgressReadBufferBytes : kReadBufferBytes);
   connect(reply_, &QNetworkReply::metaDataChanged, this, &Fetch::onMetaData);
   connect(reply_, &QNetworkReply::readyRead, this, &Fetch::onReadyRead);
   connect(reply_, &QNetworkReply::finished, this, &Fetch::onFinished);

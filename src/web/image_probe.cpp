@@ -5,6 +5,7 @@
 #include <QLoggingCategory>
 
 #include "web/engine.h"
+#include "web/engine_limits.h"
 #include "web/host_pacing.h"
 #include "web/http_fetch.h"
 
@@ -116,7 +117,7 @@ void SizeProbe::fetch(bool firstBytesOnly) {
   fetch_ = new Fetch(engine_, QUrl(address_, QUrl::StrictMode), Fetch::Kind::Image, this);
   const qint64 probeLimit = engine_.options().probeLimitBytes;
   if (firstBytesOnly) fetch_->setFirstBytes(engine_.options().probeFirstBytes);
-  fetch_->setByteLimit(probeLimit + 64 * 1024);
+  fetch_->setByteLimit(probeLimit + kProbeSlackBytes);
   fetch_->setProgress([this, probeLimit](const QByteArray& soFar) {
     // Retry the header only when the data has grown enough to be worth it.
     if (soFar.size() < triedAt_ + triedAt_ / 2 && soFar.size() - triedAt_ < 16384) return false;

@@ -7,9 +7,9 @@
 
 #include <QByteArray>
 
-namespace web {
+#include "web/engine_limits.h"
 
-constexpr int kMaxNestingDepth = 512;
+namespace web {
 
 // The markup with over-deep start tags removed (the input itself when none are).
 QByteArray limitNesting(const QByteArray& html, int maxDepth = kMaxNestingDepth,

@@ -5,6 +5,7 @@
 
 #include "web/charset.h"
 #include "web/engine.h"
+#include "web/engine_limits.h"
 #include "web/http_fetch.h"
 #include "web/image_probe.h"
 #include "web/parse_client.h"
@@ -12,9 +13,6 @@
 
 namespace web {
 namespace {
-
-constexpr int kMaxFramesPerPage = 32;
-constexpr int kMaxFrameLevels = 2;
 
 QByteArray mimeType(const QByteArray& contentType) {
   const qsizetype semicolon = contentType.indexOf(';');

@@ -8,6 +8,8 @@
 #include <optional>
 #include <vector>
 
+#include "web/engine_limits.h"
+
 namespace web {
 namespace {
 
@@ -176,7 +178,6 @@ constexpr AttributeRule kAttributeRules[] = {
 };
 
 constexpr std::size_t kMaxTitle = 1024;
-constexpr std::size_t kMaxAddress = 8192;
 constexpr long kMaxPixels = 10000;
 // Qt's line breaking grows with the square of a word's length (one word of 64 KiB: 0.3 s of
 // CPU), so long words get an invisible break opportunity, a zero-width space, every 64 bytes.
@@ -226,7 +227,8 @@ std::optional<std::string> checkedValue(Value kind, const char* raw) {
     case Value::kTitle:
       return std::strlen(raw) <= kMaxTitle ? std::optional<std::string>(raw) : std::nullopt;
     case Value::kAddress:
-      return std::strlen(raw) <= kMaxAddress ? std::optional<std::string>(raw) : std::nullopt;
+      return std::strlen(raw) <= std::size_t(kMaxAddressLength) ? std::optional<std::string>(raw)
+                                                                : std::nullopt;
     case Value::kLength: {
       const auto n = leadingNumber(value, kMaxPixels, &end);
       if (!n) return std::nullopt;

@@ -5,6 +5,8 @@
 #include <QProcess>
 #include <algorithm>
 
+#include "web/engine_limits.h"
+
 namespace web {
 namespace {
 
@@ -151,18 +153,18 @@ void ParseClient::onReadable() {
 void ParseClient::onErrorOutput() {
   if (!process_) return;
   const QByteArray chunk = process_->readAllStandardError();
-  const qsizetype room = std::max<qsizetype>(0, kMaxErrorBytes - errorBytes_);
+  const qsizetype room = std::max<qsizetype>(0, kMaxParseErrorBytes - errorBytes_);
   errorBytes_ += chunk.size();
   errorLine_ += printable(QByteArrayView(chunk).first(std::min(room, chunk.size())));
   for (qsizetype end; (end = errorLine_.indexOf('\n')) >= 0; errorLine_.remove(0, end + 1))
     qWarning("%s", errorLine_.first(end).constData());
-  if (chunk.size() > room && errorBytes_ - chunk.size() <= kMaxErrorBytes) {
+  if (chunk.size() > room && errorBytes_ - chunk.size() <= kMaxParseErrorBytes) {
     if (!errorLine_.isEmpty()) qWarning("%s", errorLine_.constData());
     errorLine_.clear();
     qWarning(
         "quorel: the parse helper wrote more than %lld KiB of errors on %s; the rest is "
         "dropped",
-        qlonglong(kMaxErrorBytes / 1024),
+        qlonglong(kMaxParseErrorBytes / 1024),
         jobs_.empty() ? "no page" : qPrintable(jobs_.front().label));
   }
 }

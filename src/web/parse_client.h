@@ -5,7 +5,7 @@
 // fresh helper. Why a process: a parse cannot be stopped mid-way inside a thread, and a thread's
 // memory cannot be capped. The helper is not trusted either: its reply may be no larger and
 // hold no more items than its document allows (wire::replyLimit, wire::itemLimit), and its
-// error output is read here and passed on up to kMaxErrorBytes per document, the rest dropped.
+// error output is read here and passed on up to kMaxParseErrorBytes per document, the rest dropped.
 #pragma once
 
 #include <QByteArray>
@@ -30,8 +30,6 @@ class ParseClient : public QObject {
  public:
   // A null model: the helper failed on this document (overrun, crash, garbage) or is missing.
   using Done = std::function<void(std::shared_ptr<DocumentModel>)>;
-
-  static constexpr qsizetype kMaxErrorBytes = 64 * 1024;
 
   explicit ParseClient(QString helperPath, QObject* parent = nullptr);
   ~ParseClient() override;

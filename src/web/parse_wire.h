@@ -13,12 +13,11 @@
 #include <optional>
 
 #include "web/document_model.h"
+#include "web/engine_limits.h"
 
 namespace web::wire {
 
 constexpr qsizetype kHeaderBytes = 4;
-// Requests: far above any page the engine fetches (8 MiB), far below the helper's limit.
-constexpr std::uint32_t kMaxFrameBytes = 256u * 1024 * 1024;
 
 // The largest model the engine takes back for markupBytes of markup. A page's model is two to
 // four times its markup (the markup written back, its text, every address resolved against
@@ -29,7 +28,7 @@ constexpr std::uint32_t kMaxFrameBytes = 256u * 1024 * 1024;
 constexpr std::uint32_t replyLimit(qsizetype markupBytes) {
   constexpr std::uint64_t kSlack = 1024 * 1024;
   const std::uint64_t limit = 8 * std::uint64_t(markupBytes) + kSlack;
-  return limit < kMaxFrameBytes ? std::uint32_t(limit) : kMaxFrameBytes;
+  return limit < kMaxParseFrameBytes ? std::uint32_t(limit) : kMaxParseFrameBytes;
 }
 
 // The most images, links and frames together a model of markupBytes of markup can hold: each
@@ -37,7 +36,7 @@ constexpr std::uint32_t replyLimit(qsizetype markupBytes) {
 // again) four bytes at least. Each costs the engine a vector entry however short its reply
 // bytes, so this, not the reply's size, bounds the decoding's time and memory.
 constexpr std::uint32_t itemLimit(qsizetype markupBytes) {
-  return std::uint32_t(std::min<qsizetype>(markupBytes / 3 + 1024, kMaxFrameBytes));
+  return std::uint32_t(std::min<qsizetype>(markupBytes / 3 + 1024, kMaxParseFrameBytes));
 }
 
 struct Request {
@@ -50,7 +49,7 @@ QByteArray encodeRequest(const Request& request);
 QByteArray encodeModel(const DocumentModel& model);
 
 // The payload length announced at the start of buffer: nullopt while the header is
-// incomplete; a length above kMaxFrameBytes is returned as is for the caller to refuse.
+// incomplete; a length above kMaxParseFrameBytes is returned as is for the caller to refuse.
 std::optional<std::uint32_t> frameLength(QByteArrayView buffer);
 
 // Payloads (without the header), read where they lie; nullopt / null when malformed.

@@ -14,10 +14,9 @@
 #include <QThreadPool>
 #include <functional>
 
-namespace web {
+#include "web/engine_limits.h"
 
-// About 153 MiB at four bytes a pixel.
-constexpr qint64 kMaxPicturePixels = 40'000'000;
+namespace web {
 
 class PictureDecoder : public QObject {
  public:

@@ -9,8 +9,10 @@
 #include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <algorithm>
 
+#include "core/search_forms.h"
 #include "link_server/family_filter.h"
 #include "link_server/link_server.h"
 #include "quorel_version.h"
@@ -349,6 +351,16 @@ TEST_F(SearchGatewayTest, WaitersForOnePhraseAreBounded) {
   for (const auto& socket : sockets) withPictures += !imgurls(body(socket)).isEmpty();
   EXPECT_EQ(withPictures, 2);
   EXPECT_EQ(fake.requests.size(), 1);
+}
+
+// Every form the program asks, read back here: a form added on one side only fails.
+TEST(SearchPhrase, ReadsThePhraseOfEveryFormTheProgramAsks) {
+  for (const SearchForm& form : kSearchForms) {
+    SCOPED_TRACE(std::string(form.path));
+    const QUrl asked(QString::fromStdString(SearchAddress(form, "search.test", "red+old+cars")));
+    EXPECT_EQ(link_server::SearchPhrase(asked.path(), asked.query(QUrl::FullyEncoded).toUtf8()),
+              QStringLiteral("red old cars"));
+  }
 }
 
 TEST_F(SearchGatewayTest, CacheIsBoundedInBytes) {

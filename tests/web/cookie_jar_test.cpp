@@ -145,7 +145,7 @@ TEST(CookieJar, TheWholeJarKeepsAtMost3000) {
     for (int i = 0; i < 50; ++i) cookies.append(QNetworkCookie("c" + QByteArray::number(i), "1"));
     jar.setCookiesFromUrl(cookies, QUrl(QString("http://s%1.test/").arg(site)));
   }
-  EXPECT_EQ(jar.count(), CookieJar::kMaxCookies);
+  EXPECT_EQ(jar.count(), web::kMaxCookies);
   EXPECT_EQ(sent(jar, "http://s0.test/"), "");  // the oldest site's are gone
   EXPECT_EQ(jar.cookiesForUrl(QUrl("http://s69.test/")).size(), 50);
 }

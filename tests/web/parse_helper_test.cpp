@@ -159,7 +159,7 @@ TEST_F(ParseHelper, AHelperGoneBadCostsItsDocumentAndBoundedMemory) {
     EXPECT_EQ(next->innerText, "fine");
     // What it wrote, never a terminal's escape, and one line saying the rest was dropped.
     const QByteArray written = errors.text();
-    EXPECT_LE(written.size(), web::ParseClient::kMaxErrorBytes + 200);
+    EXPECT_LE(written.size(), web::kMaxParseErrorBytes + 200);
     EXPECT_FALSE(written.contains('\x1b'));
   }
 }

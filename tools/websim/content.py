@@ -627,6 +627,8 @@ function annoy() { window.open("http://site3.test/frames.html"); window.resizeTo
         return page("Huge pictures", "<div>%s</div>\n%s" % (cells, link_list([("/", "Back"), ("/tiny.html", "Tiny")])))
 
     # -- the search engines ------------------------------------------------------------------
+    # They answer the program's search forms (src/core/search_forms.h), form i at the host of
+    # test_websim.ENGINES[i]; that test fails when a form there has no engine here.
 
     def results(self, phrase, count=20):
         """Pictures for a phrase, as (address without scheme, page it came from, label): the

@@ -6,6 +6,7 @@ pictures decode to the sizes they claim. Run: python3 -m unittest discover tools
 import html.parser
 import json
 import os
+import re
 import struct
 import sys
 import unittest
@@ -34,6 +35,21 @@ class References(html.parser.HTMLParser):
             self.links.append(attrs["href"])
         elif tag in ("img", "frame", "iframe") and attrs.get("src"):
             (self.images if tag == "img" else self.links).append(attrs["src"])
+
+
+# The engines answering the program's search forms, in the order of its search hosts, with what
+# precedes a result's picture address.
+ENGINES = [("images.google.com", "?imgurl="), ("www.alltheweb.com", "&imgurl="),
+           ("images.search.yahoo.com", "&imgurl=")]
+FORMS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "src", "core", "search_forms.h")
+
+
+def search_forms():
+    """The program's search forms, read from its table: (path, leading, phrase name, trailing)."""
+    with open(FORMS, encoding="utf-8") as f:
+        text = f.read()
+    return re.findall(r'SearchForm\{\.path = "([^"]*)",\s*\.leading = "([^"]*)",\s*'
+                      r'\.phraseName = "([^"]*)",\s*\.trailing = "([^"]*)"\}', text)
 
 
 def get(web, url):
@@ -76,15 +92,15 @@ class Crawl(unittest.TestCase):
         self.assertGreater(len(seen), 150)
 
     def test_engine_results_carry_usable_imgurl_addresses(self):
-        engines = {
-            "http://images.google.com/images?hl=en&lr=&ie=UTF-8&oe=UTF-8&q=blue+river&sa=N&tab=wi": "?imgurl=",
-            "http://www.alltheweb.com/search?avkw=fogg&cat=img&cs=utf-8&q=blue+river": "&imgurl=",
-            "http://images.search.yahoo.com/search/images?p=blue+river&ei=UTF-8&fr=fp-tab-img-t&cop=mss&tab=3": "&imgurl=",
-        }
-        for url, marker in engines.items():
+        forms = search_forms()
+        self.assertEqual(len(forms), len(ENGINES), "an engine here for every search form the program asks")
+        for (host, marker), (path, leading, name, trailing) in zip(ENGINES, forms):
+            url = "http://%s%s?%s%s=blue+river%s" % (host, path, leading, name, trailing)
             with self.subTest(url=url):
+                body = get(self.web, url).body.decode()
+                self.assertTrue("blue river" in body, "the engine did not read the phrase")
                 refs = References()
-                refs.feed(get(self.web, url).body.decode())
+                refs.feed(body)
                 results = [urllib.parse.urljoin(url, link) for link in refs.links if marker in link]
                 self.assertGreaterEqual(len(results), 10)
                 shown = 0

@@ -11,13 +11,13 @@
 #include <cstring>
 
 #include "web/document_model.h"
+#include "web/engine_limits.h"
 #include "web/parse_helper/pipe_io.h"
 #include "web/parse_helper/sandbox.h"
 #include "web/parse_wire.h"
 
 namespace {
 
-constexpr std::size_t kMemoryLimit = 512u * 1024 * 1024;
 // With QUOREL_PARSE_SELFTEST=1 in its environment, a document starting with this makes the
 // helper try a call its sandbox forbids, so a test can watch the sandbox at work.
 constexpr char kSandboxProbe[] = "<!--quorel-parse:sandbox-probe-->";
@@ -38,12 +38,13 @@ int main() {
   const char* selfTest = std::getenv("QUOREL_PARSE_SELFTEST");
   const bool probesAllowed = selfTest && std::strcmp(selfTest, "1") == 0;
   warmUp();
-  if (!parse_helper::limitMemory(kMemoryLimit) || !parse_helper::enterSandbox()) return 2;
+  if (!parse_helper::limitMemory(web::kParseHelperMemoryBytes) || !parse_helper::enterSandbox())
+    return 2;
 
   QByteArray header(web::wire::kHeaderBytes, '\0');
   while (parse_helper::readFully(0, header.data(), std::size_t(header.size()))) {
     const std::uint32_t length = *web::wire::frameLength(header);
-    if (length > web::wire::kMaxFrameBytes) {
+    if (length > web::kMaxParseFrameBytes) {
       say("quorel-parse: request too large\n");
       return 3;
     }
