@@ -64,9 +64,13 @@ struct EngineOptions {
   qint64 decodedCacheBytes = 4 * 1024 * 1024;
   // Tests: answers a name instead of DNS, so private answers can be tried without a network.
   std::function<QList<QHostAddress>(const QString& host)> resolver;
-  int parseBudgetMs = 2000;      // a fetched page's parse in the helper
-  int writeParseBudgetMs = 200;  // written markup: the UI thread waits for it
+  int parseBudgetMs = 2000;      // a fetched page's parse in the helper, and its written copy's
+  int writeParseBudgetMs = 200;  // other written markup: the UI thread waits for it
   bool parseInProcess = false;   // written markup parsed here (fuzzing the model itself)
+  // The helper also makes and parses each page's written copy (its main knows how the
+  // program writes pages back), before the page completes; writing exactly that markup then
+  // takes the prepared document at once.
+  bool prepareWrittenCopies = false;
 };
 
 class Fetch;
