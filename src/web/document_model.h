@@ -32,7 +32,8 @@ struct FrameRef {
 struct DocumentModel;
 
 // The document a page's reader will write back once the page has loaded, parsed ahead by the
-// parse helper. It stands for exactly one markup, known by its length and digest.
+// parse helper. It stands for exactly one markup, known by its length and digest; without a
+// model, that markup could not be parsed within the page's budget.
 struct WrittenCopy {
   std::uint64_t length = 0;
   std::uint64_t digest = 0;

@@ -94,20 +94,22 @@ void ParseClient::submit(const QByteArray& utf8, const QUrl& url, int budgetMs, 
                    context,
                    std::move(done),
                    {},
+                   {},
                    sync,
                    url.toString()});
   if (wantsCopy) {
-    // No request of its own: the page's asks for it. Its reply is bounded like a page's of
+    // No request of its own: the page's asks for it. Its model is bounded like a page's of
     // the longest copy taken back.
     const qsizetype copyLimit = wire::writtenCopyLimit(utf8.size());
     jobs_.push_back({nextId_++,
                      {},
-                     wire::kWrittenCopyHeaderBytes + wire::replyLimit(copyLimit),
+                     wire::replyLimit(copyLimit),
                      wire::itemLimit(copyLimit),
                      budgetMs,
                      context,
                      {},
                      std::move(written),
+                     {},
                      sync,
                      "the written copy of " + url.toString()});
   }
@@ -170,12 +172,20 @@ void ParseClient::onReadable() {
 }
 
 bool ParseClient::decodeHead(QByteArrayView payload) {
-  const Job& head = jobs_.front();
-  if (head.written) {
-    std::optional<std::shared_ptr<WrittenCopy>> copy =
-        wire::decodeWrittenCopy(payload, head.itemLimit);
+  Job& head = jobs_.front();
+  if (head.written && !head.announced) {
+    std::optional<std::shared_ptr<WrittenCopy>> copy = wire::decodeCopyAnnouncement(payload);
     if (!copy) return false;
-    finishHead(nullptr, std::move(*copy));
+    if (*copy)
+      head.announced = std::move(*copy);  // the model follows, on the copy's own budget
+    else
+      finishHead(nullptr);
+    return true;
+  }
+  if (head.written) {
+    head.announced->model = wire::decodeModel(payload, head.itemLimit);
+    if (!head.announced->model) return false;
+    finishHead(nullptr);
     return true;
   }
   std::shared_ptr<DocumentModel> model = wire::decodeModel(payload, head.itemLimit);
@@ -247,13 +257,13 @@ void ParseClient::armHead() {
   errorBytes_ = 0;
 }
 
-void ParseClient::finishHead(std::shared_ptr<DocumentModel> model,
-                             std::shared_ptr<const WrittenCopy> copy) {
+void ParseClient::finishHead(std::shared_ptr<DocumentModel> model) {
   Job job = std::move(jobs_.front());
   jobs_.pop_front();
   std::function<void()> report;
   if (job.written) {
-    report = [written = std::move(job.written), copy = std::move(copy)] { written(copy); };
+    // A copy announced but not parsed in time is still known, without its model.
+    report = [written = std::move(job.written), copy = std::move(job.announced)] { written(copy); };
   } else if (job.done) {
     report = [done = std::move(job.done), model = std::move(model)] { done(model); };
   } else {

@@ -36,7 +36,8 @@ class ParseClient : public QObject {
   explicit ParseClient(QString helperPath, QObject* parent = nullptr);
   ~ParseClient() override;
 
-  // The page's written copy (web::WrittenCopy); null when the helper made none or failed on it.
+  // The page's written copy (web::WrittenCopy): null when the helper made none or failed before
+  // announcing it; without a model when its parse failed.
   using WrittenDone = std::function<void(std::shared_ptr<const WrittenCopy>)>;
 
   // Parses in the helper; done runs from the event loop unless context is gone by then. With
@@ -69,6 +70,7 @@ class ParseClient : public QObject {
     QPointer<QObject> context;
     Done done;
     WrittenDone written;  // set: this job is the written copy of the page before it
+    std::shared_ptr<WrittenCopy> announced;  // the copy's length and digest, its model to come
     bool sync = false;
     QString label;  // for the log line
   };
@@ -81,9 +83,8 @@ class ParseClient : public QObject {
   void onDied(QProcess* which);
   void armHead();
   void restart(const char* why);
-  // A null model or copy: the head failed.
-  void finishHead(std::shared_ptr<DocumentModel> model,
-                  std::shared_ptr<const WrittenCopy> copy = nullptr);
+  // A null model: the head failed. A written copy reports what it was announced.
+  void finishHead(std::shared_ptr<DocumentModel> model);
   void stopProcess();
 
   QString helperPath_;

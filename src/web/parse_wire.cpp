@@ -146,13 +146,12 @@ QByteArray encodeModel(const DocumentModel& model) {
   return out.frame();
 }
 
-QByteArray encodeWrittenCopy(const WrittenCopy* copy) {
+QByteArray encodeCopyAnnouncement(const WrittenCopy* copy) {
   Writer out;
   out.u8(copy ? 1 : 0);
   if (copy) {
     out.u64(copy->length);
     out.u64(copy->digest);
-    writeModel(out, *copy->model);
   }
   return out.frame();
 }
@@ -181,8 +180,7 @@ std::shared_ptr<DocumentModel> decodeModel(QByteArrayView payload, std::uint32_t
   return model && in.atEnd() ? model : nullptr;
 }
 
-std::optional<std::shared_ptr<WrittenCopy>> decodeWrittenCopy(QByteArrayView payload,
-                                                              std::uint32_t maxItems) {
+std::optional<std::shared_ptr<WrittenCopy>> decodeCopyAnnouncement(QByteArrayView payload) {
   Reader in(payload);
   const std::uint8_t present = in.u8();
   if (present == 0 && in.atEnd()) return std::shared_ptr<WrittenCopy>();
@@ -190,8 +188,7 @@ std::optional<std::shared_ptr<WrittenCopy>> decodeWrittenCopy(QByteArrayView pay
   auto copy = std::make_shared<WrittenCopy>();
   copy->length = in.u64();
   copy->digest = in.u64();
-  copy->model = readModel(in, maxItems);
-  if (!copy->model || !in.atEnd()) return std::nullopt;
+  if (!in.atEnd()) return std::nullopt;
   return copy;
 }
 

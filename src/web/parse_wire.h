@@ -46,8 +46,6 @@ constexpr std::uint32_t itemLimit(qsizetype markupBytes) {
 constexpr qsizetype writtenCopyLimit(qsizetype markupBytes) {
   return std::min<qsizetype>(2 * markupBytes + 64 * 1024, kMaxFrameBytes / 8);
 }
-// A written copy's reply: a flag, its length and digest, then the model.
-constexpr std::uint32_t kWrittenCopyHeaderBytes = 1 + 8 + 8;
 
 struct Request {
   QUrl url;
@@ -58,8 +56,10 @@ struct Request {
 // A whole frame, header included.
 QByteArray encodeRequest(const Request& request);
 QByteArray encodeModel(const DocumentModel& model);
-// Null: no copy (the page has none, or it grew past writtenCopyLimit).
-QByteArray encodeWrittenCopy(const WrittenCopy* copy);
+// A written copy is announced (its length and digest) before it is parsed, then its model
+// follows as a frame of its own; a copy whose parse runs out of time is still known. Null: no
+// copy (the page has none, or it grew past writtenCopyLimit), and no model frame follows.
+QByteArray encodeCopyAnnouncement(const WrittenCopy* copy);
 
 // The payload length announced at the start of buffer: nullopt while the header is
 // incomplete; a length above kMaxFrameBytes is returned as is for the caller to refuse.
@@ -68,8 +68,7 @@ std::optional<std::uint32_t> frameLength(QByteArrayView buffer);
 // Payloads (without the header), read where they lie; nullopt / null when malformed.
 std::optional<Request> decodeRequest(QByteArrayView payload);
 std::shared_ptr<DocumentModel> decodeModel(QByteArrayView payload, std::uint32_t maxItems);
-// nullopt when malformed; a null copy when the helper made none.
-std::optional<std::shared_ptr<WrittenCopy>> decodeWrittenCopy(QByteArrayView payload,
-                                                              std::uint32_t maxItems);
+// nullopt when malformed; a null copy when the helper made none; else one without its model.
+std::optional<std::shared_ptr<WrittenCopy>> decodeCopyAnnouncement(QByteArrayView payload);
 
 }  // namespace web::wire

@@ -88,6 +88,14 @@ void WebDocument::clear() {
 void WebDocument::write(const std::string& markup) {
   if (writtenCopy_ && writtenCopy_->isCopyOf(markup)) {
     model_ = writtenCopy_->model;
+    if (!model_) {
+      // Known to take longer than the page's budget: no use waiting for it here.
+      qWarning(
+          "quorel: the written copy of %s could not be parsed in time; the page stays as "
+          "loaded",
+          qPrintable(url_.toString()));
+      model_ = loaded_;
+    }
   } else {
     // The caller reads the result at once, so it waits; past the budget the document keeps
     // the page as loaded rather than freeze the program or crawl an empty page.

@@ -200,8 +200,8 @@ TEST_F(ParseHelper, AHelperThatAnswersWrongOrNotAtAllFailsItsDocuments) {
   EXPECT_FALSE(missing.parseNow("<p>x</p>", kUrl, 500));
 }
 
-// The page's written copy is a document of its own behind the page: each fails alone, and a
-// copy whose page failed is never waited for.
+// The page's written copy is a document of its own behind the page: each fails alone, a copy
+// whose page failed is never waited for, and one that failed is still known by its markup.
 TEST_F(ParseHelper, AWrittenCopyFollowsItsPage) {
   const QByteArray script = "<script>self.focus()</script>";
   const struct Row {
@@ -210,23 +210,27 @@ TEST_F(ParseHelper, AWrittenCopyFollowsItsPage) {
     int budgetMs;
     bool expectPage;
     bool expectCopy;
+    bool expectCopyParsed;
   } rows[] = {
       {.name = "ordinary page",
        .html = script + "<p><img src=a.png></p>",
        .budgetMs = 2000,
        .expectPage = true,
-       .expectCopy = true},
+       .expectCopy = true,
+       .expectCopyParsed = true},
       {.name = "page over budget",
        .html = misnested(400000),
        .budgetMs = 100,
        .expectPage = false,
-       .expectCopy = false},
+       .expectCopy = false,
+       .expectCopyParsed = false},
       // Script text is not parsed in the page; renamed, it is.
       {.name = "copy over budget",
        .html = "<script>" + misnested(200000) + "</script>",
        .budgetMs = 2000,
        .expectPage = true,
-       .expectCopy = false},
+       .expectCopy = true,
+       .expectCopyParsed = false},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -244,6 +248,7 @@ TEST_F(ParseHelper, AWrittenCopyFollowsItsPage) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return copyDone; }, 2 * row.budgetMs + 10000));
     EXPECT_EQ(bool(page), row.expectPage);
     EXPECT_EQ(bool(copy), row.expectCopy);
+    EXPECT_EQ(copy && copy->model, row.expectCopyParsed);
     if (page && copy) {
       EXPECT_TRUE(copy->isCopyOf(NeutralisedMarkup(
           page->innerHTML, kUrl.toString(QUrl::FullyEncoded).toStdString(), true)));

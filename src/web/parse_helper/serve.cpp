@@ -35,23 +35,23 @@ void warmUp(const WrittenCopyMaker& makeCopy) {
   if (makeCopy) (void)makeCopy(model->innerHTML, url.toString(QUrl::FullyEncoded).toStdString());
 }
 
-// The page's written copy, parsed as the engine would parse it when written; none when the page
-// has no markup to read, or the copy grows past what the engine takes back.
-std::optional<web::WrittenCopy> writtenCopy(const WrittenCopyMaker& makeCopy,
-                                            std::shared_ptr<web::DocumentModel> page,
-                                            const web::wire::Request& request) {
-  if (!makeCopy || !page->hasRoot) return std::nullopt;
+// The page's written copy, announced, then parsed as the engine would parse it when written;
+// none when the page has no markup to read, or the copy grows past what the engine takes back.
+bool sendWrittenCopy(const WrittenCopyMaker& makeCopy, std::shared_ptr<web::DocumentModel> page,
+                     const web::wire::Request& request) {
+  if (!makeCopy || !page->hasRoot) return send(web::wire::encodeCopyAnnouncement(nullptr));
   std::string innerHTML = std::move(page->innerHTML);
   page.reset();
-  std::optional<std::string> copy =
+  const std::optional<std::string> copy =
       makeCopy(std::move(innerHTML), request.url.toString(QUrl::FullyEncoded).toStdString());
   if (!copy || qsizetype(copy->size()) > web::wire::writtenCopyLimit(request.markup.size()))
-    return std::nullopt;
+    return send(web::wire::encodeCopyAnnouncement(nullptr));
   web::WrittenCopy written;
   written.length = copy->size();
   written.digest = web::markupDigest(*copy);
-  written.model = web::buildDocument(QByteArray::fromStdString(*copy), request.url);
-  return written;
+  if (!send(web::wire::encodeCopyAnnouncement(&written))) return false;
+  return send(
+      web::wire::encodeModel(*web::buildDocument(QByteArray::fromStdString(*copy), request.url)));
 }
 
 }  // namespace
@@ -87,10 +87,7 @@ int serve(const WrittenCopyMaker& makeCopy) {
     std::shared_ptr<web::DocumentModel> page = web::buildDocument(request->markup, request->url);
     if (!send(web::wire::encodeModel(*page))) break;
     // The page's reply is on its way: the engine probes its pictures while the copy is made.
-    if (request->wantsWrittenCopy) {
-      const std::optional<web::WrittenCopy> copy = writtenCopy(makeCopy, std::move(page), *request);
-      if (!send(web::wire::encodeWrittenCopy(copy ? &*copy : nullptr))) break;
-    }
+    if (request->wantsWrittenCopy && !sendWrittenCopy(makeCopy, std::move(page), *request)) break;
     // Between pages the helper holds nothing: give the heap back rather than keep its peak.
     page.reset();
     request.reset();
