@@ -103,6 +103,7 @@ void Sizes(fuzz::Input& in, const std::string& text) {
 void Synthetic(const QByteArray& bytes, const QUrl& url) {
   (void)web::imageSizeOf(bytes);
   (void)web::wire::decodeModel(bytes, web::wire::itemLimit(bytes.size()));
+  (void)web::wire::decodeCopyAnnouncement(bytes);
 
   // Any address stays one image in the image document: its quoting holds.
   const std::string address = bytes.toStdString();

@@ -22,6 +22,8 @@ std::unique_ptr<web::Engine> makeEngine() {
     if (!options.allowedPrivateHosts.contains(QLatin1String(host)))
       options.allowedPrivateHosts.append(QString::fromLatin1(host));
   }
+  // quorel-parse makes each page's copy as CleanupHTML writes it (parse_helper_main.cpp).
+  options.prepareWrittenCopies = true;
   return std::make_unique<web::Engine>(options);
 }
 

@@ -1,6 +1,7 @@
 #include "web/document_model.h"
 
 #include <cstring>
+#include <functional>
 
 #include "web/gumbo_tree.h"
 #include "web/nesting_guard.h"
@@ -473,6 +474,14 @@ std::shared_ptr<DocumentModel> buildDocument(const QByteArray& utf8, const QUrl&
     model->frames.push_back(std::move(frame));
   }
   return model;
+}
+
+std::uint64_t markupDigest(std::string_view markup) {
+  return std::hash<std::string_view>{}(markup);
+}
+
+bool WrittenCopy::isCopyOf(std::string_view markup) const {
+  return markup.size() == length && markupDigest(markup) == digest;
 }
 
 }  // namespace web

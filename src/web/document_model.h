@@ -7,8 +7,10 @@
 #include <QByteArray>
 #include <QString>
 #include <QUrl>
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "web/engine_limits.h"
@@ -27,6 +29,22 @@ struct FrameRef {
   bool inFrameset = false;  // a <frame> (loaded with the page), not an <iframe>
 };
 
+struct DocumentModel;
+
+// The document a page's reader will write back once the page has loaded, parsed ahead by the
+// parse helper. It stands for exactly one markup, known by its length and digest; without a
+// model, that markup could not be parsed within the page's budget.
+struct WrittenCopy {
+  std::uint64_t length = 0;
+  std::uint64_t digest = 0;
+  std::shared_ptr<DocumentModel> model;
+  bool isCopyOf(std::string_view markup) const;
+};
+
+// A digest to tell markups apart cheaply: the standard library's string hash, the same in the
+// program and its helper (one build, one library).
+std::uint64_t markupDigest(std::string_view markup);
+
 struct DocumentModel {
   bool hasRoot = true;
   std::string innerHTML;
@@ -35,6 +53,7 @@ struct DocumentModel {
   std::vector<ImageRef> images;
   std::vector<std::string> links;
   std::vector<FrameRef> frames;
+  std::shared_ptr<const WrittenCopy> writtenCopy;  // none until the helper has made one
 };
 
 // Parses UTF-8 markup as a page at documentUrl.

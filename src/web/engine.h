@@ -66,6 +66,10 @@ struct EngineOptions {
   int parseBudgetMs = kParseBudgetMs;
   int writeParseBudgetMs = kWriteParseBudgetMs;
   bool parseInProcess = false;  // written markup parsed here (fuzzing the model itself)
+  // The helper also makes and parses each page's written copy (its main knows how the
+  // program writes pages back), before the page completes; writing exactly that markup then
+  // takes the prepared document at once.
+  bool prepareWrittenCopies = false;
 };
 
 class Fetch;

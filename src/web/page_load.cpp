@@ -103,11 +103,24 @@ void PageLoad::fail(const QUrl& url, qint32 status, const QByteArray& body,
 }
 
 void PageLoad::parseUntrusted(const QUrl& url, const QByteArray& utf8,
-                              std::function<void(std::shared_ptr<DocumentModel>)> then) {
-  engine_.parser().parse(utf8, url, engine_.options().parseBudgetMs, this,
-                         [this, then = std::move(then)](std::shared_ptr<DocumentModel> model) {
-                           if (!cancelled_) then(std::move(model));
-                         });
+                              std::function<void(std::shared_ptr<DocumentModel>)> then,
+                              bool withCopy) {
+  ParseClient::WrittenDone written;
+  if (withCopy && engine_.options().prepareWrittenCopies) {
+    copyPending_ = true;
+    // Follows the page's own report, so the model is there unless the page failed.
+    written = [this](std::shared_ptr<const WrittenCopy> copy) {
+      copyPending_ = false;
+      if (model_) model_->writtenCopy = std::move(copy);
+      maybeFinish();
+    };
+  }
+  engine_.parser().parse(
+      utf8, url, engine_.options().parseBudgetMs, this,
+      [this, then = std::move(then)](std::shared_ptr<DocumentModel> model) {
+        if (!cancelled_) then(std::move(model));
+      },
+      std::move(written));
 }
 
 std::shared_ptr<DocumentModel> PageLoad::imageDocument(const QUrl& url, const QByteArray& body) {
@@ -167,14 +180,17 @@ void PageLoad::onPageFetched() {
   const QByteArray markup =
       kind == Kind::Html ? decodeToUtf8(result.body, result.contentType, true)
                          : textDocumentMarkup(decodeToUtf8(result.body, result.contentType, false));
-  parseUntrusted(finalUrl, markup, [this, finalUrl](std::shared_ptr<DocumentModel> model) {
-    if (!model) {
-      fail(finalUrl, status::kParseFailed, {}, {});
-      return;
-    }
-    model_ = std::move(model);
-    onPageParsed();
-  });
+  parseUntrusted(
+      finalUrl, markup,
+      [this, finalUrl](std::shared_ptr<DocumentModel> model) {
+        if (!model) {
+          fail(finalUrl, status::kParseFailed, {}, {});
+          return;
+        }
+        model_ = std::move(model);
+        onPageParsed();
+      },
+      true);
 }
 
 void PageLoad::onPageParsed() {
@@ -284,7 +300,8 @@ void PageLoad::abandonProbes() {
 
 void PageLoad::maybeFinish() {
   if (cancelled_ || finished_ || !model_ || page_) return;
-  if (pendingFrames_ > 0 || !probes_.isEmpty() || !probeQueue_.empty() || decoding_) return;
+  if (pendingFrames_ > 0 || !probes_.isEmpty() || !probeQueue_.empty() || decoding_ || copyPending_)
+    return;
   probeDeadline_.stop();
   finished_ = true;
   reports_.pageComplete(model_, pageUrl_);

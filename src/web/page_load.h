@@ -51,8 +51,11 @@ class PageLoad : public QObject {
   void onPageFetched();
   void onPageParsed();
   // Untrusted markup goes to the parse helper; then() gets null when the helper gave up.
+  // withCopy: a document the browser shows, whose written copy the helper makes too; the page
+  // completes once that copy is in (or the helper made none).
   void parseUntrusted(const QUrl& url, const QByteArray& utf8,
-                      std::function<void(std::shared_ptr<DocumentModel>)> then);
+                      std::function<void(std::shared_ptr<DocumentModel>)> then,
+                      bool withCopy = false);
   void frameDone(const QString& url, const QString& frameName, qint32 status);
   void fail(const QUrl& url, qint32 status, const QByteArray& body, const QByteArray& contentType);
   std::shared_ptr<DocumentModel> imageDocument(const QUrl& url, const QByteArray& body);
@@ -78,6 +81,7 @@ class PageLoad : public QObject {
   QSet<SizeProbe*> probes_;
   QTimer probeDeadline_;
   bool decoding_ = false;
+  bool copyPending_ = false;  // the helper is still making the written copy
   bool finished_ = false;
   bool cancelled_ = false;
 };

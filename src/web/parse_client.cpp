@@ -47,8 +47,8 @@ QString ParseClient::locateHelper() {
 qint64 ParseClient::helperPid() const { return process_ ? process_->processId() : 0; }
 
 void ParseClient::parse(const QByteArray& utf8, const QUrl& url, int budgetMs, QObject* context,
-                        Done done) {
-  submit(utf8, url, budgetMs, context, std::move(done), false);
+                        Done done, WrittenDone written) {
+  submit(utf8, url, budgetMs, context, std::move(done), std::move(written), false);
 }
 
 std::shared_ptr<DocumentModel> ParseClient::parseNow(const QByteArray& utf8, const QUrl& url,
@@ -57,7 +57,7 @@ std::shared_ptr<DocumentModel> ParseClient::parseNow(const QByteArray& utf8, con
   const quint64 id = nextId_;
   submit(
       utf8, url, budgetMs, this,
-      [answer](std::shared_ptr<DocumentModel> model) { *answer = std::move(model); }, true);
+      [answer](std::shared_ptr<DocumentModel> model) { *answer = std::move(model); }, {}, true);
   QElapsedTimer clock;
   clock.start();
   // The event loop does not run here: deadlines and deaths are checked by hand.
@@ -84,11 +84,37 @@ std::shared_ptr<DocumentModel> ParseClient::parseNow(const QByteArray& utf8, con
 }
 
 void ParseClient::submit(const QByteArray& utf8, const QUrl& url, int budgetMs, QObject* context,
-                         Done done, bool sync) {
-  const QByteArray frame = wire::encodeRequest({url, utf8});
-  jobs_.push_back({nextId_++, frame, wire::replyLimit(utf8.size()), wire::itemLimit(utf8.size()),
-                   budgetMs, context, std::move(done), sync, url.toString()});
-  const bool first = jobs_.size() == 1;
+                         Done done, WrittenDone written, bool sync) {
+  const bool wantsCopy = bool(written);
+  const QByteArray frame = wire::encodeRequest({url, utf8, wantsCopy});
+  const bool first = jobs_.empty();
+  jobs_.push_back({nextId_++,
+                   frame,
+                   wire::replyLimit(utf8.size()),
+                   wire::itemLimit(utf8.size()),
+                   budgetMs,
+                   context,
+                   std::move(done),
+                   {},
+                   {},
+                   sync,
+                   url.toString()});
+  if (wantsCopy) {
+    // No request of its own: the page's asks for it. Its model is bounded like a page's of
+    // the longest copy taken back.
+    const qsizetype copyLimit = wire::writtenCopyLimit(utf8.size());
+    jobs_.push_back({nextId_++,
+                     {},
+                     wire::replyLimit(copyLimit),
+                     wire::itemLimit(copyLimit),
+                     budgetMs,
+                     context,
+                     {},
+                     std::move(written),
+                     {},
+                     sync,
+                     "the written copy of " + url.toString()});
+  }
   ensureRunning();
   if (!process_) return;
   process_->write(frame);
@@ -137,17 +163,37 @@ void ParseClient::onReadable() {
       if (received_.capacity() < whole) received_.reserve(whole);
       return;
     }
-    std::shared_ptr<DocumentModel> model = wire::decodeModel(
-        QByteArrayView(received_).sliced(wire::kHeaderBytes, *length), jobs_.front().itemLimit);
-    if (!model) {
+    if (!decodeHead(QByteArrayView(received_).sliced(wire::kHeaderBytes, *length))) {
       restart("answered garbage");
       return;
     }
     // A large reply's buffer is not kept for the next one.
     received_ = received_.size() == whole ? QByteArray() : received_.sliced(whole);
-    finishHead(std::move(model));
     armHead();
   }
+}
+
+bool ParseClient::decodeHead(QByteArrayView payload) {
+  Job& head = jobs_.front();
+  if (head.written && !head.announced) {
+    std::optional<std::shared_ptr<WrittenCopy>> copy = wire::decodeCopyAnnouncement(payload);
+    if (!copy) return false;
+    if (*copy)
+      head.announced = std::move(*copy);  // the model follows, on the copy's own budget
+    else
+      finishHead(nullptr);
+    return true;
+  }
+  if (head.written) {
+    head.announced->model = wire::decodeModel(payload, head.itemLimit);
+    if (!head.announced->model) return false;
+    finishHead(nullptr);
+    return true;
+  }
+  std::shared_ptr<DocumentModel> model = wire::decodeModel(payload, head.itemLimit);
+  if (!model) return false;
+  finishHead(std::move(model));
+  return true;
 }
 
 void ParseClient::onErrorOutput() {
@@ -185,6 +231,8 @@ void ParseClient::restart(const char* why) {
   }
   stopProcess();
   if (!jobs_.empty()) finishHead(nullptr);
+  // A written copy whose page was lost was never asked of the next helper.
+  while (!jobs_.empty() && jobs_.front().frame.isEmpty()) finishHead(nullptr);
   if (jobs_.empty()) return;
   ensureRunning();
   if (!process_) return;
@@ -214,12 +262,19 @@ void ParseClient::armHead() {
 void ParseClient::finishHead(std::shared_ptr<DocumentModel> model) {
   Job job = std::move(jobs_.front());
   jobs_.pop_front();
-  if (!job.done) return;
+  std::function<void()> report;
+  if (job.written) {
+    // A copy announced but not parsed in time is still known, without its model.
+    report = [written = std::move(job.written), copy = std::move(job.announced)] { written(copy); };
+  } else if (job.done) {
+    report = [done = std::move(job.done), model = std::move(model)] { done(model); };
+  } else {
+    return;
+  }
   if (job.sync) {
-    job.done(std::move(model));
+    report();
   } else if (job.context) {
-    QTimer::singleShot(0, job.context.data(),
-                       [done = std::move(job.done), model = std::move(model)] { done(model); });
+    QTimer::singleShot(0, job.context.data(), std::move(report));
   }
 }
 

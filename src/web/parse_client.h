@@ -34,8 +34,16 @@ class ParseClient : public QObject {
   explicit ParseClient(QString helperPath, QObject* parent = nullptr);
   ~ParseClient() override;
 
-  // Parses in the helper; done runs from the event loop unless context is gone by then.
-  void parse(const QByteArray& utf8, const QUrl& url, int budgetMs, QObject* context, Done done);
+  // The page's written copy (web::WrittenCopy): null when the helper made none or failed before
+  // announcing it; without a model when its parse failed.
+  using WrittenDone = std::function<void(std::shared_ptr<const WrittenCopy>)>;
+
+  // Parses in the helper; done runs from the event loop unless context is gone by then. With
+  // written, the helper then makes and parses the page's written copy, a document of its own
+  // with the same budget, while done's receiver goes on; written follows done, also when the
+  // page failed.
+  void parse(const QByteArray& utf8, const QUrl& url, int budgetMs, QObject* context, Done done,
+             WrittenDone written = {});
   // Waits at most budgetMs (documents queued before it count against it); null past it.
   std::shared_ptr<DocumentModel> parseNow(const QByteArray& utf8, const QUrl& url, int budgetMs);
 
@@ -59,17 +67,21 @@ class ParseClient : public QObject {
     int budgetMs = 0;
     QPointer<QObject> context;
     Done done;
+    WrittenDone written;  // set: this job is the written copy of the page before it
+    std::shared_ptr<WrittenCopy> announced;  // the copy's length and digest, its model to come
     bool sync = false;
     QString label;  // for the log line
   };
   void submit(const QByteArray& utf8, const QUrl& url, int budgetMs, QObject* context, Done done,
-              bool sync);
+              WrittenDone written, bool sync);
+  bool decodeHead(QByteArrayView payload);
   void ensureRunning();
   void onReadable();
   void onErrorOutput();
   void onDied(QProcess* which);
   void armHead();
   void restart(const char* why);
+  // A null model: the head failed. A written copy reports what it was announced.
   void finishHead(std::shared_ptr<DocumentModel> model);
   void stopProcess();
 

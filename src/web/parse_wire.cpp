@@ -10,6 +10,7 @@ class Writer {
   Writer() { out_.resize(kHeaderBytes); }
   void u8(std::uint8_t value) { out_.append(char(value)); }
   void u32(std::uint32_t value) { out_.append(reinterpret_cast<const char*>(&value), 4); }
+  void u64(std::uint64_t value) { out_.append(reinterpret_cast<const char*>(&value), 8); }
   void i32(std::int32_t value) { u32(std::uint32_t(value)); }
   void bytes(const char* data, size_t size) {
     u32(std::uint32_t(size));
@@ -38,6 +39,11 @@ class Reader {
   std::uint32_t u32() {
     std::uint32_t value = 0;
     if (take(4)) std::memcpy(&value, in_.constData() + at_ - 4, 4);
+    return value;
+  }
+  std::uint64_t u64() {
+    std::uint64_t value = 0;
+    if (take(8)) std::memcpy(&value, in_.constData() + at_ - 8, 8);
     return value;
   }
   std::int32_t i32() { return std::int32_t(u32()); }
@@ -75,18 +81,7 @@ class Reader {
   bool ok_ = true;
 };
 
-}  // namespace
-
-QByteArray encodeRequest(const Request& request) {
-  Writer out;
-  const QByteArray url = request.url.toEncoded();
-  out.bytes(url.constData(), size_t(url.size()));
-  out.bytes(request.markup.constData(), size_t(request.markup.size()));
-  return out.frame();
-}
-
-QByteArray encodeModel(const DocumentModel& model) {
-  Writer out;
+void writeModel(Writer& out, const DocumentModel& model) {
   out.u8(model.hasRoot ? 1 : 0);
   out.str(model.innerHTML);
   out.str(model.innerText);
@@ -105,27 +100,9 @@ QByteArray encodeModel(const DocumentModel& model) {
     out.str(frame.name);
     out.u8(frame.inFrameset ? 1 : 0);
   }
-  return out.frame();
 }
 
-std::optional<std::uint32_t> frameLength(QByteArrayView buffer) {
-  if (buffer.size() < kHeaderBytes) return std::nullopt;
-  std::uint32_t length = 0;
-  std::memcpy(&length, buffer.constData(), 4);
-  return length;
-}
-
-std::optional<Request> decodeRequest(QByteArrayView payload) {
-  Reader in(payload);
-  Request request;
-  request.url = QUrl::fromEncoded(in.bytes());
-  request.markup = in.bytes();
-  if (!in.atEnd()) return std::nullopt;
-  return request;
-}
-
-std::shared_ptr<DocumentModel> decodeModel(QByteArrayView payload, std::uint32_t maxItems) {
-  Reader in(payload);
+std::shared_ptr<DocumentModel> readModel(Reader& in, std::uint32_t maxItems) {
   auto model = std::make_shared<DocumentModel>();
   const std::uint8_t hasRoot = in.u8();
   model->hasRoot = hasRoot == 1;
@@ -148,8 +125,71 @@ std::shared_ptr<DocumentModel> decodeModel(QByteArrayView payload, std::uint32_t
     frame.inFrameset = inFrameset == 1;
     if (inFrameset > 1) return nullptr;
   }
-  if (hasRoot > 1 || !in.atEnd()) return nullptr;
+  if (hasRoot > 1 || !in.ok()) return nullptr;
   return model;
+}
+
+}  // namespace
+
+QByteArray encodeRequest(const Request& request) {
+  Writer out;
+  const QByteArray url = request.url.toEncoded();
+  out.bytes(url.constData(), size_t(url.size()));
+  out.bytes(request.markup.constData(), size_t(request.markup.size()));
+  out.u8(request.wantsWrittenCopy ? 1 : 0);
+  return out.frame();
+}
+
+QByteArray encodeModel(const DocumentModel& model) {
+  Writer out;
+  writeModel(out, model);
+  return out.frame();
+}
+
+QByteArray encodeCopyAnnouncement(const WrittenCopy* copy) {
+  Writer out;
+  out.u8(copy ? 1 : 0);
+  if (copy) {
+    out.u64(copy->length);
+    out.u64(copy->digest);
+  }
+  return out.frame();
+}
+
+std::optional<std::uint32_t> frameLength(QByteArrayView buffer) {
+  if (buffer.size() < kHeaderBytes) return std::nullopt;
+  std::uint32_t length = 0;
+  std::memcpy(&length, buffer.constData(), 4);
+  return length;
+}
+
+std::optional<Request> decodeRequest(QByteArrayView payload) {
+  Reader in(payload);
+  Request request;
+  request.url = QUrl::fromEncoded(in.bytes());
+  request.markup = in.bytes();
+  const std::uint8_t wants = in.u8();
+  request.wantsWrittenCopy = wants == 1;
+  if (wants > 1 || !in.atEnd()) return std::nullopt;
+  return request;
+}
+
+std::shared_ptr<DocumentModel> decodeModel(QByteArrayView payload, std::uint32_t maxItems) {
+  Reader in(payload);
+  std::shared_ptr<DocumentModel> model = readModel(in, maxItems);
+  return model && in.atEnd() ? model : nullptr;
+}
+
+std::optional<std::shared_ptr<WrittenCopy>> decodeCopyAnnouncement(QByteArrayView payload) {
+  Reader in(payload);
+  const std::uint8_t present = in.u8();
+  if (present == 0 && in.atEnd()) return std::shared_ptr<WrittenCopy>();
+  if (present != 1) return std::nullopt;
+  auto copy = std::make_shared<WrittenCopy>();
+  copy->length = in.u64();
+  copy->digest = in.u64();
+  if (!in.atEnd()) return std::nullopt;
+  return copy;
 }
 
 }  // namespace web::wire

@@ -39,14 +39,26 @@ constexpr std::uint32_t itemLimit(qsizetype markupBytes) {
   return std::uint32_t(std::min<qsizetype>(markupBytes / 3 + 1024, kMaxParseFrameBytes));
 }
 
+// The longest written copy the engine takes back for a page of markupBytes: neutralising
+// renames a few tags and attributes and adds one address, so an ordinary page's copy is a few
+// per cent longer than its markup. A page built to grow past this is written the usual way.
+constexpr qsizetype writtenCopyLimit(qsizetype markupBytes) {
+  return std::min<qsizetype>(2 * markupBytes + 64 * 1024, kMaxParseFrameBytes / 8);
+}
+
 struct Request {
   QUrl url;
   QByteArray markup;
+  bool wantsWrittenCopy = false;  // then a second reply follows the page's: its written copy
 };
 
 // A whole frame, header included.
 QByteArray encodeRequest(const Request& request);
 QByteArray encodeModel(const DocumentModel& model);
+// A written copy is announced (its length and digest) before it is parsed, then its model
+// follows as a frame of its own; a copy whose parse runs out of time is still known. Null: no
+// copy (the page has none, or it grew past writtenCopyLimit), and no model frame follows.
+QByteArray encodeCopyAnnouncement(const WrittenCopy* copy);
 
 // The payload length announced at the start of buffer: nullopt while the header is
 // incomplete; a length above kMaxParseFrameBytes is returned as is for the caller to refuse.
@@ -55,5 +67,7 @@ std::optional<std::uint32_t> frameLength(QByteArrayView buffer);
 // Payloads (without the header), read where they lie; nullopt / null when malformed.
 std::optional<Request> decodeRequest(QByteArrayView payload);
 std::shared_ptr<DocumentModel> decodeModel(QByteArrayView payload, std::uint32_t maxItems);
+// nullopt when malformed; a null copy when the helper made none; else one without its model.
+std::optional<std::shared_ptr<WrittenCopy>> decodeCopyAnnouncement(QByteArrayView payload);
 
 }  // namespace web::wire

@@ -86,13 +86,29 @@ void WebDocument::clear() {
 }
 
 void WebDocument::write(const std::string& markup) {
-  // The caller reads the result at once, so it waits; a parse past the budget leaves the
-  // document empty rather than the program frozen.
-  const QByteArray utf8 = QByteArray::fromStdString(markup);
-  model_ = engine_.options().parseInProcess
-               ? buildDocument(utf8, url_)
-               : engine_.writeParser().parseNow(utf8, url_, engine_.options().writeParseBudgetMs);
-  if (!model_) model_ = buildDocument({}, url_);
+  if (writtenCopy_ && writtenCopy_->isCopyOf(markup)) {
+    model_ = writtenCopy_->model;
+    if (!model_) {
+      // Known to take longer than the page's budget: no use waiting for it here.
+      qWarning(
+          "quorel: the written copy of %s could not be parsed in time; the page stays as "
+          "loaded",
+          qPrintable(url_.toString()));
+      model_ = loaded_;
+    }
+  } else {
+    // The caller reads the result at once, so it waits; past the budget the document keeps
+    // the page as loaded rather than freeze the program or crawl an empty page.
+    const QByteArray utf8 = QByteArray::fromStdString(markup);
+    model_ = engine_.options().parseInProcess
+                 ? buildDocument(utf8, url_)
+                 : engine_.writeParser().parseNow(utf8, url_, engine_.options().writeParseBudgetMs);
+    if (!model_) {
+      qWarning("quorel: markup written into %s was not parsed in time; the page stays as loaded",
+               qPrintable(url_.toString()));
+      model_ = loaded_ ? loaded_ : buildDocument({}, url_);
+    }
+  }
   std::vector<std::string> unknown;
   for (const ImageRef& ref : model_->images) {
     if (ref.src.empty() || (ref.attrWidth >= 0 && ref.attrHeight >= 0)) continue;
@@ -106,6 +122,8 @@ void WebDocument::setOnClick(std::function<bool()> handler) { onClick_ = std::mo
 
 void WebDocument::load(std::shared_ptr<DocumentModel> model, const QString& url) {
   model_ = std::move(model);
+  loaded_ = model_;
+  writtenCopy_ = model_ ? model_->writtenCopy : nullptr;
   url_ = QUrl(url);
   onClick_ = nullptr;
   if (changed_) changed_();

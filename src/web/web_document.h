@@ -51,6 +51,8 @@ class WebDocument : public platform::Document {
   std::function<void()> changed_;
   std::function<void(const std::vector<std::string>&)> needSizes_;
   std::shared_ptr<DocumentModel> model_;
+  std::shared_ptr<DocumentModel> loaded_;           // what the last load brought
+  std::shared_ptr<const WrittenCopy> writtenCopy_;  // its written copy, parsed ahead
   QUrl url_;
   std::function<bool()> onClick_;
 };

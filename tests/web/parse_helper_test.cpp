@@ -13,6 +13,7 @@
 #include <QTemporaryFile>
 #include <functional>
 
+#include "display/neutralised_markup.h"
 #include "http_fixture.h"
 #include "web/engine.h"
 #include "web/parse_client.h"
@@ -197,6 +198,63 @@ TEST_F(ParseHelper, AHelperThatAnswersWrongOrNotAtAllFailsItsDocuments) {
   }
   web::ParseClient missing(dir.filePath("absent"));
   EXPECT_FALSE(missing.parseNow("<p>x</p>", kUrl, 500));
+}
+
+// The page's written copy is a document of its own behind the page: each fails alone, a copy
+// whose page failed is never waited for, and one that failed is still known by its markup.
+TEST_F(ParseHelper, AWrittenCopyFollowsItsPage) {
+  const QByteArray script = "<script>self.focus()</script>";
+  const struct Row {
+    const char* name;
+    QByteArray html;
+    int budgetMs;
+    bool expectPage;
+    bool expectCopy;
+    bool expectCopyParsed;
+  } rows[] = {
+      {.name = "ordinary page",
+       .html = script + "<p><img src=a.png></p>",
+       .budgetMs = 2000,
+       .expectPage = true,
+       .expectCopy = true,
+       .expectCopyParsed = true},
+      {.name = "page over budget",
+       .html = misnested(400000),
+       .budgetMs = 100,
+       .expectPage = false,
+       .expectCopy = false,
+       .expectCopyParsed = false},
+      // Script text is not parsed in the page; renamed, it is.
+      {.name = "copy over budget",
+       .html = "<script>" + misnested(200000) + "</script>",
+       .budgetMs = 2000,
+       .expectPage = true,
+       .expectCopy = true,
+       .expectCopyParsed = false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    std::shared_ptr<web::DocumentModel> page;
+    std::shared_ptr<const web::WrittenCopy> copy;
+    bool copyDone = false;
+    QObject context;
+    client.parse(
+        row.html, kUrl, row.budgetMs, &context,
+        [&](std::shared_ptr<web::DocumentModel> model) { page = std::move(model); },
+        [&](std::shared_ptr<const web::WrittenCopy> made) {
+          copy = std::move(made);
+          copyDone = true;
+        });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return copyDone; }, 2 * row.budgetMs + 10000));
+    EXPECT_EQ(bool(page), row.expectPage);
+    EXPECT_EQ(bool(copy), row.expectCopy);
+    EXPECT_EQ(copy && copy->model, row.expectCopyParsed);
+    if (page && copy) {
+      EXPECT_TRUE(copy->isCopyOf(NeutralisedMarkup(
+          page->innerHTML, kUrl.toString(QUrl::FullyEncoded).toStdString(), true)));
+    }
+    EXPECT_TRUE(parseAsync(client, "<p>fine</p>"));
+  }
 }
 
 }  // namespace
