@@ -13,6 +13,7 @@
 
 #include "app/startup.h"
 #include "core/program.h"
+#include "dialogs/secondary_windows.h"
 #include "fuzz_check.h"
 #include "fuzz_input.h"
 #include "interaction/save_image.h"
@@ -86,6 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   GuardedPlatform platform;
   Program program{platform};
+  SecondaryWindows windows{program};
   Startup(program, "");
   program.settings.DebugMode = false;
   program.settings.AutosaveMode = (mode & 0x01) != 0;
