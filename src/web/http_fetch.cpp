@@ -10,6 +10,7 @@
 #include "web/destination.h"
 #include "web/engine.h"
 #include "web/host_pacing.h"
+#include "web/status_codes.h"
 
 namespace web {
 namespace {
