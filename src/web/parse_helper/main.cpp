@@ -2,12 +2,9 @@
 // page, inside a sandbox and an address-space limit. Requests arrive on stdin, models leave
 // on stdout (web/parse_wire.h); a line on stderr says why it gave up. The engine bounds each
 // parse in time and kills this process on overrun.
-#include <fcntl.h>
 #include <malloc.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "web/document_model.h"
@@ -18,9 +15,6 @@
 namespace {
 
 constexpr std::size_t kMemoryLimit = 512u * 1024 * 1024;
-// With QUOREL_PARSE_SELFTEST=1 in its environment, a document starting with this makes the
-// helper try a call its sandbox forbids, so a test can watch the sandbox at work.
-constexpr char kSandboxProbe[] = "<!--quorel-parse:sandbox-probe-->";
 
 void say(const char* line) { (void)!write(2, line, std::strlen(line)); }
 
@@ -35,8 +29,6 @@ void warmUp() {
 }  // namespace
 
 int main() {
-  const char* selfTest = std::getenv("QUOREL_PARSE_SELFTEST");
-  const bool probesAllowed = selfTest && std::strcmp(selfTest, "1") == 0;
   warmUp();
   if (!parse_helper::limitMemory(kMemoryLimit) || !parse_helper::enterSandbox()) return 2;
 
@@ -55,13 +47,6 @@ int main() {
       return 3;
     }
     payload = QByteArray();
-    if (probesAllowed && request->markup.startsWith(kSandboxProbe)) {
-      // Harmless when it works; the filter is expected to end the process here.
-      const int fd = openat(AT_FDCWD, "/", O_RDONLY | O_DIRECTORY);
-      if (fd >= 0) close(fd);
-      say("quorel-parse: sandbox probe was not stopped\n");
-      return 4;
-    }
     QByteArray reply = web::wire::encodeModel(*web::buildDocument(request->markup, request->url));
     if (!parse_helper::writeFully(1, reply.constData(), std::size_t(reply.size()))) break;
     // Between pages the helper holds nothing: give the heap back rather than keep its peak.
