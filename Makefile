@@ -4,7 +4,7 @@ ASAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
 
-.PHONY: all deps format build asan test fuzz run install uninstall deb clean
+.PHONY: all deps format layers build asan test fuzz run install uninstall deb clean
 
 all: build
 
@@ -28,8 +28,13 @@ asan:
 format: deps
 	@scripts/check-format.sh
 
+# An include that crosses the logic's floors the wrong way fails the run, naming file, line
+# and rule.
+layers:
+	@scripts/check-layers.py
+
 test: STRICT = ON
-test: deps format build asan
+test: deps format layers build asan
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	scripts/fuzz-short.sh

@@ -13,6 +13,7 @@
 
 #include "app/startup.h"
 #include "core/program.h"
+#include "dialogs/secondary_windows.h"
 #include "fuzz_check.h"
 #include "fuzz_input.h"
 #include "interaction/save_image.h"
@@ -86,11 +87,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   GuardedPlatform platform;
   Program program{platform};
+  SecondaryWindows windows{program};
   Startup(program, "");
   program.settings.DebugMode = false;
   program.settings.AutosaveMode = (mode & 0x01) != 0;
   program.settings.AutosavePath = platform.saved.string() + ((mode & 0x02) ? "/" : "");
-  if (mode & 0x08) platform.files.failWith = {75, "Path/file access error"};
+  if (mode & 0x08)
+    platform.files.failWith = {platform::kPathFileAccessError, "Path/file access error"};
   const std::size_t before = CountEntries(platform.folder);
   const char* const formats[] = {"", "jpeg", "png", "gif"};
   const std::string format = formats[(mode >> 4) & 0x03];

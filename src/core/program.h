@@ -1,11 +1,10 @@
 // The program's shared state: the options, the crawl state, the display slots and the
-// platform it runs on. One instance, owned by start-up, alive for the whole run; every
+// platform it runs on. One instance, made by the desktop's main, alive for the whole run; every
 // procedure takes it as its first argument.
 #pragma once
 
 #include <array>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,8 +23,7 @@ struct SlotInfo {
 };
 
 struct Program {
-  explicit Program(platform::Platform& platform);
-  ~Program();
+  explicit Program(platform::Platform& host) : platform(host) {}
 
   platform::Platform& platform;
   Settings settings;
@@ -55,9 +53,9 @@ struct Program {
 
   int hookHandle = 0;
 
-  // The secondary windows (their logic), created at start-up.
-  std::unique_ptr<OptionsDialog> options;
-  std::unique_ptr<MessageWindow> message;
+  // The secondary windows' logic, while their owner lives (dialogs/secondary_windows.h).
+  OptionsDialog* options = nullptr;
+  MessageWindow* message = nullptr;
 
   // Shortcuts to the main window and its controls.
   platform::MainWindow& form() { return platform.mainWindow(); }

@@ -12,6 +12,7 @@
 #include "desktop/qt_main_window.h"
 #include "desktop/screen_saver_host.h"
 #include "desktop/stall_meter.h"
+#include "dialogs/secondary_windows.h"
 #include "web/engine.h"
 #include "web/picture_decoder.h"
 
@@ -52,6 +53,7 @@ int main(int argc, char** argv) {
   desktop::DesktopPlatform platform;
   if (host) platform.setHostWindow(host.get(), *hostArea);
   Program program(platform);
+  SecondaryWindows windows(program);
   // Pictures a panel would hide are not decoded; the window is read live, so options apply.
   web::PictureDecoder& decoder = platform.engine().decoder();
   decoder.setPanelSizeWindow([&program](QSize shown) {

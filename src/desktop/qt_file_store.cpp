@@ -45,14 +45,14 @@ bool isOneEntry(const std::string& name) {
 std::string reason(int error) { return std::strerror(error); }
 
 platform::SaveError writeFailure(int error) {
-  if (error == ENOSPC || error == EDQUOT) return {61, "Disk full"};
-  return {57, "Device I/O error: " + reason(error)};
+  if (error == ENOSPC || error == EDQUOT) return {platform::kDiskFull, "Disk full"};
+  return {platform::kDeviceIoError, "Device I/O error: " + reason(error)};
 }
 
 platform::SaveError moveFailure(int error) {
   if (error == EEXIST) return {platform::kFileExists, "File already exists"};
-  if (error == ENOSPC || error == EDQUOT) return {61, "Disk full"};
-  return {75, "Path/file access error: " + reason(error)};
+  if (error == ENOSPC || error == EDQUOT) return {platform::kDiskFull, "Disk full"};
+  return {platform::kPathFileAccessError, "Path/file access error: " + reason(error)};
 }
 
 // Writes, syncs and closes the file; 0 or the errno value of the first failure.
@@ -121,7 +121,7 @@ platform::SaveError QtFileStore::saveNew(const std::string& folder, const std::s
   Descriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (dir.get() < 0) {
     if (errno == ENOENT || errno == ENOTDIR) return {76, "Path not found"};
-    return {75, "Path/file access error: " + reason(errno)};
+    return {platform::kPathFileAccessError, "Path/file access error: " + reason(errno)};
   }
 
   std::string temporary;
@@ -133,8 +133,8 @@ platform::SaveError QtFileStore::saveNew(const std::string& folder, const std::s
     if (fd < 0 && errno != EEXIST) break;
   }
   if (fd < 0) {
-    if (errno == ENOSPC || errno == EDQUOT) return {61, "Disk full"};
-    return {75, "Path/file access error: " + reason(errno)};
+    if (errno == ENOSPC || errno == EDQUOT) return {platform::kDiskFull, "Disk full"};
+    return {platform::kPathFileAccessError, "Path/file access error: " + reason(errno)};
   }
   Descriptor file(fd);
   const bool originKept = keepOrigin(file.get(), origin);

@@ -8,6 +8,7 @@
 #include "web/engine.h"
 #include "web/http_fetch.h"
 #include "web/image_probe.h"
+#include "web/status_codes.h"
 
 namespace desktop {
 namespace {

@@ -174,7 +174,7 @@ void SaveImage(Program& program, platform::Document& doc, SaveBy by, const std::
     } catch (const platform::RunTimeError& failure) {
       error = {failure.number(), failure.description()};
     } catch (const std::exception& failure) {
-      error = {75, failure.what()};
+      error = {platform::kPathFileAccessError, failure.what()};
     }
     if (error.number != 0) {
       dialogs.messageBox(

@@ -34,7 +34,7 @@ ShellFailure ClassifyShellResult(Program& program, int result) {
       set(76, "Path not found");
       break;
     case 5:
-      set(75, "Path/file access error");
+      set(platform::kPathFileAccessError, "Path/file access error");
       break;
     case 8:
       set(7, "Out of memory");
@@ -43,7 +43,7 @@ ShellFailure ClassifyShellResult(Program& program, int result) {
       set(kShellErrorBase + 11, "The executable file is invalid or corrupt");
       break;
     case 26:
-      set(75, "A sharing violation occurred.");
+      set(platform::kPathFileAccessError, "A sharing violation occurred.");
       break;
     case 27:
       set(kShellErrorBase + 27, "This file type does not have a valid file association.");

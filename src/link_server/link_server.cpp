@@ -208,7 +208,7 @@ LinkServer::LinkServer(LinkList links, ServerOptions options, QObject* parent)
       clickTargets_(links_),
       options_(std::move(options)),
       server_(new QTcpServer(this)),
-      ownRandom_(QRandomGenerator::securelySeeded()) {
+      random_(QRandomGenerator::securelySeeded()) {
   // A burst of connections waits in the kernel's queue rather than being dropped.
   server_->setListenBacklogSize(options_.maxConnections);
   connect(server_, &QTcpServer::newConnection, this, &LinkServer::acceptConnections);
@@ -287,8 +287,7 @@ void LinkServer::serve(QTcpSocket* socket, const QString& client, const QString&
     if (search_) {
       if (auto later = search_->route(request.path, request.query)) return *later;
     }
-    return Respond(request.path, request.query, links_, clickTargets_,
-                   random_ ? *random_ : ownRandom_);
+    return Respond(request.path, request.query, links_, clickTargets_, random_);
   };
   new Connection(socket, options_, respond, [this](const QString& line) { log(line); });
 }

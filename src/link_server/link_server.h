@@ -49,8 +49,6 @@ class LinkServer : public QObject {
   // The new list; click.asp still redirects to the sites of the one before.
   void setLinks(LinkList links);
   const LinkList& links() const { return links_; }
-  // Replaces the random source (tests script the draws); null restores the default.
-  void setRandom(QRandomGenerator* random) { random_ = random; }
   int openConnections() const { return connections_; }
   // Answers the image-search addresses; none: they are not found.
   void setSearchGateway(SearchGateway* gateway) { search_ = gateway; }
@@ -65,8 +63,7 @@ class LinkServer : public QObject {
   ClickTargets clickTargets_;
   ServerOptions options_;
   QTcpServer* server_;
-  QRandomGenerator* random_ = nullptr;
-  QRandomGenerator ownRandom_;
+  QRandomGenerator random_;
   int connections_ = 0;
   QHash<QString, int> perClient_;
   QHash<QString, int> perNetwork_;

@@ -81,7 +81,6 @@ class PictureApi : public QObject {
   // budget stops the request. The API is never asked twice at once.
   void find(const QString& phrase, std::function<void(const PictureAnswer&)> done);
   int waiting() const { return static_cast<int>(queue_.size()); }
-  const QUrl& api() const { return api_; }
 
  private:
   struct Job {

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/run_time_error.h"  // the numbers a save fails with
+
 namespace platform {
 
 struct SaveError {
@@ -21,9 +23,6 @@ struct FileOrigin {
   std::string url;
   std::string referrer;
 };
-
-// The number a save fails with when its name is already taken.
-inline constexpr int kFileExists = 58;
 
 struct DiskSpace {
   std::uint64_t available = 0;  // bytes the program may still write

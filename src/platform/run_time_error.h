@@ -19,6 +19,12 @@ class RunTimeError : public std::runtime_error {
   int number_;
 };
 
+// The numbers of the file failures a save or an open reports.
+inline constexpr int kDeviceIoError = 57;
+inline constexpr int kFileExists = 58;  // the name is already taken
+inline constexpr int kDiskFull = 61;
+inline constexpr int kPathFileAccessError = 75;
+
 // The failures the logic meets, with their classic numbers and texts.
 inline RunTimeError invalidCall() { return {5, "Invalid procedure call or argument"}; }
 inline RunTimeError overflow() { return {6, "Overflow"}; }

@@ -1,6 +1,6 @@
 #include "web/address_policy.h"
 
-#include "web/engine.h"
+#include "web/status_codes.h"
 
 namespace web {
 

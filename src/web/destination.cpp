@@ -8,6 +8,7 @@
 #include "platform/browser.h"
 #include "web/address_policy.h"
 #include "web/engine.h"
+#include "web/status_codes.h"
 
 namespace web {
 namespace {

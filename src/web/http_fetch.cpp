@@ -11,6 +11,7 @@
 #include "web/engine.h"
 #include "web/engine_limits.h"
 #include "web/host_pacing.h"
+#include "web/status_codes.h"
 
 namespace web {
 namespace {

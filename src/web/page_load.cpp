@@ -10,6 +10,7 @@
 #include "web/image_probe.h"
 #include "web/parse_client.h"
 #include "web/picture_decoder.h"
+#include "web/status_codes.h"
 
 namespace web {
 namespace {

@@ -44,8 +44,6 @@ QString ParseClient::locateHelper() {
   return QStringLiteral(QUOREL_LIBEXEC_DIR "/quorel-parse");
 }
 
-qint64 ParseClient::helperPid() const { return process_ ? process_->processId() : 0; }
-
 void ParseClient::parse(const QByteArray& utf8, const QUrl& url, int budgetMs, QObject* context,
                         Done done, WrittenDone written) {
   submit(utf8, url, budgetMs, context, std::move(done), std::move(written), false);

@@ -52,8 +52,6 @@ class ParseClient : public QObject {
   // Ends the helper once no document has come for this long (it starts again on the next).
   void stopWhenIdleFor(int ms);
 
-  // The helper's process id, 0 when none runs (for measurements).
-  qint64 helperPid() const;
   // Where the helper is looked for: $QUOREL_PARSE_HELPER, beside the running program, the
   // libexec folder beside its bin folder, then the configured libexec folder.
   static QString locateHelper();

@@ -16,6 +16,7 @@
 #include "desktop/qt_options_view.h"
 #include "dialogs/message_window.h"
 #include "dialogs/options_dialog.h"
+#include "dialogs/secondary_windows.h"
 #include "support/fake_platform.h"
 
 namespace {
@@ -38,6 +39,7 @@ TEST(OptionsView, LoadedByTheDialogItShowsTheStoredOptions) {
   platform.store.values = {
       {"MaxImageSize", "1024x768"}, {"AdultMode", "1"}, {"AutosavePath", "/pics"}};
   Program program(platform);
+  SecondaryWindows windows(program);
   program.options->Load();
   auto& view = platform.view;
 
@@ -60,6 +62,7 @@ TEST(OptionsView, LoadedByTheDialogItShowsTheStoredOptions) {
 TEST(OptionsView, TheUsersClicksDriveTheDialog) {
   RealOptionsPlatform platform;
   Program program(platform);
+  SecondaryWindows windows(program);
   auto& view = platform.view;
   auto* autoSave = find<QCheckBox>(view, "chkAutoSaveMode");
   auto* pathBox = find<QLineEdit>(view, "savePathBox");
@@ -106,6 +109,7 @@ struct RealMessagePlatform : fake::FakePlatform {
 TEST(QtMessageView, ShowsANoticeSizedToItsTextAndClosesItself) {
   RealMessagePlatform platform;
   Program program(platform);
+  SecondaryWindows windows(program);
   QWidget& window = platform.view.window();
   QLabel& label = platform.view.label();
   ShowMessage(program, "File saved as 20040103-142501.jpg");

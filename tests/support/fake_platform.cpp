@@ -79,7 +79,7 @@ platform::SaveError FakeFileStore::saveNew(const std::string& folder, const std:
   if (exists(folder, name)) return {platform::kFileExists, "File already exists"};
   std::ofstream out(path, std::ios::binary);
   if (!out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())))
-    return {75, "Path/file access error"};
+    return {platform::kPathFileAccessError, "Path/file access error"};
   saved.push_back(path.string());
   origins.push_back(origin);
   if (disk) disk->available -= std::min<std::uint64_t>(disk->available, bytes.size());

@@ -9,6 +9,7 @@
 #include "app/image_form.h"
 #include "core/program.h"
 #include "crawler/link_filters.h"
+#include "dialogs/secondary_windows.h"
 #include "platform/run_time_error.h"
 #include "support/fake_platform.h"
 
@@ -46,6 +47,7 @@ struct Harness {
   Harness() { program.settings.DebugMode = true; }
   FakePlatform platform;
   Program program{platform};
+  SecondaryWindows windows{program};
 
   FakeMainWindow& window() { return platform.mainWindow(); }
   FakeBrowser& work() { return window().work; }

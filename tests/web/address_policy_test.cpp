@@ -4,6 +4,7 @@
 
 #include "http_fixture.h"
 #include "web/engine.h"
+#include "web/status_codes.h"
 
 namespace {
 

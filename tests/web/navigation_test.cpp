@@ -7,6 +7,7 @@
 #include "platform/browser.h"
 #include "quorel_version.h"
 #include "web/address_policy.h"
+#include "web/status_codes.h"
 #include "web/web_browser.h"
 
 namespace {

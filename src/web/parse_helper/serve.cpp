@@ -1,10 +1,8 @@
 #include "web/parse_helper/serve.h"
 
-#include <fcntl.h>
 #include <malloc.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <cstring>
 
 #include "web/document_model.h"
@@ -15,10 +13,6 @@
 
 namespace parse_helper {
 namespace {
-
-// With QUOREL_PARSE_SELFTEST=1 in its environment, a document starting with this makes the
-// helper try a call its sandbox forbids, so a test can watch the sandbox at work.
-constexpr char kSandboxProbe[] = "<!--quorel-parse:sandbox-probe-->";
 
 void say(const char* line) { (void)!write(2, line, std::strlen(line)); }
 
@@ -57,8 +51,6 @@ bool sendWrittenCopy(const WrittenCopyMaker& makeCopy, std::shared_ptr<web::Docu
 }  // namespace
 
 int serve(const WrittenCopyMaker& makeCopy) {
-  const char* selfTest = std::getenv("QUOREL_PARSE_SELFTEST");
-  const bool probesAllowed = selfTest && std::strcmp(selfTest, "1") == 0;
   warmUp(makeCopy);
   if (!limitMemory(web::kParseHelperMemoryBytes) || !enterSandbox()) return 2;
 
@@ -77,13 +69,6 @@ int serve(const WrittenCopyMaker& makeCopy) {
       return 3;
     }
     payload = QByteArray();
-    if (probesAllowed && request->markup.startsWith(kSandboxProbe)) {
-      // Harmless when it works; the filter is expected to end the process here.
-      const int fd = openat(AT_FDCWD, "/", O_RDONLY | O_DIRECTORY);
-      if (fd >= 0) close(fd);
-      say("quorel-parse: sandbox probe was not stopped\n");
-      return 4;
-    }
     std::shared_ptr<web::DocumentModel> page = web::buildDocument(request->markup, request->url);
     if (!send(web::wire::encodeModel(*page))) break;
     // The page's reply is on its way: the engine probes its pictures while the copy is made.

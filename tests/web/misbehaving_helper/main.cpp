@@ -6,8 +6,10 @@
 //   empty-links         100 MiB of empty links (4 bytes each on the pipe)
 //   empty-links-bytes   as many empty links as the reply limit of the request leaves room for
 //   empty-links-items   as many as its item limit allows
+//   open-file           opens a folder for reading (harmless had it worked)
 //   signal-parent       a signal (0: harmless) to the process that started it
 //   abort               abort(), a signal to itself
+#include <fcntl.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -76,6 +78,10 @@ int main() {
       sent = sendEmptyLinks(web::wire::itemLimit(markup.size()));
     } else if (markup.startsWith("empty-links")) {
       sent = sendEmptyLinks(100 * kMiB / 4);
+    } else if (markup.startsWith("open-file")) {
+      const int fd = openat(AT_FDCWD, "/", O_RDONLY | O_DIRECTORY);
+      if (fd >= 0) close(fd);
+      return 4;  // the sandbox let it through
     } else if (markup.startsWith("signal-parent")) {
       syscall(SYS_tgkill, parent, parent, 0);
       return 4;  // the sandbox let it through
