@@ -66,9 +66,7 @@ class PngReader {
     return true;
   }
 
-  [[noreturn]] static void onError(png_structp png, png_const_charp) {
-    png_longjmp(png, 1);
-  }
+  [[noreturn]] static void onError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
   static void onWarning(png_structp, png_const_charp) {}  // ancillary trouble: not ours to log
   static void readBytes(png_structp png, png_bytep out, png_size_t length) {
     auto* self = static_cast<PngReader*>(png_get_io_ptr(png));

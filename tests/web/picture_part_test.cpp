@@ -1,3 +1,5 @@
+#include "web/picture_part.h"
+
 #include <gtest/gtest.h>
 #include <png.h>
 
@@ -6,7 +8,6 @@
 
 #include "http_fixture.h"
 #include "web/image_probe.h"
-#include "web/picture_part.h"
 
 namespace {
 
@@ -51,8 +52,8 @@ QByteArray interlacedPng(const QImage& source) {
   png_set_write_fn(
       png, &bytes,
       [](png_structp p, png_bytep data, png_size_t length) {
-        static_cast<QByteArray*>(png_get_io_ptr(p))->append(reinterpret_cast<char*>(data),
-                                                             qsizetype(length));
+        static_cast<QByteArray*>(png_get_io_ptr(p))
+            ->append(reinterpret_cast<char*>(data), qsizetype(length));
       },
       nullptr);
   png_set_IHDR(png, info, png_uint_32(image.width()), png_uint_32(image.height()), 8,
