@@ -74,6 +74,21 @@ QByteArray flipped(QByteArray bytes, qsizetype at) {
   return bytes;
 }
 
+// A progressive JPEG whose first scan comes again and again: each copy is decoded, so the
+// picture costs the CPU as much as it likes.
+QByteArray manyScans(const QByteArray& progressive, int copies) {
+  const qsizetype start = progressive.indexOf("\xff\xda");
+  qsizetype end = start + 2;
+  // The scan's data runs to the next marker that is neither stuffing (FF 00) nor a restart.
+  while (end + 1 < progressive.size()) {
+    const auto next = quint8(progressive[end + 1]);
+    if (quint8(progressive[end]) == 0xff && next != 0 && (next < 0xd0 || next > 0xd7)) break;
+    ++end;
+  }
+  return progressive.left(end) + progressive.mid(start, end - start).repeated(copies) +
+         progressive.mid(end);
+}
+
 QImage comparable(const QImage& image) { return image.convertToFormat(QImage::Format_ARGB32); }
 
 TEST(PicturePart, TheShownPartHasTheFullDecodesPixels) {
@@ -143,6 +158,10 @@ TEST(PicturePart, BrokenOrOversizedPicturesGiveNothing) {
        .decoded = false},
       {.name = "JPEG cut before its first scan",
        .bytes = jpeg.left(300),
+       .part = {0, 0, 10, 10},
+       .decoded = false},
+      {.name = "progressive JPEG of thousands of scans",
+       .bytes = manyScans(written(detailed(300, 200, QImage::Format_RGB32), "jpeg", true), 1500),
        .part = {0, 0, 10, 10},
        .decoded = false},
       {.name = "a part outside the picture",
