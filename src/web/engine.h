@@ -1,5 +1,5 @@
 // The engine the eleven browsers share: the network stack (system proxy, cookies kept as
-// web/cookie_jar.h says), the address policy, the image size and decoded-picture caches, and
+// web/cookie_jar.h says), the address policy, the image size and picture caches, and
 // the pacing of repeated failures.
 //
 // Private addresses: a host that is, or resolves to, a loopback, private, link-local, reserved
