@@ -9,6 +9,8 @@
 namespace web {
 namespace {
 
+constexpr png_alloc_size_t kMaxChunkBytes = 8 * 1024 * 1024;
+
 // libpng reports errors by longjmp: every step that may fail runs in a function of its own
 // whose locals need no destructor, so a jump leaks nothing.
 class PngReader {
@@ -27,6 +29,8 @@ class PngReader {
     if (!info_) return Header::Broken;
     if (setjmp(png_jmpbuf(png_))) return Header::Broken;
     png_set_read_fn(png_, this, readBytes);
+    // A chunk before the rows may claim gigabytes; none we need is larger than this.
+    png_set_chunk_malloc_max(png_, kMaxChunkBytes);
     png_read_info(png_, info_);
     if (png_get_interlace_type(png_, info_) != PNG_INTERLACE_NONE ||
         png_get_bit_depth(png_, info_) > 8)
