@@ -91,9 +91,9 @@ double layoutMs(const QString& markup) {
   QTextDocument document;
   document.setDocumentMargin(10);
   // Pictures are drawn by the panel's own handler; none is at hand here (still loading).
-  web::VisibleImages images({[](const QString&) { return QImage(); },
-                             [] { return QRectF(0, 0, 400, 300); }, [](const QString&) {},
-                             [] { return 1.0; }});
+  web::VisibleImages images(
+      {[](const QString&) { return QSize(); }, [](const QString&, const QRect&, auto) {},
+       [] { return QRectF(0, 0, 400, 300); }, [](const QString&) {}, [] { return 1.0; }, [] {}});
   document.documentLayout()->registerHandler(QTextFormat::ImageObject, &images);
   document.setHtml(markup);
   document.setTextWidth(400);

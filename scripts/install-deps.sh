@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config make
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev qt6-image-formats-plugins qt6-wayland
-  libgumbo-dev libxcb1-dev libxcb-xinerama0-dev libjemalloc-dev libseccomp-dev
+  libgumbo-dev libpng-dev libjpeg62-turbo-dev libxcb1-dev libxcb-xinerama0-dev libjemalloc-dev libseccomp-dev
   libgtest-dev libgmock-dev
   xvfb xauth x11-apps x11-utils xdotool imagemagick
   python3 openssl iproute2 util-linux

@@ -14,10 +14,13 @@ DisplayView::DisplayView(WebBrowser& browser, QWidget* parent)
     : QTextBrowser(parent),
       browser_(browser),
       images_(new VisibleImages(
-          {[this](const QString& name) { return picture(name); },
+          {[this](const QString& name) { return pictureSize(name); },
+           [this](const QString& name, const QRect& part, auto done) {
+             browser_.engine().decodePart(addressOf(name), part, images_, std::move(done));
+           },
            [this] { return reachableArea(); },
-           [this](const QString& name) { browser_.engine().releaseDecoded(addressOf(name)); },
-           [this] { return devicePixelRatioF(); }},
+           [this](const QString& name) { browser_.engine().releasePicture(addressOf(name)); },
+           [this] { return devicePixelRatioF(); }, [this] { viewport()->update(); }},
           this)) {
   setFrameShape(QFrame::NoFrame);
   setOpenLinks(false);
@@ -28,7 +31,7 @@ DisplayView::DisplayView(WebBrowser& browser, QWidget* parent)
   setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   document()->setDocumentMargin(10);
   document()->documentLayout()->registerHandler(QTextFormat::ImageObject, images_);
-  browser_.setKeepsDecodedImages(true);
+  browser_.setKeepsPictures(true);
   connect(&browser_, &WebBrowser::documentChanged, this, &DisplayView::render);
   render();
 }
@@ -66,13 +69,13 @@ QString DisplayView::addressOf(const QString& name) const {
   return base.resolved(QUrl(name)).toString(QUrl::FullyEncoded);
 }
 
-QImage DisplayView::picture(const QString& name) {
+QSize DisplayView::pictureSize(const QString& name) {
   // Only from the network through the engine, never a file.
   const QString key = addressOf(name);
   Engine& engine = browser_.engine();
-  const QImage image = engine.decodedImage(key);
-  if (!image.isNull()) return image;
-  if (engine.refusal(QUrl(key)) == 0) engine.fetchDecoded(key, this, [this] { render(); });
+  const QSize size = engine.cachedSize(key);
+  if (size.isValid()) return size;
+  if (engine.refusal(QUrl(key)) == 0) engine.fetchPicture(key, this, [this] { render(); });
   return {};
 }
 

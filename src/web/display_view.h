@@ -13,8 +13,8 @@ namespace web {
 class VisibleImages;
 
 // Renders a browser's document; a left click raises the document's onclick. Links are
-// never followed and no file is ever read: images come from the engine's decoded cache, and
-// each keeps only its pixels that can be seen.
+// never followed and no file is ever read: images come from the engine, and each decodes and
+// keeps only its pixels that can be seen.
 class DisplayView : public QTextBrowser {
   Q_OBJECT
  public:
@@ -31,7 +31,7 @@ class DisplayView : public QTextBrowser {
  private:
   void render();
   QString addressOf(const QString& name) const;
-  QImage picture(const QString& name);
+  QSize pictureSize(const QString& name);
   QRectF reachableArea() const;
   WebBrowser& browser_;
   VisibleImages* images_;

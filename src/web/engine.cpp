@@ -36,13 +36,13 @@ QString hostKey(const QUrl& url) {
 struct Engine::Private {
   explicit Private(const EngineOptions& options)
       : sizes(options.sizeCacheEntries, options.sizeCacheBytes),
-        decoded(options.decodedCacheEntries, options.decodedCacheBytes),
+        pictures(options.pictureCacheEntries, options.pictureCacheBytes),
         failedDecodes(options.failedDecodeEntries, options.failedDecodeBytes),
         pacing(options.maxProbesPerHost) {}
 
   QNetworkAccessManager network;
   LruCache<QSize> sizes;
-  LruCache<QImage> decoded;
+  LruCache<QByteArray> pictures;
   LruCache<bool> failedDecodes;
   HostPacing pacing;
 
@@ -56,7 +56,7 @@ struct Engine::Private {
     QPointer<QObject> context;
     std::function<void()> done;
   };
-  QHash<QString, QList<Waiter>> decoding;
+  QHash<QString, QList<Waiter>> fetching;
   std::unique_ptr<ParseClient> parser;
   std::unique_ptr<ParseClient> spareParser;
   // Last: destroyed first, so no decode outlives the caches.
@@ -117,24 +117,21 @@ void Engine::storeSize(const QString& address, QSize size) {
   if (address.size() <= kMaxAddressLength) d->sizes.insert(address, size);
 }
 
-QImage Engine::decodedImage(const QString& address) const {
-  const QImage* image = d->decoded.find(address);
-  return image ? *image : QImage();
+bool Engine::hasPicture(const QString& address) const {
+  return d->pictures.find(address) != nullptr;
 }
 
-void Engine::storeDecoded(const QString& address, const QImage& image) {
-  if (image.isNull() || address.size() > kMaxAddressLength) return;
-  d->decoded.insert(address, image, image.sizeInBytes());
-  storeSize(address, image.size());
+void Engine::storePicture(const QString& address, const QByteArray& bytes) {
+  if (address.size() <= kMaxAddressLength) d->pictures.insert(address, bytes, bytes.size());
 }
 
-void Engine::releaseDecoded(const QString& address) { d->decoded.remove(address); }
+void Engine::releasePicture(const QString& address) { d->pictures.remove(address); }
 
 PictureDecoder& Engine::decoder() { return d->decoder; }
 
-void Engine::fetchDecoded(const QString& address, QObject* context, std::function<void()> done) {
+void Engine::fetchPicture(const QString& address, QObject* context, std::function<void()> done) {
   if (address.size() > kMaxAddressLength) return;  // never fetched, so never to be shown
-  if (!decodedImage(address).isNull()) {
+  if (hasPicture(address)) {
     QTimer::singleShot(0, context, std::move(done));
     return;
   }
@@ -142,35 +139,51 @@ void Engine::fetchDecoded(const QString& address, QObject* context, std::functio
   // A hidden panel asks too (its document is laid out all the same): the window spares it.
   const QSize known = cachedSize(address);
   if (known.isValid() && !d->decoder.panelAccepts(known)) return;
-  auto found = d->decoding.find(address);
-  if (found != d->decoding.end()) {
+  auto found = d->fetching.find(address);
+  if (found != d->fetching.end()) {
     found->append({context, std::move(done)});
     return;
   }
-  d->decoding.insert(address, {{context, std::move(done)}});
-  const auto finish = [this, address](const QImage& image) {
-    const QList<Private::Waiter> waiters = d->decoding.take(address);
-    const bool wanted = std::any_of(waiters.begin(), waiters.end(),
-                                    [](const Private::Waiter& waiter) { return waiter.context; });
-    if (image.isNull()) {
+  d->fetching.insert(address, {{context, std::move(done)}});
+  auto* fetch = new Fetch(*this, QUrl(address, QUrl::StrictMode), Fetch::Kind::Image, this);
+  connect(fetch, &Fetch::finished, this, [this, fetch, address] {
+    const FetchResult& result = fetch->result();
+    fetch->deleteLater();
+    const QList<Private::Waiter> waiters = d->fetching.take(address);
+    const QSize shown = navigationStatus(result) == 0 ? shownSizeOf(result.body) : QSize();
+    if (shown.isValid() && d->decoder.panelAccepts(shown)) {
+      storeSize(address, shown);
+      // Nobody left to show it: not kept.
+      if (std::any_of(waiters.begin(), waiters.end(),
+                      [](const Private::Waiter& waiter) { return waiter.context; }))
+        storePicture(address, result.body);
+    } else {
       d->failedDecodes.insert(address, true);
-    } else if (wanted) {  // nobody left to show it: not kept
-      storeDecoded(address, image);
     }
     for (const Private::Waiter& waiter : waiters) {
       if (waiter.context) waiter.done();
     }
-  };
-  auto* fetch = new Fetch(*this, QUrl(address, QUrl::StrictMode), Fetch::Kind::Image, this);
-  connect(fetch, &Fetch::finished, this, [this, fetch, finish] {
-    const FetchResult& result = fetch->result();
-    fetch->deleteLater();
-    if (navigationStatus(result) == 0 && d->decoder.panelAccepts(shownSizeOf(result.body)))
-      d->decoder.decode(result.body, this, finish);
-    else
-      finish({});
   });
   fetch->start();
+}
+
+void Engine::decodePart(const QString& address, const QRect& part, QObject* context,
+                        std::function<void(const QImage& pixels)> done) {
+  const QByteArray* bytes = d->pictures.find(address);
+  if (!bytes) {
+    if (d->failedDecodes.find(address)) return;
+    fetchPicture(address, context, [this, address, part, context, done = std::move(done)] {
+      if (hasPicture(address)) decodePart(address, part, context, done);
+    });
+    return;
+  }
+  d->decoder.decode(*bytes, part, context, [this, address, done](const QImage& pixels) {
+    if (pixels.isNull()) {
+      d->failedDecodes.insert(address, true);
+      releasePicture(address);
+    }
+    done(pixels);
+  });
 }
 
 int Engine::failureDelayMs(const QUrl& url) {

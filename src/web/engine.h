@@ -1,5 +1,5 @@
 // The engine the eleven browsers share: the network stack (system proxy, cookies kept as
-// web/cookie_jar.h says), the address policy, the image size and decoded-picture caches, and
+// web/cookie_jar.h says), the address policy, the image size and picture caches, and
 // the pacing of repeated failures.
 //
 // Private addresses: a host that is, or resolves to, a loopback, private, link-local, reserved
@@ -11,6 +11,7 @@
 #include <QHostAddress>
 #include <QImage>
 #include <QObject>
+#include <QRect>
 #include <QSize>
 #include <QStringList>
 #include <QUrl>
@@ -42,8 +43,8 @@ struct EngineOptions {
   qint64 sizeCacheBytes = kSizeCacheBytes;
   int failedDecodeEntries = kFailedDecodeEntries;
   qint64 failedDecodeBytes = kFailedDecodeBytes;
-  int decodedCacheEntries = kDecodedCacheEntries;
-  qint64 decodedCacheBytes = kDecodedCacheBytes;
+  int pictureCacheEntries = kPictureCacheEntries;
+  qint64 pictureCacheBytes = kPictureCacheBytes;
   // Tests: answers a name instead of DNS, so private answers can be tried without a network.
   std::function<QList<QHostAddress>(const QString& host)> resolver;
   int parseBudgetMs = kParseBudgetMs;
@@ -86,15 +87,20 @@ class Engine : public QObject {
   QSize cachedSize(const QString& address) const;
   void storeSize(const QString& address, QSize size);
 
-  // Decoded images for display, one copy per address; a null image when absent.
-  QImage decodedImage(const QString& address) const;
-  // Keeps a decoded picture (a null one is ignored), and its size as the address's size.
-  void storeDecoded(const QString& address, const QImage& image);
-  // A panel has cut what it shows of the picture: the full one is no longer needed.
-  void releaseDecoded(const QString& address);
-  // Fetches and decodes (off the UI thread) an image that is not cached yet; done() runs from
-  // the event loop (also on failure) unless context is gone.
-  void fetchDecoded(const QString& address, QObject* context, std::function<void()> done);
+  // Pictures for display as fetched, one copy per address: kept from the page's load until a
+  // panel has decoded what it shows, since the part that shows is known only once placed.
+  bool hasPicture(const QString& address) const;
+  void storePicture(const QString& address, const QByteArray& bytes);
+  void releasePicture(const QString& address);
+  // Fetches a picture that is not kept (its size is stored too); done() runs from the event
+  // loop, also on failure, unless context is gone.
+  void fetchPicture(const QString& address, QObject* context, std::function<void()> done);
+  // Decodes (off the UI thread) the part of a picture a panel shows, in the picture's shown
+  // coordinates, fetching the picture again when it is no longer kept. done(pixels) runs from
+  // the event loop unless context is gone; null pixels when the picture would not decode
+  // (it is then not tried again).
+  void decodePart(const QString& address, const QRect& part, QObject* context,
+                  std::function<void(const QImage& pixels)> done);
   // Decodes pictures for the panels, bounded; holds the panels' size window.
   PictureDecoder& decoder();
 

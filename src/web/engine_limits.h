@@ -57,10 +57,10 @@ constexpr qint64 kSizeCacheBytes = 4 * 1024 * 1024;
 // Pictures that would not decode: not fetched again.
 constexpr int kFailedDecodeEntries = 512;
 constexpr qint64 kFailedDecodeBytes = 512 * 1024;
-// Decoded pictures only bridge a load to the panel's first paint (the panel keeps its own
-// cut), so a few suffice.
-constexpr int kDecodedCacheEntries = 64;
-constexpr qint64 kDecodedCacheBytes = 4 * 1024 * 1024;
+// Fetched pictures only bridge a load to the panel's first paint, where the panel decodes
+// its part and keeps its own pixels, so a few suffice.
+constexpr int kPictureCacheEntries = 64;
+constexpr qint64 kPictureCacheBytes = 4 * 1024 * 1024;
 
 // -- Pages ------------------------------------------------------------------------------------
 

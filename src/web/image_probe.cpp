@@ -56,10 +56,10 @@ class HeaderReader {
  public:
   explicit HeaderReader(const QByteArray& bytes) : copy_(bytes), buffer_(&copy_) {
     buffer_.open(QIODevice::ReadOnly);
-    const QByteArray format = webImageFormat(buffer_);
-    if (format.isEmpty()) return;
+    format_ = webImageFormat(buffer_);
+    if (format_.isEmpty()) return;
     reader_.setDevice(&buffer_);
-    reader_.setFormat(format);
+    reader_.setFormat(format_);
     const QSize size = reader_.size();
     if (size.isValid() && size.width() > 0 && size.height() > 0) size_ = size;
   }
@@ -70,12 +70,14 @@ class HeaderReader {
                                                                               : size_;
   }
   QImageReader& reader() { return reader_; }
+  const QByteArray& format() const { return format_; }
 
  private:
   QuietReads quiet_;
   QByteArray copy_;  // QBuffer wants a non-const array; the copy shares the data
   QBuffer buffer_;
   QImageReader reader_;
+  QByteArray format_;
   QSize size_;
 };
 
@@ -94,6 +96,14 @@ bool isWebImage(const QByteArray& bytes) { return !webImageFormatOf(bytes).isEmp
 QSize imageSizeOf(const QByteArray& bytes) { return HeaderReader(bytes).size(); }
 
 QSize shownSizeOf(const QByteArray& bytes) { return HeaderReader(bytes).shownSize(); }
+
+PictureHeader readPictureHeader(const QByteArray& bytes) {
+  HeaderReader header(bytes);
+  PictureHeader result{header.format(), header.size(), header.shownSize(), false};
+  if (result.size.isValid())
+    result.turned = header.reader().transformation() != QImageIOHandler::TransformationNone;
+  return result;
+}
 
 QImage decodeImage(const QByteArray& bytes, qint64 maxPixels) {
   HeaderReader header(bytes);

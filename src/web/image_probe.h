@@ -18,6 +18,15 @@ class Fetch;
 QSize imageSizeOf(const QByteArray& bytes);
 // The same, as the picture will be shown: turned as its EXIF orientation says.
 QSize shownSizeOf(const QByteArray& bytes);
+// What a picture's header says: its format (as webImageFormatOf), its size as stored and as
+// shown, and whether its EXIF orientation turns or flips it. An invalid size when unknown.
+struct PictureHeader {
+  QByteArray format;
+  QSize size;
+  QSize shownSize;
+  bool turned = false;
+};
+PictureHeader readPictureHeader(const QByteArray& bytes);
 // Decodes a picture whose header declares at most maxPixels; a null image otherwise, or when
 // the data is broken. No pixel is decoded before the header's size has been checked.
 QImage decodeImage(const QByteArray& bytes, qint64 maxPixels);

@@ -29,12 +29,12 @@ bool namesFrame(const QByteArray& markup) {
 
 }  // namespace
 
-PageLoad::PageLoad(Engine& engine, const QString& address, bool keepDecoded, Reports reports,
+PageLoad::PageLoad(Engine& engine, const QString& address, bool keepPictures, Reports reports,
                    QObject* parent)
     : QObject(parent),
       engine_(engine),
       address_(address),
-      keepDecoded_(keepDecoded),
+      keepPictures_(keepPictures),
       reports_(std::move(reports)) {
   probeDeadline_.setSingleShot(true);
   connect(&probeDeadline_, &QTimer::timeout, this, &PageLoad::abandonProbes);
@@ -127,24 +127,13 @@ void PageLoad::parseUntrusted(const QUrl& url, const QByteArray& utf8,
 std::shared_ptr<DocumentModel> PageLoad::imageDocument(const QUrl& url, const QByteArray& body) {
   const std::string src = resolveAddress(url, url.toString(QUrl::FullyEncoded));
   const QString key = QString::fromStdString(src);
-  const QSize size = keepDecoded_ ? shownSizeOf(body) : imageSizeOf(body);
+  const QSize size = keepPictures_ ? shownSizeOf(body) : imageSizeOf(body);
   engine_.storeSize(key, size.isValid() ? size : QSize(0, 0));
-  if (keepDecoded_) decodeForPanel(key, body, size);
+  // Too large, or one the panel would hide: it keeps its header's size and is never decoded.
+  if (keepPictures_ && size.isValid() && engine_.decoder().panelAccepts(size))
+    engine_.storePicture(key, body);
   // Our own markup around an address that is fully encoded: nothing of the stranger's.
   return buildDocument(imageDocumentMarkup(src), url);
-}
-
-void PageLoad::decodeForPanel(const QString& key, const QByteArray& body, QSize shown) {
-  // Too large, or one the panel would hide: it keeps its header's size and is never decoded.
-  PictureDecoder& decoder = engine_.decoder();
-  if (!shown.isValid() || !decoder.panelAccepts(shown)) return;
-  decoding_ = true;
-  decoder.decode(body, this, [this, key](const QImage& image) {
-    decoding_ = false;
-    if (cancelled_) return;
-    engine_.storeDecoded(key, image);
-    maybeFinish();
-  });
 }
 
 void PageLoad::onPageFetched() {
@@ -301,8 +290,7 @@ void PageLoad::abandonProbes() {
 
 void PageLoad::maybeFinish() {
   if (cancelled_ || finished_ || !model_ || page_) return;
-  if (pendingFrames_ > 0 || !probes_.isEmpty() || !probeQueue_.empty() || decoding_ || copyPending_)
-    return;
+  if (pendingFrames_ > 0 || !probes_.isEmpty() || !probeQueue_.empty() || copyPending_) return;
   probeDeadline_.stop();
   finished_ = true;
   reports_.pageComplete(model_, pageUrl_);

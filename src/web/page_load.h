@@ -1,5 +1,5 @@
 // One navigation of one browser: the page fetch, its frameset frames, the size probes of its
-// images (a display browser's picture decoded too), and the events in their order (each
+// images (a display browser's picture kept for its panel too), and the events in their order (each
 // frame's completion, then the page's). Every report comes from the event loop; after cancel()
 // none follows.
 #pragma once
@@ -37,7 +37,7 @@ class PageLoad : public QObject {
     std::function<void(std::shared_ptr<DocumentModel> model, const QString& url)> pageFailed;
   };
 
-  PageLoad(Engine& engine, const QString& address, bool keepDecoded, Reports reports,
+  PageLoad(Engine& engine, const QString& address, bool keepPictures, Reports reports,
            QObject* parent);
   ~PageLoad() override;
   // The program's own navigation: its first hop may use the engine's allow-list.
@@ -59,8 +59,6 @@ class PageLoad : public QObject {
   void frameDone(const QString& url, const QString& frameName, qint32 status);
   void fail(const QUrl& url, qint32 status, const QByteArray& body, const QByteArray& contentType);
   std::shared_ptr<DocumentModel> imageDocument(const QUrl& url, const QByteArray& body);
-  // Display browsers: the picture is decoded off the UI thread before the page completes.
-  void decodeForPanel(const QString& key, const QByteArray& body, QSize shown);
   void loadFrame(const std::string& location, const std::string& name, int topIndex, int level);
   void startProbes();
   void pumpProbes();
@@ -69,7 +67,7 @@ class PageLoad : public QObject {
 
   Engine& engine_;
   QString address_;
-  bool keepDecoded_;
+  bool keepPictures_;
   bool ownRequest_ = false;
   Reports reports_;
   Fetch* page_ = nullptr;
@@ -80,7 +78,6 @@ class PageLoad : public QObject {
   std::deque<QString> probeQueue_;
   QSet<SizeProbe*> probes_;
   QTimer probeDeadline_;
-  bool decoding_ = false;
   bool copyPending_ = false;  // the helper is still making the written copy
   bool finished_ = false;
   bool cancelled_ = false;

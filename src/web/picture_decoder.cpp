@@ -4,20 +4,9 @@
 #include <QImageReader>
 #include <QtConcurrent/QtConcurrentRun>
 
-#include "web/image_probe.h"
+#include "web/picture_part.h"
 
 namespace web {
-namespace {
-
-QImage decodeForPanel(const QByteArray& bytes) {
-  QImage image = decodeImage(bytes, kMaxPicturePixels);
-  // Opaque pictures are kept at three bytes a pixel instead of four: a quarter less for what
-  // the panels hold all the time, for a conversion on the rare paint.
-  if (image.format() == QImage::Format_RGB32) image.convertTo(QImage::Format_RGB888);
-  return image;
-}
-
-}  // namespace
 
 PictureDecoder::PictureDecoder(QObject* parent) : QObject(parent) {
   // Process-wide: a backstop behind the header check, for readers whose header understates.
@@ -40,9 +29,10 @@ bool PictureDecoder::panelAccepts(QSize shown) const {
   return !window_ || window_(shown);
 }
 
-void PictureDecoder::decode(const QByteArray& bytes, QObject* context,
-                            std::function<void(const QImage& image)> done) {
-  QFuture<QImage> future = QtConcurrent::run(&pool_, decodeForPanel, bytes);
+void PictureDecoder::decode(const QByteArray& bytes, const QRect& part, QObject* context,
+                            std::function<void(const QImage& pixels)> done) {
+  QFuture<QImage> future =
+      QtConcurrent::run(&pool_, decodePicturePart, bytes, part, kMaxPicturePixels);
   auto* watcher = new QFutureWatcher<QImage>(context);
   connect(watcher, &QFutureWatcher<QImage>::finished, watcher, [watcher, done = std::move(done)] {
     const QImage image = watcher->future().isCanceled() ? QImage() : watcher->result();

@@ -1,5 +1,6 @@
 // Pictures for the panels are decoded on a worker thread, one at a time, and only once their
-// header has been read: a PNG of a hundred kilobytes may claim gigabytes of pixels.
+// header has been read: a PNG of a hundred kilobytes may claim gigabytes of pixels. Only the
+// part a panel shows is decoded (web/picture_part.h).
 //
 // - No picture decodes to more than kMaxPicturePixels; Qt's allocation limit is set to match.
 // - A picture outside the panels' size window is not decoded at all: the logic hides such a
@@ -10,6 +11,7 @@
 
 #include <QImage>
 #include <QObject>
+#include <QRect>
 #include <QSize>
 #include <QThreadPool>
 #include <functional>
@@ -28,10 +30,11 @@ class PictureDecoder : public QObject {
   // Within the cap and the window: worth decoding for a panel.
   bool panelAccepts(QSize shown) const;
 
-  // done(image) runs from the event loop unless context is destroyed first: a null image when
-  // the bytes are no picture, are broken, or declare more than kMaxPicturePixels.
-  void decode(const QByteArray& bytes, QObject* context,
-              std::function<void(const QImage& image)> done);
+  // Decodes part of a picture (in its shown coordinates). done(pixels) runs from the event
+  // loop unless context is destroyed first: null pixels when the bytes are no picture, are
+  // broken, or declare more than kMaxPicturePixels.
+  void decode(const QByteArray& bytes, const QRect& part, QObject* context,
+              std::function<void(const QImage& pixels)> done);
 
  private:
   QThreadPool pool_;

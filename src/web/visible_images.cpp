@@ -11,9 +11,9 @@ VisibleImages::VisibleImages(Sources sources, QObject* parent)
 VisibleImages::Entry* VisibleImages::entry(const QString& name) {
   auto found = entries_.find(name);
   if (found == entries_.end()) {
-    const QImage image = sources_.picture(name);
-    if (image.isNull()) return nullptr;  // asked again once the picture has come
-    found = entries_.insert(name, Entry{image.size(), image, image.rect(), true});
+    const QSize size = sources_.size(name);
+    if (!size.isValid() || size.isEmpty()) return nullptr;  // asked again once it is known
+    found = entries_.insert(name, Entry{size, {}, {}, {}, false});
   }
   return &*found;
 }
@@ -51,27 +51,34 @@ void VisibleImages::drawObject(QPainter* painter, const QRectF& rect, QTextDocum
                            .toAlignedRect() &
                        QRect(QPoint(), e->full);
   if (needed.isEmpty()) return;
-  if (needed != e->area) {
-    if (e->area.contains(needed)) {
-      e->part = e->part.copy(needed.translated(-e->area.topLeft()));
-      e->area = needed;
-    } else {
-      const QImage full = sources_.picture(name);
-      if (full.size() == e->full) {
-        e->part = needed == full.rect() ? full : full.copy(needed);
-        e->area = needed;
-        e->cut = true;
-      }
-      // Otherwise the picture is on its way again: draw what is kept meanwhile.
-    }
+  if (!e->area.contains(needed)) {
+    ask(name, *e, needed);  // meanwhile what is kept is drawn
+  } else if (needed != e->area) {
+    e->part = e->part.copy(needed.translated(-e->area.topLeft()));
+    e->area = needed;
   }
+  if (e->part.isNull()) return;
   const QRectF target(rect.x() + e->area.x() / sx, rect.y() + e->area.y() / sy,
                       e->area.width() / sx, e->area.height() / sy);
   painter->drawImage(target, e->part);
-  if (e->cut && e->area.contains(needed) && sources_.drawn) {
-    e->cut = false;
-    sources_.drawn(name);
-  }
+}
+
+void VisibleImages::ask(const QString& name, Entry& e, const QRect& needed) {
+  if (e.failed || e.asked == needed) return;
+  e.asked = needed;
+  sources_.decode(name, needed, [this, name, needed](const QImage& pixels) {
+    const auto found = entries_.find(name);
+    if (found == entries_.end() || found->asked != needed) return;  // let go, or asked anew
+    found->asked = QRect();
+    if (pixels.size() != needed.size()) {
+      found->failed = true;  // not asked again: the view shows what it has
+      return;
+    }
+    found->part = pixels;
+    found->area = needed;
+    if (sources_.drawn) sources_.drawn(name);
+    if (sources_.changed) sources_.changed();
+  });
 }
 
 void VisibleImages::keepOnly(const QSet<QString>& names) {
@@ -82,6 +89,7 @@ void VisibleImages::dropPixels() {
   for (Entry& e : entries_) {
     e.part = QImage();
     e.area = QRect();
+    e.asked = QRect();
   }
 }
 

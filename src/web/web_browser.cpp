@@ -61,7 +61,7 @@ struct WebBrowser::Private {
   PageLoad* load = nullptr;
   QHash<QString, SizeProbe*> writeProbes;
   quint64 generation = 0;  // bumped by every stop: reports of older loads are dropped
-  bool keepsDecoded = false;
+  bool keepsPictures = false;
   bool changePending = false;
 };
 
@@ -98,7 +98,7 @@ void WebBrowser::navigate(const QString& url, Origin origin) {
     }
     if (d->generation == generation) emit loadFinished(false);
   };
-  d->load = new PageLoad(d->engine, url, d->keepsDecoded, std::move(reports), this);
+  d->load = new PageLoad(d->engine, url, d->keepsPictures, std::move(reports), this);
   d->load->setOwnRequest(origin == Origin::Program);
   d->load->start();
 }
@@ -108,7 +108,7 @@ void WebBrowser::quit() { d->stopAll(); }
 platform::Document& WebBrowser::document() { return d->document; }
 std::string WebBrowser::panelMarkup() const { return d->document.panelMarkup(); }
 Engine& WebBrowser::engine() { return d->engine; }
-void WebBrowser::setKeepsDecodedImages(bool on) { d->keepsDecoded = on; }
+void WebBrowser::setKeepsPictures(bool on) { d->keepsPictures = on; }
 bool WebBrowser::click() { return d->document.click(); }
 
 }  // namespace web

@@ -7,7 +7,7 @@
 // [X] documentElement innerHTML/innerText, images with laid-out sizes, links, frames
 // [X] image sizes from the first bytes, probed in parallel before DocumentComplete
 // [X] framesets: one DocumentComplete per frame, then one for the page
-// [X] display rendering from the engine's decoded copy, keeping only what can be seen
+// [X] display rendering of only what can be seen, decoded from the engine's copy of the picture
 // [X] pictures decoded on a worker after a look at the header (40 MP cap, the size window)
 // [ ] layout: sizes come from attributes and image headers, never from CSS
 // [ ] scripts, plug-ins, iframes' contents: never run or loaded
@@ -41,8 +41,8 @@ class WebBrowser : public QObject {
   std::string panelMarkup() const;
   Engine& engine();
 
-  // Display browsers keep the decoded pixels of an image they navigate to.
-  void setKeepsDecodedImages(bool on);
+  // Display browsers keep the picture they navigate to, for their panel to decode.
+  void setKeepsPictures(bool on);
   // Raises the document's onclick; false when the handler cancelled the default action.
   bool click();
 

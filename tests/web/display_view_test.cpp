@@ -23,7 +23,7 @@ class DisplayView : public ::testing::Test {
   web::WebBrowser browser{engine};
 };
 
-TEST_F(DisplayView, ShowsTheWrittenDisplayPageFromOneDecodedCopy) {
+TEST_F(DisplayView, ShowsTheWrittenDisplayPageFromOneFetch) {
   server.route("/pic.png", Reply{200, "image/png", webtest::imageBytes("png", 60, 40)});
   web::DisplayView view(browser);
   view.resize(60 + 40, 40 + 48);
@@ -31,7 +31,7 @@ TEST_F(DisplayView, ShowsTheWrittenDisplayPageFromOneDecodedCopy) {
 
   webtest::visit(browser, server.url("/pic.png"));
   const QString address = server.url("/pic.png");
-  EXPECT_EQ(engine.decodedImage(address).size(), QSize(60, 40));
+  EXPECT_TRUE(engine.hasPicture(address));
 
   // The page the display side writes: coloured body, centred image in a titled link.
   platform::Document& document = browser.document();
@@ -42,8 +42,11 @@ TEST_F(DisplayView, ShowsTheWrittenDisplayPageFromOneDecodedCopy) {
       address.toStdString() + "\"></a></center></body>");
   int clicks = 0;
   document.setOnClick([&] { return ++clicks, false; });
-  QCoreApplication::processEvents();
-  QCoreApplication::processEvents();
+  // Its pixels are decoded once the panel has been painted where it is.
+  ASSERT_TRUE(QTest::qWaitFor([&] {
+    view.grab();
+    return !view.keptPart(address).isEmpty();
+  }));
 
   const QImage shot = view.grab().toImage();
   EXPECT_EQ(QColor(shot.pixel(2, 2)), QColor(Qt::black));
@@ -82,15 +85,18 @@ TEST_F(DisplayView, KeepsOnlyThePixelsInsideTheWindow) {
   view->setGeometry(-230, 0, 420, 320);
   window.show();
   webtest::visit(browser, server.url("/wide.png"));
-  QCoreApplication::processEvents();
+  const QString name = server.url("/wide.png");
+  ASSERT_TRUE(QTest::qWaitFor([&] {
+    window.grab();
+    return !view->keptPart(name).isEmpty();
+  }));
   const QImage shot = window.grab().toImage();
   EXPECT_EQ(QColor(shot.pixel(100, 75)), QColor(Qt::blue));
 
-  // Drawn 10 px in: window x 0..199 is picture x 220..399, rows 0..139 of it. The engine
-  // has let its full copy go.
-  const QString name = server.url("/wide.png");
+  // Drawn 10 px in: window x 0..199 is picture x 220..399, rows 0..139 of it, and only
+  // those were decoded. The engine has let the picture go.
   EXPECT_EQ(view->keptPart(name), QRect(220, 0, 180, 140));
-  EXPECT_TRUE(engine.decodedImage(name).isNull());
+  EXPECT_FALSE(engine.hasPicture(name));
   // Painted until the whole picture is held again (it has to be fetched once more first).
   const auto heldWhole = [&](const QString& picture) {
     return QTest::qWaitFor([&] {

@@ -32,22 +32,22 @@ class PictureDecoding : public ::testing::Test {
   }
 };
 
-TEST_F(PictureDecoding, OnlyPicturesWithinTheCapAndTheWindowAreDecoded) {
+TEST_F(PictureDecoding, OnlyPicturesWithinTheCapAndTheWindowAreKept) {
   // Panels here show nothing wider than 2000 pixels.
   engine.decoder().setPanelSizeWindow([](QSize shown) { return shown.width() <= 2000; });
   struct Case {
     const char* path;
     QByteArray bytes;
-    QSize size;  // what the document reports, decoded or not
-    bool decoded;
-    int fetches;  // the view asks again for a picture not at hand
+    QSize size;  // what the document reports, kept or not
+    bool kept;   // for the panel to decode its part of it
   } cases[] = {
-      {"/small.png", webtest::imageBytes("png", 60, 40), {60, 40}, true, 1},
+      {"/small.png", webtest::imageBytes("png", 60, 40), {60, 40}, true},
       // 36 MP: under the cap, over Qt's default allocation limit (at four bytes a pixel)
-      {"/tall.png", monoPng(1000, 36000), {1000, 36000}, true, 1},
-      {"/over-cap.png", monoPng(2000, 25000), {2000, 25000}, false, 1},
-      {"/too-wide.png", monoPng(2400, 10), {2400, 10}, false, 1},
-      {"/broken.png", webtest::imageBytes("png", 50, 50).left(100), {50, 50}, false, 2},
+      {"/tall.png", monoPng(1000, 36000), {1000, 36000}, true},
+      {"/over-cap.png", monoPng(2000, 25000), {2000, 25000}, false},
+      {"/too-wide.png", monoPng(2400, 10), {2400, 10}, false},
+      // Its size is in; whether its rows are is for the panel's decode to find out.
+      {"/broken.png", webtest::imageBytes("png", 50, 50).left(100), {50, 50}, true},
   };
   for (const Case& c : cases) {
     server.route(c.path, png(c.bytes));
@@ -62,28 +62,45 @@ TEST_F(PictureDecoding, OnlyPicturesWithinTheCapAndTheWindowAreDecoded) {
     EXPECT_EQ(image.src, src);
     EXPECT_EQ(QSize(image.width, image.height), c.size) << c.path;
     QTest::qWait(100);  // the view's own request, if any
-    EXPECT_EQ(!engine.decodedImage(server.url(c.path)).isNull(), c.decoded) << c.path;
-    EXPECT_EQ(server.hits(c.path), c.fetches) << c.path;
+    EXPECT_EQ(engine.hasPicture(server.url(c.path)), c.kept) << c.path;
+    EXPECT_EQ(server.hits(c.path), 1) << c.path;
   }
 }
 
-TEST_F(PictureDecoding, ADecodeForAnAbandonedNavigationIsDropped) {
-  const QString big = server.url("/big.png");
-  server.route("/big.png",
-               png(webtest::imageBytes("png", 6000, 6000,
-                                       QImage::Format_Grayscale8)));  // a tenth of a second
-  server.route("/next.png", png(webtest::imageBytes("png", 30, 20)));
-  Recorder recorder(browser);
-  browser.navigate(big);
-  // The size is known once the picture is in and its decode has started.
-  ASSERT_TRUE(QTest::qWaitFor([&] { return engine.cachedSize(big).isValid(); }));
-  browser.navigate(server.url("/next.png"));
-  // One decode at a time: the abandoned one has ended when the next page completes.
-  ASSERT_TRUE(recorder.wait());
-  ASSERT_EQ(recorder.events.size(), 1u);
-  EXPECT_EQ(recorder.events[0].url, server.url("/next.png"));
-  EXPECT_TRUE(engine.decodedImage(big).isNull());
-  EXPECT_FALSE(engine.decodedImage(server.url("/next.png")).isNull());
+TEST_F(PictureDecoding, APanelDecodesOnlyItsPartAndIgnoresBrokenRows) {
+  // The panel shows the top left 200x100 of a 1000x800 picture, 10 px in from its edges.
+  window.resize(210, 110);
+  view->setGeometry(0, 0, 1040, 848);
+  view->show();
+  QImage picture(1000, 800, QImage::Format_RGB32);
+  picture.fill(Qt::green);
+  server.route("/big.png", png(webtest::encoded(picture, "png")));
+  server.route("/broken-rows.png", png(webtest::encoded(picture, "png").left(200)));
+  struct Case {
+    const char* path;
+    QRect kept;  // what the panel holds once painted
+    bool keptBytes;
+  } cases[] = {
+      // The rows below the window are never decoded; the picture is then let go.
+      {"/big.png", QRect(0, 0, 200, 100), false},
+      // Broken within what is shown: nothing is drawn, and nothing fetched again.
+      {"/broken-rows.png", QRect(), false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    const QString address = server.url(c.path);
+    webtest::visit(browser, address);
+    const bool drawn = QTest::qWaitFor(
+        [&] {
+          window.grab();
+          return !view->keptPart(address).isEmpty();
+        },
+        1000);
+    EXPECT_EQ(drawn, !c.kept.isEmpty());
+    EXPECT_EQ(view->keptPart(address), c.kept);
+    EXPECT_EQ(engine.hasPicture(address), c.keptBytes);
+    EXPECT_EQ(server.hits(c.path), 1);
+  }
 }
 
 }  // namespace
