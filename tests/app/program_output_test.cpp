@@ -148,6 +148,18 @@ TEST(ProgramOutput, EachFlowLogsItsStatusAndTraceLines) {
                            kWorkPageOut}),
       },
       {
+          .name = "a picture at a bad address",
+          .flow =
+              [](Flow& h) {
+                auto page = Page("http://site.test/p.html");
+                page->withImage("http://site.test/ads/p.jpg", 200, 100);
+                h.crawl(0, page);
+              },
+          .status = {"[BrowseComplete (depth=0)] http://site.test/p.html",
+                     "[I-BrowseTo] http://site.test/ads/p.jpg"},
+          .trace = Joined({kWorkPageIn, kIBrowseTo, kWorkPageOut}),  // it ends after BadLink
+      },
+      {
           .name = "a lone picture outside the size window",
           .flow =
               [](Flow& h) {
@@ -253,6 +265,24 @@ TEST(ProgramOutput, EachFlowLogsItsStatusAndTraceLines) {
                            kStatus,
                            kCleanup,
                            kGoodImage,
+                           {"browser_DocumentComplete OUT"}}),
+      },
+      {
+          .name = "a picture outside the size window in its slot",
+          .flow =
+              [](Flow& h) {
+                auto doc = Page("http://site.test/p.jpg");
+                doc->withHtml("<head></head><body><img src=p.jpg></body>")
+                    .withImage("http://site.test/p.jpg", 20, 10);
+                h.browser(3).complete(doc);
+              },
+          .status = {"[I-BrowseComplete] http://site.test/p.jpg",
+                     "[IBadImage] 20x10 (min: 100x100 max: 999999x999999)"},
+          .trace = Joined({{"browser_DocumentComplete IN"},
+                           kStatus,
+                           kCleanup,
+                           kGoodImage,
+                           kStatus,
                            {"browser_DocumentComplete OUT"}}),
       },
       {

@@ -142,7 +142,9 @@ TEST_F(QtFileStoreTest, TheLinkFallbackNeverReplacesEither) {
 
 TEST_F(QtFileStoreTest, TellsTheFreeSpace) {
   const auto space = store.space(folder);
-  EXPECT_TRUE(space && space->total > 0 && space->available <= space->total);
+  ASSERT_TRUE(space.has_value());
+  EXPECT_GT(space->total, 0u);
+  EXPECT_LE(space->available, space->total);
   EXPECT_FALSE(store.space((root / "gone").string()).has_value());
 }
 

@@ -61,7 +61,9 @@ TEST_F(VendorServerTest, ServesItsPagesAndRefusesTheRest) {
     const vendortest::Reply reply = fetch(c.path, c.verb);
     EXPECT_EQ(reply.status, c.status);
     EXPECT_TRUE(reply.body.contains(c.text)) << reply.body.toStdString();
-    EXPECT_TRUE(QByteArray(c.verb) != "HEAD" || reply.body.isEmpty());
+    if (QByteArray(c.verb) == "HEAD") {
+      EXPECT_TRUE(reply.body.isEmpty());
+    }
   }
   const vendortest::Reply version = fetch(kVersion);
   EXPECT_EQ(version.body, QUOREL_VERSION);

@@ -41,7 +41,10 @@ TEST_F(DisplayView, ShowsTheWrittenDisplayPageFromOneDecodedCopy) {
       "border=0 src=\"" +
       address.toStdString() + "\"></a></center></body>");
   int clicks = 0;
-  document.setOnClick([&] { return ++clicks, false; });
+  document.setOnClick([&] {
+    ++clicks;
+    return false;
+  });
   QCoreApplication::processEvents();
   QCoreApplication::processEvents();
 
