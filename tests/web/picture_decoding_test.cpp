@@ -36,23 +36,44 @@ TEST_F(PictureDecoding, OnlyPicturesWithinTheCapAndTheWindowAreDecoded) {
   // Panels here show nothing wider than 2000 pixels.
   engine.decoder().setPanelSizeWindow([](QSize shown) { return shown.width() <= 2000; });
   struct Case {
-    const char* path;
+    const char* path;  // names the case
     QByteArray bytes;
     QSize size;  // what the document reports, decoded or not
     bool decoded;
     int fetches;  // the view asks again for a picture not at hand
   } cases[] = {
-      {"/small.png", webtest::imageBytes("png", 60, 40), {60, 40}, true, 1},
+      {.path = "/small.png",
+       .bytes = webtest::imageBytes("png", 60, 40),
+       .size = {60, 40},
+       .decoded = true,
+       .fetches = 1},
       // 36 MP: under the cap, over Qt's default allocation limit (at four bytes a pixel)
-      {"/tall.png", monoPng(1000, 36000), {1000, 36000}, true, 1},
-      {"/over-cap.png", monoPng(2000, 25000), {2000, 25000}, false, 1},
-      {"/too-wide.png", monoPng(2400, 10), {2400, 10}, false, 1},
-      {"/broken.png", webtest::imageBytes("png", 50, 50).left(100), {50, 50}, false, 2},
+      {.path = "/tall.png",
+       .bytes = monoPng(1000, 36000),
+       .size = {1000, 36000},
+       .decoded = true,
+       .fetches = 1},
+      {.path = "/over-cap.png",
+       .bytes = monoPng(2000, 25000),
+       .size = {2000, 25000},
+       .decoded = false,
+       .fetches = 1},
+      {.path = "/too-wide.png",
+       .bytes = monoPng(2400, 10),
+       .size = {2400, 10},
+       .decoded = false,
+       .fetches = 1},
+      {.path = "/broken.png",
+       .bytes = webtest::imageBytes("png", 50, 50).left(100),
+       .size = {50, 50},
+       .decoded = false,
+       .fetches = 2},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
     server.route(c.path, png(c.bytes));
     const auto events = webtest::visit(browser, server.url(c.path));
-    ASSERT_EQ(events.size(), 1u) << c.path;
+    ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events[0].type, "DocumentComplete");
     // A picture's address makes a document of our own markup around it.
     const std::string src = server.url(c.path).toStdString();
@@ -60,10 +81,10 @@ TEST_F(PictureDecoding, OnlyPicturesWithinTheCapAndTheWindowAreDecoded) {
               "<head></head><body><img src=\"" + src + "\"></body>");
     const platform::ImageElement image = browser.document().image(0);
     EXPECT_EQ(image.src, src);
-    EXPECT_EQ(QSize(image.width, image.height), c.size) << c.path;
+    EXPECT_EQ(QSize(image.width, image.height), c.size);
     QTest::qWait(100);  // the view's own request, if any
-    EXPECT_EQ(!engine.decodedImage(server.url(c.path)).isNull(), c.decoded) << c.path;
-    EXPECT_EQ(server.hits(c.path), c.fetches) << c.path;
+    EXPECT_EQ(!engine.decodedImage(server.url(c.path)).isNull(), c.decoded);
+    EXPECT_EQ(server.hits(c.path), c.fetches);
   }
 }
 
