@@ -445,49 +445,79 @@ TEST(NextTimer, FiresOnceAndStartsACrawlOnlyWhenNoneIsUnderWay) {
 }
 
 // The markup with script, handlers, plug-ins, inline frames and window calls renamed (in any
-// case) and, with a base, the page's address as <BASE>
-// after a bare <HEAD>, the end tag dropped; written into the work browser, the given document
-// only closed. Nothing to read leaves the work browser alone.
+// case) and, with a base, the page's address as <BASE> after a bare <HEAD>, the end tag
+// dropped; written into the work browser, the given document only closed.
 TEST(CleanupHTML, RewritesTheMarkupAndWritesItIntoTheWorkBrowser) {
   const std::string page = "http://site.test/dir/page.html";
   struct Row {
-    std::string url, html, cleaned;  // html "!": no document element; cleaned "": none written
+    std::string html, cleaned;
+    std::string url = "u";
     bool useBase = true;
   } rows[] = {
-      {page, "<head></head><body></body>", "<HEAD><BASE href='" + page + "'><body></body>"},
-      {page, "<HEAD profile=\"p\"><title>t</title></Head>", "<HEAD profile=\"p\"><title>t</title>"},
-      {"http://site.test/it's.html", "<head></head>",
-       "<HEAD><BASE href='http://site.test/it%27s.html'>"},  // no early end to the address
-      {"u", "<SCRIPT language=\"js\">a()</ScRiPt >", "<quorel language=\"js\">a()</quorel >"},
-      {"u", "<BODY ONLOAD=\"go()\" onUnload=\"x()\" onbeforeunload=\"y()\">",
-       "<BODY quorelload=\"go()\" quorelunload=\"x()\" quorelonbeforeunload=\"y()\">"},
-      {"u", "<a OnClick=\"z()\">", "<a quorelonclick=\"z()\">"},
-      {"u", "<EMBED src=a><object data=b></object><IFRAME src=c></IFrame>",
-       "<quorel-embed src=a><quorel-object data=b></object><quorel-frame src=c></quorel-iframe>"},
-      {"u", "<script>window.resizeTo(1,2); self.moveTo(0,0)</script> see window. and myself.",
-       "<quorel>window-quorel.resizeQUORELo(1,2); self-quorel.moveQUORELo(0,0)</quorel> see "
-       "window-quorel. and myself-quorel."},
-      {"u", "<head></head><body onload=x>", "<head></head><body quorelload=x>", false},
-      {"u", "", ""},
-      {"u", "!", ""},
+      {.html = "<head></head><body></body>",
+       .cleaned = "<HEAD><BASE href='" + page + "'><body></body>",
+       .url = page},
+      {.html = "<HEAD profile=\"p\"><title>t</title></Head>",
+       .cleaned = "<HEAD profile=\"p\"><title>t</title>",
+       .url = page},
+      {.html = "<head></head>",  // no early end to the address
+       .cleaned = "<HEAD><BASE href='http://site.test/it%27s.html'>",
+       .url = "http://site.test/it's.html"},
+      {.html = "<SCRIPT language=\"js\">a()</ScRiPt >",
+       .cleaned = "<quorel language=\"js\">a()</quorel >"},
+      {.html = "<BODY ONLOAD=\"go()\" onUnload=\"x()\" onbeforeunload=\"y()\">",
+       .cleaned = "<BODY quorelload=\"go()\" quorelunload=\"x()\" quorelonbeforeunload=\"y()\">"},
+      {.html = "<a OnClick=\"z()\">", .cleaned = "<a quorelonclick=\"z()\">"},
+      {.html = "<EMBED src=a><object data=b></object><IFRAME src=c></IFrame>",
+       .cleaned = "<quorel-embed src=a><quorel-object data=b></object><quorel-frame "
+                  "src=c></quorel-iframe>"},
+      {.html = "<script>window.resizeTo(1,2); self.moveTo(0,0)</script> see window. and myself.",
+       .cleaned = "<quorel>window-quorel.resizeQUORELo(1,2); self-quorel.moveQUORELo(0,0)</quorel> "
+                  "see window-quorel. and myself-quorel."},
+      {.html = "<head></head><body onload=x>",
+       .cleaned = "<head></head><body quorelload=x>",
+       .useBase = false},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.html);
     fake::Harness h;
     fake::FakeDocument doc;
     doc.withUrl(r.url).withHtml(r.html);
-    if (r.html == "!") doc.withoutDocumentElement();
     EXPECT_EQ(CleanupHTML(h.program, doc, r.useBase), r.cleaned);
     auto& work = h.work().fakeDocument();
-    const bool written = !r.cleaned.empty();
-    EXPECT_EQ(work.clearCalls, written ? 1 : 0);
-    EXPECT_EQ(work.writes, written ? std::vector{r.cleaned} : std::vector<std::string>{});
-    EXPECT_EQ(doc.closeCalls, written ? 1 : 0);
+    EXPECT_EQ(work.clearCalls, 1);
+    EXPECT_EQ(work.writes, Lines{r.cleaned});
+    EXPECT_EQ(doc.closeCalls, 1);
     EXPECT_EQ(doc.html_, r.html) << "the given document is only closed";
-    EXPECT_EQ(h.status(), r.html == "!"
-                              ? std::vector<std::string>{"[ERROR] CleanupHTML(): 91, Object "
-                                                         "variable or With block variable not set"}
-                              : std::vector<std::string>{});
+    EXPECT_TRUE(h.status().empty());
+    EXPECT_EQ(h.trace().back(), "CleanupHTML OUT");
+  }
+}
+
+// Nothing to read leaves the work browser alone; a document without its element is a failure,
+// logged.
+TEST(CleanupHTML, NothingToReadWritesNothing) {
+  struct Row {
+    const char* name;
+    bool documentElement;
+    Lines status;
+  } rows[] = {
+      {.name = "an empty page", .documentElement = true, .status = {}},
+      {.name = "no document element",
+       .documentElement = false,
+       .status = {"[ERROR] CleanupHTML(): 91, Object variable or With block variable not set"}},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    fake::Harness h;
+    fake::FakeDocument doc;
+    doc.withUrl("u");
+    if (!r.documentElement) doc.withoutDocumentElement();
+    EXPECT_EQ(CleanupHTML(h.program, doc, true), "");
+    EXPECT_EQ(h.work().fakeDocument().clearCalls, 0);
+    EXPECT_TRUE(h.work().fakeDocument().writes.empty());
+    EXPECT_EQ(doc.closeCalls, 0);
+    EXPECT_EQ(h.status(), r.status);
     EXPECT_EQ(h.trace().back(), "CleanupHTML OUT");
   }
 }
