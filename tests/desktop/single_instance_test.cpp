@@ -71,8 +71,18 @@ TEST_F(SingleInstanceTest, StaleLocksAreTakenOver) {
        .content = QByteArray::number(dead) + "\nquorel\n" + host + "\n",
        .old = false,
        .taken = true},
-      {.name = "garbled and old", .content = "\x01\x02 not a lock", .old = true, .taken = true},
-      {.name = "owner alive for years", .content = self, .old = true, .taken = false},
+      {
+          .name = "garbled and old",
+          .content = "\x01\x02 not a lock",
+          .old = true,
+          .taken = true,
+      },
+      {
+          .name = "owner alive for years",
+          .content = self,
+          .old = true,
+          .taken = false,
+      },
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);

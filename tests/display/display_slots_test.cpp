@@ -103,7 +103,14 @@ TEST(DisplayPage, PlacesSizesFramesAndStacksTheSlot) {
     int width, height;
     int left, top;
   } rows[] = {
-      {.name = "lowest draws", .draw = 0.0f, .width = 200, .height = 100, .left = 0, .top = 0},
+      {
+          .name = "lowest draws",
+          .draw = 0.0f,
+          .width = 200,
+          .height = 100,
+          .left = 0,
+          .top = 0,
+      },
       {.name = "highest draws",
        .draw = 0.9999f,
        .width = 200,

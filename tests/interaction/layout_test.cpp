@@ -68,9 +68,24 @@ TEST(FormResize, LaysTheStripAlongTheNewBottomEdgeAndReparks) {
     const char* name;
     int left, width, height;  // the window's
   } rows[] = {
-      {.name = "the whole screen", .left = 0, .width = kScreenWidth, .height = kScreenHeight},
-      {.name = "a smaller window", .left = 0, .width = 12000, .height = 9000},
-      {.name = "a window too far right", .left = 20000, .width = 9600, .height = 7200},
+      {
+          .name = "the whole screen",
+          .left = 0,
+          .width = kScreenWidth,
+          .height = kScreenHeight,
+      },
+      {
+          .name = "a smaller window",
+          .left = 0,
+          .width = 12000,
+          .height = 9000,
+      },
+      {
+          .name = "a window too far right",
+          .left = 20000,
+          .width = 9600,
+          .height = 7200,
+      },
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
@@ -155,7 +170,12 @@ TEST(ResizeIBrowser, MeasuresAgainstTheFramesMonitor) {
     int frameLeft, frameTop;
     int newHeight;
   } rows[] = {
-      {.name = "on the left monitor, 1024 high", .frameLeft = 0, .frameTop = 0, .newHeight = 1500},
+      {
+          .name = "on the left monitor, 1024 high",
+          .frameLeft = 0,
+          .frameTop = 0,
+          .newHeight = 1500,
+      },
       {.name = "on the right monitor, 1080 high",
        .frameLeft = 20000,
        .frameTop = 3000,

@@ -35,7 +35,12 @@ TEST(SavedImageName, StampsTheTimeAndEndsAsTheBytesAre) {
        .address = "http://h/x.JPEG",
        .format = "jpeg",
        .ending = ".JPEG"},
-      {.name = "a page's ending", .address = "http://h/x.html", .format = "png", .ending = ".png"},
+      {
+          .name = "a page's ending",
+          .address = "http://h/x.html",
+          .format = "png",
+          .ending = ".png",
+      },
       {.name = "a launcher's ending",
        .address = "http://h/x.desktop",
        .format = "gif",
@@ -48,7 +53,12 @@ TEST(SavedImageName, StampsTheTimeAndEndsAsTheBytesAre) {
        .address = "http://h/pic.php?id=3",
        .format = "webp",
        .ending = ".webp"},
-      {.name = "no ending", .address = "http://h/a.b/noext", .format = "bmp", .ending = ".bmp"},
+      {
+          .name = "no ending",
+          .address = "http://h/a.b/noext",
+          .format = "bmp",
+          .ending = ".bmp",
+      },
       {.name = "an ending hidden in the query",
        .address = "http://h/get?f=..%2F..%2Fx.ico",
        .format = "ico",
@@ -195,13 +205,23 @@ TEST(SaveImage, APageSavesABoundedShare) {
     Lines limit = {};  // the limit's status line
   };
   const Row rows[] = {
-      {.name = "twenty small ones", .pictures = 20, .mebibytes = 0, .saved = 20},
+      {
+          .name = "twenty small ones",
+          .pictures = 20,
+          .mebibytes = 0,
+          .saved = 20,
+      },
       {.name = "the twenty-first",
        .pictures = 25,
        .mebibytes = 0,
        .saved = 20,
        .limit = {"[SaveLimit] the rest of this page is not saved: 20 saved, 0 MiB"}},
-      {.name = "64 MiB exactly", .pictures = 2, .mebibytes = 32, .saved = 2},
+      {
+          .name = "64 MiB exactly",
+          .pictures = 2,
+          .mebibytes = 32,
+          .saved = 2,
+      },
       {.name = "past 64 MiB",
        .pictures = 3,
        .mebibytes = 30,
@@ -292,14 +312,29 @@ TEST(AutosaveHasRoom, SavesWhileThereIsRoomAfterEachFile) {
     Lines autosave = {};  // the auto-save lines this page wrote
   };
   const Step steps[] = {
-      {.name = "2 GiB free", .freeMiB = 2048, .totalMiB = 40960, .saved = 1},
-      {.name = "1 GiB after the file", .freeMiB = 1025, .totalMiB = 40960, .saved = 1},
+      {
+          .name = "2 GiB free",
+          .freeMiB = 2048,
+          .totalMiB = 40960,
+          .saved = 1,
+      },
+      {
+          .name = "1 GiB after the file",
+          .freeMiB = 1025,
+          .totalMiB = 40960,
+          .saved = 1,
+      },
       {.name = "less after the file",
        .freeMiB = 1024,
        .totalMiB = 40960,
        .saved = 0,
        .autosave = {"[Autosave] stopped, the disk is nearly full: 1024 MiB free"}},
-      {.name = "still too little", .freeMiB = 900, .totalMiB = 40960, .saved = 0},
+      {
+          .name = "still too little",
+          .freeMiB = 900,
+          .totalMiB = 40960,
+          .saved = 0,
+      },
       {.name = "150 GB free of 4 TB",
        .freeMiB = 143051,
        .totalMiB = 3814697,
@@ -321,7 +356,12 @@ TEST(AutosaveHasRoom, SavesWhileThereIsRoomAfterEachFile) {
        .totalMiB = 4096,
        .saved = 0,
        .autosave = {"[Autosave] stopped, the disk is nearly full: 200 MiB free"}},
-      {.name = "cannot be told", .freeMiB = 0, .totalMiB = 0, .saved = 1},
+      {
+          .name = "cannot be told",
+          .freeMiB = 0,
+          .totalMiB = 0,
+          .saved = 1,
+      },
   };
   fake::Wired h;
   h.program.settings.AutosaveMode = true;

@@ -154,7 +154,12 @@ TEST_F(DisplayView, ShowsAnyWrittenPageCapped) {
        .depth = 1000,
        .open = "<table><tr><td>",
        .close = "</td></tr></table>"},
-      {.name = "lists 1000 deep", .depth = 1000, .open = "<ul><li>", .close = "</li></ul>"},
+      {
+          .name = "lists 1000 deep",
+          .depth = 1000,
+          .open = "<ul><li>",
+          .close = "</li></ul>",
+      },
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

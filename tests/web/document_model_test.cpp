@@ -108,9 +108,24 @@ TEST(DocumentModel, LaidOutSizeFromAttributesAndIntrinsicAspect) {
        .attributes = {-1, 50},
        .intrinsic = {300, 200},
        .laidOut = {75, 50}},
-      {.name = "both", .attributes = {10, 20}, .intrinsic = {300, 200}, .laidOut = {10, 20}},
-      {.name = "none, no picture", .attributes = {-1, -1}, .intrinsic = {}, .laidOut = {0, 0}},
-      {.name = "a width, no picture", .attributes = {40, -1}, .intrinsic = {}, .laidOut = {40, 0}},
+      {
+          .name = "both",
+          .attributes = {10, 20},
+          .intrinsic = {300, 200},
+          .laidOut = {10, 20},
+      },
+      {
+          .name = "none, no picture",
+          .attributes = {-1, -1},
+          .intrinsic = {},
+          .laidOut = {0, 0},
+      },
+      {
+          .name = "a width, no picture",
+          .attributes = {40, -1},
+          .intrinsic = {},
+          .laidOut = {40, 0},
+      },
       // Header sizes go up to 2^31 - 1 a side: the scaled side saturates, never wraps.
       {.name = "a scaled height saturates",
        .attributes = {1000000000, -1},

@@ -162,9 +162,21 @@ TEST_F(ImageSizing, ProbesAskForTheFirstBytesAndReadOnOnlyWhenTheSizeIsNotThere)
     int requests;
     qint64 mostBytes;
   } cases[] = {
-      {"ranged, size at the start", jpeg, true, 1, 16 * 1024},
-      {"ranged, size beyond the first bytes", late, true, 2, 16 * 1024 + 256 * 1024},
-      {"whole body sent anyway", jpeg, false, 1, 256 * 1024},
+      {.what = "ranged, size at the start",
+       .body = jpeg,
+       .honoursRange = true,
+       .requests = 1,
+       .mostBytes = 16 * 1024},
+      {.what = "ranged, size beyond the first bytes",
+       .body = late,
+       .honoursRange = true,
+       .requests = 2,
+       .mostBytes = 16 * 1024 + 256 * 1024},
+      {.what = "whole body sent anyway",
+       .body = jpeg,
+       .honoursRange = false,
+       .requests = 1,
+       .mostBytes = 256 * 1024},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

@@ -111,7 +111,12 @@ TEST_F(ParseHelper, AForbiddenCallKillsTheHelper) {
        .markup = "signal-parent",
        .signal = SIGSYS},
       // abort() on a failed allocation still ends it the ordinary way
-      {.name = "signals itself", .helper = kMisbehaving, .markup = "abort", .signal = SIGABRT},
+      {
+          .name = "signals itself",
+          .helper = kMisbehaving,
+          .markup = "abort",
+          .signal = SIGABRT,
+      },
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
