@@ -60,8 +60,6 @@ TEST(BrowseTo, StartsOneNavigationAtATime) {
     // its text (here the one it was designed with).
     const bool logged = r.status && r.status->starts_with("[BrowseTo");
     EXPECT_EQ(h.window().addressBox.text(), logged ? " " + r.url : "urlBox");
-    EXPECT_EQ(h.trace().front(), "BrowseTo IN");
-    EXPECT_EQ(h.trace().back(), "BrowseTo OUT");
   }
 }
 
@@ -90,8 +88,6 @@ TEST(BrowserEvents, NavigationErrors) {
     EXPECT_EQ(h.program.depth, -1);
     EXPECT_EQ(h.work().navigations, Lines{links});
     EXPECT_TRUE(h.program.navPending);  // the new request is under way
-    EXPECT_EQ(h.trace().front(), "workBroswer_NavigateError IN");
-    EXPECT_EQ(h.trace().back(), "workBroswer_NavigateError OUT");
     EXPECT_TRUE(h.browser(6).fail(r.status, "http://site.test/x.jpg"));
     EXPECT_EQ(h.status(), (Lines{"[NavError] " + r.line, "[BrowseTo (depth=-1)] " + links,
                                  "[NavError-B] " + r.line}));
@@ -170,8 +166,6 @@ TEST(RecoveryTimer, RecoversOnlyAfterMoreThanThirtyIdleSecondsWithNoMenuOpen) {
     EXPECT_EQ(h.program.navPending, !r.recovers);
     EXPECT_EQ(h.pacingArmed(), r.recovers);
     EXPECT_EQ(h.program.lastActivity, r.recovers ? h.program.now() : lastActivity);
-    EXPECT_EQ(h.trace().front(), "recoveryTimer_Timer IN");
-    EXPECT_EQ(h.trace().back(), "recoveryTimer_Timer OUT");
   }
 }
 
@@ -286,8 +280,6 @@ TEST(NextUrl, ThePendingPhraseItselfIsSearched) {
   NextUrl(h.program, h.program.phrase);
   EXPECT_TRUE(h.program.phrase.empty());
   EXPECT_EQ(h.work().navigations, std::vector<std::string>{kAllTheWeb + "green+hills"});
-  EXPECT_EQ(h.trace().front(), "NextUrl IN");
-  EXPECT_EQ(h.trace().back(), "NextUrl OUT");
 }
 
 }  // namespace

@@ -240,22 +240,64 @@ TEST(GetLink, BadLinksAndRejectedFilesShareTwentyAttempts) {
 TEST(BadLinks, TheFiftyEightEntriesInOrder) {
   std::vector<std::string> list;
   AddBadLinks(list);
-  EXPECT_EQ(
-      list,
-      fake::Split(
-          "preferences? services/ /ads/ options/ logo.gif nav_ # dictionary.com reference.com "
-          "www.google.com google.com/images/ google.com/imghp advanced? mailto: news: "
-          "language_tools services.google toolbar.google spacer.gif javascript /answers/ "
-          "google.com/about google.com/help google.com/jobs googlegroups groups.google.com "
-          "images.google.com/intl/ arrow.gif blank.gif /swr? microsoft.com akamai.net "
-          "shopping.yahoo.com .yimg.com help.yahoo.com alltheweb.com/help www.mozilla.org "
-          "alltheweb.com/advanced rds.yahoo.com dummy.htm dummy.html /members/ "
-          "www.alltheweb.com/customize? www.alltheweb.com/search?c=web "
-          "www.alltheweb.com/search?c=mp3 www.alltheweb.com/search?c=vid "
-          "www.alltheweb.com/search?c=ftp www.alltheweb.com/info/ yp.yahoo.com "
-          "adulthitcounter.com adultlinklist.com maps.yahoo.com a248.e.akamai.net clicks.cgi "
-          "advanced_image_search ?c=mp3 ?c=vid banner.",
-          ' '));
+  EXPECT_EQ(list, (Lines{"preferences?",
+                         "services/",
+                         "/ads/",
+                         "options/",
+                         "logo.gif",
+                         "nav_",
+                         "#",
+                         "dictionary.com",
+                         "reference.com",
+                         "www.google.com",
+                         "google.com/images/",
+                         "google.com/imghp",
+                         "advanced?",
+                         "mailto:",
+                         "news:",
+                         "language_tools",
+                         "services.google",
+                         "toolbar.google",
+                         "spacer.gif",
+                         "javascript",
+                         "/answers/",
+                         "google.com/about",
+                         "google.com/help",
+                         "google.com/jobs",
+                         "googlegroups",
+                         "groups.google.com",
+                         "images.google.com/intl/",
+                         "arrow.gif",
+                         "blank.gif",
+                         "/swr?",
+                         "microsoft.com",
+                         "akamai.net",
+                         "shopping.yahoo.com",
+                         ".yimg.com",
+                         "help.yahoo.com",
+                         "alltheweb.com/help",
+                         "www.mozilla.org",
+                         "alltheweb.com/advanced",
+                         "rds.yahoo.com",
+                         "dummy.htm",
+                         "dummy.html",
+                         "/members/",
+                         "www.alltheweb.com/customize?",
+                         "www.alltheweb.com/search?c=web",
+                         "www.alltheweb.com/search?c=mp3",
+                         "www.alltheweb.com/search?c=vid",
+                         "www.alltheweb.com/search?c=ftp",
+                         "www.alltheweb.com/info/",
+                         "yp.yahoo.com",
+                         "adulthitcounter.com",
+                         "adultlinklist.com",
+                         "maps.yahoo.com",
+                         "a248.e.akamai.net",
+                         "clicks.cgi",
+                         "advanced_image_search",
+                         "?c=mp3",
+                         "?c=vid",
+                         "banner."}));
 }
 
 TEST(BadLinks, SubstringMatchIsExactAndCaseSensitive) {

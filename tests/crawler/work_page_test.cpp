@@ -64,8 +64,6 @@ TEST(WorkPage, DispatchesOnTheDecrementedDepth) {
     EXPECT_EQ(h.program.navPending, r.follows.has_value());
     EXPECT_EQ(h.shown(), Site(r.shows));
     EXPECT_EQ(h.pacingArmed(), r.shows.has_value());  // a slot loading arms the slideshow
-    EXPECT_EQ(h.trace().front(), "workBroswer_DocumentComplete IN");
-    EXPECT_EQ(h.trace().back(), "workBroswer_DocumentComplete OUT");
   }
 }
 
@@ -178,14 +176,6 @@ TEST(WorkPage, ABrokenLinkListReplyIsLogged) {
   }
 }
 
-// The status lines that begin with the tag.
-Lines Tagged(const Crawl& h, const std::string& tag) {
-  Lines lines;
-  for (const auto& line : h.status())
-    if (line.starts_with(tag)) lines.push_back(line);
-  return lines;
-}
-
 TEST(WorkPage, MinesTwoWordsForASearch) {
   // Spaces of "one two three four five six seven eight" at 4, 8, 14, 19, ...
   const std::string words = "one two three four five six seven eight";
@@ -230,7 +220,7 @@ TEST(WorkPage, MinesTwoWordsForASearch) {
     doc->withText(r.text);
     h.work().complete(doc);
 
-    EXPECT_EQ(Tagged(h, "[Phrase] "), r.phrase ? Lines{"[Phrase] " + *r.phrase} : Lines{});
+    EXPECT_EQ(h.tagged("[Phrase] "), r.phrase ? Lines{"[Phrase] " + *r.phrase} : Lines{});
     if (!r.search) {
       EXPECT_EQ(h.program.depth, -3);
       EXPECT_EQ(h.status().back(), kInvalidCall);
@@ -240,8 +230,8 @@ TEST(WorkPage, MinesTwoWordsForASearch) {
     EXPECT_EQ(h.program.depth, 3);
     EXPECT_TRUE(h.program.phrase.empty());
     EXPECT_EQ(h.work().navigations.size(), 1u);
-    EXPECT_EQ(Tagged(h, "[NextURL] phrase=").size(), 1u);
-    EXPECT_EQ(Tagged(h, "[NextURL] phrase=" + *r.search + ", url=").size(), 1u);
+    EXPECT_EQ(h.tagged("[NextURL] phrase=").size(), 1u);
+    EXPECT_EQ(h.tagged("[NextURL] phrase=" + *r.search + ", url=").size(), 1u);
   }
 }
 

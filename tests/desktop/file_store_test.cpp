@@ -97,26 +97,58 @@ TEST_F(QtFileStoreTest, WritesNewFilesWholeAndNeverReplacesOrFollows) {
 TEST_F(QtFileStoreTest, FailuresLeaveNothingBehind) {
   fs::create_directories(root / "locked");
   fs::permissions(root / "locked", fs::perms::owner_read | fs::perms::owner_exec);
-  const struct {
-    const char* what;
+  // The failures' classic numbers.
+  constexpr int kBadFileName = 52, kPathFileAccess = 75, kPathNotFound = 76;
+  struct Row {
+    const char* name;
     fs::path folder;
-    std::string name;
-    int number;
-  } cases[] = {
-      {"missing folder", root / "gone", "x.jpg", 76},
-      {"a file for a folder", folder / "x.jpg", "y.jpg", 76},
-      {"read-only folder", root / "locked", "x.jpg", 75},
-      {"a way up", folder, "..", 52},
-      {"a separator", folder, "../victim/x.jpg", 52},
-      {"no name", folder, "", 52},
-      {"a name too long", folder, std::string(300, 'n'), 75},
+    std::string file;
+    int failure;
+    bool rootWrites = false;  // a folder only permissions keep closed
+  };
+  const Row rows[] = {
+      {.name = "missing folder",
+       .folder = root / "gone",
+       .file = "x.jpg",
+       .failure = kPathNotFound},
+      {.name = "a file for a folder",
+       .folder = folder / "x.jpg",
+       .file = "y.jpg",
+       .failure = kPathNotFound},
+      {.name = "read-only folder",
+       .folder = root / "locked",
+       .file = "x.jpg",
+       .failure = kPathFileAccess,
+       .rootWrites = true},
+      {
+          .name = "a way up",
+          .folder = folder,
+          .file = "..",
+          .failure = kBadFileName,
+      },
+      {
+          .name = "a separator",
+          .folder = folder,
+          .file = "../victim/x.jpg",
+          .failure = kBadFileName,
+      },
+      {
+          .name = "no name",
+          .folder = folder,
+          .file = "",
+          .failure = kBadFileName,
+      },
+      {.name = "a name too long",
+       .folder = folder,
+       .file = std::string(300, 'n'),
+       .failure = kPathFileAccess},
   };
   std::ofstream(folder / "x.jpg") << "x";
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    if (::getuid() == 0 && c.number == 75 && c.folder == root / "locked") continue;  // root writes
-    const auto error = store.saveNew(c.folder, c.name, "bytes", {});
-    EXPECT_EQ(error.number, c.number) << error.description;
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    if (::getuid() == 0 && r.rootWrites) continue;
+    const auto error = store.saveNew(r.folder, r.file, "bytes", {});
+    EXPECT_EQ(error.number, r.failure) << error.description;
     EXPECT_FALSE(error.description.empty());
   }
   fs::permissions(root / "locked", fs::perms::owner_all);
@@ -142,7 +174,9 @@ TEST_F(QtFileStoreTest, TheLinkFallbackNeverReplacesEither) {
 
 TEST_F(QtFileStoreTest, TellsTheFreeSpace) {
   const auto space = store.space(folder);
-  EXPECT_TRUE(space && space->total > 0 && space->available <= space->total);
+  ASSERT_TRUE(space.has_value());
+  EXPECT_GT(space->total, 0u);
+  EXPECT_LE(space->available, space->total);
   EXPECT_FALSE(store.space((root / "gone").string()).has_value());
 }
 

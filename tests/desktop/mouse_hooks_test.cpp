@@ -49,21 +49,39 @@ TEST_F(MouseHooksTest, EachMessageOnceWithItsKindPositionAndPageViewFlag) {
   QTest::mouseRelease(view.viewport(), Qt::RightButton, {}, QPoint(20, 20));
   QTest::mouseMove(&child, QPoint(7, 8));
   const struct {
+    const char* name;
     MouseMessage message;
     QWidget* widget;
     QPoint at;
-  } expected[] = {{MouseMessage::LeftDown, &child, {5, 6}},
-                  {MouseMessage::LeftUp, &child, {5, 6}},
-                  {MouseMessage::RightDown, view.viewport(), {20, 20}},
-                  {MouseMessage::RightUp, view.viewport(), {20, 20}},
-                  {MouseMessage::Move, &child, {7, 8}}};
+  } expected[] = {
+      {.name = "left press on a widget",
+       .message = MouseMessage::LeftDown,
+       .widget = &child,
+       .at = {5, 6}},
+      {.name = "left release on a widget",
+       .message = MouseMessage::LeftUp,
+       .widget = &child,
+       .at = {5, 6}},
+      {.name = "right press on a browser",
+       .message = MouseMessage::RightDown,
+       .widget = view.viewport(),
+       .at = {20, 20}},
+      {.name = "right release on a browser",
+       .message = MouseMessage::RightUp,
+       .widget = view.viewport(),
+       .at = {20, 20}},
+      {.name = "a move over a widget",
+       .message = MouseMessage::Move,
+       .widget = &child,
+       .at = {7, 8}},
+  };
   ASSERT_GE(seen.size(), std::size(expected));
   for (std::size_t i = 0; i < std::size(expected); ++i) {
-    EXPECT_EQ(seen[i].message, expected[i].message) << i;
+    SCOPED_TRACE(expected[i].name);
+    EXPECT_EQ(seen[i].message, expected[i].message);
     EXPECT_EQ(QPoint(seen[i].xPixels, seen[i].yPixels),
-              expected[i].widget->mapToGlobal(expected[i].at))
-        << i;
-    EXPECT_EQ(seen[i].overBrowser, expected[i].widget != &child) << i;
+              expected[i].widget->mapToGlobal(expected[i].at));
+    EXPECT_EQ(seen[i].overBrowser, expected[i].widget != &child);
   }
   const std::size_t count = seen.size();
   hooks.removeMouseHook(handle);

@@ -9,8 +9,8 @@
 #include <array>
 #include <map>
 #include <memory>
-#include <sstream>
 #include <string>
+#include <vector>
 
 #include "desktop/qt_screen.h"
 #include "desktop/qt_settings_store.h"
@@ -58,43 +58,60 @@ struct Contract : ::testing::Test {
 using Sides = ::testing::Types<FakeSide, QtSide>;
 TYPED_TEST_SUITE(Contract, Sides);
 
-// Timers used one-shot, as the logic uses them (each disables itself when it fires), driven by
-// a script: "a+" enables a, "a-" disables it, "a100" sets its interval, "w60" waits 60 ms.
+// One step of a timer script: a timer (named by a letter) enabled, disabled or given an
+// interval, or a wait.
+struct TimerStep {
+  enum class Kind { Enable, Disable, Interval, Wait } kind;
+  char timer = 0;
+  int ms = 0;
+};
+TimerStep Enable(char timer) { return {TimerStep::Kind::Enable, timer}; }
+TimerStep Disable(char timer) { return {TimerStep::Kind::Disable, timer}; }
+TimerStep Interval(char timer, int ms) { return {TimerStep::Kind::Interval, timer, ms}; }
+TimerStep Wait(int ms) { return {TimerStep::Kind::Wait, 0, ms}; }
+
+// Timers used one-shot, as the logic uses them (each disables itself when it fires).
 TYPED_TEST(Contract, TimerDeadlinesFollowEnablingAndIntervals) {
-  const struct {
-    const char* script;
-    const char* fired;
-  } cases[] = {
-      // Arming an armed timer keeps its deadline (else b would come first).
-      {"a- a100 a+ w60 a+ b- b80 b+ w200", "ab"},
-      // Setting the interval restarts an enabled timer (enabled as made: armed at once).
-      {"a100 w60 a100 b80 w200", "ba"},
-      // An interval of zero, or disabled, never fires.
-      {"o- o10 z0 n40 w150", "n"},
+  struct Row {
+    const char* name;
+    std::vector<TimerStep> steps;
+    std::string fired;  // the timers, in the order they fired
   };
-  for (const auto& c : cases) {
+  const Row rows[] = {
+      {.name = "arming an armed timer keeps its deadline (else b would come first)",
+       .steps = {Disable('a'), Interval('a', 100), Enable('a'), Wait(60), Enable('a'), Disable('b'),
+                 Interval('b', 80), Enable('b'), Wait(200)},
+       .fired = "ab"},
+      {.name = "setting the interval restarts an enabled timer (enabled as made)",
+       .steps = {Interval('a', 100), Wait(60), Interval('a', 100), Interval('b', 80), Wait(200)},
+       .fired = "ba"},
+      {.name = "an interval of zero, or disabled, never fires",
+       .steps = {Disable('o'), Interval('o', 10), Interval('z', 0), Interval('n', 40), Wait(150)},
+       .fired = "n"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
     std::map<char, std::unique_ptr<platform::Timer>> timers;
     std::string fired;
-    std::istringstream steps(c.script);
-    for (std::string step; steps >> step;) {
-      if (step[0] == 'w') {
-        this->side.wait(std::stoi(step.substr(1)));
+    for (const TimerStep& step : r.steps) {
+      if (step.kind == TimerStep::Kind::Wait) {
+        this->side.wait(step.ms);
         continue;
       }
-      std::unique_ptr<platform::Timer>& timer = timers[step[0]];
+      std::unique_ptr<platform::Timer>& timer = timers[step.timer];
       if (!timer) {
         timer = this->side.timer();
-        timer->setOnTimer([&fired, raw = timer.get(), name = step[0]] {
+        timer->setOnTimer([&fired, raw = timer.get(), name = step.timer] {
           fired += name;
           raw->setEnabled(false);
         });
       }
-      if (step[1] == '+' || step[1] == '-')
-        timer->setEnabled(step[1] == '+');
+      if (step.kind == TimerStep::Kind::Interval)
+        timer->setInterval(step.ms);
       else
-        timer->setInterval(std::stoi(step.substr(1)));
+        timer->setEnabled(step.kind == TimerStep::Kind::Enable);
     }
-    EXPECT_EQ(fired, c.fired) << c.script;
+    EXPECT_EQ(fired, r.fired);
   }
 }
 

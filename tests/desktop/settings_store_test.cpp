@@ -40,26 +40,33 @@ TEST_F(SettingsStoreTest, TheFileKeepsTextsAndReadsHandEdits) {
 
 // Unreadable or unwritable, the store gives defaults and keeps what it was given for this run.
 TEST_F(SettingsStoreTest, BrokenStoresGiveDefaultsAndStillTakeWrites) {
-  const struct {
+  enum class InItsPlace { File, Folder, Nothing };
+  struct Row {
     const char* name;
-    QByteArray content;  // what is at the file's place: a file, "/" a folder, "" nothing
-    const char* folder;  // the file's folder; a plain file where the folder should be
-  } cases[] = {
-      {"binary junk", QByteArray("\x00\xff[\x01=\n\xfe\x80=[[", 13), nullptr},
-      {"a folder in its place", "/", nullptr},
-      {"its folder cannot be made", "", "not a folder"},
+    InItsPlace inItsPlace;
+    QByteArray content = {};     // the file's
+    bool folderIsAFile = false;  // a plain file where the file's folder should be
   };
-  int n = 0;
-  for (const auto& c : cases) {
-    const QString folder = dir.filePath(QStringLiteral("case%1").arg(++n));
-    if (c.folder) writeFile(folder, c.folder);
+  const Row rows[] = {
+      {.name = "binary junk",
+       .inItsPlace = InItsPlace::File,
+       .content = QByteArray("\x00\xff[\x01=\n\xfe\x80=[[", 13)},
+      {.name = "a folder in its place", .inItsPlace = InItsPlace::Folder},
+      {.name = "its folder cannot be made",
+       .inItsPlace = InItsPlace::Nothing,
+       .folderIsAFile = true},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    const QString folder = dir.filePath(QString::fromUtf8(r.name));
+    if (r.folderIsAFile) writeFile(folder, "not a folder");
     const QString file = folder + "/quorel/quorel.conf";
-    if (c.content == "/") QDir().mkpath(file);
-    if (c.content.size() > 1) writeFile(file, c.content);
+    if (r.inItsPlace == InItsPlace::Folder) QDir().mkpath(file);
+    if (r.inItsPlace == InItsPlace::File) writeFile(file, r.content);
     desktop::QtSettingsStore store(file);
-    EXPECT_EQ(store.read("MinImageSize", "0x0"), "0x0") << c.name;
+    EXPECT_EQ(store.read("MinImageSize", "0x0"), "0x0");
     store.write("MinImageSize", "50x50");
-    EXPECT_EQ(store.read("MinImageSize", "0x0"), "50x50") << c.name;
+    EXPECT_EQ(store.read("MinImageSize", "0x0"), "50x50");
   }
 }
 

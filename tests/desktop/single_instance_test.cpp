@@ -60,21 +60,37 @@ TEST_F(SingleInstanceTest, StaleLocksAreTakenOver) {
   ASSERT_GT(dead, 0);
   const QByteArray self = QByteArray::number(QCoreApplication::applicationPid()) + "\n" +
                           QCoreApplication::applicationName().toUtf8() + "\n" + host + "\n";
-  const struct {
+  struct Row {
     const char* name;
     QByteArray content;
-    bool old, taken;
-  } cases[] = {
-      {"owner gone", QByteArray::number(dead) + "\nquorel\n" + host + "\n", false, true},
-      {"garbled and old", "\x01\x02 not a lock", true, true},
-      {"owner alive for years", self, true, false},
+    bool old;    // the lock file last written in 2001
+    bool taken;  // the lock goes to the new instance
   };
-  for (const auto& c : cases) {
+  const Row rows[] = {
+      {.name = "owner gone",
+       .content = QByteArray::number(dead) + "\nquorel\n" + host + "\n",
+       .old = false,
+       .taken = true},
+      {
+          .name = "garbled and old",
+          .content = "\x01\x02 not a lock",
+          .old = true,
+          .taken = true,
+      },
+      {
+          .name = "owner alive for years",
+          .content = self,
+          .old = true,
+          .taken = false,
+      },
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
     QFile::remove(lockPath());
-    leaveLock(c.content, c.old);
+    leaveLock(r.content, r.old);
     desktop::SingleInstance instance(lockPath());
-    EXPECT_EQ(instance.anotherRunning(), !c.taken) << c.name;
-    EXPECT_EQ(instance.held(), c.taken) << c.name;
+    EXPECT_EQ(instance.anotherRunning(), !r.taken);
+    EXPECT_EQ(instance.held(), r.taken);
   }
 }
 

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QMenu>
 #include <QTemporaryDir>
+#include <vector>
 
 #include "desktop/link_server_watch.h"
 #include "desktop/program_folders.h"
@@ -88,7 +89,10 @@ TEST(SmallServices, RandomDrawsSpanTheUnitIntervalWithoutItsEnd) {
     lowest = std::min(lowest, v);
     highest = std::max(highest, v);
   }
-  EXPECT_TRUE(lowest >= 0 && lowest < 0.01f && highest > 0.99f && highest < 1) << highest;
+  EXPECT_GE(lowest, 0.0f);
+  EXPECT_LT(lowest, 0.01f);
+  EXPECT_GT(highest, 0.99f);
+  EXPECT_LT(highest, 1.0f);
 }
 
 TEST(SmallServices, ProgramFolderFallsBackToTheStateFolder) {
@@ -107,14 +111,30 @@ TEST(SmallServices, ProgramFolderFallsBackToTheStateFolder) {
 TEST(SmallServices, LinkServerWatchSaysOnceAfterAFewFailuresInARow) {
   const QString vendor = QStringLiteral("http://127.0.0.1:8480/quorel/bin/getlinks.asp");
   const QString other = QStringLiteral("http://127.0.0.1:8481/page.html");
-  struct Case {
-    const char* events;  // f: link server failed, o: another site failed, c: link server page
+  enum class Event { LinkServerFails, AnotherSiteFails, LinkServerAnswers };
+  constexpr Event kFails = Event::LinkServerFails, kOther = Event::AnotherSiteFails,
+                  kAnswers = Event::LinkServerAnswers;
+  struct Row {
+    const char* name;
+    std::vector<Event> events;
     int lines;
   };
-  const Case cases[] = {
-      {"ff", 0}, {"fff", 1}, {"ffffff", 1}, {"ffcff", 0}, {"foffo", 1}, {"ooooo", 0},
+  const Row rows[] = {
+      {.name = "two failures", .events = {kFails, kFails}, .lines = 0},
+      {.name = "three failures", .events = {kFails, kFails, kFails}, .lines = 1},
+      {.name = "six failures: still one line",
+       .events = {kFails, kFails, kFails, kFails, kFails, kFails},
+       .lines = 1},
+      {.name = "an answer between",
+       .events = {kFails, kFails, kAnswers, kFails, kFails},
+       .lines = 0},
+      {.name = "other sites' failures between",
+       .events = {kFails, kOther, kFails, kFails, kOther},
+       .lines = 1},
+      {.name = "other sites only", .events = {kOther, kOther, kOther, kOther, kOther}, .lines = 0},
   };
-  for (const auto& c : cases) {
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
     web::Engine engine;
     web::WebBrowser browser(engine);
     int lines = 0;
@@ -123,12 +143,14 @@ TEST(SmallServices, LinkServerWatchSaysOnceAfterAFewFailuresInARow) {
                                    EXPECT_TRUE(line.contains(QStringLiteral("quorel-vendor(1)")));
                                    ++lines;
                                  });
-    for (const char* e = c.events; *e; ++e) {
+    for (const Event event : r.events) {
       bool cancel = false;
-      if (*e == 'c') emit browser.documentComplete(vendor);
-      if (*e != 'c') emit browser.navigateError(*e == 'f' ? vendor : other, {}, 404, &cancel);
+      if (event == kAnswers)
+        emit browser.documentComplete(vendor);
+      else
+        emit browser.navigateError(event == kFails ? vendor : other, {}, 404, &cancel);
     }
-    EXPECT_EQ(lines, c.lines) << c.events;
+    EXPECT_EQ(lines, r.lines);
   }
 }
 

@@ -15,19 +15,22 @@ struct TwipsControlTest : ::testing::Test {
 };
 
 TEST_F(TwipsControlTest, ShowsRoundedPixels) {
-  const struct {
-    int left, top, width, height;
-    QRect pixels;
-  } cases[] = {
-      {0, 0, 9000, 1500, {0, 0, 600, 100}},
-      {-30, 11535, 3007, 22, {-2, 769, 200, 1}},  // 3007/15 = 200.47, 22/15 = 1.47
-      {7, 8, 8, 0, {0, 1, 1, 0}},                 // 8/15 rounds up, 7/15 down
+  struct Row {
+    const char* name;
+    QRect twips, pixels;
+  } rows[] = {
+      {.name = "whole pixels", .twips = {0, 0, 9000, 1500}, .pixels = {0, 0, 600, 100}},
+      {.name = "3007/15 = 200.47, 22/15 = 1.47",
+       .twips = {-30, 11535, 3007, 22},
+       .pixels = {-2, 769, 200, 1}},
+      {.name = "8/15 rounds up, 7/15 down", .twips = {7, 8, 8, 0}, .pixels = {0, 1, 1, 0}},
   };
   QWidget child(&window);
   desktop::TwipsControl control(child, screen);
-  for (const auto& c : cases) {
-    control.move(c.left, c.top, c.width, c.height);
-    EXPECT_EQ(child.geometry(), c.pixels) << c.left << "," << c.top;
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    control.move(r.twips.x(), r.twips.y(), r.twips.width(), r.twips.height());
+    EXPECT_EQ(child.geometry(), r.pixels);
   }
 }
 

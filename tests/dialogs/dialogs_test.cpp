@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <tuple>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
 
-#include "core/vb_text.h"
 #include "dialogs/message_window.h"
 #include "dialogs/options_dialog.h"
 #include "support/harness.h"
@@ -20,76 +23,115 @@ struct Options : fake::Harness {
   fake::FakeSettingsStore& store = platform.store;
   OptionsDialog& dialog = *program.options;
 
-  // The dialog as the user sees it: chosen sizes, the six boxes, the path and its two controls.
-  std::string state() {
-    std::string text;
-    for (const auto list : {OptionsList::MinImageSize, OptionsList::MaxImageSize})
-      text += view.listEntry(list, view.listIndex(list)) + " ";
-    for (const auto box :
-         {OptionsCheck::AdultMode, OptionsCheck::DebugMode, OptionsCheck::AutoSaveMode,
-          OptionsCheck::Movies, OptionsCheck::Sounds, OptionsCheck::Docs})
-      text += std::to_string(view.checkValue(box));
-    return text + " " + view.pathText() + (view.pathEnabled() ? " on" : " off") +
-           (view.pathButtonEnabled() ? " on" : " off");
+  // The dialog as the user sees it.
+  struct Shown {
+    std::string minSize, maxSize;  // the chosen entries; "": none chosen
+    std::array<int, 6> boxes;      // adult, debug, auto-save, movies, sounds, documents
+    std::string path;
+    bool pathEnabled, pathButtonEnabled;
+    bool operator==(const Shown&) const = default;
+  };
+  Shown shown() const {
+    Shown s{.minSize = entryChosen(OptionsList::MinImageSize),
+            .maxSize = entryChosen(OptionsList::MaxImageSize),
+            .boxes = {},
+            .path = view.pathText(),
+            .pathEnabled = view.pathEnabled(),
+            .pathButtonEnabled = view.pathButtonEnabled()};
+    for (std::size_t i = 0; i < kBoxes.size(); ++i) s.boxes[i] = view.checkValue(kBoxes[i]);
+    return s;
   }
-  // The store's writes as "key=text|...".
-  std::string writes() {
-    std::string text;
-    for (const auto& [key, value] : store.writes)
-      text += (text.empty() ? "" : "|") + key + "=" + value;
-    return text;
+  std::string entryChosen(OptionsList list) const {
+    return view.listEntry(list, view.listIndex(list));
   }
+  static constexpr std::array kBoxes = {OptionsCheck::AdultMode,    OptionsCheck::DebugMode,
+                                        OptionsCheck::AutoSaveMode, OptionsCheck::Movies,
+                                        OptionsCheck::Sounds,       OptionsCheck::Docs};
 };
 
-// Loads from the store, then OK writes what the dialog shows (a list with no entry chosen
-// writes nothing), in the dialog's order.
-TEST(OptionsDialog, LoadsTheStoreAndOkWritesItBack) {
-  struct Row {
-    const char* stored;
-    const char* shown;
-    const char* written;
-    const char* settings;  // the program's after OK: sizes, the six flags, the path
-  } rows[] = {
-      {"", "100x100 800x600 000000 P off off",
-       "MinImageSize=100x100|MaxImageSize=800x600|AdultMode=0|DebugMode=0|AutosaveMode=0|"
-       "AutosavePath=P|AllowMovies=0|AllowSounds=0|AllowDocs=0",
-       "100x100 800x600 000000 P"},
-      {"MinImageSize=48x48|MaxImageSize=unlimited|AdultMode=1|DebugMode=1|AutosaveMode=1|"
-       "AutosavePath=/u/pics|AllowMovies=1|AllowSounds=0|AllowDocs=7",
-       "48x48  111101 /u/pics on on",
-       "MinImageSize=48x48|AdultMode=1|DebugMode=1|AutosaveMode=1|AutosavePath=/u/pics|"
-       "AllowMovies=1|AllowSounds=0|AllowDocs=1",
-       "48x48 5x5 111101 /u/pics"},
-  };
-  for (const Row& r : rows) {
-    Options h;
-    for (const auto& pair : fake::Split(r.stored)) {
-      const auto equals = pair.find('=');
-      h.store.values[pair.substr(0, equals)] = pair.substr(equals + 1);
-    }
-    h.program.settings.MaxImageWidth = h.program.settings.MaxImageHeight = 5;
-    h.dialog.Load();
-    EXPECT_EQ(h.state(), vb::Replace(r.shown, " P ", " " + h.platform.picturesFolder() + " "));
-    EXPECT_FALSE(h.view.checkVisible.at(OptionsCheck::DebugMode));
-    for (const auto list : {OptionsList::MinImageSize, OptionsList::MaxImageSize}) {
-      ASSERT_EQ(h.view.listCount(list), 11);
-      EXPECT_EQ(h.view.listEntry(list, 0), "48x48");
-      EXPECT_EQ(h.view.listEntry(list, 10), "Unlimited");
-    }
-    h.view.events.okClick();
-    EXPECT_EQ(h.writes(), vb::Replace(r.written, "=P|", "=" + h.platform.picturesFolder() + "|"));
-    const Settings& s = h.program.settings;
-    const auto size = [](int w, int ht) { return std::to_string(w) + "x" + std::to_string(ht); };
-    std::string flags;
-    for (const bool on :
-         {s.AdultMode, s.DebugMode, s.AutosaveMode, s.AllowMovies, s.AllowSounds, s.AllowDocs})
-      flags += on ? "1" : "0";
-    EXPECT_EQ(size(s.MinImageWidth, s.MinImageHeight) + " " +
-                  size(s.MaxImageWidth, s.MaxImageHeight) + " " + flags + " " + s.AutosavePath,
-              vb::Replace(r.settings, " P", " " + h.platform.picturesFolder()));
-    EXPECT_EQ(h.view.closes, 1);
-    EXPECT_FALSE(h.dialog.IsLoaded());
+std::ostream& operator<<(std::ostream& out, const Options::Shown& s) {
+  out << s.minSize << " " << s.maxSize << " ";
+  for (const int box : s.boxes) out << box;
+  return out << " " << s.path << (s.pathEnabled ? " on" : " off")
+             << (s.pathButtonEnabled ? " on" : " off");
+}
+
+using Writes = std::vector<std::pair<std::string, std::string>>;
+
+// An empty store: the defaults are shown, and OK writes them all, in the dialog's order.
+TEST(OptionsDialog, AnEmptyStoreShowsTheDefaultsAndOkWritesThem) {
+  Options h;
+  h.dialog.Load();
+  const std::string pictures = h.platform.picturesFolder();
+  EXPECT_EQ(h.shown(), (Options::Shown{.minSize = "100x100",
+                                       .maxSize = "800x600",
+                                       .boxes = {0, 0, 0, 0, 0, 0},
+                                       .path = pictures,
+                                       .pathEnabled = false,
+                                       .pathButtonEnabled = false}));
+  EXPECT_FALSE(h.view.checkVisible.at(OptionsCheck::DebugMode));
+  for (const auto list : {OptionsList::MinImageSize, OptionsList::MaxImageSize}) {
+    ASSERT_EQ(h.view.listCount(list), 11);
+    EXPECT_EQ(h.view.listEntry(list, 0), "48x48");
+    EXPECT_EQ(h.view.listEntry(list, 10), "Unlimited");
   }
+  h.view.events.okClick();
+  EXPECT_EQ(h.store.writes, (Writes{{"MinImageSize", "100x100"},
+                                    {"MaxImageSize", "800x600"},
+                                    {"AdultMode", "0"},
+                                    {"DebugMode", "0"},
+                                    {"AutosaveMode", "0"},
+                                    {"AutosavePath", pictures},
+                                    {"AllowMovies", "0"},
+                                    {"AllowSounds", "0"},
+                                    {"AllowDocs", "0"}}));
+  const Settings& s = h.program.settings;
+  EXPECT_EQ(s.MinImageWidth, 100);
+  EXPECT_EQ(s.MinImageHeight, 100);
+  EXPECT_EQ(s.MaxImageWidth, 800);
+  EXPECT_EQ(s.MaxImageHeight, 600);
+  EXPECT_EQ(s.AutosavePath, pictures);
+  EXPECT_EQ(h.view.closes, 1);
+  EXPECT_FALSE(h.dialog.IsLoaded());
+}
+
+// Stored values are shown; a size the list does not hold chooses no entry, and OK then writes
+// no size for it and the program keeps its own; any number other than 0 is a ticked box.
+TEST(OptionsDialog, StoredValuesAreShownAndOkWritesWhatTheDialogShows) {
+  Options h;
+  h.store.values = {
+      {"MinImageSize", "48x48"}, {"MaxImageSize", "unlimited"}, {"AdultMode", "1"},
+      {"DebugMode", "1"},        {"AutosaveMode", "1"},         {"AutosavePath", "/u/pics"},
+      {"AllowMovies", "1"},      {"AllowSounds", "0"},          {"AllowDocs", "7"}};
+  h.program.settings.MaxImageWidth = h.program.settings.MaxImageHeight = 5;
+  h.dialog.Load();
+  EXPECT_EQ(h.shown(), (Options::Shown{.minSize = "48x48",
+                                       .maxSize = "",
+                                       .boxes = {1, 1, 1, 1, 0, 1},
+                                       .path = "/u/pics",
+                                       .pathEnabled = true,
+                                       .pathButtonEnabled = true}));
+  h.view.events.okClick();
+  EXPECT_EQ(h.store.writes, (Writes{{"MinImageSize", "48x48"},
+                                    {"AdultMode", "1"},
+                                    {"DebugMode", "1"},
+                                    {"AutosaveMode", "1"},
+                                    {"AutosavePath", "/u/pics"},
+                                    {"AllowMovies", "1"},
+                                    {"AllowSounds", "0"},
+                                    {"AllowDocs", "1"}}));
+  const Settings& s = h.program.settings;
+  EXPECT_EQ(s.MinImageWidth, 48);
+  EXPECT_EQ(s.MinImageHeight, 48);
+  EXPECT_EQ(s.MaxImageWidth, 5);
+  EXPECT_EQ(s.MaxImageHeight, 5);
+  EXPECT_TRUE(s.AdultMode);
+  EXPECT_TRUE(s.DebugMode);
+  EXPECT_TRUE(s.AutosaveMode);
+  EXPECT_TRUE(s.AllowMovies);
+  EXPECT_FALSE(s.AllowSounds);
+  EXPECT_TRUE(s.AllowDocs);
+  EXPECT_EQ(s.AutosavePath, "/u/pics");
 }
 
 // However the dialog closed (here by its window frame), the next opening reads the store
@@ -105,18 +147,26 @@ TEST(OptionsDialog, EachOpeningReadsTheStoreAgain) {
 
 // Centred on the screen (halves to even), sized to the text with margins around it.
 TEST(MessageWindow, ShowsTheNoticeCentredAndSizedToIt) {
-  fake::Harness h;
-  auto& view = h.platform.message;
-  // The text, then the window's left, top, width and height.
-  const std::pair<std::string, std::array<int, 4>> rows[] = {
-      {"File saved as x.jpg", {6075, 5288, 3210, 945}},
-      {std::string(300, 'w'), {-15000, 5288, 45360, 945}}};  // wider than the design size
-  for (const auto& [text, box] : rows) {
-    ShowMessage(h.program, text);
+  struct Row {
+    const char* name;
+    std::string text;
+    std::array<int, 4> box;  // the window's left, top, width and height
+  } rows[] = {
+      {.name = "a short notice", .text = "File saved as x.jpg", .box = {6075, 5288, 3210, 945}},
+      {.name = "wider than the screen",
+       .text = std::string(300, 'w'),
+       .box = {-15000, 5288, 45360, 945}},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    fake::Harness h;
+    auto& view = h.platform.message;
+    ShowMessage(h.program, r.text);
     EXPECT_TRUE(view.shown);
-    EXPECT_EQ(view.text, text);
-    EXPECT_EQ(std::make_pair(view.textLeft, view.textTop), std::make_pair(60, 60));
-    EXPECT_EQ((std::array{view.left, view.top, view.width, view.height}), box);
+    EXPECT_EQ(view.text, r.text);
+    EXPECT_EQ(view.textLeft, 60);
+    EXPECT_EQ(view.textTop, 60);
+    EXPECT_EQ((std::array{view.left, view.top, view.width, view.height}), r.box);
   }
 }
 
@@ -128,22 +178,22 @@ TEST(Dialogs, SitOnThePrimaryMonitor) {
   struct Row {
     const char* name;
     bool rightPrimary;
-    std::string title;
+    bool fromLogoMenu;                    // opened under the logo menu's own title
     std::array<int, 2> options, message;  // left, top
   } rows[] = {
       {.name = "right one marked primary",
        .rightPrimary = true,
-       .title = "",
+       .fromLogoMenu = false,
        .options = {30952, 9045},
        .message = {31995, 10628}},
       {.name = "none marked: the larger",
        .rightPrimary = false,
-       .title = "",
+       .fromLogoMenu = false,
        .options = {30952, 9045},
        .message = {31995, 10628}},
       {.name = "from the logo menu",
        .rightPrimary = true,
-       .title = "config",
+       .fromLogoMenu = true,
        .options = {19800, 14490},
        .message = {31995, 10628}},
   };
@@ -154,7 +204,7 @@ TEST(Dialogs, SitOnThePrimaryMonitor) {
     second.primary = r.rightPrimary;
     h.platform.screen_.monitors_ = {left, second};
     h.window().move(0, 0, 48000, 19200);
-    if (!r.title.empty()) h.dialog.SetTitle(r.title.c_str());
+    if (r.fromLogoMenu) h.dialog.SetTitle("config");
     h.dialog.PlaceOptions();
     EXPECT_EQ((std::array{h.view.left, h.view.top}), r.options);
     ShowMessage(h.program, "File saved as x.jpg");
@@ -165,28 +215,37 @@ TEST(Dialogs, SitOnThePrimaryMonitor) {
 // Five seconds after it loaded it closes; a second notice does not extend it, and a window
 // loaded at start-up (two seconds before) closes three seconds into its first notice.
 TEST(MessageWindow, ClosesFiveSecondsAfterItLoaded) {
-  // Loaded before; the second notice and the close, in seconds after the first (-1: none).
-  const std::tuple<bool, int, int> rows[] = {{false, -1, 5}, {false, 3, 5}, {true, -1, 3}};
-  for (const auto& [loadedBefore, secondNotice, closesAt] : rows) {
+  struct Row {
+    const char* name;
+    bool loadedBefore = false;
+    std::optional<int> secondNotice = std::nullopt;  // seconds after the first
+    int closesAt;                                    // seconds after the first notice
+  } rows[] = {
+      {.name = "one notice", .closesAt = 5},
+      {.name = "a second notice three seconds later", .secondNotice = 3, .closesAt = 5},
+      {.name = "loaded two seconds before", .loadedBefore = true, .closesAt = 3},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
     fake::Harness h;
     auto& view = h.platform.message;
-    if (loadedBefore) {
+    if (r.loadedBefore) {
       h.program.message->Load();
       EXPECT_FALSE(view.shown);
       h.platform.advanceSeconds(2);
     }
     ShowMessage(h.program, "first");
     EXPECT_EQ(view.frontCalls, 1);
-    const int elapsed = std::max(secondNotice, 0);
-    if (secondNotice >= 0) {
-      h.platform.advanceSeconds(secondNotice);
+    const int elapsed = r.secondNotice.value_or(0);
+    if (r.secondNotice) {
+      h.platform.advanceSeconds(*r.secondNotice);
       ShowMessage(h.program, "second");
       EXPECT_EQ(view.text, "second");
     }
-    h.platform.advance(seconds(closesAt - elapsed) - milliseconds(1));
-    EXPECT_TRUE(view.shown) << closesAt;
+    h.platform.advance(seconds(r.closesAt - elapsed) - milliseconds(1));
+    EXPECT_TRUE(view.shown);
     h.platform.advance(milliseconds(1));
-    EXPECT_FALSE(view.shown) << closesAt;
+    EXPECT_FALSE(view.shown);
     EXPECT_FALSE(h.program.message->IsLoaded());
     EXPECT_FALSE(view.timer.enabled());
     // Closed, the next notice loads it afresh, for five seconds more.

@@ -4,7 +4,6 @@
 
 #include <memory>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "app/image_form.h"
@@ -13,6 +12,7 @@
 #include "display/cleanup_html.h"
 #include "display/get_image.h"
 #include "platform/browser.h"
+#include "platform/run_time_error.h"
 #include "support/harness.h"
 
 namespace {
@@ -47,8 +47,9 @@ TEST(IBrowseTo, ElevenImagesGoRoundTheTenSlots) {
     EXPECT_FALSE(h.picbox(k).visible());
     EXPECT_TRUE(h.browser(k).silent());
     const SlotInfo& info = h.program.slotInfo[static_cast<std::size_t>(k)];
-    EXPECT_EQ(std::tie(info.depth, info.picUrl, info.siteUrl),
-              std::make_tuple(std::int16_t{-2}, "http://start.test/", "http://site.test/"));
+    EXPECT_EQ(info.depth, -2);
+    EXPECT_EQ(info.picUrl, "http://start.test/");
+    EXPECT_EQ(info.siteUrl, "http://site.test/");
   }
   h.picbox(0).setVisible(true);  // its image arrived meanwhile
   IBrowseTo(h.program, "http://site.test/10.jpg");
@@ -62,21 +63,34 @@ TEST(IBrowseTo, ElevenImagesGoRoundTheTenSlots) {
 // Refused while closing or under an open menu; a depth out of the slot's 16-bit range fails
 // before anything moves. A bad link: GetImage.EachWayOutOfAPage.
 TEST(IBrowseTo, RefusedRequests) {
-  const std::tuple<bool, bool, int> rows[] = {
-      {true, false, 0}, {false, true, 0}, {false, false, 32768}};
-  for (const auto& [unloading, menuOpen, depth] : rows) {
-    SCOPED_TRACE(depth);
+  const std::string url = "http://site.test/a.jpg";
+  struct Row {
+    const char* name;
+    bool unloading = false, menuOpen = false;
+    int depth = 0;
+    int failure = 0;  // the run-time failure's number
+    Lines status = {};
+  };
+  const Row rows[] = {
+      {.name = "while closing", .unloading = true},
+      {.name = "under a menu", .menuOpen = true},
+      {.name = "a depth past 16 bits",
+       .depth = 32768,
+       .failure = platform::overflow().number(),
+       .status = {"[I-BrowseTo] " + url}},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
     Slots h;
-    h.program.unloading = unloading;
-    h.program.menuOpen = menuOpen;
-    h.program.depth = depth;
-    const std::string url = "http://site.test/a.jpg";
-    EXPECT_EQ(fake::FailureNumber([&] { IBrowseTo(h.program, url); }), depth ? 6 : 0);
+    h.program.unloading = r.unloading;
+    h.program.menuOpen = r.menuOpen;
+    h.program.depth = r.depth;
+    EXPECT_EQ(fake::FailureNumber([&] { IBrowseTo(h.program, url); }), r.failure);
     EXPECT_TRUE(h.shown().empty());
     EXPECT_EQ(h.program.nextSlot, 0);
     EXPECT_FALSE(h.program.nextTimer().enabled());
-    EXPECT_EQ(h.status(), depth ? Lines{"[I-BrowseTo] " + url} : Lines{});
-    EXPECT_NE(h.trace().back(), "IBrowseTo OUT");
+    EXPECT_EQ(h.status(), r.status);
+    EXPECT_NE(h.trace().back(), "IBrowseTo OUT");  // left before its end
   }
 }
 
@@ -89,7 +103,14 @@ TEST(DisplayPage, PlacesSizesFramesAndStacksTheSlot) {
     int width, height;
     int left, top;
   } rows[] = {
-      {.name = "lowest draws", .draw = 0.0f, .width = 200, .height = 100, .left = 0, .top = 0},
+      {
+          .name = "lowest draws",
+          .draw = 0.0f,
+          .width = 200,
+          .height = 100,
+          .left = 0,
+          .top = 0,
+      },
       {.name = "highest draws",
        .draw = 0.9999f,
        .width = 200,
@@ -259,52 +280,103 @@ TEST(DisplayPage, SlotAddressesBecomeClickThroughAddresses) {
   EXPECT_EQ(h.program.slotInfo[0].siteUrl, click + "a+page%3Fx%3D1%26y%3D2");
 }
 
-// A completion that shows no picture: the slot stays hidden, except for a page without images
-// (which searches a phrase still waiting); while closing nothing at all happens.
+// A completion that shows no picture: a picture outside the size window hides the frame
+// that showed the slot's last one; a page without images shows an empty frame (and searches a
+// phrase still waiting); a failure leaves the frame as it was; while closing nothing happens.
 TEST(DisplayPage, CompletionsThatShowNoPicture) {
-  const std::string complete = "[I-BrowseComplete] http://site.test/p.jpg|";
+  const std::string complete = "[I-BrowseComplete] http://site.test/p.jpg";
   const std::string notSet = "91, Object variable or With block variable not set";
-  // The markup ("!": no document element), the image's size (0: none), closing, the phrase
-  // waiting, the status lines, then whether the slot shows and the pacing timer is armed.
-  const std::tuple<std::string, int, int, bool, std::string, std::string, bool, bool> rows[] = {
-      {kImagePage, 200, 100, false, "",
-       complete + "[IBadImage] 200x100 (min: 300x250 max: 1600x1200)", false, true},
-      {"<head></head><body>nothing</body>", 0, 0, false, "",
-       complete.substr(0, complete.size() - 1), true, false},
-      {"<head></head><body>nothing</body>", 0, 0, false, "purple cows", "", true, false},
-      {kImagePage, 200, 100, true, "", "", false, false},
-      {"!", 0, 0, false, "",
-       complete + "[ERROR] CleanupHTML(): " + notSet + "|browser_DocumentComplete(): " + notSet,
-       false, false},
-      {"<head></head>", 200000000, 10, false, "",
-       complete + "browser_DocumentComplete(): 6, Overflow", false, false},
+  // The search the first draw picks.
+  const std::string search = "http://" + std::string(kSearchHosts[0]) +
+                             "/images?hl=en&lr=&ie=UTF-8&oe=UTF-8&q=purple+cows&sa=N&tab=wi";
+  struct Row {
+    const char* name;
+    std::string html = kImagePage;
+    bool documentElement = true;
+    int width = 0, height = 0;  // the image's; 0: the page has none
+    bool unloading = false;
+    std::string phrase = "";
+    bool shownBefore = false;
+    Lines status;
+    bool searches = false;
+    bool shown = false;
+    bool armed = false;
+    std::string lastTrace = "browser_DocumentComplete OUT";
   };
-  for (const auto& [html, width, height, unloading, phrase, status, visible, armed] : rows) {
-    SCOPED_TRACE(status);
+  const Row rows[] = {
+      {
+          .name = "a picture outside the size window",
+          .width = 200,
+          .height = 100,
+          .shownBefore = true,
+          .status = {complete, "[IBadImage] 200x100 (min: 300x250 max: 1600x1200)"},
+          .armed = true,
+      },
+      {
+          .name = "a page without images",
+          .html = "<head></head><body>nothing</body>",
+          .status = {complete},
+          .shown = true,
+      },
+      {
+          .name = "a page without images while a phrase waits",
+          .html = "<head></head><body>nothing</body>",
+          .phrase = "purple cows",
+          .status = {complete, "[NextURL] phrase=purple+cows, url=" + search,
+                     "[BrowseTo (depth=3)] " + search},
+          .searches = true,
+          .shown = true,
+      },
+      {
+          .name = "while closing",
+          .width = 200,
+          .height = 100,
+          .unloading = true,
+          .status = {},
+          .lastTrace = "browser_DocumentComplete IN",  // left at once
+      },
+      {
+          .name = "no document element",
+          .html = "",
+          .documentElement = false,
+          .status = {complete, "[ERROR] CleanupHTML(): " + notSet,
+                     "browser_DocumentComplete(): " + notSet},
+      },
+      {
+          .name = "a picture too wide to place",
+          .html = "<head></head>",
+          .width = 200000000,
+          .height = 10,
+          .shownBefore = true,
+          .status = {complete, "browser_DocumentComplete(): 6, Overflow"},
+          .shown = true,
+      },
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
     Slots h;
     Settings& s = h.program.settings;
-    std::tie(s.MinImageWidth, s.MinImageHeight, s.MaxImageWidth, s.MaxImageHeight) =
-        std::tuple(300, 250, 1600, 1200);
-    h.program.unloading = unloading;
+    s.MinImageWidth = 300;
+    s.MinImageHeight = 250;
+    s.MaxImageWidth = 1600;
+    s.MaxImageHeight = 1200;
+    h.program.unloading = r.unloading;
     h.program.navPending = true;
-    h.program.phrase = phrase;
-    h.picbox(5).setVisible(false);
+    h.program.phrase = r.phrase;
+    h.platform.random_.script({0.0f});
+    h.picbox(5).setVisible(r.shownBefore);
     auto doc = std::make_shared<fake::FakeDocument>();
-    doc->withUrl("http://site.test/p.jpg").withHtml(html);
-    if (html == "!") doc->withoutDocumentElement();
-    if (width) doc->withImage("http://site.test/p.jpg", width, height);
+    doc->withUrl("http://site.test/p.jpg").withHtml(r.html);
+    if (!r.documentElement) doc->withoutDocumentElement();
+    if (r.width) doc->withImage("http://site.test/p.jpg", r.width, r.height);
     h.browser(5).complete(doc);
-    EXPECT_EQ(h.program.navPending, !phrase.empty());
-    if (phrase.empty()) {
-      EXPECT_EQ(h.status(), fake::Split(status));
-    }
-    EXPECT_EQ(h.work().navigations.size(), phrase.empty() ? 0u : 1u);
-    EXPECT_EQ(h.picbox(5).visible(), visible);
-    EXPECT_EQ(h.program.nextTimer().enabled(), armed);
+    EXPECT_EQ(h.program.navPending, r.searches);
+    EXPECT_EQ(h.status(), r.status);
+    EXPECT_EQ(h.work().navigations.size(), r.searches ? 1u : 0u);
+    EXPECT_EQ(h.picbox(5).visible(), r.shown);
+    EXPECT_EQ(h.program.nextTimer().enabled(), r.armed);
     EXPECT_TRUE(doc->writes.empty());
-    // Closing leaves at once, without the exit line.
-    EXPECT_EQ(h.trace().back(),
-              unloading ? "browser_DocumentComplete IN" : "browser_DocumentComplete OUT");
+    EXPECT_EQ(h.trace().back(), r.lastTrace);
   }
 }
 
@@ -380,49 +452,79 @@ TEST(NextTimer, FiresOnceAndStartsACrawlOnlyWhenNoneIsUnderWay) {
 }
 
 // The markup with script, handlers, plug-ins, inline frames and window calls renamed (in any
-// case) and, with a base, the page's address as <BASE>
-// after a bare <HEAD>, the end tag dropped; written into the work browser, the given document
-// only closed. Nothing to read leaves the work browser alone.
+// case) and, with a base, the page's address as <BASE> after a bare <HEAD>, the end tag
+// dropped; written into the work browser, the given document only closed.
 TEST(CleanupHTML, RewritesTheMarkupAndWritesItIntoTheWorkBrowser) {
   const std::string page = "http://site.test/dir/page.html";
   struct Row {
-    std::string url, html, cleaned;  // html "!": no document element; cleaned "": none written
+    std::string html, cleaned;
+    std::string url = "u";
     bool useBase = true;
   } rows[] = {
-      {page, "<head></head><body></body>", "<HEAD><BASE href='" + page + "'><body></body>"},
-      {page, "<HEAD profile=\"p\"><title>t</title></Head>", "<HEAD profile=\"p\"><title>t</title>"},
-      {"http://site.test/it's.html", "<head></head>",
-       "<HEAD><BASE href='http://site.test/it%27s.html'>"},  // no early end to the address
-      {"u", "<SCRIPT language=\"js\">a()</ScRiPt >", "<quorel language=\"js\">a()</quorel >"},
-      {"u", "<BODY ONLOAD=\"go()\" onUnload=\"x()\" onbeforeunload=\"y()\">",
-       "<BODY quorelload=\"go()\" quorelunload=\"x()\" quorelonbeforeunload=\"y()\">"},
-      {"u", "<a OnClick=\"z()\">", "<a quorelonclick=\"z()\">"},
-      {"u", "<EMBED src=a><object data=b></object><IFRAME src=c></IFrame>",
-       "<quorel-embed src=a><quorel-object data=b></object><quorel-frame src=c></quorel-iframe>"},
-      {"u", "<script>window.resizeTo(1,2); self.moveTo(0,0)</script> see window. and myself.",
-       "<quorel>window-quorel.resizeQUORELo(1,2); self-quorel.moveQUORELo(0,0)</quorel> see "
-       "window-quorel. and myself-quorel."},
-      {"u", "<head></head><body onload=x>", "<head></head><body quorelload=x>", false},
-      {"u", "", ""},
-      {"u", "!", ""},
+      {.html = "<head></head><body></body>",
+       .cleaned = "<HEAD><BASE href='" + page + "'><body></body>",
+       .url = page},
+      {.html = "<HEAD profile=\"p\"><title>t</title></Head>",
+       .cleaned = "<HEAD profile=\"p\"><title>t</title>",
+       .url = page},
+      {.html = "<head></head>",  // no early end to the address
+       .cleaned = "<HEAD><BASE href='http://site.test/it%27s.html'>",
+       .url = "http://site.test/it's.html"},
+      {.html = "<SCRIPT language=\"js\">a()</ScRiPt >",
+       .cleaned = "<quorel language=\"js\">a()</quorel >"},
+      {.html = "<BODY ONLOAD=\"go()\" onUnload=\"x()\" onbeforeunload=\"y()\">",
+       .cleaned = "<BODY quorelload=\"go()\" quorelunload=\"x()\" quorelonbeforeunload=\"y()\">"},
+      {.html = "<a OnClick=\"z()\">", .cleaned = "<a quorelonclick=\"z()\">"},
+      {.html = "<EMBED src=a><object data=b></object><IFRAME src=c></IFrame>",
+       .cleaned = "<quorel-embed src=a><quorel-object data=b></object><quorel-frame "
+                  "src=c></quorel-iframe>"},
+      {.html = "<script>window.resizeTo(1,2); self.moveTo(0,0)</script> see window. and myself.",
+       .cleaned = "<quorel>window-quorel.resizeQUORELo(1,2); self-quorel.moveQUORELo(0,0)</quorel> "
+                  "see window-quorel. and myself-quorel."},
+      {.html = "<head></head><body onload=x>",
+       .cleaned = "<head></head><body quorelload=x>",
+       .useBase = false},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.html);
     fake::Harness h;
     fake::FakeDocument doc;
     doc.withUrl(r.url).withHtml(r.html);
-    if (r.html == "!") doc.withoutDocumentElement();
     EXPECT_EQ(CleanupHTML(h.program, doc, r.useBase), r.cleaned);
     auto& work = h.work().fakeDocument();
-    const bool written = !r.cleaned.empty();
-    EXPECT_EQ(work.clearCalls, written ? 1 : 0);
-    EXPECT_EQ(work.writes, written ? std::vector{r.cleaned} : std::vector<std::string>{});
-    EXPECT_EQ(doc.closeCalls, written ? 1 : 0);
+    EXPECT_EQ(work.clearCalls, 1);
+    EXPECT_EQ(work.writes, Lines{r.cleaned});
+    EXPECT_EQ(doc.closeCalls, 1);
     EXPECT_EQ(doc.html_, r.html) << "the given document is only closed";
-    EXPECT_EQ(h.status(), r.html == "!"
-                              ? std::vector<std::string>{"[ERROR] CleanupHTML(): 91, Object "
-                                                         "variable or With block variable not set"}
-                              : std::vector<std::string>{});
+    EXPECT_TRUE(h.status().empty());
+    EXPECT_EQ(h.trace().back(), "CleanupHTML OUT");
+  }
+}
+
+// Nothing to read leaves the work browser alone; a document without its element is a failure,
+// logged.
+TEST(CleanupHTML, NothingToReadWritesNothing) {
+  struct Row {
+    const char* name;
+    bool documentElement;
+    Lines status;
+  } rows[] = {
+      {.name = "an empty page", .documentElement = true, .status = {}},
+      {.name = "no document element",
+       .documentElement = false,
+       .status = {"[ERROR] CleanupHTML(): 91, Object variable or With block variable not set"}},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    fake::Harness h;
+    fake::FakeDocument doc;
+    doc.withUrl("u");
+    if (!r.documentElement) doc.withoutDocumentElement();
+    EXPECT_EQ(CleanupHTML(h.program, doc, true), "");
+    EXPECT_EQ(h.work().fakeDocument().clearCalls, 0);
+    EXPECT_TRUE(h.work().fakeDocument().writes.empty());
+    EXPECT_EQ(doc.closeCalls, 0);
+    EXPECT_EQ(h.status(), r.status);
     EXPECT_EQ(h.trace().back(), "CleanupHTML OUT");
   }
 }

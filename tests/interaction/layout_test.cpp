@@ -2,9 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "interaction/clock_timer.h"
@@ -18,30 +16,47 @@ using Lines = std::vector<std::string>;
 constexpr int kScreenWidth = 15360;
 constexpr int kScreenHeight = 11520;
 
+// In twips.
+struct Size {
+  int width, height;
+};
+struct Frame {
+  int left, top, width, height;
+};
+
 TEST(ResizeIBrowser, ShrinksOnlyTheDirectionAPageEnlarged) {
   const std::string height = "[B-Bastards!] resize height ", width = "[B-Bastards!] resize width ";
   struct Row {
-    int width, height;
-    Lines lines;
-    int newWidth, newHeight;
+    const char* name;
+    Size before;
+    Lines status;
+    Size after;
   } rows[] = {
-      {kScreenWidth - 501, kScreenHeight - 501, {}, kScreenWidth - 501, kScreenHeight - 501},
-      {3600, kScreenHeight - 500, {height + "11020 -> 1500"}, 3600, 1500},
-      {kScreenWidth - 500, 2220, {width + "14860 -> 9000"}, 9000, 2220},
-      {kScreenWidth + 100,
-       kScreenHeight,
-       {height + "11520 -> 1500", width + "15460 -> 9000"},
-       9000,
-       1500},
+      {.name = "just inside the screen less its margin",
+       .before = {kScreenWidth - 501, kScreenHeight - 501},
+       .status = {},
+       .after = {kScreenWidth - 501, kScreenHeight - 501}},
+      {.name = "as high as the screen less its margin",
+       .before = {3600, kScreenHeight - 500},
+       .status = {height + "11020 -> 1500"},
+       .after = {3600, 1500}},
+      {.name = "as wide as the screen less its margin",
+       .before = {kScreenWidth - 500, 2220},
+       .status = {width + "14860 -> 9000"},
+       .after = {9000, 2220}},
+      {.name = "larger than the screen",
+       .before = {kScreenWidth + 100, kScreenHeight},
+       .status = {height + "11520 -> 1500", width + "15460 -> 9000"},
+       .after = {9000, 1500}},
   };
   for (const Row& r : rows) {
-    SCOPED_TRACE(std::to_string(r.width) + "x" + std::to_string(r.height));
+    SCOPED_TRACE(r.name);
     fake::Harness h;
-    h.browser(7).move(0, 0, r.width, r.height);
+    h.browser(7).move(0, 0, r.before.width, r.before.height);
     ResizeIBrowser(h.program, 7);
-    EXPECT_EQ(h.status(), r.lines);
-    EXPECT_EQ(fake::Box(h.browser(7)),
-              "0,0 " + std::to_string(r.newWidth) + "x" + std::to_string(r.newHeight));
+    EXPECT_EQ(h.status(), r.status);
+    EXPECT_EQ(h.browser(7).width(), r.after.width);
+    EXPECT_EQ(h.browser(7).height(), r.after.height);
     EXPECT_TRUE(h.browser(7).silent());
   }
 }
@@ -49,24 +64,46 @@ TEST(ResizeIBrowser, ShrinksOnlyTheDirectionAPageEnlarged) {
 // A window too far right would give the address box a negative width: the resize ends there,
 // keeping what it placed before.
 TEST(FormResize, LaysTheStripAlongTheNewBottomEdgeAndReparks) {
-  const std::tuple<int, int, int> rows[] = {
-      {0, kScreenWidth, kScreenHeight}, {0, 12000, 9000}, {20000, 9600, 7200}};
-  for (const auto& [left, W, H] : rows) {
+  struct Row {
+    const char* name;
+    int left, width, height;  // the window's
+  } rows[] = {
+      {
+          .name = "the whole screen",
+          .left = 0,
+          .width = kScreenWidth,
+          .height = kScreenHeight,
+      },
+      {
+          .name = "a smaller window",
+          .left = 0,
+          .width = 12000,
+          .height = 9000,
+      },
+      {
+          .name = "a window too far right",
+          .left = 20000,
+          .width = 9600,
+          .height = 7200,
+      },
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
     fake::Harness h;
     auto& form = h.window();
-    form.move(left, 0, W, H);
+    form.move(r.left, 0, r.width, r.height);
     form.addressBox.setWidth(4000);
     Form_Resize(h.program);
-    EXPECT_EQ(std::pair(h.program.workBrowserLeft, h.program.workBrowserTop),
-              std::pair(W - 9000, H + 600));
+    EXPECT_EQ(h.program.workBrowserLeft, r.width - 9000);
+    EXPECT_EQ(h.program.workBrowserTop, r.height + 600);
     EXPECT_EQ(fake::Box(h.work()),
-              std::to_string(W - 9000) + "," + std::to_string(H + 600) + " 9000x1500");
-    EXPECT_EQ(fake::Box(form.logo), "0," + std::to_string(H - 1170 + 60) + " 1320x1170");
+              std::to_string(r.width - 9000) + "," + std::to_string(r.height + 600) + " 9000x1500");
+    EXPECT_EQ(fake::Box(form.logo), "0," + std::to_string(r.height - 1170 + 60) + " 1320x1170");
     EXPECT_EQ(form.clockLabel.left(), form.logo.width());
-    EXPECT_EQ(form.clockLabel.top(), H - form.clockLabel.height() - 60);
+    EXPECT_EQ(form.clockLabel.top(), r.height - form.clockLabel.height() - 60);
     EXPECT_EQ(form.addressBox.left(), form.clockLabel.left() + form.clockLabel.width());
-    EXPECT_EQ(form.addressBox.top(), H - form.addressBox.height() + 60);
-    EXPECT_EQ(form.addressBox.width(), left ? 4000 : W);
+    EXPECT_EQ(form.addressBox.top(), r.height - form.addressBox.height() + 60);
+    EXPECT_EQ(form.addressBox.width(), r.left ? 4000 : r.width);
     EXPECT_TRUE(h.status().empty());
   }
 }
@@ -133,7 +170,12 @@ TEST(ResizeIBrowser, MeasuresAgainstTheFramesMonitor) {
     int frameLeft, frameTop;
     int newHeight;
   } rows[] = {
-      {.name = "on the left monitor, 1024 high", .frameLeft = 0, .frameTop = 0, .newHeight = 1500},
+      {
+          .name = "on the left monitor, 1024 high",
+          .frameLeft = 0,
+          .frameTop = 0,
+          .newHeight = 1500,
+      },
       {.name = "on the right monitor, 1080 high",
        .frameLeft = 20000,
        .frameTop = 3000,
@@ -159,49 +201,47 @@ TEST(ResizeIBrowser, MeasuresAgainstTheFramesMonitor) {
 TEST(FormMonitorsChanged, KeepsShownPanelsOnTheMonitors) {
   struct Row {
     const char* name;
-    std::string frame;  // before: "left,top widthxheight"
-    bool shown;
-    std::string after;  // "" when hidden
+    Frame before;
+    bool shownBefore = true;
+    Frame after;
+    bool shownAfter = true;
   } rows[] = {
       {.name = "wholly on a monitor: stays",
-       .frame = "1000,1000 3000x2000",
-       .shown = true,
-       .after = "1000,1000 3000x2000"},
+       .before = {1000, 1000, 3000, 2000},
+       .after = {1000, 1000, 3000, 2000}},
       {.name = "across the seam: onto the monitor showing most",
-       .frame = "18000,4000 3000x2000",
-       .shown = true,
-       .after = "19200,4000 3000x2000"},
+       .before = {18000, 4000, 3000, 2000},
+       .after = {19200, 4000, 3000, 2000}},
       {.name = "partly in the dead zone below the left monitor",
-       .frame = "1000,14000 3000x2000",
-       .shown = true,
-       .after = "1000,13360 3000x2000"},
+       .before = {1000, 14000, 3000, 2000},
+       .after = {1000, 13360, 3000, 2000}},
       {.name = "larger than its monitor: at its top-left corner",
-       .frame = "100,100 20000x2000",
-       .shown = true,
-       .after = "0,100 20000x2000"},
-      {.name = "on no monitor: hidden",
-       .frame = "1000,16000 3000x2000",
-       .shown = true,
-       .after = ""},
+       .before = {100, 100, 20000, 2000},
+       .after = {0, 100, 20000, 2000}},
+      {.name = "on no monitor: hidden where it was",
+       .before = {1000, 16000, 3000, 2000},
+       .after = {1000, 16000, 3000, 2000},
+       .shownAfter = false},
       {.name = "hidden: left alone",
-       .frame = "1000,16000 3000x2000",
-       .shown = false,
-       .after = "1000,16000 3000x2000"},
+       .before = {1000, 16000, 3000, 2000},
+       .shownBefore = false,
+       .after = {1000, 16000, 3000, 2000},
+       .shownAfter = false},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
     fake::Harness h;
     h.platform.screen_.monitors_ = {kLeft, Marked(kRightLower)};
     h.window().move(0, 0, 48000, 19200);
-    int left, top, width, height;
-    ASSERT_EQ(std::sscanf(r.frame.c_str(), "%d,%d %dx%d", &left, &top, &width, &height), 4);
-    h.picbox(2).move(left, top, width, height);
-    h.picbox(2).setVisible(r.shown);
+    auto& frame = h.picbox(2);
+    frame.move(r.before.left, r.before.top, r.before.width, r.before.height);
+    frame.setVisible(r.shownBefore);
     Form_MonitorsChanged(h.program);
-    EXPECT_EQ(h.picbox(2).visible(), !r.after.empty() && r.shown);
-    if (!r.after.empty()) {
-      EXPECT_EQ(fake::Box(h.picbox(2)), r.after);
-    }
+    EXPECT_EQ(frame.visible(), r.shownAfter);
+    EXPECT_EQ(frame.left(), r.after.left);
+    EXPECT_EQ(frame.top(), r.after.top);
+    EXPECT_EQ(frame.width(), r.after.width);
+    EXPECT_EQ(frame.height(), r.after.height);
     // The strip has moved to the primary monitor with it.
     EXPECT_EQ(h.window().logo.left(), 19200);
   }

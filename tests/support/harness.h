@@ -26,16 +26,6 @@ int FailureNumber(Call call) {
   return 0;
 }
 
-// "a|b|c" as {"a", "b", "c"}; "" as none: table rows keep their lists on one line.
-inline std::vector<std::string> Split(const std::string& text, char separator = '|') {
-  std::vector<std::string> parts;
-  for (std::size_t from = 0, end = 0; !text.empty() && end != text.npos; from = end + 1) {
-    end = text.find(separator, from);
-    parts.push_back(text.substr(from, end - from));
-  }
-  return parts;
-}
-
 // A control's place as "left,top widthxheight", in twips.
 inline std::string Box(const platform::Control& c) {
   return std::to_string(c.left()) + "," + std::to_string(c.top()) + " " +
@@ -57,8 +47,14 @@ struct Harness {
   std::vector<std::string> trace() const { return platform.logLines("function.log"); }
   bool logged(const std::string& line) const { return std::ranges::count(status(), line) > 0; }
   int countLogged(const std::string& prefix) const {
-    return static_cast<int>(std::ranges::count_if(
-        status(), [&](const std::string& l) { return l.starts_with(prefix); }));
+    return static_cast<int>(tagged(prefix).size());
+  }
+  // The status lines that begin with the tag, in order.
+  std::vector<std::string> tagged(const std::string& tag) const {
+    std::vector<std::string> lines;
+    for (const auto& line : status())
+      if (line.starts_with(tag)) lines.push_back(line);
+    return lines;
   }
   // Every address the ten display browsers were sent to, in slot order.
   std::vector<std::string> shown() {
@@ -67,18 +63,8 @@ struct Harness {
       for (const auto& url : browser(k).navigations) all.push_back(url);
     return all;
   }
-  // The entries of the first menu shown, "|"-joined: "<->" a separator, "[text]" greyed.
-  std::string menu() const {
-    std::string text;
-    for (const auto& entry : platform.dialogs_.menus.at(0)) {
-      using Kind = platform::MenuEntry::Kind;
-      text += std::string(text.empty() ? "" : "|") + (entry.kind == Kind::Separator ? "<->"
-                                                      : entry.kind == Kind::Disabled
-                                                          ? "[" + entry.text + "]"
-                                                          : entry.text);
-    }
-    return text;
-  }
+  // The entries of the first menu shown.
+  const std::vector<platform::MenuEntry>& menu() const { return platform.dialogs_.menus.at(0); }
   // The slots' frames from back to front, one digit per slot.
   std::string slotStack() {
     std::string order;
@@ -100,11 +86,6 @@ struct Wired : Harness {
     program.lastActivity = program.now();
   }
   bool pacingArmed() { return window().next.enabled(); }
-  // The procedure's entry and exit lines bracket the trace.
-  bool traced(const std::string& name) const {
-    const auto lines = trace();
-    return !lines.empty() && lines.front() == name + " IN" && lines.back() == name + " OUT";
-  }
 };
 
 // An empty page at the given address, for a browser to complete with.

@@ -41,7 +41,10 @@ TEST_F(DisplayView, ShowsTheWrittenDisplayPageFromOneFetch) {
       "border=0 src=\"" +
       address.toStdString() + "\"></a></center></body>");
   int clicks = 0;
-  document.setOnClick([&] { return ++clicks, false; });
+  document.setOnClick([&] {
+    ++clicks;
+    return false;
+  });
   // Its pixels are decoded once the panel has been painted where it is.
   ASSERT_TRUE(QTest::qWaitFor([&] {
     view.grab();
@@ -157,7 +160,12 @@ TEST_F(DisplayView, ShowsAnyWrittenPageCapped) {
        .depth = 1000,
        .open = "<table><tr><td>",
        .close = "</td></tr></table>"},
-      {.name = "lists 1000 deep", .depth = 1000, .open = "<ul><li>", .close = "</li></ul>"},
+      {
+          .name = "lists 1000 deep",
+          .depth = 1000,
+          .open = "<ul><li>",
+          .close = "</li></ul>",
+      },
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

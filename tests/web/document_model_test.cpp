@@ -33,14 +33,15 @@ TEST(DocumentModel, InnerHtmlAndInnerText) {
        "spaced \n\t out </body>",
        "a\r\nline\r\n\r\nspaced out"},
       {"<table><tr><td>1</td><td>2</td></tr><tr><td>3</td></tr></table><ul><li>x</li><li>y</ul>",
-       nullptr, "1\t2\r\n3\r\nx\r\ny"},
+       "<head></head><body><table><tbody><tr><td>1</td><td>2</td></tr><tr><td>3</td></tr></tbody>"
+       "</table><ul><li>x</li><li>y</li></ul></body>",
+       "1\t2\r\n3\r\nx\r\ny"},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.markup);
     const auto page = parse(c.markup);
-    if (c.html) {
-      EXPECT_EQ(page->innerHTML, c.html) << c.markup;
-    }
-    EXPECT_EQ(page->innerText, c.text) << c.markup;
+    EXPECT_EQ(page->innerHTML, c.html);
+    EXPECT_EQ(page->innerText, c.text);
   }
 }
 
@@ -90,22 +91,55 @@ TEST(DocumentModel, FramesetFramesAndInlineFrames) {
 }
 
 TEST(DocumentModel, LaidOutSizeFromAttributesAndIntrinsicAspect) {
-  const struct {
-    int w, h;
-    QSize intrinsic, expected;
-  } cases[] = {
-      {-1, -1, QSize(300, 200), QSize(300, 200)},
-      {150, -1, QSize(300, 200), QSize(150, 100)},
-      {-1, 50, QSize(300, 200), QSize(75, 50)},
-      {10, 20, QSize(300, 200), QSize(10, 20)},
-      {-1, -1, QSize(), QSize(0, 0)},
-      {40, -1, QSize(), QSize(40, 0)},
+  // Attributes as width x height, -1 for one not given.
+  struct Row {
+    const char* name;
+    QSize attributes, intrinsic, laidOut;
+  } rows[] = {
+      {.name = "none: the intrinsic size",
+       .attributes = {-1, -1},
+       .intrinsic = {300, 200},
+       .laidOut = {300, 200}},
+      {.name = "a width: the height by the aspect",
+       .attributes = {150, -1},
+       .intrinsic = {300, 200},
+       .laidOut = {150, 100}},
+      {.name = "a height: the width by the aspect",
+       .attributes = {-1, 50},
+       .intrinsic = {300, 200},
+       .laidOut = {75, 50}},
+      {
+          .name = "both",
+          .attributes = {10, 20},
+          .intrinsic = {300, 200},
+          .laidOut = {10, 20},
+      },
+      {
+          .name = "none, no picture",
+          .attributes = {-1, -1},
+          .intrinsic = {},
+          .laidOut = {0, 0},
+      },
+      {
+          .name = "a width, no picture",
+          .attributes = {40, -1},
+          .intrinsic = {},
+          .laidOut = {40, 0},
+      },
       // Header sizes go up to 2^31 - 1 a side: the scaled side saturates, never wraps.
-      {1000000000, -1, QSize(1, INT_MAX), QSize(1000000000, INT_MAX)},
-      {-1, 1000000000, QSize(INT_MAX, 1), QSize(INT_MAX, 1000000000)},
+      {.name = "a scaled height saturates",
+       .attributes = {1000000000, -1},
+       .intrinsic = {1, INT_MAX},
+       .laidOut = {1000000000, INT_MAX}},
+      {.name = "a scaled width saturates",
+       .attributes = {-1, 1000000000},
+       .intrinsic = {INT_MAX, 1},
+       .laidOut = {INT_MAX, 1000000000}},
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(web::layoutSize(c.w, c.h, c.intrinsic), c.expected) << c.w << "x" << c.h;
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(web::layoutSize(r.attributes.width(), r.attributes.height(), r.intrinsic), r.laidOut);
+  }
   EXPECT_EQ(web::dimensionAttribute(" 120px"), 120);
   EXPECT_EQ(web::dimensionAttribute("12.7"), 12);
   EXPECT_EQ(web::dimensionAttribute("abc"), -1);

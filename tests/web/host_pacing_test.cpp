@@ -33,7 +33,9 @@ TEST(HostPacing, ReadsRetryAfterAsSecondsOrDateCappedAtTenMinutes) {
   };
   for (const auto& c : cases) {
     const qint64 ms = web::HostPacing::retryAfterMs(c.value, now);
-    EXPECT_TRUE(ms >= c.lowMs && ms <= c.highMs) << c.value.constData() << ": " << ms;
+    SCOPED_TRACE(c.value.constData());
+    EXPECT_GE(ms, c.lowMs);
+    EXPECT_LE(ms, c.highMs);
   }
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "http_fixture.h"
 #include "web/address_policy.h"
 #include "web/image_probe.h"
@@ -21,30 +23,53 @@ class ImageSizing : public ::testing::Test {
 // hundreds on one page: all known at DocumentComplete, one probe per address.
 TEST_F(ImageSizing, EveryImageIsSizedBeforeDocumentComplete) {
   const QByteArray png = webtest::imageBytes("png", 200, 100);
-  struct Case {
-    const char* tag;
-    const char* type;  // served at /img/<n> with this body, unless null
+  struct Served {
+    const char* type;
     QByteArray body;
-    int width, height;
+  };
+  struct Case {
+    const char* name;
+    std::optional<Served> served;  // at /img/<n>; none: missing
+    QSize size;
+    const char* attributes = "";
   } cases[] = {
-      {"", "image/png", webtest::imageBytes("png", 31, 17), 31, 17},
-      {"", "image/jpeg", webtest::imageBytes("jpeg", 640, 480), 640, 480},
-      {"", "image/jpeg", webtest::imageBytes("progressive", 333, 222), 333, 222},
-      {"", "image/gif", webtest::imageBytes("gif", 28, 30), 28, 30},
-      {"", "image/bmp", webtest::imageBytes("bmp", 45, 12), 45, 12},
-      {"", "image/webp", webtest::imageBytes("webp", 250, 125), 250, 125},
-      {"", "image/png", png.left(png.size() / 2), 200, 100},  // the header is intact
-      {"", "image/png", png.left(10), 0, 0},
-      {"", "text/html", "<html><body>soft 404</body></html>", 0, 0},
-      {"", nullptr, {}, 0, 0},  // missing
-      {" width=50", "image/png", png, 50, 25},
+      {.name = "png",
+       .served = {{"image/png", webtest::imageBytes("png", 31, 17)}},
+       .size = {31, 17}},
+      {.name = "jpeg",
+       .served = {{"image/jpeg", webtest::imageBytes("jpeg", 640, 480)}},
+       .size = {640, 480}},
+      {.name = "progressive jpeg",
+       .served = {{"image/jpeg", webtest::imageBytes("progressive", 333, 222)}},
+       .size = {333, 222}},
+      {.name = "gif",
+       .served = {{"image/gif", webtest::imageBytes("gif", 28, 30)}},
+       .size = {28, 30}},
+      {.name = "bmp",
+       .served = {{"image/bmp", webtest::imageBytes("bmp", 45, 12)}},
+       .size = {45, 12}},
+      {.name = "webp",
+       .served = {{"image/webp", webtest::imageBytes("webp", 250, 125)}},
+       .size = {250, 125}},
+      {.name = "cut short, the header intact",
+       .served = {{"image/png", png.left(png.size() / 2)}},
+       .size = {200, 100}},
+      {.name = "cut inside the header", .served = {{"image/png", png.left(10)}}, .size = {0, 0}},
+      {.name = "a soft 404",
+       .served = {{"text/html", "<html><body>soft 404</body></html>"}},
+       .size = {0, 0}},
+      {.name = "missing", .served = std::nullopt, .size = {0, 0}},
+      {.name = "a width attribute",
+       .served = {{"image/png", png}},
+       .size = {50, 25},
+       .attributes = " width=50"},
   };
   QByteArray page;
   int n = 0;
   for (const Case& c : cases) {
     const QByteArray path = "/img/" + QByteArray::number(n++);
-    if (c.type) server.route(path, image(c.type, c.body));
-    page += "<img src=" + path + c.tag + ">";
+    if (c.served) server.route(path, image(c.served->type, c.served->body));
+    page += "<img src=" + path + c.attributes + ">";
   }
   const int many = 280;  // with the rows above, just under the engine's 300 addresses a page
   for (int i = 0; i < many; ++i) {
@@ -59,11 +84,13 @@ TEST_F(ImageSizing, EveryImageIsSizedBeforeDocumentComplete) {
   platform::Document& document = browser.document();
   ASSERT_EQ(document.imageCount(), n + 2 * many + 1);
   for (int i = 0; i < n; ++i) {
+    SCOPED_TRACE(cases[i].name);
     const platform::ImageElement element = document.image(i);
     EXPECT_EQ(element.src, server.url(QString("/img/%1").arg(i)).toStdString());
-    EXPECT_EQ(QSize(element.width, element.height), QSize(cases[i].width, cases[i].height)) << i;
+    EXPECT_EQ(QSize(element.width, element.height), cases[i].size);
   }
-  for (int i = 0; i < 2 * many; ++i) ASSERT_EQ(document.image(n + i).width, 10 + i / 2) << i;
+  for (int i = 0; i < 2 * many; ++i)
+    ASSERT_EQ(document.image(n + i).width, 10 + i / 2) << "picture " << n + i;
   EXPECT_EQ(document.image(n + 2 * many).width, 0);
   EXPECT_EQ(server.hits("/many/279.gif"), 1);
 
@@ -135,9 +162,21 @@ TEST_F(ImageSizing, ProbesAskForTheFirstBytesAndReadOnOnlyWhenTheSizeIsNotThere)
     int requests;
     qint64 mostBytes;
   } cases[] = {
-      {"ranged, size at the start", jpeg, true, 1, 16 * 1024},
-      {"ranged, size beyond the first bytes", late, true, 2, 16 * 1024 + 256 * 1024},
-      {"whole body sent anyway", jpeg, false, 1, 256 * 1024},
+      {.what = "ranged, size at the start",
+       .body = jpeg,
+       .honoursRange = true,
+       .requests = 1,
+       .mostBytes = 16 * 1024},
+      {.what = "ranged, size beyond the first bytes",
+       .body = late,
+       .honoursRange = true,
+       .requests = 2,
+       .mostBytes = 16 * 1024 + 256 * 1024},
+      {.what = "whole body sent anyway",
+       .body = jpeg,
+       .honoursRange = false,
+       .requests = 1,
+       .mostBytes = 256 * 1024},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

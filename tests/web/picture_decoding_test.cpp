@@ -36,23 +36,33 @@ TEST_F(PictureDecoding, OnlyPicturesWithinTheCapAndTheWindowAreKept) {
   // Panels here show nothing wider than 2000 pixels.
   engine.decoder().setPanelSizeWindow([](QSize shown) { return shown.width() <= 2000; });
   struct Case {
-    const char* path;
+    const char* path;  // names the case
     QByteArray bytes;
     QSize size;  // what the document reports, kept or not
     bool kept;   // for the panel to decode its part of it
   } cases[] = {
-      {"/small.png", webtest::imageBytes("png", 60, 40), {60, 40}, true},
+      {.path = "/small.png",
+       .bytes = webtest::imageBytes("png", 60, 40),
+       .size = {60, 40},
+       .kept = true},
       // 36 MP: under the cap, over Qt's default allocation limit (at four bytes a pixel)
-      {"/tall.png", monoPng(1000, 36000), {1000, 36000}, true},
-      {"/over-cap.png", monoPng(2000, 25000), {2000, 25000}, false},
-      {"/too-wide.png", monoPng(2400, 10), {2400, 10}, false},
+      {.path = "/tall.png", .bytes = monoPng(1000, 36000), .size = {1000, 36000}, .kept = true},
+      {.path = "/over-cap.png",
+       .bytes = monoPng(2000, 25000),
+       .size = {2000, 25000},
+       .kept = false},
+      {.path = "/too-wide.png", .bytes = monoPng(2400, 10), .size = {2400, 10}, .kept = false},
       // Its size is in; whether its rows are is for the panel's decode to find out.
-      {"/broken.png", webtest::imageBytes("png", 50, 50).left(100), {50, 50}, true},
+      {.path = "/broken.png",
+       .bytes = webtest::imageBytes("png", 50, 50).left(100),
+       .size = {50, 50},
+       .kept = true},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
     server.route(c.path, png(c.bytes));
     const auto events = webtest::visit(browser, server.url(c.path));
-    ASSERT_EQ(events.size(), 1u) << c.path;
+    ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events[0].type, "DocumentComplete");
     // A picture's address makes a document of our own markup around it.
     const std::string src = server.url(c.path).toStdString();
@@ -60,10 +70,10 @@ TEST_F(PictureDecoding, OnlyPicturesWithinTheCapAndTheWindowAreKept) {
               "<head></head><body><img src=\"" + src + "\"></body>");
     const platform::ImageElement image = browser.document().image(0);
     EXPECT_EQ(image.src, src);
-    EXPECT_EQ(QSize(image.width, image.height), c.size) << c.path;
+    EXPECT_EQ(QSize(image.width, image.height), c.size);
     QTest::qWait(100);  // the view's own request, if any
-    EXPECT_EQ(engine.hasPicture(server.url(c.path)), c.kept) << c.path;
-    EXPECT_EQ(server.hits(c.path), 1) << c.path;
+    EXPECT_EQ(engine.hasPicture(server.url(c.path)), c.kept);
+    EXPECT_EQ(server.hits(c.path), 1);
   }
 }
 
