@@ -67,6 +67,8 @@ EQUIVALENT = [
     ("src/crawler/work_page.cpp",
      'GShell(program, VendorUrl("/quorel/download/"), 10, "", "", "open", 0);', "constant",
      "without parameters or a folder GShell opens with the normal show command whatever it is given"),
+    ("src/app/settings.cpp", 'settings.AllowDocs = ReadFlag(store.read("AllowDocs", "0"));', "text",
+     "a default that is no number reads as off, as \"0\" does"),
 ]
 
 COMPARISONS = [("<=", "<"), (">=", ">"), ("==", "!="), ("!=", "=="), ("<", "<="), (">", ">=")]
@@ -186,7 +188,7 @@ class Planter:
 
     def build(self, folder, timeout=900):
         build, programs = self.tests(folder)
-        return run(["cmake", "--build", str(self.builds[build]), "--target", *programs],
+        return run(["cmake", "--build", str(self.builds[build]), "-j", "2", "--target", *programs],
                    self.source, timeout) == 0
 
     def failing(self, folder):

@@ -119,6 +119,8 @@ TEST(BrowserEvents, PopUpsAreRefusedAndBrowserSizesRepaired) {
     EXPECT_EQ(h.status(), (Lines{std::string("[PopUp] killed (workBrowser, silent=") +
                                      (silent ? "True" : "False") + ")",
                                  "[B-Bastards!] resize height 11520 -> 1500"}));
+    EXPECT_EQ(h.trace().front(), "workBroswer_NewWindow2 IN");
+    EXPECT_EQ(h.trace().back(), "workBroswer_NewWindow2 OUT");
     EXPECT_EQ(fake::Box(h.work()), "6360,12120 9000x1500");
     EXPECT_TRUE(h.work().visible());
     EXPECT_TRUE(h.work().silent());
@@ -130,6 +132,8 @@ TEST(BrowserEvents, PopUpsAreRefusedAndBrowserSizesRepaired) {
   h.work().setHeight(5000);
   EXPECT_TRUE(h.browser(2).requestNewWindow());
   EXPECT_EQ(h.status(), (Lines{"[PopUp] 2 killed", "[B-Bastards!] resize height 11520 -> 1500"}));
+  EXPECT_EQ(h.trace().front(), "browser_NewWindow2 IN");
+  EXPECT_EQ(h.trace().back(), "browser_NewWindow2 OUT");
   EXPECT_EQ(h.browser(3).height(), 11520);
   EXPECT_EQ(h.work().height(), 5000);
 }

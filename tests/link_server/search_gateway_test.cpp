@@ -214,6 +214,7 @@ TEST_F(SearchGatewayTest, FailuresAndEmptyAnswersGivePagesWithoutPictures) {
     const QByteArray page = body(get("/images?q=phrase+number+" + QByteArray::number(++n)));
     EXPECT_TRUE(imgurls(page).isEmpty());
     EXPECT_FALSE(page.contains("<a ")) << page.constData();
+    EXPECT_TRUE(page.contains("<p>No pictures found.</p>")) << page.constData();
   }
   EXPECT_EQ(fake.requests.size(), n);
 }
