@@ -69,6 +69,9 @@ EQUIVALENT = [
      "without parameters or a folder GShell opens with the normal show command whatever it is given"),
     ("src/app/settings.cpp", 'settings.AllowDocs = ReadFlag(store.read("AllowDocs", "0"));', "text",
      "a default that is no number reads as off, as \"0\" does"),
+    ("src/link_server/link_list.cpp",
+     'return QStringLiteral("depth %1 outside %2..%3").arg(entry.depth).arg(kMinDepth).arg(kMaxDepth);',
+     "constant", "arg() fills the lowest placeholder left, so %4 takes the third value as %3 did"),
 ]
 
 COMPARISONS = [("<=", "<"), (">=", ">"), ("==", "!="), ("!=", "=="), ("<", "<="), (">", ">=")]
