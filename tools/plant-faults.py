@@ -72,6 +72,9 @@ EQUIVALENT = [
     ("src/link_server/link_list.cpp",
      'return QStringLiteral("depth %1 outside %2..%3").arg(entry.depth).arg(kMinDepth).arg(kMaxDepth);',
      "constant", "arg() fills the lowest placeholder left, so %4 takes the third value as %3 did"),
+    ("src/dialogs/options_dialog.cpp",
+     "view.setPathButtonEnabled(view.checkValue(OptionsCheck::AutoSaveMode) == 1);", "dropped",
+     "chkAutoSaveMode_Click, called on the line before, has just set the same"),
 ]
 
 COMPARISONS = [("<=", "<"), (">=", ">"), ("==", "!="), ("!=", "=="), ("<", "<="), (">", ">=")]
@@ -240,12 +243,22 @@ def report(result, log):
 
 
 def summarize(logs):
-    """Per-folder counts over the result logs given, then the faults not caught."""
-    results = [json.loads(line) for log in logs for line in open(log) if line.strip()]
+    """Per-folder counts over the result logs given, then the faults not caught. A fault planted
+    again in a later log (a replay) counts with its later verdict."""
+    latest = {}
+    for log in logs:
+        for line in open(log):
+            if line.strip():
+                r = json.loads(line)
+                why = equivalence(r["file"], r["old"], r["kind"])
+                if r["verdict"] == "MISSED" and why:  # reviewed after the run
+                    r["verdict"], r["why"] = "equivalent", why
+                latest[(r["seed"], r["file"], r["old"], r["kind"], r["new"])] = r
+    results = list(latest.values())
     by_folder = collections.OrderedDict((name, collections.Counter()) for name in FOLDERS)
     for result in results:
         by_folder[result["folder"]][result["verdict"]] += 1
-    out = [f"{'folder':12} {'faults':>6} {'caught':>6} {'equiv':>5} {'missed':>6}  rate"]
+    out = [f"{'folder':13} {'faults':>6} {'caught':>6} {'equiv':>5} {'missed':>6}  caught of non-equivalent"]
     totals = {"logic": collections.Counter(), "engine": collections.Counter()}
     for name, counts in by_folder.items():
         if not counts:
@@ -254,10 +267,11 @@ def summarize(logs):
         out.append(line_for(name, counts))
     for name, counts in totals.items():
         if counts:
-            out.append(line_for(f"({name})", counts))
+            out.append(line_for(f"(all {name})", counts))
+    out.append(f"seeds: {', '.join(sorted({r['seed'] for r in results}))}")
     for result in results:
         if result["verdict"] != "caught":
-            out.append(f"{result['verdict']:10} {result['where']} {result['kind']}\n"
+            out.append(f"{result['verdict']:10} {result['where']} {result['kind']} (seed {result['seed']})\n"
                        f"           - {result['old'].strip()}\n           + {result['new'].strip()}"
                        + (f"\n           ({result['why']})" if result["why"] else ""))
     return "\n".join(out) + "\n"
@@ -267,7 +281,7 @@ def line_for(name, counts):
     total = sum(counts.values())
     judged = counts["caught"] + counts["MISSED"]
     rate = f"{100.0 * counts['caught'] / judged:.1f} %" if judged else "-"
-    return f"{name:12} {total:6} {counts['caught']:6} {counts['equivalent']:5} {counts['MISSED']:6}  {rate}"
+    return f"{name:13} {total:6} {counts['caught']:6} {counts['equivalent']:5} {counts['MISSED']:6}  {rate}"
 
 
 def main():
@@ -308,19 +322,20 @@ def main():
                   f"({time.monotonic() - started:.0f} s)", flush=True)
 
         if args.replay:
-            todo = [(r["file"], r["line"], r["kind"], r["old"], r["new"])
+            todo = [(r["seed"], (r["file"], r["line"], r["kind"], r["old"], r["new"]))
                     for r in map(json.loads, open(args.replay))
                     if r["folder"] == folder and r["verdict"] == "MISSED"]
             limit = len(todo)
         else:
-            todo, limit = draw(source, folder, args.seed), args.per_folder
+            todo = [(args.seed, fault) for fault in draw(source, folder, args.seed)]
+            limit = args.per_folder
         planted = 0
-        for fault in todo:
+        for seed, fault in todo:
             if planted >= limit:
                 break
             result = planter.plant(folder, *fault)
             if result:
-                result["seed"] = args.seed
+                result["seed"] = seed
                 report(result, args.log)
                 planted += 1
         planter.build(folder, 3600)
