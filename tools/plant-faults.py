@@ -324,7 +324,8 @@ def main():
         if args.replay:
             todo = [(r["seed"], (r["file"], r["line"], r["kind"], r["old"], r["new"]))
                     for r in map(json.loads, open(args.replay))
-                    if r["folder"] == folder and r["verdict"] == "MISSED"]
+                    if r["folder"] == folder and r["verdict"] == "MISSED"
+                    and not equivalence(r["file"], r["old"], r["kind"])]
             limit = len(todo)
         else:
             todo = [(args.seed, fault) for fault in draw(source, folder, args.seed)]
