@@ -33,7 +33,6 @@ import os
 import pathlib
 import re
 import subprocess
-import sys
 import time
 
 # Every folder planted: the build that compiles it and the test programs that cover it, its own
@@ -58,6 +57,12 @@ LOGIC = [name for name, (build, _) in FOLDERS.items() if build == "logic"]
 # Files no test program runs (the programs' entry points and a developer's tool): the end-to-end
 # scripts cover them, too slowly to run once per fault.
 UNPLANTED = ("src/desktop/main.cpp", "src/link_server/main.cpp", "src/web/inspect/")
+
+# Tests left out of every run, with why: a test that fails now and then on the unchanged tree
+# would count faults as caught that it never saw.
+UNSTEADY = {
+    "test_web": ["Navigation.EachOutcomeHasItsStatus"],  # eleven redirects in 1 s: late when loaded
+}
 
 # Faults read and found to change nothing the program does: (file, line as written, kind, why).
 # A fault here that no test catches is equivalent, not missed.
@@ -204,8 +209,10 @@ class Planter:
         env = dict(os.environ, QT_QPA_PLATFORM="offscreen",
                    QUOREL_PARSE_HELPER=str(directory / "quorel-parse"))
         for program in programs:
-            if run([str(directory / "tests" / program), "--gtest_brief=1"], directory,
-                   self.timeout, env) != 0:
+            command = [str(directory / "tests" / program), "--gtest_brief=1"]
+            if program in UNSTEADY:
+                command.append("--gtest_filter=-" + ":".join(UNSTEADY[program]))
+            if run(command, directory, self.timeout, env) != 0:
                 return program
         return None
 
@@ -312,11 +319,13 @@ def main():
     for folder in folders:
         started = time.monotonic()
         if not planter.build(folder, 3600):
-            sys.exit(f"the unchanged tree does not build for {folder}")
+            print(f"# {folder}: left out, the unchanged tree does not build", flush=True)
+            continue
         if frozenset(planter.tests(folder)[1]) not in checked:
             failed = planter.failing(folder)
             if failed:
-                sys.exit(f"{failed} fails on the unchanged tree: a fault could not be told apart")
+                print(f"# {folder}: left out, {failed} fails on the unchanged tree", flush=True)
+                continue
             checked.add(frozenset(planter.tests(folder)[1]))
             print(f"# {folder}: the unchanged tree builds and passes "
                   f"({time.monotonic() - started:.0f} s)", flush=True)
