@@ -80,6 +80,9 @@ EQUIVALENT = [
     ("src/dialogs/options_dialog.cpp",
      "view.setPathButtonEnabled(view.checkValue(OptionsCheck::AutoSaveMode) == 1);", "dropped",
      "chkAutoSaveMode_Click, called on the line before, has just set the same"),
+    ("src/link_server/vendor_server.cpp",
+     "refuse(408, lineEnd < 0 ? buffer_ : buffer_.left(lineEnd));", "constant",
+     "an empty first line is refused (400) as it arrives: a time-out never sees a line end at 0"),
 ]
 
 COMPARISONS = [("<=", "<"), (">=", ">"), ("==", "!="), ("!=", "=="), ("<", "<="), (">", ">=")]
