@@ -34,6 +34,7 @@ TEST(DocumentModel, InnerHtmlAndInnerText) {
        "a\r\nline\r\n\r\nspaced out"},
       {"<table><tr><td>1</td><td>2</td></tr><tr><td>3</td></tr></table><ul><li>x</li><li>y</ul>",
        nullptr, "1\t2\r\n3\r\nx\r\ny"},
+      {"<p hidden>gone</p><div>kept</div><span hidden=''>gone too</span>", nullptr, "kept"},
   };
   for (const auto& c : cases) {
     const auto page = parse(c.markup);
