@@ -86,6 +86,8 @@ EQUIVALENT = [
      "an empty first line is refused (400) as it arrives: a time-out never sees a line end at 0"),
     ("src/web/host_pacing.cpp", "qint64 ms = -1;", "constant",
      "left at its first value only to meet ms > 0 at the end, where -1 and 0 are alike"),
+    ("src/app/monitors.cpp", "return w > 0 && h > 0 ? w * h : 0;", "comparison",
+     "with no height the product is 0 either way"),
 ]
 
 COMPARISONS = [("<=", "<"), (">=", ">"), ("==", "!="), ("!=", "=="), ("<", "<="), (">", ">=")]
