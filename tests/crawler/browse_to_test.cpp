@@ -132,8 +132,10 @@ TEST(BrowserEvents, PopUpsAreRefusedAndBrowserSizesRepaired) {
   h.work().setHeight(5000);
   EXPECT_TRUE(h.browser(2).requestNewWindow());
   EXPECT_EQ(h.status(), (Lines{"[PopUp] 2 killed", "[B-Bastards!] resize height 11520 -> 1500"}));
-  EXPECT_EQ(h.trace().front(), "browser_NewWindow2 IN");
-  EXPECT_EQ(h.trace().back(), "browser_NewWindow2 OUT");
+  EXPECT_EQ(h.trace(),
+            (Lines{"browser_NewWindow2 IN", "AddStatus IN", "AddStatus OUT", "ResizeBrowsers IN",
+                   "ResizeIBrowser IN", "AddStatus IN", "AddStatus OUT", "ResizeIBrowser OUT",
+                   "ResizeBrowsers OUT", "browser_NewWindow2 OUT"}));
   EXPECT_EQ(h.browser(3).height(), 11520);
   EXPECT_EQ(h.work().height(), 5000);
 }
