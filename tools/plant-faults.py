@@ -88,6 +88,8 @@ EQUIVALENT = [
      "left at its first value only to meet ms > 0 at the end, where -1 and 0 are alike"),
     ("src/app/monitors.cpp", "return w > 0 && h > 0 ? w * h : 0;", "comparison",
      "with no height the product is 0 either way"),
+    ("src/interaction/clock_timer.cpp", "char clockText[16];", "constant",
+     "a larger buffer for a text that fits the smaller one"),
 ]
 
 COMPARISONS = [("<=", "<"), (">=", ">"), ("==", "!="), ("!=", "=="), ("<", "<="), (">", ">=")]

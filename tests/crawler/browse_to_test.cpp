@@ -92,12 +92,15 @@ TEST(BrowserEvents, NavigationErrors) {
     EXPECT_TRUE(h.program.navPending);  // the new request is under way
     EXPECT_EQ(h.trace().front(), "workBroswer_NavigateError IN");
     EXPECT_EQ(h.trace().back(), "workBroswer_NavigateError OUT");
+    const std::size_t traced = h.trace().size();
     EXPECT_TRUE(h.browser(6).fail(r.status, "http://site.test/x.jpg"));
     EXPECT_EQ(h.status(), (Lines{"[NavError] " + r.line, "[BrowseTo (depth=-1)] " + links,
                                  "[NavError-B] " + r.line}));
     EXPECT_FALSE(h.program.navPending);
     EXPECT_FALSE(h.picbox(6).visible());
     EXPECT_TRUE(h.picbox(5).visible());
+    EXPECT_EQ(h.trace().at(traced), "browser_NavigateError IN");
+    EXPECT_EQ(h.trace().back(), "browser_NavigateError OUT");
   }
 }
 
