@@ -90,6 +90,9 @@ EQUIVALENT = [
      "with no height the product is 0 either way"),
     ("src/interaction/clock_timer.cpp", "char clockText[16];", "constant",
      "a larger buffer for a text that fits the smaller one"),
+    ("src/desktop/qt_clock.cpp",
+     "const int qtDay = weekday % 7 == 0 ? 7 : static_cast<int>(weekday % 7);", "constant",
+     "weekdays come as 0..6, where % 8 and % 7 agree"),
 ]
 
 COMPARISONS = [("<=", "<"), (">=", ">"), ("==", "!="), ("!=", "=="), ("<", "<="), (">", ">=")]
