@@ -93,6 +93,9 @@ EQUIVALENT = [
     ("src/desktop/qt_clock.cpp",
      "const int qtDay = weekday % 7 == 0 ? 7 : static_cast<int>(weekday % 7);", "constant",
      "weekdays come as 0..6, where % 8 and % 7 agree"),
+    ("src/desktop/qt_options_view.cpp",
+     'pathBox_ = place(new QLineEdit(frame1), "savePathBox", pixels(660, 660, 3615, 315));',
+     "constant", "twips become whole pixels, 15 to one: one twip more is the same pixel"),
 ]
 
 COMPARISONS = [("<=", "<"), (">=", ">"), ("==", "!="), ("!=", "=="), ("<", "<="), (">", ">=")]
