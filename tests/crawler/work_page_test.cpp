@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -87,6 +88,10 @@ TEST(WorkPage, EveryPageIsCleanedFirst) {
   doc->withHtml("<BODY ONLOAD=go()><SCRIPT>x()</SCRIPT></BODY>");
   h.work().complete(doc);
   EXPECT_EQ(doc->writes, Lines{"<BODY quorelload=go()><quorel>x()</quorel></BODY>"});
+  const Lines trace = h.trace();
+  const auto in = std::find(trace.begin(), trace.end(), "CleanupHTML IN");
+  EXPECT_NE(in, trace.end());
+  EXPECT_NE(std::find(in, trace.end(), "CleanupHTML OUT"), trace.end());
 }
 
 // The link server answers a request made at depth -1 with this text.
