@@ -96,6 +96,8 @@ EQUIVALENT = [
     ("src/desktop/qt_options_view.cpp",
      'pathBox_ = place(new QLineEdit(frame1), "savePathBox", pixels(660, 660, 3615, 315));',
      "constant", "twips become whole pixels, 15 to one: one twip more is the same pixel"),
+    ("src/web/http_fetch.cpp", "if (limitOverride_ >= 0) return limitOverride_;", "comparison",
+     "its one setter, the image probe, never sets 0 (its limit is 64 KiB and more)"),
 ]
 
 COMPARISONS = [("<=", "<"), (">=", ">"), ("==", "!="), ("!=", "=="), ("<", "<="), (">", ">=")]
