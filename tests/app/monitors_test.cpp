@@ -38,7 +38,8 @@ TEST(Monitors, EachPlaceCountsOnce) {
       {.name = "side by side",
        .reported = {{0, 0, 100, 80, true}, {100, 0, 100, 80, false}},
        .kept = {"0,0 100x80 primary", "100,0 100x80"}},
-      {.name = "no width", .reported = {{0, 0, 100, 80, true}, {100, 0, 0, 80, false}},
+      {.name = "no width",
+       .reported = {{0, 0, 100, 80, true}, {100, 0, 0, 80, false}},
        .kept = {"0,0 100x80 primary"}},
   };
   for (const auto& r : rows) {
