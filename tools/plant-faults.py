@@ -17,10 +17,17 @@ its own draw of --per-folder faults.
   tools/plant-faults.py --replay seed23.jsonl --log again.jsonl ...   (the missed ones again)
   tools/plant-faults.py --summarize seed23.jsonl seed41.jsonl ...     (per-folder table)
 
-The logic folders build in a logic-only build, the others in a full one, both -O0 without
+Never planted: comments, and statements that cannot change what the program does (capacity
+hints such as reserve(), debug-only asserts). Everything else that no test catches is read, and
+what is found to change nothing goes on the EQUIVALENT list with its reason.
+
+The logic folders build in a logic-only build, the others in a full one, best -O0 without
 warnings as errors (a warning is no reason to skip a fault):
   cmake -S . -B L -G Ninja -DQUOREL_LOGIC_ONLY=ON -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=-O0
   cmake -S . -B E -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=-O0
+On a busy machine the full build may instead take make build's flags, laid out as make build
+lays it (E = the copy's build/), so that the shared compiler cache serves it; faults that only
+warn there do not count.
 The tree must be clean and must not change under a run: run it on a copy (git archive) while you
 work on. Two runs at once need two copies (a logic fault would leak into the full build).
 """
@@ -53,7 +60,6 @@ FOLDERS = {
     "link_server": ("engine", ["test_link_server"]),
     "desktop": ("engine", ["test_desktop"]),
 }
-LOGIC = [name for name, (build, _) in FOLDERS.items() if build == "logic"]
 
 # Files no test program runs (the programs' entry points and a developer's tool): the end-to-end
 # scripts cover them, too slowly to run once per fault.
