@@ -104,6 +104,8 @@ EQUIVALENT = [
      "constant", "twips become whole pixels, 15 to one: one twip more is the same pixel"),
     ("src/web/http_fetch.cpp", "if (limitOverride_ >= 0) return limitOverride_;", "comparison",
      "its one setter, the image probe, never sets 0 (its limit is 64 KiB and more)"),
+    ("src/desktop/qt_file_store.cpp", "if (n < 0) {", "constant",
+     "write() of one byte or more to a regular file returns at least 1 or fails with -1, never 0"),
 ]
 
 COMPARISONS = [("<=", "<"), (">=", ">"), ("==", "!="), ("!=", "=="), ("<", "<="), (">", ">=")]
