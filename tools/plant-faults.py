@@ -106,6 +106,9 @@ EQUIVALENT = [
      "its one setter, the image probe, never sets 0 (its limit is 64 KiB and more)"),
     ("src/desktop/qt_file_store.cpp", "if (n < 0) {", "constant",
      "write() of one byte or more to a regular file returns at least 1 or fails with -1, never 0"),
+    ("src/link_server/vendor_server.cpp",
+     "QString clientOf(const QHostAddress& peer) { return prefixOf(peer, 32, 64); }", "constant",
+     "65 / 8 clears the same bytes as 64 / 8, and the key only tells the groups apart"),
 ]
 
 COMPARISONS = [("<=", "<"), (">=", ">"), ("==", "!="), ("!=", "=="), ("<", "<="), (">", ">=")]
