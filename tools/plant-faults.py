@@ -294,7 +294,7 @@ def summarize(logs):
                 why = equivalence(r["file"], r["old"], r["kind"])
                 if r["verdict"] == "MISSED" and why:  # reviewed after the run
                     r["verdict"], r["why"] = "equivalent", why
-                latest[(r["seed"], r["file"], r["old"], r["kind"], r["new"])] = r
+                latest[(r["seed"], r["file"], r["line"], r["kind"], r["new"])] = r
     results = list(latest.values())
     by_folder = collections.OrderedDict((name, collections.Counter()) for name in FOLDERS)
     for result in results:

@@ -190,6 +190,7 @@ TEST_F(SearchGatewayTest, SearchFormsGiveResultLinksAskingOncePerPhrase) {
   const QByteArray heads = fake.requests.join();
   EXPECT_TRUE(heads.contains("gsrsearch=red%20old%20cars")) << heads.constData();
   EXPECT_TRUE(heads.contains("&iiurlwidth=960&")) << heads.constData();
+  EXPECT_TRUE(heads.contains("&gsrlimit=50&")) << heads.constData();
   EXPECT_TRUE(heads.contains("&prop=imageinfo%7Ccategories&")) << heads.constData();
   EXPECT_TRUE(heads.contains("&clshow=%21hidden&cllimit=max")) << heads.constData();
   EXPECT_EQ(imgurls(body(get("/search/images?p=Blue+Sea"))), expected);
