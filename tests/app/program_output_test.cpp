@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/image_form.h"
-#include "app/vendor.h"
+#include "core/vendor.h"
 #include "interaction/image_menu.h"
 #include "interaction/logo_menu.h"
 #include "platform/browser.h"

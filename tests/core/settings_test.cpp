@@ -65,28 +65,34 @@ TEST(Settings, EachKeyFillsItsOwnField) {
 }
 
 // Two whole numbers (blanks allowed, halves to even) around a lower-case x, or "unlimited" in
-// any case; anything else is the key's default. A point is the decimal mark in every locale.
+// any case; anything else is the key's default, not what the window was before (the options
+// dialog parses into the settings in use). A point is the decimal mark in every locale.
 TEST(Settings, SizeTextsInEveryLocale) {
+  constexpr Size kUnlimited{999999, 999999};
   const struct {
     const char* name;
     std::string text;
-    Size min;
+    Size min, max;
   } rows[] = {
-      {.name = "a size", .text = "640x480", .min = {640, 480}},
-      {.name = "blanks and halves", .text = " 100.5 x 3.5 ", .min = {100, 4}},
-      {.name = "unlimited", .text = "unLIMITED", .min = {0, 0}},
-      {.name = "an upper-case X", .text = "640X480", .min = {100, 100}},
-      {.name = "no height", .text = "12x", .min = {100, 100}},
-      {.name = "a decimal comma", .text = "100,5x3", .min = {100, 100}},
-      {.name = "empty", .text = "", .min = {100, 100}},
+      {.name = "a size", .text = "640x480", .min = {640, 480}, .max = {640, 480}},
+      {.name = "blanks and halves", .text = " 100.5 x 3.5 ", .min = {100, 4}, .max = {100, 4}},
+      {.name = "unlimited", .text = "unLIMITED", .min = {0, 0}, .max = kUnlimited},
+      {.name = "an upper-case X", .text = "640X480", .min = {100, 100}, .max = kUnlimited},
+      {.name = "no height", .text = "12x", .min = {100, 100}, .max = kUnlimited},
+      {.name = "a decimal comma", .text = "100,5x3", .min = {100, 100}, .max = kUnlimited},
+      {.name = "empty", .text = "", .min = {100, 100}, .max = kUnlimited},
   };
   for (const char* locale : fake::kNumberLocales) {
     const fake::ScopedLocale scoped(locale);
     for (const auto& r : rows) {
       SCOPED_TRACE(std::string(r.name) + " in " + locale);
-      Settings s;
+      Settings s;  // a window already set, unlike either default
+      ParseMinImageSize(s, "1x2");
+      ParseMaxImageSize(s, "3x4");
       ParseMinImageSize(s, r.text);
+      ParseMaxImageSize(s, r.text);
       EXPECT_EQ((Size{s.MinImageWidth, s.MinImageHeight}), r.min);
+      EXPECT_EQ((Size{s.MaxImageWidth, s.MaxImageHeight}), r.max);
     }
   }
 }

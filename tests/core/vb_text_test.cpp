@@ -85,6 +85,7 @@ TEST(VbText, PiecesCaseBlanksAndReplacing) {
       {.name = "Mid just past the end", .call = [] { return vb::Mid("abc", 4); }, .gives = ""},
       {.name = "Mid further past", .call = [] { return vb::Mid("abc", 5); }, .gives = ""},
       {.name = "Mid of a length past", .call = [] { return vb::Mid("abc", 4, 1); }, .gives = ""},
+      {.name = "Mid of no length", .call = [] { return vb::Mid("abc", 1, 0); }, .gives = ""},
       {.name = "Mid from 0", .call = [] { return vb::Mid("abc", 0); }, .gives = kInvalidCall},
       {.name = "Mid length -1",
        .call = [] { return vb::Mid("abc", 1, -1); },

@@ -88,12 +88,15 @@ TEST(BrowserEvents, NavigationErrors) {
     EXPECT_EQ(h.program.depth, -1);
     EXPECT_EQ(h.work().navigations, Lines{links});
     EXPECT_TRUE(h.program.navPending);  // the new request is under way
+    const std::size_t traced = h.trace().size();
     EXPECT_TRUE(h.browser(6).fail(r.status, "http://site.test/x.jpg"));
     EXPECT_EQ(h.status(), (Lines{"[NavError] " + r.line, "[BrowseTo (depth=-1)] " + links,
                                  "[NavError-B] " + r.line}));
     EXPECT_FALSE(h.program.navPending);
     EXPECT_FALSE(h.picbox(6).visible());
     EXPECT_TRUE(h.picbox(5).visible());
+    EXPECT_EQ(h.trace().at(traced), "browser_NavigateError IN");
+    EXPECT_EQ(h.trace().back(), "browser_NavigateError OUT");
   }
 }
 
@@ -115,6 +118,8 @@ TEST(BrowserEvents, PopUpsAreRefusedAndBrowserSizesRepaired) {
     EXPECT_EQ(h.status(), (Lines{std::string("[PopUp] killed (workBrowser, silent=") +
                                      (silent ? "True" : "False") + ")",
                                  "[B-Bastards!] resize height 11520 -> 1500"}));
+    EXPECT_EQ(h.trace().front(), "workBroswer_NewWindow2 IN");
+    EXPECT_EQ(h.trace().back(), "workBroswer_NewWindow2 OUT");
     EXPECT_EQ(fake::Box(h.work()), "6360,12120 9000x1500");
     EXPECT_TRUE(h.work().visible());
     EXPECT_TRUE(h.work().silent());
@@ -126,6 +131,10 @@ TEST(BrowserEvents, PopUpsAreRefusedAndBrowserSizesRepaired) {
   h.work().setHeight(5000);
   EXPECT_TRUE(h.browser(2).requestNewWindow());
   EXPECT_EQ(h.status(), (Lines{"[PopUp] 2 killed", "[B-Bastards!] resize height 11520 -> 1500"}));
+  EXPECT_EQ(h.trace(),
+            (Lines{"browser_NewWindow2 IN", "AddStatus IN", "AddStatus OUT", "ResizeBrowsers IN",
+                   "ResizeIBrowser IN", "AddStatus IN", "AddStatus OUT", "ResizeIBrowser OUT",
+                   "ResizeBrowsers OUT", "browser_NewWindow2 OUT"}));
   EXPECT_EQ(h.browser(3).height(), 11520);
   EXPECT_EQ(h.work().height(), 5000);
 }

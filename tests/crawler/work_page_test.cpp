@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -85,6 +86,10 @@ TEST(WorkPage, EveryPageIsCleanedFirst) {
   doc->withHtml("<BODY ONLOAD=go()><SCRIPT>x()</SCRIPT></BODY>");
   h.work().complete(doc);
   EXPECT_EQ(doc->writes, Lines{"<BODY quorelload=go()><quorel>x()</quorel></BODY>"});
+  const Lines trace = h.trace();
+  const auto in = std::find(trace.begin(), trace.end(), "CleanupHTML IN");
+  EXPECT_NE(in, trace.end());
+  EXPECT_NE(std::find(in, trace.end(), "CleanupHTML OUT"), trace.end());
 }
 
 // The link server answers a request made at depth -1 with this text.
@@ -197,6 +202,11 @@ TEST(WorkPage, MinesTwoWordsForASearch) {
        .draws = {0.074f, 0.5f},
        .phrase = "three  four",
        .search = "three++four"},
+      {.name = "a lone carriage return goes",
+       .text = "one two three\r four five six seven eight",
+       .draws = {0.15f, 0.5f},
+       .phrase = "three four",
+       .search = "three+four"},
       {.name = "punctuation stripped",
        .text = "Hi, you're bold-faced here!",
        .draws = {0.12f, 0.5f},

@@ -58,6 +58,7 @@ TEST(MouseHook, LogoShowsItsPressedPictureWhileThePointerIsOverIt) {
       {.name = "its far corner belongs to it", .event = {Move, 88, 768}, .logo = {LogoIn, 4}},
       {.name = "one pixel right of it", .event = {Move, 89, 700}, .logo = {LogoOut, 5}},
       {.name = "one pixel above it, still released", .event = {Move, 0, 689}, .logo = {LogoOut, 5}},
+      {.name = "its near corner belongs to it", .event = {Move, 0, 690}, .logo = {LogoIn, 6}},
   };
   for (const auto& s : steps) {
     SCOPED_TRACE(s.name);

@@ -302,12 +302,14 @@ TEST(SaveImage, ANameTakenJustBeforeTheMoveMovesOn) {
 
 // Auto-save of display pages while the disk fills up and empties again, one page after the
 // other: a file is saved when 1 GiB stays free after it (5 % of a disk under 20 GiB), checked
-// before every file; a disk whose space cannot be told is saved to.
+// before every file (nothing more is fetched once the disk is full); a disk whose space cannot
+// be told is saved to.
 TEST(AutosaveHasRoom, SavesWhileThereIsRoomAfterEachFile) {
   struct Step {
     const char* name;
     std::uint64_t freeMiB, totalMiB;  // total 0: cannot be told
     int pictures = 1;                 // of 1 MiB each
+    std::size_t fetched;  // pictures fetched for it
     std::size_t saved;
     Lines autosave = {};  // the auto-save lines this page wrote
   };
@@ -316,50 +318,59 @@ TEST(AutosaveHasRoom, SavesWhileThereIsRoomAfterEachFile) {
           .name = "2 GiB free",
           .freeMiB = 2048,
           .totalMiB = 40960,
+          .fetched = 1,
           .saved = 1,
       },
       {
           .name = "1 GiB after the file",
           .freeMiB = 1025,
           .totalMiB = 40960,
+          .fetched = 1,
           .saved = 1,
       },
       {.name = "less after the file",
        .freeMiB = 1024,
        .totalMiB = 40960,
+       .fetched = 1,
        .saved = 0,
        .autosave = {"[Autosave] stopped, the disk is nearly full: 1024 MiB free"}},
       {
           .name = "still too little",
           .freeMiB = 900,
           .totalMiB = 40960,
+          .fetched = 0,
           .saved = 0,
       },
       {.name = "150 GB free of 4 TB",
        .freeMiB = 143051,
        .totalMiB = 3814697,
+       .fetched = 1,
        .saved = 1,
        .autosave = {"[Autosave] resumed, 143051 MiB free"}},
       {.name = "a page that would cross the line",
        .freeMiB = 1027,
        .totalMiB = 40960,
        .pictures = 5,
+       .fetched = 4,
        .saved = 3,
        .autosave = {"[Autosave] stopped, the disk is nearly full: 1024 MiB free"}},
       {.name = "over 5 % of a small disk",
        .freeMiB = 300,
        .totalMiB = 4096,
+       .fetched = 1,
        .saved = 1,
        .autosave = {"[Autosave] resumed, 300 MiB free"}},
       {.name = "under 5 % of a small disk",
        .freeMiB = 200,
        .totalMiB = 4096,
+       .fetched = 0,
        .saved = 0,
        .autosave = {"[Autosave] stopped, the disk is nearly full: 200 MiB free"}},
       {
           .name = "cannot be told",
           .freeMiB = 0,
           .totalMiB = 0,
+          .fetched = 1,
           .saved = 1,
       },
   };
@@ -375,6 +386,7 @@ TEST(AutosaveHasRoom, SavesWhileThereIsRoomAfterEachFile) {
             : std::nullopt;
     const std::size_t before = h.platform.files.saved.size();
     const std::size_t linesBefore = h.tagged("[Autosave]").size();
+    const std::size_t fetchedBefore = h.platform.transfer_.fetches.size();
     const std::string url = "http://site.test/" + std::to_string(k) + ".jpg";
     auto doc = std::make_shared<fake::FakeDocument>();
     doc->withUrl(url).withHtml("<BODY><IMG src=\"" + url + "\"></BODY>");
@@ -384,6 +396,7 @@ TEST(AutosaveHasRoom, SavesWhileThereIsRoomAfterEachFile) {
       h.platform.transfer_.replies[picture] = {true, std::string(kMiB, 'J'), {}, "jpeg"};
     }
     h.browser(k++ % 10).complete(doc, url);
+    EXPECT_EQ(h.platform.transfer_.fetches.size(), fetchedBefore + step.fetched);
     EXPECT_EQ(h.platform.files.saved.size(), before + step.saved);
     const Lines lines = h.tagged("[Autosave]");
     EXPECT_EQ(Lines(lines.begin() + static_cast<std::ptrdiff_t>(linesBefore), lines.end()),

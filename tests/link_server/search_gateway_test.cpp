@@ -192,6 +192,7 @@ TEST_F(SearchGatewayTest, SearchFormsGiveResultLinksAskingOncePerPhrase) {
   const QByteArray heads = fake.requests.join();
   EXPECT_TRUE(heads.contains("gsrsearch=red%20old%20cars")) << heads.constData();
   EXPECT_TRUE(heads.contains("&iiurlwidth=960&")) << heads.constData();
+  EXPECT_TRUE(heads.contains("&gsrlimit=50&")) << heads.constData();
   EXPECT_TRUE(heads.contains("&prop=imageinfo%7Ccategories&")) << heads.constData();
   EXPECT_TRUE(heads.contains("&clshow=%21hidden&cllimit=max")) << heads.constData();
   EXPECT_EQ(imgurls(body(get("/search/images?p=Blue+Sea"))), expected);
@@ -216,6 +217,7 @@ TEST_F(SearchGatewayTest, FailuresAndEmptyAnswersGivePagesWithoutPictures) {
     const QByteArray page = body(get("/images?q=phrase+number+" + QByteArray::number(++n)));
     EXPECT_TRUE(imgurls(page).isEmpty());
     EXPECT_FALSE(page.contains("<a ")) << page.constData();
+    EXPECT_TRUE(page.contains("<p>No pictures found.</p>")) << page.constData();
   }
   EXPECT_EQ(fake.requests.size(), n);
 }

@@ -341,6 +341,7 @@ TEST_F(Navigation, CharsetsFromHeaderBomOrMeta) {
       {"text/html", "<p>caf\xE9</p>", "caf\xC3\xA9"},      // unlabelled, not UTF-8
       {"text/html; charset=utf-8", "\xEF\xBB\xBF<p>bom</p>", "bom"},
       {"text/html", QByteArray("\xFF\xFE<\0p\0>\0\xE9\0", 10), "\xC3\xA9"},  // UTF-16LE by its BOM
+      {"text/html", QByteArray("\xFE\xFF\0<\0p\0>\0\xE9", 10), "\xC3\xA9"},  // UTF-16BE by its BOM
       {"text/plain; charset=windows-1252", "line \xE9\nnext", "line \xC3\xA9\r\nnext"},
   };
   web::Engine& engine = makeEngine(webtest::optionsFor(server));
