@@ -18,7 +18,11 @@ std::string CleanupHTML(Program& program, platform::Document& doc, bool useBase)
       std::string markup = NeutralisedMarkup(std::move(text), useBase ? doc.url() : "", useBase);
       platform::Document& work = program.workBrowser().document();
       work.clear();
-      work.write(markup);
+      if (work.write(markup) == platform::WriteOutcome::KeptAsLoaded) {
+        // The crawl then reads the page as loaded, not the copy: say so in the log.
+        AddStatus(program, "[CleanupHTML] written copy not parsed in time, page kept as loaded: " +
+                               work.url());
+      }
       result = std::move(markup);
     }
   } catch (const std::exception& error) {

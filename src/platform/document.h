@@ -7,6 +7,12 @@
 
 namespace platform {
 
+// How write took the markup it was given.
+enum class WriteOutcome {
+  Written,       // the document is the markup, parsed
+  KeptAsLoaded,  // the markup could not be parsed in time; the page stays as it was loaded
+};
+
 // An item of the images collection: the resolved address and the laid-out size in pixels.
 struct ImageElement {
   std::string src;   // resolved against the document's address and <base>
@@ -38,11 +44,14 @@ class Document {
 
   virtual std::string url() = 0;
 
-  // Close ends writing; Clear empties the document; write replaces the content with the
-  // markup given in one call, parsed like a page.
+  // Close ends writing; Clear empties the document.
   virtual void close() = 0;
   virtual void clear() = 0;
-  virtual void write(const std::string& markup) = 0;
+  // Replaces the content with the markup given in one call, parsed like a page, and says
+  // Written. A parse that would outlast its budget is given up: the document then holds the
+  // page as it was last loaded, even after clear (an empty page if none was), and write says
+  // KeptAsLoaded.
+  virtual WriteOutcome write(const std::string& markup) = 0;
 
   // The document's onclick: the handler returns false to cancel the default action.
   // An empty function unbinds.

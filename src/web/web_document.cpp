@@ -85,7 +85,8 @@ void WebDocument::clear() {
   if (changed_) changed_();
 }
 
-void WebDocument::write(const std::string& markup) {
+platform::WriteOutcome WebDocument::write(const std::string& markup) {
+  platform::WriteOutcome outcome = platform::WriteOutcome::Written;
   if (writtenCopy_ && writtenCopy_->isCopyOf(markup)) {
     model_ = writtenCopy_->model;
     if (!model_) {
@@ -95,6 +96,7 @@ void WebDocument::write(const std::string& markup) {
           "loaded",
           qPrintable(url_.toString()));
       model_ = loaded_;
+      outcome = platform::WriteOutcome::KeptAsLoaded;
     }
   } else {
     // The caller reads the result at once, so it waits; past the budget the document keeps
@@ -107,6 +109,7 @@ void WebDocument::write(const std::string& markup) {
       qWarning("quorel: markup written into %s was not parsed in time; the page stays as loaded",
                qPrintable(url_.toString()));
       model_ = loaded_ ? loaded_ : buildDocument({}, url_);
+      outcome = platform::WriteOutcome::KeptAsLoaded;
     }
   }
   std::vector<std::string> unknown;
@@ -116,6 +119,7 @@ void WebDocument::write(const std::string& markup) {
   }
   if (!unknown.empty() && needSizes_) needSizes_(unknown);
   if (changed_) changed_();
+  return outcome;
 }
 
 void WebDocument::setOnClick(std::function<bool()> handler) { onClick_ = std::move(handler); }

@@ -34,7 +34,7 @@ class WebDocument : public platform::Document {
   std::string url() override;
   void close() override;
   void clear() override;
-  void write(const std::string& markup) override;
+  platform::WriteOutcome write(const std::string& markup) override;
   void setOnClick(std::function<bool()> handler) override;
 
   // What a display panel lays out: the document rewritten with its size and nesting capped.

@@ -529,4 +529,31 @@ TEST(CleanupHTML, NothingToReadWritesNothing) {
   }
 }
 
+// A write the work browser could not parse in time leaves its page as loaded, and the log
+// says so: the crawl that follows reads that page, not the disarmed copy.
+TEST(CleanupHTML, SaysWhenTheWorkBrowserKeptItsPageAsLoaded) {
+  const std::string page = "http://site.test/gallery.html";
+  const struct Row {
+    const char* name;
+    bool keptAsLoaded;
+    Lines status;
+  } rows[] = {
+      {.name = "written", .keptAsLoaded = false, .status = {}},
+      {.name = "kept as loaded",
+       .keptAsLoaded = true,
+       .status = {"[CleanupHTML] written copy not parsed in time, page kept as loaded: " + page}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    fake::Harness h;
+    fake::FakeDocument doc;
+    doc.withUrl(page).withHtml("<body><img src=a.jpg></body>");
+    auto& work = h.work().fakeDocument();
+    work.withUrl(page);
+    if (row.keptAsLoaded) work.keepingWritesAsLoaded();
+    EXPECT_EQ(CleanupHTML(h.program, doc, true), "<body><img src=a.jpg></body>");
+    EXPECT_EQ(h.status(), row.status);
+  }
+}
+
 }  // namespace

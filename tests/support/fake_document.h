@@ -25,6 +25,9 @@ class FakeDocument : public platform::Document {
   FakeDocument& withFrame(std::string location) { return add(frames_, std::move(location)); }
   // A document whose documentElement is missing: its reads fail with error 91.
   FakeDocument& withoutDocumentElement() { return set(hasDocumentElement_, false); }
+  // A document whose writes are not parsed in time: the content stays as it
+  // stands, as the engine's document keeps the page as loaded.
+  FakeDocument& keepingWritesAsLoaded() { return set(keepsWritesAsLoaded_, true); }
 
   std::string innerHTML() override { return element(html_); }
   std::string innerText() override { return element(text_); }
@@ -47,10 +50,12 @@ class FakeDocument : public platform::Document {
     hasDocumentElement_ = false;
   }
   // The fake does not parse: the markup becomes the document's innerHTML, the rest stays.
-  void write(const std::string& markup) override {
+  platform::WriteOutcome write(const std::string& markup) override {
     writes.push_back(markup);
+    if (keepsWritesAsLoaded_) return platform::WriteOutcome::KeptAsLoaded;
     html_ = markup;
     hasDocumentElement_ = true;
+    return platform::WriteOutcome::Written;
   }
   void setOnClick(std::function<bool()> handler) override { onClick = std::move(handler); }
 
@@ -67,6 +72,7 @@ class FakeDocument : public platform::Document {
   std::vector<std::string> links_;
   std::vector<std::string> frames_;
   bool hasDocumentElement_ = true;
+  bool keepsWritesAsLoaded_ = false;
 
  private:
   template <class T>

@@ -129,8 +129,10 @@ TEST(WrittenCopy, ThePageIsCrawledFromWhatWasWrittenOrKeptAsLoaded) {
     const std::string markup = NeutralisedMarkup(doc.innerHTML(), doc.url(), true);
     WarningCapture warnings;
     doc.clear();
-    doc.write(markup + row.appended.toStdString());
+    const platform::WriteOutcome outcome = doc.write(markup + row.appended.toStdString());
 
+    EXPECT_EQ(outcome, row.expectWritten ? platform::WriteOutcome::Written
+                                         : platform::WriteOutcome::KeptAsLoaded);
     EXPECT_EQ(doc.innerHTML().find("<base href=") != std::string::npos, row.expectWritten);
     EXPECT_EQ(doc.imageCount(), row.expectImages);
     EXPECT_EQ(doc.image(row.expectImages - 1).src, server.url(row.lastPicture).toStdString());
