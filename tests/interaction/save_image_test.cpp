@@ -309,7 +309,7 @@ TEST(AutosaveHasRoom, SavesWhileThereIsRoomAfterEachFile) {
     const char* name;
     std::uint64_t freeMiB, totalMiB;  // total 0: cannot be told
     int pictures = 1;                 // of 1 MiB each
-    std::size_t fetched;  // pictures fetched for it
+    std::size_t fetched;              // pictures fetched for it
     std::size_t saved;
     Lines autosave = {};  // the auto-save lines this page wrote
   };

@@ -37,7 +37,8 @@ TEST(DocumentModel, InnerHtmlAndInnerText) {
        "</table><ul><li>x</li><li>y</li></ul></body>",
        "1\t2\r\n3\r\nx\r\ny"},
       {"<p hidden>gone</p><div>kept</div><span hidden=''>gone too</span>",
-       "<head></head><body><p hidden=\"\">gone</p><div>kept</div><span hidden=\"\">gone too</span></body>",
+       "<head></head><body><p hidden=\"\">gone</p><div>kept</div><span hidden=\"\">gone "
+       "too</span></body>",
        "kept"},
   };
   for (const auto& c : cases) {
