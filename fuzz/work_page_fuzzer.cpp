@@ -69,9 +69,10 @@ class ParsedDocument : public fake::FakeDocument {
     frames_.clear();
     for (const web::FrameRef& frame : model->frames) frames_.push_back(frame.location);
   }
-  void write(const std::string& markup) override {
-    FakeDocument::write(markup);
+  platform::WriteOutcome write(const std::string& markup) override {
+    const platform::WriteOutcome outcome = FakeDocument::write(markup);
     load(markup);
+    return outcome;
   }
 };
 #endif
