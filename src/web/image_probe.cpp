@@ -8,6 +8,7 @@
 #include "web/engine_limits.h"
 #include "web/host_pacing.h"
 #include "web/http_fetch.h"
+#include "web/png_part.h"
 
 namespace web {
 namespace {
@@ -109,6 +110,7 @@ QImage decodeImage(const QByteArray& bytes, qint64 maxPixels) {
   HeaderReader header(bytes);
   const QSize size = header.size();
   if (!size.isValid() || qint64(size.width()) * size.height() > maxPixels) return {};
+  if (!pngChunksWithinLimit(bytes)) return {};
   header.reader().setAutoTransform(true);
   return header.reader().read();
 }

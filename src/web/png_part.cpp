@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <QtEndian>
 #include <csetjmp>
 #include <cstring>
 #include <vector>
@@ -115,6 +116,19 @@ std::optional<QImage> decodePngPart(const QByteArray& bytes, const QRect& part) 
   std::vector<unsigned char> row(reader.rowBytes());
   if (!reader.readRows(part, row.data(), out)) return QImage();
   return out;
+}
+
+bool pngChunksWithinLimit(const QByteArray& bytes) {
+  static constexpr char kSignature[] = "\x89PNG\r\n\x1a\n";
+  if (!bytes.startsWith(QByteArrayView(kSignature, 8))) return true;
+  // Each chunk: length (4, big-endian), type (4), data, checksum (4).
+  for (qsizetype at = 8; at + 8 <= bytes.size();) {
+    const quint32 length = qFromBigEndian<quint32>(bytes.constData() + at);
+    if (QByteArrayView(bytes.constData() + at + 4, 4) != "IDAT" && length > kMaxChunkBytes)
+      return false;
+    at += 12 + qsizetype(length);
+  }
+  return true;
 }
 
 }  // namespace web

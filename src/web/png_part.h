@@ -18,4 +18,9 @@ namespace web {
 // part: inside the picture and not empty.
 std::optional<QImage> decodePngPart(const QByteArray& bytes, const QRect& part);
 
+// False for a PNG with a chunk other than its rows (IDAT) claiming more than the row decoder
+// allows: libpng allocates such a chunk whole, and a whole decode through Qt sets no cap.
+// Anything else, PNG or not, is true.
+bool pngChunksWithinLimit(const QByteArray& bytes);
+
 }  // namespace web
