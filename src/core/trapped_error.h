@@ -14,6 +14,7 @@ inline std::string TrappedError(const std::exception& error) {
   // Library failures get the run-time number of the same kind of failure.
   if (dynamic_cast<const std::out_of_range*>(&error))
     return "9, " + platform::subscriptOutOfRange().description();
-  if (dynamic_cast<const std::bad_alloc*>(&error)) return "7, Out of memory";
+  if (dynamic_cast<const std::bad_alloc*>(&error))
+    return "7, " + platform::outOfMemory().description();
   return "5, " + std::string(error.what());
 }

@@ -28,6 +28,7 @@ inline constexpr int kPathFileAccessError = 75;
 // The failures the logic meets, with their classic numbers and texts.
 inline RunTimeError invalidCall() { return {5, "Invalid procedure call or argument"}; }
 inline RunTimeError overflow() { return {6, "Overflow"}; }
+inline RunTimeError outOfMemory() { return {7, "Out of memory"}; }
 inline RunTimeError subscriptOutOfRange() { return {9, "Subscript out of range"}; }
 inline RunTimeError typeMismatch() { return {13, "Type mismatch"}; }
 inline RunTimeError objectNotSet() {

@@ -457,6 +457,10 @@ std::shared_ptr<DocumentModel> buildDocument(const QByteArray& utf8, const QUrl&
   }
   model->innerText = text.take();
   model->panelMarkup = panelMarkup(root);
+  if (qsizetype(html.size()) > serialisedMarkupLimit(utf8.size())) {
+    model->markupTooLarge = true;
+    std::string().swap(html);
+  }
 
   const QUrl base = refs.hasBase
                         ? documentUrl.resolved(QUrl(refs.base.trimmed(), QUrl::TolerantMode))

@@ -37,6 +37,7 @@ struct DocumentModel;
 struct WrittenCopy {
   std::uint64_t length = 0;
   std::uint64_t digest = 0;
+  bool overLimit = false;  // past writtenCopyLimit: never parsed ahead
   std::shared_ptr<DocumentModel> model;
   bool isCopyOf(std::string_view markup) const;
 };
@@ -47,7 +48,8 @@ std::uint64_t markupDigest(std::string_view markup);
 
 struct DocumentModel {
   bool hasRoot = true;
-  std::string innerHTML;
+  std::string innerHTML;        // empty when markupTooLarge
+  bool markupTooLarge = false;  // past serialisedMarkupLimit: reading it fails
   std::string innerText;
   std::string panelMarkup;  // what a display panel lays out (web/panel_markup.h)
   std::vector<ImageRef> images;

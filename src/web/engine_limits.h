@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QtGlobal>
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -100,6 +101,14 @@ constexpr std::size_t kParseHelperMemoryBytes = 512u * 1024 * 1024;
 constexpr std::uint32_t kMaxParseFrameBytes = 256u * 1024 * 1024;
 // The helper's error output passed on per document; the rest is dropped.
 constexpr qsizetype kMaxParseErrorBytes = 64 * 1024;
+// The markup a document of markupBytes hands its reader (innerHTML), and the longest written
+// copy prepared for it. An ordinary page serialises to about its own length; one built to grow
+// (every "&" becoming "&amp;", misnested tags cloned) would cost the UI thread its reading,
+// copying and rewriting, so reading it fails with "Out of memory" and the page is crawled as
+// loaded.
+constexpr qsizetype serialisedMarkupLimit(qsizetype markupBytes) {
+  return std::min<qsizetype>(2 * markupBytes, 2 * kPageLimitBytes) + 64 * 1024;
+}
 
 static_assert(kProbeFirstBytes <= kProbeLimitBytes);
 static_assert(kMaxParallelProbes <= kMaxProbesPerPage);

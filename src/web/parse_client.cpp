@@ -176,10 +176,10 @@ bool ParseClient::decodeHead(QByteArrayView payload) {
   if (head.written && !head.announced) {
     std::optional<std::shared_ptr<WrittenCopy>> copy = wire::decodeCopyAnnouncement(payload);
     if (!copy) return false;
-    if (*copy)
-      head.announced = std::move(*copy);  // the model follows, on the copy's own budget
-    else
-      finishHead(nullptr);
+    const bool modelFollows = *copy && !(*copy)->overLimit;
+    head.announced = std::move(*copy);
+    // A model follows, on the copy's own budget, unless the copy is over the limit.
+    if (!modelFollows) finishHead(nullptr);
     return true;
   }
   if (head.written) {

@@ -82,7 +82,7 @@ class Reader {
 };
 
 void writeModel(Writer& out, const DocumentModel& model) {
-  out.u8(model.hasRoot ? 1 : 0);
+  out.u8(!model.hasRoot ? 0 : model.markupTooLarge ? 2 : 1);
   out.str(model.innerHTML);
   out.str(model.innerText);
   out.str(model.panelMarkup);
@@ -105,7 +105,8 @@ void writeModel(Writer& out, const DocumentModel& model) {
 std::shared_ptr<DocumentModel> readModel(Reader& in, std::uint32_t maxItems) {
   auto model = std::make_shared<DocumentModel>();
   const std::uint8_t hasRoot = in.u8();
-  model->hasRoot = hasRoot == 1;
+  model->hasRoot = hasRoot == 1 || hasRoot == 2;
+  model->markupTooLarge = hasRoot == 2;
   model->innerHTML = in.str();
   model->innerText = in.str();
   model->panelMarkup = in.str();
@@ -125,7 +126,8 @@ std::shared_ptr<DocumentModel> readModel(Reader& in, std::uint32_t maxItems) {
     frame.inFrameset = inFrameset == 1;
     if (inFrameset > 1) return nullptr;
   }
-  if (hasRoot > 1 || !in.ok()) return nullptr;
+  if (hasRoot > 2 || (model->markupTooLarge && !model->innerHTML.empty()) || !in.ok())
+    return nullptr;
   return model;
 }
 
@@ -148,7 +150,7 @@ QByteArray encodeModel(const DocumentModel& model) {
 
 QByteArray encodeCopyAnnouncement(const WrittenCopy* copy) {
   Writer out;
-  out.u8(copy ? 1 : 0);
+  out.u8(!copy ? 0 : copy->overLimit ? 2 : 1);
   if (copy) {
     out.u64(copy->length);
     out.u64(copy->digest);
@@ -184,8 +186,9 @@ std::optional<std::shared_ptr<WrittenCopy>> decodeCopyAnnouncement(QByteArrayVie
   Reader in(payload);
   const std::uint8_t present = in.u8();
   if (present == 0 && in.atEnd()) return std::shared_ptr<WrittenCopy>();
-  if (present != 1) return std::nullopt;
+  if (present != 1 && present != 2) return std::nullopt;
   auto copy = std::make_shared<WrittenCopy>();
+  copy->overLimit = present == 2;
   copy->length = in.u64();
   copy->digest = in.u64();
   if (!in.atEnd()) return std::nullopt;

@@ -41,10 +41,12 @@ constexpr std::uint32_t itemLimit(qsizetype markupBytes) {
 
 // The longest written copy the engine takes back for a page of markupBytes: neutralising
 // renames a few tags and attributes and adds one address, so an ordinary page's copy is a few
-// per cent longer than its markup. A page built to grow past this is written the usual way.
+// per cent longer than its markup. A copy built to grow past this is announced, not parsed,
+// and its write keeps the page as loaded.
 constexpr qsizetype writtenCopyLimit(qsizetype markupBytes) {
-  return std::min<qsizetype>(2 * markupBytes + 64 * 1024, kMaxParseFrameBytes / 8);
+  return serialisedMarkupLimit(markupBytes);
 }
+static_assert(writtenCopyLimit(kPageLimitBytes) <= kMaxParseFrameBytes / 8);
 
 struct Request {
   QUrl url;
@@ -56,8 +58,9 @@ struct Request {
 QByteArray encodeRequest(const Request& request);
 QByteArray encodeModel(const DocumentModel& model);
 // A written copy is announced (its length and digest) before it is parsed, then its model
-// follows as a frame of its own; a copy whose parse runs out of time is still known. Null: no
-// copy (the page has none, or it grew past writtenCopyLimit), and no model frame follows.
+// follows as a frame of its own; a copy whose parse runs out of time is still known. A copy
+// past writtenCopyLimit is announced and not parsed (overLimit: no model frame follows). Null:
+// no copy (the page has no markup to read), and no model frame follows.
 QByteArray encodeCopyAnnouncement(const WrittenCopy* copy);
 
 // The payload length announced at the start of buffer: nullopt while the header is

@@ -45,7 +45,11 @@ const DocumentModel& WebDocument::requireRoot() const {
   return *model_;
 }
 
-std::string WebDocument::innerHTML() { return requireRoot().innerHTML; }
+std::string WebDocument::innerHTML() {
+  const DocumentModel& model = requireRoot();
+  if (model.markupTooLarge) throw platform::outOfMemory();
+  return model.innerHTML;
+}
 std::string WebDocument::panelMarkup() const { return requireRoot().panelMarkup; }
 std::string WebDocument::innerText() { return requireRoot().innerText; }
 
@@ -90,11 +94,11 @@ platform::WriteOutcome WebDocument::write(const std::string& markup) {
   if (writtenCopy_ && writtenCopy_->isCopyOf(markup)) {
     model_ = writtenCopy_->model;
     if (!model_) {
-      // Known to take longer than the page's budget: no use waiting for it here.
-      qWarning(
-          "quorel: the written copy of %s could not be parsed in time; the page stays as "
-          "loaded",
-          qPrintable(url_.toString()));
+      // Known to be too long or to take longer than the page's budget: no use waiting here.
+      qWarning("quorel: the written copy of %s %s; the page stays as loaded",
+               qPrintable(url_.toString()),
+               writtenCopy_->overLimit ? "is longer than the engine takes back"
+                                       : "could not be parsed in time");
       model_ = loaded_;
       outcome = platform::WriteOutcome::KeptAsLoaded;
     }

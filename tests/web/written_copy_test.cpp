@@ -5,6 +5,7 @@
 
 #include "display/neutralised_markup.h"
 #include "http_fixture.h"
+#include "platform/run_time_error.h"
 #include "web/web_browser.h"
 
 namespace {
@@ -52,6 +53,9 @@ TEST(WrittenCopy, ThePageIsCrawledFromWhatWasWrittenOrKeptAsLoaded) {
   server.route("/gallery", Reply{.body = gallery()});
   server.route("/small", Reply{.body = "<p><script>window.open()</script><img src=a.png></p>"});
   // Script text the page does not parse; renamed, it takes far longer than the page's budget.
+  // Each "self." becomes "self-quorel.": the copy grows past twice the page.
+  server.route("/grown-copy",
+               Reply{.body = "<img src=a.png><p>" + QByteArray("self.").repeated(40000) + "</p>"});
   server.route("/tangled-script",
                Reply{.body = "<img src=a.png><script>" +
                              QByteArray("<b>x<div>y</b>z").repeated(100000) + "</script>"});
@@ -109,6 +113,17 @@ TEST(WrittenCopy, ThePageIsCrawledFromWhatWasWrittenOrKeptAsLoaded) {
        .expectImages = 1,
        .lastPicture = "/a.png",
        .expectWarning = "could not be parsed in time; the page stays as loaded"},
+      // Announced, never parsed: kept at once, however long a write may wait.
+      {.name = "copy past the length the engine takes back",
+       .path = "/grown-copy",
+       .prepare = true,
+       .parseBudgetMs = kAmple,
+       .writeBudgetMs = kAmple,
+       .appended = {},
+       .expectWritten = false,
+       .expectImages = 1,
+       .lastPicture = "/a.png",
+       .expectWarning = "is longer than the engine takes back; the page stays as loaded"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -143,6 +158,32 @@ TEST(WrittenCopy, ThePageIsCrawledFromWhatWasWrittenOrKeptAsLoaded) {
       EXPECT_TRUE(said.filter("stays as loaded").isEmpty());
     }
   }
+}
+
+}  // namespace
+
+namespace {
+
+// A page whose markup, as the engine would hand it over, grows to five times the page (every
+// "&" becomes "&amp;"): reading it fails as the platform's out-of-memory error, and the page
+// stays readable as loaded.
+TEST(WrittenCopy, MarkupGrownPastItsLimitIsNotHandedOver) {
+  HttpFixture server;
+  server.route("/ampersands",
+               Reply{.body = "<img src=a.png><p>" + QByteArray(200000, '&') + "</p>"});
+  web::Engine engine(webtest::optionsFor(server));
+  web::WebBrowser browser(engine);
+  webtest::Recorder recorder(browser);
+  browser.navigate(server.url("/ampersands"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return recorder.finished; }, 150000));
+  platform::Document& doc = browser.document();
+  try {
+    (void)doc.innerHTML();
+    ADD_FAILURE() << "the markup was handed over";
+  } catch (const platform::RunTimeError& error) {
+    EXPECT_EQ(error.number(), 7);
+  }
+  EXPECT_EQ(doc.imageCount(), 1);
 }
 
 }  // namespace

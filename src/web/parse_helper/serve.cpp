@@ -30,20 +30,23 @@ void warmUp(const WrittenCopyMaker& makeCopy) {
 }
 
 // The page's written copy, announced, then parsed as the engine would parse it when written;
-// none when the page has no markup to read, or the copy grows past what the engine takes back.
+// none when the page has no markup to read. A copy grown past what the engine takes back is
+// announced only, so that its write keeps the page as loaded without waiting.
 bool sendWrittenCopy(const WrittenCopyMaker& makeCopy, std::shared_ptr<web::DocumentModel> page,
                      const web::wire::Request& request) {
-  if (!makeCopy || !page->hasRoot) return send(web::wire::encodeCopyAnnouncement(nullptr));
+  if (!makeCopy || !page->hasRoot || page->markupTooLarge)
+    return send(web::wire::encodeCopyAnnouncement(nullptr));
   std::string innerHTML = std::move(page->innerHTML);
   page.reset();
   const std::optional<std::string> copy =
       makeCopy(std::move(innerHTML), request.url.toString(QUrl::FullyEncoded).toStdString());
-  if (!copy || qsizetype(copy->size()) > web::wire::writtenCopyLimit(request.markup.size()))
-    return send(web::wire::encodeCopyAnnouncement(nullptr));
+  if (!copy) return send(web::wire::encodeCopyAnnouncement(nullptr));
   web::WrittenCopy written;
   written.length = copy->size();
   written.digest = web::markupDigest(*copy);
+  written.overLimit = qsizetype(copy->size()) > web::wire::writtenCopyLimit(request.markup.size());
   if (!send(web::wire::encodeCopyAnnouncement(&written))) return false;
+  if (written.overLimit) return true;
   return send(
       web::wire::encodeModel(*web::buildDocument(QByteArray::fromStdString(*copy), request.url)));
 }
