@@ -11,11 +11,11 @@ std::string CleanupHTML(Program& program, platform::Document& doc, bool useBase)
   AddTrace(program, "CleanupHTML IN");
   std::string result;
   try {
-    std::string text = doc.innerHTML();
-    result = text;
-    if (!text.empty()) {
+    result = doc.innerHTML();
+    if (!result.empty()) {
       doc.close();
-      std::string markup = NeutralisedMarkup(std::move(text), useBase ? doc.url() : "", useBase);
+      // The markup is rewritten where it lies: a large page is not copied once more.
+      std::string markup = NeutralisedMarkup(std::move(result), useBase ? doc.url() : "", useBase);
       platform::Document& work = program.workBrowser().document();
       work.clear();
       if (work.write(markup) == platform::WriteOutcome::KeptAsLoaded) {
