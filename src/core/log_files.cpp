@@ -22,7 +22,8 @@ void LogFiles::close(File& file) {
 }
 
 void LogFiles::append(const std::string& path, const std::string& line) {
-  auto it = std::find_if(files_.begin(), files_.end(), [&](const File& f) { return f.path == path; });
+  auto it =
+      std::find_if(files_.begin(), files_.end(), [&](const File& f) { return f.path == path; });
   if (it == files_.end()) it = files_.insert(files_.end(), File{.path = path});
   File& file = *it;
   if (file.handle) {

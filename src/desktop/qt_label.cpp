@@ -25,9 +25,8 @@ QSize LabelWidget::sizeHint() const {
   ensurePolished();
   if (hint_.isValid() && hintText_ == text() && hintFont_ == font()) return hint_;
   // As QLabel sizes plain text: a 2000-pixel box, the alignment without its centring.
-  const int flags =
-      static_cast<int>(QStyle::visualAlignment(layoutDirection(), alignment()) &
-                       ~(Qt::AlignVCenter | Qt::AlignHCenter));
+  const int flags = static_cast<int>(QStyle::visualAlignment(layoutDirection(), alignment()) &
+                                     ~(Qt::AlignVCenter | Qt::AlignHCenter));
   const QRect text = fontMetrics().boundingRect(0, 0, 2000, 2000, flags, this->text());
   const QMargins margins = contentsMargins();
   hint_ = (text.size().grownBy(margins)).expandedTo(minimumSize());

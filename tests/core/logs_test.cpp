@@ -49,7 +49,8 @@ TEST(Logs, TheNextLineFindsTheFileChangedFromOutside) {
     std::string expected;
   } rows[] = {
       {.name = "untouched", .change = [](const auto&) {}, .expected = "one|two|"},
-      {.name = "deleted", .change = [](const auto& log) { std::filesystem::remove(log); },
+      {.name = "deleted",
+       .change = [](const auto& log) { std::filesystem::remove(log); },
        .expected = "two|"},
       {.name = "emptied",
        .change = [](const auto& log) { std::ofstream(log, std::ios::trunc); },

@@ -2,11 +2,10 @@
 // shell targets, clock conversion, random draws, program folders, the link server watch.
 #include <gtest/gtest.h>
 
-#include <ctime>
-
 #include <QDir>
 #include <QMenu>
 #include <QTemporaryDir>
+#include <ctime>
 #include <vector>
 
 #include "desktop/link_server_watch.h"
@@ -90,9 +89,11 @@ TEST(SmallServices, ClockReadsTheSameLocalTimeAsQt) {
     qint64 msSinceEpoch;
   } rows[] = {
       {.name = "UTC, a leap day", .zone = "UTC0", .msSinceEpoch = 1078099198250},
-      {.name = "before a spring change", .zone = "CET-1CEST,M3.5.0,M10.5.0/3",
+      {.name = "before a spring change",
+       .zone = "CET-1CEST,M3.5.0,M10.5.0/3",
        .msSinceEpoch = 1711846799999},
-      {.name = "after a spring change", .zone = "CET-1CEST,M3.5.0,M10.5.0/3",
+      {.name = "after a spring change",
+       .zone = "CET-1CEST,M3.5.0,M10.5.0/3",
        .msSinceEpoch = 1711846800000},
       {.name = "west of Greenwich, before the epoch", .zone = "EST5", .msSinceEpoch = -1500},
   };
@@ -101,7 +102,8 @@ TEST(SmallServices, ClockReadsTheSameLocalTimeAsQt) {
     SCOPED_TRACE(r.name);
     qputenv("TZ", r.zone);
     tzset();
-    const auto moment = std::chrono::system_clock::time_point{std::chrono::milliseconds{r.msSinceEpoch}};
+    const auto moment =
+        std::chrono::system_clock::time_point{std::chrono::milliseconds{r.msSinceEpoch}};
     EXPECT_EQ(desktop::QtClock::toLocalTime(moment),
               desktop::QtClock::toLocalTime(QDateTime::fromMSecsSinceEpoch(r.msSinceEpoch)));
   }

@@ -30,15 +30,16 @@ TEST(VisibleImages, DrawsExactlyThePicturesPixelsInsideTheClip) {
       {.name = "a strip across it", .placed = {20, 30, 200, 150}, .clip = {0, 100, 300, 12}},
       {.name = "its corner", .placed = {20, 30, 200, 150}, .clip = {200, 160, 100, 80}},
       {.name = "a clip beside it", .placed = {20, 30, 200, 150}, .clip = {230, 0, 70, 240}},
-      {.name = "placed between pixels", .placed = {20.5, 30.25, 200, 150}, .clip = {60, 60, 33, 17}},
+      {.name = "placed between pixels",
+       .placed = {20.5, 30.25, 200, 150},
+       .clip = {60, 60, 33, 17}},
       {.name = "scaled down, drawn whole", .placed = {20, 30, 100, 75}, .clip = {40, 40, 30, 30}},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
     web::VisibleImages images({
         .size = [&](const QString&) { return picture.size(); },
-        .decode = [&](const QString&, const QRect& part,
-                      auto done) { done(picture.copy(part)); },
+        .decode = [&](const QString&, const QRect& part, auto done) { done(picture.copy(part)); },
         .reachable = [] { return QRectF(0, 0, 1000, 1000); },
         .drawn = {},
         .ratio = {},
