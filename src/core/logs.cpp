@@ -7,15 +7,9 @@
 
 namespace {
 
-// Opens, appends one line and closes, so a line is on disk before the call returns.
-// A log that cannot be opened or written drops the line: logging never stops the show.
 void appendLine(Program& program, const char* fileName, const std::string& text) {
-  const std::string path = program.platform.programFolder() + "/" + fileName;
-  std::FILE* file = std::fopen(path.c_str(), "ab");
-  if (!file) return;
-  const std::string line = LogTimestamp(program.now()) + text + "\r\n";
-  std::fwrite(line.data(), 1, line.size(), file);
-  std::fclose(file);
+  program.logFiles.append(program.platform.programFolder() + "/" + fileName,
+                          LogTimestamp(program.now()) + text + "\r\n");
 }
 
 }  // namespace

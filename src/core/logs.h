@@ -1,5 +1,5 @@
 // The status log and the function trace, written only in debug mode: one line per call,
-// "mm/dd/yy hh:nn:ss " + text + CR LF, the file opened, appended and closed each time.
+// "mm/dd/yy hh:nn:ss " + text + CR LF, on disk before the call returns (core/log_files.h).
 #pragma once
 
 #include <string>

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/log_files.h"
 #include "core/settings.h"
 #include "platform/platform.h"
 
@@ -52,6 +53,8 @@ struct Program {
   std::int32_t workBrowserLeft = 0;
 
   int hookHandle = 0;
+
+  LogFiles logFiles;  // the two debug logs, kept open (core/logs.h)
 
   // The secondary windows' logic, while their owner lives (dialogs/secondary_windows.h).
   OptionsDialog* options = nullptr;

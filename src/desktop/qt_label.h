@@ -16,8 +16,18 @@ class LabelWidget : public QLabel {
  public:
   explicit LabelWidget(QWidget* parent);
 
+  // QLabel's own hint, laid out once instead of three times (QLabel also works out a minimum
+  // for word wrap, which this label never does), and kept until the text changes. The clock
+  // sets its text and asks for the hint every second.
+  QSize sizeHint() const override;
+
  protected:
   void mousePressEvent(QMouseEvent* event) override;
+
+ private:
+  mutable QString hintText_;
+  mutable QFont hintFont_;
+  mutable QSize hint_;
 };
 
 class QtLabel : public TwipsControl, public platform::Label {

@@ -1,5 +1,6 @@
 #include "desktop/twips_control.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/run_time_error.h"
@@ -75,8 +76,30 @@ void TwipsControl::setVisible(bool visible) {
   if (widget_) widget_->setVisible(visible);
 }
 
+namespace {
+
+// Whether WIDGET already stands in front of (or behind) all its sibling widgets. Qt repaints a
+// widget raised or lowered even when it stood there already, and the clock strip asks for its
+// place every second.
+bool alreadyStacked(const QWidget& widget, bool front) {
+  const QWidget* parent = widget.parentWidget();
+  if (!parent || widget.isWindow()) return false;
+  const QObjectList& siblings = parent->children();  // back to front
+  const auto isSibling = [](const QObject* o) {
+    return o->isWidgetType() && !static_cast<const QWidget*>(o)->isWindow();
+  };
+  if (front) {
+    const auto it = std::find_if(siblings.rbegin(), siblings.rend(), isSibling);
+    return it != siblings.rend() && *it == &widget;
+  }
+  const auto it = std::find_if(siblings.begin(), siblings.end(), isSibling);
+  return it != siblings.end() && *it == &widget;
+}
+
+}  // namespace
+
 void TwipsControl::zOrder(int position) {
-  if (!widget_) return;
+  if (!widget_ || alreadyStacked(*widget_, position == 0)) return;
   if (position == 0)
     widget_->raise();
   else

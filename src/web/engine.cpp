@@ -17,6 +17,7 @@
 #include "web/lru_cache.h"
 #include "web/parse_client.h"
 #include "web/picture_decoder.h"
+#include "web/system_proxies.h"
 
 namespace web {
 namespace {
@@ -65,8 +66,8 @@ struct Engine::Private {
 
 Engine::Engine(EngineOptions options, QObject* parent)
     : QObject(parent), d(std::make_unique<Private>(options)), options_(std::move(options)) {
-  // Honours http_proxy, https_proxy and no_proxy.
-  QNetworkProxyFactory::setUseSystemConfiguration(true);
+  // Honours http_proxy, https_proxy and no_proxy (the network stack owns the factory).
+  QNetworkProxyFactory::setApplicationProxyFactory(new SystemProxies);
   d->network.setAutoDeleteReplies(false);
   d->network.setCookieJar(new CookieJar);  // the network stack owns it
 }

@@ -85,6 +85,9 @@ class HeaderReader {
 }  // namespace
 
 QByteArray webImageFormatOf(const QByteArray& bytes) {
+  // The first byte of every format above (JPEG, PNG, GIF, BMP, RIFF for WebP, an icon's
+  // reserved zero): a page is told from a picture without asking every image plug-in.
+  if (bytes.isEmpty() || !QByteArrayView("\xff\x89GBR\0", 6).contains(bytes.front())) return {};
   QuietReads quiet;
   QByteArray copy = bytes.left(64);
   QBuffer buffer(&copy);

@@ -32,6 +32,10 @@ class PngReader {
     png_set_read_fn(png_, this, readBytes);
     // A chunk before the rows may claim gigabytes; none we need is larger than this.
     png_set_chunk_malloc_max(png_, kMaxChunkBytes);
+    // zlib's running checksum of the inflated rows is checked only at the stream's end, which a
+    // part above the bottom row never reaches: a quarter of a decode spent for nothing. Each
+    // chunk's own checksum, over the compressed bytes, is still checked.
+    png_set_option(png_, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
     png_read_info(png_, info_);
     if (png_get_interlace_type(png_, info_) != PNG_INTERLACE_NONE ||
         png_get_bit_depth(png_, info_) > 8)

@@ -60,6 +60,19 @@ void VisibleImages::drawObject(QPainter* painter, const QRectF& rect, QTextDocum
   if (e->part.isNull()) return;
   const QRectF target(rect.x() + e->area.x() / sx, rect.y() + e->area.y() / sy,
                       e->area.width() / sx, e->area.height() / sy);
+  // Only the pixels being painted: Qt's raster engine turns the whole image it is given into
+  // the screen's format on every draw, and a panel is painted again for any small change under
+  // or beside it (the clock strip, every second). Drawn one to one, the cut is exact.
+  if (sx == 1.0 && sy == 1.0 && painter->hasClipping()) {
+    const QRectF painted = target & painter->clipBoundingRect();
+    const QRect cut = QRectF(painted.topLeft() - target.topLeft(), painted.size()).toAlignedRect() &
+                      e->part.rect();
+    if (cut.isEmpty()) return;
+    if (cut != e->part.rect()) {
+      painter->drawImage(QRectF(target.topLeft() + cut.topLeft(), cut.size()), e->part.copy(cut));
+      return;
+    }
+  }
   painter->drawImage(target, e->part);
 }
 

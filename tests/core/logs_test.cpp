@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
 
 #include "app/startup.h"
 #include "support/harness.h"
@@ -35,6 +38,43 @@ TEST(Logs, NoFileAnywhereInARunWithDebugModeOff) {
   Startup(h.program, "");
   h.platform.advanceSeconds(60);
   EXPECT_TRUE(std::filesystem::is_empty(h.platform.folder));
+}
+
+// The log stays open between lines; whatever happens to its file outside, the next line is in
+// the file the log's name then names.
+TEST(Logs, TheNextLineFindsTheFileChangedFromOutside) {
+  struct Row {
+    const char* name;
+    std::function<void(const std::filesystem::path&)> change;
+    std::string expected;
+  } rows[] = {
+      {.name = "untouched", .change = [](const auto&) {}, .expected = "one|two|"},
+      {.name = "deleted",
+       .change = [](const auto& log) { std::filesystem::remove(log); },
+       .expected = "two|"},
+      {.name = "emptied",
+       .change = [](const auto& log) { std::ofstream(log, std::ios::trunc); },
+       .expected = "two|"},
+      {.name = "moved away and replaced",
+       .change =
+           [](const auto& log) {
+             std::filesystem::rename(log, log.string() + ".old");
+             std::ofstream(log) << "12/06/26 23:05:09 a newer line\r\n";
+           },
+       .expected = "a newer line|two|"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    fake::Harness h;
+    h.program.settings.DebugMode = true;
+    const auto log = h.platform.folder / "quorel.log";
+    AddStatus(h.program, "one");
+    r.change(log);
+    AddStatus(h.program, "two");
+    std::string lines;
+    for (const std::string& line : h.platform.logLines("quorel.log")) lines += line + "|";
+    EXPECT_EQ(lines, r.expected);
+  }
 }
 
 TEST(Logs, AnUnwritableFolderDropsTheLine) {

@@ -97,6 +97,37 @@ TEST_F(MainWindowTest, LabelSizesItselfOnlyWhileAutoSizeIsOn) {
   EXPECT_EQ(label.width(), 2000);
 }
 
+// The clock label's own size hint is QLabel's, text after text, and follows a font change.
+TEST_F(MainWindowTest, LabelHintIsQLabels) {
+  const std::string clock = "Saturday, Dec 5\r\n7:05 pm up 1d 2h 3m 4s\r\nV2.0.80";
+  struct Row {
+    const char* name;
+    std::string text;
+    double pointSize;
+  } rows[] = {
+      {.name = "empty", .text = "", .pointSize = 8.25},
+      {.name = "the clock's three lines", .text = clock, .pointSize = 8.25},
+      {.name = "the same text again", .text = clock, .pointSize = 8.25},
+      {.name = "a second later", .text = clock.substr(0, 37) + "5s\r\nV2.0.80", .pointSize = 8.25},
+      {.name = "a larger font", .text = clock, .pointSize = 20},
+      {.name = "wider than 2000 pixels", .text = std::string(400, 'W'), .pointSize = 8.25},
+  };
+  desktop::LabelWidget label(nullptr);
+  QLabel reference;
+  reference.setTextFormat(Qt::PlainText);
+  reference.setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    QFont font = label.font();
+    font.setPointSizeF(r.pointSize);
+    label.setFont(font);
+    reference.setFont(font);
+    label.setText(QString::fromStdString(r.text));
+    reference.setText(QString::fromStdString(r.text));
+    EXPECT_EQ(label.sizeHint(), reference.sizeHint());
+  }
+}
+
 // (Completions and errors: browser_contract_test.cpp.)
 TEST_F(MainWindowTest, NewWindowIsRefusableAndAFailingHandlerStaysInside) {
   auto& browser = window.qtBrowser(3);

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QMenu>
 #include <QTemporaryDir>
+#include <ctime>
 #include <vector>
 
 #include "desktop/link_server_watch.h"
@@ -78,6 +79,36 @@ TEST(SmallServices, ClockConvertsLocalDateTimes) {
   const auto expected = local_days{year{2004} / February / 29} + hours{23} + minutes{59} +
                         seconds{58} + milliseconds{250};
   EXPECT_EQ(desktop::QtClock::toLocalTime(when), expected);
+}
+
+// The clock's own reading agrees with Qt's local time, on both sides of a zone's change.
+TEST(SmallServices, ClockReadsTheSameLocalTimeAsQt) {
+  struct Row {
+    const char* name;
+    const char* zone;
+    qint64 msSinceEpoch;
+  } rows[] = {
+      {.name = "UTC, a leap day", .zone = "UTC0", .msSinceEpoch = 1078099198250},
+      {.name = "before a spring change",
+       .zone = "CET-1CEST,M3.5.0,M10.5.0/3",
+       .msSinceEpoch = 1711846799999},
+      {.name = "after a spring change",
+       .zone = "CET-1CEST,M3.5.0,M10.5.0/3",
+       .msSinceEpoch = 1711846800000},
+      {.name = "west of Greenwich, before the epoch", .zone = "EST5", .msSinceEpoch = -1500},
+  };
+  const QByteArray saved = qgetenv("TZ");
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    qputenv("TZ", r.zone);
+    tzset();
+    const auto moment =
+        std::chrono::system_clock::time_point{std::chrono::milliseconds{r.msSinceEpoch}};
+    EXPECT_EQ(desktop::QtClock::toLocalTime(moment),
+              desktop::QtClock::toLocalTime(QDateTime::fromMSecsSinceEpoch(r.msSinceEpoch)));
+  }
+  saved.isNull() ? qunsetenv("TZ") : qputenv("TZ", saved);
+  tzset();
 }
 
 TEST(SmallServices, RandomDrawsSpanTheUnitIntervalWithoutItsEnd) {

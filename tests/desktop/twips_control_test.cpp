@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QEvent>
+#include <string>
+
 #include "desktop/qt_screen.h"
 #include "platform/run_time_error.h"
 
@@ -67,20 +70,53 @@ TEST_F(TwipsControlTest, ContainerTakesTheControlAndKeepsItsTwips) {
   EXPECT_THROW(child.setContainer(child), platform::RunTimeError);
 }
 
-TEST_F(TwipsControlTest, ZOrderRaisesAndLowersAmongSiblings) {
+// Counts the stacking changes Qt reports to a widget: each one repaints it.
+struct ZOrderChanges : QObject {
+  int count = 0;
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::ZOrderChange) ++count;
+    return false;
+  }
+};
+
+TEST_F(TwipsControlTest, ZOrderMovesAmongSiblingsOnlyWhenNeeded) {
+  struct Row {
+    const char* name;
+    int control;  // 0 = a, 1 = b, 2 = c
+    int position;
+    std::string order;  // back to front, after the call
+    int changes;
+  } rows[] = {
+      {.name = "already in front, a non-widget child after it",
+       .control = 2,
+       .position = 0,
+       .order = "abc",
+       .changes = 0},
+      {.name = "front to back", .control = 2, .position = 1, .order = "cab", .changes = 1},
+      {.name = "already at the back", .control = 2, .position = 1, .order = "cab", .changes = 0},
+      {.name = "middle to front", .control = 0, .position = 0, .order = "cba", .changes = 1},
+      {.name = "middle to back", .control = 1, .position = 1, .order = "bca", .changes = 1},
+  };
   QWidget a(&window), b(&window), c(&window);
+  QObject timerLike(&window);  // a child that is no widget, after the others
+  QWidget* widgets[] = {&a, &b, &c};
   desktop::TwipsControl ca(a, screen), cb(b, screen), cc(c, screen);
+  desktop::TwipsControl* controls[] = {&ca, &cb, &cc};
   const auto order = [&] {
     std::string names;
     for (QObject* o : window.children())
       names += o == &a ? "a" : o == &b ? "b" : o == &c ? "c" : "";
-    return names;  // back to front
+    return names;
   };
-  EXPECT_EQ(order(), "abc");
-  ca.zOrder(0);
-  EXPECT_EQ(order(), "bca");
-  cc.zOrder(1);
-  EXPECT_EQ(order(), "cba");
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    ZOrderChanges changes;
+    widgets[r.control]->installEventFilter(&changes);
+    controls[r.control]->zOrder(r.position);
+    widgets[r.control]->removeEventFilter(&changes);
+    EXPECT_EQ(order(), r.order);
+    EXPECT_EQ(changes.count, r.changes);
+  }
 }
 
 }  // namespace

@@ -19,6 +19,30 @@ class ImageSizing : public ::testing::Test {
   HttpFixture server;
 };
 
+// Bytes fetched as a page are told from a picture by their format, whatever they claim to be.
+TEST(ImageFormat, PicturesAreToldFromPagesByTheirBytes) {
+  struct Row {
+    const char* name;
+    QByteArray bytes;
+    QByteArray format;
+  } rows[] = {
+      {.name = "nothing", .bytes = "", .format = ""},
+      {.name = "a page", .bytes = "<!DOCTYPE html><p>GIF89a", .format = ""},
+      {.name = "text starting like a format", .bytes = "GIF is a format", .format = ""},
+      {.name = "a BOM before markup", .bytes = "\xef\xbb\xbf<html>", .format = ""},
+      {.name = "JPEG", .bytes = webtest::imageBytes("jpeg", 20, 10), .format = "jpeg"},
+      {.name = "PNG", .bytes = webtest::imageBytes("png", 20, 10), .format = "png"},
+      {.name = "GIF", .bytes = webtest::imageBytes("gif", 20, 10), .format = "gif"},
+      {.name = "BMP", .bytes = webtest::imageBytes("bmp", 20, 10), .format = "bmp"},
+      {.name = "WebP", .bytes = webtest::imageBytes("webp", 20, 10), .format = "webp"},
+      {.name = "icon", .bytes = webtest::imageBytes("ico", 20, 10), .format = "ico"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(web::webImageFormatOf(r.bytes), r.format);
+  }
+}
+
 // Every format from its header, broken pictures as 0x0, attributes scaled by the aspect, and
 // hundreds on one page: all known at DocumentComplete, one probe per address.
 TEST_F(ImageSizing, EveryImageIsSizedBeforeDocumentComplete) {
