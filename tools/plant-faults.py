@@ -114,6 +114,19 @@ EQUIVALENT = [
      "the target starts with '/' (checked above), so a '?' is never at 0"),
     ("src/web/parse_helper/main.cpp", "return 4;", "constant",
      "reached only when the sandbox let the probe through; any status there is a death to the client"),
+    ("src/core/vb_text.cpp",
+     "if (static_cast<std::uint64_t>(n) >= text.size()) return std::string(text);", "comparison",
+     "with n equal to the length the substring below is the whole text too"),
+    ("src/core/monitors.cpp", "std::int64_t{left} + width <= std::int64_t{m.left} + m.width &&",
+     "comparison", "a panel flush with a monitor's edge overlaps it wholly, and the fallback clamps "
+     "it to where it is; only a panel of no width could tell, and a panel has its margins"),
+    ("src/app/image_form.cpp", "work.setVisible(true);", "dropped",
+     "the window makes its browsers visible, and Form_Load runs once, before anything hides one"),
+    ("src/app/image_form.cpp", "browser.setLeft(0);", "dropped",
+     "the window makes every slot browser at left 0, and Form_Load runs once, before any moves"),
+    ("src/crawler/next_url.cpp",
+     'static_assert(kSearchForms.size() == std::size(kSearchHosts), "a search host for every form");',
+     "dropped", "a compile-time check: the program built is the same"),
 ]
 
 COMPARISONS = [("<=", "<"), (">=", ">"), ("==", "!="), ("!=", "=="), ("<", "<="), (">", ">=")]

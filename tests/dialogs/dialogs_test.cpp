@@ -172,6 +172,7 @@ TEST(MessageWindow, ShowsTheNoticeCentredAndSizedToIt) {
 
 // Both dialogs are centred on the primary monitor (the largest when none is marked); opened
 // from the logo menu the options sit 600 twips in from the primary monitor's bottom-left corner.
+// A fresh load wears the dialog's own title, whatever the window kept from before.
 TEST(Dialogs, SitOnThePrimaryMonitor) {
   const platform::Monitor left{0, 0, 19200, 15360, false};
   const platform::Monitor rightLower{19200, 3000, 28800, 16200, false};
@@ -179,6 +180,7 @@ TEST(Dialogs, SitOnThePrimaryMonitor) {
     const char* name;
     bool rightPrimary;
     bool fromLogoMenu;                    // opened under the logo menu's own title
+    bool titleLeftOver = false;           // the unloaded window still wears the menu's title
     std::array<int, 2> options, message;  // left, top
   } rows[] = {
       {.name = "right one marked primary",
@@ -196,6 +198,12 @@ TEST(Dialogs, SitOnThePrimaryMonitor) {
        .fromLogoMenu = true,
        .options = {19800, 14490},
        .message = {31995, 10628}},
+      {.name = "the menu's title left over, loaded afresh",
+       .rightPrimary = true,
+       .fromLogoMenu = false,
+       .titleLeftOver = true,
+       .options = {30952, 9045},
+       .message = {31995, 10628}},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
@@ -204,6 +212,7 @@ TEST(Dialogs, SitOnThePrimaryMonitor) {
     second.primary = r.rightPrimary;
     h.platform.screen_.monitors_ = {left, second};
     h.window().move(0, 0, 48000, 19200);
+    if (r.titleLeftOver) h.view.setTitle("config");
     if (r.fromLogoMenu) h.dialog.SetTitle("config");
     h.dialog.PlaceOptions();
     EXPECT_EQ((std::array{h.view.left, h.view.top}), r.options);
