@@ -137,6 +137,13 @@ EQUIVALENT = [
     ("src/interaction/shell_open.cpp",
      'set(platform::kPathFileAccessError, "Path/file access error");', "text",
      "GShell throws the failure and absorbs it at once: its text reaches no log, box or caller"),
+    ("src/dialogs/options_dialog.cpp", "int left = 0;", "constant",
+     "set on both branches below before it is read"),
+    ("src/dialogs/options_dialog.cpp",
+     "if (chosen < 0 && stored == kImageSizes[i]) chosen = i;  // exact, case and all", "constant",
+     "the sizes listed all differ, so once one matched no later one can"),
+    ("src/dialogs/secondary_windows.cpp", "program_.options = nullptr;", "dropped",
+     "the program, made just before the windows, goes right after them and its end reads neither"),
 ]
 
 COMPARISONS = [("<=", "<"), (">=", ">"), ("==", "!="), ("!=", "=="), ("<", "<="), (">", ">=")]

@@ -62,6 +62,7 @@ using Writes = std::vector<std::pair<std::string, std::string>>;
 TEST(OptionsDialog, AnEmptyStoreShowsTheDefaultsAndOkWritesThem) {
   Options h;
   h.dialog.Load();
+  EXPECT_EQ(h.view.title(), "Options");
   const std::string pictures = h.platform.picturesFolder();
   EXPECT_EQ(h.shown(), (Options::Shown{.minSize = "100x100",
                                        .maxSize = "800x600",
@@ -132,6 +133,19 @@ TEST(OptionsDialog, StoredValuesAreShownAndOkWritesWhatTheDialogShows) {
   EXPECT_FALSE(s.AllowSounds);
   EXPECT_TRUE(s.AllowDocs);
   EXPECT_EQ(s.AutosavePath, "/u/pics");
+}
+
+// Ticking the auto-save box opens the folder box and its button; unticking closes both.
+TEST(OptionsDialog, TheAutoSaveBoxSwitchesTheFolderChoice) {
+  Options h;
+  h.dialog.Load();
+  for (const bool ticked : {true, false}) {
+    SCOPED_TRACE(ticked ? "ticked" : "unticked");
+    h.view.setCheckValue(OptionsCheck::AutoSaveMode, ticked ? 1 : 0);
+    h.view.events.autoSaveClick();
+    EXPECT_EQ(h.view.pathEnabled(), ticked);
+    EXPECT_EQ(h.view.pathButtonEnabled(), ticked);
+  }
 }
 
 // However the dialog closed (here by its window frame), the next opening reads the store
