@@ -18,7 +18,7 @@ std::vector<std::string> Described(const MonitorList& monitors) {
 }
 
 // The monitors the desktop reports, each place once: a mirror is one monitor (primary if
-// either copy is), a monitor with no area none.
+// either copy is), a monitor with no area none; with none left, the whole screen is one.
 TEST(Monitors, EachPlaceCountsOnce) {
   const struct {
     const char* name;
@@ -40,6 +40,12 @@ TEST(Monitors, EachPlaceCountsOnce) {
        .kept = {"0,0 100x80 primary", "100,0 100x80"}},
       {.name = "no width",
        .reported = {{0, 0, 100, 80, true}, {100, 0, 0, 80, false}},
+       .kept = {"0,0 100x80 primary"}},
+      {.name = "one twip wide",
+       .reported = {{0, 0, 100, 80, true}, {100, 0, 1, 80, false}},
+       .kept = {"0,0 100x80 primary", "100,0 1x80"}},
+      {.name = "none with an area: the whole screen, primary",
+       .reported = {{100, 0, 0, 80, false}},
        .kept = {"0,0 100x80 primary"}},
   };
   for (const auto& r : rows) {

@@ -140,8 +140,8 @@ TEST(WorkPage, ParsesTheLinkListReply) {
   }
 }
 
-// A reply without two bars or with a depth that is no number fails, logged; what was read
-// before the failure stays.
+// A reply whose first line lacks two bars or has a depth that is no number fails, logged;
+// what was read before the failure stays.
 TEST(WorkPage, ABrokenLinkListReplyIsLogged) {
   const std::string page = "http://site.example/p.html";
   const struct {
@@ -166,6 +166,12 @@ TEST(WorkPage, ABrokenLinkListReplyIsLogged) {
        .text = page + "|x|c",
        .error = kError + "13, Type mismatch",
        .startUrl = page},
+      {
+          .name = "an empty first line",
+          .text = "\r\n" + page + "|3|abc",
+          .error = kInvalidCall,
+          .startUrl = "",
+      },
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.name);

@@ -62,6 +62,7 @@ using Writes = std::vector<std::pair<std::string, std::string>>;
 TEST(OptionsDialog, AnEmptyStoreShowsTheDefaultsAndOkWritesThem) {
   Options h;
   h.dialog.Load();
+  EXPECT_EQ(h.view.title(), "Options");
   const std::string pictures = h.platform.picturesFolder();
   EXPECT_EQ(h.shown(), (Options::Shown{.minSize = "100x100",
                                        .maxSize = "800x600",
@@ -134,6 +135,19 @@ TEST(OptionsDialog, StoredValuesAreShownAndOkWritesWhatTheDialogShows) {
   EXPECT_EQ(s.AutosavePath, "/u/pics");
 }
 
+// Ticking the auto-save box opens the folder box and its button; unticking closes both.
+TEST(OptionsDialog, TheAutoSaveBoxSwitchesTheFolderChoice) {
+  Options h;
+  h.dialog.Load();
+  for (const bool ticked : {true, false}) {
+    SCOPED_TRACE(ticked ? "ticked" : "unticked");
+    h.view.setCheckValue(OptionsCheck::AutoSaveMode, ticked ? 1 : 0);
+    h.view.events.autoSaveClick();
+    EXPECT_EQ(h.view.pathEnabled(), ticked);
+    EXPECT_EQ(h.view.pathButtonEnabled(), ticked);
+  }
+}
+
 // However the dialog closed (here by its window frame), the next opening reads the store
 // again. Cancel writing nothing is proven on the real widgets (OptionsViewTest).
 TEST(OptionsDialog, EachOpeningReadsTheStoreAgain) {
@@ -172,6 +186,7 @@ TEST(MessageWindow, ShowsTheNoticeCentredAndSizedToIt) {
 
 // Both dialogs are centred on the primary monitor (the largest when none is marked); opened
 // from the logo menu the options sit 600 twips in from the primary monitor's bottom-left corner.
+// A fresh load wears the dialog's own title, whatever the window kept from before.
 TEST(Dialogs, SitOnThePrimaryMonitor) {
   const platform::Monitor left{0, 0, 19200, 15360, false};
   const platform::Monitor rightLower{19200, 3000, 28800, 16200, false};
@@ -179,6 +194,7 @@ TEST(Dialogs, SitOnThePrimaryMonitor) {
     const char* name;
     bool rightPrimary;
     bool fromLogoMenu;                    // opened under the logo menu's own title
+    bool titleLeftOver = false;           // the unloaded window still wears the menu's title
     std::array<int, 2> options, message;  // left, top
   } rows[] = {
       {.name = "right one marked primary",
@@ -196,6 +212,12 @@ TEST(Dialogs, SitOnThePrimaryMonitor) {
        .fromLogoMenu = true,
        .options = {19800, 14490},
        .message = {31995, 10628}},
+      {.name = "the menu's title left over, loaded afresh",
+       .rightPrimary = true,
+       .fromLogoMenu = false,
+       .titleLeftOver = true,
+       .options = {30952, 9045},
+       .message = {31995, 10628}},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
@@ -204,6 +226,7 @@ TEST(Dialogs, SitOnThePrimaryMonitor) {
     second.primary = r.rightPrimary;
     h.platform.screen_.monitors_ = {left, second};
     h.window().move(0, 0, 48000, 19200);
+    if (r.titleLeftOver) h.view.setTitle("config");
     if (r.fromLogoMenu) h.dialog.SetTitle("config");
     h.dialog.PlaceOptions();
     EXPECT_EQ((std::array{h.view.left, h.view.top}), r.options);

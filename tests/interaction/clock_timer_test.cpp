@@ -103,6 +103,7 @@ TEST(TimeTimer, WritesTheClockLaysOutTheStripAndWatchesTheShow) {
     h.program.startTime = h.platform.clock_.now_ - r.up;
     const auto deadline = form.next.deadline();
     h.program.navPending = r.navPending;
+    form.clockLabel.setAutoSize(false);  // as the window's load and every tick leave it
     timeTimer_Timer(h.program);
 
     auto& label = form.clockLabel;

@@ -140,6 +140,11 @@ TEST(FormResize, TheStripSitsOnThePrimaryMonitor) {
        .left = 19200,
        .bottom = 19200,
        .right = 48000},
+      {.name = "the primary one beyond the window: the window's own edges",
+       .monitors = {kLeft, Marked({48000, 0, 19200, 15360, false})},
+       .left = 0,
+       .bottom = 19200,
+       .right = 48000},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
