@@ -13,6 +13,7 @@
 #include "desktop/qt_shell.h"
 #include "desktop/qt_user_dialogs.h"
 #include "desktop/screen_saver_host.h"
+#include "desktop/stall_meter.h"
 #include "desktop/std_random_source.h"
 #include "web/engine.h"
 #include "web/web_browser.h"
@@ -104,6 +105,43 @@ TEST(SmallServices, ProgramFolderFallsBackToTheStateFolder) {
   EXPECT_EQ(fallback, dir.filePath("state/quorel"));
   EXPECT_TRUE(QDir(fallback).exists());
   saved.isNull() ? qunsetenv("XDG_STATE_HOME") : qputenv("XDG_STATE_HOME", saved);
+}
+
+// Once a second, the worst lateness of that second's ticks; a second without a tick has no line.
+TEST(SmallServices, StallMeterWritesEachSecondsWorstLateness) {
+  // Ticks on time, every 10 ms from `from` to `to`.
+  const auto onTime = [](qint64 from, qint64 to) {
+    std::vector<qint64> ticks;
+    for (qint64 t = from; t <= to; t += desktop::kStallPeriodMs) ticks.push_back(t);
+    return ticks;
+  };
+  const auto after = [](std::vector<qint64> first, const std::vector<qint64>& then) {
+    first.insert(first.end(), then.begin(), then.end());
+    return first;
+  };
+  struct Row {
+    const char* name;
+    std::vector<qint64> ticks;
+    std::vector<QByteArray> lines;
+  };
+  const Row rows[] = {
+      {.name = "no stall", .ticks = onTime(10, 1000), .lines = {"1 0\n"}},
+      {.name = "a stall counts in its own second only",
+       .ticks = after({700}, onTime(710, 2000)),
+       .lines = {"1 690\n", "2 0\n"}},
+      {.name = "a stall over two seconds",
+       .ticks = after({10, 2500}, onTime(2510, 3000)),
+       .lines = {"1 2480\n", "3 0\n"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    desktop::StallRecord record;
+    std::vector<QByteArray> lines;
+    for (const qint64 now : row.ticks) {
+      if (QByteArray line = record.tick(now); !line.isEmpty()) lines.push_back(line);
+    }
+    EXPECT_EQ(lines, row.lines);
+  }
 }
 
 // The one line about a link server that does not answer: only for the link server's address,
