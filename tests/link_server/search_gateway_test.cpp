@@ -218,6 +218,8 @@ TEST_F(SearchGatewayTest, FailuresAndEmptyAnswersGivePagesWithoutPictures) {
     EXPECT_TRUE(imgurls(page).isEmpty());
     EXPECT_FALSE(page.contains("<a ")) << page.constData();
     EXPECT_TRUE(page.contains("<p>No pictures found.</p>")) << page.constData();
+    EXPECT_TRUE(page.contains("<h1>Pictures of phrase number " + QByteArray::number(n) + "</h1>"))
+        << page.constData();
   }
   EXPECT_EQ(fake.requests.size(), n);
 }
@@ -365,12 +367,26 @@ TEST(SearchPhrase, ReadsThePhraseOfEveryFormTheProgramAsks) {
   }
 }
 
+// Room for one answer of three pictures: a second pushes the first out, or both are let go
+// once they have expired.
 TEST_F(SearchGatewayTest, CacheIsBoundedInBytes) {
-  start({}, {.maxCachedBytes = 1000});  // room for one answer of three pictures
-  for (const char* phrase : {"/images?q=first+phrase", "/images?q=second+phrase",
-                             "/images?q=second+phrase", "/images?q=first+phrase"})
-    EXPECT_FALSE(imgurls(body(get(phrase))).isEmpty());
-  EXPECT_EQ(fake.requests.size(), 3);  // the first was pushed out by the second
+  const struct Keeping {
+    const char* name;
+    qint64 keepMs;
+    qsizetype requests;
+  } keepings[] = {
+      {.name = "the first answer pushed out by the second", .keepMs = 3'600'000, .requests = 3},
+      {.name = "answers expired at once", .keepMs = 0, .requests = 4},
+  };
+  for (const Keeping& row : keepings) {
+    SCOPED_TRACE(row.name);
+    fake.requests.clear();
+    start({}, {.keepMs = row.keepMs, .maxCachedBytes = 1000});
+    for (const char* phrase : {"/images?q=first+phrase", "/images?q=second+phrase",
+                               "/images?q=second+phrase", "/images?q=first+phrase"})
+      EXPECT_FALSE(imgurls(body(get(phrase))).isEmpty());
+    EXPECT_EQ(fake.requests.size(), row.requests);
+  }
 }
 
 }  // namespace

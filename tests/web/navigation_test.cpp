@@ -168,6 +168,30 @@ TEST_F(Navigation, AHostThatAsksForAPauseIsNotAskedAgainMeanwhile) {
   EXPECT_EQ(server.hits("/busy"), 1);
 }
 
+// A frame that is itself a frameset brings its own frames, however its tags are written; a
+// frameset two frames down is not followed.
+TEST_F(Navigation, AFramesetInAFrameBringsItsFramesOneLevelDown) {
+  server.route("/top", html("<frameset><frame src='/middle'></frameset>"));
+  server.route("/middle", html("<FRAMESET><FRAME SRC='/inner'></FRAMESET>"));
+  server.route("/inner", html("<frameset><frame src='/deepest'></frameset>"));
+  server.route("/deepest", html("<p>too deep</p>"));
+  web::WebBrowser browser(makeEngine(webtest::optionsFor(server)));
+  webtest::visit(browser, server.url("/top"));
+  const struct Row {
+    const char* name;
+    QByteArray path;
+    int hits;
+  } rows[] = {
+      {.name = "the page's frame", .path = "/middle", .hits = 1},
+      {.name = "its frame's frame", .path = "/inner", .hits = 1},
+      {.name = "a frame three levels down", .path = "/deepest", .hits = 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(server.hits(row.path), row.hits);
+  }
+}
+
 // Names answer through fake DNS: a private answer must be refused before anything connects.
 const QHash<QString, QList<QHostAddress>> kPrivateNames = {
     {"loop.test", {QHostAddress("127.0.0.1")}},
