@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <vector>
 
+#include "desktop/fullscreen_monitors.h"
 #include "desktop/link_server_watch.h"
 #include "desktop/program_folders.h"
 #include "desktop/qt_clock.h"
@@ -105,6 +106,31 @@ TEST(SmallServices, ProgramFolderFallsBackToTheStateFolder) {
   EXPECT_EQ(fallback, dir.filePath("state/quorel"));
   EXPECT_TRUE(QDir(fallback).exists());
   saved.isNull() ? qunsetenv("XDG_STATE_HOME") : qputenv("XDG_STATE_HOME", saved);
+}
+
+// The monitors a full-screen window spans: top, bottom, left and right, as listed.
+TEST(SmallServices, FullScreenSpansTheOutermostMonitors) {
+  struct Row {
+    const char* name;
+    QList<QRect> monitors;
+    std::array<int, 4> edges;
+  };
+  const Row rows[] = {
+      {.name = "one monitor", .monitors = {{0, 0, 1920, 1080}}, .edges = {0, 0, 0, 0}},
+      {.name = "a shorter one to the right",
+       .monitors = {{0, 0, 1920, 1080}, {1920, 0, 1280, 1024}},
+       .edges = {0, 0, 0, 1}},
+      {.name = "the second above and to the left",
+       .monitors = {{1920, 1080, 1920, 1080}, {0, 0, 1920, 1080}},
+       .edges = {1, 0, 1, 0}},
+      {.name = "three in an L",
+       .monitors = {{0, 0, 1000, 1000}, {1000, 0, 1000, 1000}, {0, 1000, 1000, 500}},
+       .edges = {0, 2, 0, 1}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(desktop::fullScreenMonitorEdges(row.monitors), row.edges);
+  }
 }
 
 // Once a second, the worst lateness of that second's ticks; a second without a tick has no line.

@@ -73,6 +73,8 @@ TEST_F(Navigation, EachOutcomeHasItsStatus) {
   server.route("/to-file", redirect("file:///etc/passwd"));
   server.route("/relative", redirect("hop12"));
   server.route("/broken", html("<p>oops</p>", 500));
+  server.route("/feed", Reply{200, "application/rss+xml", "<rss>news</rss>"});
+  server.route("/pdf", Reply{200, "application/pdf", "%PDF-1.4"});
   const QByteArray page = "<p>" + QByteArray(5000, 'z') + "</p>", big(1536 * 1024, 'a');
   server.route("/gzip", html(webtest::gzip(page), 200, {{"Content-Encoding", "gzip"}}));
   server.route("/deflate", html(webtest::deflate(page), 200, {{"Content-Encoding", "deflate"}}));
@@ -111,6 +113,11 @@ TEST_F(Navigation, EachOutcomeHasItsStatus) {
        .path = "/deflate",
        .finalPath = "/deflate",
        .text = std::string(5000, 'z')},
+      {.name = "an XML type, shown as text",
+       .path = "/feed",
+       .finalPath = "/feed",
+       .text = "<rss>news</rss>"},
+      {.name = "a type not shown", .path = "/pdf", .status = web::status::kUnsupportedType},
       {.name = "eleven redirects", .path = "/hop1", .status = web::status::kRedirectFailed},
       {.name = "a redirect to a file", .path = "/to-file", .status = web::status::kRedirectFailed},
       // (404 and a closed port: browser_contract_test.cpp)
