@@ -134,6 +134,9 @@ TEST(PanelMarkup, KeepsOnlyWhatAPanelDraws) {
        .page =
            "<img src=\"a&quot;b.png\" width=wide height=-3 align=x><font color='red;x'>t</font>",
        .panel = "<img src=\"a&quot;b.png\"><font>t</font>"},
+      {.name = "values read without the spaces around them",
+       .page = "<img src=p.png width=' 50 ' height='\t40\n'><font color=' red '>t</font>",
+       .panel = "<img src=\"p.png\" width=\"50\" height=\"40\"><font color=\"red\">t</font>"},
       {.name = "unknown tags unwrapped, sections become blocks",
        .page = "<custom-tag>a</custom-tag><section><mark>b</mark></section>",
        .panel = "a<div>b</div>"},
