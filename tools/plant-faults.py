@@ -110,6 +110,10 @@ EQUIVALENT = [
     ("src/link_server/link_server.cpp",
      "const QByteArray path = question < 0 ? target : target.left(question);", "comparison",
      "the target starts with '/' (checked above), so a '?' is never at 0"),
+    ("src/desktop/qt_main_window.cpp", "TwipsControl::move(0, 0, 9600, 7200);", "constant",
+     "the form's load moves it over the screen before anything reads its place"),
+    ("src/link_server/picture_api.cpp", "if (pacing_.paused(now())) failQueued();", "dropped",
+     "next(), called right after, fails the queue itself while the pacing forbids asking"),
     ("src/web/parse_helper/main.cpp", "return 4;", "constant",
      "reached only when the sandbox let the probe through; any status there is a death to the client"),
 ]

@@ -282,14 +282,18 @@ TEST_F(SearchGatewayTest, UserAgentNamesTheOperatorOrTheProject) {
 }
 
 // A 429 burst: one pause as long as Retry-After says, no request until it ends, phrases
-// answered meanwhile from the cache (even past their time) or at once without pictures.
+// answered meanwhile from the cache (even past their time) or at once without pictures, the
+// one queued behind the refused question included.
 TEST_F(SearchGatewayTest, TooManyRequestsPausesTheApiButNotTheSearches) {
   start({}, {.keepMs = 0});
   const QStringList expected = expectedLinks(true);
   EXPECT_EQ(imgurls(body(get("/images?q=known+phrase"))), expected);
   fake.status = 429;
   fake.headers = "Retry-After: 1\r\n";
-  EXPECT_TRUE(imgurls(body(get("/images?q=first+refused"))).isEmpty());
+  const auto refused = get("/images?q=first+refused");
+  const auto queued = get("/images?q=queued+behind+it");
+  EXPECT_TRUE(imgurls(body(refused)).isEmpty());
+  EXPECT_TRUE(imgurls(body(queued)).isEmpty());
   for (const char* during : {"/images?q=during+one", "/search?q=during+two"})
     EXPECT_TRUE(imgurls(body(get(during))).isEmpty());
   EXPECT_EQ(imgurls(body(get("/images?q=known+phrase"))), expected);
