@@ -161,6 +161,29 @@ TEST_F(Navigation, EachOutcomeHasItsStatus) {
   }
 }
 
+// An error the program leaves uncancelled shows a page: the server's own for an HTTP error,
+// else one of the engine's.
+TEST_F(Navigation, AnUncancelledErrorShowsAPage) {
+  server.route("/broken", html("<p>oops</p>", 500));
+  const struct Row {
+    const char* name;
+    QString url;
+    std::string text;
+  } rows[] = {
+      {.name = "an HTTP error with a page", .url = server.url("/broken"), .text = "oops"},
+      {.name = "no server", .url = "http://127.0.0.1:1/", .text = "This page could not be opened."},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    web::WebBrowser browser(makeEngine(webtest::optionsFor(server)));
+    bool finished = false;
+    QObject::connect(&browser, &web::WebBrowser::loadFinished, [&] { finished = true; });
+    browser.navigate(row.url);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished; }, 15000));
+    EXPECT_EQ(browser.document().innerText(), row.text);
+  }
+}
+
 // A 503 without Retry-After pauses nothing; a 429 with one: the host's addresses fail with 429
 // and are not asked for.
 TEST_F(Navigation, AHostThatAsksForAPauseIsNotAskedAgainMeanwhile) {
