@@ -423,6 +423,11 @@ TEST_F(Navigation, CharsetsFromHeaderBomOrMeta) {
       {"text/html", QByteArray("\xFF\xFE<\0p\0>\0\xE9\0", 10), "\xC3\xA9"},  // UTF-16LE by its BOM
       {"text/html", QByteArray("\xFE\xFF\0<\0p\0>\0\xE9", 10), "\xC3\xA9"},  // UTF-16BE by its BOM
       {"text/plain; charset=windows-1252", "line \xE9\nnext", "line \xC3\xA9\r\nnext"},
+      // Labels that overrule bytes that would pass for UTF-8:
+      {"text/html",
+       "<meta http-equiv=Content-Type content='text/html; charset = windows-1252'>caf\xC3\xA9",
+       "caf\xC3\x83\xC2\xA9"},
+      {"text/html", "<meta charset=x-user-defined>caf\xC3\xA9", "caf\xC3\x83\xC2\xA9"},
   };
   web::Engine& engine = makeEngine(webtest::optionsFor(server));
   for (const auto& c : cases) {

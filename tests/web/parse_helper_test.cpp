@@ -178,6 +178,9 @@ TEST_F(ParseHelper, AFailureCostsOneDocumentOnly) {
     // The waiting caller is bounded the same way.
     EXPECT_FALSE(failing.parseNow(row.html, kUrl, row.budgetMs));
     EXPECT_TRUE(failing.parseNow(normal, kUrl, 2000));
+    // The helpers it gave up on are let go: only the running one is left.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return failing.findChildren<QProcess*>().size() == 1; },
+                                kLongestWaitMs));
   }
 }
 
