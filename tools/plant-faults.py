@@ -117,6 +117,8 @@ EQUIVALENT = [
      "the form's load moves it over the screen before anything reads its place"),
     ("src/link_server/picture_api.cpp", "if (pacing_.paused(now())) failQueued();", "dropped",
      "next(), called right after, fails the queue itself while the pacing forbids asking"),
+    ("src/desktop/parse_helper_main.cpp", "if (innerHTML.empty()) return std::nullopt;", "dropped",
+     "a copy is asked only of a page with a root, whose markup holds head and body: never empty"),
     ("src/web/parse_helper/main.cpp", "return 4;", "constant",
      "reached only when the sandbox let the probe through; any status there is a death to the client"),
 ]

@@ -19,9 +19,10 @@ class LinkServerTest : public testing::Test {
  protected:
   void start(link_server::ServerOptions options = {}) {
     options.log = [this](const QString& line) { logLines.append(line); };
+    // site2 is listed by its www. name, which names the same site.
     server = std::make_unique<link_server::LinkServer>(
         link_server::LinkList::parse("http://site1.test/index.html|2|http://site1.test/\n"
-                                     "http://site2.test/images/a.jpg|0|http://site2.test/\n"
+                                     "http://www.site2.test/a.jpg|0|http://www.site2.test/\n"
                                      "adult http://night.test/|3|http://night.test/\n"),
         options);
     ASSERT_TRUE(server->listen(QHostAddress::LocalHost, 0)) << server->errorString().toStdString();
@@ -49,6 +50,12 @@ TEST_F(LinkServerTest, ServesItsPagesAndRefusesTheRest) {
   } cases[] = {
       {
           .path = "/quorel/",
+          .verb = "GET",
+          .status = 200,
+          .text = "<title>Quorel</title>",
+      },
+      {
+          .path = "/quorel/index.html",
           .verb = "GET",
           .status = 200,
           .text = "<title>Quorel</title>",
