@@ -91,6 +91,10 @@ TEST_F(MainWindowTest, LabelSizesItselfOnlyWhileAutoSizeIsOn) {
   label.setAutoSize(true);
   label.setCaption("x");
   const int narrow = label.width();
+  label.setCaption("xxx");
+  const int three = label.width();
+  label.setCaption("<b>x</b>");  // shown as written, not read as markup
+  EXPECT_GT(label.width(), three);
   label.setCaption("a much longer caption than before");
   EXPECT_GT(label.width(), narrow);
   label.setAutoSize(false);
