@@ -21,6 +21,18 @@ xcb_atom_t atom(xcb_connection_t* connection, const char* name) {
 
 }  // namespace
 
+std::array<int, 4> fullScreenMonitorEdges(const QList<QRect>& monitors) {
+  int top = 0, bottom = 0, left = 0, right = 0;
+  for (int i = 1; i < int(monitors.size()); ++i) {
+    const QRect& m = monitors[i];
+    if (m.y() < monitors[top].y()) top = i;
+    if (m.y() + m.height() > monitors[bottom].y() + monitors[bottom].height()) bottom = i;
+    if (m.x() < monitors[left].x()) left = i;
+    if (m.x() + m.width() > monitors[right].x() + monitors[right].width()) right = i;
+  }
+  return {top, bottom, left, right};
+}
+
 bool requestFullScreenOverMonitors(QWidget& window) {
   auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
   xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
@@ -32,20 +44,17 @@ bool requestFullScreenOverMonitors(QWidget& window) {
   if (!screens) return false;
   const xcb_xinerama_screen_info_t* info = xcb_xinerama_query_screens_screen_info(screens);
   const int count = xcb_xinerama_query_screens_screen_info_length(screens);
-  int top = 0, bottom = 0, left = 0, right = 0;
-  for (int i = 1; i < count; ++i) {
-    if (info[i].y_org < info[top].y_org) top = i;
-    if (info[i].y_org + info[i].height > info[bottom].y_org + info[bottom].height) bottom = i;
-    if (info[i].x_org < info[left].x_org) left = i;
-    if (info[i].x_org + info[i].width > info[right].x_org + info[right].width) right = i;
-  }
+  QList<QRect> areas;
+  for (int i = 0; i < count; ++i)
+    areas.append(QRect(info[i].x_org, info[i].y_org, info[i].width, info[i].height));
   std::free(screens);
-  if (count < 1) return false;
+  if (areas.isEmpty()) return false;
 
   const auto id = static_cast<xcb_window_t>(window.winId());
   const xcb_atom_t hint = atom(connection, "_NET_WM_FULLSCREEN_MONITORS");
-  const uint32_t monitors[4] = {static_cast<uint32_t>(top), static_cast<uint32_t>(bottom),
-                                static_cast<uint32_t>(left), static_cast<uint32_t>(right)};
+  const std::array<int, 4> edges = fullScreenMonitorEdges(areas);
+  uint32_t monitors[4];
+  for (int i = 0; i < 4; ++i) monitors[i] = static_cast<uint32_t>(edges[size_t(i)]);
   // Some window managers read the hint from the window when they take it on; the others
   // answer the request, which counts only for a window they already manage.
   xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, hint, XCB_ATOM_CARDINAL, 32, 4,

@@ -3,10 +3,25 @@
 // second is appended to FILE as "SECONDS_SINCE_START WORST_MS". Nothing runs without it.
 #pragma once
 
+#include <QByteArray>
+#include <QtGlobal>
+
 class QObject;
 
 namespace desktop {
 
 void startStallMeter(QObject* parent);
+
+constexpr int kStallPeriodMs = 10;
+
+// The meter's bookkeeping apart from its clock: told when each tick fired (milliseconds since
+// the start), it gives the line for a second that has just ended, else nothing.
+class StallRecord {
+ public:
+  QByteArray tick(qint64 nowMs);
+
+ private:
+  qint64 last_ = 0, worst_ = 0, second_ = 1;
+};
 
 }  // namespace desktop

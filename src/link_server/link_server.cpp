@@ -6,7 +6,6 @@
 #include <QTcpSocket>
 #include <QTimer>
 #include <algorithm>
-#include <cstdio>
 
 #include "link_server/search_gateway.h"
 #include "link_server/server_pages.h"
@@ -292,13 +291,6 @@ void LinkServer::serve(QTcpSocket* socket, const QString& client, const QString&
   new Connection(socket, options_, respond, [this](const QString& line) { log(line); });
 }
 
-void LinkServer::log(const QString& line) const {
-  if (options_.log) {
-    options_.log(line);
-  } else {
-    std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
-    std::fflush(stderr);
-  }
-}
+void LinkServer::log(const QString& line) const { WriteLog(options_.log, line); }
 
 }  // namespace link_server

@@ -8,10 +8,10 @@
 #include <QHostAddress>
 #include <QObject>
 #include <QRandomGenerator>
-#include <functional>
 
 #include "link_server/click_targets.h"
 #include "link_server/link_list.h"
+#include "link_server/server_log.h"
 
 class QTcpServer;
 class QTcpSocket;
@@ -30,7 +30,7 @@ struct ServerOptions {
   int maxPerClient = 16;
   int maxPerNetwork = 64;
   // One line per request; stderr when empty.
-  std::function<void(const QString&)> log;
+  LogSink log;
 };
 
 class LinkServer : public QObject {

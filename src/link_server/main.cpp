@@ -14,7 +14,6 @@
 #include <QSocketNotifier>
 #include <algorithm>
 #include <csignal>
-#include <cstdio>
 #include <optional>
 
 #include "link_server/family_filter.h"
@@ -22,14 +21,12 @@
 #include "link_server/link_server.h"
 #include "link_server/picture_api.h"
 #include "link_server/search_gateway.h"
+#include "link_server/server_log.h"
 #include "quorel_version.h"
 
 namespace {
 
-void say(const QString& text) {
-  std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
-  std::fflush(stderr);
-}
+void say(const QString& text) { link_server::WriteLog({}, text); }
 
 // Reads and parses a list, reporting every skipped line; false when the file cannot be used.
 bool loadLinks(const QString& path, link_server::LinkList& links) {

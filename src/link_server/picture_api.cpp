@@ -10,7 +10,6 @@
 #include <QTimer>
 #include <QUrlQuery>
 #include <algorithm>
-#include <cstdio>
 #include <optional>
 
 #include "link_server/family_filter.h"
@@ -271,13 +270,6 @@ void PictureApi::failQueued() {
   for (const Job& job : jobs) job.done({});
 }
 
-void PictureApi::log(const QString& line) const {
-  if (options_.log) {
-    options_.log(line);
-  } else {
-    std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
-    std::fflush(stderr);
-  }
-}
+void PictureApi::log(const QString& line) const { WriteLog(options_.log, line); }
 
 }  // namespace link_server

@@ -14,6 +14,7 @@
 #include <functional>
 
 #include "link_server/api_pacing.h"
+#include "link_server/server_log.h"
 
 class QNetworkAccessManager;
 class QNetworkReply;
@@ -67,7 +68,7 @@ class PictureApi : public QObject {
     int perMinute = 20;
     QString contact;  // empty: the project's page
     const FamilyFilter* filter = nullptr;
-    std::function<void(const QString&)> log;  // stderr when empty
+    LogSink log;  // stderr when empty
   };
   PictureApi(QUrl api, Options options, QObject* parent = nullptr);
   explicit PictureApi(QUrl api, QObject* parent = nullptr)

@@ -189,7 +189,7 @@ void Engine::decodePart(const QString& address, const QRect& part, QObject* cont
 
 int Engine::failureDelayMs(const QUrl& url) {
   const qint64 now = QDateTime::currentMSecsSinceEpoch();
-  if (d->failures.size() > 4096) d->failures.clear();
+  if (d->failures.size() > kFailingHostEntries) d->failures.clear();
   Private::Failures& failures = d->failures[hostKey(url)];
   if (now - failures.lastMs > kFailureMemoryMs) failures.count = 0;
   int delay = 0;

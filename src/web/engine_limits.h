@@ -57,6 +57,8 @@ constexpr int kSizeCacheEntries = 8192;
 constexpr qint64 kSizeCacheBytes = 4 * 1024 * 1024;
 // Pictures that would not decode: not fetched again.
 constexpr int kFailedDecodeEntries = 512;
+// Hosts whose recent failures pace their next requests; past it the memory starts afresh.
+constexpr int kFailingHostEntries = 4096;
 constexpr qint64 kFailedDecodeBytes = 512 * 1024;
 // Fetched pictures only bridge a load to the panel's first paint, where the panel decodes
 // its part and keeps its own pixels, so a few suffice.

@@ -59,6 +59,14 @@ TEST(OptionsView, LoadedByTheDialogItShowsTheStoredOptions) {
   EXPECT_EQ(find<QComboBox>(view, "cboMinImageSize")->currentIndex(), -1);
 }
 
+// Before the window system has framed it, its outer size is the design's: the client area and
+// a title bar and border of the usual size.
+TEST(OptionsView, UnshownItHasTheDesignsOuterSize) {
+  desktop::QtOptionsView view;
+  EXPECT_EQ(view.width(), 5175 + 120);
+  EXPECT_EQ(view.height(), 3705 + 405);
+}
+
 TEST(OptionsView, TheUsersClicksDriveTheDialog) {
   RealOptionsPlatform platform;
   Program program(platform);

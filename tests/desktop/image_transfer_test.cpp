@@ -35,10 +35,14 @@ TEST_F(ImageTransferTest, SavesOnlyPicturesAnsweredWith2xx) {
   server.route("/a.desktop", reply(200, gif));
   server.route("/page", Reply{200, "text/html", "<html><p>no picture</p></html>"});
   server.route("/gone.png", reply(404, png()));
+  Reply cutShort = reply(200, png().left(30), {{"Content-Length", "100000"}});
+  cutShort.sendLength = false;
+  server.route("/cut.png", cutShort);
   struct Row {
     std::string address;
     QByteArray bytes = {};    // none: the fetch fails
     std::string format = {};  // as the bytes tell it
+    std::string error = {};   // why it failed
   };
   // Failures of the engine's own (caps, redirects, time-outs: navigation_test.cpp) take one way.
   const Row rows[] = {
@@ -46,9 +50,10 @@ TEST_F(ImageTransferTest, SavesOnlyPicturesAnsweredWith2xx) {
       {.address = url("/moved"), .bytes = png(), .format = "png"},
       {.address = url("/a.html"), .bytes = jpeg, .format = "jpeg"},
       {.address = url("/a.desktop"), .bytes = gif, .format = "gif"},
-      {.address = url("/page")},
-      {.address = url("/gone.png")},
-      {.address = "http://127.0.0.1:1/closed"},
+      {.address = url("/page"), .error = "not a picture"},
+      {.address = url("/gone.png"), .error = "HTTP status 404"},
+      {.address = url("/cut.png"), .error = "download failed"},
+      {.address = "http://127.0.0.1:1/closed", .error = "server not found"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.address);
@@ -57,7 +62,7 @@ TEST_F(ImageTransferTest, SavesOnlyPicturesAnsweredWith2xx) {
     EXPECT_EQ(result.ok, ok) << result.error;
     EXPECT_EQ(result.bytes, row.bytes.toStdString());
     EXPECT_EQ(result.format, row.format);
-    EXPECT_EQ(result.error.empty(), ok);
+    EXPECT_EQ(result.error, row.error);
   }
 }
 

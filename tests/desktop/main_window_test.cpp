@@ -82,6 +82,8 @@ TEST_F(MainWindowTest, OnlyDisplayBrowsersRender) {
   // The work browser's pages are never laid out.
   EXPECT_EQ(qobject_cast<web::DisplayView*>(&window.qtWorkBrowser().view()), nullptr);
   EXPECT_NE(qobject_cast<web::DisplayView*>(&window.qtBrowser(9).view()), nullptr);
+  // One for each of the ten panels, no more.
+  EXPECT_EQ(window.form().findChildren<web::DisplayView*>().size(), 10);
 }
 
 TEST_F(MainWindowTest, LabelSizesItselfOnlyWhileAutoSizeIsOn) {
@@ -89,6 +91,10 @@ TEST_F(MainWindowTest, LabelSizesItselfOnlyWhileAutoSizeIsOn) {
   label.setAutoSize(true);
   label.setCaption("x");
   const int narrow = label.width();
+  label.setCaption("xxx");
+  const int three = label.width();
+  label.setCaption("<b>x</b>");  // shown as written, not read as markup
+  EXPECT_GT(label.width(), three);
   label.setCaption("a much longer caption than before");
   EXPECT_GT(label.width(), narrow);
   label.setAutoSize(false);

@@ -48,6 +48,8 @@ TEST_F(MouseHooksTest, EachMessageOnceWithItsKindPositionAndPageViewFlag) {
   QTest::mousePress(view.viewport(), Qt::RightButton, {}, QPoint(20, 20));
   QTest::mouseRelease(view.viewport(), Qt::RightButton, {}, QPoint(20, 20));
   QTest::mouseMove(&child, QPoint(7, 8));
+  // As the window system delivers a message: to the window first, then to the widget under it.
+  QTest::mouseMove(window.windowHandle(), view.viewport()->mapTo(&window, QPoint(30, 30)));
   const struct {
     const char* name;
     MouseMessage message;
@@ -74,6 +76,10 @@ TEST_F(MouseHooksTest, EachMessageOnceWithItsKindPositionAndPageViewFlag) {
        .message = MouseMessage::Move,
        .widget = &child,
        .at = {7, 8}},
+      {.name = "a move through the window, over a browser",
+       .message = MouseMessage::Move,
+       .widget = view.viewport(),
+       .at = {30, 30}},
   };
   ASSERT_GE(seen.size(), std::size(expected));
   for (std::size_t i = 0; i < std::size(expected); ++i) {

@@ -18,13 +18,15 @@ struct SingleInstanceTest : ::testing::Test {
   QString lockPath() const { return dir.filePath(QStringLiteral("quorel.lock")); }
 
   // A lock file as a copy that has since died would have left it.
-  void leaveLock(const QByteArray& content, bool old) {
+  // A lock file last written ageSeconds ago.
+  void leaveLock(const QByteArray& content, time_t ageSeconds) {
     QFile file(lockPath());
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(content);
     file.close();
-    if (old) {
-      const timeval times[2] = {{1000000000, 0}, {1000000000, 0}};
+    if (ageSeconds > 0) {
+      const time_t when = ::time(nullptr) - ageSeconds;
+      const timeval times[2] = {{when, 0}, {when, 0}};
       ::utimes(QFile::encodeName(lockPath()).constData(), times);
     }
   }
@@ -60,34 +62,34 @@ TEST_F(SingleInstanceTest, StaleLocksAreTakenOver) {
   ASSERT_GT(dead, 0);
   const QByteArray self = QByteArray::number(QCoreApplication::applicationPid()) + "\n" +
                           QCoreApplication::applicationName().toUtf8() + "\n" + host + "\n";
+  constexpr time_t kYears = 20 * 365 * 86400;
   struct Row {
     const char* name;
     QByteArray content;
-    bool old;    // the lock file last written in 2001
-    bool taken;  // the lock goes to the new instance
+    time_t ageSeconds;  // since the lock file was last written
+    bool taken;         // the lock goes to the new instance
   };
   const Row rows[] = {
       {.name = "owner gone",
        .content = QByteArray::number(dead) + "\nquorel\n" + host + "\n",
-       .old = false,
+       .ageSeconds = 0,
        .taken = true},
-      {
-          .name = "garbled and old",
-          .content = "\x01\x02 not a lock",
-          .old = true,
-          .taken = true,
-      },
-      {
-          .name = "owner alive for years",
-          .content = self,
-          .old = true,
-          .taken = false,
-      },
+      {.name = "garbled and old",
+       .content = "\x01\x02 not a lock",
+       .ageSeconds = kYears,
+       .taken = true},
+      // Past 5 s a garbled lock is taken as left half-made; before, as being written.
+      {.name = "garbled 6 s ago", .content = "\x01\x02 not a lock", .ageSeconds = 6, .taken = true},
+      {.name = "garbled just now",
+       .content = "\x01\x02 not a lock",
+       .ageSeconds = 0,
+       .taken = false},
+      {.name = "owner alive for years", .content = self, .ageSeconds = kYears, .taken = false},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
     QFile::remove(lockPath());
-    leaveLock(r.content, r.old);
+    leaveLock(r.content, r.ageSeconds);
     desktop::SingleInstance instance(lockPath());
     EXPECT_EQ(instance.anotherRunning(), !r.taken);
     EXPECT_EQ(instance.held(), r.taken);

@@ -8,12 +8,14 @@
 #include <ctime>
 #include <vector>
 
+#include "desktop/fullscreen_monitors.h"
 #include "desktop/link_server_watch.h"
 #include "desktop/program_folders.h"
 #include "desktop/qt_clock.h"
 #include "desktop/qt_shell.h"
 #include "desktop/qt_user_dialogs.h"
 #include "desktop/screen_saver_host.h"
+#include "desktop/stall_meter.h"
 #include "desktop/std_random_source.h"
 #include "web/engine.h"
 #include "web/web_browser.h"
@@ -135,6 +137,68 @@ TEST(SmallServices, ProgramFolderFallsBackToTheStateFolder) {
   EXPECT_EQ(fallback, dir.filePath("state/quorel"));
   EXPECT_TRUE(QDir(fallback).exists());
   saved.isNull() ? qunsetenv("XDG_STATE_HOME") : qputenv("XDG_STATE_HOME", saved);
+}
+
+// The monitors a full-screen window spans: top, bottom, left and right, as listed.
+TEST(SmallServices, FullScreenSpansTheOutermostMonitors) {
+  struct Row {
+    const char* name;
+    QList<QRect> monitors;
+    std::array<int, 4> edges;
+  };
+  const Row rows[] = {
+      {.name = "one monitor", .monitors = {{0, 0, 1920, 1080}}, .edges = {0, 0, 0, 0}},
+      {.name = "a shorter one to the right",
+       .monitors = {{0, 0, 1920, 1080}, {1920, 0, 1280, 1024}},
+       .edges = {0, 0, 0, 1}},
+      {.name = "the second above and to the left",
+       .monitors = {{1920, 1080, 1920, 1080}, {0, 0, 1920, 1080}},
+       .edges = {1, 0, 1, 0}},
+      {.name = "three in an L",
+       .monitors = {{0, 0, 1000, 1000}, {1000, 0, 1000, 1000}, {0, 1000, 1000, 500}},
+       .edges = {0, 2, 0, 1}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(desktop::fullScreenMonitorEdges(row.monitors), row.edges);
+  }
+}
+
+// Once a second, the worst lateness of that second's ticks; a second without a tick has no line.
+TEST(SmallServices, StallMeterWritesEachSecondsWorstLateness) {
+  // Ticks on time, every 10 ms from `from` to `to`.
+  const auto onTime = [](qint64 from, qint64 to) {
+    std::vector<qint64> ticks;
+    for (qint64 t = from; t <= to; t += desktop::kStallPeriodMs) ticks.push_back(t);
+    return ticks;
+  };
+  const auto after = [](std::vector<qint64> first, const std::vector<qint64>& then) {
+    first.insert(first.end(), then.begin(), then.end());
+    return first;
+  };
+  struct Row {
+    const char* name;
+    std::vector<qint64> ticks;
+    std::vector<QByteArray> lines;
+  };
+  const Row rows[] = {
+      {.name = "no stall", .ticks = onTime(10, 1000), .lines = {"1 0\n"}},
+      {.name = "a stall counts in its own second only",
+       .ticks = after({700}, onTime(710, 2000)),
+       .lines = {"1 690\n", "2 0\n"}},
+      {.name = "a stall over two seconds",
+       .ticks = after({10, 2500}, onTime(2510, 3000)),
+       .lines = {"1 2480\n", "3 0\n"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    desktop::StallRecord record;
+    std::vector<QByteArray> lines;
+    for (const qint64 now : row.ticks) {
+      if (QByteArray line = record.tick(now); !line.isEmpty()) lines.push_back(line);
+    }
+    EXPECT_EQ(lines, row.lines);
+  }
 }
 
 // The one line about a link server that does not answer: only for the link server's address,

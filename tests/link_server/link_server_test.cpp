@@ -19,9 +19,10 @@ class LinkServerTest : public testing::Test {
  protected:
   void start(link_server::ServerOptions options = {}) {
     options.log = [this](const QString& line) { logLines.append(line); };
+    // site2 is listed by its www. name, which names the same site.
     server = std::make_unique<link_server::LinkServer>(
         link_server::LinkList::parse("http://site1.test/index.html|2|http://site1.test/\n"
-                                     "http://site2.test/images/a.jpg|0|http://site2.test/\n"
+                                     "http://www.site2.test/a.jpg|0|http://www.site2.test/\n"
                                      "adult http://night.test/|3|http://night.test/\n"),
         options);
     ASSERT_TRUE(server->listen(QHostAddress::LocalHost, 0)) << server->errorString().toStdString();
@@ -54,6 +55,12 @@ TEST_F(LinkServerTest, ServesItsPagesAndRefusesTheRest) {
           .text = "<title>Quorel</title>",
       },
       {
+          .path = "/quorel/index.html",
+          .verb = "GET",
+          .status = 200,
+          .text = "<title>Quorel</title>",
+      },
+      {
           .path = "/quorel/download/",
           .verb = "GET",
           .status = 200,
@@ -63,7 +70,7 @@ TEST_F(LinkServerTest, ServesItsPagesAndRefusesTheRest) {
           .path = "/forums",
           .verb = "GET",
           .status = 200,
-          .text = "Forums",
+          .text = "<title>Quorel Forums</title>",
       },
       {
           .path = "/Quorel/Bin/Version.asp",
@@ -109,6 +116,7 @@ TEST_F(LinkServerTest, ServesItsPagesAndRefusesTheRest) {
   ASSERT_EQ(logLines.size(), qsizetype(std::size(cases)) + 1);  // every request, one line
   EXPECT_TRUE(logLines.back().contains(u"\"GET /quorel/bin/version.asp HTTP/1.1\" 200 6"))
       << logLines.back().toStdString();
+  EXPECT_EQ(fetch(kVersion, "POST").header("Allow"), "GET, HEAD");
 }
 
 TEST_F(LinkServerTest, ClickThroughRedirectsToTheListedSitesOnly) {
@@ -158,17 +166,18 @@ TEST_F(LinkServerTest, RefusesBadRequestsAndKeepsServing) {
   options.headTimeoutMs = 300;
   start(options);
   const std::pair<QByteArray, const char*> cases[] = {
-      {"garbage\r\n\r\n", "400"},
-      {"get / HTTP/1.1\r\n\r\n", "400"},
-      {"GET relative HTTP/1.1\r\n\r\n", "400"},
-      {"GET / HTTP/2.0\r\n\r\n", "505"},
-      {"GET /" + QByteArray(5000, 'a') + " HTTP/1.1\r\n\r\n", "414"},
-      {"GET / HTTP/1.1\r\nX: " + QByteArray(5000, 'b') + "\r\n\r\n", "431"},
-      {"", "408"},
-      {"GET http://127.0.0.1/quorel/bin/version.asp HTTP/1.1\n\n", "200"},
+      {"garbage\r\n\r\n", "400 Bad Request"},
+      {"get / HTTP/1.1\r\n\r\n", "400 Bad Request"},
+      {"GET relative HTTP/1.1\r\n\r\n", "400 Bad Request"},
+      {"GET / HTTP/2.0\r\n\r\n", "505 HTTP Version Not Supported"},
+      {"GET /" + QByteArray(5000, 'a') + " HTTP/1.1\r\n\r\n", "414 URI Too Long"},
+      {"GET / HTTP/1.1\r\nX: " + QByteArray(5000, 'b') + "\r\n\r\n",
+       "431 Request Header Fields Too Large"},
+      {"", "408 Request Timeout"},
+      {"GET http://127.0.0.1/quorel/bin/version.asp HTTP/1.1\n\n", "200 OK"},
   };
   for (const auto& [request, status] : cases)
-    EXPECT_TRUE(exchange(request).startsWith(QByteArray("HTTP/1.1 ") + status + " "))
+    EXPECT_TRUE(exchange(request).startsWith(QByteArray("HTTP/1.1 ") + status + "\r\n"))
         << request.left(40).toStdString();
   auto socket = servertest::send(server->serverPort(), {});
   QByteArray received;

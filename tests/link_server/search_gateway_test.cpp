@@ -218,6 +218,8 @@ TEST_F(SearchGatewayTest, FailuresAndEmptyAnswersGivePagesWithoutPictures) {
     EXPECT_TRUE(imgurls(page).isEmpty());
     EXPECT_FALSE(page.contains("<a ")) << page.constData();
     EXPECT_TRUE(page.contains("<p>No pictures found.</p>")) << page.constData();
+    EXPECT_TRUE(page.contains("<h1>Pictures of phrase number " + QByteArray::number(n) + "</h1>"))
+        << page.constData();
   }
   EXPECT_EQ(fake.requests.size(), n);
 }
@@ -280,14 +282,18 @@ TEST_F(SearchGatewayTest, UserAgentNamesTheOperatorOrTheProject) {
 }
 
 // A 429 burst: one pause as long as Retry-After says, no request until it ends, phrases
-// answered meanwhile from the cache (even past their time) or at once without pictures.
+// answered meanwhile from the cache (even past their time) or at once without pictures, the
+// one queued behind the refused question included.
 TEST_F(SearchGatewayTest, TooManyRequestsPausesTheApiButNotTheSearches) {
   start({}, {.keepMs = 0});
   const QStringList expected = expectedLinks(true);
   EXPECT_EQ(imgurls(body(get("/images?q=known+phrase"))), expected);
   fake.status = 429;
   fake.headers = "Retry-After: 1\r\n";
-  EXPECT_TRUE(imgurls(body(get("/images?q=first+refused"))).isEmpty());
+  const auto refused = get("/images?q=first+refused");
+  const auto queued = get("/images?q=queued+behind+it");
+  EXPECT_TRUE(imgurls(body(refused)).isEmpty());
+  EXPECT_TRUE(imgurls(body(queued)).isEmpty());
   for (const char* during : {"/images?q=during+one", "/search?q=during+two"})
     EXPECT_TRUE(imgurls(body(get(during))).isEmpty());
   EXPECT_EQ(imgurls(body(get("/images?q=known+phrase"))), expected);
@@ -365,12 +371,26 @@ TEST(SearchPhrase, ReadsThePhraseOfEveryFormTheProgramAsks) {
   }
 }
 
+// Room for one answer of three pictures: a second pushes the first out, or both are let go
+// once they have expired.
 TEST_F(SearchGatewayTest, CacheIsBoundedInBytes) {
-  start({}, {.maxCachedBytes = 1000});  // room for one answer of three pictures
-  for (const char* phrase : {"/images?q=first+phrase", "/images?q=second+phrase",
-                             "/images?q=second+phrase", "/images?q=first+phrase"})
-    EXPECT_FALSE(imgurls(body(get(phrase))).isEmpty());
-  EXPECT_EQ(fake.requests.size(), 3);  // the first was pushed out by the second
+  const struct Keeping {
+    const char* name;
+    qint64 keepMs;
+    qsizetype requests;
+  } keepings[] = {
+      {.name = "the first answer pushed out by the second", .keepMs = 3'600'000, .requests = 3},
+      {.name = "answers expired at once", .keepMs = 0, .requests = 4},
+  };
+  for (const Keeping& row : keepings) {
+    SCOPED_TRACE(row.name);
+    fake.requests.clear();
+    start({}, {.keepMs = row.keepMs, .maxCachedBytes = 1000});
+    for (const char* phrase : {"/images?q=first+phrase", "/images?q=second+phrase",
+                               "/images?q=second+phrase", "/images?q=first+phrase"})
+      EXPECT_FALSE(imgurls(body(get(phrase))).isEmpty());
+    EXPECT_EQ(fake.requests.size(), row.requests);
+  }
 }
 
 }  // namespace

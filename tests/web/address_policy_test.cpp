@@ -86,6 +86,14 @@ TEST(AddressPolicy, RepeatedFailuresOfOneHostArePacedUntilASuccess) {
   EXPECT_EQ(engine.failureDelayMs(QUrl("http://other.example/")), 0);
   engine.noteSuccess(host);
   EXPECT_EQ(engine.failureDelayMs(host), 0);
+
+  // Failures are remembered for so many hosts at most, then forgotten all at once.
+  web::Engine busy;
+  const auto nth = [](int i) { return QUrl(QString("http://h%1.example/").arg(i)); };
+  for (int i = 0; i < web::kFailingHostEntries; ++i) busy.failureDelayMs(nth(i));
+  EXPECT_EQ(busy.failureDelayMs(nth(0)), 250);
+  busy.failureDelayMs(nth(web::kFailingHostEntries));
+  EXPECT_EQ(busy.failureDelayMs(nth(0)), 0);
 }
 
 }  // namespace

@@ -116,6 +116,11 @@ TEST(CookieJar, PastASitesQuotaOrTheWholeJarsTheOldestGoFirst) {
        .cookiesEach = 40,
        .kept = 90,
        .firstHostGets = "c30..c39"},
+      {.name = "hosts of one label are sites of their own, however alike",
+       .hosts = {"mail", "nail"},
+       .cookiesEach = 40,
+       .kept = 80,
+       .firstHostGets = "c0..c39"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);

@@ -40,6 +40,7 @@ TEST(DocumentModel, InnerHtmlAndInnerText) {
        "<head></head><body><p hidden=\"\">gone</p><div>kept</div><span hidden=\"\">gone "
        "too</span></body>",
        "kept"},
+      {"<svg><![CDATA[x<y]]></svg>", "<head></head><body><svg><![CDATA[x<y]]></svg></body>", "x<y"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.markup);

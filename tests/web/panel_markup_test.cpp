@@ -112,6 +112,7 @@ TEST(PanelMarkup, HostilePagesReachThePanelCapped) {
 // What of a page a panel is given: the rules, one row each.
 TEST(PanelMarkup, KeepsOnlyWhatAPanelDraws) {
   const std::string word(70, 'w');
+  const std::string longest(std::size_t(web::kMaxAddressLength), 'a');
   const struct Case {
     const char* name;
     std::string page;
@@ -134,6 +135,12 @@ TEST(PanelMarkup, KeepsOnlyWhatAPanelDraws) {
        .page =
            "<img src=\"a&quot;b.png\" width=wide height=-3 align=x><font color='red;x'>t</font>",
        .panel = "<img src=\"a&quot;b.png\"><font>t</font>"},
+      {.name = "an address as long as the engine keeps",
+       .page = "<img src=" + longest + "><img src=" + longest + "b>",
+       .panel = "<img src=\"" + longest + "\"><img>"},
+      {.name = "values read without the spaces around them",
+       .page = "<img src=p.png width=' 50 ' height='\t40\n'><font color=' red '>t</font>",
+       .panel = "<img src=\"p.png\" width=\"50\" height=\"40\"><font color=\"red\">t</font>"},
       {.name = "unknown tags unwrapped, sections become blocks",
        .page = "<custom-tag>a</custom-tag><section><mark>b</mark></section>",
        .panel = "a<div>b</div>"},
