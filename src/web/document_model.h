@@ -21,6 +21,13 @@ struct ImageRef {
   std::string src;     // resolved and fully encoded; empty when the element has no src
   int attrWidth = -1;  // -1: no usable attribute
   int attrHeight = -1;
+
+  // Its size is the picture's own, to be learnt: an attribute is missing, and the address is
+  // one the engine opens (a longer one is refused unfetched and stays 0x0).
+  bool needsIntrinsicSize() const {
+    return !src.empty() && qsizetype(src.size()) <= kMaxAddressLength &&
+           (attrWidth < 0 || attrHeight < 0);
+  }
 };
 
 struct FrameRef {

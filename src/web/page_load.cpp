@@ -252,9 +252,7 @@ void PageLoad::startProbes() {
   QSet<QString> seen;
   const int cap = engine_.options().maxProbesPerPage;
   for (const ImageRef& image : model_->images) {
-    if (image.src.empty() || (image.attrWidth >= 0 && image.attrHeight >= 0)) continue;
-    // Too long to open: its probe would fail after parsing the address, so it is not made.
-    if (qsizetype(image.src.size()) > kMaxAddressLength) continue;
+    if (!image.needsIntrinsicSize()) continue;
     const QString address = QString::fromStdString(image.src);
     if (seen.contains(address) || engine_.cachedSize(address).isValid()) continue;
     seen.insert(address);

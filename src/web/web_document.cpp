@@ -59,10 +59,7 @@ platform::ImageElement WebDocument::image(int index) {
   if (!model_ || index < 0 || index >= int(model_->images.size())) throw platform::objectNotSet();
   const ImageRef& ref = model_->images[size_t(index)];
   QSize intrinsic;
-  if (!ref.src.empty() && qsizetype(ref.src.size()) <= kMaxAddressLength &&
-      (ref.attrWidth < 0 || ref.attrHeight < 0)) {
-    intrinsic = engine_.cachedSize(QString::fromStdString(ref.src));
-  }
+  if (ref.needsIntrinsicSize()) intrinsic = engine_.cachedSize(QString::fromStdString(ref.src));
   const QSize size = layoutSize(ref.attrWidth, ref.attrHeight, intrinsic);
   return {ref.src, ref.src, size.width(), size.height()};
 }
@@ -119,9 +116,7 @@ platform::WriteOutcome WebDocument::write(const std::string& markup) {
   }
   std::vector<std::string> unknown;
   for (const ImageRef& ref : model_->images) {
-    if (ref.src.empty() || qsizetype(ref.src.size()) > kMaxAddressLength ||
-        (ref.attrWidth >= 0 && ref.attrHeight >= 0))
-      continue;
+    if (!ref.needsIntrinsicSize()) continue;
     if (!engine_.cachedSize(QString::fromStdString(ref.src)).isValid()) unknown.push_back(ref.src);
   }
   if (!unknown.empty() && needSizes_) needSizes_(unknown);
