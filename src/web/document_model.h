@@ -44,7 +44,7 @@ struct DocumentModel;
 struct WrittenCopy {
   std::uint64_t length = 0;
   std::uint64_t digest = 0;
-  bool overLimit = false;  // past writtenCopyLimit: never parsed ahead
+  bool overLimit = false;  // past serialisedMarkupLimit: never parsed ahead
   std::shared_ptr<DocumentModel> model;
   bool isCopyOf(std::string_view markup) const;
 };

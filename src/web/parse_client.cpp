@@ -100,7 +100,7 @@ void ParseClient::submit(const QByteArray& utf8, const QUrl& url, int budgetMs, 
   if (wantsCopy) {
     // No request of its own: the page's asks for it. Its model is bounded like a page's of
     // the longest copy taken back.
-    const qsizetype copyLimit = wire::writtenCopyLimit(utf8.size());
+    const qsizetype copyLimit = serialisedMarkupLimit(utf8.size());
     jobs_.push_back({nextId_++,
                      {},
                      wire::replyLimit(copyLimit),

@@ -39,14 +39,11 @@ constexpr std::uint32_t itemLimit(qsizetype markupBytes) {
   return std::uint32_t(std::min<qsizetype>(markupBytes / 3 + 1024, kMaxParseFrameBytes));
 }
 
-// The longest written copy the engine takes back for a page of markupBytes: neutralising
-// renames a few tags and attributes and adds one address, so an ordinary page's copy is a few
-// per cent longer than its markup. A copy built to grow past this is announced, not parsed,
-// and its write keeps the page as loaded.
-constexpr qsizetype writtenCopyLimit(qsizetype markupBytes) {
-  return serialisedMarkupLimit(markupBytes);
-}
-static_assert(writtenCopyLimit(kPageLimitBytes) <= kMaxParseFrameBytes / 8);
+// The longest written copy the engine takes back for a page is serialisedMarkupLimit of the
+// page: neutralising renames a few tags and attributes and adds one address, so an ordinary
+// page's copy is a few per cent longer than its markup. A copy built to grow past it is
+// announced, not parsed, and its write keeps the page as loaded.
+static_assert(serialisedMarkupLimit(kPageLimitBytes) <= kMaxParseFrameBytes / 8);
 
 struct Request {
   QUrl url;
@@ -59,7 +56,7 @@ QByteArray encodeRequest(const Request& request);
 QByteArray encodeModel(const DocumentModel& model);
 // A written copy is announced (its length and digest) before it is parsed, then its model
 // follows as a frame of its own; a copy whose parse runs out of time is still known. A copy
-// past writtenCopyLimit is announced and not parsed (overLimit: no model frame follows). Null:
+// past serialisedMarkupLimit is announced and not parsed (overLimit: no model frame follows). Null:
 // no copy (the page has no markup to read), and no model frame follows.
 QByteArray encodeCopyAnnouncement(const WrittenCopy* copy);
 

@@ -44,7 +44,7 @@ bool sendWrittenCopy(const WrittenCopyMaker& makeCopy, std::shared_ptr<web::Docu
   web::WrittenCopy written;
   written.length = copy->size();
   written.digest = web::markupDigest(*copy);
-  written.overLimit = qsizetype(copy->size()) > web::wire::writtenCopyLimit(request.markup.size());
+  written.overLimit = qsizetype(copy->size()) > web::serialisedMarkupLimit(request.markup.size());
   if (!send(web::wire::encodeCopyAnnouncement(&written))) return false;
   if (written.overLimit) return true;
   return send(
