@@ -5,14 +5,6 @@
 
 namespace desktop {
 
-platform::LocalTime QtClock::toLocalTime(const QDateTime& local) {
-  using namespace std::chrono;
-  const QDate date = local.date();
-  const local_days day{year{date.year()} / month{static_cast<unsigned>(date.month())} /
-                       std::chrono::day{static_cast<unsigned>(date.day())}};
-  return platform::LocalTime{day} + milliseconds{local.time().msecsSinceStartOfDay()};
-}
-
 platform::LocalTime QtClock::toLocalTime(std::chrono::system_clock::time_point moment) {
   using namespace std::chrono;
   const auto second = floor<seconds>(moment);

@@ -5,7 +5,6 @@
 // [X] local time to the millisecond, weekday names (long), month names (short)
 #pragma once
 
-#include <QDateTime>
 #include <chrono>
 
 #include "platform/clock.h"
@@ -18,7 +17,6 @@ class QtClock : public platform::Clock {
   std::string weekdayName(unsigned weekday) const override;
   std::string monthShortName(unsigned month) const override;
 
-  static platform::LocalTime toLocalTime(const QDateTime& local);
   // MOMENT in the zone the C library last looked up (tzset).
   static platform::LocalTime toLocalTime(std::chrono::system_clock::time_point moment);
 

@@ -2,6 +2,7 @@
 // shell targets, clock conversion, random draws, program folders, the link server watch.
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QMenu>
 #include <QTemporaryDir>
@@ -75,9 +76,36 @@ TEST(SmallServices, ShellTargets) {
   EXPECT_TRUE(desktop::QtShell::target("a.jpg", "").isEmpty());
 }
 
+// Sets TZ for its lifetime, as the C library reads it.
+class TimeZone {
+ public:
+  explicit TimeZone(const char* zone) : saved_(qgetenv("TZ")) {
+    qputenv("TZ", zone);
+    tzset();
+  }
+  ~TimeZone() {
+    saved_.isNull() ? qunsetenv("TZ") : qputenv("TZ", saved_);
+    tzset();
+  }
+
+ private:
+  QByteArray saved_;
+};
+
+// Qt's local time of a moment, in the clock's terms: what the clock's reading is held to.
+platform::LocalTime QtLocalTime(qint64 msSinceEpoch) {
+  using namespace std::chrono;
+  const QDateTime local = QDateTime::fromMSecsSinceEpoch(msSinceEpoch);
+  const QDate date = local.date();
+  const local_days day{year{date.year()} / month{static_cast<unsigned>(date.month())} /
+                       std::chrono::day{static_cast<unsigned>(date.day())}};
+  return platform::LocalTime{day} + milliseconds{local.time().msecsSinceStartOfDay()};
+}
+
 TEST(SmallServices, ClockConvertsLocalDateTimes) {
   using namespace std::chrono;
-  const QDateTime when(QDate(2004, 2, 29), QTime(23, 59, 58, 250));
+  const TimeZone utc("UTC0");
+  const system_clock::time_point when{milliseconds{1078099198250}};  // 2004-02-29 23:59:58.250
   const auto expected = local_days{year{2004} / February / 29} + hours{23} + minutes{59} +
                         seconds{58} + milliseconds{250};
   EXPECT_EQ(desktop::QtClock::toLocalTime(when), expected);
@@ -99,18 +127,13 @@ TEST(SmallServices, ClockReadsTheSameLocalTimeAsQt) {
        .msSinceEpoch = 1711846800000},
       {.name = "west of Greenwich, before the epoch", .zone = "EST5", .msSinceEpoch = -1500},
   };
-  const QByteArray saved = qgetenv("TZ");
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
-    qputenv("TZ", r.zone);
-    tzset();
+    const TimeZone zone(r.zone);
     const auto moment =
         std::chrono::system_clock::time_point{std::chrono::milliseconds{r.msSinceEpoch}};
-    EXPECT_EQ(desktop::QtClock::toLocalTime(moment),
-              desktop::QtClock::toLocalTime(QDateTime::fromMSecsSinceEpoch(r.msSinceEpoch)));
+    EXPECT_EQ(desktop::QtClock::toLocalTime(moment), QtLocalTime(r.msSinceEpoch));
   }
-  saved.isNull() ? qunsetenv("TZ") : qputenv("TZ", saved);
-  tzset();
 }
 
 TEST(SmallServices, RandomDrawsSpanTheUnitIntervalWithoutItsEnd) {
