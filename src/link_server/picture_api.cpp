@@ -52,11 +52,12 @@ bool onPublicHost(const QString& address) {
 // A thumbnail's address names its width ("/960px-Name.jpg"); the image servers make only the
 // standard steps, whatever width the API reports.
 bool widthInAddressFits(const QString& address, int thumbWidth) {
-  static const QRegularExpression named(QStringLiteral("/(\\d{1,6})px-[^/]*$"));
+  static const QRegularExpression named(QStringLiteral("/(\\d+)px-[^/]*$"));
   const QRegularExpressionMatch match = named.match(address);
   if (!match.hasMatch()) return true;  // the original, no wider than the width reported
-  const int width = match.captured(1).toInt();
-  return IsThumbStep(width) && width <= thumbWidth;
+  bool read = false;  // a width too long for an int is no step either
+  const int width = match.captured(1).toInt(&read);
+  return read && IsThumbStep(width) && width <= thumbWidth;
 }
 
 std::optional<Picture> pictureOf(const QJsonObject& page, int thumbWidth) {

@@ -39,6 +39,8 @@ const Row kRows[] = {
     {"image/tiff", "https://up.test/e/Scan.tif.jpg", 960, false},
     {"image/jpeg", "https://up.test/a/B.jpg/1280px-B.jpg", 960, false},  // a larger step
     {"image/jpeg", "https://up.test/a/C.jpg/800px-C.jpg", 800, false},   // not a step
+    {"image/jpeg", "https://up.test/a/D.jpg/1234567px-D.jpg", 960, false},
+    {"image/jpeg", "https://up.test/a/E.jpg/99999999999px-E.jpg", 960, false},
     {"image/jpeg", "http://127.0.0.1:8480/a/Local.jpg", 500, false},
     {"image/jpeg", "http://169.254.169.254/latest/meta.jpg", 500, false},
     {"image/jpeg", "http://[::1]/a/Six.jpg", 500, false},
