@@ -55,7 +55,8 @@ bool widthInAddressFits(const QString& address, int thumbWidth) {
   static const QRegularExpression named(QStringLiteral("/(\\d+)px-[^/]*$"));
   const QRegularExpressionMatch match = named.match(address);
   if (!match.hasMatch()) return true;  // the original, no wider than the width reported
-  bool read = false;  // a width too long for an int is no step either
+  // A width too long for an int is no step either.
+  bool read = false;
   const int width = match.captured(1).toInt(&read);
   return read && IsThumbStep(width) && width <= thumbWidth;
 }
