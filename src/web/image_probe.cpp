@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QImageReader>
 #include <QLoggingCategory>
+#include <utility>
 
 #include "web/engine.h"
 #include "web/engine_limits.h"
@@ -41,13 +42,20 @@ struct QuietReads {
   ~QuietReads() { --quietReads; }
 };
 
-// Formats the web serves as pictures. Others are refused: some readers (TGA) have no magic
-// number and would take any page for an image.
+// Formats the web serves as pictures, by the byte each one starts with (RIFF for WebP, an
+// icon's reserved zero); the candidate's own reader confirms it. Others are refused: some
+// readers (TGA) have no magic number and would take any page for an image. Asking only the
+// candidate keeps the other image plug-ins and their libraries unloaded.
 QByteArray webImageFormat(QIODevice& device) {
-  const QByteArray format = QImageReader::imageFormat(&device).toLower();
-  if (format == "jpg") return "jpeg";  // one name for one format
-  for (const char* known : {"jpeg", "png", "gif", "bmp", "webp", "ico"}) {
-    if (format == known) return format;
+  static constexpr std::pair<char, const char*> kByFirstByte[] = {
+      {'\xff', "jpeg"}, {'\x89', "png"}, {'G', "gif"}, {'B', "bmp"}, {'R', "webp"}, {'\0', "ico"}};
+  char first = 0;
+  if (device.peek(&first, 1) != 1) return {};
+  for (const auto& [byte, format] : kByFirstByte) {
+    if (byte != first) continue;
+    QImageReader reader(&device, format);
+    reader.setAutoDetectImageFormat(false);
+    return reader.canRead() ? QByteArray(format) : QByteArray();
   }
   return {};
 }
@@ -61,6 +69,7 @@ class HeaderReader {
     if (format_.isEmpty()) return;
     reader_.setDevice(&buffer_);
     reader_.setFormat(format_);
+    reader_.setAutoDetectImageFormat(false);  // else a built-in format asks every plug-in first
     const QSize size = reader_.size();
     if (size.isValid() && size.width() > 0 && size.height() > 0) size_ = size;
   }
@@ -85,9 +94,6 @@ class HeaderReader {
 }  // namespace
 
 QByteArray webImageFormatOf(const QByteArray& bytes) {
-  // The first byte of every format above (JPEG, PNG, GIF, BMP, RIFF for WebP, an icon's
-  // reserved zero): a page is told from a picture without asking every image plug-in.
-  if (bytes.isEmpty() || !QByteArrayView("\xff\x89GBR\0", 6).contains(bytes.front())) return {};
   QuietReads quiet;
   QByteArray copy = bytes.left(64);
   QBuffer buffer(&copy);
