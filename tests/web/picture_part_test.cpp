@@ -112,6 +112,8 @@ TEST(PicturePart, TheShownPartHasTheFullDecodesPixels) {
       {.name = "JPEG, grey",
        .bytes = written(detailed(203, 157, QImage::Format_Grayscale8), "jpeg")},
       {.name = "BMP (decoded whole)", .bytes = written(opaque, "bmp")},
+      {.name = "WebP (decoded whole)", .bytes = written(opaque, "webp")},
+      {.name = "icon (decoded whole)", .bytes = written(opaque, "ico")},
   };
   struct Part {
     const char* name;
