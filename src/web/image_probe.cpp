@@ -67,6 +67,7 @@ class HeaderReader {
     buffer_.open(QIODevice::ReadOnly);
     format_ = webImageFormat(buffer_);
     if (format_.isEmpty()) return;
+    if (format_ == "png" && !pngHeaderWithinLimit(copy_)) return;  // unreadable: sized 0x0
     reader_.setDevice(&buffer_);
     reader_.setFormat(format_);
     reader_.setAutoDetectImageFormat(false);  // else a built-in format asks every plug-in first

@@ -122,17 +122,27 @@ std::optional<QImage> decodePngPart(const QByteArray& bytes, const QRect& part) 
   return out;
 }
 
-bool pngChunksWithinLimit(const QByteArray& bytes) {
+namespace {
+
+// Walks the chunks after the signature; with headerOnly, only those before the first rows.
+bool chunksWithinLimit(const QByteArray& bytes, bool headerOnly) {
   static constexpr char kSignature[] = "\x89PNG\r\n\x1a\n";
   if (!bytes.startsWith(QByteArrayView(kSignature, 8))) return true;
   // Each chunk: length (4, big-endian), type (4), data, checksum (4).
   for (qsizetype at = 8; at + 8 <= bytes.size();) {
     const quint32 length = qFromBigEndian<quint32>(bytes.constData() + at);
-    if (QByteArrayView(bytes.constData() + at + 4, 4) != "IDAT" && length > kMaxChunkBytes)
-      return false;
+    const bool rows = QByteArrayView(bytes.constData() + at + 4, 4) == "IDAT";
+    if (rows && headerOnly) return true;
+    if (!rows && length > kMaxChunkBytes) return false;
     at += 12 + qsizetype(length);
   }
   return true;
 }
+
+}  // namespace
+
+bool pngChunksWithinLimit(const QByteArray& bytes) { return chunksWithinLimit(bytes, false); }
+
+bool pngHeaderWithinLimit(const QByteArray& bytes) { return chunksWithinLimit(bytes, true); }
 
 }  // namespace web

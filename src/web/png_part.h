@@ -22,5 +22,7 @@ std::optional<QImage> decodePngPart(const QByteArray& bytes, const QRect& part);
 // allows: libpng allocates such a chunk whole, and a whole decode through Qt sets no cap.
 // Anything else, PNG or not, is true.
 bool pngChunksWithinLimit(const QByteArray& bytes);
+// The same for the chunks before the rows, which reading just the header (through Qt) meets.
+bool pngHeaderWithinLimit(const QByteArray& bytes);
 
 }  // namespace web
